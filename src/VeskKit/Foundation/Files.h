@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace vesk::files {
+
+// The application-support folder "Vesk": $XDG_DATA_HOME/Vesk (not created here).
+QString applicationSupportFolder();
+// Where the user defaults live: $XDG_CONFIG_HOME/Vesk.
+QString configFolder();
+// The per-user temporary folder: $XDG_RUNTIME_DIR when it is set and exists, else
+// the system temporary folder (shared with other users: callers check ownership).
+QString userTemporaryFolder();
+
+// Writes the whole file or nothing: a crash never leaves half a file. Creates the
+// parent folder. On failure returns false and, when asked, the reason.
+bool writeAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);
+
+// Moves an unreadable file out of the way ("<path>.corrupt-<yyyyMMdd-HHmmss>", with a
+// number added if that exists) so nothing new is saved over it. Returns the new path.
+std::optional<QString> keepAside(const QString& path);
+
+// True when `path` lies strictly inside `folder`, comparing cleaned absolute paths
+// (and the canonical paths when both exist, so links cannot lead out).
+bool isInside(const QString& path, const QString& folder);
+
+} // namespace vesk::files

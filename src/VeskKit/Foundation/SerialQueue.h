@@ -1,0 +1,50 @@
+#pragma once
+
+#include "VeskKit/Foundation/Scheduler.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QThread;
+
+namespace vesk {
+
+// One named worker thread running its own Qt event loop, so D-Bus calls, processes,
+// socket notifiers and timers work on it. Work runs in the order it was handed in.
+// A queue built over another scheduler (a manual one in tests) has no thread and runs
+// everything through that scheduler instead.
+class SerialQueue {
+public:
+    explicit SerialQueue(QString label, Scheduler* overrideScheduler = nullptr);
+    ~SerialQueue();
+    SerialQueue(const SerialQueue&) = delete;
+    SerialQueue& operator=(const SerialQueue&) = delete;
+
+    const QString& label() const { return m_label; }
+
+    void async(std::function<void()> fn);
+    TaskHandle asyncAfter(double seconds, std::function<void()> fn);
+    TaskHandle repeating(double interval, std::function<void()> fn);
+    // Runs fn on the queue and waits for it; runs it directly when already on the queue.
+    void sync(const std::function<void()>& fn);
+
+    Scheduler& scheduler() { return *m_scheduler; }
+    // The object that lives on the queue's thread, for QObjects that must be created
+    // there; null for a queue over another scheduler.
+    QObject* context() const { return m_context; }
+    bool isCurrent() const { return m_scheduler->isCurrent(); }
+
+    // Stops the thread after the work already queued; later work is dropped.
+    void shutdown();
+
+private:
+    QString m_label;
+    QThread* m_thread = nullptr;
+    QObject* m_context = nullptr;
+    std::unique_ptr<QtScheduler> m_ownScheduler;
+    Scheduler* m_scheduler = nullptr;
+};
+
+} // namespace vesk

@@ -1,0 +1,279 @@
+#include "VeskKit/Foundation/UserDefaults.h"
+
+#include "VeskKit/Foundation/Files.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <cmath>
+#include <cstdio>
+
+namespace vesk {
+
+namespace {
+
+std::shared_ptr<UserDefaults>& installedStandard() {
+    static std::shared_ptr<UserDefaults> instance;
+    return instance;
+}
+std::mutex standardMutex;
+
+bool isNumber(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Brings a value into the stored forms, recursively.
+QVariant normalised(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return QVariant::fromValue<qint64>(value.toLongLong());
+    case QMetaType::ULongLong:
+        return QVariant::fromValue<qint64>(static_cast<qint64>(value.toULongLong()));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return value.toDouble();
+    case QMetaType::QString:
+        return value.toString();
+    case QMetaType::QStringList: {
+        QVariantList list;
+        for (const QString& s : value.toStringList()) list.append(s);
+        return list;
+    }
+    case QMetaType::QVariantList: {
+        QVariantList list;
+        for (const QVariant& v : value.toList()) list.append(normalised(v));
+        return list;
+    }
+    case QMetaType::QVariantMap: {
+        QVariantMap map;
+        const QVariantMap source = value.toMap();
+        for (auto it = source.begin(); it != source.end(); ++it) map.insert(it.key(), normalised(it.value()));
+        return map;
+    }
+    default:
+        return value;
+    }
+}
+
+QJsonValue toJson(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::LongLong:
+        return value.toLongLong();
+    case QMetaType::Double:
+        return value.toDouble();
+    case QMetaType::QString:
+        return value.toString();
+    case QMetaType::QVariantList: {
+        QJsonArray array;
+        for (const QVariant& v : value.toList()) array.append(toJson(v));
+        return array;
+    }
+    case QMetaType::QVariantMap: {
+        QJsonObject object;
+        const QVariantMap map = value.toMap();
+        for (auto it = map.begin(); it != map.end(); ++it) object.insert(it.key(), toJson(it.value()));
+        return object;
+    }
+    default:
+        return QJsonValue::fromVariant(value);
+    }
+}
+
+QVariant fromJson(const QJsonValue& value) {
+    switch (value.type()) {
+    case QJsonValue::Bool:
+        return value.toBool();
+    case QJsonValue::Double: {
+        const QVariant v = value.toVariant();
+        if (v.typeId() == QMetaType::LongLong) return v;
+        return value.toDouble();
+    }
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Array: {
+        QVariantList list;
+        for (const QJsonValue& v : value.toArray()) list.append(fromJson(v));
+        return list;
+    }
+    case QJsonValue::Object: {
+        QVariantMap map;
+        const QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it) map.insert(it.key(), fromJson(it.value()));
+        return map;
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+UserDefaults& UserDefaults::standard() {
+    std::lock_guard lock(standardMutex);
+    auto& instance = installedStandard();
+    if (!instance) instance = atPath(files::configFolder() + QStringLiteral("/defaults.json"));
+    return *instance;
+}
+
+void UserDefaults::setStandard(std::shared_ptr<UserDefaults> defaults) {
+    std::lock_guard lock(standardMutex);
+    installedStandard() = std::move(defaults);
+}
+
+std::shared_ptr<UserDefaults> UserDefaults::inMemory() {
+    return std::shared_ptr<UserDefaults>(new UserDefaults(QString()));
+}
+
+std::shared_ptr<UserDefaults> UserDefaults::atPath(const QString& path) {
+    std::shared_ptr<UserDefaults> defaults(new UserDefaults(path));
+    defaults->load();
+    return defaults;
+}
+
+UserDefaults::UserDefaults(QString path) : m_path(std::move(path)) {}
+
+void UserDefaults::load() {
+    QFile file(m_path);
+    if (!file.exists()) return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "defaults: cannot read %s: %s\n", qPrintable(m_path), qPrintable(file.errorString()));
+        return;
+    }
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    file.close();
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        const auto aside = files::keepAside(m_path);
+        std::fprintf(stderr, "defaults: %s is unreadable, kept aside as %s\n", qPrintable(m_path),
+                     qPrintable(aside.value_or(QStringLiteral("(could not move it)"))));
+        return;
+    }
+    const QJsonObject object = document.object();
+    for (auto it = object.begin(); it != object.end(); ++it) m_values.insert(it.key(), fromJson(it.value()));
+}
+
+void UserDefaults::save() const {
+    if (m_path.isEmpty()) return;
+    QJsonObject object;
+    for (auto it = m_values.begin(); it != m_values.end(); ++it) object.insert(it.key(), toJson(it.value()));
+    QString error;
+    if (!files::writeAtomically(m_path, QJsonDocument(object).toJson(QJsonDocument::Indented), &error))
+        std::fprintf(stderr, "defaults: cannot write %s: %s\n", qPrintable(m_path), qPrintable(error));
+}
+
+std::optional<QVariant> UserDefaults::object(const QString& key) const {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_values.constFind(key);
+    if (it == m_values.constEnd()) return std::nullopt;
+    return *it;
+}
+
+void UserDefaults::setObject(const QString& key, const QVariant& value) {
+    if (!value.isValid()) {
+        remove(key);
+        return;
+    }
+    std::lock_guard lock(m_mutex);
+    m_values.insert(key, normalised(value));
+    save();
+}
+
+void UserDefaults::remove(const QString& key) {
+    std::lock_guard lock(m_mutex);
+    if (m_values.remove(key) > 0) save();
+}
+
+std::optional<QString> UserDefaults::string(const QString& key) const {
+    const auto value = object(key);
+    if (!value) return std::nullopt;
+    if (value->typeId() == QMetaType::QString) return value->toString();
+    if (value->typeId() == QMetaType::Bool) return value->toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    if (value->typeId() == QMetaType::LongLong) return QString::number(value->toLongLong());
+    if (value->typeId() == QMetaType::Double) return QString::number(value->toDouble(), 'g', 17);
+    return std::nullopt;
+}
+
+std::optional<QVariantList> UserDefaults::array(const QString& key) const {
+    const auto value = object(key);
+    if (!value || value->typeId() != QMetaType::QVariantList) return std::nullopt;
+    return value->toList();
+}
+
+std::optional<QVariantMap> UserDefaults::dictionary(const QString& key) const {
+    const auto value = object(key);
+    if (!value || value->typeId() != QMetaType::QVariantMap) return std::nullopt;
+    return value->toMap();
+}
+
+bool UserDefaults::boolValue(const QString& key) const {
+    const auto value = object(key);
+    return value ? exactBool(*value).value_or(false) : false;
+}
+
+qint64 UserDefaults::integerValue(const QString& key) const {
+    const auto value = object(key);
+    return value ? exactInteger(*value).value_or(0) : 0;
+}
+
+double UserDefaults::doubleValue(const QString& key) const {
+    const auto value = object(key);
+    return value ? exactDouble(*value).value_or(0.0) : 0.0;
+}
+
+QVariantMap UserDefaults::dictionaryRepresentation() const {
+    std::lock_guard lock(m_mutex);
+    return m_values;
+}
+
+std::optional<bool> UserDefaults::exactBool(const QVariant& value) {
+    if (value.typeId() == QMetaType::Bool) return value.toBool();
+    if (!isNumber(value)) return std::nullopt;
+    const double d = value.toDouble();
+    if (d == 0.0) return false;
+    if (d == 1.0) return true;
+    return std::nullopt;
+}
+
+std::optional<qint64> UserDefaults::exactInteger(const QVariant& value) {
+    if (value.typeId() == QMetaType::Bool) return value.toBool() ? 1 : 0;
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) return value.toLongLong();
+    if (!isNumber(value)) return std::nullopt;
+    const double d = value.toDouble();
+    if (!std::isfinite(d) || std::trunc(d) != d || std::fabs(d) >= 9.2e18) return std::nullopt;
+    return static_cast<qint64>(d);
+}
+
+std::optional<double> UserDefaults::exactDouble(const QVariant& value) {
+    if (value.typeId() == QMetaType::Bool) return value.toBool() ? 1.0 : 0.0;
+    if (value.typeId() == QMetaType::LongLong) {
+        const qint64 i = value.toLongLong();
+        const auto d = static_cast<double>(i);
+        if (static_cast<qint64>(d) != i) return std::nullopt;
+        return d;
+    }
+    if (!isNumber(value)) return std::nullopt;
+    return value.toDouble();
+}
+
+} // namespace vesk

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace vesk {
+
+// A typed key-value store for settings and small markers. Values keep their type:
+// Boolean, integer (qint64), double, string, array (QVariantList) and dictionary
+// (QVariantMap), nested freely. The file-backed store is a JSON object written
+// atomically on every change; a file that cannot be read is kept aside and the store
+// starts empty. Thread-safe.
+class UserDefaults {
+public:
+    // The process-wide store: $XDG_CONFIG_HOME/Vesk/defaults.json, opened on first use.
+    static UserDefaults& standard();
+    // Replaces the process-wide store (tests); nullptr goes back to the file.
+    static void setStandard(std::shared_ptr<UserDefaults> defaults);
+
+    static std::shared_ptr<UserDefaults> inMemory();
+    static std::shared_ptr<UserDefaults> atPath(const QString& path);
+
+    // The stored value, or nothing when the key is missing.
+    std::optional<QVariant> object(const QString& key) const;
+    // Stores a value; an invalid QVariant removes the key. Ints become qint64,
+    // floats doubles and string lists arrays of strings.
+    void setObject(const QString& key, const QVariant& value);
+    void setInteger(const QString& key, qint64 value) { setObject(key, QVariant::fromValue<qint64>(value)); }
+    void setBool(const QString& key, bool value) { setObject(key, value); }
+    void setDouble(const QString& key, double value) { setObject(key, value); }
+    void setString(const QString& key, const QString& value) { setObject(key, value); }
+    void remove(const QString& key);
+
+    // A string, or the text of a number (as the platform's string-for-key does).
+    std::optional<QString> string(const QString& key) const;
+    std::optional<QVariantList> array(const QString& key) const;
+    std::optional<QVariantMap> dictionary(const QString& key) const;
+    // Missing or not convertible exactly reads as false / 0.
+    bool boolValue(const QString& key) const;
+    qint64 integerValue(const QString& key) const;
+    double doubleValue(const QString& key) const;
+
+    // Every key with its value.
+    QVariantMap dictionaryRepresentation() const;
+
+    // Exact conversions of a stored value, as number objects convert: 1 and 0 are
+    // Booleans but 2 is not; 2.0 is an integer but 1.5 is not; Booleans are 1 and 0.
+    static std::optional<bool> exactBool(const QVariant& value);
+    static std::optional<qint64> exactInteger(const QVariant& value);
+    static std::optional<double> exactDouble(const QVariant& value);
+
+    // The backing file, empty for an in-memory store.
+    const QString& path() const { return m_path; }
+
+private:
+    explicit UserDefaults(QString path);
+    void load();
+    void save() const;
+
+    QString m_path;
+    mutable std::mutex m_mutex;
+    QVariantMap m_values;
+};
+
+} // namespace vesk

@@ -1,0 +1,120 @@
+#include "VeskKit/Foundation/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using vesk::UserDefaults;
+
+namespace {
+
+QVariantMap sampleValues() {
+    return {
+        {QStringLiteral("flag"), true},
+        {QStringLiteral("count"), QVariant::fromValue<qint64>(42)},
+        {QStringLiteral("ratio"), 0.75},
+        {QStringLiteral("name"), QStringLiteral("Vesk")},
+        {QStringLiteral("order"), QVariantList{QStringLiteral("media"), QStringLiteral("todos")}},
+        {QStringLiteral("cells"), QVariantMap{{QStringLiteral("media"), QVariant::fromValue<qint64>(4)}}},
+    };
+}
+
+} // namespace
+
+TEST(UserDefaultsTest, EveryValueTypeRoundTripsThroughTheFileWithItsType) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Vesk/defaults.json"));
+    {
+        auto defaults = UserDefaults::atPath(path);
+        const QVariantMap values = sampleValues();
+        for (auto it = values.begin(); it != values.end(); ++it) defaults->setObject(it.key(), it.value());
+    }
+    auto reopened = UserDefaults::atPath(path);
+    EXPECT_EQ(reopened->object(QStringLiteral("flag"))->typeId(), QMetaType::Bool);
+    EXPECT_EQ(reopened->object(QStringLiteral("count"))->typeId(), QMetaType::LongLong);
+    EXPECT_EQ(reopened->object(QStringLiteral("ratio"))->typeId(), QMetaType::Double);
+    EXPECT_EQ(reopened->dictionaryRepresentation(), sampleValues());
+    EXPECT_EQ(reopened->array(QStringLiteral("order"))->size(), 2);
+    EXPECT_EQ(reopened->dictionary(QStringLiteral("cells"))->value(QStringLiteral("media")).toLongLong(), 4);
+    EXPECT_FALSE(reopened->array(QStringLiteral("name")));
+    EXPECT_FALSE(reopened->object(QStringLiteral("missing")));
+}
+
+TEST(UserDefaultsTest, NumbersConvertOnlyWhenTheConversionIsExact) {
+    auto defaults = UserDefaults::inMemory();
+    defaults->setInteger(QStringLiteral("two"), 2);
+    defaults->setInteger(QStringLiteral("one"), 1);
+    defaults->setDouble(QStringLiteral("half"), 1.5);
+    defaults->setDouble(QStringLiteral("whole"), 2.0);
+    defaults->setBool(QStringLiteral("yes"), true);
+    defaults->setString(QStringLiteral("text"), QStringLiteral("true"));
+
+    auto get = [&](const char* key) { return *defaults->object(QLatin1String(key)); };
+    EXPECT_FALSE(UserDefaults::exactBool(get("two")));
+    EXPECT_EQ(UserDefaults::exactBool(get("one")), true);
+    EXPECT_FALSE(UserDefaults::exactInteger(get("half")));
+    EXPECT_EQ(UserDefaults::exactInteger(get("whole")), 2);
+    EXPECT_EQ(UserDefaults::exactDouble(get("two")), 2.0);
+    EXPECT_EQ(UserDefaults::exactInteger(get("yes")), 1);
+    EXPECT_FALSE(UserDefaults::exactBool(get("text")));
+    EXPECT_FALSE(defaults->boolValue(QStringLiteral("text")));
+    EXPECT_EQ(defaults->string(QStringLiteral("two")), QStringLiteral("2"));
+}
+
+TEST(UserDefaultsTest, RemoveAndInvalidValuesDeleteTheKeyFromTheFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    auto defaults = UserDefaults::atPath(path);
+    defaults->setBool(QStringLiteral("a"), true);
+    defaults->setBool(QStringLiteral("b"), true);
+    defaults->remove(QStringLiteral("a"));
+    defaults->setObject(QStringLiteral("b"), QVariant());
+    EXPECT_TRUE(UserDefaults::atPath(path)->dictionaryRepresentation().isEmpty());
+}
+
+TEST(UserDefaultsTest, ACorruptFileIsKeptAsideAndTheStoreStartsEmpty) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\"soundEnabled\": tru");
+    file.close();
+
+    auto defaults = UserDefaults::atPath(path);
+    EXPECT_TRUE(defaults->dictionaryRepresentation().isEmpty());
+    const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("defaults.json.corrupt-*")});
+    ASSERT_EQ(aside.size(), 1);
+    QFile kept(dir.filePath(aside.first()));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("{\"soundEnabled\": tru"));
+
+    defaults->setBool(QStringLiteral("soundEnabled"), false);
+    EXPECT_EQ(UserDefaults::atPath(path)->object(QStringLiteral("soundEnabled")), QVariant(false));
+}
+
+TEST(UserDefaultsTest, WritesNeverLeaveAHalfWrittenFileOrStrayTemporaries) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    auto defaults = UserDefaults::atPath(path);
+    const QString big(100000, QLatin1Char('x'));
+    for (int i = 0; i < 20; ++i) {
+        defaults->setString(QStringLiteral("key%1").arg(i), big);
+        // Every state on disk is a complete document.
+        EXPECT_EQ(UserDefaults::atPath(path)->dictionaryRepresentation().size(), i + 1);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("defaults.json")});
+}
+
+TEST(UserDefaultsTest, StandardStoreLivesInTheConfigFolderAndCanBeReplaced) {
+    UserDefaults::setStandard(nullptr);
+    UserDefaults::standard().setBool(QStringLiteral("diagnosticsOptIn"), true);
+    EXPECT_EQ(UserDefaults::standard().path(),
+              qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesk/defaults.json"));
+    EXPECT_TRUE(QFile::exists(UserDefaults::standard().path()));
+
+    UserDefaults::setStandard(UserDefaults::inMemory());
+    EXPECT_FALSE(UserDefaults::standard().object(QStringLiteral("diagnosticsOptIn")));
+    UserDefaults::setStandard(nullptr);
+}

@@ -1,0 +1,49 @@
+// Shared main for every test executable: a QApplication on the offscreen platform
+// (unless the test run chose one), private XDG folders for this process, and the
+// offscreen plugin's "does not support" chatter filtered out.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+void filterOffscreenNoise(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains(QLatin1String("This plugin does not support"))) return;
+    if (previousHandler) previousHandler(type, context, message);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    // Every test process gets fresh per-user folders, so tests never see each other's files.
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vesk-test-XXXXXX"));
+    if (!home.isValid()) {
+        std::fprintf(stderr, "cannot create a temporary folder for the test\n");
+        return 2;
+    }
+    const QString root = home.path();
+    for (const char* sub : {"config", "data", "cache", "runtime"}) QDir(root).mkpath(QLatin1String(sub));
+    QFile::setPermissions(root + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QStringLiteral("/cache")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
+    qputenv("VESK_TEST_ROOT", QFile::encodeName(root));
+    qunsetenv("VESK_TRACE");
+
+    previousHandler = qInstallMessageHandler(filterOffscreenNoise);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
