@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace vesk::test {
+
+// Private session and system buses for one test process. The constructor starts two
+// dbus-daemons and points DBUS_SESSION_BUS_ADDRESS and DBUS_SYSTEM_BUS_ADDRESS at them,
+// so code under test that uses QDBusConnection::sessionBus()/systemBus() talks to
+// them (create this before the first use of either bus in the process). Everything
+// started here is killed by the destructor.
+class PrivateBuses {
+public:
+    PrivateBuses();
+    ~PrivateBuses();
+    PrivateBuses(const PrivateBuses&) = delete;
+    PrivateBuses& operator=(const PrivateBuses&) = delete;
+
+    bool ok() const { return m_error.isEmpty(); }
+    const QString& error() const { return m_error; }
+    const QString& sessionAddress() const { return m_sessionAddress; }
+    const QString& systemAddress() const { return m_systemAddress; }
+
+    // Connections of the test's own, separate from the ones the code under test uses.
+    QDBusConnection session() const;
+    QDBusConnection system() const;
+
+    // Starts python3-dbusmock with a template ("upower", "logind", "bluez5",
+    // "power_profiles_daemon", "notification_daemon", ...) and waits until `busName`
+    // is owned. `parameters` is the template's JSON parameter string, if any.
+    // Returns null (and sets error()) when the mock did not come up.
+    QProcess* startTemplate(const QString& templateName, const QString& busName, bool onSystemBus = true,
+                            const QString& parameters = {});
+    // Starts a bare dbusmock object: `busName` owning `path` with `interface`.
+    QProcess* startMock(const QString& busName, const QString& path, const QString& interface,
+                        bool onSystemBus = true);
+
+    // Waits until `busName` is owned (true) or the time is up (false).
+    bool waitForName(const QString& busName, bool onSystemBus, int timeoutMs = 10000) const;
+    // Waits until `busName` has no owner.
+    bool waitForNameGone(const QString& busName, bool onSystemBus, int timeoutMs = 10000) const;
+
+    // Ends one process started here (SIGTERM, then SIGKILL).
+    void stop(QProcess* process);
+
+private:
+    QProcess* startDaemon(QString* address);
+    QProcess* startMockProcess(const QStringList& args, const QString& busName, bool onSystemBus);
+
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+    QString m_sessionAddress;
+    QString m_systemAddress;
+    QString m_error;
+    QString m_connectionTag;
+};
+
+} // namespace vesk::test
