@@ -15,6 +15,7 @@ QVariantMap sampleValues() {
         {QStringLiteral("flag"), true},
         {QStringLiteral("count"), QVariant::fromValue<qint64>(42)},
         {QStringLiteral("ratio"), 0.75},
+        {QStringLiteral("padding"), 12.0},
         {QStringLiteral("name"), QStringLiteral("Vesk")},
         {QStringLiteral("order"), QVariantList{QStringLiteral("media"), QStringLiteral("todos")}},
         {QStringLiteral("cells"), QVariantMap{{QStringLiteral("media"), QVariant::fromValue<qint64>(4)}}},
@@ -35,6 +36,7 @@ TEST(UserDefaultsTest, EveryValueTypeRoundTripsThroughTheFileWithItsType) {
     EXPECT_EQ(reopened->object(QStringLiteral("flag"))->typeId(), QMetaType::Bool);
     EXPECT_EQ(reopened->object(QStringLiteral("count"))->typeId(), QMetaType::LongLong);
     EXPECT_EQ(reopened->object(QStringLiteral("ratio"))->typeId(), QMetaType::Double);
+    EXPECT_EQ(reopened->object(QStringLiteral("padding"))->typeId(), QMetaType::Double);
     EXPECT_EQ(reopened->dictionaryRepresentation(), sampleValues());
     EXPECT_EQ(reopened->array(QStringLiteral("order"))->size(), 2);
     EXPECT_EQ(reopened->dictionary(QStringLiteral("cells"))->value(QStringLiteral("media")).toLongLong(), 4);
@@ -69,8 +71,11 @@ TEST(UserDefaultsTest, RemoveAndInvalidValuesDeleteTheKeyFromTheFile) {
     auto defaults = UserDefaults::atPath(path);
     defaults->setBool(QStringLiteral("a"), true);
     defaults->setBool(QStringLiteral("b"), true);
+    defaults->setBool(QStringLiteral("c"), true);
+    defaults->setBool(QStringLiteral("d"), true);
     defaults->remove(QStringLiteral("a"));
     defaults->setObject(QStringLiteral("b"), QVariant());
+    defaults->removeKeys({QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("missing")});
     EXPECT_TRUE(UserDefaults::atPath(path)->dictionaryRepresentation().isEmpty());
 }
 

@@ -1,11 +1,9 @@
 #include "VeskKit/Foundation/UserDefaults.h"
 
 #include "VeskKit/Foundation/Files.h"
+#include "VeskKit/Foundation/TypedJson.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStringList>
 
 #include <cmath>
@@ -55,75 +53,25 @@ QVariant normalised(const QVariant& value) {
         return value.toString();
     case QMetaType::QStringList: {
         QVariantList list;
-        for (const QString& s : value.toStringList()) list.append(s);
+        for (const QString& s : value.toStringList())
+            list.append(s);
         return list;
     }
     case QMetaType::QVariantList: {
         QVariantList list;
-        for (const QVariant& v : value.toList()) list.append(normalised(v));
+        for (const QVariant& v : value.toList())
+            list.append(normalised(v));
         return list;
     }
     case QMetaType::QVariantMap: {
         QVariantMap map;
         const QVariantMap source = value.toMap();
-        for (auto it = source.begin(); it != source.end(); ++it) map.insert(it.key(), normalised(it.value()));
+        for (auto it = source.begin(); it != source.end(); ++it)
+            map.insert(it.key(), normalised(it.value()));
         return map;
     }
     default:
         return value;
-    }
-}
-
-QJsonValue toJson(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-        return value.toBool();
-    case QMetaType::LongLong:
-        return value.toLongLong();
-    case QMetaType::Double:
-        return value.toDouble();
-    case QMetaType::QString:
-        return value.toString();
-    case QMetaType::QVariantList: {
-        QJsonArray array;
-        for (const QVariant& v : value.toList()) array.append(toJson(v));
-        return array;
-    }
-    case QMetaType::QVariantMap: {
-        QJsonObject object;
-        const QVariantMap map = value.toMap();
-        for (auto it = map.begin(); it != map.end(); ++it) object.insert(it.key(), toJson(it.value()));
-        return object;
-    }
-    default:
-        return QJsonValue::fromVariant(value);
-    }
-}
-
-QVariant fromJson(const QJsonValue& value) {
-    switch (value.type()) {
-    case QJsonValue::Bool:
-        return value.toBool();
-    case QJsonValue::Double: {
-        const QVariant v = value.toVariant();
-        if (v.typeId() == QMetaType::LongLong) return v;
-        return value.toDouble();
-    }
-    case QJsonValue::String:
-        return value.toString();
-    case QJsonValue::Array: {
-        QVariantList list;
-        for (const QJsonValue& v : value.toArray()) list.append(fromJson(v));
-        return list;
-    }
-    case QJsonValue::Object: {
-        QVariantMap map;
-        const QJsonObject object = value.toObject();
-        for (auto it = object.begin(); it != object.end(); ++it) map.insert(it.key(), fromJson(it.value()));
-        return map;
-    }
-    default:
-        return {};
     }
 }
 
@@ -157,28 +105,26 @@ void UserDefaults::load() {
     QFile file(m_path);
     if (!file.exists()) return;
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "defaults: cannot read %s: %s\n", qPrintable(m_path), qPrintable(file.errorString()));
+        std::fprintf(stderr, "defaults: cannot read %s: %s\n", qPrintable(m_path),
+                     qPrintable(file.errorString()));
         return;
     }
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    QString error;
+    auto values = json::readTyped(file.readAll(), &error);
     file.close();
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    if (!values) {
         const auto aside = files::keepAside(m_path);
-        std::fprintf(stderr, "defaults: %s is unreadable, kept aside as %s\n", qPrintable(m_path),
-                     qPrintable(aside.value_or(QStringLiteral("(could not move it)"))));
+        std::fprintf(stderr, "defaults: %s is unreadable (%s), kept aside as %s\n", qPrintable(m_path),
+                     qPrintable(error), qPrintable(aside.value_or(QStringLiteral("(could not move it)"))));
         return;
     }
-    const QJsonObject object = document.object();
-    for (auto it = object.begin(); it != object.end(); ++it) m_values.insert(it.key(), fromJson(it.value()));
+    m_values = std::move(*values);
 }
 
 void UserDefaults::save() const {
     if (m_path.isEmpty()) return;
-    QJsonObject object;
-    for (auto it = m_values.begin(); it != m_values.end(); ++it) object.insert(it.key(), toJson(it.value()));
     QString error;
-    if (!files::writeAtomically(m_path, QJsonDocument(object).toJson(QJsonDocument::Indented), &error))
+    if (!files::writeAtomically(m_path, json::writeTyped(m_values), &error))
         std::fprintf(stderr, "defaults: cannot write %s: %s\n", qPrintable(m_path), qPrintable(error));
 }
 
@@ -204,11 +150,20 @@ void UserDefaults::remove(const QString& key) {
     if (m_values.remove(key) > 0) save();
 }
 
+void UserDefaults::removeKeys(const QStringList& keys) {
+    std::lock_guard lock(m_mutex);
+    qsizetype removed = 0;
+    for (const QString& key : keys)
+        removed += m_values.remove(key);
+    if (removed > 0) save();
+}
+
 std::optional<QString> UserDefaults::string(const QString& key) const {
     const auto value = object(key);
     if (!value) return std::nullopt;
     if (value->typeId() == QMetaType::QString) return value->toString();
-    if (value->typeId() == QMetaType::Bool) return value->toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    if (value->typeId() == QMetaType::Bool)
+        return value->toBool() ? QStringLiteral("1") : QStringLiteral("0");
     if (value->typeId() == QMetaType::LongLong) return QString::number(value->toLongLong());
     if (value->typeId() == QMetaType::Double) return QString::number(value->toDouble(), 'g', 17);
     return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
@@ -14,8 +15,8 @@ namespace vesk {
 // A typed key-value store for settings and small markers. Values keep their type:
 // Boolean, integer (qint64), double, string, array (QVariantList) and dictionary
 // (QVariantMap), nested freely. The file-backed store is a JSON object written
-// atomically on every change; a file that cannot be read is kept aside and the store
-// starts empty. Thread-safe.
+// atomically on every change, in a form that keeps whole doubles apart from integers;
+// a file that cannot be read is kept aside and the store starts empty. Thread-safe.
 class UserDefaults {
 public:
     // The process-wide store: $XDG_CONFIG_HOME/Vesk/defaults.json, opened on first use.
@@ -36,6 +37,8 @@ public:
     void setDouble(const QString& key, double value) { setObject(key, value); }
     void setString(const QString& key, const QString& value) { setObject(key, value); }
     void remove(const QString& key);
+    // Removes several keys with one write of the file.
+    void removeKeys(const QStringList& keys);
 
     // A string, or the text of a number (as the platform's string-for-key does).
     std::optional<QString> string(const QString& key) const;
