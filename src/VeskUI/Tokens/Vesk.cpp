@@ -1,5 +1,6 @@
 #include "VeskUI/Tokens/Vesk.h"
 
+#include "VeskKit/Notch/NotchState.h"
 #include "VeskUI/Motion/ReduceMotion.h"
 #include "VeskUI/Tokens/Typography.h"
 
@@ -28,18 +29,22 @@ VESK_TYPE_STYLE(settingsFootnote, 11, QFont::Normal)
 
 } // namespace Type_
 
-namespace {
-constexpr std::array<QStringView, 3> hudSpeedRaw{u"smooth", u"fast", u"instant"};
-} // namespace
-
-QStringView toRaw(HUDSpeed speed) {
-    return hudSpeedRaw.at(static_cast<size_t>(speed));
-}
-
-std::optional<HUDSpeed> hudSpeedFromRaw(QStringView raw) {
-    for (const HUDSpeed speed : allHUDSpeeds)
-        if (toRaw(speed) == raw) return speed;
-    return std::nullopt;
+QColor tintColor(TintName tint) {
+    switch (tint) {
+    case TintName::brass:
+        return Accent::x500;
+    case TintName::sage:
+        return Semantic::sage;
+    case TintName::amber:
+        return Semantic::amber;
+    case TintName::oxblood:
+        return Semantic::oxblood;
+    case TintName::slate:
+        return Semantic::slate;
+    case TintName::stone:
+        return Stone::x100;
+    }
+    return Stone::x100;
 }
 
 namespace Motion {
@@ -60,8 +65,8 @@ MotionSpec respectingReduceMotion(const MotionSpec& motion) {
     return respectingReduceMotion(motion, ReduceMotion::shared().isOn());
 }
 
-MotionSpec forStateChange(bool newStateIsOpen) {
-    return respectingReduceMotion(newStateIsOpen ? open : close);
+MotionSpec forStateChange(const NotchState& newState) {
+    return respectingReduceMotion(newState.isOpen() ? open : close);
 }
 
 } // namespace Motion

@@ -1,14 +1,20 @@
 #pragma once
 
+#include "VeskKit/Activity/TintName.h"
+#include "VeskKit/Foundation/RawEnum.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Color.h"
 
 #include <QColor>
 #include <QFont>
-#include <QStringView>
 
 #include <array>
-#include <optional>
+#include <string_view>
+#include <utility>
+
+namespace vesk {
+class NotchState;
+}
 
 // The shared visual vocabulary: colour ramps, semantic colours, type styles, radii,
 // layout metrics and motion timings. Lengths are in device-independent pixels.
@@ -103,11 +109,12 @@ inline constexpr double maxDeskWidth = 1100;         // widest widget row
 inline constexpr double hoverInset = 6;
 } // namespace Metric
 
-// On-screen-display speeds, in this order.
+// On-screen-display speeds, in this order. The settings have an enumeration of the
+// same names; convert by name (toRaw, fromRaw).
 enum class HUDSpeed { smooth, fast, instant };
-inline constexpr std::array<HUDSpeed, 3> allHUDSpeeds{HUDSpeed::smooth, HUDSpeed::fast, HUDSpeed::instant};
-QStringView toRaw(HUDSpeed speed);
-std::optional<HUDSpeed> hudSpeedFromRaw(QStringView raw);
+
+// The colour a named tint draws a leading symbol in.
+QColor tintColor(TintName tint);
 
 namespace Motion {
 // Every change of the notch state whose new state is the open desk.
@@ -134,7 +141,15 @@ constexpr MotionSpec respectingReduceMotion(const MotionSpec& motion, bool reduc
 }
 // The motion of a change of the notch state: `open` into the open desk, `close` into
 // anything else, passed through respectingReduceMotion.
-MotionSpec forStateChange(bool newStateIsOpen);
+MotionSpec forStateChange(const NotchState& newState);
 } // namespace Motion
 
 } // namespace vesk::Vesk
+
+template <> struct vesk::RawEnumTable<vesk::Vesk::HUDSpeed> {
+    static constexpr std::array<std::pair<vesk::Vesk::HUDSpeed, std::string_view>, 3> entries{{
+        {vesk::Vesk::HUDSpeed::smooth, "smooth"},
+        {vesk::Vesk::HUDSpeed::fast, "fast"},
+        {vesk::Vesk::HUDSpeed::instant, "instant"},
+    }};
+};

@@ -2,6 +2,8 @@
 #include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Tokens/Vesk.h"
 
+#include "VeskKit/Notch/NotchState.h"
+
 #include "support/DBusFixture.h"
 #include "support/EventLoop.h"
 
@@ -81,16 +83,17 @@ TEST(ReduceMotionTest, APortalWithAnimationsOffSwapsEveryStateChangeForTheShortE
     FakePortal portal(buses, /*animationsEnabled=*/false);
     ASSERT_TRUE(portal.ok()) << qPrintable(buses.error());
 
+    const vesk::NotchState openDesk = vesk::NotchState::open(vesk::DeskTab::desk);
     ReduceMotion& reduce = ReduceMotion::shared();
     ASSERT_TRUE(vesk::test::processEventsUntil([&] { return reduce.hasAnswer(); }));
     EXPECT_TRUE(reduce.isOn());
     EXPECT_EQ(Motion::respectingReduceMotion(Motion::open), MotionSpec::easeInOut(0.2));
-    EXPECT_EQ(Motion::forStateChange(/*newStateIsOpen=*/true), MotionSpec::easeInOut(0.2));
-    EXPECT_EQ(Motion::forStateChange(/*newStateIsOpen=*/false), MotionSpec::easeInOut(0.2));
+    EXPECT_EQ(Motion::forStateChange(openDesk), MotionSpec::easeInOut(0.2));
+    EXPECT_EQ(Motion::forStateChange(vesk::NotchState::closed()), MotionSpec::easeInOut(0.2));
 
     // Opening the desk then runs 0.2 s of ease-in-out instead of the spring.
     vesk::MotionAnimator height(QVariant(32.0));
-    height.animateTo(176.0, Motion::forStateChange(true));
+    height.animateTo(176.0, Motion::forStateChange(openDesk));
     EXPECT_EQ(height.animation()->duration(), 200);
     height.animation()->pause();
     height.animation()->setCurrentTime(100);
@@ -101,8 +104,9 @@ TEST(ReduceMotionTest, APortalWithAnimationsOffSwapsEveryStateChangeForTheShortE
     portal.setAnimationsEnabled(true);
     ASSERT_TRUE(vesk::test::processEventsUntil([&] { return !reduce.isOn(); }));
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(Motion::forStateChange(true), Motion::open);
-    EXPECT_EQ(Motion::forStateChange(false), Motion::close);
+    EXPECT_EQ(Motion::forStateChange(openDesk), Motion::open);
+    EXPECT_EQ(Motion::forStateChange(vesk::NotchState::closed()), Motion::close);
+    EXPECT_EQ(Motion::forStateChange(vesk::NotchState::dropTarget()), Motion::close);
     EXPECT_EQ(Motion::respectingReduceMotion(Motion::hover), Motion::hover);
 }
 

@@ -128,17 +128,29 @@ TEST(VeskTokensTest, MotionTokensAreSpringsWithTheTabledResponseAndDamping) {
 }
 
 TEST(VeskTokensTest, HudSpeedsGiveTheirAnimationsInDeclarationOrder) {
-    ASSERT_EQ(Vesk::allHUDSpeeds.size(), 3u);
-    EXPECT_EQ(Vesk::allHUDSpeeds[0], Vesk::HUDSpeed::smooth);
-    EXPECT_EQ(Vesk::allHUDSpeeds[1], Vesk::HUDSpeed::fast);
-    EXPECT_EQ(Vesk::allHUDSpeeds[2], Vesk::HUDSpeed::instant);
-    EXPECT_EQ(Vesk::Motion::hud(Vesk::HUDSpeed::smooth), MotionSpec::spring(0.5, 0.85));
-    EXPECT_EQ(Vesk::Motion::hud(Vesk::HUDSpeed::fast), MotionSpec::spring(0.28, 0.85));
-    EXPECT_EQ(Vesk::Motion::hud(Vesk::HUDSpeed::instant), MotionSpec::linear(0));
-    EXPECT_TRUE(Vesk::Motion::hud(Vesk::HUDSpeed::instant).isInstant());
-    for (const Vesk::HUDSpeed speed : Vesk::allHUDSpeeds)
-        EXPECT_EQ(Vesk::hudSpeedFromRaw(Vesk::toRaw(speed)), speed);
-    EXPECT_EQ(Vesk::hudSpeedFromRaw(u"Fast"), std::nullopt);
+    using vesk::Vesk::HUDSpeed;
+    const auto speeds = vesk::allCases<HUDSpeed>();
+    ASSERT_EQ(speeds.size(), 3u);
+    EXPECT_EQ(speeds[0], HUDSpeed::smooth);
+    EXPECT_EQ(speeds[1], HUDSpeed::fast);
+    EXPECT_EQ(speeds[2], HUDSpeed::instant);
+    EXPECT_EQ(Vesk::Motion::hud(HUDSpeed::smooth), MotionSpec::spring(0.5, 0.85));
+    EXPECT_EQ(Vesk::Motion::hud(HUDSpeed::fast), MotionSpec::spring(0.28, 0.85));
+    EXPECT_EQ(Vesk::Motion::hud(HUDSpeed::instant), MotionSpec::linear(0));
+    EXPECT_TRUE(Vesk::Motion::hud(HUDSpeed::instant).isInstant());
+    EXPECT_EQ(vesk::fromRaw<HUDSpeed>(u"fast"), HUDSpeed::fast);
+    EXPECT_EQ(vesk::fromRaw<HUDSpeed>(u"Fast"), std::nullopt);
+}
+
+TEST(VeskTokensTest, TintNamesDrawInTheirTokenColours) {
+    const std::vector<std::pair<vesk::TintName, QColor>> tints{
+        {vesk::TintName::brass, Vesk::Accent::x500},    {vesk::TintName::sage, Vesk::Semantic::sage},
+        {vesk::TintName::amber, Vesk::Semantic::amber}, {vesk::TintName::oxblood, Vesk::Semantic::oxblood},
+        {vesk::TintName::slate, Vesk::Semantic::slate}, {vesk::TintName::stone, Vesk::Stone::x100},
+    };
+    ASSERT_EQ(tints.size(), vesk::allCases<vesk::TintName>().size());
+    for (const auto& [tint, colour] : tints)
+        EXPECT_EQ(Vesk::tintColor(tint), colour) << qPrintable(vesk::toRaw(tint));
 }
 
 TEST(VeskTokensTest, TypeStylesHaveTheTabledSizeWeightAndDesign) {
