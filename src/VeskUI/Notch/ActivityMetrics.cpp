@@ -2,21 +2,17 @@
 
 #include "VeskUI/Notch/Percent.h"
 #include "VeskUI/Tokens/Typography.h"
+#include "VeskUI/Tokens/Vesk.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace vesk::ActivityMetrics {
 
-const QFont& titleFont() {
-    static const QFont font = systemFont(13, QFont::DemiBold);
-    return font;
-}
+// The pill draws its texts in these same styles.
+const QFont& titleFont() { return Vesk::Type_::activityTitle(); }
 
-const QFont& subtitleFont() {
-    static const QFont font = systemFont(11, QFont::Normal);
-    return font;
-}
+const QFont& subtitleFont() { return Vesk::Type_::activitySubtitle(); }
 
 const QFont& trailingFont() {
     static const QFont font = systemFont(11, QFont::Medium);
