@@ -78,8 +78,8 @@ void airpods(Canvas& c) {
 }
 
 void airpodsPro(Canvas& c) {
-    earbud(c, true, 3.4, 6.5);
-    earbud(c, false, 3.4, 6.5);
+    earbud(c, true, 3.1, 6.5);
+    earbud(c, false, 3.1, 6.5);
 }
 
 void laptop(Canvas& c) {
