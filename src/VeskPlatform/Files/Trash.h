@@ -4,7 +4,7 @@
 
 #include <optional>
 
-// The desktop's trash, as the freedesktop trash specification lays it out: "files/"
+// The desktop's trash, laid out as freedesktop.org's Trash standard has it: "files/"
 // and "info/" (one ".trashinfo" record per entry) in $XDG_DATA_HOME/Trash. Written
 // here rather than taken from QFile::moveToTrash, which in Qt 6.4 falls back to
 // "files/" and "info/" in the working folder when the trash cannot be made.
