@@ -256,12 +256,6 @@ TEST_F(EventTapServiceTest, ADisabledTapIsEnabledAgain) {
     EXPECT_EQ(tap->enableCount, 2);
 }
 
-TEST_F(EventTapServiceTest, AskingForAccessibilityForgetsARefusal) {
-    EXPECT_TRUE(service->requestAccessibility());
-    EXPECT_EQ(tap->forgetCount, 1);
-    EXPECT_TRUE(service->requestInputMonitoring());
-}
-
 TEST(EventTapServiceNoDisplayTest, WithoutAnX11DisplayTheTapNeedsPermissions) {
     // The test runs on the offscreen platform: no X11 connection.
     EventTapService service;
