@@ -122,6 +122,8 @@ AudioService::AudioService(AudioHardware& hardware, Scheduler* queueScheduler)
 
 AudioService::~AudioService() {
     m_core->hardware.removeObserver(m_observerToken);
+    // Work still on the queue ends here, so the core is never released on its own thread.
+    m_core->queue.shutdown();
 }
 
 NewestStream<AudioState> AudioService::states() const {

@@ -258,6 +258,30 @@ TEST_F(MediaAdapterTest, ArtworkFromAFileUrlTravelsAsBase64WithItsMimeType) {
     ASSERT_TRUE(run.waitForLines(2));
     EXPECT_TRUE(run.payload(1).value(QLatin1String("artworkData")).isNull());
     EXPECT_TRUE(run.payload(1).value(QLatin1String("artworkMimeType")).isNull());
+
+    // A data URL carries the picture itself.
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "JPEG"));
+    fake->setMetadataValue(QStringLiteral("mpris:artUrl"), QString(QStringLiteral("data:image/jpeg;base64,") +
+                                                                   QString::fromLatin1(jpeg.toBase64())));
+    ASSERT_TRUE(run.waitForLines(3));
+    EXPECT_EQ(run.payload(2).value(QLatin1String("artworkMimeType")).toString(),
+              QStringLiteral("image/jpeg"));
+    EXPECT_EQ(run.payload(2).value(QLatin1String("artworkData")).toString().toLatin1(), jpeg.toBase64());
+
+    // More than 4 MiB is left out, picture or not.
+    QFile large(folder.filePath(QStringLiteral("large.png")));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly));
+    QFile small(picture);
+    ASSERT_TRUE(small.open(QIODevice::ReadOnly));
+    large.write(small.readAll());
+    large.write(QByteArray(4 * 1024 * 1024, '\0'));
+    large.close();
+    fake->setMetadataValue(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(large.fileName()).toString());
+    ASSERT_TRUE(run.waitForLines(4));
+    EXPECT_TRUE(run.payload(3).value(QLatin1String("artworkData")).isNull());
 }
 
 TEST_F(MediaAdapterTest, NoPlayerGivesAnEmptySnapshotAndTestAnswersWhenTheBusDoes) {
