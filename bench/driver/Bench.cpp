@@ -134,6 +134,7 @@ bool Bench::startUp(Subject& subject, SubjectResult& result) {
     progress(QStringLiteral("letting %1 settle").arg(subject.label()));
     pause(m_config.settleMs);
     waitQuiet(subject.pid(), 5000);
+    result.restingPicture = picture(subject.pid());
     return subject.running();
 }
 
@@ -158,7 +159,7 @@ void Bench::measureLatency(Subject& subject, SubjectResult& result) {
     progress(QStringLiteral("measuring activity latency over %1 volume changes").arg(m_config.samples));
     // The resting notch: each change is made with the notch back at rest, so every
     // sample measures a pill appearing rather than one already on screen changing.
-    std::optional<QString> resting = m_config.quick ? std::nullopt : picture(subject.pid());
+    std::optional<QString> resting = m_config.quick ? std::nullopt : result.restingPicture;
     const int restTimeoutMs = m_config.quick ? 2000 : 15000;
     for (int i = 0; i < m_config.samples && subject.running(); ++i) {
         if (!waitQuiet(subject.pid(), restTimeoutMs, resting) && resting) {
@@ -253,6 +254,8 @@ std::optional<LoadResult> Bench::measureLoad(Subject& subject, SubjectResult& re
 }
 
 std::optional<Phase> Bench::measurePlaying(Subject& subject, SubjectResult& result) {
+    // Back at rest first, so what the notch shows next is the player's doing.
+    waitQuiet(subject.pid(), m_config.quick ? 3000 : 15000, result.restingPicture);
     progress(QStringLiteral("starting the test player"));
     // Silence into the null sink, so the sound server sees a stream as it does while
     // music plays, and the player on the session bus.
@@ -272,6 +275,8 @@ std::optional<Phase> Bench::measurePlaying(Subject& subject, SubjectResult& resu
         result.failures.append(QStringLiteral("the test player did not start (see player.log)"));
     } else {
         pause(m_config.settleMs);
+        const auto playing = picture(subject.pid());
+        if (playing && result.restingPicture) result.playerShown = *playing != *result.restingPicture;
         phase = measurePhase(subject, m_config.playingSeconds, result, QStringLiteral("while playing"));
     }
     for (QProcess* p : {&player, &stream}) {

@@ -46,7 +46,7 @@ public:
     void heading(const QString& text) { m_text += text + QLatin1Char('\n'); }
     void row(const QString& label, const QString& a, const QString& b = {}, const QString& c = {}) {
         m_text += QStringLiteral("  ") + label.leftJustified(34) + a.rightJustified(22) +
-                  b.rightJustified(22) + c.rightJustified(10);
+                  b.rightJustified(22) + c.rightJustified(12);
         while (m_text.endsWith(QLatin1Char(' ')))
             m_text.chop(1);
         m_text += QLatin1Char('\n');
@@ -108,6 +108,9 @@ QString report(const Config& config, const Environment& env, const SubjectResult
     t.heading(QStringLiteral("Playing (MPRIS test player), %1 s; floor: its idle figures")
                   .arg(config.playingSeconds));
     usageRows(t, program.playing, floor.idle);
+    t.row(QStringLiteral("the notch showed the player"),
+          program.playerShown ? (*program.playerShown ? QStringLiteral("yes") : QStringLiteral("NO"))
+                              : kMissing);
 
     t.heading(QStringLiteral("Start-up to the first painted notch window"));
     const auto startup = [](const SubjectResult& r) -> QString {
@@ -120,7 +123,7 @@ QString report(const Config& config, const Environment& env, const SubjectResult
     t.line();
 
     t.row(QStringLiteral("Activity latency, %1 changes").arg(config.samples), program.label,
-          QStringLiteral("libpulse subscriber"), QStringLiteral("beyond"));
+          QStringLiteral("libpulse subscriber"), QStringLiteral("beyond ms"));
     QList<double> shown, deliveredMs, beyond;
     for (const LatencySample& s : program.latency) {
         shown.append(s.shownMs);

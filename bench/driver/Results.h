@@ -61,6 +61,8 @@ struct SubjectResult {
     QList<double> startupMs;
     std::optional<Phase> idle;
     std::optional<Phase> playing;
+    std::optional<QString> restingPicture; // the notch window once settled after start-up
+    std::optional<bool> playerShown;       // the notch looked different while the player played
     QList<LatencySample> latency;
     QStringList latencyNotes;
     std::optional<LoadResult> load;
