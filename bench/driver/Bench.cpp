@@ -76,30 +76,27 @@ Environment Bench::environment() const {
     return env;
 }
 
-SubjectResult Bench::measureFloor() {
-    Subject subject(QStringLiteral("floor"), m_config.floor, m_config.scratch + QStringLiteral("/floor"));
-    SubjectResult result;
-    result.label = subject.label();
-    result.program = subject.program();
-    if (!startUp(subject, result)) return result;
-    result.idle = measurePhase(subject, m_config.idleSeconds, result, QStringLiteral("idle"));
-    subject.stop();
-    return result;
-}
+void Bench::run(SubjectResult& program, SubjectResult& floor) {
+    Subject floorSubject(QStringLiteral("floor"), m_config.floor,
+                         m_config.scratch + QStringLiteral("/floor"));
+    Subject programSubject(QFileInfo(m_config.program).fileName(), m_config.program,
+                           m_config.scratch + QStringLiteral("/program"));
+    floor.label = floorSubject.label();
+    floor.program = floorSubject.program();
+    program.label = programSubject.label();
+    program.program = programSubject.program();
 
-SubjectResult Bench::measureProgram() {
-    Subject subject(QFileInfo(m_config.program).fileName(), m_config.program,
-                    m_config.scratch + QStringLiteral("/program"));
-    SubjectResult result;
-    result.label = subject.label();
-    result.program = subject.program();
-    if (!startUp(subject, result)) return result;
-    result.idle = measurePhase(subject, m_config.idleSeconds, result, QStringLiteral("idle"));
-    if (subject.running()) measureLatency(subject, result);
-    if (subject.running()) result.load = measureLoad(subject, result);
-    if (subject.running()) result.playing = measurePlaying(subject, result);
-    subject.stop();
-    return result;
+    // Both stay up together, and idle and playing are measured over the same window for
+    // both, so a busy machine weighs on both sides of each ratio alike.
+    startUp(floorSubject, floor);
+    startUp(programSubject, program);
+    const QList<Measured> both{{&programSubject, &program}, {&floorSubject, &floor}};
+    measureTogether(both, m_config.idleSeconds, QStringLiteral("idle"), &SubjectResult::idle);
+    if (programSubject.running()) measureLatency(programSubject, program);
+    if (programSubject.running()) program.load = measureLoad(programSubject, program);
+    measurePlaying(both);
+    programSubject.stop();
+    floorSubject.stop();
 }
 
 bool Bench::startUp(Subject& subject, SubjectResult& result) {
@@ -138,21 +135,31 @@ bool Bench::startUp(Subject& subject, SubjectResult& result) {
     return subject.running();
 }
 
-std::optional<Phase> Bench::measurePhase(Subject& subject, int seconds, SubjectResult& result,
-                                         const QString& what) {
-    progress(QStringLiteral("measuring %1 %2 for %3 s").arg(subject.label(), what).arg(seconds));
-    const TreeSample start = sampleTree(int(subject.pid()));
+void Bench::measureTogether(const QList<Measured>& subjects, int seconds, const QString& what,
+                            std::optional<Phase> SubjectResult::*phase) {
+    QList<Measured> running;
+    for (const Measured& m : subjects)
+        if (m.subject->running()) running.append(m);
+    if (running.isEmpty()) return;
+    progress(QStringLiteral("measuring %1 for %2 s").arg(what).arg(seconds));
+    QList<TreeSample> starts;
+    for (const Measured& m : running)
+        starts.append(sampleTree(int(m.subject->pid())));
     pause(seconds * 1000);
-    const TreeSample end = sampleTree(int(subject.pid()));
-    if (!start.alive || !end.alive || !subject.running()) {
-        result.failures.append(subject.label() + QStringLiteral(" ended while %1: ").arg(what) +
-                               subject.ending().value_or(QStringLiteral("gone")));
-        return std::nullopt;
+    for (qsizetype i = 0; i < running.size(); ++i) {
+        Subject& subject = *running[i].subject;
+        SubjectResult& result = *running[i].result;
+        const TreeSample end = sampleTree(int(subject.pid()));
+        if (!starts[i].alive || !end.alive || !subject.running()) {
+            result.failures.append(subject.label() + QStringLiteral(" ended while %1: ").arg(what) +
+                                   subject.ending().value_or(QStringLiteral("gone")));
+            continue;
+        }
+        Phase measured;
+        measured.usage = usageBetween(starts[i], end);
+        measured.paints = m_windows.paints(subject.pid(), starts[i].timeNs, end.timeNs);
+        result.*phase = measured;
     }
-    Phase phase;
-    phase.usage = usageBetween(start, end);
-    phase.paints = m_windows.paints(subject.pid(), start.timeNs, end.timeNs);
-    return phase;
 }
 
 void Bench::measureLatency(Subject& subject, SubjectResult& result) {
@@ -253,9 +260,11 @@ std::optional<LoadResult> Bench::measureLoad(Subject& subject, SubjectResult& re
     return load;
 }
 
-std::optional<Phase> Bench::measurePlaying(Subject& subject, SubjectResult& result) {
-    // Back at rest first, so what the notch shows next is the player's doing.
-    waitQuiet(subject.pid(), m_config.quick ? 3000 : 15000, result.restingPicture);
+void Bench::measurePlaying(const QList<Measured>& subjects) {
+    // Back at rest first, so what a notch shows next is the player's doing.
+    for (const Measured& m : subjects)
+        if (m.subject->running())
+            waitQuiet(m.subject->pid(), m_config.quick ? 3000 : 15000, m.result->restingPicture);
     progress(QStringLiteral("starting the test player"));
     // Silence into the null sink, so the sound server sees a stream as it does while
     // music plays, and the player on the session bus.
@@ -270,21 +279,24 @@ std::optional<Phase> Bench::measurePlaying(Subject& subject, SubjectResult& resu
     player.start(m_config.player, {});
     const bool ready = player.waitForStarted(5000) && player.waitForReadyRead(5000) &&
                        player.readLine().trimmed() == "ready";
-    std::optional<Phase> phase;
     if (!ready) {
-        result.failures.append(QStringLiteral("the test player did not start (see player.log)"));
+        for (const Measured& m : subjects)
+            m.result->failures.append(QStringLiteral("the test player did not start (see player.log)"));
     } else {
         pause(m_config.settleMs);
-        const auto playing = picture(subject.pid());
-        if (playing && result.restingPicture) result.playerShown = *playing != *result.restingPicture;
-        phase = measurePhase(subject, m_config.playingSeconds, result, QStringLiteral("while playing"));
+        for (const Measured& m : subjects) {
+            const auto playing = m.subject->running() ? picture(m.subject->pid()) : std::nullopt;
+            if (playing && m.result->restingPicture)
+                m.result->playerShown = *playing != *m.result->restingPicture;
+        }
+        measureTogether(subjects, m_config.playingSeconds, QStringLiteral("while playing"),
+                        &SubjectResult::playing);
     }
     for (QProcess* p : {&player, &stream}) {
         p->terminate();
         if (!p->waitForFinished(3000)) p->kill();
         p->waitForFinished(2000);
     }
-    return phase;
 }
 
 bool Bench::waitQuiet(quint32 pid, int timeoutMs, const std::optional<QString>& resting) {

@@ -27,10 +27,8 @@ public:
     const QString& error() const { return m_error; }
     Environment environment() const;
 
-    // Start-up and idle figures only.
-    SubjectResult measureFloor();
-    // Every figure.
-    SubjectResult measureProgram();
+    // Every figure of the program, and the floor's start-up, idle and playing figures.
+    void run(SubjectResult& program, SubjectResult& floor);
 
 private:
     struct Volume {
@@ -39,12 +37,18 @@ private:
         int percent = 0;
     };
 
+    struct Measured {
+        Subject* subject;
+        SubjectResult* result;
+    };
+
     bool startUp(Subject& subject, SubjectResult& result);
-    std::optional<Phase> measurePhase(Subject& subject, int seconds, SubjectResult& result,
-                                      const QString& what);
+    // Measures the subjects still running over one and the same window.
+    void measureTogether(const QList<Measured>& subjects, int seconds, const QString& what,
+                         std::optional<Phase> SubjectResult::*phase);
     void measureLatency(Subject& subject, SubjectResult& result);
     std::optional<LoadResult> measureLoad(Subject& subject, SubjectResult& result);
-    std::optional<Phase> measurePlaying(Subject& subject, SubjectResult& result);
+    void measurePlaying(const QList<Measured>& subjects);
 
     // Waits until no window of `pid` has repainted for the quiet time, and, when a
     // picture is given, until the notch window shows it again.

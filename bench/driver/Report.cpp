@@ -1,6 +1,7 @@
 #include "Report.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -30,6 +31,12 @@ QString number(double value, int decimals) {
 QString ratio(double a, double b) {
     if (b <= 0) return {};
     return number(a / b, 2) + QStringLiteral("×");
+}
+
+// Paths under the working folder (bench/run works from the repository root) print short.
+QString shown(const QString& path) {
+    const QString relative = QDir::current().relativeFilePath(path);
+    return relative.startsWith(QLatin1String("..")) ? path : relative;
 }
 
 QString cpuModel() {
@@ -95,7 +102,7 @@ QString report(const Config& config, const Environment& env, const SubjectResult
             .arg(env.screen, env.compositor ? QStringLiteral("with a compositing manager")
                                             : QStringLiteral("WITHOUT a compositing manager")));
     t.line(QStringLiteral("Measured: %1 (with its child processes) beside the floor, %2")
-               .arg(program.program, floor.program));
+               .arg(shown(program.program), shown(floor.program)));
     t.line(QStringLiteral("Backlight polls: ") +
            (env.polls.isEmpty()
                 ? QStringLiteral("none (no backlight, no keyboard backlight on this machine)")
@@ -105,12 +112,12 @@ QString report(const Config& config, const Environment& env, const SubjectResult
 
     t.heading(QStringLiteral("Idle, %1 s").arg(config.idleSeconds));
     usageRows(t, program.idle, floor.idle);
-    t.heading(QStringLiteral("Playing (MPRIS test player), %1 s; floor: its idle figures")
-                  .arg(config.playingSeconds));
-    usageRows(t, program.playing, floor.idle);
-    t.row(QStringLiteral("the notch showed the player"),
-          program.playerShown ? (*program.playerShown ? QStringLiteral("yes") : QStringLiteral("NO"))
-                              : kMissing);
+    t.heading(QStringLiteral("Playing (MPRIS test player), %1 s").arg(config.playingSeconds));
+    usageRows(t, program.playing, floor.playing);
+    const auto shownCell = [](const SubjectResult& r) -> QString {
+        return r.playerShown ? (*r.playerShown ? QStringLiteral("yes") : QStringLiteral("no")) : kMissing;
+    };
+    t.row(QStringLiteral("the notch showed the player"), shownCell(program), shownCell(floor));
 
     t.heading(QStringLiteral("Start-up to the first painted notch window"));
     const auto startup = [](const SubjectResult& r) -> QString {

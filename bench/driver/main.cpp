@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench: cannot measure: %s\n", qPrintable(bench.error()));
         return 2;
     }
-    const SubjectResult floor = bench.measureFloor();
-    const SubjectResult program = bench.measureProgram();
+    SubjectResult program, floor;
+    bench.run(program, floor);
     std::fputs(qPrintable(report(config, bench.environment(), program, floor)), stdout);
     // The floor always runs: when it cannot be measured, the harness itself is broken.
     if (!floor.idle || floor.startupMs.isEmpty()) {
