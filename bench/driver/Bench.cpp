@@ -24,7 +24,11 @@ double ms(qint64 ns) {
 
 Bench::Bench(Config config) : m_config(std::move(config)) {}
 
-Bench::~Bench() = default;
+Bench::~Bench() {
+    // The helpers first: their last lines would land in members already gone.
+    if (m_pulsewatch) m_pulsewatch->stop();
+    if (m_xwatch) m_xwatch->stop();
+}
 
 bool Bench::prepare() {
     m_xwatch =

@@ -26,6 +26,8 @@ void LineHelper::write(const QByteArray& line) {
 }
 
 void LineHelper::stop() {
+    // Whatever arrives while it ends may outlive the receiver's state.
+    onLine = nullptr;
     if (m_process.state() == QProcess::NotRunning) return;
     m_process.terminate();
     if (!m_process.waitForFinished(3000)) {
