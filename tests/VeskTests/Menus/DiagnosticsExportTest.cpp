@@ -1,0 +1,163 @@
+#include "Vesk/Menus/DiagnosticsExport.h"
+#include "Vesk/Menus/DiagnosticsRows.h"
+
+#include "support/Dialogs/ModalDialog.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace vesk {
+namespace {
+
+DiagnosticsReport sampleReport() {
+    DiagnosticsReport::Facts facts;
+    facts.version = QStringLiteral("1.0.0");
+    facts.build = diagnostics::none();
+    facts.osVersion = QStringLiteral("12.0.0");
+    facts.model = QStringLiteral("ThinkPad X1");
+    facts.profile = BuildProfile(true);
+    facts.screens = {diagnostics::screen(1, QSizeF(1920, 1080), std::nullopt),
+                     diagnostics::screen(4000000000u, QSizeF(1512.9, 982.2), QSizeF(185.5, 32))};
+    facts.permissions = diagnostics::permissionRows([](Permission permission) {
+        switch (permission) {
+        case Permission::inputMonitoring:
+            return PermissionState::granted;
+        case Permission::bluetooth:
+            return PermissionState::denied;
+        case Permission::camera:
+            return PermissionState::unknown;
+        default:
+            return PermissionState::notDetermined;
+        }
+    });
+    diagnostics::ServiceFacts services;
+    services.universalMediaAdapter = true;
+    services.brightnessAvailable = true;
+    services.bluetooth = BluetoothStartResult::needsPermission;
+    services.keepingAwake = true;
+    facts.services = diagnostics::serviceRows(services);
+    facts.syncSummary = diagnostics::none();
+    facts.widgetCount = 4;
+    facts.trayCount = 2;
+    return DiagnosticsReport::make(facts);
+}
+
+// The sections built from this machine's objects, as they appear in the file.
+const char* const sampleSections = R"(
+Displays
+────────
+  Display 1           1920×1080, notch none (synthetic)
+  Display 4000000000  1512×982, notch 185×32
+
+Permissions
+───────────
+  Input Monitoring  granted
+  Accessibility     notDetermined
+  Bluetooth         denied
+  Calendar          notDetermined
+  Camera            unknown
+
+Services
+────────
+  Media adapter    universal
+  HUD suppression  unavailable
+  Brightness       available
+  Bluetooth        needsPermission
+  Calendar         —
+  Push             —
+  Keep awake       on
+  Updates          App Store
+)";
+
+class DiagnosticsExportTest : public ::testing::Test {
+protected:
+    QTemporaryDir folder;
+    ActivationPolicy policy;
+    QStringList revealed;
+    QStringList failures;
+    ActivationPolicy::Policy policyWhileChoosing = ActivationPolicy::Policy::accessory;
+
+    DiagnosticsExport exporter(const QString& chosen) {
+        return DiagnosticsExport(
+            policy,
+            [this, chosen](QWidget*) {
+                policyWhileChoosing = policy.policy();
+                return chosen;
+            },
+            [this](const QString& path) { revealed.append(path); },
+            [this](const QString& path, const QString& reason, QWidget*) {
+                failures.append(path + ": " + reason);
+            });
+    }
+};
+
+TEST_F(DiagnosticsExportTest, WritesTheReportAndShowsIt) {
+    const QString path = folder.filePath(DiagnosticsExport::proposedName());
+    EXPECT_EQ(exporter(path).run(sampleReport()), path);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(text, sampleReport().formatted());
+    EXPECT_TRUE(text.contains(QString::fromUtf8(sampleSections))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("  Version  1.0.0 (—)\n  Build    App Store (sandboxed)\n"
+                                             "  macOS    12.0.0\n  Model    ThinkPad X1\n")));
+    EXPECT_EQ(revealed, QStringList{path});
+    EXPECT_TRUE(failures.isEmpty());
+    EXPECT_EQ(policyWhileChoosing, ActivationPolicy::Policy::regular);
+    EXPECT_EQ(policy.policy(), ActivationPolicy::Policy::accessory);
+}
+
+TEST_F(DiagnosticsExportTest, AFailedWriteIsReportedAndNothingIsShown) {
+    QFile blocker(folder.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString path = blocker.fileName() + QStringLiteral("/VeskNotch-diagnostics.txt");
+
+    EXPECT_FALSE(exporter(path).run(sampleReport()).has_value());
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].startsWith(path + ": ") && failures[0].size() > path.size() + 2)
+        << qPrintable(failures[0]);
+    EXPECT_TRUE(revealed.isEmpty());
+    EXPECT_EQ(policy.policy(), ActivationPolicy::Policy::accessory);
+}
+
+TEST_F(DiagnosticsExportTest, CancellingWritesNothing) {
+    EXPECT_FALSE(exporter(QString()).run(sampleReport()).has_value());
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    EXPECT_TRUE(revealed.isEmpty());
+    EXPECT_TRUE(failures.isEmpty());
+    EXPECT_EQ(policy.policy(), ActivationPolicy::Policy::accessory);
+}
+
+TEST_F(DiagnosticsExportTest, TheSavePanelProposesTheReportsName) {
+    for (const bool accept : {false, true}) {
+        QString title;
+        bool saving = false;
+        QStringList proposed;
+        test::whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            title = dialog->windowTitle();
+            saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+            proposed = dialog->selectedFiles();
+            if (accept)
+                QMetaObject::invokeMethod(dialog, "accept");
+            else
+                dialog->reject();
+        });
+        const QString path = DiagnosticsExport::askForPath(nullptr);
+        EXPECT_EQ(title, QStringLiteral("Save VeskNotch Diagnostics"));
+        EXPECT_TRUE(saving);
+        ASSERT_EQ(proposed.size(), 1);
+        EXPECT_TRUE(proposed[0].endsWith(QStringLiteral("/VeskNotch-diagnostics.txt")))
+            << qPrintable(proposed[0]);
+        EXPECT_EQ(path, accept ? proposed[0] : QString());
+    }
+}
+
+} // namespace
+} // namespace vesk
