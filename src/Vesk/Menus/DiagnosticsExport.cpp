@@ -10,15 +10,15 @@
 
 namespace vesk {
 
-DiagnosticsExport::DiagnosticsExport(ActivationPolicy& policy, ChoosePath choose, Reveal reveal,
+DiagnosticsExport::DiagnosticsExport(ActivationHolds& holds, ChoosePath choose, Reveal reveal,
                                      ReportFailure failure)
-    : m_policy(policy), m_choose(choose ? std::move(choose) : ChoosePath(askForPath)),
+    : m_holds(holds), m_choose(choose ? std::move(choose) : ChoosePath(askForPath)),
       m_reveal(reveal ? std::move(reveal) : Reveal([](const QString& path) { fileManager::reveal(path); })),
       m_reportFailure(failure ? std::move(failure) : ReportFailure(reportFailure)) {}
 
 std::optional<QString> DiagnosticsExport::run(const DiagnosticsReport& report, QWidget* parent) const {
     const QByteArray text = report.formatted().toUtf8();
-    ActivationPolicy::Hold hold = m_policy.holdRegular();
+    ActivationHolds::Hold hold = m_holds.holdRegular();
     const QString path = m_choose(parent);
     if (path.isEmpty()) return std::nullopt;
 

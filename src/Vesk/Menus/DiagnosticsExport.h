@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Vesk/Permissions/ActivationPolicy.h"
+#include "Vesk/Permissions/ActivationHolds.h"
 #include "VeskKit/Diagnostics/DiagnosticsReport.h"
 
 #include <QString>
@@ -24,7 +24,7 @@ public:
     using ReportFailure = std::function<void(const QString& path, const QString& reason, QWidget* parent)>;
 
     // By default the save panel, the file manager and an alert.
-    explicit DiagnosticsExport(ActivationPolicy& policy, ChoosePath choose = {}, Reveal reveal = {},
+    explicit DiagnosticsExport(ActivationHolds& holds, ChoosePath choose = {}, Reveal reveal = {},
                                ReportFailure reportFailure = {});
 
     // Asks where to save, writes the report there atomically and shows it in the file
@@ -37,7 +37,7 @@ public:
     static void reportFailure(const QString& path, const QString& reason, QWidget* parent);
 
 private:
-    ActivationPolicy& m_policy;
+    ActivationHolds& m_holds;
     ChoosePath m_choose;
     Reveal m_reveal;
     ReportFailure m_reportFailure;

@@ -9,11 +9,11 @@
 
 namespace vesk {
 
-PermissionPrompt::PermissionPrompt(ActivationPolicy& policy, SystemSettings settings)
-    : m_policy(policy), m_settings(std::move(settings)) {}
+PermissionPrompt::PermissionPrompt(ActivationHolds& holds, SystemSettings settings)
+    : m_holds(holds), m_settings(std::move(settings)) {}
 
 void PermissionPrompt::withActivation(std::function<void()> body) {
-    auto hold = std::make_shared<ActivationPolicy::Hold>(m_policy.holdRegular());
+    auto hold = std::make_shared<ActivationHolds::Hold>(m_holds.holdRegular());
     onMainAfter(bodyDelay, [hold, body = std::move(body)] {
         if (body) body();
         onMainAfter(regularAfterBody, [hold] { hold->release(); });
@@ -37,7 +37,7 @@ bool PermissionPrompt::explain(const QString& title, const QString& message,
     box.setDefaultButton(open ? open : dismiss);
     box.setEscapeButton(dismiss);
 
-    ActivationPolicy::Hold hold = m_policy.holdRegular();
+    ActivationHolds::Hold hold = m_holds.holdRegular();
     box.exec();
     const bool chosen = open && box.clickedButton() == open;
     if (chosen && settingsPane) m_settings.open(*settingsPane);
@@ -51,7 +51,7 @@ void PermissionPrompt::openPane(const QString& anchor, QWidget* parent) {
     }
     QMessageBox box(QMessageBox::Information, QStringLiteral("VeskNotch"),
                     SystemSettings::nothingNeeded(anchor), QMessageBox::Ok, parent);
-    ActivationPolicy::Hold hold = m_policy.holdRegular();
+    ActivationHolds::Hold hold = m_holds.holdRegular();
     box.exec();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Vesk/Permissions/ActivationPolicy.h"
+#include "Vesk/Permissions/ActivationHolds.h"
 #include "VeskPlatform/Workspace/SystemSettings.h"
 
 #include <QString>
@@ -20,9 +20,9 @@ public:
     // How long the program stays regular after a request ran, for what it raised.
     static constexpr double regularAfterBody = 30.0;
 
-    explicit PermissionPrompt(ActivationPolicy& policy, SystemSettings settings = SystemSettings());
+    explicit PermissionPrompt(ActivationHolds& holds, SystemSettings settings = SystemSettings());
 
-    // Holds the regular policy, runs `body` 0.15 s later and keeps holding it for 30 s
+    // Holds the program regular, runs `body` 0.15 s later and keeps holding it for 30 s
     // after `body` returned.
     void withActivation(std::function<void()> body);
 
@@ -39,7 +39,7 @@ public:
     const SystemSettings& settings() const { return m_settings; }
 
 private:
-    ActivationPolicy& m_policy;
+    ActivationHolds& m_holds;
     SystemSettings m_settings;
 };
 
