@@ -1,0 +1,196 @@
+#include "VeskPlatform/Session/DesktopDoNotDisturb.h"
+
+#include "VeskPlatform/Session/GSettingsBooleanKey.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+
+#include <optional>
+
+namespace vesk {
+
+namespace {
+
+const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
+const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString inhibitedProperty = QStringLiteral("Inhibited");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString portalSettings = QStringLiteral("org.freedesktop.portal.Settings");
+const QString bannersSchema = QStringLiteral("org.gnome.desktop.notifications");
+const QString bannersKey = QStringLiteral("show-banners");
+
+// A notification server that does not answer at once is treated as having no switch.
+constexpr int notificationServerTimeoutMs = 2000;
+// The portal may be started on demand by the bus, which takes a moment.
+constexpr int portalTimeoutMs = 4000;
+
+// Older portals wrap the value of Read in a second variant.
+std::optional<bool> boolIn(QVariant value) {
+    while (value.metaType() == QMetaType::fromType<QDBusVariant>())
+        value = value.value<QDBusVariant>().variant();
+    if (value.metaType() != QMetaType::fromType<bool>()) return std::nullopt;
+    return value.toBool();
+}
+
+std::optional<bool> boolInReply(const QDBusMessage& reply) {
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
+    return boolIn(reply.arguments().constFirst());
+}
+
+} // namespace
+
+DesktopDoNotDisturb::DesktopDoNotDisturb(QObject* parent) : DoNotDisturb(parent) {}
+
+DesktopDoNotDisturb::~DesktopDoNotDisturb() {
+    stop();
+}
+
+void DesktopDoNotDisturb::start() {
+    stop();
+    m_following = true;
+    if (QDBusConnection::sessionBus().isConnected()) {
+        tryNotificationServer();
+    } else {
+        // Without a session bus GSettings can still be read; answer on the next turn
+        // all the same, so callers always hear of the start after start() returns.
+        const quint64 generation = m_generation;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_generation) tryGSettings();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void DesktopDoNotDisturb::stop() {
+    ++m_generation;
+    m_following = false;
+    disconnectSignals();
+    m_banners.reset();
+    delete m_serverWatcher;
+    m_serverWatcher = nullptr;
+    m_source = Source::none;
+    m_active = false;
+}
+
+void DesktopDoNotDisturb::disconnectSignals() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return;
+    bus.disconnect(notificationsService, notificationsPath, propertiesInterface,
+                   QStringLiteral("PropertiesChanged"), this,
+                   SLOT(onNotificationProperties(QString, QVariantMap, QStringList)));
+    bus.disconnect(portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
+                   SLOT(onPortalSettingChanged(QString, QString, QDBusVariant)));
+}
+
+void DesktopDoNotDisturb::tryNotificationServer() {
+    // Subscribed before the first read, so no change can fall between the two.
+    QDBusConnection::sessionBus().connect(notificationsService, notificationsPath, propertiesInterface,
+                                          QStringLiteral("PropertiesChanged"), this,
+                                          SLOT(onNotificationProperties(QString, QVariantMap, QStringList)));
+    readInhibited(true);
+}
+
+void DesktopDoNotDisturb::readInhibited(bool starting) {
+    QDBusMessage call = QDBusMessage::createMethodCall(notificationsService, notificationsPath,
+                                                       propertiesInterface, QStringLiteral("Get"));
+    call << notificationsService << inhibitedProperty;
+    // Asking must not launch a notification daemon that was not running.
+    call.setAutoStartService(false);
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call, notificationServerTimeoutMs), this);
+    const quint64 generation = m_generation;
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, generation, starting](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                if (generation != m_generation) return;
+                const std::optional<bool> inhibited = boolInReply(finished->reply());
+                if (!starting) {
+                    if (inhibited && m_source == Source::notificationServer) report(*inhibited);
+                    return;
+                }
+                if (!inhibited) {
+                    QDBusConnection::sessionBus().disconnect(
+                        notificationsService, notificationsPath, propertiesInterface,
+                        QStringLiteral("PropertiesChanged"), this,
+                        SLOT(onNotificationProperties(QString, QVariantMap, QStringList)));
+                    tryPortal();
+                    return;
+                }
+                // A restarted server may come back with the switch in another position.
+                m_serverWatcher = new QDBusServiceWatcher(notificationsService, QDBusConnection::sessionBus(),
+                                                          QDBusServiceWatcher::WatchForRegistration, this);
+                connect(m_serverWatcher, &QDBusServiceWatcher::serviceRegistered, this,
+                        [this] { readInhibited(false); });
+                settle(Source::notificationServer, *inhibited);
+            });
+}
+
+void DesktopDoNotDisturb::onNotificationProperties(const QString& interface, const QVariantMap& changed,
+                                                   const QStringList& invalidated) {
+    if (m_source != Source::notificationServer || interface != notificationsService) return;
+    if (const auto it = changed.constFind(inhibitedProperty); it != changed.constEnd()) {
+        if (const std::optional<bool> inhibited = boolIn(*it)) report(*inhibited);
+    } else if (invalidated.contains(inhibitedProperty)) {
+        readInhibited(false);
+    }
+}
+
+void DesktopDoNotDisturb::tryPortal() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.connect(portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
+                SLOT(onPortalSettingChanged(QString, QString, QDBusVariant)));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(portalService, portalPath, portalSettings, QStringLiteral("Read"));
+    call << bannersSchema << bannersKey;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, portalTimeoutMs), this);
+    const quint64 generation = m_generation;
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, generation](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                if (generation != m_generation) return;
+                if (const std::optional<bool> banners = boolInReply(finished->reply())) {
+                    settle(Source::settingsPortal, !*banners);
+                    return;
+                }
+                QDBusConnection::sessionBus().disconnect(
+                    portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
+                    SLOT(onPortalSettingChanged(QString, QString, QDBusVariant)));
+                tryGSettings();
+            });
+}
+
+void DesktopDoNotDisturb::onPortalSettingChanged(const QString& nameSpace, const QString& key,
+                                                 const QDBusVariant& value) {
+    if (m_source != Source::settingsPortal || nameSpace != bannersSchema || key != bannersKey) return;
+    if (const std::optional<bool> banners = boolIn(value.variant())) report(!*banners);
+}
+
+void DesktopDoNotDisturb::tryGSettings() {
+    m_banners = GSettingsBooleanKey::open(bannersSchema, bannersKey, [this](bool banners) {
+        if (m_source == Source::gsettings) report(!banners);
+    });
+    if (m_banners)
+        settle(Source::gsettings, !m_banners->value());
+    else
+        settle(Source::none, false);
+}
+
+void DesktopDoNotDisturb::settle(Source source, bool active) {
+    m_source = source;
+    m_active = active;
+    Q_EMIT started(active);
+}
+
+void DesktopDoNotDisturb::report(bool active) {
+    if (!m_following || active == m_active) return;
+    m_active = active;
+    Q_EMIT activeChanged(active);
+}
+
+} // namespace vesk

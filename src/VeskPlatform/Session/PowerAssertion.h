@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace vesk {
+
+// Keeps the display from going idle while held.
+class PowerAssertion : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Takes the assertion, replacing one already held. False when nothing on this
+    // machine can take it; then nothing is held.
+    virtual bool acquire(const QString& reason) = 0;
+    // Lets it go; harmless when nothing is held.
+    virtual void release() = 0;
+    virtual bool isHeld() const = 0;
+
+Q_SIGNALS:
+    // Every channel refused an assertion that acquire() had accepted: nothing is held.
+    void lost();
+};
+
+} // namespace vesk
