@@ -48,11 +48,12 @@ ActivityPayload samplePayload(ActivityKind kind) {
     case ActivityKind::connectivity:
         return payload(kind, glyph, text("Buds Pro"), text("Connected"), ActivityTrailing::percent(0.29));
     case ActivityKind::focus:
-        return payload(kind, ActivityGlyph::symbolTinted(symbol(kind), TintName::slate), text("Do Not Disturb"),
-                       std::nullopt, ActivityTrailing::text(text("On")));
+        return payload(kind, ActivityGlyph::symbolTinted(symbol(kind), TintName::slate),
+                       text("Do Not Disturb"), std::nullopt, ActivityTrailing::text(text("On")));
     case ActivityKind::calendar:
-        return payload(kind, ActivityGlyph::symbolTinted(symbol(kind), TintName::amber), text("Design review"),
-                       text("In 5 minutes · Room 4"), ActivityTrailing::text(text("10:30")));
+        return payload(kind, ActivityGlyph::symbolTinted(symbol(kind), TintName::amber),
+                       text("Design review"), text("In 5 minutes · Room 4"),
+                       ActivityTrailing::text(text("10:30")));
     case ActivityKind::fileTray:
         return payload(kind, glyph, text("2 files added"), std::nullopt, ActivityTrailing::none());
     case ActivityKind::timerEnded:
@@ -69,7 +70,8 @@ ActivityPayload samplePayload(ActivityKind kind) {
     case ActivityKind::weather:
         return payload(kind, glyph, text("Partly cloudy"), text("Lyon"), ActivityTrailing::text(text("18°")));
     case ActivityKind::idleLock:
-        return payload(kind, glyph, text("Keeping awake"), std::nullopt, ActivityTrailing::text(text("1:00")));
+        return payload(kind, glyph, text("Keeping awake"), std::nullopt,
+                       ActivityTrailing::text(text("1:00")));
     }
     return payload(kind, glyph, std::nullopt, std::nullopt, ActivityTrailing::none());
 }
@@ -100,8 +102,11 @@ QByteArray sampleCover(int side) {
 }
 
 QList<DropLane> sampleLanes() {
-    return {DropLane::shelf(), DropLane::airDrop(), DropLane::pipeline(PipelineID::compressImage),
-            DropLane::pipeline(PipelineID::convertFormat), DropLane::pipeline(PipelineID::imagesToPDF),
+    return {DropLane::shelf(),
+            DropLane::airDrop(),
+            DropLane::pipeline(PipelineID::compressImage),
+            DropLane::pipeline(PipelineID::convertFormat),
+            DropLane::pipeline(PipelineID::imagesToPDF),
             DropLane::pipeline(PipelineID::zip)};
 }
 

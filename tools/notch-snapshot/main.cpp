@@ -64,9 +64,12 @@ QList<Scene> scenes() {
         list.append({std::move(name), std::move(setup), std::nullopt});
     };
     add(QStringLiteral("closed"), [](NotchViewModel&, SettingsStore&) {});
-    add(QStringLiteral("closed-hovered"), [](NotchViewModel& m, SettingsStore&) { m.send(NotchEvent::hoverBegan()); });
-    add(QStringLiteral("closed-no-outline"), [](NotchViewModel&, SettingsStore& s) { s.setContrastOutline(false); });
-    add(QStringLiteral("hidden"), [](NotchViewModel& m, SettingsStore&) { m.send(NotchEvent::toggleHidden()); });
+    add(QStringLiteral("closed-hovered"),
+        [](NotchViewModel& m, SettingsStore&) { m.send(NotchEvent::hoverBegan()); });
+    add(QStringLiteral("closed-no-outline"),
+        [](NotchViewModel&, SettingsStore& s) { s.setContrastOutline(false); });
+    add(QStringLiteral("hidden"),
+        [](NotchViewModel& m, SettingsStore&) { m.send(NotchEvent::toggleHidden()); });
 
     for (ActivityKind kind : allCases<ActivityKind>()) {
         add(QStringLiteral("activity-") + toRaw(kind), [kind](NotchViewModel& m, SettingsStore&) {
@@ -146,11 +149,13 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
     NotchRootView root(model);
     if (scene.banner) {
         const PipelineRunState banner = *scene.banner;
-        root.setDeskFactory([banner](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
-            auto* frame = new DeskFrameView(tab, m.geometry().openHeaderHeight(), inset, parent);
-            new PipelineBanner(banner, [] {}, frame);
-            return frame;
-        });
+        root.setDeskFactory(
+            [banner](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
+                auto* frame = new DeskFrameView(tab, m.geometry().openHeaderHeight(), inset, parent);
+                new PipelineBanner(
+                    banner, [] {}, frame);
+                return frame;
+            });
     }
     scene.setup(model, settings);
 
@@ -184,9 +189,9 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
         const double left = margin + (root.width() - shape.width()) / 2;
         const QSizeF window(shape.width() + 2 * BackdropRenderer::feather,
                             shape.height() + BackdropRenderer::feather);
-        if (const auto shadow = BackdropRenderer::render(window, BackdropRenderer::feather, shape,
-                                                         Vesk::Radius::notchTop, root.bottomRadius(),
-                                                         BackdropRenderer::feather, scale))
+        if (const auto shadow =
+                BackdropRenderer::render(window, BackdropRenderer::feather, shape, Vesk::Radius::notchTop,
+                                         root.bottomRadius(), BackdropRenderer::feather, scale))
             painter.drawImage(QPointF(left - BackdropRenderer::feather, margin), *shadow);
     }
     root.render(&painter, QPoint(margin, margin), QRegion(), QWidget::DrawChildren);
@@ -209,11 +214,16 @@ int main(int argc, char** argv) {
     QString folder;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == QLatin1String("--housing")) housing = true;
-        else if (arg == QLatin1String("--transparent")) transparent = true;
-        else if (arg == QLatin1String("--scale") && i + 1 < args.size()) scale = args[++i].toDouble();
-        else if (arg == QLatin1String("--only") && i + 1 < args.size()) only = args[++i];
-        else if (!arg.startsWith(QLatin1String("--")) && folder.isEmpty()) folder = arg;
+        if (arg == QLatin1String("--housing"))
+            housing = true;
+        else if (arg == QLatin1String("--transparent"))
+            transparent = true;
+        else if (arg == QLatin1String("--scale") && i + 1 < args.size())
+            scale = args[++i].toDouble();
+        else if (arg == QLatin1String("--only") && i + 1 < args.size())
+            only = args[++i];
+        else if (!arg.startsWith(QLatin1String("--")) && folder.isEmpty())
+            folder = arg;
         else {
             std::fprintf(stderr, "notch-snapshot: unknown argument %s\n", qPrintable(arg));
             return 2;
@@ -235,8 +245,8 @@ int main(int argc, char** argv) {
         ++number;
         if (!only.isEmpty() && !scene.name.contains(only)) continue;
         const QImage image = renderScene(scene, housing, scale, transparent);
-        const QString path =
-            QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(number, 2, 10, QLatin1Char('0')).arg(scene.name));
+        const QString path = QDir(folder).filePath(
+            QStringLiteral("%1-%2.png").arg(number, 2, 10, QLatin1Char('0')).arg(scene.name));
         if (!image.save(path, "PNG")) {
             std::fprintf(stderr, "notch-snapshot: cannot write %s\n", qPrintable(path));
             return 1;

@@ -35,7 +35,8 @@ ActivityPillView::ActivityPillView(const ActivityPayload& payload, bool expanded
         m_artwork = new ArtworkView(payload.leading.artworkBytes(),
                                     expanded ? expandedArtworkSide : compactArtworkSide, this);
     if (payload.trailing.kind() == ActivityTrailing::Kind::waveform)
-        m_waveform = new WaveformView(payload.trailing.isPlaying(), waveBar, waveSpacing, waveMax, waveMin, this);
+        m_waveform =
+            new WaveformView(payload.trailing.isPlaying(), waveBar, waveSpacing, waveMax, waveMin, this);
     placeChildren();
 }
 
@@ -116,7 +117,8 @@ QRectF ActivityPillView::subtitleRect() const {
     const QRectF lead = leadingRect();
     const double left = lead.isEmpty() ? 0 : lead.right() + leadingSpacing;
     const double subtitleHeight = QFontMetricsF(Vesk::Type_::activitySubtitle()).height();
-    const double titleHeight = showsTitle() ? QFontMetricsF(Vesk::Type_::activityTitle()).height() + textSpacing : 0;
+    const double titleHeight =
+        showsTitle() ? QFontMetricsF(Vesk::Type_::activityTitle()).height() + textSpacing : 0;
     const double top = (height() - titleHeight - subtitleHeight) / 2 + titleHeight;
     return QRectF(left, top, std::max(0.0, sideWidth() - left), subtitleHeight);
 }
@@ -133,7 +135,8 @@ QRectF ActivityPillView::trailingRect() const {
 
 QString ActivityPillView::shownTitle() const {
     if (!showsTitle()) return {};
-    return QFontMetricsF(Vesk::Type_::activityTitle()).elidedText(*m_payload.title, Qt::ElideRight, titleRect().width());
+    return QFontMetricsF(Vesk::Type_::activityTitle())
+        .elidedText(*m_payload.title, Qt::ElideRight, titleRect().width());
 }
 
 QString ActivityPillView::shownSubtitle() const {
@@ -163,7 +166,8 @@ void ActivityPillView::paintEvent(QPaintEvent*) {
         Symbols::paint(painter, lead, glyph.symbolName(), Vesk::Stone::x100);
         break;
     case ActivityGlyph::Kind::symbolTinted:
-        Symbols::paint(painter, lead, glyph.symbolName(), Vesk::tintColor(glyph.tint().value_or(TintName::stone)));
+        Symbols::paint(painter, lead, glyph.symbolName(),
+                       Vesk::tintColor(glyph.tint().value_or(TintName::stone)));
         break;
     case ActivityGlyph::Kind::progressRing: {
         const double value = std::clamp(std::isfinite(glyph.progress()) ? glyph.progress() : 0.0, 0.0, 1.0);

@@ -28,7 +28,8 @@ public:
     static constexpr double barHeight = 4;
     static constexpr double textSpacing = 1;
 
-    ActivityPillView(const ActivityPayload& payload, bool expanded, double cutoutWidth, QWidget* parent = nullptr);
+    ActivityPillView(const ActivityPayload& payload, bool expanded, double cutoutWidth,
+                     QWidget* parent = nullptr);
 
     const ActivityPayload& payload() const { return m_payload; }
     bool isExpanded() const { return m_expanded; }

@@ -137,9 +137,12 @@ void AmbientMediaView::paintEvent(QPaintEvent*) {
     const double available = line.width() - labelSpacing * double(labels.size() - 1);
     if (labels.size() == 2 && widths[0] + widths[1] > available) {
         const double half = available / 2;
-        if (widths[0] <= half) widths[1] = available - widths[0];
-        else if (widths[1] <= half) widths[0] = available - widths[1];
-        else widths[0] = widths[1] = half;
+        if (widths[0] <= half)
+            widths[1] = available - widths[0];
+        else if (widths[1] <= half)
+            widths[0] = available - widths[1];
+        else
+            widths[0] = widths[1] = half;
     } else if (labels.size() == 1) {
         widths[0] = std::min(widths[0], available);
     }

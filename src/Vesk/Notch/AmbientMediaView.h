@@ -28,7 +28,8 @@ public:
     static constexpr double labelFontSize = 12;
     static constexpr double iconSpacing = 4;
 
-    AmbientMediaView(const ActivityPayload& payload, bool expanded, double cutoutWidth, QWidget* parent = nullptr);
+    AmbientMediaView(const ActivityPayload& payload, bool expanded, double cutoutWidth,
+                     QWidget* parent = nullptr);
 
     const ActivityPayload& payload() const { return m_payload; }
     void setPayload(const ActivityPayload& payload);

@@ -23,8 +23,8 @@ void paintArtworkSquare(QPainter& painter, const QRectF& square, const std::opti
         const QSizeF source = image->size();
         const double scale = std::max(square.width() / source.width(), square.height() / source.height());
         const QSizeF drawn = source * scale;
-        painter.drawImage(QRectF(square.center().x() - drawn.width() / 2, square.center().y() - drawn.height() / 2,
-                                 drawn.width(), drawn.height()),
+        painter.drawImage(QRectF(square.center().x() - drawn.width() / 2,
+                                 square.center().y() - drawn.height() / 2, drawn.width(), drawn.height()),
                           *image);
     } else {
         painter.fillRect(square, Vesk::Ink::x800);

@@ -16,8 +16,8 @@ size_t qHash(const Key& key, size_t seed) noexcept {
                       plain(key.shapeHeight), plain(key.bottomRadius), plain(key.scale));
 }
 
-std::optional<QImage> render(const QSizeF& windowSize, double shapeLeft, const QSizeF& shapeSize, double topRadius,
-                             double bottomRadius, double featherPoints, double scale) {
+std::optional<QImage> render(const QSizeF& windowSize, double shapeLeft, const QSizeF& shapeSize,
+                             double topRadius, double bottomRadius, double featherPoints, double scale) {
     if (!std::isfinite(scale) || scale <= 0) return std::nullopt;
     const double pw = std::round(windowSize.width() * scale);
     const double ph = std::round(windowSize.height() * scale);

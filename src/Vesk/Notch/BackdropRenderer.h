@@ -35,8 +35,8 @@ size_t qHash(const Key& key, size_t seed = 0) noexcept;
 // placed `shapeLeft` points from the left edge and touching the top, blurred as for a
 // feather of `featherPoints`, at `scale` pixels a point. Its pixel size is the window's
 // size times the scale, rounded; nothing when that is under one pixel. Safe on any thread.
-std::optional<QImage> render(const QSizeF& windowSize, double shapeLeft, const QSizeF& shapeSize, double topRadius,
-                             double bottomRadius, double featherPoints, double scale);
+std::optional<QImage> render(const QSizeF& windowSize, double shapeLeft, const QSizeF& shapeSize,
+                             double topRadius, double bottomRadius, double featherPoints, double scale);
 
 // Images rendered so far, shared by every backdrop. Emptied whole before an insertion
 // finds 13 or more entries, so it never holds more than 13. Main thread only.

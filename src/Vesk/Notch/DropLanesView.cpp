@@ -78,7 +78,8 @@ void DropLanesView::setFileCount(int count) {
 QRectF DropLanesView::cellRect(int index) const {
     if (index < 0 || index >= m_lanes.size()) return {};
     const double share = width() / double(m_lanes.size());
-    return QRectF(index * share, 0, share, height()).adjusted(cellPadding, cellPadding, -cellPadding, -cellPadding);
+    return QRectF(index * share, 0, share, height())
+        .adjusted(cellPadding, cellPadding, -cellPadding, -cellPadding);
 }
 
 double DropLanesView::scale(int index) const {
@@ -93,8 +94,10 @@ QFont DropLanesView::nameFont(int index) const {
     QFont font = systemFont(style.nameSize, style.nameWeight);
     const double natural = QFontMetricsF(font).horizontalAdvance(name);
     if (natural > available && natural > 0) {
-        const double shrink = std::max(minimumTextScale, available / natural);
-        font.setPixelSize(std::max(1, int(std::floor(style.nameSize * shrink))));
+        // Whole pixel sizes: the largest that fits, but never under three quarters.
+        const int smallest = int(std::ceil(style.nameSize * minimumTextScale));
+        const int fitting = int(std::floor(style.nameSize * available / natural));
+        font.setPixelSize(std::max(smallest, fitting));
     }
     return font;
 }
@@ -146,7 +149,8 @@ void DropLanesView::paintEvent(QPaintEvent*) {
         const double column = style.symbolFrame + contentSpacing + textHeight;
         const double top = cell.center().y() - column / 2;
         const double side = style.symbolFrame;
-        Symbols::paint(painter, QRectF(cell.center().x() - side / 2, top, side, side), lane.symbol(), content);
+        Symbols::paint(painter, QRectF(cell.center().x() - side / 2, top, side, side), lane.symbol(),
+                       content);
         painter.setFont(font);
         painter.setPen(content);
         const QRectF text(cell.left() + style.horizontalPadding, top + side + contentSpacing,

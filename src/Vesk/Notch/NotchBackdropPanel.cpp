@@ -40,8 +40,8 @@ void NotchBackdropPanel::follow(const QRectF& shape, double topRadius, double bo
 
     // A window clipped at the screen's left edge starts nearer the outline than the
     // feather: the outline is drawn where it is, so the shadow stays under the notch.
-    const Key key{clipped.width(),  clipped.height(), shape.left() - clipped.left(), shape.width(),
-                  shape.height(),   bottomRadius,     screen->devicePixelRatio()};
+    const Key key{clipped.width(), clipped.height(), shape.left() - clipped.left(), shape.width(),
+                  shape.height(),  bottomRadius,     screen->devicePixelRatio()};
     m_wanted = key;
     if (const auto cached = Cache::shared().image(key)) {
         setShownImage(*cached);

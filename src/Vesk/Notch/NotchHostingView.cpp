@@ -105,7 +105,8 @@ void NotchHostingView::dragEnterEvent(QDragEnterEvent* event) {
     if (onDragDiagnostic)
         onDragDiagnostic(QStringLiteral("draggingEntered sourcing=") +
                          (m_isSourcingDrag ? QStringLiteral("true") : QStringLiteral("false")) +
-                         QStringLiteral(" armed=") + (m_isArmed ? QStringLiteral("true") : QStringLiteral("false")));
+                         QStringLiteral(" armed=") +
+                         (m_isArmed ? QStringLiteral("true") : QStringLiteral("false")));
     if (m_isSourcingDrag) {
         event->ignore();
         return;
@@ -162,8 +163,8 @@ void NotchHostingView::wheelEvent(QWheelEvent* event) {
         return;
     }
     // Touchpads report pixels; wheels report eighths of a degree, a notch being 15°.
-    const QPointF delta = !event->pixelDelta().isNull() ? QPointF(event->pixelDelta())
-                                                        : QPointF(event->angleDelta()) / 8.0;
+    const QPointF delta =
+        !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) : QPointF(event->angleDelta()) / 8.0;
     onScroll(delta.x(), delta.y(), swipePhase(event->phase()));
     event->accept();
 }

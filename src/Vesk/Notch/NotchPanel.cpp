@@ -26,8 +26,8 @@ constexpr double canvasBottomSlack = 6;
 } // namespace
 
 NotchPanel::NotchPanel(QScreen* screen, const QSizeF& startSize, CompositorWatch* compositor)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus),
+    : QWidget(nullptr,
+              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
       m_host(new NotchHostingView(this)), m_backdrop(std::make_unique<NotchBackdropPanel>()),
       m_compositor(compositor ? compositor : &CompositorWatch::system()), m_currentCanvas(startSize),
       m_drawnCanvas(startSize) {
@@ -127,6 +127,8 @@ void NotchPanel::setBackdropWantedByState(bool wanted) {
 
 void NotchPanel::setFrame(const QRectF& frame) {
     setGeometry(QRect(qRound(frame.x()), qRound(frame.y()), qRound(frame.width()), qRound(frame.height())));
+    // A hidden window gets its resize event only when shown; the regions need the size now.
+    m_host->setGeometry(rect());
 }
 
 void NotchPanel::resizeEvent(QResizeEvent* event) {

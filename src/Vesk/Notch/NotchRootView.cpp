@@ -26,7 +26,9 @@ class DropHintView final : public QWidget {
 public:
     static constexpr double spacing = 8;
 
-    explicit DropHintView(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
+    explicit DropHintView(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -42,8 +44,8 @@ protected:
                        Vesk::Accent::x400);
         painter.setFont(font);
         painter.setPen(Vesk::Accent::x400);
-        painter.drawText(QRectF(left + side + spacing, 0, textWidth + 1, height()), Qt::AlignLeft | Qt::AlignVCenter,
-                         text);
+        painter.drawText(QRectF(left + side + spacing, 0, textWidth + 1, height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 };
 
@@ -72,7 +74,8 @@ NotchRootView::NotchRootView(NotchViewModel& model, QWidget* parent)
             surfaceMoved(before);
         });
     }
-    connect(&m_transition, &MotionAnimator::valueChanged, this, [this] { update(contentRect().toAlignedRect()); });
+    connect(&m_transition, &MotionAnimator::valueChanged, this,
+            [this] { update(contentRect().toAlignedRect()); });
     connect(&m_transition, &MotionAnimator::finished, this, &NotchRootView::transitionFinished);
 
     connect(&model, &NotchViewModel::stateChanged, this, [this] {
@@ -153,7 +156,8 @@ void NotchRootView::retarget(const MotionSpec& motion) {
     const bool open = m_model->state().isOpen();
     const bool hidden = m_model->state().kind() == NotchState::Kind::hidden;
     m_size.animateTo(QVariant(targetSurfaceSize()), motion);
-    m_radius.animateTo(QVariant(open ? Vesk::Radius::notchBottomOpen : Vesk::Radius::notchBottomClosed), motion);
+    m_radius.animateTo(QVariant(open ? Vesk::Radius::notchBottomOpen : Vesk::Radius::notchBottomClosed),
+                       motion);
     m_opacity.animateTo(QVariant(hidden ? 0.0 : 1.0), motion);
 }
 
@@ -245,7 +249,8 @@ QWidget* NotchRootView::makeContent(ContentKind kind) {
         return new DeskFrameView(tab, m_model->geometry().openHeaderHeight(), deskInset, this);
     }
     case ContentKind::lanes:
-        return new DropLanesView(m_model->dragLanes(), m_model->hoveredLane(), int(m_model->dragURLs().size()), this);
+        return new DropLanesView(m_model->dragLanes(), m_model->hoveredLane(),
+                                 int(m_model->dragURLs().size()), this);
     case ContentKind::dropHint:
         return new DropHintView(this);
     case ContentKind::none:
@@ -322,7 +327,8 @@ void NotchRootView::placeContent() {
     if (m_content && !m_incoming) m_content->setGeometry(contentRect().toAlignedRect());
 }
 
-NotchRootView::Snapshot NotchRootView::snapshotOf(QWidget* widget, const QRectF& rect, double fromScale) const {
+NotchRootView::Snapshot NotchRootView::snapshotOf(QWidget* widget, const QRectF& rect,
+                                                  double fromScale) const {
     const qreal ratio = devicePixelRatioF();
     QImage image(widget->size() * ratio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
@@ -370,9 +376,11 @@ void NotchRootView::paintEvent(QPaintEvent*) {
         painter.restore();
     };
     if (m_outgoing)
-        paintSnapshot(*m_outgoing, m_outgoing->rect, 1 - progress, 1 - (1 - m_outgoing->fromScale) * progress);
+        paintSnapshot(*m_outgoing, m_outgoing->rect, 1 - progress,
+                      1 - (1 - m_outgoing->fromScale) * progress);
     if (m_incoming)
-        paintSnapshot(*m_incoming, contentRect(), progress, m_incoming->fromScale + (1 - m_incoming->fromScale) * progress);
+        paintSnapshot(*m_incoming, contentRect(), progress,
+                      m_incoming->fromScale + (1 - m_incoming->fromScale) * progress);
 }
 
 void NotchRootView::resizeEvent(QResizeEvent* event) {

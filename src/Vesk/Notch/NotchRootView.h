@@ -26,7 +26,8 @@ class NotchRootView : public NotchSurfaceView {
 
 public:
     // What the open desk shows in its slot, given the tab, the model and the side inset.
-    using DeskFactory = std::function<QWidget*(DeskTab tab, NotchViewModel& model, double inset, QWidget* parent)>;
+    using DeskFactory =
+        std::function<QWidget*(DeskTab tab, NotchViewModel& model, double inset, QWidget* parent)>;
 
     enum class ContentKind { none, ambient, pill, expandedPill, desk, lanes, dropHint };
 

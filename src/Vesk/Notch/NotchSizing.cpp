@@ -26,8 +26,7 @@ QSizeF contentSize(const NotchState& state, const Context& context) {
         const ActivityPayload payload = *state.payload();
         // Hovered, the title line goes below the cover row. A drawn strip is far lower than
         // that row, so the line is added to the row's floor, not to the strip's height.
-        if (isAmbientMedia(payload))
-            return {W + 92, std::max(H, 30.0) + (context.isHovering ? 24 : 0)};
+        if (isAmbientMedia(payload)) return {W + 92, std::max(H, 30.0) + (context.isHovering ? 24 : 0)};
         return {ActivityMetrics::width(payload, false, W, activityChromePadding(context.contentPadding)),
                 std::max(H, 32.0)};
     }

@@ -64,7 +64,8 @@ protected:
 };
 
 QString symbolOf(const PipelineRunState& state) {
-    if (std::holds_alternative<PipelineRunState::Finished>(state.value)) return QStringLiteral("checkmark.circle.fill");
+    if (std::holds_alternative<PipelineRunState::Finished>(state.value))
+        return QStringLiteral("checkmark.circle.fill");
     if (std::holds_alternative<PipelineRunState::Failed>(state.value))
         return QStringLiteral("exclamationmark.triangle.fill");
     return {};
@@ -72,7 +73,7 @@ QString symbolOf(const PipelineRunState& state) {
 
 QColor symbolColour(const PipelineRunState& state) {
     return std::holds_alternative<PipelineRunState::Finished>(state.value) ? Vesk::Semantic::sage
-                                                                          : Vesk::Semantic::amber;
+                                                                           : Vesk::Semantic::amber;
 }
 
 } // namespace
@@ -211,8 +212,8 @@ QRectF PipelineBanner::messageRect() const {
 
 void PipelineBanner::placeUndo() {
     const QSize hint = m_undo->sizeHint();
-    m_undo->setGeometry(int(width() - horizontalPadding - hint.width()), (height() - hint.height()) / 2, hint.width(),
-                        hint.height());
+    m_undo->setGeometry(int(width() - horizontalPadding - hint.width()), (height() - hint.height()) / 2,
+                        hint.width(), hint.height());
 }
 
 void PipelineBanner::resizeEvent(QResizeEvent* event) {
@@ -232,7 +233,8 @@ void PipelineBanner::paintEvent(QPaintEvent*) {
         const QRectF bar = progressRect();
         painter.setBrush(Vesk::Ink::x700);
         painter.drawRoundedRect(bar, progressHeight / 2, progressHeight / 2);
-        const double fraction = std::clamp(std::isfinite(running->fraction) ? running->fraction : 0.0, 0.0, 1.0);
+        const double fraction =
+            std::clamp(std::isfinite(running->fraction) ? running->fraction : 0.0, 0.0, 1.0);
         if (fraction > 0) {
             painter.setBrush(Vesk::Accent::x500);
             const QRectF done(bar.left(), bar.top(), bar.width() * fraction, bar.height());
@@ -242,13 +244,15 @@ void PipelineBanner::paintEvent(QPaintEvent*) {
         const QRectF title = titleRect();
         painter.setFont(titleFont());
         painter.setPen(Vesk::Stone::x100);
-        painter.drawText(title, Qt::AlignLeft | Qt::AlignVCenter,
-                         QFontMetricsF(titleFont()).elidedText(running->title, Qt::ElideRight, title.width()));
+        painter.drawText(
+            title, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetricsF(titleFont()).elidedText(running->title, Qt::ElideRight, title.width()));
         if (const QRectF detail = detailRect(); !detail.isEmpty()) {
             painter.setFont(detailFont());
             painter.setPen(Vesk::Stone::x400);
-            painter.drawText(detail, Qt::AlignLeft | Qt::AlignVCenter,
-                             QFontMetricsF(detailFont()).elidedText(running->detail, Qt::ElideRight, detail.width()));
+            painter.drawText(
+                detail, Qt::AlignLeft | Qt::AlignVCenter,
+                QFontMetricsF(detailFont()).elidedText(running->detail, Qt::ElideRight, detail.width()));
         }
         return;
     }
@@ -258,9 +262,9 @@ void PipelineBanner::paintEvent(QPaintEvent*) {
         const QRectF summary = titleRect();
         painter.setFont(summaryFont());
         painter.setPen(Vesk::Stone::x100);
-        painter.drawText(
-            summary, Qt::AlignLeft | Qt::AlignVCenter,
-            QFontMetricsF(summaryFont()).elidedText(finished->result.summary(), Qt::ElideRight, summary.width()));
+        painter.drawText(summary, Qt::AlignLeft | Qt::AlignVCenter,
+                         QFontMetricsF(summaryFont())
+                             .elidedText(finished->result.summary(), Qt::ElideRight, summary.width()));
     } else {
         const QRectF message = messageRect();
         const double line = QFontMetricsF(messageFont()).lineSpacing();

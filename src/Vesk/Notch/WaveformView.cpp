@@ -35,10 +35,10 @@ const ClockSource& systemClock() {
 
 } // namespace
 
-WaveformView::WaveformView(bool isPlaying, double barWidth, double spacing, double maxHeight, double minHeight,
-                           QWidget* parent)
-    : QWidget(parent), m_isPlaying(isPlaying), m_barWidth(barWidth), m_spacing(spacing), m_maxHeight(maxHeight),
-      m_minHeight(minHeight), m_clock(&systemClock()) {
+WaveformView::WaveformView(bool isPlaying, double barWidth, double spacing, double maxHeight,
+                           double minHeight, QWidget* parent)
+    : QWidget(parent), m_isPlaying(isPlaying), m_barWidth(barWidth), m_spacing(spacing),
+      m_maxHeight(maxHeight), m_minHeight(minHeight), m_clock(&systemClock()) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     // Just under 30 frames a second, never above.
     m_frames.setInterval(1000 / frameRate + 1);
@@ -106,7 +106,8 @@ void WaveformView::updateTimer() {
 }
 
 QSize WaveformView::sizeHint() const {
-    return QSize(int(std::ceil(barCount * m_barWidth + (barCount - 1) * m_spacing)), int(std::ceil(m_maxHeight)));
+    return QSize(int(std::ceil(barCount * m_barWidth + (barCount - 1) * m_spacing)),
+                 int(std::ceil(m_maxHeight)));
 }
 
 void WaveformView::paintEvent(QPaintEvent*) {
