@@ -31,13 +31,41 @@ ActivityPillView::ActivityPillView(const ActivityPayload& payload, bool expanded
                                    QWidget* parent)
     : QWidget(parent), m_payload(payload), m_expanded(expanded), m_cutoutWidth(cutoutWidth) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    if (payload.leading.kind() == ActivityGlyph::Kind::artwork)
-        m_artwork = new ArtworkView(payload.leading.artworkBytes(),
-                                    expanded ? expandedArtworkSide : compactArtworkSide, this);
-    if (payload.trailing.kind() == ActivityTrailing::Kind::waveform)
+    makeChildren();
+}
+
+void ActivityPillView::makeChildren() {
+    const bool wantsArtwork = m_payload.leading.kind() == ActivityGlyph::Kind::artwork;
+    const double side = m_expanded ? expandedArtworkSide : compactArtworkSide;
+    if (wantsArtwork && !m_artwork) {
+        m_artwork = new ArtworkView(m_payload.leading.artworkBytes(), side, this);
+        m_artwork->show();
+    } else if (wantsArtwork) {
+        m_artwork->setArtwork(m_payload.leading.artworkBytes(), side);
+    } else {
+        delete m_artwork;
+        m_artwork = nullptr;
+    }
+
+    const bool wantsWaveform = m_payload.trailing.kind() == ActivityTrailing::Kind::waveform;
+    if (wantsWaveform && !m_waveform) {
         m_waveform =
-            new WaveformView(payload.trailing.isPlaying(), waveBar, waveSpacing, waveMax, waveMin, this);
+            new WaveformView(m_payload.trailing.isPlaying(), waveBar, waveSpacing, waveMax, waveMin, this);
+        m_waveform->show();
+    } else if (wantsWaveform) {
+        m_waveform->setPlaying(m_payload.trailing.isPlaying());
+    } else {
+        delete m_waveform;
+        m_waveform = nullptr;
+    }
     placeChildren();
+}
+
+void ActivityPillView::setPayload(const ActivityPayload& payload) {
+    if (payload == m_payload) return;
+    m_payload = payload;
+    makeChildren();
+    update();
 }
 
 void ActivityPillView::setCutoutWidth(double width) {

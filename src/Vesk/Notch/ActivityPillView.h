@@ -32,6 +32,8 @@ public:
                      QWidget* parent = nullptr);
 
     const ActivityPayload& payload() const { return m_payload; }
+    // A new payload in the same pill (the next volume step, say) redraws it in place.
+    void setPayload(const ActivityPayload& payload);
     bool isExpanded() const { return m_expanded; }
     double cutoutWidth() const { return m_cutoutWidth; }
     void setCutoutWidth(double width);
@@ -62,6 +64,7 @@ private:
     bool showsTitle() const;
     bool showsSubtitle() const;
     void placeChildren();
+    void makeChildren();
 
     ActivityPayload m_payload;
     bool m_expanded;

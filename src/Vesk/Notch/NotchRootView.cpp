@@ -49,10 +49,11 @@ protected:
     }
 };
 
-// Activities fade (and pills grow) in and out; the desk, lanes and hint just appear.
+// Activities and drop lanes fade (and pills grow) in and out; the desk and the drop hint
+// just appear.
 bool transitionsOf(NotchRootView::ContentKind kind) {
     using Kind = NotchRootView::ContentKind;
-    return kind == Kind::ambient || kind == Kind::pill || kind == Kind::expandedPill;
+    return kind == Kind::ambient || kind == Kind::pill || kind == Kind::expandedPill || kind == Kind::lanes;
 }
 
 bool isAmbient(const ActivityPayload& payload) {
@@ -262,10 +263,10 @@ QWidget* NotchRootView::makeContent(ContentKind kind) {
 void NotchRootView::refreshContent(bool animated) {
     const NotchState& state = m_model->state();
     const ContentKind kind = kindFor(state);
-    // The same kind of content showing the same thing is updated where it stands.
-    const bool sameContent = kind == m_contentKind && m_content &&
-                             (kind == ContentKind::lanes || kind == ContentKind::dropHint ||
-                              kind == ContentKind::ambient || state == m_contentState);
+    // The same kind of content is updated where it stands: the next volume step redraws
+    // the pill rather than fading a new one in. The desk is built afresh per tab.
+    const bool sameContent =
+        kind == m_contentKind && m_content && (kind != ContentKind::desk || state == m_contentState);
     if (sameContent) {
         m_contentState = state;
         updateContentInPlace();
@@ -312,6 +313,7 @@ void NotchRootView::updateContentInPlace() {
         ambient->setPayload(*state.payload());
         ambient->setCutoutWidth(cutout);
     } else if (auto* pill = qobject_cast<ActivityPillView*>(m_content.data())) {
+        pill->setPayload(*state.payload());
         pill->setCutoutWidth(cutout);
     } else if (auto* lanes = qobject_cast<DropLanesView*>(m_content.data())) {
         lanes->setLanes(m_model->dragLanes());

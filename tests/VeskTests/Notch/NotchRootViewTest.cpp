@@ -217,6 +217,15 @@ TEST_F(NotchRootViewTest, ANewActivityFadesInThenStandsLive) {
     ASSERT_TRUE(test::processEventsUntil([&] { return !root.isAnimating(); }));
     EXPECT_TRUE(root.content()->isVisible());
     EXPECT_EQ(root.surfaceRect().height(), 32);
+
+    // The next volume step redraws the same pill where it stands.
+    QWidget* shown = root.content();
+    const ActivityPayload louder =
+        activity(ActivityKind::sound, ActivityPriority::interrupt, ActivityTrailing::bar(0.7));
+    model.send(NotchEvent::activityArrived(louder));
+    EXPECT_EQ(root.content(), shown);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(qobject_cast<ActivityPillView*>(shown)->payload(), louder);
 }
 
 } // namespace
