@@ -150,7 +150,9 @@ QPainterPath NotchRootView::surfacePath() const {
     const QRectF surface = surfaceRect();
     // A transparent surface is neither seen nor touched.
     if (surfaceOpacity() <= 0 || surface.width() <= 0 || surface.height() <= 0) return {};
-    return NotchShape{Vesk::Radius::notchTop, std::max(0.0, bottomRadius())}.path(surface);
+    QPainterPath path = NotchShape{Vesk::Radius::notchTop, std::max(0.0, bottomRadius())}.path(surface);
+    path.setFillRule(Qt::WindingFill);
+    return path;
 }
 
 void NotchRootView::retarget(const MotionSpec& motion) {
