@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
+#include <QObject>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <functional>
+
+namespace vesk::dbus {
+
+// Reads of daemon state: short, so a hung daemon costs little; names that are not
+// running answer at once.
+inline constexpr int readTimeoutMs = 3000;
+
+inline const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+
+// Sends `message` without blocking and hands the reply (or the error message) to
+// `onReply` on the thread of `context`; nothing runs once `context` is gone.
+inline void callAsync(const QDBusConnection& bus, const QDBusMessage& message, int timeoutMs,
+                      QObject* context, std::function<void(const QDBusMessage&)> onReply) {
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, timeoutMs), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [watcher, onReply = std::move(onReply)] {
+                         watcher->deleteLater();
+                         onReply(watcher->reply());
+                     });
+}
+
+// A value as it arrives in a message argument: variants unwrapped, a{sv} as a map.
+inline QVariant plainValue(const QVariant& value) {
+    if (value.metaType() == QMetaType::fromType<QDBusVariant>())
+        return plainValue(value.value<QDBusVariant>().variant());
+    return value;
+}
+
+inline QVariantMap toVariantMap(const QVariant& value) {
+    const QVariant plain = plainValue(value);
+    if (plain.metaType() == QMetaType::fromType<QDBusArgument>()) return qdbus_cast<QVariantMap>(plain);
+    return plain.toMap();
+}
+
+inline bool isError(const QDBusMessage& reply) {
+    return reply.type() != QDBusMessage::ReplyMessage;
+}
+
+} // namespace vesk::dbus

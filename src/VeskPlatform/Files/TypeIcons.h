@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace vesk::uti {
+
+// Icon-theme names for a type, most specific first: the MIME type's own icon, then its
+// generic one. An identifier that names no known type gets the icons of "public.data".
+QStringList iconNames(const QString& identifier);
+
+// The icon theme's picture of a type, `pixels` square. Main thread only (icon lookup
+// goes through Qt's pixmap cache). Null when no icon theme offers any of the names.
+QImage iconImage(const QString& identifier, int pixels);
+
+} // namespace vesk::uti

@@ -1,0 +1,303 @@
+#include "VeskPlatform/Input/X11KeyTap.h"
+
+#include "VeskPlatform/Input/X11RootInputMask.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QStringList>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <xcb/xinput.h>
+
+namespace vesk {
+
+namespace {
+
+constexpr quint64 rawKeyMask =
+    XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;
+constexpr quint8 xkbNewKeyboardNotify = 0;
+constexpr quint8 xkbMapNotify = 1;
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+
+Reply<xcb_query_extension_reply_t> queryExtension(xcb_connection_t* connection, const char* name) {
+    return Reply<xcb_query_extension_reply_t>(xcb_query_extension_reply(
+        connection, xcb_query_extension(connection, static_cast<uint16_t>(std::strlen(name)), name),
+        nullptr));
+}
+
+quint32 packGrab(quint32 keycode, quint16 modifiers) {
+    return (keycode << 16) | modifiers;
+}
+quint32 grabKeycode(quint32 grab) {
+    return grab >> 16;
+}
+quint16 grabModifiers(quint32 grab) {
+    return static_cast<quint16>(grab & 0xFFFF);
+}
+
+} // namespace
+
+X11KeyTap::X11KeyTap() {
+    m_settleTimer.setSingleShot(true);
+    m_settleTimer.setInterval(settleMs);
+    QObject::connect(&m_settleTimer, &QTimer::timeout, &m_settleTimer, [this] { deliver(m_merger.flush()); });
+
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection() || xcb_connection_has_error(x11->connection())) return;
+    m_connection = x11->connection();
+
+    int screenNumber = 0;
+    char* host = nullptr;
+    int display = 0;
+    if (xcb_parse_display(nullptr, &host, &display, &screenNumber) == 0) screenNumber = 0;
+    std::free(host);
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (int i = 0; i < screenNumber && screens.rem > 1; ++i)
+        xcb_screen_next(&screens);
+    m_root = screens.data->root;
+
+    if (auto xi = queryExtension(m_connection, "XInputExtension"); xi && xi->present) {
+        m_xiOpcode = xi->major_opcode;
+        // Qt has already agreed on a version for this connection, and the server refuses
+        // a lower one: ask for the newest we know and read back what holds.
+        Reply<xcb_input_xi_query_version_reply_t> version(xcb_input_xi_query_version_reply(
+            m_connection, xcb_input_xi_query_version(m_connection, 2, 4), nullptr));
+        m_hasXi21 = version && (version->major_version > 2 ||
+                                (version->major_version == 2 && version->minor_version >= 1));
+    }
+    if (auto xkb = queryExtension(m_connection, "XKEYBOARD"); xkb && xkb->present) {
+        m_hasXkb = true;
+        m_xkbFirstEvent = xkb->first_event;
+    }
+    // Under XWayland the server sees keys only while one of its own windows has focus.
+    if (auto xwayland = queryExtension(m_connection, "XWAYLAND"); xwayland && xwayland->present)
+        m_isXWayland = true;
+}
+
+X11KeyTap::~X11KeyTap() {
+    destroy();
+}
+
+bool X11KeyTap::canListen() const {
+    return m_connection && m_hasXi21;
+}
+
+bool X11KeyTap::canIntercept() const {
+    return canListen() && !m_isXWayland && m_refusal.isEmpty();
+}
+
+bool X11KeyTap::loadKeymap() {
+    std::optional<X11Keymap> keymap = X11Keymap::load(m_connection);
+    if (!keymap) return false;
+    m_keymap = std::move(*keymap);
+    m_auxKeyCodes.clear();
+    for (quint32 keycode = m_keymap.minKeycode; keycode <= m_keymap.maxKeycode; ++keycode) {
+        const int aux = auxKeyCodeForKeysym(m_keymap.keysym(keycode));
+        if (aux >= 0) m_auxKeyCodes.insert(keycode, aux);
+    }
+    m_merger.setModifierKeycodes(m_keymap.shiftKeycodes, m_keymap.altKeycodes);
+    return true;
+}
+
+bool X11KeyTap::create(Mode mode, Callback callback) {
+    destroy();
+    if (!canListen() || !loadKeymap()) return false;
+    if (!X11RootInputMask::select(m_connection, m_root, this, rawKeyMask)) return false;
+
+    // Modifiers already held count from the start.
+    m_merger.reset();
+    if (Reply<xcb_query_keymap_reply_t> keys(
+            xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr));
+        keys) {
+        QSet<quint32> held;
+        for (quint32 keycode = 0; keycode < 256; ++keycode)
+            if (keys->keys[keycode / 8] & (1u << (keycode % 8))) held.insert(keycode);
+        m_merger.setHeld(held);
+    }
+
+    m_created = true;
+    m_stale = false;
+    m_mode = mode;
+    m_callback = std::move(callback);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    if (m_mode == Mode::intercept) applyGrabs();
+    return true;
+}
+
+void X11KeyTap::destroy() {
+    if (!m_created) return;
+    m_created = false;
+    // Once the application is gone so is its connection, and with it our grabs.
+    if (qGuiApp) {
+        ungrabAll();
+        X11RootInputMask::select(m_connection, m_root, this, 0);
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+    m_grabs.clear();
+    m_settleTimer.stop();
+    m_merger.reset();
+    m_callback = {};
+}
+
+bool X11KeyTap::isEnabled() const {
+    return m_created && !m_stale && !xcb_connection_has_error(m_connection) &&
+           X11RootInputMask::isSelected(m_connection, m_root, rawKeyMask);
+}
+
+void X11KeyTap::enable() {
+    if (!m_created) return;
+    if (loadKeymap()) m_stale = false;
+    X11RootInputMask::select(m_connection, m_root, this, rawKeyMask);
+    if (m_mode == Mode::intercept) applyGrabs();
+}
+
+void X11KeyTap::setInterceptedKeys(const QSet<int>& keyCodes) {
+    QSet<int> wanted;
+    for (int code : keyCodes)
+        if (isInterceptable(code)) wanted.insert(code);
+    if (wanted == m_wanted) return;
+    m_wanted = wanted;
+    if (m_created && m_mode == Mode::intercept) applyGrabs();
+}
+
+QSet<quint32> X11KeyTap::grabbedKeycodes() const {
+    QSet<quint32> keycodes;
+    for (quint32 grab : m_grabs)
+        keycodes.insert(grabKeycode(grab));
+    return keycodes;
+}
+
+void X11KeyTap::applyGrabs() {
+    QHash<quint32, xcb_keysym_t> desired; // grab -> keysym, for messages
+    if (m_created && m_mode == Mode::intercept) {
+        const QList<quint16> combinations = m_keymap.grabModifierCombinations();
+        for (int code : std::as_const(m_wanted))
+            for (xcb_keysym_t keysym : keysymsForAuxKeyCode(code))
+                for (quint32 keycode : m_keymap.keycodesFor(keysym))
+                    for (quint16 modifiers : combinations)
+                        desired.insert(packGrab(keycode, modifiers), keysym);
+    }
+
+    for (auto it = m_grabs.begin(); it != m_grabs.end();) {
+        if (desired.contains(*it)) {
+            ++it;
+            continue;
+        }
+        xcb_ungrab_key(m_connection, static_cast<xcb_keycode_t>(grabKeycode(*it)), m_root,
+                       grabModifiers(*it));
+        it = m_grabs.erase(it);
+    }
+
+    struct Attempt {
+        xcb_void_cookie_t cookie;
+        quint32 grab;
+    };
+    std::vector<Attempt> attempts;
+    for (auto it = desired.cbegin(); it != desired.cend(); ++it) {
+        if (m_grabs.contains(it.key())) continue;
+        // Asynchronous modes: the keyboard never freezes while we hold a key.
+        attempts.push_back({xcb_grab_key_checked(m_connection, 0, m_root, grabModifiers(it.key()),
+                                                 static_cast<xcb_keycode_t>(grabKeycode(it.key())),
+                                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                            it.key()});
+    }
+    QSet<xcb_keysym_t> refused;
+    for (const Attempt& attempt : attempts) {
+        if (xcb_generic_error_t* error = xcb_request_check(m_connection, attempt.cookie)) {
+            refused.insert(desired.value(attempt.grab));
+            std::free(error);
+        } else {
+            m_grabs.insert(attempt.grab);
+        }
+    }
+    xcb_flush(m_connection);
+    m_merger.setGrabbed(grabbedKeycodes());
+
+    if (refused.isEmpty()) {
+        if (!attempts.empty()) m_refusal.clear();
+        return;
+    }
+    QStringList names;
+    for (xcb_keysym_t keysym : std::as_const(refused))
+        names << keysymName(keysym);
+    names.sort();
+    m_refusal = QStringLiteral("another program holds ") + names.join(QStringLiteral(", "));
+    notifyInterceptRefused(m_refusal);
+}
+
+void X11KeyTap::ungrabAll() {
+    if (!m_connection) return;
+    for (quint32 grab : std::as_const(m_grabs))
+        xcb_ungrab_key(m_connection, static_cast<xcb_keycode_t>(grabKeycode(grab)), m_root,
+                       grabModifiers(grab));
+    m_grabs.clear();
+    xcb_flush(m_connection);
+    m_merger.setGrabbed({});
+}
+
+void X11KeyTap::markStale() {
+    if (m_stale) return;
+    m_stale = true;
+    if (Callback callback = m_callback) callback(TapEvent::disabled());
+}
+
+void X11KeyTap::deliver(const std::vector<KeyStroke>& strokes) {
+    for (const KeyStroke& stroke : strokes) {
+        if (!m_created) return;
+        const int aux = m_auxKeyCodes.value(stroke.keycode, -1);
+        if (aux < 0) continue;
+        // A copy: the callback may replace or remove the tap.
+        if (Callback callback = m_callback)
+            callback(TapEvent::auxKey(aux, stroke.isDown, stroke.isRepeat, stroke.shift, stroke.alt));
+    }
+}
+
+void X11KeyTap::settleLater() {
+    if (m_merger.hasPending() && !m_settleTimer.isActive()) m_settleTimer.start();
+}
+
+bool X11KeyTap::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (!m_created || eventType != "xcb_generic_event_t") return false;
+    auto* event = static_cast<xcb_generic_event_t*>(message);
+    const quint8 type = event->response_type & 0x7F;
+
+    if (type == XCB_GE_GENERIC) {
+        auto* generic = reinterpret_cast<xcb_ge_generic_event_t*>(event);
+        if (generic->extension != m_xiOpcode) return false;
+        if (generic->event_type != XCB_INPUT_RAW_KEY_PRESS &&
+            generic->event_type != XCB_INPUT_RAW_KEY_RELEASE)
+            return false;
+        auto* raw = reinterpret_cast<xcb_input_raw_key_press_event_t*>(event);
+        deliver(m_merger.raw(raw->detail, generic->event_type == XCB_INPUT_RAW_KEY_PRESS, raw->time));
+        settleLater();
+        // Other parts of the program may listen to raw keys too.
+        return false;
+    }
+    if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
+        auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
+        if (key->event != m_root || !m_merger.isGrabbed(key->detail)) return false;
+        deliver(m_merger.core(key->detail, type == XCB_KEY_PRESS, key->time, key->state & XCB_MOD_MASK_SHIFT,
+                              key->state & m_keymap.altMask));
+        settleLater();
+        return true;
+    }
+    if (type == XCB_MAPPING_NOTIFY) {
+        auto* mapping = reinterpret_cast<xcb_mapping_notify_event_t*>(event);
+        if (mapping->request != XCB_MAPPING_POINTER) markStale();
+        return false;
+    }
+    if (m_hasXkb && type == m_xkbFirstEvent) {
+        const quint8 xkbType = reinterpret_cast<const quint8*>(event)[1];
+        if (xkbType == xkbNewKeyboardNotify || xkbType == xkbMapNotify) markStale();
+    }
+    return false;
+}
+
+} // namespace vesk

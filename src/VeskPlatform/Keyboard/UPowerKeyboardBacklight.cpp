@@ -1,0 +1,165 @@
+#include "VeskPlatform/Keyboard/UPowerKeyboardBacklight.h"
+
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskPlatform/Display/BacklightLevels.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+
+namespace vesk {
+
+namespace {
+
+const QString service = QStringLiteral("org.freedesktop.UPower");
+const QString path = QStringLiteral("/org/freedesktop/UPower/KbdBacklight");
+const QString interface = QStringLiteral("org.freedesktop.UPower.KbdBacklight");
+
+QDBusPendingCall call(const QString& method, const QVariantList& args = {}) {
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    message.setArguments(args);
+    return QDBusConnection::systemBus().asyncCall(message, UPowerKeyboardBacklight::timeoutMs);
+}
+
+} // namespace
+
+UPowerKeyboardBacklight::UPowerKeyboardBacklight(QObject* parent) : QObject(parent) {
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected()) return;
+    bus.connect(service, path, interface, QStringLiteral("BrightnessChanged"), this,
+                SLOT(onBrightnessChanged(int)));
+    m_watcher = new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                if (newOwner.isEmpty()) {
+                    ++m_generation;
+                    m_inFlight = 0;
+                    setUnavailable();
+                } else {
+                    probe();
+                }
+            });
+    probe();
+}
+
+UPowerKeyboardBacklight::~UPowerKeyboardBacklight() = default;
+
+bool UPowerKeyboardBacklight::isAvailable() const {
+    std::lock_guard lock(m_mutex);
+    return m_available;
+}
+
+std::optional<double> UPowerKeyboardBacklight::read() const {
+    std::lock_guard lock(m_mutex);
+    if (!m_available) return std::nullopt;
+    return static_cast<double>(m_raw) / m_max;
+}
+
+void UPowerKeyboardBacklight::probe() {
+    const quint64 generation = ++m_generation;
+    auto* watcher = new QDBusPendingCallWatcher(call(QStringLiteral("GetMaxBrightness")), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        if (generation != m_generation) return;
+        const QDBusPendingReply<int> reply = *watcher;
+        // UPower answers with an error, or a maximum of 0, when there is no backlight.
+        if (reply.isError() || reply.value() <= 0) {
+            setUnavailable();
+            return;
+        }
+        fetchBrightness(generation, reply.value());
+    });
+}
+
+void UPowerKeyboardBacklight::fetchBrightness(quint64 generation, int max) {
+    auto* watcher = new QDBusPendingCallWatcher(call(QStringLiteral("GetBrightness")), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation, max] {
+        watcher->deleteLater();
+        if (generation != m_generation) return;
+        const QDBusPendingReply<int> reply = *watcher;
+        if (reply.isError() || reply.value() < 0 || reply.value() > max) {
+            setUnavailable();
+            return;
+        }
+        bool becameAvailable = false;
+        bool moved = false;
+        {
+            std::lock_guard lock(m_mutex);
+            becameAvailable = !m_available;
+            moved = m_available && m_raw != reply.value();
+            m_available = true;
+            m_max = max;
+            m_raw = reply.value();
+        }
+        if (becameAvailable)
+            notifyState();
+        else if (moved)
+            notifyLevel(static_cast<double>(reply.value()) / max);
+    });
+}
+
+// After a refused write: what the daemon holds now.
+void UPowerKeyboardBacklight::refresh() {
+    int max = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_available) return;
+        max = m_max;
+    }
+    fetchBrightness(m_generation, max);
+}
+
+void UPowerKeyboardBacklight::setUnavailable() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_available) return;
+        m_available = false;
+    }
+    notifyState();
+}
+
+void UPowerKeyboardBacklight::onBrightnessChanged(int value) {
+    // While our writes are on their way the signals are their echoes; the daemon applies
+    // the writes in order, so the last one we sent is where it ends.
+    if (m_inFlight > 0) return;
+    double level = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_available || value < 0 || value > m_max || value == m_raw) return;
+        m_raw = value;
+        level = static_cast<double>(value) / m_max;
+    }
+    notifyLevel(level);
+}
+
+bool UPowerKeyboardBacklight::write(double level) {
+    int raw = 0;
+    int max = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_available) return false;
+        raw = rawForLevel(level, m_raw, m_max);
+        m_raw = raw;
+        max = m_max;
+    }
+    ++m_inFlight;
+    const quint64 generation = m_generation;
+    auto* watcher = new QDBusPendingCallWatcher(call(QStringLiteral("SetBrightness"), {raw}), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        if (generation != m_generation) return;
+        --m_inFlight;
+        const QDBusPendingReply<> reply = *watcher;
+        if (reply.isError()) {
+            TraceLog::trace(QStringLiteral("UPower keyboard SetBrightness failed: ") +
+                            reply.error().message());
+            if (m_inFlight == 0) refresh();
+        }
+    });
+    notifyLevel(static_cast<double>(raw) / max);
+    return true;
+}
+
+} // namespace vesk

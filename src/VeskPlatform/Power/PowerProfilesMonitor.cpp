@@ -1,0 +1,131 @@
+#include "VeskPlatform/Power/PowerProfilesMonitor.h"
+
+#include "VeskPlatform/DBus/AsyncDBusCall.h"
+
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+
+namespace vesk {
+
+namespace {
+
+const QString activeProfileKey = QStringLiteral("ActiveProfile");
+const QString powerSaverProfile = QStringLiteral("power-saver");
+
+} // namespace
+
+PowerProfilesMonitor::PowerProfilesMonitor(QDBusConnection bus, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)) {
+    // Newer name first: when both are served they are the same daemon.
+    m_endpoints[0].service = QStringLiteral("org.freedesktop.UPower.PowerProfiles");
+    m_endpoints[0].path = QStringLiteral("/org/freedesktop/UPower/PowerProfiles");
+    m_endpoints[1].service = QStringLiteral("net.hadess.PowerProfiles");
+    m_endpoints[1].path = QStringLiteral("/net/hadess/PowerProfiles");
+}
+
+bool PowerProfilesMonitor::isReady() const {
+    for (const Endpoint& endpoint : m_endpoints)
+        if (!endpoint.resolved) return false;
+    return true;
+}
+
+std::optional<QString> PowerProfilesMonitor::activeProfile() const {
+    for (const Endpoint& endpoint : m_endpoints)
+        if (endpoint.profile) return endpoint.profile;
+    return std::nullopt;
+}
+
+void PowerProfilesMonitor::start() {
+    if (m_started) return;
+    m_started = true;
+    if (!m_bus.isConnected()) {
+        for (Endpoint& endpoint : m_endpoints)
+            endpoint.resolved = true;
+        update();
+        return;
+    }
+
+    m_watcher = new QDBusServiceWatcher(this);
+    m_watcher->setConnection(m_bus);
+    m_watcher->setWatchMode(QDBusServiceWatcher::WatchForOwnerChange);
+    for (Endpoint& endpoint : m_endpoints) {
+        m_watcher->addWatchedService(endpoint.service);
+        // The interface carries the daemon's own name in both releases.
+        m_bus.connect(endpoint.service, endpoint.path, dbus::propertiesInterface,
+                      QStringLiteral("PropertiesChanged"), {endpoint.service}, QString(), this,
+                      SLOT(onPropertiesChanged(QDBusMessage)));
+    }
+    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString& service, const QString&, const QString& newOwner) {
+                for (Endpoint& endpoint : m_endpoints) {
+                    if (endpoint.service != service) continue;
+                    if (newOwner.isEmpty()) {
+                        ++endpoint.generation; // an answer still in flight is stale
+                        endpoint.profile.reset();
+                        endpoint.resolved = true;
+                        update();
+                    } else {
+                        fetch(endpoint);
+                    }
+                }
+            });
+    for (Endpoint& endpoint : m_endpoints)
+        fetch(endpoint);
+}
+
+void PowerProfilesMonitor::fetch(Endpoint& endpoint) {
+    const quint64 generation = ++endpoint.generation;
+    QDBusMessage get = QDBusMessage::createMethodCall(endpoint.service, endpoint.path,
+                                                      dbus::propertiesInterface, QStringLiteral("Get"));
+    get << endpoint.service << activeProfileKey;
+    Endpoint* target = &endpoint;
+    dbus::callAsync(m_bus, get, dbus::readTimeoutMs, this,
+                    [this, target, generation](const QDBusMessage& reply) {
+                        if (target->generation != generation) return;
+                        target->profile.reset();
+                        if (!dbus::isError(reply) && !reply.arguments().isEmpty()) {
+                            const QVariant value = dbus::plainValue(reply.arguments().constFirst());
+                            if (value.metaType() == QMetaType::fromType<QString>())
+                                target->profile = value.toString();
+                        }
+                        target->resolved = true;
+                        update();
+                    });
+}
+
+PowerProfilesMonitor::Endpoint* PowerProfilesMonitor::endpointFor(const QString& path) {
+    for (Endpoint& endpoint : m_endpoints)
+        if (endpoint.path == path) return &endpoint;
+    return nullptr;
+}
+
+void PowerProfilesMonitor::onPropertiesChanged(const QDBusMessage& message) {
+    Endpoint* endpoint = endpointFor(message.path());
+    const QVariantList args = message.arguments();
+    if (!endpoint || args.size() < 2) return;
+    const QVariantMap changed = dbus::toVariantMap(args.at(1));
+    const QStringList invalidated = args.size() > 2 ? args.at(2).toStringList() : QStringList();
+    if (changed.contains(activeProfileKey)) {
+        ++endpoint->generation; // newer than any read in flight
+        endpoint->profile = dbus::plainValue(changed.value(activeProfileKey)).toString();
+        endpoint->resolved = true;
+        update();
+    } else if (invalidated.contains(activeProfileKey)) {
+        fetch(*endpoint);
+    }
+}
+
+void PowerProfilesMonitor::update() {
+    const bool powerSaver = activeProfile() == powerSaverProfile;
+    const bool changed = powerSaver != m_powerSaver;
+    m_powerSaver = powerSaver;
+    if (!m_announcedReady) {
+        if (!isReady()) return;
+        m_announcedReady = true;
+        Q_EMIT ready();
+        return;
+    }
+    if (changed) Q_EMIT powerSaverChanged();
+}
+
+} // namespace vesk

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "VeskKit/Foundation/NewestStream.h"
+#include "VeskPlatform/Bluetooth/BluetoothDevices.h"
+#include "VeskServices/Bluetooth/BluetoothDevice.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+namespace vesk {
+
+enum class BluetoothStartResult { started, needsPermission, denied };
+
+// The case name: "started", "needsPermission" or "denied".
+QString toRaw(BluetoothStartResult result);
+
+// Watches Bluetooth devices connecting and disconnecting and publishes events:
+// connected (with the device's battery levels, read a moment after the connection),
+// disconnected, and a low-battery warning once per connection. Devices already
+// connected when it starts, or found connected when the daemon or an adapter comes
+// later, give no events. Lives on the main thread.
+class BluetoothService final : public QObject {
+    Q_OBJECT
+public:
+    using StartResult = BluetoothStartResult;
+    // Whether Bluetooth may be used: here, whether the Bluetooth daemon answers.
+    enum class Authorization { notDetermined = 0, restricted = 1, denied = 2, allowedAlways = 3 };
+
+    // Normalised address -> battery key ("BatteryPercent", "BatteryPercentLeft",
+    // "BatteryPercentRight", "BatteryPercentCase") -> percent 0-100.
+    using BatteryTable = QHash<QString, QHash<QString, double>>;
+    static const std::array<QString, 4>& batteryKeys();
+
+    static constexpr double defaultLowBatteryThreshold = 0.2;
+    // The wait between a connection and its event, so the device can report its level.
+    static constexpr double connectDelay = 1.5;
+
+    // Without devices the machine's own (BlueZ) are used. Whether the daemon answers
+    // is asked at once, so that start() and authorization() can tell.
+    explicit BluetoothService(std::unique_ptr<BluetoothDevices> devices = nullptr, QObject* parent = nullptr);
+    ~BluetoothService() override;
+
+    const NewestStream<BluetoothEvent>& events() const { return m_events; }
+
+    double lowBatteryThreshold() const { return m_lowBatteryThreshold; }
+    // Clamped to 0...1; a value that is not a number is ignored.
+    void setLowBatteryThreshold(double threshold);
+
+    Authorization authorization() const;
+    StartResult start();
+    void stop();
+    bool isStarted() const { return m_started; }
+
+    // Asks the daemon afresh and calls `completion` on the main thread with whether
+    // Bluetooth can now be used.
+    void requestPermission(std::function<void(bool granted)> completion);
+
+    // Every paired device that is connected now, with its levels.
+    QList<BluetoothDevice> connectedDevices() const;
+
+    BatteryTable readBatteryTable() const;
+    static BatteryTable readBatteryTable(const QList<BluetoothDeviceInfo>& devices);
+    static QString normalisedAddress(const QString& address);
+    static void applyBattery(BluetoothDevice& device, const BatteryTable& table);
+    // The symbol for a device name, by the first of its words that matches.
+    static QString symbol(const QString& name);
+    // As symbol(name), but a name that says nothing falls back to the device's icon
+    // class, so a mouse called "MX Anywhere" still looks like a mouse.
+    static QString symbol(const QString& name, const QString& iconClass);
+    static BluetoothDevice describe(const BluetoothDeviceInfo& info, const BatteryTable& table);
+
+private:
+    void deviceConnected(const BluetoothDeviceInfo& info);
+    void deviceDisconnected(const BluetoothDeviceInfo& info);
+    void devicesChanged();
+
+    std::unique_ptr<BluetoothDevices> m_devices;
+    NewestStream<BluetoothEvent> m_events{8};
+    double m_lowBatteryThreshold = defaultLowBatteryThreshold;
+    // All keyed by normalised address.
+    QSet<QString> m_warned;  // low battery announced during the current connection
+    QSet<QString> m_watched; // connected devices whose disconnection is reported
+    // Bumped by every connection and disconnection, so a delayed connection event
+    // whose device has since disconnected is dropped.
+    QHash<QString, quint64> m_generations;
+    bool m_started = false;
+};
+
+} // namespace vesk

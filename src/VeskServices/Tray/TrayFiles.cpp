@@ -1,0 +1,375 @@
+#include "VeskServices/Tray/TrayFiles.h"
+
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Json.h"
+#include "VeskPlatform/Files/Trash.h"
+#include "VeskPlatform/Files/UniformTypes.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vesk::tray_files {
+
+namespace {
+
+const QString incomingPrefix = QStringLiteral(".incoming-");
+const QString removingPrefix = QStringLiteral(".removing-");
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+bool lstatPath(const QString& path, struct stat* info) {
+    return ::lstat(native(path).constData(), info) == 0;
+}
+
+bool isRealFolder(const QString& path) {
+    struct stat info {};
+    return lstatPath(path, &info) && S_ISDIR(info.st_mode);
+}
+
+// Keeps the permission bits and the modification and access times, as a file
+// manager's copy does. (QFile's permissions mix in what the running user may do.)
+void copyModeAndTimes(const QString& source, const QString& destination) {
+    struct stat info {};
+    if (!lstatPath(source, &info)) return;
+    ::chmod(native(destination).constData(), info.st_mode & 07777);
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ::utimensat(AT_FDCWD, native(destination).constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+bool isAncestor(const QString& folder, const QString& path) {
+    if (folder == QLatin1String("/")) return path != folder;
+    return path.startsWith(folder + QLatin1Char('/'));
+}
+
+bool copyFile(const QString& source, const QString& destination, const std::atomic<bool>& cancel,
+              QString* error) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = source + QStringLiteral(": ") + in.errorString();
+        return false;
+    }
+    QFile out(destination);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *error = destination + QStringLiteral(": ") + out.errorString();
+        return false;
+    }
+    constexpr qint64 chunk = 1 << 20;
+    std::unique_ptr<char[]> buffer(new char[chunk]);
+    for (;;) {
+        if (cancel.load()) {
+            *error = QStringLiteral("cancelled");
+            return false;
+        }
+        const qint64 n = in.read(buffer.get(), chunk);
+        if (n < 0) {
+            *error = source + QStringLiteral(": ") + in.errorString();
+            return false;
+        }
+        if (n == 0) break;
+        if (out.write(buffer.get(), n) != n) {
+            *error = destination + QStringLiteral(": ") + out.errorString();
+            return false;
+        }
+    }
+    if (!out.flush()) {
+        *error = destination + QStringLiteral(": ") + out.errorString();
+        return false;
+    }
+    out.close();
+    copyModeAndTimes(source, destination);
+    return true;
+}
+
+bool copyLink(const QString& source, const QString& destination, QString* error) {
+    QByteArray target(4096, Qt::Uninitialized);
+    const ssize_t n = ::readlink(native(source).constData(), target.data(), target.size());
+    if (n < 0 || n >= target.size()) {
+        *error = source + QStringLiteral(": ") + systemError();
+        return false;
+    }
+    target.truncate(n);
+    if (::symlink(target.constData(), native(destination).constData()) != 0) {
+        *error = destination + QStringLiteral(": ") + systemError();
+        return false;
+    }
+    return true;
+}
+
+bool copyFolder(const QString& source, const QString& destination, const std::atomic<bool>& cancel,
+                QString* error) {
+    if (!QDir().mkdir(destination)) {
+        *error = destination + QStringLiteral(": cannot create folder");
+        return false;
+    }
+    QDirIterator it(source, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        if (cancel.load()) {
+            *error = QStringLiteral("cancelled");
+            return false;
+        }
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        const QString target = destination + QLatin1Char('/') + info.fileName();
+        bool ok = true;
+        if (info.isSymLink())
+            ok = copyLink(path, target, error);
+        else if (info.isDir())
+            ok = copyFolder(path, target, cancel, error);
+        else if (info.isFile())
+            ok = copyFile(path, target, cancel, error);
+        if (!ok) return false;
+    }
+    // Permissions last, so a read-only source folder is still filled.
+    copyModeAndTimes(source, destination);
+    return true;
+}
+
+// Copies keep their permissions, so a read-only folder inside one would stop its
+// deletion: open every folder of the tree (never through a link) to its owner first.
+void makeDeletable(const QString& folder) {
+    struct stat info {};
+    if (!lstatPath(folder, &info) || !S_ISDIR(info.st_mode)) return;
+    if ((info.st_mode & S_IRWXU) != S_IRWXU)
+        ::chmod(native(folder).constData(), (info.st_mode & 07777) | S_IRWXU);
+    QDirIterator it(folder,
+                    QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    while (it.hasNext())
+        makeDeletable(it.next());
+}
+
+} // namespace
+
+QString itemFolder(const QString& root, const QUuid& id) {
+    return root + QLatin1Char('/') + json::uuidString(id);
+}
+
+QString incomingFolder(const QString& root, const QUuid& id) {
+    return root + QLatin1Char('/') + incomingPrefix + json::uuidString(id);
+}
+
+std::optional<QUuid> idFromFolderName(const QString& name) {
+    const QUuid id = QUuid::fromString(name);
+    if (id.isNull() || json::uuidString(id) != name) return std::nullopt;
+    return id;
+}
+
+bool hasValidStoredPath(const QString& root, const TrayItem& item) {
+    if (item.id.isNull() || item.storedPath.isEmpty()) return false;
+    const QString stored = item.storedPath;
+    if (QDir::cleanPath(stored) != stored || !QFileInfo(stored).isAbsolute()) return false;
+    const QFileInfo info(stored);
+    const QString name = info.fileName();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return false;
+    return info.path() == itemFolder(root, item.id);
+}
+
+bool isRealItemFolder(const QString& root, const QUuid& id) {
+    return isRealFolder(itemFolder(root, id));
+}
+
+bool entryExists(const QString& path) {
+    struct stat info {};
+    return lstatPath(path, &info);
+}
+
+std::optional<QString> refusal(const QUrl& url, const QString& root) {
+    if (!url.isLocalFile()) return QStringLiteral("not a file URL");
+    const QString path = QDir::cleanPath(url.toLocalFile());
+    const QFileInfo info(path);
+    if (!info.exists()) return QStringLiteral("does not exist");
+    if (!info.isFile() && !info.isDir()) return QStringLiteral("is not a file or folder");
+    if (!info.isReadable()) return QStringLiteral("cannot be read");
+    const QString canonical = info.canonicalFilePath();
+    if (canonical.isEmpty()) return QStringLiteral("cannot be resolved");
+    if (canonical == QLatin1String("/")) return QStringLiteral("is the root folder");
+    QString tray = QFileInfo(root).canonicalFilePath();
+    if (tray.isEmpty()) tray = QDir::cleanPath(QFileInfo(root).absoluteFilePath());
+    if (canonical == tray) return QStringLiteral("is the tray folder");
+    if (isAncestor(canonical, tray)) return QStringLiteral("contains the tray folder");
+    if (isAncestor(tray, canonical)) return QStringLiteral("is inside the tray folder");
+    return std::nullopt;
+}
+
+Measure measure(const QString& directory, int limit) {
+    Measure result;
+    const QDir dir(directory);
+    result.children = static_cast<int>(
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort)
+            .size());
+    if (!QFileInfo(directory).isDir()) return result;
+
+    // Depth first, each folder's entries followed at once by its own contents.
+    constexpr auto filters = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
+    std::vector<std::unique_ptr<QDirIterator>> stack;
+    stack.push_back(std::make_unique<QDirIterator>(directory, filters));
+    int visits = 0;
+    while (!stack.empty()) {
+        QDirIterator& it = *stack.back();
+        if (!it.hasNext()) {
+            stack.pop_back();
+            continue;
+        }
+        const QString path = it.next();
+        if (++visits > limit) break;
+        const QFileInfo info = it.fileInfo();
+        if (info.isSymLink()) continue;
+        if (info.isDir())
+            stack.push_back(std::make_unique<QDirIterator>(path, filters));
+        else if (info.isFile())
+            result.size += info.size();
+    }
+    return result;
+}
+
+void describeStored(TrayItem& item, int measureLimit) {
+    const QFileInfo info(item.storedPath);
+    item.childCount = 0;
+    if (!info.exists()) {
+        item.byteSize = 0;
+        item.isDirectory = false;
+        item.utTypeIdentifier = QString::fromUtf16(uti::data);
+        return;
+    }
+    item.utTypeIdentifier = uti::identifierForFile(item.storedPath).value_or(QString::fromUtf16(uti::data));
+    item.isDirectory = info.isDir();
+    if (item.isDirectory) {
+        const Measure m = measure(item.storedPath, measureLimit);
+        item.byteSize = m.size;
+        item.childCount = m.children;
+    } else {
+        item.byteSize = info.size();
+    }
+}
+
+RenameResult rename(const QString& source, const QString& destination, QString* error) {
+    if (::rename(native(source).constData(), native(destination).constData()) == 0)
+        return RenameResult::renamed;
+    if (errno == EXDEV) return RenameResult::otherFileSystem;
+    if (error) *error = systemError();
+    return RenameResult::failed;
+}
+
+bool copy(const QString& source, const QString& destination, const std::atomic<bool>& cancel,
+          QString* error) {
+    QString ignored;
+    if (!error) error = &ignored;
+    const QFileInfo info(source);
+    if (info.isDir()) return copyFolder(source, destination, cancel, error);
+    if (info.isFile()) return copyFile(source, destination, cancel, error);
+    *error = source + QStringLiteral(": not a file or folder");
+    return false;
+}
+
+bool deleteCopiedSource(const QString& source, const QString& copy) {
+    struct stat copied {};
+    struct stat original {};
+    if (!lstatPath(copy, &copied) || !lstatPath(source, &original)) return false;
+    if (S_ISDIR(copied.st_mode) && S_ISDIR(original.st_mode)) {
+        bool ok = true;
+        QDirIterator it(copy, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        while (it.hasNext()) {
+            it.next();
+            const QString name = it.fileName();
+            ok = deleteCopiedSource(source + QLatin1Char('/') + name, copy + QLatin1Char('/') + name) && ok;
+        }
+        // A folder that gained entries during the copy stays, with them.
+        return ::rmdir(native(source).constData()) == 0 && ok;
+    }
+    if (S_ISDIR(copied.st_mode) || S_ISDIR(original.st_mode)) return false;
+    return ::unlink(native(source).constData()) == 0;
+}
+
+bool removeFolder(const QString& root, const QString& folder) {
+    const QString aside = root + QLatin1Char('/') + removingPrefix + json::uuidString(QUuid::createUuid());
+    QString target = folder;
+    if (::rename(native(folder).constData(), native(aside).constData()) == 0) target = aside;
+    makeDeletable(target);
+    const bool removed = QDir(target).removeRecursively();
+    if (!removed) TraceLog::trace(QStringLiteral("tray: could not delete ") + target);
+    return removed;
+}
+
+void removeLeftovers(const QString& root) {
+    const QStringList names =
+        QDir(root).entryList({incomingPrefix + QLatin1Char('*'), removingPrefix + QLatin1Char('*')},
+                             QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        const QString path = root + QLatin1Char('/') + name;
+        if (!isRealFolder(path)) continue;
+        makeDeletable(path);
+        if (!QDir(path).removeRecursively())
+            TraceLog::trace(QStringLiteral("tray: could not delete ") + path);
+    }
+}
+
+void discard(const QString& root, const TrayItem& item, bool trash) {
+    if (item.id.isNull()) return;
+    const QString folder = itemFolder(root, item.id);
+    if (!entryExists(folder)) return;
+    if (!isRealFolder(folder)) {
+        TraceLog::trace(QStringLiteral("tray: not deleting ") + folder +
+                        QStringLiteral(", it is not a folder"));
+        return;
+    }
+    if (trash) {
+        if (hasValidStoredPath(root, item) && entryExists(item.storedPath)) {
+            QString error;
+            if (!trash::moveToTrash(item.storedPath, &error)) {
+                TraceLog::trace(QStringLiteral("tray: could not move ") + item.storedPath +
+                                QStringLiteral(" to the trash (") + error +
+                                QStringLiteral("); it stays in the tray folder"));
+                return;
+            }
+        }
+        // Only the cached preview may remain; anything else stays where it is.
+        QStringList rest =
+            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        rest.removeAll(QString::fromUtf16(thumbnailName));
+        if (!rest.isEmpty()) {
+            TraceLog::trace(QStringLiteral("tray: keeping ") + folder + QStringLiteral(", it still holds ") +
+                            rest.join(QStringLiteral(", ")));
+            return;
+        }
+    }
+    removeFolder(root, folder);
+}
+
+std::optional<TrayItem> adopt(const QString& root, const QString& folderName, int measureLimit) {
+    const std::optional<QUuid> id = idFromFolderName(folderName);
+    if (!id) return std::nullopt;
+    const QString folder = itemFolder(root, *id);
+    if (!isRealFolder(folder)) return std::nullopt;
+    QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    entries.removeAll(QString::fromUtf16(thumbnailName));
+    if (entries.size() != 1) return std::nullopt;
+
+    TrayItem item;
+    item.id = *id;
+    item.displayName = entries.first();
+    item.storedPath = folder + QLatin1Char('/') + item.displayName;
+    const QFileInfo folderInfo(folder);
+    const QDateTime made =
+        folderInfo.birthTime().isValid() ? folderInfo.birthTime() : folderInfo.lastModified();
+    item.addedAt = Date::fromDateTime(made);
+    describeStored(item, measureLimit);
+    return item;
+}
+
+} // namespace vesk::tray_files

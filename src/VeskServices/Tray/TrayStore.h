@@ -1,0 +1,141 @@
+#pragma once
+
+#include "VeskServices/Tray/TrayItem.h"
+#include "VeskServices/Tray/TrayThumbnails.h"
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QUrl>
+#include <QUuid>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace vesk {
+
+class ClockSource;
+class Pasteboard;
+class Scheduler;
+class SerialQueue;
+class ThumbnailGenerator;
+
+struct TrayStoreOptions {
+    // The most items the tray keeps, read whenever items enter (the setting
+    // "trayMaxItems"); 50 when not given. Values below 1 count as 1.
+    std::function<int()> maxItems;
+    // Tells addedAt and the stamp of pasted files; the system clock when null.
+    const ClockSource* clock = nullptr;
+    // Runs the tray's queue; a thread of its own when null (tests pass a manual one).
+    Scheduler* queueScheduler = nullptr;
+    // Makes previews; the desktop's thumbnailers when null.
+    std::shared_ptr<ThumbnailGenerator> thumbnails;
+};
+
+// The tray's items and their files, in "<application support>/<container>/Tray":
+// "index.json" and one folder per item named by its id. Used from the main thread.
+//
+// Adding checks every source at once and answers with the accepted items, with their
+// final ids, names and paths. A move within one filesystem is a rename and the item
+// enters the list at once; copies, moves across filesystems, pasted data and the
+// measuring of folders run on the serial queue "app.tessarn.notch.tray", and each
+// item enters the list, the index and its call's `onEntered` when its work is done.
+// The items of one call stay together in call order, newest call first.
+class TrayStore final : public QObject {
+    Q_OBJECT
+public:
+    // Called on the main thread with items that just entered the list (and the index).
+    using EnteredHandler = std::function<void(const QList<TrayItem>& entered)>;
+
+    static constexpr int defaultMaxItems = 50;
+    static constexpr int measureLimit = 5000;
+    static QString queueLabel() { return QStringLiteral("app.tessarn.notch.tray"); }
+    // Marks pasteboard contents that came from another device.
+    static QString remoteClipboardType() { return QStringLiteral("com.apple.is-remote-clipboard"); }
+
+    explicit TrayStore(const QString& containerName, TrayStoreOptions options = {},
+                       QObject* parent = nullptr);
+    ~TrayStore() override;
+
+    // Newest first.
+    const QList<TrayItem>& items() const { return m_items; }
+    int maxItems() const;
+    const QString& root() const { return m_root; }
+    QString indexPath() const;
+    // Accepted items whose files are still being copied, written or measured.
+    int pendingCount() const { return static_cast<int>(m_pending.size()); }
+
+    // Copies (or with `move` moves) the files and folders the file URLs name into the
+    // tray. Several URLs share one new stack id. Returns the accepted items in URL order.
+    QList<TrayItem> add(const QList<QUrl>& urls, bool move, EnteredHandler onEntered = {});
+    // Adds the pasteboard's file URLs (copied), else its image as "Pasted <seconds>.png",
+    // else its text as "Pasted <seconds>.txt"; marks them as from another device when
+    // the pasteboard carries remoteClipboardType(). Returns the accepted items.
+    QList<TrayItem> addFromPasteboard(const Pasteboard& pasteboard, EnteredHandler onEntered = {});
+    // Drops the item and deletes its folder; an item the tray holds the only copy of
+    // goes to the trash instead. Also stops an item that has not entered yet.
+    void remove(const TrayItem& item);
+    // The same for every item, entered or not.
+    void removeAll();
+
+    // A preview of `size` points (twice as many pixels), delivered to `done` on the
+    // main thread while `context` lives; see TrayThumbnails.
+    void thumbnail(const TrayItem& item, double size, QObject* context,
+                   std::function<void(const QImage&)> done) const;
+
+Q_SIGNALS:
+    // After every save: the list and the index changed.
+    void itemsChanged();
+
+private:
+    struct Pending {
+        TrayItem item;
+        quint64 call = 0;
+        int position = 0;
+        std::shared_ptr<EnteredHandler> onEntered;
+        bool fromOtherDevice = false;
+        // A move across filesystems deletes its source once the copy is in the index.
+        bool deleteSource = false;
+        QString source;
+        bool cancelled = false;
+    };
+    struct Rank {
+        quint64 call = 0;
+        int position = 0;
+    };
+    enum class Work { copy, measure };
+
+    void load();
+    void save();
+    void evict();
+    void insertRanked(const TrayItem& item);
+    void insertByDate(const TrayItem& item);
+    void discard(const TrayItem& item);
+    void enterNow(const QList<TrayItem>& entered, const std::shared_ptr<EnteredHandler>& onEntered);
+    void finish(const QUuid& id, const std::optional<TrayItem>& done);
+    void adopted(const QList<TrayItem>& found);
+    Date now() const;
+
+    QList<TrayItem> addAccepted(const QList<QUrl>& urls, bool move, const EnteredHandler& onEntered,
+                                bool fromOtherDevice);
+    TrayItem stagePasted(const QString& name, const QImage& image, const QByteArray& text,
+                         const std::shared_ptr<EnteredHandler>& onEntered, bool fromOtherDevice);
+    void startWork(Work work, const TrayItem& item, const QString& source);
+    void postFinish(const QUuid& id, std::optional<TrayItem> done);
+
+    QString m_root;
+    TrayStoreOptions m_options;
+    QList<TrayItem> m_items;
+    QHash<QUuid, Pending> m_pending;
+    QHash<QUuid, Rank> m_ranks;
+    quint64 m_calls = 0;
+    bool m_indexWritable = true;
+    std::shared_ptr<std::atomic<bool>> m_stopping = std::make_shared<std::atomic<bool>>(false);
+    std::unique_ptr<SerialQueue> m_queue;
+    TrayThumbnails m_thumbnails;
+};
+
+} // namespace vesk

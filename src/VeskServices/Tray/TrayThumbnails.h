@@ -1,0 +1,37 @@
+#pragma once
+
+#include "VeskServices/Tray/TrayItem.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace vesk {
+
+class ThumbnailGenerator;
+
+// Previews of tray items, cached as "thumb.png" in each item's folder. The cache read,
+// the generator and the cache write run on Qt's shared thread pool.
+class TrayThumbnails {
+public:
+    // Device pixels per point of the requested size.
+    static constexpr double scale = 2.0;
+
+    TrayThumbnails(QString root, std::shared_ptr<ThumbnailGenerator> generator);
+
+    // Calls `done` on the main thread (never, once `context` is gone) with the cached
+    // preview if one reads back (even when the file changed since), else a fresh one
+    // (cached for next time), else the icon of the item's type (not cached, so the next
+    // request tries again). The image is null only when no icon theme has the icon.
+    void request(const TrayItem& item, double size, QObject* context,
+                 std::function<void(const QImage&)> done) const;
+
+private:
+    QString m_root;
+    std::shared_ptr<ThumbnailGenerator> m_generator;
+};
+
+} // namespace vesk

@@ -1,0 +1,65 @@
+#include "VeskPlatform/Display/BacklightLevels.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using vesk::rawForLevel;
+using vesk::validLevel;
+
+namespace {
+
+struct Case {
+    const char* what;
+    double level;
+    std::optional<int> current;
+    int max;
+    int expected;
+};
+
+// Key steps are 1/16 (fine: 1/64) of the range, applied to the level read back.
+const Case cases[] = {
+    {"keyboard with 3 levels, one step up from 1", 1.0 / 3 + 0.0625, 1, 3, 2},
+    {"keyboard with 3 levels, one step down from 1", 1.0 / 3 - 0.0625, 1, 3, 0},
+    {"keyboard with 3 levels, fine step up still moves", 1.0 / 3 + 0.015625, 1, 3, 2},
+    {"keyboard with 2 levels, step up from 0", 0.0625, 0, 2, 1},
+    {"keyboard with 2 levels, step down from 2", 1 - 0.0625, 2, 2, 1},
+    {"up at the top stays at the top", 1.0625, 3, 3, 3},
+    {"down at the bottom stays at the bottom", -0.0625, 0, 3, 0},
+    {"panel with 7 levels, step up from 3", 3.0 / 7 + 0.0625, 3, 7, 4},
+    {"panel with 255 levels, step up lands above the exact value", 128.0 / 255 + 0.0625, 128, 255, 144},
+    {"panel with 255 levels, step down lands below the exact value", 128.0 / 255 - 0.0625, 128, 255, 112},
+    {"a request equal to the current value stays", 2.0 / 3, 2, 3, 2},
+    {"no current value rounds to nearest", 0.55, std::nullopt, 10, 6},
+    {"not a number reads as 0", std::nan(""), 2, 3, 0},
+    {"above 1 is clamped", 7.0, std::nullopt, 15, 15},
+    {"no range gives 0", 0.5, 0, 0, 0},
+};
+
+} // namespace
+
+TEST(BacklightLevelsTest, RoundsAwayFromTheCurrentRawValue) {
+    for (const Case& c : cases)
+        EXPECT_EQ(rawForLevel(c.level, c.current, c.max), c.expected) << c.what;
+}
+
+TEST(BacklightLevelsTest, AcceptsOnlyFiniteFractions) {
+    EXPECT_EQ(validLevel(0.0), 0.0);
+    EXPECT_EQ(validLevel(1.0), 1.0);
+    EXPECT_EQ(validLevel(0.25), 0.25);
+    EXPECT_FALSE(validLevel(1.0000001));
+    EXPECT_FALSE(validLevel(-0.0001));
+    EXPECT_FALSE(validLevel(std::numeric_limits<double>::infinity()));
+    EXPECT_FALSE(validLevel(std::nan("")));
+    EXPECT_FALSE(validLevel(std::nullopt));
+}
+
+TEST(BacklightLevelsTest, AMoveCountsOnlyAboveFourThousandths) {
+    EXPECT_FALSE(vesk::movedEnough(0.503, 0.5));
+    EXPECT_FALSE(vesk::movedEnough(0.504, 0.5));
+    EXPECT_FALSE(vesk::movedEnough(0.496, 0.5));
+    EXPECT_TRUE(vesk::movedEnough(0.505, 0.5));
+    EXPECT_TRUE(vesk::movedEnough(0.0, -1));
+    EXPECT_TRUE(vesk::movedEnough(0.5, 0.5 + 0.015625));
+}

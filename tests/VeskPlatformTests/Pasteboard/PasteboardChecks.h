@@ -1,0 +1,52 @@
+#pragma once
+
+#include "VeskPlatform/Pasteboard/SystemPasteboard.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace vesk::test {
+
+// Runs on the offscreen platform here and on the X server in the X11 variant.
+inline void checkChangeCountAndContents() {
+    SystemPasteboard pasteboard;
+    const qint64 start = pasteboard.changeCount();
+
+    const qint64 afterText = pasteboard.setString(QStringLiteral("hello"));
+    EXPECT_EQ(afterText, start + 1) << "our own write moves the count exactly once";
+    EXPECT_EQ(pasteboard.string(), "hello");
+    EXPECT_TRUE(pasteboard.urls().isEmpty());
+    EXPECT_TRUE(pasteboard.image().isNull());
+
+    auto* data = new QMimeData;
+    data->setUrls(
+        {QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")), QUrl(QStringLiteral("https://example.org"))});
+    data->setData(QStringLiteral("com.apple.is-remote-clipboard"), QByteArray("1"));
+    const qint64 afterUrls = pasteboard.setContents(data);
+    EXPECT_EQ(afterUrls, afterText + 1);
+    EXPECT_EQ(pasteboard.urls().size(), 2);
+    EXPECT_EQ(pasteboard.urls().first().toLocalFile(), "/tmp/a b.txt");
+    EXPECT_TRUE(pasteboard.hasType(QStringLiteral("com.apple.is-remote-clipboard")));
+    EXPECT_EQ(pasteboard.data(QStringLiteral("com.apple.is-remote-clipboard")), "1");
+
+    QImage image(8, 4, QImage::Format_RGB32);
+    image.fill(qRgb(1, 2, 3));
+    pasteboard.setImage(image);
+    const QImage back = pasteboard.image();
+    ASSERT_FALSE(back.isNull());
+    EXPECT_EQ(back.size(), QSize(8, 4));
+    EXPECT_EQ(back.pixel(0, 0), qRgb(1, 2, 3));
+
+    // Someone else writing through the clipboard directly is seen too.
+    const qint64 before = pasteboard.changeCount();
+    QGuiApplication::clipboard()->setText(QStringLiteral("from elsewhere"));
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+
+    const qint64 cleared = pasteboard.clearContents();
+    EXPECT_GT(cleared, before + 1);
+    EXPECT_TRUE(pasteboard.string().isEmpty());
+}
+
+} // namespace vesk::test

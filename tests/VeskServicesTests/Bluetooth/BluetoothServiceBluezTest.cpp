@@ -1,0 +1,59 @@
+#include "VeskServices/Bluetooth/BluetoothService.h"
+
+#include "support/Bluetooth/BluezMock.h"
+#include "support/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace vesk;
+using namespace vesk::test;
+
+namespace {
+
+const QString mouseAddress = QStringLiteral("AA:BB:CC:DD:EE:01");
+const QString budsAddress = QStringLiteral("AA:BB:CC:DD:EE:02");
+
+} // namespace
+
+// The service over the real BlueZ backend: a device connected before start gives no
+// event; a new connection gives one with the level the device reported meanwhile,
+// and a low-battery warning.
+TEST(BluetoothServiceBluezTest, ConnectionsOfTheRealDaemonBecomeEvents) {
+    PrivateBuses buses;
+    ASSERT_TRUE(buses.ok()) << buses.error().toStdString();
+    BluezMock bluez(buses);
+    ASSERT_TRUE(bluez.start()) << buses.error().toStdString();
+    bluez.addAdapter();
+    bluez.addDevice(mouseAddress, QStringLiteral("Magic Mouse"));
+    bluez.pair(mouseAddress);
+    bluez.connectDevice(mouseAddress);
+    bluez.addDevice(budsAddress, QStringLiteral("AirPods Pro"));
+    bluez.pair(budsAddress);
+
+    BluetoothService service;
+    std::vector<BluetoothEvent> events;
+    TaskHandle consumer =
+        service.events().consume(nullptr, [&](BluetoothEvent event) { events.push_back(event); });
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return service.authorization() == BluetoothService::Authorization::allowedAlways; }));
+    ASSERT_EQ(service.start(), BluetoothStartResult::started);
+    EXPECT_EQ(service.connectedDevices().size(), 1);
+
+    bluez.connectDevice(budsAddress);
+    bluez.addBattery(budsAddress, 15);
+    ASSERT_TRUE(processEventsUntil([&] { return events.size() >= 2; }, 5000));
+    ASSERT_EQ(events.size(), 2u) << "nothing for the mouse connected before start";
+    EXPECT_EQ(events[0].kind(), BluetoothEvent::Kind::connected);
+    EXPECT_EQ(events[0].device().address, budsAddress);
+    EXPECT_EQ(events[0].device().symbol, QStringLiteral("airpods.pro"));
+    EXPECT_EQ(events[0].device().batteryPercent, 0.15);
+    EXPECT_EQ(events[1], BluetoothEvent::lowBattery(events[0].device(), 0.15));
+
+    bluez.disconnectDevice(mouseAddress);
+    ASSERT_TRUE(processEventsUntil([&] { return events.size() == 3; }));
+    EXPECT_EQ(events[2].kind(), BluetoothEvent::Kind::disconnected);
+    EXPECT_EQ(events[2].device().name, QStringLiteral("Magic Mouse"));
+    consumer.cancel();
+}

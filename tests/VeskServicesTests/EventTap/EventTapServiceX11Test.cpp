@@ -1,0 +1,281 @@
+// The event tap on a real X server (the test run's Xvfb), driven by xdotool.
+#include "VeskServices/EventTap/EventTapService.h"
+
+#include "support/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QProcess>
+
+#include <X11/XF86keysym.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <vector>
+
+using namespace vesk;
+using vesk::test::processEventsFor;
+using vesk::test::processEventsUntil;
+
+namespace {
+
+// Another X client: sees the core key events that reach the root window (what the
+// desktop's own key handling would get), and can hold a key grabbed like a desktop does.
+class Bystander {
+public:
+    Bystander() {
+        m_connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(m_connection)) return;
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        const quint32 mask = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+    }
+    ~Bystander() {
+        if (m_connection) xcb_disconnect(m_connection);
+    }
+    bool ok() const { return m_connection && !xcb_connection_has_error(m_connection); }
+
+    xcb_keycode_t keycodeOf(xcb_keysym_t keysym) const {
+        const xcb_setup_t* setup = xcb_get_setup(m_connection);
+        const auto count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+        auto* reply = xcb_get_keyboard_mapping_reply(
+            m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, count), nullptr);
+        xcb_keycode_t found = 0;
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
+        for (int i = 0; i < count && !found; ++i)
+            if (syms[i * reply->keysyms_per_keycode] == keysym)
+                found = static_cast<xcb_keycode_t>(setup->min_keycode + i);
+        std::free(reply);
+        return found;
+    }
+
+    // A keycode that carries nothing.
+    xcb_keycode_t freeKeycode() const {
+        const xcb_setup_t* setup = xcb_get_setup(m_connection);
+        const auto count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+        auto* reply = xcb_get_keyboard_mapping_reply(
+            m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, count), nullptr);
+        xcb_keycode_t found = 0;
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
+        for (int i = 1; i < count && !found; ++i) {
+            bool empty = true;
+            for (int level = 0; level < reply->keysyms_per_keycode; ++level)
+                empty = empty && syms[i * reply->keysyms_per_keycode + level] == 0;
+            if (empty) found = static_cast<xcb_keycode_t>(setup->min_keycode + i);
+        }
+        std::free(reply);
+        return found;
+    }
+
+    bool grab(xcb_keysym_t keysym) {
+        xcb_generic_error_t* error = xcb_request_check(
+            m_connection, xcb_grab_key_checked(m_connection, 1, m_root, XCB_MOD_MASK_ANY, keycodeOf(keysym),
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return error == nullptr;
+    }
+
+    // Key presses of `keysym` seen so far.
+    int presses(xcb_keysym_t keysym) {
+        drain();
+        int count = 0;
+        for (xcb_keycode_t keycode : m_pressed)
+            count += keycode == keycodeOf(keysym);
+        return count;
+    }
+
+private:
+    void drain() {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7F) == XCB_KEY_PRESS)
+                m_pressed.push_back(reinterpret_cast<xcb_key_press_event_t*>(event)->detail);
+            std::free(event);
+        }
+    }
+
+    xcb_connection_t* m_connection = nullptr;
+    xcb_window_t m_root = 0;
+    std::vector<xcb_keycode_t> m_pressed;
+};
+
+void xdotool(const QStringList& args) {
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0);
+}
+
+// Changes the keymap with xmodmap and puts the changed keycodes back as they were when
+// it goes (the test X server keeps keymap changes between tests).
+class KeymapChange {
+public:
+    KeymapChange(const QList<int>& keycodes, const QStringList& expressions) {
+        QProcess print;
+        print.start(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
+        print.waitForFinished();
+        for (const QString& line : QString::fromUtf8(print.readAllStandardOutput()).split(u'\n'))
+            for (int keycode : keycodes)
+                if (line.simplified().startsWith(QStringLiteral("keycode %1 =").arg(keycode)))
+                    m_restore << QStringLiteral("-e") << line.simplified();
+        QStringList args;
+        for (const QString& e : expressions)
+            args << QStringLiteral("-e") << e;
+        EXPECT_EQ(QProcess::execute(QStringLiteral("xmodmap"), args), 0);
+    }
+    ~KeymapChange() {
+        if (!m_restore.isEmpty()) QProcess::execute(QStringLiteral("xmodmap"), m_restore);
+    }
+
+private:
+    QStringList m_restore;
+};
+
+class EventTapServiceX11Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        ASSERT_TRUE(bystander.ok());
+        tap.setHandler([this](const MediaKeyEvent& event) {
+            events.push_back(event);
+            return true;
+        });
+        tap.setOnStatusChange([this](const EventTapService::Status& status) { statuses.push_back(status); });
+    }
+    void TearDown() override { tap.stop(); }
+
+    // Waits for the key's release to reach the handler (it settles shortly after).
+    bool waitForEvents(size_t count) {
+        return processEventsUntil([&] { return events.size() >= count; }, 3000);
+    }
+
+    Bystander bystander;
+    EventTapService tap;
+    std::vector<MediaKeyEvent> events;
+    std::vector<EventTapService::Status> statuses;
+};
+
+const MediaKeyEvent soundUpDown{MediaKey::soundUp, true, false, false};
+const MediaKeyEvent soundUpUp{MediaKey::soundUp, false, false, false};
+
+} // namespace
+
+TEST_F(EventTapServiceX11Test, AnX11DisplayAllowsListeningAndIntercepting) {
+    EXPECT_EQ(tap.inputMonitoring(), EventTapService::InputMonitoring::granted);
+    EXPECT_TRUE(tap.hasAccessibility());
+}
+
+TEST_F(EventTapServiceX11Test, ListeningSeesTheKeyAndLeavesItToEveryoneElse) {
+    tap.setConsumableKeys({MediaKey::soundUp});
+    ASSERT_EQ(tap.start(EventTapService::Mode::listen),
+              EventTapService::Status(EventTapService::Running{EventTapService::Mode::listen}));
+    xdotool({QStringLiteral("key"), QStringLiteral("XF86AudioRaiseVolume")});
+    ASSERT_TRUE(waitForEvents(2));
+    processEventsFor(100);
+    EXPECT_EQ(events, (std::vector<MediaKeyEvent>{soundUpDown, soundUpUp}));
+    EXPECT_EQ(bystander.presses(XF86XK_AudioRaiseVolume), 1);
+}
+
+TEST_F(EventTapServiceX11Test, InterceptingTakesTheConsumableKeyFromEveryoneElse) {
+    tap.setConsumableKeys({MediaKey::soundUp, MediaKey::soundDown});
+    ASSERT_EQ(tap.start(EventTapService::Mode::intercept),
+              EventTapService::Status(EventTapService::Running{EventTapService::Mode::intercept}));
+    xdotool({QStringLiteral("key"), QStringLiteral("XF86AudioRaiseVolume")});
+    ASSERT_TRUE(waitForEvents(2));
+    processEventsFor(100);
+    // Once each, though both the raw and the grabbed event arrived.
+    EXPECT_EQ(events, (std::vector<MediaKeyEvent>{soundUpDown, soundUpUp}));
+    EXPECT_EQ(bystander.presses(XF86XK_AudioRaiseVolume), 0);
+
+    // Shift and Alt held: fine adjustment, and still taken.
+    events.clear();
+    xdotool({QStringLiteral("key"), QStringLiteral("shift+alt+XF86AudioLowerVolume")});
+    ASSERT_TRUE(waitForEvents(2));
+    EXPECT_EQ(events.front(), (MediaKeyEvent{MediaKey::soundDown, true, false, true}));
+    EXPECT_EQ(bystander.presses(XF86XK_AudioLowerVolume), 0);
+}
+
+TEST_F(EventTapServiceX11Test, AKeyNoLongerConsumableGoesBackToTheSystem) {
+    tap.setConsumableKeys({MediaKey::soundUp});
+    tap.start(EventTapService::Mode::intercept);
+    tap.setConsumableKeys({});
+    xdotool({QStringLiteral("key"), QStringLiteral("XF86AudioRaiseVolume")});
+    ASSERT_TRUE(waitForEvents(2));
+    EXPECT_EQ(bystander.presses(XF86XK_AudioRaiseVolume), 1);
+
+    tap.setConsumableKeys({MediaKey::soundUp});
+    tap.stop();
+    xdotool({QStringLiteral("key"), QStringLiteral("XF86AudioRaiseVolume")});
+    ASSERT_TRUE(processEventsUntil([&] { return bystander.presses(XF86XK_AudioRaiseVolume) == 2; }));
+}
+
+TEST_F(EventTapServiceX11Test, MuteAndTransportKeysAreNeverTaken) {
+    tap.setConsumableKeys({allMediaKeys.begin(), allMediaKeys.end()});
+    tap.start(EventTapService::Mode::intercept);
+    xdotool({QStringLiteral("key"), QStringLiteral("XF86AudioMute"), QStringLiteral("XF86AudioPlay")});
+    ASSERT_TRUE(waitForEvents(4));
+    EXPECT_EQ(events[0], (MediaKeyEvent{MediaKey::mute, true, false, false}));
+    EXPECT_EQ(events[2], (MediaKeyEvent{MediaKey::play, true, false, false}));
+    EXPECT_EQ(bystander.presses(XF86XK_AudioMute), 1);
+    EXPECT_EQ(bystander.presses(XF86XK_AudioPlay), 1);
+}
+
+TEST_F(EventTapServiceX11Test, AKeyAnotherProgramHoldsDegradesToListening) {
+    ASSERT_TRUE(bystander.grab(XF86XK_AudioRaiseVolume));
+    tap.setConsumableKeys({MediaKey::soundUp, MediaKey::brightnessUp});
+    ASSERT_EQ(tap.start(EventTapService::Mode::intercept),
+              EventTapService::Status(EventTapService::Running{EventTapService::Mode::intercept}));
+    ASSERT_TRUE(processEventsUntil([&] { return statuses.size() == 4; }));
+    const std::vector<EventTapService::Status> expected{
+        EventTapService::Running{EventTapService::Mode::intercept},
+        EventTapService::Stopped{},
+        EventTapService::Running{EventTapService::Mode::listen},
+        EventTapService::DegradedToListen{QStringLiteral("another program holds XF86AudioRaiseVolume")},
+    };
+    EXPECT_EQ(statuses, expected);
+    EXPECT_EQ(tap.mode(), EventTapService::Mode::listen);
+    EXPECT_FALSE(tap.hasAccessibility());
+
+    // Still heard, once, while the other program gets it.
+    xdotool({QStringLiteral("key"), QStringLiteral("XF86AudioRaiseVolume")});
+    ASSERT_TRUE(waitForEvents(2));
+    processEventsFor(100);
+    EXPECT_EQ(events, (std::vector<MediaKeyEvent>{soundUpDown, soundUpUp}));
+    EXPECT_EQ(bystander.presses(XF86XK_AudioRaiseVolume), 1);
+
+    // Asking again forgets the refusal.
+    EXPECT_TRUE(tap.requestAccessibility());
+}
+
+TEST_F(EventTapServiceX11Test, AHeldInterceptedKeyRepeats) {
+    tap.setConsumableKeys({MediaKey::brightnessUp});
+    tap.start(EventTapService::Mode::intercept);
+    // Xvfb repeats after 660 ms, then every 40 ms.
+    xdotool({QStringLiteral("keydown"), QStringLiteral("XF86MonBrightnessUp"), QStringLiteral("sleep"),
+             QStringLiteral("0.9"), QStringLiteral("keyup"), QStringLiteral("XF86MonBrightnessUp")});
+    ASSERT_TRUE(processEventsUntil([&] { return !events.empty() && !events.back().isDown; }));
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events.front(), (MediaKeyEvent{MediaKey::brightnessUp, true, false, false}));
+    EXPECT_EQ(events.back(), (MediaKeyEvent{MediaKey::brightnessUp, false, false, false}));
+    for (size_t i = 1; i + 1 < events.size(); ++i)
+        EXPECT_EQ(events[i], (MediaKeyEvent{MediaKey::brightnessUp, true, true, false})) << i;
+    EXPECT_EQ(bystander.presses(XF86XK_MonBrightnessUp), 0);
+}
+
+TEST_F(EventTapServiceX11Test, AKeyMovedToAnotherKeycodeIsTakenThere) {
+    tap.setConsumableKeys({MediaKey::soundUp});
+    tap.start(EventTapService::Mode::intercept);
+    const xcb_keycode_t from = bystander.keycodeOf(XF86XK_AudioRaiseVolume);
+    const xcb_keycode_t to = bystander.freeKeycode();
+    ASSERT_NE(from, 0);
+    ASSERT_NE(to, 0);
+    KeymapChange change({from, to}, {QStringLiteral("keycode %1 = XF86AudioRaiseVolume").arg(to),
+                                     QStringLiteral("keycode %1 = NoSymbol").arg(from)});
+    ASSERT_TRUE(processEventsUntil([&] { return bystander.keycodeOf(XF86XK_AudioRaiseVolume) == to; }));
+    processEventsFor(200);
+
+    xdotool({QStringLiteral("key"), QStringLiteral("XF86AudioRaiseVolume")});
+    ASSERT_TRUE(waitForEvents(2));
+    processEventsFor(100);
+    EXPECT_EQ(events, (std::vector<MediaKeyEvent>{soundUpDown, soundUpUp}));
+    EXPECT_EQ(bystander.presses(XF86XK_AudioRaiseVolume), 0);
+    EXPECT_TRUE(isRunning(tap.status()));
+}

@@ -1,0 +1,99 @@
+#include "TrayTestSupport.h"
+
+#include <QImage>
+
+using namespace vesk;
+using namespace vesk::test;
+
+class TrayThumbnailsTest : public TrayTest {
+protected:
+    QImage request(TrayStore& store, const TrayItem& item, double size = 56) {
+        std::optional<QImage> result;
+        QObject context;
+        store.thumbnail(item, size, &context, [&](const QImage& image) { result = image; });
+        EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+        return result.value_or(QImage());
+    }
+
+    TrayItem addOne(TrayStore& store, const QString& name, const QByteArray& bytes = "data") {
+        store.add({url(makeFile(name, bytes))}, false);
+        run();
+        return store.items().first();
+    }
+
+    QString cachePath(const TrayItem& item) const { return itemFolder(item) + QStringLiteral("/thumb.png"); }
+};
+
+TEST_F(TrayThumbnailsTest, APreviewIsMadeOnceThenReadBackEvenWhenTheFileChanged) {
+    auto store = openManual();
+    const TrayItem item = addOne(*store, "photo.jpg");
+
+    const QImage first = request(*store, item);
+    EXPECT_EQ(first.size(), QSize(112, 112));
+    EXPECT_EQ(m_generator->calls(), 1);
+    EXPECT_EQ(m_generator->lastPixels(), 112);
+    EXPECT_EQ(m_generator->paths(), QStringList{item.storedPath});
+    EXPECT_EQ(QImage(cachePath(item)).pixel(1, 1), first.pixel(1, 1));
+
+    // Stale: the stored file and the generator change, the cached preview is served.
+    QFile f(item.storedPath);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("changed");
+    f.close();
+    m_generator->color = qRgb(0, 200, 0);
+    const QImage second = request(*store, item);
+    EXPECT_EQ(m_generator->calls(), 1);
+    EXPECT_EQ(second.pixel(1, 1), first.pixel(1, 1));
+    // Nothing is left over from the atomic write.
+    EXPECT_EQ(QDir(itemFolder(item)).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"photo.jpg", "thumb.png"}));
+}
+
+TEST_F(TrayThumbnailsTest, AFailedPreviewGivesTheTypeIconAndIsTriedAgainNextTime) {
+    auto store = openManual();
+    const TrayItem item = addOne(*store, "notes.txt");
+    m_generator->fail = true;
+
+    const QImage icon = request(*store, item);
+    EXPECT_FALSE(icon.isNull()) << "the icon theme offers a text icon";
+    EXPECT_FALSE(QFileInfo::exists(cachePath(item)));
+    EXPECT_EQ(m_generator->calls(), 1);
+
+    request(*store, item);
+    EXPECT_EQ(m_generator->calls(), 2);
+
+    m_generator->fail = false;
+    request(*store, item);
+    EXPECT_EQ(m_generator->calls(), 3);
+    EXPECT_TRUE(QFileInfo::exists(cachePath(item)));
+}
+
+TEST_F(TrayThumbnailsTest, AnUnknownTypeGetsTheGenericIcon) {
+    auto store = openManual();
+    TrayItem item = addOne(*store, "blob.bin");
+    m_generator->fail = true;
+    item.utTypeIdentifier = QStringLiteral("com.example.nothing-known");
+    const QImage unknown = request(*store, item);
+    item.utTypeIdentifier = QStringLiteral("public.data");
+    const QImage generic = request(*store, item);
+    ASSERT_FALSE(generic.isNull());
+    EXPECT_EQ(unknown, generic);
+}
+
+TEST_F(TrayThumbnailsTest, TheCacheIsNeverWrittenThroughALinkNorOverAFileNamedLikeIt) {
+    auto store = openManual();
+    const TrayItem item = addOne(*store, "photo.png");
+    const QString victim = makeFile("victim.txt", "keep me");
+    ASSERT_TRUE(QFile::link(victim, cachePath(item)));
+    const QImage image = request(*store, item);
+    EXPECT_FALSE(image.isNull());
+    EXPECT_EQ(contents(victim), "keep me");
+    EXPECT_TRUE(QFileInfo(cachePath(item)).isSymLink());
+
+    // A user's own file called thumb.png is the item, not its cache.
+    const TrayItem own = addOne(*store, "thumb.png", "not a png");
+    request(*store, own);
+    request(*store, own);
+    EXPECT_EQ(contents(own.storedPath), "not a png");
+    EXPECT_EQ(m_generator->calls(), 3);
+}

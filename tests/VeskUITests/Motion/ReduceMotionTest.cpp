@@ -1,0 +1,148 @@
+#include "VeskUI/Motion/ReduceMotion.h"
+#include "VeskUI/Motion/MotionAnimator.h"
+#include "VeskUI/Tokens/Vesk.h"
+
+#include "VeskKit/Notch/NotchState.h"
+
+#include "support/DBusFixture.h"
+#include "support/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QVariantAnimation>
+
+using vesk::MotionSpec;
+using vesk::ReduceMotion;
+namespace Motion = vesk::Vesk::Motion;
+
+namespace {
+
+const QString portalName = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Settings");
+
+// A settings portal on the private session bus. Read answers the way the portal's
+// older interface does, a variant inside a variant; SetAnimations (a test hook)
+// changes the value and sends SettingChanged as the portal does.
+class FakePortal {
+public:
+    explicit FakePortal(vesk::test::PrivateBuses& buses, bool animationsEnabled) : m_buses(buses) {
+        m_process = buses.startMock(portalName, portalPath, settingsInterface, /*onSystemBus=*/false);
+        if (!m_process) return;
+        QDBusInterface mock(portalName, portalPath, QStringLiteral("org.freedesktop.DBus.Mock"),
+                            buses.session());
+        const QString state = QStringLiteral("getattr(self, 'animations', %1)")
+                                  .arg(animationsEnabled ? QStringLiteral("True") : QStringLiteral("False"));
+        m_ok = call(mock, QStringLiteral("AddMethod"),
+                    {settingsInterface, QStringLiteral("Read"), QStringLiteral("ss"), QStringLiteral("v"),
+                     QStringLiteral(
+                         "if args[0] == 'org.gnome.desktop.interface' and args[1] == 'enable-animations':\n"
+                         "    ret = dbus.Boolean(%1, variant_level=1)\n"
+                         "else:\n"
+                         "    raise dbus.exceptions.DBusException('no such setting', "
+                         "name='org.freedesktop.portal.Error.NotFound')")
+                         .arg(state)}) &&
+               call(mock, QStringLiteral("AddMethod"),
+                    {settingsInterface, QStringLiteral("SetAnimations"), QStringLiteral("b"), QString(),
+                     QStringLiteral(
+                         "self.animations = bool(args[0])\n"
+                         "self.EmitSignal('org.freedesktop.portal.Settings', 'SettingChanged', 'ssv', "
+                         "['org.gnome.desktop.interface', 'enable-animations', "
+                         "dbus.Boolean(args[0], variant_level=1)])")});
+    }
+
+    bool ok() const { return m_process && m_ok; }
+
+    void setAnimationsEnabled(bool enabled) {
+        QDBusInterface portal(portalName, portalPath, settingsInterface, m_buses.session());
+        const QDBusMessage reply = portal.call(QStringLiteral("SetAnimations"), enabled);
+        ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << qPrintable(reply.errorMessage());
+    }
+
+private:
+    static bool call(QDBusInterface& mock, const QString& method, const QVariantList& args) {
+        const QDBusMessage reply = mock.callWithArgumentList(QDBus::Block, method, args);
+        if (reply.type() == QDBusMessage::ErrorMessage) ADD_FAILURE() << qPrintable(reply.errorMessage());
+        return reply.type() != QDBusMessage::ErrorMessage;
+    }
+
+    vesk::test::PrivateBuses& m_buses;
+    QProcess* m_process = nullptr;
+    bool m_ok = false;
+};
+
+} // namespace
+
+TEST(ReduceMotionTest, APortalWithAnimationsOffSwapsEveryStateChangeForTheShortEaseInOut) {
+    vesk::test::PrivateBuses buses;
+    ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
+    FakePortal portal(buses, /*animationsEnabled=*/false);
+    ASSERT_TRUE(portal.ok()) << qPrintable(buses.error());
+
+    const vesk::NotchState openDesk = vesk::NotchState::open(vesk::DeskTab::desk);
+    ReduceMotion& reduce = ReduceMotion::shared();
+    ASSERT_TRUE(vesk::test::processEventsUntil([&] { return reduce.hasAnswer(); }));
+    EXPECT_TRUE(reduce.isOn());
+    EXPECT_EQ(Motion::respectingReduceMotion(Motion::open), MotionSpec::easeInOut(0.2));
+    EXPECT_EQ(Motion::forStateChange(openDesk), MotionSpec::easeInOut(0.2));
+    EXPECT_EQ(Motion::forStateChange(vesk::NotchState::closed()), MotionSpec::easeInOut(0.2));
+
+    // Opening the desk then runs 0.2 s of ease-in-out instead of the spring.
+    vesk::MotionAnimator height(QVariant(32.0));
+    height.animateTo(176.0, Motion::forStateChange(openDesk));
+    EXPECT_EQ(height.animation()->duration(), 200);
+    height.animation()->pause();
+    height.animation()->setCurrentTime(100);
+    EXPECT_NEAR(height.valueAs<double>(), 104.0, 0.5);
+
+    // Turning animations back on applies from the next state change, without a restart.
+    QSignalSpy changed(&reduce, &ReduceMotion::changed);
+    portal.setAnimationsEnabled(true);
+    ASSERT_TRUE(vesk::test::processEventsUntil([&] { return !reduce.isOn(); }));
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(Motion::forStateChange(openDesk), Motion::open);
+    EXPECT_EQ(Motion::forStateChange(vesk::NotchState::closed()), Motion::close);
+    EXPECT_EQ(Motion::forStateChange(vesk::NotchState::dropTarget()), Motion::close);
+    EXPECT_EQ(Motion::respectingReduceMotion(Motion::hover), Motion::hover);
+}
+
+TEST(ReduceMotionTest, ReadingThePreferenceNeverWaitsForThePortal) {
+    vesk::test::PrivateBuses buses;
+    ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
+    FakePortal portal(buses, /*animationsEnabled=*/false);
+    ASSERT_TRUE(portal.ok());
+
+    ReduceMotion reduce(QDBusConnection::sessionBus());
+    QElapsedTimer clock;
+    clock.start();
+    // Before the portal's answer arrives the last known value (off) is used.
+    EXPECT_FALSE(reduce.isOn());
+    EXPECT_FALSE(reduce.hasAnswer());
+    EXPECT_LT(clock.elapsed(), 50);
+    ASSERT_TRUE(vesk::test::processEventsUntil([&] { return reduce.hasAnswer(); }));
+    EXPECT_TRUE(reduce.isOn());
+}
+
+TEST(ReduceMotionTest, WithoutAPortalMotionIsLeftAlone) {
+    vesk::test::PrivateBuses buses;
+    ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
+    ReduceMotion reduce(QDBusConnection::sessionBus());
+    ASSERT_TRUE(vesk::test::processEventsUntil([&] { return reduce.hasAnswer(); }));
+    EXPECT_FALSE(reduce.isOn());
+
+    // A portal that turns up later is asked then.
+    FakePortal portal(buses, /*animationsEnabled=*/false);
+    ASSERT_TRUE(portal.ok());
+    EXPECT_TRUE(vesk::test::processEventsUntil([&] { return reduce.isOn(); }));
+}
+
+TEST(ReduceMotionTest, WithoutASessionBusMotionIsLeftAlone) {
+    ReduceMotion reduce(QDBusConnection(QStringLiteral("not connected")));
+    EXPECT_FALSE(reduce.isOn());
+    EXPECT_EQ(Motion::respectingReduceMotion(Motion::open, reduce.isOn()), Motion::open);
+    EXPECT_EQ(Motion::respectingReduceMotion(Motion::open, true), Motion::reduced);
+}
