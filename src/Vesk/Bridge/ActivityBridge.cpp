@@ -4,6 +4,9 @@
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Sound/CanberraSoundPlayer.h"
+#include "VeskServices/NowPlaying/MediaRemoteSource.h"
+
+#include <QCoreApplication>
 
 #include <QPointer>
 
@@ -28,6 +31,7 @@ QString boolText(bool value) {
 
 ActivityBridge::Services ActivityBridge::Services::system() {
     Services services;
+    services.audio = std::make_unique<AudioService>();
     services.battery = std::make_unique<BatteryService>();
     services.brightness = std::make_unique<BrightnessService>();
     services.keyboardBacklight = std::make_unique<KeyboardBacklightService>();
@@ -36,6 +40,11 @@ ActivityBridge::Services ActivityBridge::Services::system() {
     services.bluetooth = std::make_unique<BluetoothService>();
     services.idle = std::make_unique<IdleService>();
     services.sounds = std::make_unique<CanberraSoundPlayer>();
+    if (std::unique_ptr<MediaRemoteSource> source = MediaRemoteSource::create(resourcesDirectory())) {
+        const MediaRemoteSource* adapter = source.get();
+        services.mediaSelfTest = [adapter](double timeout) { return adapter->selfTest(timeout); };
+        services.media = std::move(source);
+    }
     return services;
 }
 
@@ -43,15 +52,19 @@ ActivityBridge::ActivityBridge(ActivityCoordinator& coordinator, SettingsStore& 
                                Services services, QObject* parent)
     : QObject(parent), m_coordinator(coordinator), m_settings(settings), m_present(std::move(present)),
       m_services(std::move(services)) {
-    Q_ASSERT(m_services.battery && m_services.brightness && m_services.keyboardBacklight &&
-             m_services.eventTap && m_services.focus && m_services.bluetooth && m_services.idle &&
-             m_services.sounds);
+    Q_ASSERT(m_services.audio && m_services.battery && m_services.brightness &&
+             m_services.keyboardBacklight && m_services.eventTap && m_services.focus &&
+             m_services.bluetooth && m_services.idle && m_services.sounds);
 }
 
 ActivityBridge::~ActivityBridge() {
     for (const TaskHandle& task : std::as_const(m_tasks))
         task.cancel();
     m_bluetoothStart.cancel();
+}
+
+QString ActivityBridge::resourcesDirectory() {
+    return QCoreApplication::applicationDirPath();
 }
 
 void ActivityBridge::trace(const QString& message) {
@@ -62,17 +75,12 @@ QStringList ActivityBridge::recentLogLines(int limit) {
     return TraceLog::recentLogLines(limit);
 }
 
-template <typename T, typename Handler>
-void ActivityBridge::consume(const NewestStream<T>& stream, Handler handler) {
-    // The bridge is the context: once it is gone its tasks take nothing more.
-    m_tasks.append(stream.consume(this, [this, handler](T value) { (this->*handler)(value); }));
-}
-
 void ActivityBridge::start() {
     applyThresholds();
     m_settingsObserver =
         connect(&m_settings, &SettingsStore::revisionChanged, this, [this] { applyThresholds(); });
 
+    audio().start();
     battery().start();
     focus().start();
     brightness().start();
@@ -92,6 +100,8 @@ void ActivityBridge::start() {
     });
     idle().start();
 
+    startMedia();
+    consume(audio().states(), &ActivityBridge::handleAudio);
     consume(battery().events(), &ActivityBridge::handleBattery);
     consume(focus().states(), &ActivityBridge::handleFocus);
     consume(brightness().states(), &ActivityBridge::handleBrightness);
@@ -108,6 +118,8 @@ void ActivityBridge::stop() {
     m_bluetoothStart.cancel();
     disconnect(m_settingsObserver);
 
+    if (media()) media()->stop();
+    audio().stop();
     battery().stop();
     focus().stop();
     bluetooth().stop();
@@ -125,6 +137,16 @@ void ActivityBridge::applyThresholds() {
 void ActivityBridge::offer(const std::optional<ActivityPayload>& payload) {
     if (!payload) return;
     if (m_coordinator.submit(*payload) && m_present) m_present(*payload);
+}
+
+void ActivityBridge::handleAudio(const AudioState& state) {
+    // Whether the volume can be set decides whether the tap may take the volume keys.
+    updateConsumableKeys();
+    if (!m_primed.contains(QStringLiteral("audio"))) {
+        m_primed.insert(QStringLiteral("audio"));
+        return;
+    }
+    offer(payloads::sound(state, m_settings, now()));
 }
 
 void ActivityBridge::handleBattery(const BatteryEvent& event) {

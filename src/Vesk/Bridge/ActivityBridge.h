@@ -5,6 +5,7 @@
 #include "VeskKit/Diagnostics/BuildProfile.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskPlatform/Sound/SoundPlayer.h"
+#include "VeskServices/Audio/AudioService.h"
 #include "VeskServices/Battery/BatteryService.h"
 #include "VeskServices/Bluetooth/BluetoothService.h"
 #include "VeskServices/Brightness/BrightnessService.h"
@@ -12,6 +13,7 @@
 #include "VeskServices/Focus/FocusService.h"
 #include "VeskServices/Idle/IdleService.h"
 #include "VeskServices/KeyboardBacklight/KeyboardBacklightService.h"
+#include "VeskServices/NowPlaying/NowPlayingSource.h"
 
 #include <QList>
 #include <QObject>
@@ -39,6 +41,7 @@ public:
     // The services the bridge owns. The program takes the machine's own; tests hand in
     // services over fake layers.
     struct Services {
+        std::unique_ptr<AudioService> audio;
         std::unique_ptr<BatteryService> battery;
         std::unique_ptr<BrightnessService> brightness;
         std::unique_ptr<KeyboardBacklightService> keyboardBacklight;
@@ -47,12 +50,17 @@ public:
         std::unique_ptr<BluetoothService> bluetooth;
         std::unique_ptr<IdleService> idle;
         std::unique_ptr<SoundPlayer> sounds;
+        // What is playing; none when the now-playing adapter is not installed.
+        std::unique_ptr<NowPlayingSource> media;
+        // Tests the adapter before the source starts, blocking for at most `timeout`
+        // seconds; none counts as passed.
+        std::function<bool(double timeout)> mediaSelfTest;
 
         // The machine's own, created in the order the bridge lists them.
         static Services system();
     };
 
-    // Nothing is started until start(). Every service must be given.
+    // Nothing is started until start(). Every service but `media` must be given.
     ActivityBridge(ActivityCoordinator& coordinator, SettingsStore& settings, Present present,
                    Services services = Services::system(), QObject* parent = nullptr);
     ~ActivityBridge() override;
@@ -77,7 +85,17 @@ public:
     // Called after a payload of ambient priority was ended or replaced while current,
     // so the shell can push the coordinator's new current payload to the surface.
     void setOnCurrentChanged(std::function<void()> handler) { m_onCurrentChanged = std::move(handler); }
+    // Called with every now-playing state, before anything else is done with it.
+    void setOnNowPlayingChange(std::function<void(const NowPlayingState&)> handler) {
+        m_onNowPlayingChange = std::move(handler);
+    }
 
+    // The folder the now-playing adapter is looked for in: the program's own.
+    static QString resourcesDirectory();
+
+    AudioService& audio() const { return *m_services.audio; }
+    // Absent without the adapter.
+    NowPlayingSource* media() const { return m_services.media.get(); }
     BatteryService& battery() const { return *m_services.battery; }
     BrightnessService& brightness() const { return *m_services.brightness; }
     KeyboardBacklightService& keyboardBacklight() const { return *m_services.keyboardBacklight; }
@@ -91,6 +109,8 @@ public:
     const BuildProfile& profile() const { return m_profile; }
     // Names of the streams whose first value has been seen: "audio", "focus", "media".
     const QSet<QString>& primed() const { return m_primed; }
+    // The item key of the last playing item considered for a pill.
+    const std::optional<QString>& lastMediaItemKey() const { return m_lastMediaItemKey; }
     // Stream tasks running now.
     int taskCount() const { return static_cast<int>(m_tasks.size()); }
 
@@ -111,8 +131,16 @@ private:
     // Tells the tap which keys the handler would consume now.
     void updateConsumableKeys();
     void startBluetoothWhenIdle();
-    template <typename T, typename Handler> void consume(const NewestStream<T>& stream, Handler handler);
+    // One task per stream on the main thread. The bridge is the context: once it is
+    // gone its tasks take nothing more.
+    template <typename T, typename Handler> void consume(const NewestStream<T>& stream, Handler handler) {
+        m_tasks.append(stream.consume(this, [this, handler](T value) { (this->*handler)(value); }));
+    }
 
+    void startMedia();
+    void handleAudio(const AudioState& state);
+    void handleNowPlaying(const NowPlayingState& state);
+    void updateAmbient(const NowPlayingState& state);
     void handleBattery(const BatteryEvent& event);
     void handleFocus(const FocusModeState& state);
     void handleBrightness(const BrightnessState& state);
@@ -130,6 +158,8 @@ private:
     QSet<QString> m_primed;
     BluetoothStartResult m_bluetoothStatus = BluetoothStartResult::needsPermission;
     std::function<void()> m_onCurrentChanged;
+    std::function<void(const NowPlayingState&)> m_onNowPlayingChange;
+    std::optional<QString> m_lastMediaItemKey;
     BuildProfile m_profile = BuildProfile::current();
     KeyIntent m_keyIntent;
 };

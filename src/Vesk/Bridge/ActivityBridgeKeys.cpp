@@ -35,6 +35,7 @@ void ActivityBridge::startEventTap() {
 
 void ActivityBridge::updateConsumableKeys() {
     QSet<MediaKey> keys;
+    if (audio().currentState().canSetVolume) keys << MediaKey::soundUp << MediaKey::soundDown;
     if (brightness().isAvailable() && brightness().canSet())
         keys << MediaKey::brightnessUp << MediaKey::brightnessDown;
     if (keyboardBacklight().isAvailable() && keyboardBacklight().canSet())
@@ -71,7 +72,13 @@ bool ActivityBridge::handleMediaKey(const MediaKeyEvent& event) {
         return keyboardBacklight().set(*level + (up ? delta : -delta));
     }
     case MediaKey::soundUp:
-    case MediaKey::soundDown:
+    case MediaKey::soundDown: {
+        // Without a settable volume (no output device, say) the key stays the system's.
+        const AudioState state = audio().currentState();
+        if (!state.canSetVolume) return false;
+        audio().setVolume(state.volume + (up ? delta : -delta));
+        return true;
+    }
     case MediaKey::mute:
     case MediaKey::play:
     case MediaKey::next:

@@ -56,6 +56,17 @@ QString keepAwakeSubtitle(std::optional<Date> until) {
            QLocale().toString(until->toDateTime().toLocalTime(), QStringLiteral("HH:mm"));
 }
 
+std::optional<ActivityPayload> sound(const AudioState& state, const SettingsStore& settings, Date now) {
+    if (!settings.soundEnabled()) return std::nullopt;
+    const QString glyph = state.isMuted ? QStringLiteral("speaker.slash.fill") : symbol(state.transport);
+    const QString title = state.deviceName.isEmpty() ? QStringLiteral("Volume") : state.deviceName;
+    return make(ActivityKind::sound, ActivityPriority::interrupt, QStringLiteral("sound"),
+                ActivityGlyph::symbol(glyph),
+                settings.soundHideLabel() ? std::nullopt : std::optional<QString>(title), std::nullopt,
+                level(state.isMuted ? 0 : state.volume, settings.soundShowPercentage()),
+                settings.soundDuration(), now);
+}
+
 std::optional<ActivityPayload> display(double value, const SettingsStore& settings, Date now) {
     if (!settings.displayEnabled()) return std::nullopt;
     return make(
@@ -107,6 +118,15 @@ std::optional<ActivityPayload> battery(const BatteryEvent& event, std::optional<
                     now);
     }
     return std::nullopt;
+}
+
+ActivityPayload nowPlaying(const NowPlayingState& state, ActivityPriority priority, double duration,
+                           Date now) {
+    return make(ActivityKind::nowPlaying, priority, QStringLiteral("nowPlaying-") + state.itemKey(),
+                state.artwork ? ActivityGlyph::artwork(state.artwork)
+                              : ActivityGlyph::symbol(QStringLiteral("music.note")),
+                state.title, state.artist, ActivityTrailing::waveform(state.isPlaying), duration, now,
+                ActivityInteraction::openDesk(DeskTab::desk));
 }
 
 std::optional<ActivityPayload> focus(const FocusModeState& state, const SettingsStore& settings, Date now) {

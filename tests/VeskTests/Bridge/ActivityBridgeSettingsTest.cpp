@@ -27,6 +27,9 @@ Trigger battery(BatteryEvent event) {
 Trigger bluetooth(BluetoothEvent event) {
     return [event](BridgeHarness& h) { h.bridge->bluetooth().events().yield(event); };
 }
+const Trigger volumeChange = [](BridgeHarness& h) {
+    h.changeOutput([](AudioHardwareDevice& d) { d.volume = 0.25; });
+};
 const Trigger focusOn = [](BridgeHarness& h) { h.dnd->flip(true); };
 
 } // namespace
@@ -60,6 +63,11 @@ TEST(ActivityBridgeSettingsTest, EachSwitchShapesOrSilencesItsActivity) {
     const BatteryEvent plugged = BatteryEvent::pluggedIn(0.5);
 
     const QList<Row> rows{
+        {"soundEnabled off", [](SettingsStore& s) { s.setSoundEnabled(false); }, volumeChange, none},
+        {"soundDuration", [](SettingsStore& s) { s.setSoundDuration(4); }, volumeChange, duration(4)},
+        {"soundShowPercentage", [](SettingsStore& s) { s.setSoundShowPercentage(true); }, volumeChange,
+         trailing(ActivityTrailing::percent(0.25))},
+        {"soundHideLabel", [](SettingsStore& s) { s.setSoundHideLabel(true); }, volumeChange, noTitle},
         {"displayEnabled off", [](SettingsStore& s) { s.setDisplayEnabled(false); }, brightnessKey, none},
         {"displayDuration", [](SettingsStore& s) { s.setDisplayDuration(3); }, brightnessKey, duration(3)},
         {"displayShowPercentage", [](SettingsStore& s) { s.setDisplayShowPercentage(true); }, brightnessKey,

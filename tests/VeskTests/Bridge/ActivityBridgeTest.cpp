@@ -21,6 +21,42 @@ bool traced(const QString& text) {
 
 } // namespace
 
+TEST(ActivityBridgeTest, TheFirstAudioStatePrimesWithoutAPill) {
+    BridgeHarness h;
+    h.start();
+    EXPECT_TRUE(h.bridge->primed().contains(QStringLiteral("audio")));
+    EXPECT_TRUE(h.presented.isEmpty());
+
+    h.changeOutput([](AudioHardwareDevice& d) { d.volume = 0.6; });
+    QList<ActivityPayload> shown = h.takePresented();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, QStringLiteral("Speakers"));
+    EXPECT_EQ(shown[0].leading, ActivityGlyph::symbol(QStringLiteral("speaker.wave.2.fill")));
+    EXPECT_EQ(shown[0].trailing, ActivityTrailing::bar(0.6));
+    EXPECT_EQ(shown[0].kind, ActivityKind::sound);
+    EXPECT_EQ(shown[0].priority, ActivityPriority::interrupt);
+    EXPECT_EQ(shown[0].dedupeKey, QStringLiteral("sound"));
+    EXPECT_EQ(shown[0].duration, 1.5);
+
+    // Muted shows the crossed speaker and an empty bar whatever the output; no name reads "Volume".
+    h.changeOutput([](AudioHardwareDevice& d) {
+        d.isMuted = true;
+        d.transport = AudioTransport::usb;
+    });
+    shown = h.takePresented();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].leading, ActivityGlyph::symbol(QStringLiteral("speaker.slash.fill")));
+    EXPECT_EQ(shown[0].trailing, ActivityTrailing::bar(0));
+    h.changeOutput([](AudioHardwareDevice& d) {
+        d.isMuted = false;
+        d.name.clear();
+    });
+    shown = h.takePresented();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, QStringLiteral("Volume"));
+    EXPECT_EQ(shown[0].leading, ActivityGlyph::symbol(QStringLiteral("hifispeaker.fill")));
+}
+
 TEST(ActivityBridgeTest, TheFirstFocusStatePrimesTheGateWithoutAPill) {
     BridgeHarness h;
     h.start(true);
@@ -264,6 +300,7 @@ TEST(ActivityBridgeTest, StopCancelsEveryTaskAndLeavesThePollsAndTheTapRunning) 
     EXPECT_FALSE(h.assertion->held) << "keep-awake ends";
     EXPECT_FALSE(h.bridge->idle().isKeepingAwake());
     EXPECT_FALSE(h.dnd->following);
+    EXPECT_FALSE(h.media->running);
 
     // Nothing reaches the coordinator any more, from any stream or from the delayed start.
     h.bridge->focus().states().yield(FocusModeState{true, std::nullopt, QStringLiteral("moon.fill")});
@@ -273,6 +310,14 @@ TEST(ActivityBridgeTest, StopCancelsEveryTaskAndLeavesThePollsAndTheTapRunning) 
     h.bridge->brightness().states().yield(brightnessAt(0.9));
     h.bridge->keyboardBacklight().levels().yield(0.9);
     h.session->setLocked(false);
+    NowPlayingState late;
+    late.isPlaying = true;
+    late.title = QStringLiteral("Late");
+    h.media->publish(late);
+    AudioState quieter;
+    quieter.volume = 0.2;
+    h.bridge->audio().states().yield(quieter);
+    h.changeOutput([](AudioHardwareDevice& d) { d.volume = 0.9; });
     h.run(5);
     EXPECT_TRUE(h.presented.isEmpty());
     EXPECT_FALSE(h.coordinator.current());

@@ -5,7 +5,9 @@
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
 
+#include "support/Audio/FakeAudioHardware.h"
 #include "support/Bluetooth/FakeBluetoothDevices.h"
+#include "support/Bridge/FakeNowPlayingSource.h"
 #include "support/DeviceInput/FakeDevices.h"
 #include "support/ManualScheduler.h"
 #include "support/Power/FakePowerSources.h"
@@ -22,6 +24,8 @@ struct BridgeHarness {
     // Without backlights the machine has neither a panel backlight nor a keyboard one.
     explicit BridgeHarness(bool withBacklights = true) {
         ActivityBridge::Services services;
+        audio.setReady({speakers(0.5)});
+        services.audio = std::make_unique<AudioService>(audio, &scheduler);
         auto powerLayer = std::make_unique<FakePowerSources>();
         power = powerLayer.get();
         services.battery = std::make_unique<BatteryService>(std::move(powerLayer));
@@ -53,6 +57,13 @@ struct BridgeHarness {
         auto soundLayer = std::make_unique<FakeSoundPlayer>();
         sounds = soundLayer.get();
         services.sounds = std::move(soundLayer);
+        auto source = std::make_unique<FakeNowPlayingSource>();
+        media = source.get();
+        services.media = std::move(source);
+        services.mediaSelfTest = [this](double timeout) {
+            selfTestTimeout = timeout;
+            return selfTestPasses;
+        };
 
         bridge = std::make_unique<ActivityBridge>(
             coordinator, settings, [this](const ActivityPayload& payload) { presented << payload; },
@@ -69,6 +80,21 @@ struct BridgeHarness {
 
     void run(double seconds = 0) { scheduler.advance(seconds); }
 
+    static AudioHardwareDevice speakers(double volume, QString name = QStringLiteral("Speakers"),
+                                        AudioTransport transport = AudioTransport::builtIn) {
+        return AudioHardwareDevice{1, QStringLiteral("speakers"), std::move(name), transport, volume, false};
+    }
+    // The output's state changes the way the sound server would report it.
+    void changeOutput(const std::function<void(AudioHardwareDevice&)>& edit) {
+        audio.change(
+            [&](AudioHardwareSnapshot& snapshot) {
+                for (AudioHardwareDevice& device : snapshot.devices)
+                    if (device.id == snapshot.defaultDevice) edit(device);
+            },
+            {AudioHardwareEvent::Kind::deviceChanged, 1});
+        run();
+    }
+
     QList<ActivityPayload> takePresented() { return std::exchange(presented, {}); }
     QStringList presentedKeys() {
         QStringList keys;
@@ -84,6 +110,7 @@ struct BridgeHarness {
     ScopedMainScheduler mainScheduler{scheduler};
     ActivityCoordinator coordinator{
         std::shared_ptr<const ClockSource>(std::shared_ptr<void>(), &scheduler.clock())};
+    FakeAudioHardware audio;
     std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
     SettingsStore settings{*defaults};
     QList<ActivityPayload> presented;
@@ -97,6 +124,9 @@ struct BridgeHarness {
     FakePowerAssertion* assertion = nullptr;
     FakeSessionEvents* session = nullptr;
     FakeSoundPlayer* sounds = nullptr;
+    FakeNowPlayingSource* media = nullptr;
+    bool selfTestPasses = true;
+    std::optional<double> selfTestTimeout;
     std::unique_ptr<ActivityBridge> bridge;
 };
 

@@ -41,6 +41,54 @@ TEST(MediaKeyHandlingTest, LevelKeysStepByASixteenthOrASixtyFourth) {
     }
 }
 
+TEST(MediaKeyHandlingTest, VolumeKeysStepTheOutputAndItsPillFollows) {
+    struct Row {
+        MediaKey key;
+        bool fine;
+        double before;
+        double after;
+    };
+    const QList<Row> rows{
+        {MediaKey::soundUp, false, 0.5, 0.5625},   {MediaKey::soundUp, true, 0.5, 0.515625},
+        {MediaKey::soundDown, false, 0.5, 0.4375}, {MediaKey::soundDown, true, 0.5, 0.484375},
+        {MediaKey::soundUp, false, 1.0, 1.0},      {MediaKey::soundDown, false, 0.02, 0.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(caseName(row.key).toStdString() + (row.fine ? " fine " : " ") +
+                     std::to_string(row.before));
+        BridgeHarness h;
+        h.audio.setReady({BridgeHarness::speakers(row.before)});
+        h.start();
+        EXPECT_TRUE(h.bridge->handleMediaKey(keyDown(row.key, row.fine)));
+        ASSERT_EQ(h.audio.volumeRequests.size(), 1);
+        EXPECT_DOUBLE_EQ(h.audio.volumeRequests[0].second, row.after);
+        h.run();
+        const QList<ActivityPayload> shown = h.takePresented();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].trailing, ActivityTrailing::bar(row.after));
+    }
+}
+
+TEST(MediaKeyHandlingTest, AVolumeThatCannotBeSetIsNeverSwallowed) {
+    {
+        BridgeHarness h;
+        AudioHardwareDevice device = BridgeHarness::speakers(0.5);
+        device.volume = std::nullopt;
+        h.audio.setReady({device});
+        h.start();
+        EXPECT_FALSE(h.bridge->handleMediaKey(keyDown(MediaKey::soundUp)));
+        EXPECT_FALSE(h.bridge->handleMediaKey(keyDown(MediaKey::soundDown)));
+        EXPECT_TRUE(h.audio.volumeRequests.isEmpty());
+    }
+    // No output device at all.
+    BridgeHarness h;
+    h.audio.setReady({});
+    h.start();
+    EXPECT_FALSE(h.bridge->handleMediaKey(keyDown(MediaKey::soundUp)));
+    EXPECT_TRUE(h.audio.volumeRequests.isEmpty());
+    EXPECT_FALSE(h.bridge->eventTap().consumableKeys().contains(MediaKey::soundUp));
+}
+
 TEST(MediaKeyHandlingTest, KeysTheBridgeCannotApplyGoToTheSystem) {
     BridgeHarness h(false);
     h.start();
@@ -54,6 +102,7 @@ TEST(MediaKeyHandlingTest, KeysTheBridgeCannotApplyGoToTheSystem) {
     for (MediaKey key : {MediaKey::mute, MediaKey::play, MediaKey::next, MediaKey::previous, MediaKey::fast,
                          MediaKey::rewind})
         EXPECT_FALSE(h.bridge->handleMediaKey(keyDown(key))) << caseName(key).toStdString();
+    EXPECT_TRUE(h.audio.volumeRequests.isEmpty()) << "mute is left to the system";
 }
 
 TEST(MediaKeyHandlingTest, ARefusedWriteLeavesTheKeyToTheSystem) {
@@ -89,9 +138,10 @@ TEST(MediaKeyHandlingTest, TheTapInterceptsOnlyWhenAskedAndOnlyWhatTheBridgeCanA
     h.start();
     EXPECT_EQ(h.bridge->eventTap().status(),
               EventTapService::Status(EventTapService::Running{EventTapService::Mode::intercept}));
-    EXPECT_EQ(h.bridge->eventTap().consumableKeys(),
-              (QSet<MediaKey>{MediaKey::brightnessUp, MediaKey::brightnessDown, MediaKey::illuminationUp,
-                              MediaKey::illuminationDown}));
+    EXPECT_EQ(
+        h.bridge->eventTap().consumableKeys(),
+        (QSet<MediaKey>{MediaKey::soundUp, MediaKey::soundDown, MediaKey::brightnessUp,
+                        MediaKey::brightnessDown, MediaKey::illuminationUp, MediaKey::illuminationDown}));
     bool traced = false;
     for (const QString& line : BridgeHarness::traceLines())
         traced |= line.endsWith(QStringLiteral("event tap start(intercept) → running(intercept)"));
@@ -105,8 +155,13 @@ TEST(MediaKeyHandlingTest, TheTapInterceptsOnlyWhenAskedAndOnlyWhatTheBridgeCanA
     h.backlight->setAvailable(false);
     h.run();
     EXPECT_EQ(h.bridge->eventTap().consumableKeys(),
-              (QSet<MediaKey>{MediaKey::brightnessUp, MediaKey::brightnessDown}));
+              (QSet<MediaKey>{MediaKey::soundUp, MediaKey::soundDown, MediaKey::brightnessUp,
+                              MediaKey::brightnessDown}));
     h.display->refuseWrites();
     h.run();
+    EXPECT_EQ(h.bridge->eventTap().consumableKeys(),
+              (QSet<MediaKey>{MediaKey::soundUp, MediaKey::soundDown}));
+    // An output whose volume cannot be set keeps its keys too.
+    h.changeOutput([](AudioHardwareDevice& device) { device.volume = std::nullopt; });
     EXPECT_TRUE(h.bridge->eventTap().consumableKeys().isEmpty());
 }
