@@ -30,6 +30,16 @@ Trigger bluetooth(BluetoothEvent event) {
 const Trigger volumeChange = [](BridgeHarness& h) {
     h.changeOutput([](AudioHardwareDevice& d) { d.volume = 0.25; });
 };
+// A first item primes; the second is new.
+const Trigger newTrack = [](BridgeHarness& h) {
+    for (const char* title : {"First", "Second"}) {
+        NowPlayingState state;
+        state.isPlaying = true;
+        state.title = QString::fromLatin1(title);
+        h.media->publish(state);
+        h.run();
+    }
+};
 const Trigger focusOn = [](BridgeHarness& h) { h.dnd->flip(true); };
 
 } // namespace
@@ -104,6 +114,10 @@ TEST(ActivityBridgeSettingsTest, EachSwitchShapesOrSilencesItsActivity) {
          bluetooth(BluetoothEvent::lowBattery(speaker(), 0.15)), duration(6)},
         {"connectivityWarnLow off", [](SettingsStore& s) { s.setConnectivityWarnLow(false); },
          bluetooth(BluetoothEvent::lowBattery(speaker(), 0.15)), none},
+        {"nowPlayingEnabled", [](SettingsStore&) {}, newTrack, duration(10)},
+        {"nowPlayingEnabled off", [](SettingsStore& s) { s.setNowPlayingEnabled(false); }, newTrack, none},
+        {"nowPlayingPeekOnChange off", [](SettingsStore& s) { s.setNowPlayingPeekOnChange(false); }, newTrack,
+         none},
         {"focusEnabled off", [](SettingsStore& s) { s.setFocusEnabled(false); }, focusOn, none},
         {"focusDuration", [](SettingsStore& s) { s.setFocusDuration(7); }, focusOn, duration(7)},
         {"focusHideLabel", [](SettingsStore& s) { s.setFocusHideLabel(true); }, focusOn, noTitle},
