@@ -330,3 +330,29 @@ TEST(ActivityBridgeTest, StopCancelsEveryTaskAndLeavesThePollsAndTheTapRunning) 
     h.run(0.2);
     EXPECT_GT(h.bridge->brightness().states().pendingCount(), 0);
 }
+
+// The program's own services, on a machine without a sound server, session buses,
+// backlights or the media adapter beside the test: each takes its unavailable path.
+TEST(ActivityBridgeTest, TheMachinesOwnServicesStartAndStopWithoutTheirFacilities) {
+    BridgeHarness::enableTracing();
+    qputenv("PULSE_SERVER", "unix:/nonexistent/vesk/pulse/native");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/vesk/bus");
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/vesk/system-bus");
+    auto defaults = UserDefaults::inMemory();
+    SettingsStore settings(*defaults);
+    ActivityCoordinator coordinator(std::make_shared<SystemClock>());
+    QList<ActivityPayload> presented;
+    {
+        ActivityBridge bridge(coordinator, settings, [&](const ActivityPayload& p) { presented << p; });
+        EXPECT_EQ(bridge.media(), nullptr) << "no adapter beside the test program";
+        bridge.start();
+        EXPECT_FALSE(bridge.handleMediaKey(keyDown(MediaKey::soundUp))) << "no output device";
+        bridge.stop();
+        EXPECT_EQ(bridge.taskCount(), 0);
+    }
+    EXPECT_TRUE(presented.isEmpty());
+    bool traced = false;
+    for (const QString& line : BridgeHarness::traceLines())
+        traced |= line.contains(QStringLiteral("  brightness source = "));
+    EXPECT_TRUE(traced);
+}
