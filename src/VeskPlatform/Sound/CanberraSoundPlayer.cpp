@@ -65,8 +65,11 @@ CanberraSoundPlayer::~CanberraSoundPlayer() {
     m_core->queue->sync([core] {
         if (core->context) ca_context_destroy(core->context);
         core->context = nullptr;
+        // Sounds cut short are not always reported by the sound system: report them here.
+        for (auto& done : core->pending)
+            Core::finish(std::move(done), false);
+        core->pending.clear();
     });
-    // Completions queued by the destruction still run before the thread ends.
     m_core->queue->shutdown();
 }
 
