@@ -1,0 +1,43 @@
+#include "VeskPlatform/Audio/PulseAudioHardware.h"
+#include "VeskServices/Audio/AudioService.h"
+
+#include "support/Audio/PulseDaemon.h"
+#include "support/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+using namespace vesk;
+using vesk::test::processEventsUntil;
+
+// The service on its own queue over a real sound server: what the activity bridge sees.
+TEST(AudioServicePulseTest, AServerChangePublishesAndALostServerPublishesNothing) {
+    test::PulseDaemon daemon;
+    ASSERT_TRUE(daemon.start()) << qPrintable(daemon.error());
+    PulseAudioHardware hardware(PulseAudioHardware::Options{
+        .server = daemon.server(), .firstRetryDelay = 0.1, .longestRetryDelay = 0.4});
+    AudioService service(hardware);
+    QList<AudioState> published;
+    QObject context;
+    service.states().consume(&context, [&](AudioState state) { published.push_back(state); });
+
+    service.start();
+    ASSERT_TRUE(processEventsUntil([&] { return published.size() == 1; }, 10000));
+    EXPECT_EQ(published[0].deviceName, QStringLiteral("Test"));
+    EXPECT_TRUE(published[0].canSetVolume);
+
+    service.setVolume(0.5);
+    ASSERT_TRUE(processEventsUntil([&] { return published.size() == 2; }));
+    EXPECT_DOUBLE_EQ(published[1].volume, 0.5);
+
+    ASSERT_TRUE(daemon.pactl({QStringLiteral("set-sink-mute"), QStringLiteral("test"), QStringLiteral("1")}));
+    ASSERT_TRUE(processEventsUntil([&] { return published.size() == 3; }));
+    EXPECT_TRUE(published[2].isMuted);
+
+    daemon.kill();
+    ASSERT_TRUE(processEventsUntil([&] { return !service.currentState().canSetVolume; }));
+    ASSERT_TRUE(daemon.start()) << qPrintable(daemon.error());
+    ASSERT_TRUE(processEventsUntil([&] { return service.currentState().canSetVolume; }, 15000));
+    test::processEventsFor(200);
+    EXPECT_EQ(published.size(), 3) << "neither the loss nor the return of the same output is news";
+    service.stop();
+}

@@ -1,0 +1,106 @@
+#include "VeskServices/NowPlaying/NowPlayingState.h"
+#include "VeskServices/NowPlaying/MediaCommand.h"
+
+#include <gtest/gtest.h>
+
+using namespace vesk;
+
+TEST(NowPlayingStateTest, EmptyMeansNoTitleArtistOrAlbum) {
+    NowPlayingState state;
+    EXPECT_TRUE(state.isEmpty());
+    state.genre = QStringLiteral("Jazz");
+    state.isPlaying = true;
+    EXPECT_TRUE(state.isEmpty());
+    state.album = QStringLiteral("Kind of Blue");
+    EXPECT_FALSE(state.isEmpty());
+}
+
+TEST(NowPlayingStateTest, PositionMovesOnAtTheRateWithinZeroAndTheDuration) {
+    const Date now{1000};
+    struct Case {
+        const char* what;
+        std::optional<double> elapsed;
+        std::optional<double> asOfBefore; // seconds before now
+        double rate;
+        std::optional<double> duration;
+        std::optional<double> expected;
+    };
+    const Case cases[] = {
+        {"no elapsed", std::nullopt, 5.0, 1, 12.0, std::nullopt},
+        {"no stamp", 10.0, std::nullopt, 1, 12.0, 10.0},
+        {"paused keeps elapsed however old", 10.0, 3600.0, 0, 12.0, 10.0},
+        {"capped at the duration", 10.0, 5.0, 1, 12.0, 12.0},
+        {"no duration, no cap", 10.0, 5.0, 1, std::nullopt, 15.0},
+        {"rewinding stops at 0", 3.0, 10.0, -1, std::nullopt, 0.0},
+        {"double speed", 10.0, 1.0, 2, std::nullopt, 12.0},
+        {"a stamp in the future moves back", 10.0, -2.0, 1, std::nullopt, 8.0},
+    };
+    for (const Case& c : cases) {
+        NowPlayingState state;
+        state.elapsed = c.elapsed;
+        if (c.asOfBefore) state.elapsedAsOf = now - *c.asOfBefore;
+        state.playbackRate = c.rate;
+        state.duration = c.duration;
+        EXPECT_EQ(state.position(now), c.expected) << c.what;
+    }
+}
+
+TEST(NowPlayingStateTest, ItemKeyPrefersTheContentItemIdentifier) {
+    NowPlayingState state;
+    EXPECT_EQ(state.itemKey(), QString());
+    state.title = QStringLiteral("So What");
+    state.album = QStringLiteral("Kind of Blue");
+    EXPECT_EQ(state.itemKey(), QStringLiteral("So What|Kind of Blue"));
+    state.artist = QStringLiteral("Miles Davis");
+    EXPECT_EQ(state.itemKey(), QStringLiteral("So What|Miles Davis|Kind of Blue"));
+    state.contentItemIdentifier = QString();
+    EXPECT_EQ(state.itemKey(), QString()) << "an empty identifier still wins";
+    state.contentItemIdentifier = QStringLiteral("/track/42");
+    EXPECT_EQ(state.itemKey(), QStringLiteral("/track/42"));
+}
+
+TEST(NowPlayingStateTest, ModesReadExactlyTheirRawValues) {
+    const char* shuffle[] = {"off", "items", "collections", "unknown"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(toRaw(allShuffleModes()[i]), QLatin1String(shuffle[i]));
+        EXPECT_EQ(shuffleModeFromRaw(QString::fromLatin1(shuffle[i])), allShuffleModes()[i]);
+    }
+    const char* repeat[] = {"off", "one", "all", "unknown"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(toRaw(allRepeatModes()[i]), QLatin1String(repeat[i]));
+        EXPECT_EQ(repeatModeFromRaw(QString::fromLatin1(repeat[i])), allRepeatModes()[i]);
+    }
+    EXPECT_FALSE(shuffleModeFromRaw(u"Items").has_value());
+    EXPECT_FALSE(repeatModeFromRaw(u"ALL").has_value());
+    EXPECT_FALSE(repeatModeFromRaw(u"").has_value());
+}
+
+TEST(MediaCommandTest, AdapterArgumentsOfEveryCommand) {
+    struct Row {
+        MediaCommand command;
+        QStringList arguments;
+    };
+    const Row rows[] = {
+        {MediaCommand::play(), {"send", "0"}},
+        {MediaCommand::pause(), {"send", "1"}},
+        {MediaCommand::toggle(), {"send", "2"}},
+        {MediaCommand::next(), {"send", "4"}},
+        {MediaCommand::previous(), {"send", "5"}},
+        {MediaCommand::seek(12.3456), {"seek", "12.346"}},
+        {MediaCommand::seek(0), {"seek", "0.000"}},
+        {MediaCommand::speed(1.5), {"speed", "1.50"}},
+        {MediaCommand::shuffle(ShuffleMode::collections), {"shuffle", "collections"}},
+        {MediaCommand::shuffle(ShuffleMode::unknown), {"shuffle", "unknown"}},
+        {MediaCommand::repeatMode(RepeatMode::one), {"repeat", "one"}},
+        {MediaCommand::repeatMode(RepeatMode::off), {"repeat", "off"}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.command.adapterArguments(), row.arguments);
+}
+
+TEST(MediaCommandTest, EqualityComparesCaseAndPayload) {
+    EXPECT_EQ(MediaCommand::seek(3), MediaCommand::seek(3));
+    EXPECT_NE(MediaCommand::seek(3), MediaCommand::seek(4));
+    EXPECT_NE(MediaCommand::play(), MediaCommand::pause());
+    EXPECT_NE(MediaCommand::shuffle(ShuffleMode::off), MediaCommand::shuffle(ShuffleMode::items));
+}
