@@ -1,0 +1,199 @@
+#pragma once
+
+#include "Vesk/Notch/NotchGeometry.h"
+#include "VeskKit/Gestures/ScrollGestureRecognizer.h"
+#include "VeskKit/Gestures/SwipePhase.h"
+#include "VeskKit/Notch/NotchEffect.h"
+#include "VeskKit/Notch/NotchEvent.h"
+#include "VeskKit/Notch/NotchState.h"
+#include "VeskKit/Notch/NotchStateMachine.h"
+#include "VeskKit/Pipeline/DropLane.h"
+#include "VeskKit/Widgets/DeskLayout.h"
+#include "VeskServices/Calendar/CalendarEvent.h"
+#include "VeskServices/Clipboard/Clip.h"
+#include "VeskServices/QuickApps/QuickApp.h"
+#include "VeskServices/Timers/VeskTimer.h"
+
+#include <QList>
+#include <QObject>
+#include <QRectF>
+#include <QSizeF>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace vesk {
+
+class ClockSource;
+class NotchPanelInterface;
+class Sharing;
+class SettingsStore;
+class TrayStore;
+struct AudioOutputDevice;
+struct MediaCommand;
+struct MotionSpec;
+struct NowPlayingState;
+struct TrayItem;
+
+// The notch of one display, without any widget: it runs every input through the
+// display's state machine, resizes and refocuses the panel for the new state, performs
+// the effects that concern the window and hands the others to `onEffect`, and holds
+// what the notch views and the desk read. Main thread only.
+//
+// Observable fields emit their change signal only when a new value differs from the
+// stored one. The views animate a change of `state` or `isHovering` with `motion()`,
+// which is set before the signal.
+class NotchViewModel : public QObject {
+    Q_OBJECT
+
+public:
+    // What the model reaches outside itself; every member has a working default.
+    struct Environment {
+        // AirDrop; the system's (unavailable on Linux) when null.
+        Sharing* sharing = nullptr;
+        // The time scroll gestures are measured by; the system clock when null.
+        const ClockSource* clock = nullptr;
+        // The output devices listed when the desk opens; the sound server's when empty.
+        std::function<QList<AudioOutputDevice>()> outputDevices;
+        // Opens a URL with the desktop; QDesktopServices when empty.
+        std::function<bool(const QUrl&)> openURL;
+        // Plays the haptic tap; there is no haptic engine on Linux, so nothing when empty.
+        std::function<void()> performHaptic;
+    };
+
+    // The settings must outlive the model.
+    NotchViewModel(const NotchGeometry& geometry, SettingsStore& settings, QObject* parent = nullptr);
+    NotchViewModel(const NotchGeometry& geometry, SettingsStore& settings, Environment environment,
+                   QObject* parent = nullptr);
+    ~NotchViewModel() override;
+
+    // ---- Observable fields
+
+    const NotchState& state() const;
+    // The pointer rests on the closed notch or on the ambient now-playing pill.
+    bool isHovering() const;
+    // `state` is an ambient now-playing activity.
+    bool isAmbientMedia() const;
+
+    const NotchGeometry& geometry() const;
+    // Written by the window controller when the screen changes.
+    void setGeometry(const NotchGeometry& geometry);
+
+    const NowPlayingState& nowPlaying() const;
+    void setNowPlaying(const NowPlayingState& nowPlaying);
+
+    const QList<TrayItem>& trayItems() const;
+    void setTrayItems(const QList<TrayItem>& items);
+
+    const QList<Clip>& clips() const;
+    void setClips(const QList<Clip>& clips);
+
+    const QList<AudioOutputDevice>& audioDevices() const;
+    void setAudioDevices(const QList<AudioOutputDevice>& devices);
+
+    const QList<QuickApp>& quickApps() const;
+    void setQuickApps(const QList<QuickApp>& apps);
+
+    // The files of the drag over the notch, its lanes and the lane under the pointer.
+    const QList<QUrl>& dragURLs() const;
+    void setDragURLs(const QList<QUrl>& urls);
+    const QList<DropLane>& dragLanes() const;
+    void setDragLanes(const QList<DropLane>& lanes);
+    std::optional<int> hoveredLane() const;
+    void setHoveredLane(std::optional<int> lane);
+
+    const QList<VeskTimer>& timers() const;
+    void setTimers(const QList<VeskTimer>& timers);
+
+    // The desk's widget row; written by recomputeLayout().
+    const DeskLayout& layout() const;
+
+    // The motion of the latest change of `state` (open or close) or `isHovering` (hover),
+    // already adjusted for the desktop's reduce-motion preference.
+    const MotionSpec& motion() const;
+
+    // ---- Owned parts and wiring
+
+    SettingsStore& settings() const;
+    const NotchStateMachine& machine() const;
+    ScrollGestureRecognizer& scroll();
+
+    // The file tray; set by the window controller. Not owned.
+    TrayStore* trayStore() const;
+    void setTrayStore(TrayStore* store);
+
+    // The display's panel, held weakly: once its lifetime object is gone the model
+    // behaves as without a panel.
+    NotchPanelInterface* panel() const;
+    void setPanel(NotchPanelInterface* panel);
+
+    // Effects for the application: cycling or dismissing activities, media skips, the
+    // open-desk notice. Set by the shell.
+    void setOnEffect(std::function<void(const NotchEffect&)> handler);
+    // Media commands from the desk's media widget. Set by the shell.
+    void setOnMediaCommand(std::function<void(const MediaCommand&)> handler);
+    const std::function<void(const MediaCommand&)>& onMediaCommand() const;
+    // Called whenever the panel's frame or content size may have changed, so the owner
+    // refreshes the panel's interactive rectangle. Set by the window controller.
+    void setOnGeometryChange(std::function<void()> handler);
+
+    // ---- Inputs
+
+    // The only way the state changes.
+    void send(const NotchEvent& event);
+    // Scroll deltas over the notch; swipes become events when gestures are on.
+    void handleScroll(double dx, double dy, SwipePhase phase);
+    // A drag of files entered the notch: offers its lanes.
+    void beginDrag(const QList<QUrl>& urls);
+    // The lane under the pointer, `x` from the left edge of drop content `width` wide.
+    std::optional<int> lane(double x, double width) const;
+
+    void addTimer(double seconds);
+    void openCalendarEvent(const CalendarEvent& event);
+    // Removes the tray items that were added from these files (after they were moved away).
+    void removeTrayItems(const QList<QUrl>& storedSources);
+    void requestCalendarAccess();
+
+    // ---- Sizing
+
+    QSizeF contentSize(const NotchState& state) const;
+    double deskHeight() const;
+    QSizeF currentCanvasSize() const;
+    // The part of a panel `canvas` wide that takes mouse input, in panel coordinates.
+    QRectF interactiveRect(const QSizeF& canvas) const;
+    // Lays the desk's widgets out afresh from the settings; resizes an open desk at once.
+    void recomputeLayout();
+
+Q_SIGNALS:
+    void stateChanged();
+    void isHoveringChanged();
+    void geometryChanged();
+    void nowPlayingChanged();
+    void trayItemsChanged();
+    void clipsChanged();
+    void audioDevicesChanged();
+    void quickAppsChanged();
+    void dragURLsChanged();
+    void dragLanesChanged();
+    void hoveredLaneChanged();
+    void timersChanged();
+    void layoutChanged();
+
+private:
+    struct Fields;
+
+    void updateHoverHint(const NotchEvent& event);
+    void resizeWindow(const NotchState& target);
+    void applyCanvasAtOnce(NotchPanelInterface& panel, const QSizeF& canvas);
+    void performEffect(const NotchEffect& effect);
+    void setKeyboardFocus(NotchPanelInterface& panel, bool requested);
+    void playHaptic();
+    void geometryMayHaveChanged();
+    void setLayout(const DeskLayout& layout);
+
+    std::unique_ptr<Fields> d;
+};
+
+} // namespace vesk

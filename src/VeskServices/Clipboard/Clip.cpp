@@ -1,0 +1,40 @@
+#include "VeskServices/Clipboard/Clip.h"
+
+#include <QStringList>
+#include <QTextBoundaryFinder>
+
+namespace vesk {
+
+QString Clip::symbol() const {
+    switch (kind) {
+    case Kind::text:
+        return QStringLiteral("text.alignleft");
+    case Kind::url:
+        return QStringLiteral("link");
+    case Kind::image:
+        return QStringLiteral("photo");
+    case Kind::file:
+        return QStringLiteral("doc");
+    }
+    return {};
+}
+
+QString Clip::preview() const {
+    QString flat = text;
+    flat.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\t'), QLatin1Char(' '));
+    const QString joined = flat.split(QLatin1Char(' '), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+
+    // Count what a reader sees as one character, so an emoji or accent is never split.
+    constexpr int limit = 120;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, joined);
+    int count = 0;
+    qsizetype cut = -1;
+    while (finder.toNextBoundary() != -1) {
+        ++count;
+        if (count == limit) cut = finder.position();
+        if (count > limit) return joined.left(cut) + QChar(0x2026);
+    }
+    return joined;
+}
+
+} // namespace vesk
