@@ -93,10 +93,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_bridge->restoreFocusFilter();
     m_bridge->start();
 
-    // 9. Displays attached later get the same handlers as the ones there now.
+    // 9. Every model now, and those of displays attached later, get the same handlers.
     // The calendar service is handed to each model here once it exists.
-    for (NotchViewModel* model : m_notchController->models())
-        installModelHandlers(*model);
     m_notchController->setOnModelCreated([weak](NotchViewModel& model) {
         if (weak) weak->installModelHandlers(model);
     });

@@ -40,9 +40,11 @@ public:
 
     // Told of the items a drop on the notch added to the tray.
     virtual void setOnFilesDropped(std::function<void(const QList<TrayItem>&)> handler) = 0;
-    // Called for every model the controller builds from now on (displays attached later).
+    // Called at once for every model built so far, then for every model the controller
+    // builds (displays attached later).
     virtual void setOnModelCreated(std::function<void(NotchViewModel&)> handler) = 0;
-    // Asked for the notch's right-click menu each time one is to be shown.
+    // Asked for the notch's right-click menu each time one is to be shown; the surface
+    // owns the menu it gets and deletes it once it has closed.
     virtual void setContextMenuProvider(ContextMenuProvider provider) = 0;
 
     // The controller itself, for the windows and menus that need more of it; null in tests.

@@ -79,6 +79,8 @@ public:
     void setOnModelCreated(std::function<void(NotchViewModel&)> handler) override {
         m_log << QStringLiteral("setOnModelCreated");
         onModelCreated = std::move(handler);
+        for (const auto& model : m_models)
+            onModelCreated(*model);
     }
     void setContextMenuProvider(ContextMenuProvider provider) override {
         m_log << QStringLiteral("setContextMenuProvider");
