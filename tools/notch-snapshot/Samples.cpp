@@ -40,8 +40,8 @@ ActivityPayload samplePayload(ActivityKind kind) {
     case ActivityKind::keyboardBacklight:
         return payload(kind, glyph, text("Keyboard"), std::nullopt, ActivityTrailing::bar(0.35));
     case ActivityKind::nowPlaying:
-        return payload(kind, ActivityGlyph::artwork(sampleCover(300)), text("Blue in Green"),
-                       text("Miles Davis"), ActivityTrailing::waveform(true));
+        return payload(kind, ActivityGlyph::artwork(sampleCover(300)), text("Harbour Lights"),
+                       text("The Quiet Hours"), ActivityTrailing::waveform(true));
     case ActivityKind::battery:
         return payload(kind, ActivityGlyph::symbolTinted(QStringLiteral("bolt.fill"), TintName::sage),
                        text("Charging"), std::nullopt, ActivityTrailing::percent(0.57));

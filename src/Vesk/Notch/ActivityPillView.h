@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeskUI/Notch/ActivityMetrics.h"
 #include "VeskKit/Activity/ActivityPayload.h"
 
 #include <QRectF>
@@ -18,10 +19,10 @@ class ActivityPillView : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr double leadingSpacing = 9;
+    static constexpr double leadingSpacing = ActivityMetrics::leadingSpacing;
     static constexpr double symbolFontSize = 14;
-    static constexpr double compactArtworkSide = 22;
-    static constexpr double expandedArtworkSide = 34;
+    static constexpr double compactArtworkSide = ActivityMetrics::compactArtworkSide;
+    static constexpr double expandedArtworkSide = ActivityMetrics::expandedArtworkSide;
     static constexpr double ringSide = 16;
     static constexpr double ringLineWidth = 2.5;
     static constexpr double barWidth = 92;

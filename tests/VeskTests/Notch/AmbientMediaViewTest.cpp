@@ -107,8 +107,8 @@ TEST_F(AmbientMediaViewTest, TheCoverIsDecodedOncePerPayloadNotPerPaint) {
 }
 
 TEST_F(AmbientMediaViewTest, HoveringAddsTheTitleLineWhichFadesAway) {
-    const auto p = nowPlaying(ActivityGlyph::artwork(std::nullopt), QStringLiteral("Blue in Green"),
-                              QStringLiteral("Miles Davis"));
+    const auto p = nowPlaying(ActivityGlyph::artwork(std::nullopt), QStringLiteral("Harbour Lights"),
+                              QStringLiteral("The Quiet Hours"));
     auto resting = ambient(p, false);
     EXPECT_TRUE(resting->labelsRect().isEmpty());
 
