@@ -316,7 +316,8 @@ void AppDelegate::buildMenus() {
         *m_settings, *bridge, *m_updates, *m_permissions, *m_activationHolds,
         [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
         [surface] { return surface->trayStore(); }});
-    // "Settings…" and "Welcome to VeskNotch…" stay disabled until their windows exist.
+    // "Settings…" and "Welcome to VeskNotch…" stay disabled until their windows exist;
+    // setOpenSettings and setShowOnboarding here enable them.
 }
 
 std::unique_ptr<QMenu> AppDelegate::notchContextMenu() {

@@ -5,19 +5,6 @@
 namespace vesk {
 namespace {
 
-TEST(PermissionTest, CasesInOrderWithCaseNamesAsRawValues) {
-    const auto cases = allCases<Permission>();
-    const QStringList raw{QStringLiteral("inputMonitoring"), QStringLiteral("accessibility"),
-                          QStringLiteral("bluetooth"), QStringLiteral("calendar"), QStringLiteral("camera")};
-    ASSERT_EQ(cases.size(), std::size_t(raw.size()));
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        EXPECT_EQ(toRaw(cases[i]), raw[qsizetype(i)]);
-        EXPECT_EQ(fromRaw<Permission>(raw[qsizetype(i)]), cases[i]);
-    }
-    EXPECT_FALSE(fromRaw<Permission>(u"Camera").has_value());
-    EXPECT_FALSE(fromRaw<Permission>(u"fullDiskAccess").has_value());
-}
-
 TEST(PermissionTest, EachLayerAnswerMapsToAState) {
     using S = PermissionState;
     using IM = EventTapService::InputMonitoring;

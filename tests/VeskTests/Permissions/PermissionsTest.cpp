@@ -71,14 +71,6 @@ TEST_F(PermissionsTest, InputMonitoringIsReadOneSecondAfterTheRequestRan) {
     EXPECT_FALSE(holds.isRegular());
 }
 
-TEST_F(PermissionsTest, AccessibilityAsksAfreshAndAnswersAtOnce) {
-    tap->interceptable = false;
-    permissions.request(Permission::accessibility, record());
-    scheduler.advance(PermissionPrompt::bodyDelay);
-    EXPECT_EQ(tap->forgetCount, 1);
-    EXPECT_EQ(reply, false);
-}
-
 TEST_F(PermissionsTest, BluetoothAnswersWhenTheDaemonDoesOrAfterTwoSeconds) {
     permissions.request(Permission::bluetooth, record());
     scheduler.advance(PermissionPrompt::bodyDelay);
