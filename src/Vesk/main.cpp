@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
 
     application = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VeskNotch"));
+    QApplication::setApplicationVersion(QStringLiteral(VESK_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vesk-notch"));
 
     vesk::TerminationSignals termination;

@@ -1,13 +1,20 @@
 #include "Vesk/Shell/AppDelegate.h"
 
+#include "Vesk/Bridge/ActivityBridge.h"
+#include "Vesk/Menus/MenuCommands.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Permissions/ActivationHolds.h"
+#include "Vesk/Permissions/DesktopPermissionLayers.h"
+#include "Vesk/Permissions/PermissionPrompt.h"
+#include "Vesk/Permissions/Permissions.h"
 #include "Vesk/Shell/ActivationPolicy.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/DeveloperHooks.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
 #include "Vesk/Shell/TrayAddActivity.h"
+#include "Vesk/Shell/UpdateService.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
@@ -15,6 +22,7 @@
 #include "VeskKit/Notch/NotchEffect.h"
 #include "VeskKit/Notch/NotchEvent.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Camera/DesktopCameraAccess.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/Tray/TrayStore.h"
@@ -99,8 +107,9 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (weak) weak->installModelHandlers(model);
     });
 
-    // 10. The update service is created here, for BuildProfile::current(), once
-    // it exists.
+    // 10.
+    m_updates = std::make_unique<UpdateService>(BuildProfile::current());
+    buildMenus();
 
     // 11.
     m_notchController->setContextMenuProvider(
@@ -287,11 +296,37 @@ void AppDelegate::runDeveloperHooks() {
 
 // ---- Plug-in points
 
-std::unique_ptr<QMenu> AppDelegate::notchContextMenu() {
-    return nullptr;
+void AppDelegate::buildMenus() {
+    // Regular while anything holds it, accessory once the last hold ends.
+    m_activationHolds = std::make_unique<ActivationHolds>();
+    connect(m_activationHolds.get(), &ActivationHolds::regularChanged, this, [](bool regular) {
+        Activation::shared().setPolicy(regular ? ActivationPolicy::regular : ActivationPolicy::accessory);
+    });
+    // The menus act on the system services themselves; a shell run over stand-ins has none.
+    ActivityBridge* bridge = m_bridge->bridge();
+    if (!bridge) return;
+    m_permissionLayers = std::make_unique<DesktopPermissionLayers>(
+        bridge->eventTap(), bridge->bluetooth(),
+        std::make_unique<DesktopCameraAccess>(bridge->profile().isSandboxed));
+    m_permissionPrompt = std::make_unique<PermissionPrompt>(*m_activationHolds);
+    m_permissions = std::make_unique<Permissions>(*m_permissionLayers, *m_permissionPrompt);
+
+    NotchSurface* surface = m_notchController.get();
+    m_menus = std::make_unique<MenuCommands>(MenuCommands::Parts{
+        *m_settings, *bridge, *m_updates, *m_permissions, *m_activationHolds,
+        [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
+        [surface] { return surface->trayStore(); }});
+    // "Settings…" and "Welcome to VeskNotch…" stay disabled until their windows exist;
+    // setOpenSettings and setShowOnboarding here enable them.
 }
 
-void AppDelegate::buildStatusItem() {}
+std::unique_ptr<QMenu> AppDelegate::notchContextMenu() {
+    return m_menus ? m_menus->contextMenu() : nullptr;
+}
+
+void AppDelegate::buildStatusItem() {
+    if (m_menus) m_menus->buildStatusItem();
+}
 
 void AppDelegate::openSettings() {}
 

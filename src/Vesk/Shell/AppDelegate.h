@@ -19,6 +19,12 @@ class QMenu;
 
 namespace vesk {
 
+class ActivationHolds;
+class DesktopPermissionLayers;
+class MenuCommands;
+class PermissionPrompt;
+class Permissions;
+class UpdateService;
 class NotchEffect;
 class NotchEvent;
 class NotchViewModel;
@@ -84,9 +90,12 @@ private:
     void addObservers();
     void runDeveloperHooks();
 
+    // The permissions and the menus over the system services.
+    void buildMenus();
+
     // ---- Where the parts built elsewhere plug in. Until a part exists its
     // method does nothing, so start-up and the hooks skip it. The notch's
-    // right-click menu, built afresh for every click; none yet.
+    // right-click menu, built afresh for every click.
     std::unique_ptr<QMenu> notchContextMenu();
     // The status item with its menu, built once at launch.
     void buildStatusItem();
@@ -103,6 +112,12 @@ private:
     std::unique_ptr<ActivityCoordinator> m_coordinator;
     std::unique_ptr<NotchSurface> m_notchController;
     std::unique_ptr<ActivityServices> m_bridge;
+    std::unique_ptr<UpdateService> m_updates;
+    std::unique_ptr<ActivationHolds> m_activationHolds;
+    std::unique_ptr<DesktopPermissionLayers> m_permissionLayers;
+    std::unique_ptr<PermissionPrompt> m_permissionPrompt;
+    std::unique_ptr<Permissions> m_permissions;
+    std::unique_ptr<MenuCommands> m_menus;
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;
     bool m_launched = false;
