@@ -24,7 +24,9 @@ QSizeF contentSize(const NotchState& state, const Context& context) {
         return {W + 200, std::max(H, 20.0)};
     case NotchState::Kind::activity: {
         const ActivityPayload payload = *state.payload();
-        if (isAmbientMedia(payload)) return {W + 92, context.isHovering ? H + 24 : std::max(H, 30.0)};
+        // Hovered, the title line goes below the cover row. A drawn strip is far lower than
+        // that row, so the line is added to the row's floor, not to the strip's height.
+        if (isAmbientMedia(payload)) return {W + 92, std::max(H, 30.0) + (context.isHovering ? 24 : 0)};
         return {ActivityMetrics::width(payload, false, W, activityChromePadding(context.contentPadding)),
                 std::max(H, 32.0)};
     }

@@ -151,6 +151,14 @@ void ActivityCoordinator::clear(ActivityKind kind) {
     publishChanges(before);
 }
 
+bool ActivityCoordinator::expireAmbient() {
+    if (!m_current || m_current->priority != ActivityPriority::ambient) return false;
+    const Snapshot before = snapshot();
+    advance();
+    publishChanges(before);
+    return true;
+}
+
 void ActivityCoordinator::publishChanges(const Snapshot& before) {
     if (before.current != m_current) Q_EMIT currentChanged();
     if (before.queue != m_queue) Q_EMIT queueChanged();

@@ -59,6 +59,10 @@ public:
     void cycle(bool forward);
     // Removes the queued, current and ambient payloads of one kind.
     void clear(ActivityKind kind);
+    // Ends a current payload of ambient priority at once, advancing to what is due
+    // (queue and suspended payload kept). True when it did; false when the current
+    // payload is absent or not ambient.
+    bool expireAmbient();
 
 Q_SIGNALS:
     void currentChanged();

@@ -61,10 +61,13 @@ void FocusService::applyFilterIdentity(const std::optional<QString>& name,
                                        const std::optional<QString>& symbol) {
     m_state.modeName = name;
     if (symbol) m_state.symbol = *symbol;
-    publish();
+    // Restored before start, the identity rides on the starting state instead of
+    // arriving first on its own, where a consumer would take it for the starting state.
+    if (m_hasPublished) publish();
 }
 
 void FocusService::publish() {
+    m_hasPublished = true;
     m_states.yield(m_state);
 }
 

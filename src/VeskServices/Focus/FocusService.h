@@ -41,7 +41,8 @@ public:
     void refresh();
     // The name and symbol handed over by the Focus filter: the name replaces the
     // current one (an absent name clears it), a symbol replaces the current one (an
-    // absent symbol keeps it). Always publishes.
+    // absent symbol keeps it). Publishes, except before the starting state, which
+    // then carries it.
     void applyFilterIdentity(const std::optional<QString>& name, const std::optional<QString>& symbol);
 
 private:
@@ -54,6 +55,7 @@ private:
     FocusModeState m_state;
     std::vector<QMetaObject::Connection> m_observers;
     bool m_hasRichIdentity = false;
+    bool m_hasPublished = false;
 };
 
 } // namespace vesk

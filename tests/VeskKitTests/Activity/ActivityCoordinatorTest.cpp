@@ -399,3 +399,41 @@ TEST_F(ActivityCoordinatorTest, SignalsOnlyOnChange) {
     coordinator.setDeskOpen(true);
     EXPECT_EQ(current.count() + queue.count() + ambientSpy.count(), 4 + 3 + 1);
 }
+
+TEST_F(ActivityCoordinatorTest, ExpireAmbientEndsOnlyACurrentAmbientPayload) {
+    // Nothing current, or a current payload that is not ambient: nothing happens.
+    EXPECT_FALSE(coordinator.expireAmbient());
+    coordinator.submit(makePayload(QStringLiteral("q"), queued, 5));
+    coordinator.submit(makePayload(QStringLiteral("i"), interrupt, 2)); // suspends q
+    EXPECT_FALSE(coordinator.expireAmbient());
+    EXPECT_EQ(currentKey(), QStringLiteral("i"));
+    expectExpiryAfter(2);
+    EXPECT_EQ(currentKey(), QStringLiteral("q")); // the suspended payload survived
+    expectExpiryAfter(5);
+
+    // The ambient payload is current and its slot was emptied: it ends now, not in an hour.
+    coordinator.setAmbient(makePayload(QStringLiteral("np"), ambient, 3600, ActivityKind::nowPlaying));
+    coordinator.dismissCurrent();
+    ASSERT_EQ(currentKey(), QStringLiteral("np"));
+    coordinator.setAmbient(std::nullopt);
+    QSignalSpy current(&coordinator, &ActivityCoordinator::currentChanged);
+    EXPECT_TRUE(coordinator.expireAmbient());
+    EXPECT_FALSE(coordinator.current());
+    EXPECT_EQ(current.count(), 1);
+    EXPECT_FALSE(coordinator.tick());
+    EXPECT_FALSE(coordinator.expireAmbient());
+}
+
+TEST_F(ActivityCoordinatorTest, ExpireAmbientAdvancesToTheQueue) {
+    // An ambient payload that took a queued one's key becomes current with entries waiting.
+    coordinator.submit(makePayload(QStringLiteral("a"), queued, 5));
+    coordinator.submit(makePayload(QStringLiteral("b"), queued, 5));
+    coordinator.submit(makePayload(QStringLiteral("c"), queued, 5));
+    coordinator.submit(makePayload(QStringLiteral("a"), ambient, 3600, ActivityKind::nowPlaying));
+    ASSERT_EQ(coordinator.current()->priority, ambient);
+    EXPECT_TRUE(coordinator.expireAmbient());
+    EXPECT_EQ(currentKey(), QStringLiteral("b"));
+    EXPECT_EQ(queueKeys(), QStringList{QStringLiteral("c")});
+    expectExpiryAfter(5);
+    EXPECT_EQ(currentKey(), QStringLiteral("c"));
+}

@@ -143,3 +143,16 @@ TEST(FocusServiceTest, DisplayNameFallsBackToFocus) {
     EXPECT_EQ(state(true, QStringLiteral("Sleep")).displayName(), QStringLiteral("Sleep"));
     EXPECT_EQ(FocusModeState{}, state(false));
 }
+
+// The identity restored at launch is part of the starting state, not a state before it.
+TEST(FocusServiceTest, IdentityAppliedBeforeTheStartingStateRidesOnIt) {
+    Harness h;
+    h.service->applyFilterIdentity(QStringLiteral("Work"), QStringLiteral("briefcase.fill"));
+    EXPECT_TRUE(h.drain().isEmpty());
+    h.service->start();
+    h.service->applyFilterIdentity(QStringLiteral("Deep Work"), std::nullopt);
+    EXPECT_TRUE(h.drain().isEmpty()) << "the switch has not answered yet";
+    h.layer->answerStart(true);
+    EXPECT_EQ(h.drain(), QList<FocusModeState>{
+                             state(true, QStringLiteral("Deep Work"), QStringLiteral("briefcase.fill"))});
+}

@@ -11,7 +11,7 @@ TEST(NowPlayingStateTest, EmptyMeansNoTitleArtistOrAlbum) {
     state.genre = QStringLiteral("Jazz");
     state.isPlaying = true;
     EXPECT_TRUE(state.isEmpty());
-    state.album = QStringLiteral("Kind of Blue");
+    state.album = QStringLiteral("Low Tide");
     EXPECT_FALSE(state.isEmpty());
 }
 
@@ -48,11 +48,11 @@ TEST(NowPlayingStateTest, PositionMovesOnAtTheRateWithinZeroAndTheDuration) {
 TEST(NowPlayingStateTest, ItemKeyPrefersTheContentItemIdentifier) {
     NowPlayingState state;
     EXPECT_EQ(state.itemKey(), QString());
-    state.title = QStringLiteral("So What");
-    state.album = QStringLiteral("Kind of Blue");
-    EXPECT_EQ(state.itemKey(), QStringLiteral("So What|Kind of Blue"));
-    state.artist = QStringLiteral("Miles Davis");
-    EXPECT_EQ(state.itemKey(), QStringLiteral("So What|Miles Davis|Kind of Blue"));
+    state.title = QStringLiteral("Harbour Lights");
+    state.album = QStringLiteral("Low Tide");
+    EXPECT_EQ(state.itemKey(), QStringLiteral("Harbour Lights|Low Tide"));
+    state.artist = QStringLiteral("The Quiet Hours");
+    EXPECT_EQ(state.itemKey(), QStringLiteral("Harbour Lights|The Quiet Hours|Low Tide"));
     state.contentItemIdentifier = QString();
     EXPECT_EQ(state.itemKey(), QString()) << "an empty identifier still wins";
     state.contentItemIdentifier = QStringLiteral("/track/42");

@@ -93,6 +93,10 @@ TEST(NotchSizingTest, DrawnHandlerGetsTheFloorsOfEachState) {
         .geometry = g, .isHovering = false, .layout = {}, .deskHeight = 176, .contentPadding = 12};
     EXPECT_EQ(NotchSizing::contentSize(NotchState::peek(levelPayload()), context).height(), 20);
     EXPECT_EQ(NotchSizing::contentSize(NotchState::activity(ambientMedia()), context).height(), 30);
+    NotchSizing::Context hovered = context;
+    hovered.isHovering = true;
+    EXPECT_EQ(NotchSizing::contentSize(NotchState::activity(ambientMedia()), hovered).height(), 54)
+        << "the title line needs its 24 points below the 30-point cover row, not below the 8-point strip";
     EXPECT_EQ(NotchSizing::contentSize(NotchState::activity(levelPayload()), context).height(), 32);
     EXPECT_EQ(NotchSizing::contentSize(NotchState::open(DeskTab::desk), context),
               QSizeF(184 + 372, 176 + 30));

@@ -6,6 +6,7 @@
 
 #include "support/DBusFixture.h"
 #include "support/EventLoop.h"
+#include "support/VeskUI/FakeSettingsPortal.h"
 
 #include <gtest/gtest.h>
 
@@ -21,59 +22,7 @@ namespace Motion = vesk::Vesk::Motion;
 
 namespace {
 
-const QString portalName = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Settings");
-
-// A settings portal on the private session bus. Read answers the way the portal's
-// older interface does, a variant inside a variant; SetAnimations (a test hook)
-// changes the value and sends SettingChanged as the portal does.
-class FakePortal {
-public:
-    explicit FakePortal(vesk::test::PrivateBuses& buses, bool animationsEnabled) : m_buses(buses) {
-        m_process = buses.startMock(portalName, portalPath, settingsInterface, /*onSystemBus=*/false);
-        if (!m_process) return;
-        QDBusInterface mock(portalName, portalPath, QStringLiteral("org.freedesktop.DBus.Mock"),
-                            buses.session());
-        const QString state = QStringLiteral("getattr(self, 'animations', %1)")
-                                  .arg(animationsEnabled ? QStringLiteral("True") : QStringLiteral("False"));
-        m_ok = call(mock, QStringLiteral("AddMethod"),
-                    {settingsInterface, QStringLiteral("Read"), QStringLiteral("ss"), QStringLiteral("v"),
-                     QStringLiteral(
-                         "if args[0] == 'org.gnome.desktop.interface' and args[1] == 'enable-animations':\n"
-                         "    ret = dbus.Boolean(%1, variant_level=1)\n"
-                         "else:\n"
-                         "    raise dbus.exceptions.DBusException('no such setting', "
-                         "name='org.freedesktop.portal.Error.NotFound')")
-                         .arg(state)}) &&
-               call(mock, QStringLiteral("AddMethod"),
-                    {settingsInterface, QStringLiteral("SetAnimations"), QStringLiteral("b"), QString(),
-                     QStringLiteral(
-                         "self.animations = bool(args[0])\n"
-                         "self.EmitSignal('org.freedesktop.portal.Settings', 'SettingChanged', 'ssv', "
-                         "['org.gnome.desktop.interface', 'enable-animations', "
-                         "dbus.Boolean(args[0], variant_level=1)])")});
-    }
-
-    bool ok() const { return m_process && m_ok; }
-
-    void setAnimationsEnabled(bool enabled) {
-        QDBusInterface portal(portalName, portalPath, settingsInterface, m_buses.session());
-        const QDBusMessage reply = portal.call(QStringLiteral("SetAnimations"), enabled);
-        ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << qPrintable(reply.errorMessage());
-    }
-
-private:
-    static bool call(QDBusInterface& mock, const QString& method, const QVariantList& args) {
-        const QDBusMessage reply = mock.callWithArgumentList(QDBus::Block, method, args);
-        if (reply.type() == QDBusMessage::ErrorMessage) ADD_FAILURE() << qPrintable(reply.errorMessage());
-        return reply.type() != QDBusMessage::ErrorMessage;
-    }
-
-    vesk::test::PrivateBuses& m_buses;
-    QProcess* m_process = nullptr;
-    bool m_ok = false;
-};
+using FakePortal = vesk::test::FakeSettingsPortal;
 
 } // namespace
 

@@ -1,0 +1,93 @@
+// The media-key half of the bridge: starting the key tap and deciding, key by key,
+// whether the bridge applies a key itself (and the tap may swallow it).
+#include "Vesk/Bridge/ActivityBridge.h"
+
+#include "VeskKit/Settings/SettingsStore.h"
+
+#include <QPointer>
+
+namespace vesk {
+
+namespace {
+
+constexpr double step = 1.0 / 16;
+constexpr double fineStep = 1.0 / 64;
+
+} // namespace
+
+void ActivityBridge::startEventTap() {
+    const EventTapService::Mode mode = eventTap().hasAccessibility() && m_settings.suppressSystemHUD()
+                                           ? EventTapService::Mode::intercept
+                                           : EventTapService::Mode::listen;
+    QPointer<ActivityBridge> self(this);
+    eventTap().setOnStatusChange([self](const EventTapService::Status& status) {
+        const QString text = describe(status);
+        onMain([self, text] {
+            if (self) trace(QStringLiteral("event tap → ") + text);
+        });
+    });
+    eventTap().setHandler(
+        [self](const MediaKeyEvent& event) { return self ? self->handleMediaKey(event) : false; });
+    updateConsumableKeys();
+    const EventTapService::Status status = eventTap().start(mode);
+    trace(QStringLiteral("event tap start(") + caseName(mode) + QStringLiteral(") → ") + describe(status));
+}
+
+void ActivityBridge::updateConsumableKeys() {
+    QSet<MediaKey> keys;
+    if (audio().currentState().canSetVolume) keys << MediaKey::soundUp << MediaKey::soundDown;
+    if (brightness().isAvailable() && brightness().canSet())
+        keys << MediaKey::brightnessUp << MediaKey::brightnessDown;
+    if (keyboardBacklight().isAvailable() && keyboardBacklight().canSet())
+        keys << MediaKey::illuminationUp << MediaKey::illuminationDown;
+    if (keys != eventTap().consumableKeys()) eventTap().setConsumableKeys(keys);
+}
+
+bool ActivityBridge::handleMediaKey(const MediaKeyEvent& event) {
+    if (!event.isDown) return false;
+    const double delta = event.isFineAdjust ? fineStep : step;
+    // Stamped before anything is checked, so a key left to the system still lets its
+    // level change show a pill.
+    if (isBrightness(event.key)) m_keyIntent.stamp(KeyIntent::brightness, now());
+    if (isIllumination(event.key)) m_keyIntent.stamp(KeyIntent::illumination, now());
+    trace(QStringLiteral("media key ") + caseName(event.key) + QStringLiteral(" down=true fine=") +
+          (event.isFineAdjust ? QStringLiteral("true") : QStringLiteral("false")));
+
+    const bool up = event.key == MediaKey::brightnessUp || event.key == MediaKey::illuminationUp ||
+                    event.key == MediaKey::soundUp;
+    switch (event.key) {
+    case MediaKey::brightnessUp:
+    case MediaKey::brightnessDown: {
+        if (!brightness().isAvailable()) return false;
+        const std::optional<double> level = brightness().read();
+        if (!level) return false;
+        // A set that cannot be issued changes nothing, so the system keeps the key.
+        return brightness().set(*level + (up ? delta : -delta));
+    }
+    case MediaKey::illuminationUp:
+    case MediaKey::illuminationDown: {
+        if (!keyboardBacklight().isAvailable()) return false;
+        const std::optional<double> level = keyboardBacklight().read();
+        if (!level) return false;
+        return keyboardBacklight().set(*level + (up ? delta : -delta));
+    }
+    case MediaKey::soundUp:
+    case MediaKey::soundDown: {
+        // Without a settable volume (no output device, say) the key stays the system's.
+        const AudioState state = audio().currentState();
+        if (!state.canSetVolume) return false;
+        audio().setVolume(state.volume + (up ? delta : -delta));
+        return true;
+    }
+    case MediaKey::mute:
+    case MediaKey::play:
+    case MediaKey::next:
+    case MediaKey::previous:
+    case MediaKey::fast:
+    case MediaKey::rewind:
+        return false;
+    }
+    return false;
+}
+
+} // namespace vesk

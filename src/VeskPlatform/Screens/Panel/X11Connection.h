@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <cstdint>
+#include <optional>
+
+struct xcb_connection_t;
+
+namespace vesk::x11 {
+
+// Qt's own X connection, for the few requests Qt has no API for. Every helper here
+// answers "nothing" on any other platform (offscreen tests, Wayland), so callers need
+// no platform checks of their own. Main thread only.
+struct Connection {
+    xcb_connection_t* xcb = nullptr;
+    int screenNumber = 0;
+    uint32_t root = 0;
+};
+
+// The connection of the running xcb platform, or nothing.
+std::optional<Connection> connection();
+
+// The atom of `name`, interned once and remembered; 0 without a connection.
+uint32_t atom(const QByteArray& name);
+
+} // namespace vesk::x11

@@ -1,0 +1,68 @@
+#include "VeskPlatform/Sound/CanberraSoundPlayer.h"
+
+#include "support/Audio/PulseDaemon.h"
+#include "support/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+using namespace vesk;
+
+TEST(CanberraSoundPlayerTest, ClassicNamesPlayThemeEvents) {
+    EXPECT_EQ(CanberraSoundPlayer::eventId(QStringLiteral("Tink")), QStringLiteral("service-logout"));
+    EXPECT_EQ(CanberraSoundPlayer::eventId(QStringLiteral("Pop")), QStringLiteral("service-login"));
+    EXPECT_EQ(CanberraSoundPlayer::eventId(QStringLiteral("bell")), QStringLiteral("bell"));
+}
+
+TEST(CanberraSoundPlayerTest, WithoutASoundServerThereIsNoSoundAndNoError) {
+    qputenv("CANBERRA_DRIVER", "pulse");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/vesk/pulse/native");
+    std::optional<bool> first;
+    std::optional<bool> second;
+    {
+        CanberraSoundPlayer player;
+        player.play(QStringLiteral("Tink"), [&](bool played) { first = played; });
+        player.play(QStringLiteral("Pop"), [&](bool played) { second = played; });
+        ASSERT_TRUE(test::processEventsUntil([&] { return first && second; }));
+    }
+    EXPECT_EQ(first, false);
+    EXPECT_EQ(second, false);
+}
+
+TEST(CanberraSoundPlayerTest, ThemeSoundsPlayThroughTheSoundServer) {
+    test::PulseDaemon daemon;
+    ASSERT_TRUE(daemon.start()) << qPrintable(daemon.error());
+    qputenv("CANBERRA_DRIVER", "pulse");
+    qputenv("PULSE_SERVER", daemon.server().toUtf8());
+    std::optional<bool> unlock;
+    std::optional<bool> unknown;
+    CanberraSoundPlayer player;
+    player.play(QStringLiteral("Pop"), [&](bool played) { unlock = played; });
+    player.play(QStringLiteral("no-such-sound-in-any-theme"), [&](bool played) { unknown = played; });
+    ASSERT_TRUE(test::processEventsUntil([&] { return unlock && unknown; }, 15000));
+    EXPECT_EQ(unlock, true);
+    EXPECT_EQ(unknown, false);
+}
+
+TEST(CanberraSoundPlayerTest, APlayerGoingAwayMidSoundEndsCleanly) {
+    test::PulseDaemon daemon;
+    ASSERT_TRUE(daemon.start()) << qPrintable(daemon.error());
+    qputenv("CANBERRA_DRIVER", "pulse");
+    qputenv("PULSE_SERVER", daemon.server().toUtf8());
+    std::optional<bool> played;
+    {
+        CanberraSoundPlayer player;
+        player.play(QStringLiteral("Tink"), [&](bool ok) { played = ok; });
+        ASSERT_TRUE(test::processEventsUntil(
+            [&] {
+                return daemon
+                    .pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")})
+                    .value_or(QString())
+                    .contains(QLatin1String("protocol-native"));
+            },
+            10000))
+            << "the sound never reached the server";
+    }
+    // The interrupted sound reports that it did not play to its end.
+    ASSERT_TRUE(test::processEventsUntil([&] { return played.has_value(); }, 5000));
+    EXPECT_EQ(played, false);
+}

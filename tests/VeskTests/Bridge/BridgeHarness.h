@@ -1,0 +1,137 @@
+#pragma once
+
+#include "Vesk/Bridge/ActivityBridge.h"
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/UserDefaults.h"
+#include "VeskKit/Settings/SettingsStore.h"
+
+#include "support/Audio/FakeAudioHardware.h"
+#include "support/Bluetooth/FakeBluetoothDevices.h"
+#include "support/Bridge/FakeNowPlayingSource.h"
+#include "support/DeviceInput/FakeDevices.h"
+#include "support/ManualScheduler.h"
+#include "support/Power/FakePowerSources.h"
+#include "support/Session/FakeSessionLayers.h"
+#include "support/Sound/FakeSoundPlayer.h"
+
+#include <QFile>
+
+namespace vesk::test {
+
+// An activity bridge over fake layers, on virtual time: the manual scheduler runs the
+// main thread's work and every service queue, and its clock is the coordinator's.
+struct BridgeHarness {
+    // Without backlights the machine has neither a panel backlight nor a keyboard one.
+    explicit BridgeHarness(bool withBacklights = true) {
+        ActivityBridge::Services services;
+        audio.setReady({speakers(0.5)});
+        services.audio = std::make_unique<AudioService>(audio, &scheduler);
+        auto powerLayer = std::make_unique<FakePowerSources>();
+        power = powerLayer.get();
+        services.battery = std::make_unique<BatteryService>(std::move(powerLayer));
+        auto displayLayer = std::make_unique<FakeDisplayBrightness>();
+        display = displayLayer.get();
+        display->device = withBacklights;
+        services.brightness = std::make_unique<BrightnessService>(std::move(displayLayer), &scheduler);
+        auto backlightLayer = std::make_unique<FakeKeyboardBacklight>(true);
+        backlight = backlightLayer.get();
+        backlight->available = withBacklights;
+        services.keyboardBacklight =
+            std::make_unique<KeyboardBacklightService>(std::move(backlightLayer), &scheduler);
+        auto tapLayer = std::make_unique<FakeKeyTap>();
+        tap = tapLayer.get();
+        services.eventTap = std::make_unique<EventTapService>(std::move(tapLayer), [] { return qint64(0); });
+        auto dndLayer = std::make_unique<FakeDoNotDisturb>();
+        dnd = dndLayer.get();
+        services.focus = std::make_unique<FocusService>(std::move(dndLayer),
+                                                        FocusDatabase(QStringLiteral("/nonexistent")));
+        auto bluetoothLayer = std::make_unique<FakeBluetoothDevices>();
+        devices = bluetoothLayer.get();
+        services.bluetooth = std::make_unique<BluetoothService>(std::move(bluetoothLayer));
+        auto assertionLayer = std::make_unique<FakePowerAssertion>();
+        assertion = assertionLayer.get();
+        auto sessionLayer = std::make_unique<FakeSessionEvents>();
+        session = sessionLayer.get();
+        services.idle = std::make_unique<IdleService>(std::move(assertionLayer), std::move(sessionLayer),
+                                                      &scheduler, &scheduler.clock());
+        auto soundLayer = std::make_unique<FakeSoundPlayer>();
+        sounds = soundLayer.get();
+        services.sounds = std::move(soundLayer);
+        auto source = std::make_unique<FakeNowPlayingSource>();
+        media = source.get();
+        services.media = std::move(source);
+        services.mediaSelfTest = [this](double timeout) {
+            selfTestTimeout = timeout;
+            return selfTestPasses;
+        };
+
+        bridge = std::make_unique<ActivityBridge>(
+            coordinator, settings, [this](const ActivityPayload& payload) { presented << payload; },
+            std::move(services));
+    }
+
+    // Starts the bridge; the Focus switch answers off and Bluetooth's daemon is reachable.
+    void start(bool focusOn = false) {
+        devices->answerProbes(true);
+        bridge->start();
+        dnd->answerStart(focusOn);
+        run();
+    }
+
+    void run(double seconds = 0) { scheduler.advance(seconds); }
+
+    static AudioHardwareDevice speakers(double volume, QString name = QStringLiteral("Speakers"),
+                                        AudioTransport transport = AudioTransport::builtIn) {
+        return AudioHardwareDevice{1, QStringLiteral("speakers"), std::move(name), transport, volume, false};
+    }
+    // The output's state changes the way the sound server would report it.
+    void changeOutput(const std::function<void(AudioHardwareDevice&)>& edit) {
+        audio.change(
+            [&](AudioHardwareSnapshot& snapshot) {
+                for (AudioHardwareDevice& device : snapshot.devices)
+                    if (device.id == snapshot.defaultDevice) edit(device);
+            },
+            {AudioHardwareEvent::Kind::deviceChanged, 1});
+        run();
+    }
+
+    QList<ActivityPayload> takePresented() { return std::exchange(presented, {}); }
+    QStringList presentedKeys() {
+        QStringList keys;
+        for (const ActivityPayload& payload : takePresented())
+            keys << payload.dedupeKey;
+        return keys;
+    }
+
+    static void enableTracing() { qputenv("VESK_TRACE", "1"); }
+    static QStringList traceLines() { return TraceLog::recentLogLines(1000); }
+
+    ManualScheduler scheduler;
+    ScopedMainScheduler mainScheduler{scheduler};
+    ActivityCoordinator coordinator{
+        std::shared_ptr<const ClockSource>(std::shared_ptr<void>(), &scheduler.clock())};
+    FakeAudioHardware audio;
+    std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
+    SettingsStore settings{*defaults};
+    QList<ActivityPayload> presented;
+
+    FakePowerSources* power = nullptr;
+    FakeDisplayBrightness* display = nullptr;
+    FakeKeyboardBacklight* backlight = nullptr;
+    FakeKeyTap* tap = nullptr;
+    FakeDoNotDisturb* dnd = nullptr;
+    FakeBluetoothDevices* devices = nullptr;
+    FakePowerAssertion* assertion = nullptr;
+    FakeSessionEvents* session = nullptr;
+    FakeSoundPlayer* sounds = nullptr;
+    FakeNowPlayingSource* media = nullptr;
+    bool selfTestPasses = true;
+    std::optional<double> selfTestTimeout;
+    std::unique_ptr<ActivityBridge> bridge;
+};
+
+inline MediaKeyEvent keyDown(MediaKey key, bool fine = false) {
+    return MediaKeyEvent{key, true, false, fine};
+}
+
+} // namespace vesk::test

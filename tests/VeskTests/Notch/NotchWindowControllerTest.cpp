@@ -1,0 +1,380 @@
+// The window controller over several offscreen screens, with the drag and click watches
+// faked and time on the manual scheduler.
+#include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Notch/NotchHostingView.h"
+#include "Vesk/Notch/NotchPanel.h"
+#include "Vesk/Notch/NotchViewModel.h"
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/UserDefaults.h"
+#include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Power/SleepWatch.h"
+#include "VeskPlatform/Screens/Screens.h"
+#include "VeskServices/Audio/AudioState.h"
+
+#include "support/ManualScheduler.h"
+#include "support/Screens/OffscreenScreens.h"
+#include "support/Tray/FakeThumbnailGenerator.h"
+#include "support/WindowController/FakePointerWatches.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace vesk;
+using namespace vesk::test;
+
+namespace {
+
+const OffscreenScreen screenA{"A", QRect(0, 0, 1512, 982)};
+const OffscreenScreen screenB{"B", QRect(1512, 0, 1920, 1080), 2};
+const OffscreenScreen screenC{"C", QRect(3432, 0, 1280, 800)};
+
+quint32 idOf(const QString& name) {
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == name) return screens::displayID(*screen);
+    return 0;
+}
+
+class NotchWindowControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("VESK_TRACE", "1");
+        setScreens({screenA, screenB});
+        sources = qEnvironmentVariable("VESK_TEST_ROOT") + QStringLiteral("/sources");
+        ASSERT_TRUE(QDir().mkpath(sources));
+    }
+
+    void setScreens(const QList<OffscreenScreen>& screens) {
+        ASSERT_TRUE(setOffscreenScreens(screens));
+        QCoreApplication::processEvents();
+    }
+
+    std::unique_ptr<NotchWindowController> make() {
+        NotchWindowController::Environment environment;
+        environment.dragWatch = &drag;
+        environment.clickWatch = &clicks;
+        environment.sleepWatch = &sleep;
+        environment.altHeld = [this] { return alt; };
+        environment.trayOptions.clock = &scheduler.clock();
+        environment.trayOptions.queueScheduler = &scheduler;
+        environment.trayOptions.thumbnails = std::make_shared<FakeThumbnailGenerator>();
+        environment.modelEnvironment.clock = &scheduler.clock();
+        environment.modelEnvironment.outputDevices = [] { return QList<AudioOutputDevice>{}; };
+        return std::make_unique<NotchWindowController>(settings, environment);
+    }
+
+    QString makeFile(const QString& name) const {
+        const QString path = sources + QLatin1Char('/') + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("hello");
+        return path;
+    }
+
+    static void open(NotchViewModel& model) {
+        model.send(NotchEvent::click());
+        ASSERT_TRUE(model.state().isOpen());
+    }
+
+    static void pressKey(NotchPanel& panel, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(panel.windowHandle(), key, modifiers);
+    }
+
+    int traceCount(const QString& line) const {
+        return int(TraceLog::recentLogLines(400).filter(line).size());
+    }
+
+    ManualScheduler scheduler;
+    ScopedMainScheduler guard{scheduler};
+    std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
+    SettingsStore settings{*defaults};
+    FakeDragWatch drag;
+    FakeOutsideClickWatch clicks;
+    SleepWatch sleep{QDBusConnection(QStringLiteral("none"))};
+    bool alt = false;
+    QString sources;
+};
+
+} // namespace
+
+TEST_F(NotchWindowControllerTest, UnpluggingADisplayRemovesOnlyItsNotch) {
+    setScreens({screenA, screenB, screenC});
+    auto controller = make();
+    ASSERT_EQ(controller->displays().size(), 3);
+    NotchViewModel* a = controller->model(idOf("A"));
+    ASSERT_TRUE(a);
+    open(*a);
+
+    setScreens({screenA, screenC});
+    scheduler.advance(NotchWindowController::rebuildDelay);
+    QList<quint32> ids;
+    for (const NotchDisplay& display : controller->displays())
+        ids << display.id;
+    EXPECT_EQ(ids, (QList<quint32>{idOf("A"), idOf("C")}));
+    EXPECT_EQ(controller->model(idOf("A")), a);
+    EXPECT_TRUE(a->state().isOpen());
+}
+
+TEST_F(NotchWindowControllerTest, ABurstOfScreenChangesOrWakeUpsRebuildsOnceAfterTheLast) {
+    auto controller = make();
+    NotchViewModel* a = controller->model(idOf("A"));
+    QSignalSpy geometryChanges(a, &NotchViewModel::geometryChanged);
+    for (int width : {1400, 1300, 1200}) {
+        setScreens({{"A", QRect(0, 0, width, 982)}, screenB});
+        scheduler.advance(0.1);
+    }
+    scheduler.advance(NotchWindowController::rebuildDelay - 0.1 - 0.01);
+    EXPECT_EQ(geometryChanges.count(), 0);
+    scheduler.advance(0.01);
+    EXPECT_EQ(geometryChanges.count(), 1);
+    EXPECT_EQ(a->geometry().screenFrame, QRectF(0, 0, 1200, 982));
+
+    // A size adjustment waits for the next rebuild, which a wake-up brings.
+    settings.setNotchWidthAdjust(10);
+    Q_EMIT sleep.didWake();
+    Q_EMIT sleep.didWake();
+    scheduler.advance(NotchWindowController::rebuildDelay);
+    EXPECT_EQ(geometryChanges.count(), 2);
+    EXPECT_EQ(a->geometry().notchSize.width(), 194);
+}
+
+TEST_F(NotchWindowControllerTest, EveryModelBuiltIncludingLaterDisplaysReachesTheShellsHandler) {
+    auto controller = make();
+    QList<NotchViewModel*> created;
+    controller->setOnModelCreated([&](NotchViewModel& model) { created << &model; });
+    EXPECT_EQ(created.size(), 2);
+
+    setScreens({screenA, screenB, screenC});
+    scheduler.advance(NotchWindowController::rebuildDelay);
+    ASSERT_EQ(created.size(), 3);
+    EXPECT_EQ(created.last(), controller->model(idOf("C")));
+}
+
+TEST_F(NotchWindowControllerTest, GeometryReportDescribesEveryDisplay) {
+    auto controller = make();
+    const QString expected = QStringLiteral("display %1  1512×982\n"
+                                            "  notch    184.0 × 8.0 (synthetic handler)\n"
+                                            "  origin   x=664.0  centreX=756.0\n"
+                                            "  menuBar  0.0   scale 1.0   60Hz\n"
+                                            "display %2  1920×1080\n"
+                                            "  notch    184.0 × 8.0 (synthetic handler)\n"
+                                            "  origin   x=2380.0  centreX=2472.0\n"
+                                            "  menuBar  0.0   scale 2.0   60Hz")
+                                 .arg(idOf("A"))
+                                 .arg(idOf("B"));
+    EXPECT_EQ(controller->geometryReport(), expected);
+}
+
+TEST_F(NotchWindowControllerTest, WithoutANotchedScreenNotchedOnlyShowsNoNotch) {
+    settings.setShowOn(ScreenPolicy::notchedOnly);
+    auto controller = make();
+    EXPECT_TRUE(controller->displays().isEmpty());
+    EXPECT_EQ(controller->activeModel(), nullptr);
+    EXPECT_EQ(controller->geometryReport(), QString());
+}
+
+TEST_F(NotchWindowControllerTest, EscapeClosesEveryOpenDeskAndOtherwiseReachesTheWindow) {
+    auto controller = make();
+    NotchViewModel* a = controller->model(idOf("A"));
+    NotchViewModel* b = controller->model(idOf("B"));
+    QWidget other;
+    other.show();
+    int escapesSeen = 0;
+    struct Counter : QObject {
+        int* seen;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::KeyPress) ++*seen;
+            return false;
+        }
+    } counter;
+    counter.seen = &escapesSeen;
+    other.installEventFilter(&counter);
+
+    open(*a);
+    open(*b);
+    QTest::keyClick(other.windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(a->state().isOpen());
+    EXPECT_FALSE(b->state().isOpen());
+    EXPECT_EQ(escapesSeen, 0);
+
+    QTest::keyClick(other.windowHandle(), Qt::Key_Escape);
+    EXPECT_EQ(escapesSeen, 1);
+}
+
+TEST_F(NotchWindowControllerTest, AClickElsewhereClosesOpenDesksWhosePanelItMissed) {
+    auto controller = make();
+    NotchViewModel* a = controller->model(idOf("A"));
+    NotchViewModel* b = controller->model(idOf("B"));
+    open(*a);
+    open(*b);
+    // Inside A's panel, but where it lets clicks through: the watch still reports it.
+    const QRect panelA = controller->panel(idOf("A"))->geometry();
+    Q_EMIT clicks.clickedElsewhere(QPointF(panelA.left() + 2, panelA.bottom() - 2));
+    EXPECT_TRUE(a->state().isOpen());
+    EXPECT_FALSE(b->state().isOpen());
+    Q_EMIT clicks.clickedElsewhere(QPointF(700, 900));
+    EXPECT_FALSE(a->state().isOpen());
+}
+
+TEST_F(NotchWindowControllerTest, CtrlVPastesTheClipboardIntoTheOpenTray) {
+    auto controller = make();
+    NotchViewModel* a = controller->model(idOf("A"));
+    NotchViewModel* b = controller->model(idOf("B"));
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(makeFile("note.txt"))});
+    QGuiApplication::clipboard()->setMimeData(data);
+
+    // With no desk open the keys are not ours.
+    pressKey(*controller->panel(idOf("A")), Qt::Key_V, Qt::ControlModifier);
+    scheduler.runPending();
+    EXPECT_TRUE(controller->trayStore().items().isEmpty());
+
+    open(*b);
+    pressKey(*controller->panel(idOf("B")), Qt::Key_V, Qt::ControlModifier);
+    scheduler.runPending();
+    ASSERT_EQ(controller->trayStore().items().size(), 1);
+    EXPECT_EQ(controller->trayStore().items().first().displayName, "note.txt");
+    EXPECT_EQ(b->state(), NotchState::open(DeskTab::tray));
+    EXPECT_EQ(a->trayItems(), controller->trayStore().items());
+}
+
+TEST_F(NotchWindowControllerTest, ArmingEnlargesClosedNotchesRaisesAllAndDisarmingRestoresThem) {
+    auto controller = make();
+    NotchPanel* a = controller->panel(idOf("A"));
+    NotchPanel* b = controller->panel(idOf("B"));
+    open(*controller->model(idOf("B")));
+    const QSizeF openCanvas = b->currentCanvas();
+
+    // A drag pasteboard that moved without the button held (a drag that already ended)
+    // arms nothing.
+    drag.count = 1;
+    controller->pollDragPasteboard();
+    EXPECT_FALSE(controller->isDragArmed());
+
+    drag.count = 2;
+    drag.leftDown = true;
+    controller->pollDragPasteboard();
+    controller->pollDragPasteboard();
+    ASSERT_TRUE(controller->isDragArmed());
+    EXPECT_EQ(traceCount("drag armed=true"), 1);
+    EXPECT_EQ(a->level(), NotchPanel::Level::drag);
+    EXPECT_EQ(b->level(), NotchPanel::Level::drag);
+    EXPECT_EQ(a->currentCanvas(), QSizeF(184 + 560, 190));
+    EXPECT_EQ(a->hostingView()->dropRect(), QRectF(0, 0, 744, 190));
+    EXPECT_EQ(a->geometry(), QRect(756 - 372, 0, 744, 190));
+    EXPECT_TRUE(a->hostingView()->isArmed());
+    EXPECT_EQ(b->currentCanvas(), openCanvas);
+
+    drag.leftDown = false;
+    controller->pollDragPasteboard();
+    EXPECT_FALSE(controller->isDragArmed());
+    EXPECT_EQ(a->level(), NotchPanel::Level::resting);
+    EXPECT_EQ(a->currentCanvas(), QSizeF(184 + 24, 8 + 6));
+    EXPECT_EQ(a->drawnCanvas(), QSizeF(184 + 24, 8 + 6));
+    EXPECT_EQ(a->hostingView()->dropRect(), QRectF(0, 0, 208, 120));
+}
+
+TEST_F(NotchWindowControllerTest, LeftDragsNearTheTopOfThePrimaryScreenArmUntilTheButtonIsUp) {
+    auto controller = make();
+    controller->startDragMonitors();
+    EXPECT_EQ(traceCount("drag monitors installed: 2"), 1);
+    Q_EMIT drag.leftMouseDragged(QPointF(3000, 260));
+    EXPECT_FALSE(controller->isDragArmed());
+    Q_EMIT drag.leftMouseDragged(QPointF(3000, 259));
+    EXPECT_TRUE(controller->isDragArmed());
+    Q_EMIT drag.leftMouseUp();
+    EXPECT_FALSE(controller->isDragArmed());
+
+    controller->stopDragMonitors();
+    EXPECT_FALSE(drag.monitoring);
+    Q_EMIT drag.leftMouseDragged(QPointF(3000, 10));
+    EXPECT_FALSE(controller->isDragArmed());
+}
+
+TEST_F(NotchWindowControllerTest, DropsOnTheShelfCopyOrMoveIntoTheTrayByTheSettingAndAlt) {
+    struct Row {
+        bool moveOnDrop;
+        bool alt;
+        bool moved;
+    };
+    for (const Row& row :
+         {Row{false, false, false}, Row{false, true, true}, Row{true, false, true}, Row{true, true, false}}) {
+        SCOPED_TRACE(::testing::Message() << "moveOnDrop " << row.moveOnDrop << " alt " << row.alt);
+        settings.setTrayMoveOnDrop(row.moveOnDrop);
+        alt = row.alt;
+        auto controller = make();
+        QList<TrayItem> reported;
+        controller->setOnFilesDropped([&](const QList<TrayItem>& items) { reported << items; });
+        NotchViewModel* a = controller->model(idOf("A"));
+        NotchHostingView* host = controller->panel(idOf("A"))->hostingView();
+        const QString file = makeFile(QStringLiteral("drop.txt"));
+        const QList<QUrl> urls{QUrl::fromLocalFile(file)};
+
+        host->onDragEntered(urls);
+        EXPECT_EQ(a->state(), NotchState::dropTarget());
+        EXPECT_EQ(a->dragLanes(), QList<DropLane>{DropLane::shelf()});
+        EXPECT_TRUE(host->onDrop(urls, QPointF(450, 20)));
+        scheduler.runPending();
+
+        EXPECT_EQ(QFile::exists(file), !row.moved);
+        ASSERT_EQ(controller->trayStore().items().size(), 1);
+        EXPECT_EQ(reported, controller->trayStore().items());
+        EXPECT_EQ(a->trayItems(), controller->trayStore().items());
+        EXPECT_TRUE(a->dragURLs().isEmpty());
+        EXPECT_TRUE(a->dragLanes().isEmpty());
+        EXPECT_EQ(a->state(), NotchState::open(DeskTab::tray));
+        controller->trayStore().removeAll();
+        scheduler.runPending();
+    }
+}
+
+// A drop the tray cannot take, and a drag without files, both leave the drop target.
+TEST_F(NotchWindowControllerTest, DropsThatAddNothingFailAndReturnTheNotchToItsState) {
+    auto controller = make();
+    NotchViewModel* a = controller->model(idOf("A"));
+    NotchHostingView* host = controller->panel(idOf("A"))->hostingView();
+    int dropped = 0;
+    controller->setOnFilesDropped([&](const QList<TrayItem>&) { ++dropped; });
+
+    for (const QList<QUrl>& urls :
+         {QList<QUrl>{QUrl::fromLocalFile(sources + "/missing.txt")}, QList<QUrl>{}}) {
+        host->onDragEntered(urls);
+        EXPECT_EQ(a->state(), NotchState::dropTarget());
+        EXPECT_FALSE(host->onDrop(urls, QPointF(450, 20)));
+        scheduler.runPending();
+        EXPECT_EQ(a->state(), NotchState::closed());
+        EXPECT_TRUE(a->dragURLs().isEmpty());
+        EXPECT_TRUE(a->dragLanes().isEmpty());
+    }
+    EXPECT_TRUE(controller->trayStore().items().isEmpty());
+    EXPECT_EQ(dropped, 0);
+}
+
+// X11 reports the button's release before the drop: disarming waits for the drop, so the
+// panel does not shrink under it.
+TEST_F(NotchWindowControllerTest, ADisarmWaitsForTheDragOverTheNotchToDrop) {
+    auto controller = make();
+    NotchHostingView* host = controller->panel(idOf("A"))->hostingView();
+    controller->startDragMonitors();
+    Q_EMIT drag.leftMouseDragged(QPointF(900, 50));
+    const QList<QUrl> urls{QUrl::fromLocalFile(makeFile("late.txt"))};
+    host->onDragEntered(urls);
+    Q_EMIT drag.leftMouseUp();
+    EXPECT_TRUE(controller->isDragArmed());
+    EXPECT_TRUE(host->onDrop(urls, QPointF(450, 20)));
+    EXPECT_FALSE(controller->isDragArmed());
+
+    // A drag that never drops nor leaves holds the notch armed only briefly.
+    Q_EMIT drag.leftMouseDragged(QPointF(900, 50));
+    host->onDragEntered(urls);
+    Q_EMIT drag.leftMouseUp();
+    scheduler.advance(1.0);
+    EXPECT_FALSE(controller->isDragArmed());
+}

@@ -1,0 +1,137 @@
+#include "Samples.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <QRadialGradient>
+
+namespace vesk::snapshot {
+
+namespace {
+
+ActivityPayload payload(ActivityKind kind, ActivityGlyph leading, std::optional<QString> title,
+                        std::optional<QString> subtitle, ActivityTrailing trailing) {
+    return ActivityPayload{.id = QUuid::createUuid(),
+                           .kind = kind,
+                           .priority = ActivityPriority::interrupt,
+                           .dedupeKey = toRaw(kind),
+                           .leading = std::move(leading),
+                           .title = std::move(title),
+                           .subtitle = std::move(subtitle),
+                           .trailing = std::move(trailing),
+                           .duration = 2,
+                           .interaction = std::nullopt,
+                           .createdAt = Date{0}};
+}
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+ActivityPayload samplePayload(ActivityKind kind) {
+    const ActivityGlyph glyph = ActivityGlyph::symbol(symbol(kind));
+    switch (kind) {
+    case ActivityKind::sound:
+        return payload(kind, glyph, text("Volume"), text("Speakers"), ActivityTrailing::bar(0.62));
+    case ActivityKind::display:
+        return payload(kind, glyph, text("Brightness"), std::nullopt, ActivityTrailing::bar(0.8));
+    case ActivityKind::keyboardBacklight:
+        return payload(kind, glyph, text("Keyboard"), std::nullopt, ActivityTrailing::bar(0.35));
+    case ActivityKind::nowPlaying:
+        return payload(kind, ActivityGlyph::artwork(sampleCover(300)), text("Harbour Lights"),
+                       text("The Quiet Hours"), ActivityTrailing::waveform(true));
+    case ActivityKind::battery:
+        return payload(kind, ActivityGlyph::symbolTinted(QStringLiteral("bolt.fill"), TintName::sage),
+                       text("Charging"), std::nullopt, ActivityTrailing::percent(0.57));
+    case ActivityKind::connectivity:
+        return payload(kind, glyph, text("Buds Pro"), text("Connected"), ActivityTrailing::percent(0.29));
+    case ActivityKind::focus:
+        return payload(kind, ActivityGlyph::symbolTinted(symbol(kind), TintName::slate),
+                       text("Do Not Disturb"), std::nullopt, ActivityTrailing::text(text("On")));
+    case ActivityKind::calendar:
+        return payload(kind, ActivityGlyph::symbolTinted(symbol(kind), TintName::amber),
+                       text("Design review"), text("In 5 minutes · Room 4"),
+                       ActivityTrailing::text(text("10:30")));
+    case ActivityKind::fileTray:
+        return payload(kind, glyph, text("2 files added"), std::nullopt, ActivityTrailing::none());
+    case ActivityKind::timerEnded:
+        return payload(kind, ActivityGlyph::symbolTinted(symbol(kind), TintName::oxblood), text("Timer done"),
+                       text("Tea"), ActivityTrailing::text(text("05:00")));
+    case ActivityKind::update:
+        return payload(kind, ActivityGlyph::symbolTinted(symbol(kind), TintName::brass), text("Update ready"),
+                       text("Version 1.1"), ActivityTrailing::none());
+    case ActivityKind::download:
+        return payload(kind, ActivityGlyph::progressRing(0.4), text("report.pdf"), std::nullopt,
+                       ActivityTrailing::percent(0.4));
+    case ActivityKind::screenshot:
+        return payload(kind, glyph, text("Screenshot saved"), std::nullopt, ActivityTrailing::none());
+    case ActivityKind::weather:
+        return payload(kind, glyph, text("Partly cloudy"), text("Lyon"), ActivityTrailing::text(text("18°")));
+    case ActivityKind::idleLock:
+        return payload(kind, glyph, text("Keeping awake"), std::nullopt,
+                       ActivityTrailing::text(text("1:00")));
+    }
+    return payload(kind, glyph, std::nullopt, std::nullopt, ActivityTrailing::none());
+}
+
+ActivityPayload ambientNowPlaying(std::optional<QByteArray> artwork) {
+    ActivityPayload p = samplePayload(ActivityKind::nowPlaying);
+    p.priority = ActivityPriority::ambient;
+    p.leading = ActivityGlyph::artwork(std::move(artwork));
+    return p;
+}
+
+QByteArray sampleCover(int side) {
+    QImage image(side, side * 3 / 4, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient gradient(image.rect().center(), side * 0.7);
+    gradient.setColorAt(0, QColor(0xE8, 0x9F, 0x4A));
+    gradient.setColorAt(1, QColor(0x4A, 0x1F, 0x3C));
+    painter.fillRect(image.rect(), gradient);
+    painter.setPen(QPen(QColor(0xFF, 0xF4, 0xE0), side / 20.0));
+    painter.drawEllipse(image.rect().center(), side / 5, side / 5);
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QList<DropLane> sampleLanes() {
+    return {DropLane::shelf(),
+            DropLane::airDrop(),
+            DropLane::pipeline(PipelineID::compressImage),
+            DropLane::pipeline(PipelineID::convertFormat),
+            DropLane::pipeline(PipelineID::imagesToPDF),
+            DropLane::pipeline(PipelineID::zip)};
+}
+
+QList<BannerSample> bannerSamples() {
+    PipelineResult two{.pipeline = PipelineID::compressImage,
+                       .title = QStringLiteral("Compress Image"),
+                       .produced = {QUrl::fromLocalFile(QStringLiteral("/tmp/a-compressed.jpg")),
+                                    QUrl::fromLocalFile(QStringLiteral("/tmp/b-compressed.jpg"))},
+                       .inputCount = 2};
+    PipelineResult none{.pipeline = PipelineID::copyPaths,
+                        .title = QStringLiteral("Copy Paths"),
+                        .produced = {},
+                        .inputCount = 3};
+    return {
+        {QStringLiteral("running"), PipelineRunState::running(QStringLiteral("Compressing images"), 0.45,
+                                                              QStringLiteral("holiday-042.jpg"))},
+        {QStringLiteral("running-no-detail"), PipelineRunState::running(QStringLiteral("Zipping"), 0.1, {})},
+        {QStringLiteral("finished-undo"), PipelineRunState::finished(two)},
+        {QStringLiteral("finished-no-files"), PipelineRunState::finished(none)},
+        {QStringLiteral("failed"),
+         PipelineRunState::failed(QStringLiteral(
+             "Could not convert “scan.tiff”: the file is not an image this converter can read, or it is "
+             "damaged. Try exporting it again from the scanner application."))},
+        {QStringLiteral("idle"), PipelineRunState::idle()},
+    };
+}
+
+} // namespace vesk::snapshot

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "VeskKit/Activity/ActivityPayload.h"
+#include "VeskKit/Pipeline/DropLane.h"
+#include "VeskServices/Pipelines/PipelineRunState.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace vesk::snapshot {
+
+// An activity of `kind` as its source would show it, with texts and a trailing element.
+ActivityPayload samplePayload(ActivityKind kind);
+// What is playing, at ambient priority, with `artwork` as its cover (none: no cover).
+ActivityPayload ambientNowPlaying(std::optional<QByteArray> artwork);
+// A PNG cover of `side` pixels: a warm gradient with a ring, so cropping and corners show.
+QByteArray sampleCover(int side);
+
+// The lanes a drag of images offers: shelf, AirDrop and four pipelines.
+QList<DropLane> sampleLanes();
+
+struct BannerSample {
+    QString name;
+    PipelineRunState state;
+};
+// Each state the pipeline banner draws.
+QList<BannerSample> bannerSamples();
+
+} // namespace vesk::snapshot

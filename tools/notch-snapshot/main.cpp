@@ -1,0 +1,258 @@
+// notch-snapshot: renders the notch of one display in each of its states to PNG files,
+// on Qt's offscreen platform, so every state can be looked at without a desktop.
+//
+//   notch-snapshot <folder> [--housing] [--scale <n>] [--transparent] [--only <text>]
+//
+// --housing draws a 180 x 32 camera housing instead of the drawn 184 x 8 strip that
+// Linux screens get; --scale renders at that many pixels a point (default 2);
+// --transparent leaves the desktop behind the notch transparent; --only keeps the states
+// whose names contain the text.
+#include "Samples.h"
+
+#include "Vesk/Notch/BackdropRenderer.h"
+#include "Vesk/Notch/DeskFrameView.h"
+#include "Vesk/Notch/NotchRootView.h"
+#include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Notch/PipelineBanner.h"
+#include "VeskKit/Foundation/UserDefaults.h"
+#include "VeskKit/Settings/SettingsStore.h"
+#include "VeskUI/Tokens/Vesk.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QThreadPool>
+#include <QUrl>
+
+#include <cstdio>
+#include <functional>
+
+using namespace vesk;
+
+namespace {
+
+struct Scene {
+    QString name;
+    std::function<void(NotchViewModel&, SettingsStore&)> setup;
+    std::optional<PipelineRunState> banner;
+};
+
+NotchGeometry geometry(bool housing) {
+    const QRectF screen(0, 0, 1512, 982);
+    const QSizeF notch = housing ? QSizeF(180, 32) : QSizeF(184, 8);
+    return NotchGeometry{.displayID = 1,
+                         .screenFrame = screen,
+                         .hasHardwareNotch = housing,
+                         .notchSize = notch,
+                         .notchOrigin = QPointF(screen.center().x() - notch.width() / 2, 0),
+                         .menuBarHeight = 32,
+                         .backingScale = 2,
+                         .maximumFramesPerSecond = 60};
+}
+
+QList<QUrl> sampleFiles(int count) {
+    QList<QUrl> files;
+    for (int i = 1; i <= count; ++i)
+        files.append(QUrl::fromLocalFile(QStringLiteral("/home/user/Pictures/photo-%1.jpg").arg(i)));
+    return files;
+}
+
+QList<Scene> scenes() {
+    QList<Scene> list;
+    const auto add = [&list](QString name, std::function<void(NotchViewModel&, SettingsStore&)> setup) {
+        list.append({std::move(name), std::move(setup), std::nullopt});
+    };
+    add(QStringLiteral("closed"), [](NotchViewModel&, SettingsStore&) {});
+    add(QStringLiteral("closed-hovered"),
+        [](NotchViewModel& m, SettingsStore&) { m.send(NotchEvent::hoverBegan()); });
+    add(QStringLiteral("closed-no-outline"),
+        [](NotchViewModel&, SettingsStore& s) { s.setContrastOutline(false); });
+    add(QStringLiteral("hidden"),
+        [](NotchViewModel& m, SettingsStore&) { m.send(NotchEvent::toggleHidden()); });
+
+    for (ActivityKind kind : allCases<ActivityKind>()) {
+        add(QStringLiteral("activity-") + toRaw(kind), [kind](NotchViewModel& m, SettingsStore&) {
+            m.send(NotchEvent::activityArrived(snapshot::samplePayload(kind)));
+        });
+        add(QStringLiteral("expanded-") + toRaw(kind), [kind](NotchViewModel& m, SettingsStore&) {
+            m.send(NotchEvent::activityArrived(snapshot::samplePayload(kind)));
+            m.send(NotchEvent::hoverBegan());
+        });
+    }
+
+    const auto ambient = [](std::optional<QByteArray> cover, bool hovered) {
+        return [cover, hovered](NotchViewModel& m, SettingsStore& s) {
+            // Hovering an ambient pill shows its title line only while hover does not
+            // expand activities.
+            s.setQuickPeekEnabled(false);
+            s.setInteractiveActivities(false);
+            m.send(NotchEvent::activityArrived(snapshot::ambientNowPlaying(cover)));
+            if (hovered) m.send(NotchEvent::hoverBegan());
+        };
+    };
+    add(QStringLiteral("ambient"), ambient(snapshot::sampleCover(600), false));
+    add(QStringLiteral("ambient-hovered"), ambient(snapshot::sampleCover(600), true));
+    add(QStringLiteral("ambient-no-cover"), ambient(std::nullopt, false));
+    add(QStringLiteral("ambient-corrupt-cover"), ambient(QByteArray(2048, '\x07'), false));
+
+    add(QStringLiteral("open-desk"), [](NotchViewModel& m, SettingsStore&) { m.send(NotchEvent::click()); });
+    add(QStringLiteral("open-tray"), [](NotchViewModel& m, SettingsStore&) {
+        m.send(NotchEvent::click());
+        m.send(NotchEvent::selectTab(DeskTab::tray));
+    });
+
+    const auto drop = [](QList<DropLane> lanes, std::optional<int> hovered, int files) {
+        return [lanes, hovered, files](NotchViewModel& m, SettingsStore&) {
+            m.setDragURLs(sampleFiles(files));
+            m.setDragLanes(lanes);
+            m.send(NotchEvent::dragEntered());
+            m.setHoveredLane(hovered);
+        };
+    };
+    add(QStringLiteral("drop-lanes"), drop(snapshot::sampleLanes(), std::nullopt, 3));
+    add(QStringLiteral("drop-lanes-hover-shelf"), drop(snapshot::sampleLanes(), 0, 3));
+    add(QStringLiteral("drop-lanes-hover-pipeline"), drop(snapshot::sampleLanes(), 4, 1));
+    add(QStringLiteral("drop-lanes-two"), drop({DropLane::shelf(), DropLane::airDrop()}, 1, 2));
+    add(QStringLiteral("drop-hint"), drop({DropLane::shelf()}, std::nullopt, 1));
+
+    for (const snapshot::BannerSample& sample : snapshot::bannerSamples())
+        list.append({QStringLiteral("banner-") + sample.name,
+                     [](NotchViewModel& m, SettingsStore&) {
+                         m.send(NotchEvent::click());
+                         m.send(NotchEvent::selectTab(DeskTab::tray));
+                     },
+                     sample.state});
+    return list;
+}
+
+// Lets decodes and renders on worker threads finish and their results arrive.
+void settle() {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        QThreadPool::globalInstance()->waitForDone(50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    } while (timer.elapsed() < 150);
+}
+
+bool wantsBackdrop(const NotchState& state) {
+    const auto kind = state.kind();
+    return kind == NotchState::Kind::activityExpanded || kind == NotchState::Kind::open ||
+           kind == NotchState::Kind::dropTarget;
+}
+
+QImage renderScene(const Scene& scene, bool housing, double scale, bool transparent) {
+    auto defaults = UserDefaults::inMemory();
+    SettingsStore settings(*defaults);
+    NotchViewModel model(geometry(housing), settings);
+    NotchRootView root(model);
+    if (scene.banner) {
+        const PipelineRunState banner = *scene.banner;
+        root.setDeskFactory(
+            [banner](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
+                auto* frame = new DeskFrameView(tab, m.geometry().openHeaderHeight(), inset, parent);
+                new PipelineBanner(
+                    banner, [] {}, frame);
+                return frame;
+            });
+    }
+    scene.setup(model, settings);
+
+    const QSizeF canvas = model.currentCanvasSize();
+    root.resize(canvas.toSize());
+    root.show();
+    settle();
+    root.finishAnimations();
+    if (scene.banner) {
+        // Lay the banner out where the tray tab puts it: atop the content, full width.
+        if (auto* frame = qobject_cast<DeskFrameView*>(root.content())) {
+            if (auto* strip = frame->findChild<PipelineBanner*>()) {
+                const QRectF area = frame->contentRect();
+                strip->setGeometry(int(area.left()), int(area.top()), int(area.width()),
+                                   strip->heightForWidth(int(area.width())));
+            }
+        }
+    }
+    settle();
+
+    // Room for the shadow, which spreads 26 points beyond the outline.
+    const int margin = 32;
+    const QSize size = root.size() + QSize(2 * margin, 2 * margin);
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(transparent ? QColor(Qt::transparent) : QColor(0x5B, 0x6B, 0x7C));
+    QPainter painter(&image);
+    if (wantsBackdrop(model.state()) && settings.progressiveBlur()) {
+        const QSizeF drawn = model.currentCanvasSize();
+        const QSizeF shape(std::max(drawn.width() - 12, 1.0), std::max(drawn.height() - 6, 1.0));
+        const double left = margin + (root.width() - shape.width()) / 2;
+        const QSizeF window(shape.width() + 2 * BackdropRenderer::feather,
+                            shape.height() + BackdropRenderer::feather);
+        if (const auto shadow =
+                BackdropRenderer::render(window, BackdropRenderer::feather, shape, Vesk::Radius::notchTop,
+                                         root.bottomRadius(), BackdropRenderer::feather, scale))
+            painter.drawImage(QPointF(left - BackdropRenderer::feather, margin), *shadow);
+    }
+    root.render(&painter, QPoint(margin, margin), QRegion(), QWidget::DrawChildren);
+    painter.end();
+    root.hide();
+    return image;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QStringList args = app.arguments().mid(1);
+    bool housing = false;
+    bool transparent = false;
+    double scale = 2;
+    QString only;
+    QString folder;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--housing"))
+            housing = true;
+        else if (arg == QLatin1String("--transparent"))
+            transparent = true;
+        else if (arg == QLatin1String("--scale") && i + 1 < args.size())
+            scale = args[++i].toDouble();
+        else if (arg == QLatin1String("--only") && i + 1 < args.size())
+            only = args[++i];
+        else if (!arg.startsWith(QLatin1String("--")) && folder.isEmpty())
+            folder = arg;
+        else {
+            std::fprintf(stderr, "notch-snapshot: unknown argument %s\n", qPrintable(arg));
+            return 2;
+        }
+    }
+    if (folder.isEmpty() || !(scale > 0 && scale <= 4)) {
+        std::fprintf(stderr, "usage: notch-snapshot <folder> [--housing] [--scale <1-4>] [--transparent] "
+                             "[--only <text>]\n");
+        return 2;
+    }
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "notch-snapshot: cannot create %s\n", qPrintable(folder));
+        return 1;
+    }
+
+    int written = 0;
+    int number = 0;
+    for (const Scene& scene : scenes()) {
+        ++number;
+        if (!only.isEmpty() && !scene.name.contains(only)) continue;
+        const QImage image = renderScene(scene, housing, scale, transparent);
+        const QString path = QDir(folder).filePath(
+            QStringLiteral("%1-%2.png").arg(number, 2, 10, QLatin1Char('0')).arg(scene.name));
+        if (!image.save(path, "PNG")) {
+            std::fprintf(stderr, "notch-snapshot: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
+        ++written;
+    }
+    return written > 0 ? 0 : 1;
+}
