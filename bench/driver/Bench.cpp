@@ -287,7 +287,12 @@ void Bench::measurePlaying(const QList<Measured>& subjects) {
         for (const Measured& m : subjects)
             m.result->failures.append(QStringLiteral("the test player did not start (see player.log)"));
     } else {
-        pause(m_config.settleMs);
+        // A player that starts while nothing is on screen waits in the background slot
+        // until the next activity ends: one volume change brings the ambient media up
+        // once its pill has gone, as it does on a desktop a moment after music starts.
+        pause(2000);
+        setVolume(nextVolume(45));
+        pause(qMax(m_config.settleMs, 4000));
         for (const Measured& m : subjects) {
             const auto playing = m.subject->running() ? picture(m.subject->pid()) : std::nullopt;
             if (playing && m.result->restingPicture)

@@ -84,9 +84,12 @@ TreeSample sampleTree(int pid) {
         const int child = pending.takeFirst();
         const QByteArray childStatus = readFile(QStringLiteral("/proc/%1/status").arg(child));
         if (childStatus.isEmpty()) continue;
-        sample.children.append(
-            {child, QString::fromUtf8(readFile(QStringLiteral("/proc/%1/comm").arg(child)).trimmed()),
-             statusField(childStatus, "VmRSS")});
+        // The program's own name: "comm" is cut at 15 characters.
+        const QByteArray argv0 = readFile(QStringLiteral("/proc/%1/cmdline").arg(child)).split('\0').value(0);
+        QString name = QString::fromLocal8Bit(argv0).section(QLatin1Char('/'), -1);
+        if (name.isEmpty())
+            name = QString::fromUtf8(readFile(QStringLiteral("/proc/%1/comm").arg(child)).trimmed());
+        sample.children.append({child, name, statusField(childStatus, "VmRSS")});
         addTasks(child, sample.tasks);
         pending.append(children.values(child));
     }
