@@ -4,8 +4,6 @@
 
 #include <QVariantList>
 
-#include <limits>
-
 namespace json = vesk::json;
 
 TEST(TypedJsonTest, StringsWithEscapesAndAnyCharacterRoundTrip) {
