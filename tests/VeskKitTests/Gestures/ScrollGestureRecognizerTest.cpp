@@ -125,3 +125,13 @@ TEST(ScrollGestureRecognizerTest, PhasesResetTheStroke) {
     ASSERT_EQ(r.consume(0, 18, changed, t0), ScrollIntent::down);
     EXPECT_EQ(r.consume(0, 18, SwipePhase::began, t0 + 0.1), std::nullopt);
 }
+
+TEST(ScrollGestureRecognizerTest, IntentsMapToSwipeEventsWhateverTheState) {
+    const std::pair<ScrollIntent, NotchEvent> rows[] = {{ScrollIntent::up, NotchEvent::swipeUp()},
+                                                        {ScrollIntent::down, NotchEvent::swipeDown()},
+                                                        {ScrollIntent::left, NotchEvent::swipeLeft()},
+                                                        {ScrollIntent::right, NotchEvent::swipeRight()}};
+    for (const auto& [intent, event] : rows)
+        for (const NotchState& state : {NotchState::closed(), NotchState::open(DeskTab::tray)})
+            EXPECT_EQ(ScrollGestureRecognizer::event(intent, state), event);
+}
