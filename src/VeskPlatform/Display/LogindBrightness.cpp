@@ -1,7 +1,7 @@
 #include "VeskPlatform/Display/LogindBrightness.h"
 
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
 
 #include <array>
 

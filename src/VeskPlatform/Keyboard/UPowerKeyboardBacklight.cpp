@@ -1,7 +1,7 @@
 #include "VeskPlatform/Keyboard/UPowerKeyboardBacklight.h"
 
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
 #include "VeskPlatform/Display/BacklightLevels.h"
 
 #include <QDBusServiceWatcher>

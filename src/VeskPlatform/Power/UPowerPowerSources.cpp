@@ -1,6 +1,6 @@
 #include "VeskPlatform/Power/UPowerPowerSources.h"
 
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskPlatform/Power/PowerProfilesMonitor.h"
 
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 #include "VeskPlatform/Session/DesktopDoNotDisturb.h"
 
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskPlatform/Session/GSettingsBooleanKey.h"
 
 #include <QDBusServiceWatcher>

@@ -1,6 +1,6 @@
 #include "VeskPlatform/Session/DesktopPowerAssertion.h"
 
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
+#include "VeskDBus/AsyncDBusCall.h"
 
 #include <QDBusServiceWatcher>
 

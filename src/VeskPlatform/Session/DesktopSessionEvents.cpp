@@ -1,6 +1,6 @@
 #include "VeskPlatform/Session/DesktopSessionEvents.h"
 
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
+#include "VeskDBus/AsyncDBusCall.h"
 
 #include <QCoreApplication>
 #include <QDBusObjectPath>
