@@ -93,10 +93,7 @@ void DesktopDoNotDisturb::readInhibited(bool starting) {
                             return;
                         }
                         if (!inhibited) {
-                            QDBusConnection::sessionBus().disconnect(
-                                notificationsService, notificationsPath, dbus::propertiesInterface,
-                                QStringLiteral("PropertiesChanged"), this,
-                                SLOT(onNotificationProperties(QString, QVariantMap, QStringList)));
+                            disconnectSignals();
                             tryPortal();
                             return;
                         }
@@ -135,9 +132,7 @@ void DesktopDoNotDisturb::tryPortal() {
             settle(Source::settingsPortal, !*banners);
             return;
         }
-        QDBusConnection::sessionBus().disconnect(
-            portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
-            SLOT(onPortalSettingChanged(QString, QString, QDBusVariant)));
+        disconnectSignals();
         tryGSettings();
     });
 }
