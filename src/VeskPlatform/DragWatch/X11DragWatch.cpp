@@ -1,6 +1,7 @@
 #include "VeskPlatform/DragWatch/X11DragWatch.h"
 
 #include "VeskPlatform/Input/X11RootInputMask.h"
+#include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -17,10 +18,7 @@ namespace vesk {
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+using x11::Reply;
 
 constexpr quint64 buttonMask =
     XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE;

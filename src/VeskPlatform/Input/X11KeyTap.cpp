@@ -2,6 +2,7 @@
 
 #include "VeskPlatform/Input/X11RawPointer.h"
 #include "VeskPlatform/Input/X11RootInputMask.h"
+#include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -22,10 +23,7 @@ constexpr quint64 rawKeyMask =
 constexpr quint8 xkbNewKeyboardNotify = 0;
 constexpr quint8 xkbMapNotify = 1;
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+using x11::Reply;
 
 Reply<xcb_query_extension_reply_t> queryExtension(xcb_connection_t* connection, const char* name) {
     return Reply<xcb_query_extension_reply_t>(xcb_query_extension_reply(

@@ -1,4 +1,5 @@
 #include "VeskPlatform/Input/X11RawPointer.h"
+#include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -13,10 +14,7 @@ namespace vesk {
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+using x11::Reply;
 
 } // namespace
 
