@@ -1,0 +1,57 @@
+#include "Vesk/Menus/DiagnosticsRows.h"
+
+#include <cmath>
+#include <limits>
+
+namespace vesk::diagnostics {
+
+namespace {
+
+// The fraction dropped; a size that is not a number within range counts as 0 rather
+// than being converted into nonsense.
+QString whole(double value) {
+    if (!std::isfinite(value) || std::abs(value) >= double(std::numeric_limits<qint64>::max()))
+        return QStringLiteral("0");
+    return QString::number(static_cast<qint64>(std::trunc(value)));
+}
+
+QString dimensions(QSizeF size) {
+    return whole(size.width()) + QChar(0x00D7) + whole(size.height());
+}
+
+QString orNone(const QString& text) {
+    return text.isEmpty() ? none() : text;
+}
+
+} // namespace
+
+DiagnosticsReport::Screen screen(quint32 displayId, QSizeF frameSize, std::optional<QSizeF> hardwareNotch) {
+    return {QStringLiteral("Display ") + QString::number(displayId), dimensions(frameSize),
+            hardwareNotch ? dimensions(*hardwareNotch) : QStringLiteral("none (synthetic)")};
+}
+
+QList<DiagnosticsReport::Row> permissionRows(const std::function<PermissionState(Permission)>& state) {
+    QList<DiagnosticsReport::Row> rows;
+    for (Permission permission : allCases<Permission>())
+        rows.append({displayName(permission), toRaw(state(permission))});
+    return rows;
+}
+
+QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts) {
+    return {
+        {QStringLiteral("Media adapter"),
+         facts.universalMediaAdapter ? QStringLiteral("universal") : QStringLiteral("app-specific")},
+        {QStringLiteral("HUD suppression"),
+         facts.hasAccessibility ? QStringLiteral("active") : QStringLiteral("unavailable")},
+        {QStringLiteral("Brightness"),
+         facts.brightnessAvailable ? QStringLiteral("available") : QStringLiteral("unavailable")},
+        {QStringLiteral("Bluetooth"), facts.bluetooth ? toRaw(*facts.bluetooth) : none()},
+        {QStringLiteral("Calendar"), orNone(facts.calendarAccess)},
+        {QStringLiteral("Push"), orNone(facts.push)},
+        {QStringLiteral("Keep awake"), facts.keepingAwake ? QStringLiteral("on") : QStringLiteral("off")},
+        {QStringLiteral("Updates"),
+         facts.updatesAvailable ? QStringLiteral("Sparkle") : QStringLiteral("App Store")},
+    };
+}
+
+} // namespace vesk::diagnostics

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Vesk/Permissions/Permission.h"
+#include "VeskKit/Diagnostics/DiagnosticsReport.h"
+#include "VeskServices/Bluetooth/BluetoothService.h"
+
+#include <QSizeF>
+
+#include <functional>
+#include <optional>
+
+// The rows the application adds to the diagnostics report.
+namespace vesk::diagnostics {
+
+// What the services report, as the "Services" section shows it. Values of services
+// that do not exist (yet) stay empty and read "—".
+struct ServiceFacts {
+    bool universalMediaAdapter = false;
+    bool hasAccessibility = false;
+    bool brightnessAvailable = false;
+    std::optional<BluetoothStartResult> bluetooth;
+    QString calendarAccess; // the calendar service's access case name
+    QString push;           // the push registration as it prints
+    bool keepingAwake = false;
+    bool updatesAvailable = false;
+};
+
+inline QString none() {
+    return QString(QChar(0x2014));
+}
+
+// "Display <id>", "<w>×<h>" and the notch as "<w>×<h>" or "none (synthetic)".
+DiagnosticsReport::Screen screen(quint32 displayId, QSizeF frameSize, std::optional<QSizeF> hardwareNotch);
+// One row per permission in declaration order: its name and its state's case name.
+QList<DiagnosticsReport::Row> permissionRows(const std::function<PermissionState(Permission)>& state);
+QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts);
+
+} // namespace vesk::diagnostics

@@ -1,0 +1,170 @@
+#include "Vesk/Menus/MenuCommands.h"
+
+#include "Vesk/Bridge/ActivityBridge.h"
+#include "Vesk/Menus/DiagnosticsExport.h"
+#include "Vesk/Menus/DiagnosticsRows.h"
+#include "Vesk/Menus/HudReplacement.h"
+#include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Permissions/Permissions.h"
+#include "Vesk/Shell/UpdateService.h"
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Notch/NotchEvent.h"
+#include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Machine/MachineModel.h"
+#include "VeskPlatform/Machine/OperatingSystem.h"
+#include "VeskServices/Tray/TrayStore.h"
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+namespace vesk {
+
+namespace {
+
+constexpr int logTailLimit = 40;
+
+QString orNone(const QString& text) {
+    return text.isEmpty() ? diagnostics::none() : text;
+}
+
+} // namespace
+
+MenuCommands::MenuCommands(Parts parts, QObject* parent)
+    : QObject(parent), m_parts(std::move(parts)), m_quit([] { QCoreApplication::quit(); }) {}
+
+MenuCommands::~MenuCommands() = default;
+
+MenuActions MenuCommands::actions() {
+    const QPointer<MenuCommands> self(this);
+    const auto weakly = [self](void (*call)(MenuCommands&)) {
+        return [self, call] {
+            if (self) call(*self);
+        };
+    };
+    MenuActions actions;
+    actions.requestBluetooth = weakly([](MenuCommands& c) {
+        const QPointer<ActivityBridge> bridge(&c.m_parts.bridge);
+        c.m_parts.permissions.prompt().withActivation([bridge] {
+            if (bridge) bridge->requestBluetoothPermission();
+        });
+    });
+    actions.requestInputMonitoring = weakly([](MenuCommands& c) {
+        const QPointer<ActivityBridge> bridge(&c.m_parts.bridge);
+        c.m_parts.permissions.prompt().withActivation([bridge] {
+            if (bridge) bridge->eventTap().requestInputMonitoring();
+        });
+    });
+    actions.openPrivacyPane = [self](const QString& anchor) {
+        if (self) self->m_parts.permissions.prompt().openPane(anchor);
+    };
+    actions.toggleSuppression = [self] { return self && self->toggleSuppression(); };
+    actions.isSuppressingHUDs = [self] { return self && self->m_parts.settings.suppressSystemHUD(); };
+    actions.toggleDesk = weakly([](MenuCommands& c) { c.toggleDesk(); });
+    actions.toggleKeepAwake = weakly([](MenuCommands& c) { c.m_parts.bridge.toggleKeepAwake(); });
+    actions.checkForUpdates = weakly([](MenuCommands& c) {
+        if (UpdaterController* updater = c.m_parts.updates.controller()) updater->checkForUpdates();
+    });
+    actions.exportDiagnostics = weakly([](MenuCommands& c) { c.exportDiagnostics(); });
+    if (m_showOnboarding) actions.showOnboarding = m_showOnboarding;
+    if (m_openSettings) actions.openSettings = m_openSettings;
+    actions.quit = m_quit;
+    return actions;
+}
+
+StatusMenuState MenuCommands::statusState() const {
+    return {m_parts.updates.isAvailable()};
+}
+
+ContextMenuState MenuCommands::contextState() const {
+    const NotchViewModel* active = m_parts.activeModel ? m_parts.activeModel() : nullptr;
+    const UpdaterController* updater = m_parts.updates.controller();
+    ContextMenuState state;
+    state.deskOpen = active && active->state().kind() == NotchState::Kind::open;
+    state.keepingAwake = m_parts.bridge.idle().isKeepingAwake();
+    state.updatesAvailable = m_parts.updates.isAvailable();
+    state.canCheckForUpdates = updater && updater->canCheckForUpdates();
+    // Without a tray the status menu cannot be reached, so this menu carries the rest of it.
+    state.includeStatusEntries = !m_statusItem || !QSystemTrayIcon::isSystemTrayAvailable();
+    return state;
+}
+
+void MenuCommands::buildStatusItem() {
+    if (m_statusItem) return;
+    m_statusItem = StatusItem::createIfTrayAvailable(statusState(), actions());
+    TraceLog::trace(m_statusItem
+                        ? QStringLiteral("status item: in the tray")
+                        : QStringLiteral("status item: no tray; the notch menu carries its entries"));
+}
+
+std::unique_ptr<QMenu> MenuCommands::contextMenu() {
+    return std::unique_ptr<QMenu>(buildNotchContextMenu(contextState(), actions()));
+}
+
+bool MenuCommands::toggleSuppression() {
+    EventTapService& tap = m_parts.bridge.eventTap();
+    PermissionPrompt& prompt = m_parts.permissions.prompt();
+    return hudReplacement::toggle(
+        m_parts.settings, [&tap] { return tap.hasAccessibility(); },
+        [&prompt] {
+            prompt.explain(hudReplacement::accessibilityTitle(), hudReplacement::accessibilityMessage(),
+                           QStringLiteral("Privacy_Accessibility"));
+        },
+        [this, &tap] {
+            tap.stop();
+            m_parts.bridge.startEventTap();
+        });
+}
+
+void MenuCommands::toggleDesk() {
+    if (NotchViewModel* active = m_parts.activeModel ? m_parts.activeModel() : nullptr)
+        active->send(NotchEvent::click());
+}
+
+DiagnosticsReport MenuCommands::buildDiagnostics() const {
+    const ActivityBridge& bridge = m_parts.bridge;
+    DiagnosticsReport::Facts facts;
+    facts.version = orNone(QCoreApplication::applicationVersion());
+    // There is no build number apart from the version.
+    facts.build = diagnostics::none();
+    facts.osVersion = machine::osVersion();
+    facts.model = orNone(machine::model());
+    facts.profile = bridge.profile();
+    if (m_parts.models)
+        for (const NotchViewModel* model : m_parts.models()) {
+            const NotchGeometry& geometry = model->geometry();
+            facts.screens.append(diagnostics::screen(
+                geometry.displayID, geometry.screenFrame.size(),
+                geometry.hasHardwareNotch ? std::make_optional(geometry.notchSize) : std::nullopt));
+        }
+    const Permissions& permissions = m_parts.permissions;
+    facts.permissions = diagnostics::permissionRows(
+        [&permissions](Permission permission) { return permissions.state(permission); });
+
+    diagnostics::ServiceFacts services;
+    services.universalMediaAdapter =
+        bridge.media() && bridge.media()->capabilities().contains(Capability::universalNowPlaying);
+    services.hasAccessibility = bridge.eventTap().hasAccessibility();
+    services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
+    services.bluetooth = bridge.bluetoothStatus();
+    // No calendar service and no synced store yet: their rows read "—".
+    services.keepingAwake = bridge.idle().isKeepingAwake();
+    services.updatesAvailable = m_parts.updates.isAvailable();
+    facts.services = diagnostics::serviceRows(services);
+    facts.syncSummary = diagnostics::none();
+
+    facts.widgetCount = int(m_parts.settings.enabledWidgets().size());
+    const TrayStore* tray = m_parts.trayStore ? m_parts.trayStore() : nullptr;
+    facts.trayCount = tray ? int(tray->items().size()) : 0;
+    facts.logTail = TraceLog::recentLogLines(logTailLimit);
+    facts.generatedAt = Date::now();
+    return DiagnosticsReport::make(facts);
+}
+
+void MenuCommands::exportDiagnostics() {
+    const DiagnosticsReport report = buildDiagnostics();
+    DiagnosticsExport(m_parts.holds).run(report);
+}
+
+} // namespace vesk

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "Vesk/Menus/ShellMenus.h"
+#include "Vesk/Menus/StatusItem.h"
+#include "VeskKit/Diagnostics/DiagnosticsReport.h"
+
+#include <QList>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+
+namespace vesk {
+
+class ActivationHolds;
+class ActivityBridge;
+class NotchViewModel;
+class Permissions;
+class SettingsStore;
+class TrayStore;
+class UpdateService;
+
+// What the status item and the notch's right-click menu do, over the long-lived objects
+// the shell owns: the menus' actions, their state at each opening, and the facts of the
+// diagnostics report. Main thread.
+class MenuCommands final : public QObject {
+    Q_OBJECT
+public:
+    // The shell's objects; each must outlive the commands.
+    struct Parts {
+        SettingsStore& settings;
+        ActivityBridge& bridge;
+        UpdateService& updates;
+        Permissions& permissions;
+        ActivationHolds& holds;
+        // The notch of the display under the pointer (else the first); null without one.
+        std::function<NotchViewModel*()> activeModel;
+        // Every display's notch, in the window controller's order.
+        std::function<QList<NotchViewModel*>()> models;
+        std::function<TrayStore*()> trayStore;
+    };
+
+    explicit MenuCommands(Parts parts, QObject* parent = nullptr);
+    ~MenuCommands() override;
+
+    // The windows' openers and the way out, which the shell provides. Entries whose
+    // opener is not set are shown disabled.
+    void setOpenSettings(std::function<void()> open) { m_openSettings = std::move(open); }
+    void setShowOnboarding(std::function<void()> show) { m_showOnboarding = std::move(show); }
+    void setQuit(std::function<void()> quit) { m_quit = std::move(quit); }
+
+    MenuActions actions();
+    StatusMenuState statusState() const;
+    ContextMenuState contextState() const;
+
+    // The status item, once, when the desktop has a tray.
+    void buildStatusItem();
+    StatusItem* statusItem() const { return m_statusItem.get(); }
+    // A new right-click menu for the state now.
+    std::unique_ptr<QMenu> contextMenu();
+
+    DiagnosticsReport buildDiagnostics() const;
+    // Gathers the report, asks where to save it and saves it.
+    void exportDiagnostics();
+
+    // "Replace System HUDs" on or off; the setting afterwards.
+    bool toggleSuppression();
+    void toggleDesk();
+
+private:
+    Parts m_parts;
+    std::function<void()> m_openSettings;
+    std::function<void()> m_showOnboarding;
+    std::function<void()> m_quit;
+    std::unique_ptr<StatusItem> m_statusItem;
+};
+
+} // namespace vesk

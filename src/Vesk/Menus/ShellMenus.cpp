@@ -1,0 +1,164 @@
+#include "Vesk/Menus/ShellMenus.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+
+#include <array>
+
+namespace vesk {
+
+namespace {
+
+enum class Entry {
+    permissions,
+    exportDiagnostics,
+    checkForUpdates,
+    toggleDesk,
+    showOnboarding,
+    openSettings,
+    quit,
+    keepAwake,
+    separator
+};
+
+struct PrivacyPaneItem {
+    const char* title;
+    const char* anchor;
+};
+
+constexpr std::array<PrivacyPaneItem, 4> privacyPanes{{
+    {"Accessibility…", "Privacy_Accessibility"},
+    {"Input Monitoring…", "Privacy_ListenEvent"},
+    {"Bluetooth (System Settings)…", "Privacy_Bluetooth"},
+    {"Full Disk Access…", "Privacy_AllFiles"},
+}};
+
+QList<Entry> statusEntries(const StatusMenuState& state) {
+    QList<Entry> entries{Entry::permissions, Entry::separator, Entry::exportDiagnostics};
+    if (state.updatesAvailable) entries.append(Entry::checkForUpdates);
+    entries.append({Entry::toggleDesk, Entry::separator, Entry::showOnboarding, Entry::openSettings,
+                    Entry::separator, Entry::quit});
+    return entries;
+}
+
+QList<Entry> contextEntries(const ContextMenuState& state) {
+    QList<Entry> entries{Entry::toggleDesk, Entry::keepAwake, Entry::openSettings};
+    if (state.updatesAvailable) entries.append(Entry::checkForUpdates);
+    entries.append({Entry::separator, Entry::quit});
+    return entries;
+}
+
+QAction* addAction(QMenu* menu, const QString& title, const std::function<void()>& action) {
+    QAction* item = menu->addAction(title);
+    item->setEnabled(static_cast<bool>(action));
+    if (action) QObject::connect(item, &QAction::triggered, item, [action] { action(); });
+    return item;
+}
+
+void setKeyEquivalent(QAction* item, QKeyCombination keys) {
+    item->setShortcut(QKeySequence(keys));
+    item->setShortcutVisibleInContextMenu(true);
+}
+
+void addPermissionsMenu(QMenu* menu, QMenu* root, const MenuActions& actions) {
+    QMenu* submenu = menu->addMenu(QStringLiteral("Permissions"));
+    addAction(submenu, QStringLiteral("Enable Bluetooth Access…"), actions.requestBluetooth);
+    addAction(submenu, QStringLiteral("Enable Input Monitoring…"), actions.requestInputMonitoring);
+    for (const PrivacyPaneItem& pane : privacyPanes) {
+        const QString anchor = QString::fromLatin1(pane.anchor);
+        std::function<void()> open;
+        if (actions.openPrivacyPane)
+            open = [openPane = actions.openPrivacyPane, anchor] { openPane(anchor); };
+        addAction(submenu, QString::fromUtf8(pane.title), open)->setData(anchor);
+    }
+    submenu->addSeparator();
+
+    QAction* hud = submenu->addAction(QStringLiteral("Replace System HUDs"));
+    hud->setCheckable(true);
+    hud->setEnabled(static_cast<bool>(actions.toggleSuppression));
+    // The setting can change elsewhere (the settings window): read it whenever a menu opens.
+    const auto refresh = [hud, read = actions.isSuppressingHUDs] {
+        if (read) hud->setChecked(read());
+    };
+    refresh();
+    QObject::connect(root, &QMenu::aboutToShow, hud, refresh);
+    QObject::connect(submenu, &QMenu::aboutToShow, hud, refresh);
+    if (actions.toggleSuppression)
+        QObject::connect(hud, &QAction::triggered, hud,
+                         [hud, toggle = actions.toggleSuppression] { hud->setChecked(toggle()); });
+}
+
+void addEntry(QMenu* menu, QMenu* root, Entry entry, const MenuActions& actions,
+              const ContextMenuState* context) {
+    switch (entry) {
+    case Entry::permissions:
+        addPermissionsMenu(menu, root, actions);
+        return;
+    case Entry::exportDiagnostics:
+        addAction(menu, QStringLiteral("Export Diagnostics…"), actions.exportDiagnostics);
+        return;
+    case Entry::checkForUpdates: {
+        QAction* item = addAction(menu, QStringLiteral("Check for Updates…"), actions.checkForUpdates);
+        if (context) item->setEnabled(item->isEnabled() && context->canCheckForUpdates);
+        return;
+    }
+    case Entry::toggleDesk:
+        if (!context)
+            addAction(menu, QStringLiteral("Toggle Desk"), actions.toggleDesk);
+        else
+            addAction(menu, context->deskOpen ? QStringLiteral("Close Desk") : QStringLiteral("Open Desk"),
+                      actions.toggleDesk);
+        return;
+    case Entry::keepAwake: {
+        const bool on = context && context->keepingAwake;
+        QAction* item = addAction(menu, on ? QStringLiteral("Allow Sleep") : QStringLiteral("Keep Awake"),
+                                  actions.toggleKeepAwake);
+        item->setCheckable(true);
+        item->setChecked(on);
+        return;
+    }
+    case Entry::showOnboarding:
+        addAction(menu, QStringLiteral("Welcome to VeskNotch…"), actions.showOnboarding);
+        return;
+    case Entry::openSettings:
+        setKeyEquivalent(addAction(menu, QStringLiteral("Settings…"), actions.openSettings),
+                         Qt::CTRL | Qt::Key_Comma);
+        return;
+    case Entry::quit:
+        setKeyEquivalent(addAction(menu, QStringLiteral("Quit VeskNotch"), actions.quit),
+                         Qt::CTRL | Qt::Key_Q);
+        return;
+    case Entry::separator:
+        menu->addSeparator();
+        return;
+    }
+}
+
+} // namespace
+
+QMenu* buildStatusMenu(const StatusMenuState& state, const MenuActions& actions, QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    for (Entry entry : statusEntries(state))
+        addEntry(menu, menu, entry, actions, nullptr);
+    return menu;
+}
+
+QMenu* buildNotchContextMenu(const ContextMenuState& state, const MenuActions& actions, QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    const QList<Entry> own = contextEntries(state);
+    for (Entry entry : own)
+        addEntry(menu, menu, entry, actions, &state);
+
+    if (state.includeStatusEntries) {
+        QList<Entry> missing;
+        for (Entry entry : statusEntries({state.updatesAvailable}))
+            if (entry != Entry::separator && !own.contains(entry)) missing.append(entry);
+        if (!missing.isEmpty()) menu->addSeparator();
+        for (Entry entry : missing)
+            addEntry(menu, menu, entry, actions, nullptr);
+    }
+    return menu;
+}
+
+} // namespace vesk

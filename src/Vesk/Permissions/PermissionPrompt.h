@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Vesk/Permissions/ActivationHolds.h"
+#include "VeskPlatform/Workspace/SystemSettings.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace vesk {
+
+// Puts the program in front as a regular application around permission requests and
+// explanations, and opens the desktop's settings at a privacy pane. Main thread.
+class PermissionPrompt {
+public:
+    static constexpr double bodyDelay = 0.15;
+    // How long the program stays regular after a request ran, for what it raised.
+    static constexpr double regularAfterBody = 30.0;
+
+    explicit PermissionPrompt(ActivationHolds& holds, SystemSettings settings = SystemSettings());
+
+    // Holds the program regular, runs `body` 0.15 s later and keeps holding it for 30 s
+    // after `body` returned.
+    void withActivation(std::function<void()> body);
+
+    // A modal alert with "Open System Settings" (the default) and "Not Now"; true when the
+    // user chose to open the settings, which then open at `settingsPane` if one is given.
+    // A pane this desktop has no page for gets the reason nothing is needed added to the
+    // message and only an "OK" button.
+    bool explain(const QString& title, const QString& message, const std::optional<QString>& settingsPane,
+                 QWidget* parent = nullptr);
+
+    // Opens the settings page for the pane, or says why nothing needs to be done there.
+    void openPane(const QString& anchor, QWidget* parent = nullptr);
+
+    const SystemSettings& settings() const { return m_settings; }
+
+private:
+    ActivationHolds& m_holds;
+    SystemSettings m_settings;
+};
+
+} // namespace vesk

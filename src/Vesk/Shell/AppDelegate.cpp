@@ -1,0 +1,343 @@
+#include "Vesk/Shell/AppDelegate.h"
+
+#include "Vesk/Bridge/ActivityBridge.h"
+#include "Vesk/Menus/MenuCommands.h"
+#include "Vesk/Notch/NotchNotifications.h"
+#include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Permissions/ActivationHolds.h"
+#include "Vesk/Permissions/DesktopPermissionLayers.h"
+#include "Vesk/Permissions/PermissionPrompt.h"
+#include "Vesk/Permissions/Permissions.h"
+#include "Vesk/Shell/ActivationPolicy.h"
+#include "Vesk/Shell/ActivityServices.h"
+#include "Vesk/Shell/DeveloperHooks.h"
+#include "Vesk/Shell/NotchSurface.h"
+#include "Vesk/Shell/ShellFactory.h"
+#include "Vesk/Shell/TrayAddActivity.h"
+#include "Vesk/Shell/UpdateService.h"
+#include "VeskKit/Activity/ActivityCoordinator.h"
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/NotificationCenter.h"
+#include "VeskKit/Foundation/UserDefaults.h"
+#include "VeskKit/Notch/NotchEffect.h"
+#include "VeskKit/Notch/NotchEvent.h"
+#include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Camera/DesktopCameraAccess.h"
+#include "VeskPlatform/Push/RemoteNotifications.h"
+#include "VeskServices/NowPlaying/MediaCommand.h"
+#include "VeskServices/Tray/TrayStore.h"
+
+#include <QMenu>
+#include <QPointer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace vesk {
+
+namespace {
+
+bool showsActivity(const NotchState& state) {
+    const NotchState::Kind kind = state.kind();
+    return kind == NotchState::Kind::peek || kind == NotchState::Kind::activity ||
+           kind == NotchState::Kind::activityExpanded;
+}
+
+// The clipboard history's cap from its floating-point setting: truncated, and
+// kept in the range the settings window offers, since a hand-edited value may
+// be anything.
+int clipboardLimit(double stored) {
+    constexpr double lowest = 5, highest = 200, fallback = 40;
+    if (!std::isfinite(stored)) return int(fallback);
+    return int(std::trunc(std::clamp(stored, lowest, highest)));
+}
+
+void printToStandardOutput(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stdout);
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(std::unique_ptr<ShellFactory> factory, QObject* parent)
+    : QObject(parent), m_factory(std::move(factory)), m_print(printToStandardOutput) {}
+
+AppDelegate::~AppDelegate() {
+    m_tickTimer.cancel();
+}
+
+void AppDelegate::setStandardOutput(std::function<void(const QString&)> print) {
+    m_print = std::move(print);
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    if (m_launched) return;
+    m_launched = true;
+    const QPointer<AppDelegate> weak(this);
+
+    // 1.
+    Activation::shared().setPolicy(ActivationPolicy::accessory);
+    // 2. to 5.
+    m_settings = m_factory->makeSettings();
+    m_coordinator = m_factory->makeCoordinator();
+    m_notchController = m_factory->makeNotchSurface(*m_settings);
+    m_bridge =
+        m_factory->makeActivityServices(*m_coordinator, *m_settings, [weak](const ActivityPayload& payload) {
+            if (weak) weak->present(payload);
+        });
+
+    // 6.
+    m_bridge->setOnNowPlayingChange([weak](const NowPlayingState& state) {
+        if (weak) weak->nowPlayingChanged(state);
+    });
+    m_bridge->setOnCurrentChanged([weak] {
+        if (weak) weak->syncCoordinatorToSurface();
+    });
+    m_notchController->setOnFilesDropped([weak](const QList<TrayItem>& items) {
+        if (weak) weak->filesDropped(items);
+    });
+
+    // 7. and 8.
+    m_bridge->restoreFocusFilter();
+    m_bridge->start();
+
+    // 9. Every model now, and those of displays attached later, get the same handlers.
+    // The calendar service is handed to each model here once it exists.
+    m_notchController->setOnModelCreated([weak](NotchViewModel& model) {
+        if (weak) weak->installModelHandlers(model);
+    });
+
+    // 10.
+    m_updates = std::make_unique<UpdateService>(BuildProfile::current());
+    buildMenus();
+
+    // 11.
+    m_notchController->setContextMenuProvider(
+        [weak]() -> std::unique_ptr<QMenu> { return weak ? weak->notchContextMenu() : nullptr; });
+
+    // 12. The weather provider is started here once it exists.
+    m_notchController->startDragMonitors();
+    buildStatusItem();
+
+    // 13.
+    addObservers();
+
+    // 14. The sync coordinator for cloudContainerID and its start-up task come
+    // here once the synced store exists.
+    m_tickTimer = mainScheduler().postRepeating(heartbeatInterval, [weak] {
+        if (weak) weak->tick();
+    });
+    m_factory->registerForRemoteNotifications({.registered =
+                                                   [weak](const QByteArray& token) {
+                                                       if (weak)
+                                                           weak->didRegisterForRemoteNotifications(token);
+                                                   },
+                                               .failed =
+                                                   [weak](const QString& error) {
+                                                       if (weak)
+                                                           weak->didFailToRegisterForRemoteNotifications(
+                                                               error);
+                                                   }});
+
+    // 15. to 17.
+    m_print(m_notchController->geometryReport() + QLatin1Char('\n'));
+    showOnboardingIfNeeded();
+    runDeveloperHooks();
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (m_bridge) m_bridge->stop();
+    if (m_notchController) m_notchController->stopDragMonitors();
+}
+
+void AppDelegate::didRegisterForRemoteNotifications(const QByteArray& deviceToken) {
+    // The sync coordinator notes the answer here once it exists.
+    TraceLog::trace(QStringLiteral("push registered (") + QString::number(deviceToken.size()) +
+                    QStringLiteral("-byte token)"));
+}
+
+void AppDelegate::didFailToRegisterForRemoteNotifications(const QString& error) {
+    // The sync coordinator notes the answer here once it exists.
+    TraceLog::trace(QStringLiteral("push registration FAILED: ") + error);
+}
+
+// ---- Heartbeat and hand-off
+
+void AppDelegate::tick() {
+    m_notchController->pollDragPasteboard();
+    ++m_calendarTick;
+    if (m_calendarTick % 60 == 0) m_bridge->checkUpcomingEvent();
+    if (m_calendarTick % 2 == 0)
+        m_notchController->pollClipboard(m_settings->clipboardEnabled(),
+                                         clipboardLimit(m_settings->clipboardMaxItems()),
+                                         m_settings->clipboardPersists());
+    if (m_coordinator->tick()) syncCoordinatorToSurface();
+}
+
+void AppDelegate::syncCoordinatorToSurface() {
+    if (const std::optional<ActivityPayload>& current = m_coordinator->current())
+        showOnSurface(NotchEvent::activityArrived(*current));
+    else
+        showOnSurface(NotchEvent::activityTimedOut());
+}
+
+void AppDelegate::showOnSurface(const NotchEvent& event) {
+    NotchViewModel* active = m_notchController->activeModel();
+    if (!active) return;
+    active->send(event);
+    for (NotchViewModel* model : m_notchController->models())
+        if (model != active && showsActivity(model->state())) model->send(NotchEvent::activityTimedOut());
+}
+
+void AppDelegate::present(const ActivityPayload& payload) {
+    showOnSurface(NotchEvent::activityArrived(payload));
+}
+
+void AppDelegate::nowPlayingChanged(const NowPlayingState& state) {
+    for (NotchViewModel* model : m_notchController->models())
+        model->setNowPlaying(state);
+}
+
+void AppDelegate::filesDropped(const QList<TrayItem>& items) {
+    const ActivityPayload payload = trayAddActivity(items, m_coordinator->clock().now());
+    if (m_coordinator->submit(payload)) showOnSurface(NotchEvent::activityArrived(payload));
+}
+
+void AppDelegate::mediaCommand(const MediaCommand& command) {
+    m_bridge->sendMediaCommand(command);
+}
+
+void AppDelegate::effect(const NotchEffect& effect) {
+    switch (effect.kind()) {
+    case NotchEffect::Kind::cycleActivity: {
+        const std::optional<ActivityPayload> before = m_coordinator->current();
+        m_coordinator->cycle(effect.forward());
+        // Only a change is pushed: re-sending the same payload would collapse an
+        // expanded pill.
+        if (m_coordinator->current() != before) syncCoordinatorToSurface();
+        break;
+    }
+    case NotchEffect::Kind::dismissActivity:
+        m_coordinator->dismissCurrent();
+        syncCoordinatorToSurface();
+        break;
+    case NotchEffect::Kind::mediaNext:
+        m_bridge->sendMediaCommand(MediaCommand::next());
+        break;
+    case NotchEffect::Kind::mediaPrevious:
+        m_bridge->sendMediaCommand(MediaCommand::previous());
+        break;
+    case NotchEffect::Kind::openDesk:
+    case NotchEffect::Kind::requestKeyboardFocus:
+    case NotchEffect::Kind::haptic:
+        break;
+    }
+}
+
+void AppDelegate::installModelHandlers(NotchViewModel& model) {
+    const QPointer<AppDelegate> weak(this);
+    model.setOnMediaCommand([weak](const MediaCommand& command) {
+        if (weak) weak->mediaCommand(command);
+    });
+    model.setOnEffect([weak](const NotchEffect& effect) {
+        if (weak) weak->effect(effect);
+    });
+}
+
+void AppDelegate::republishTray() {
+    TrayStore* store = m_notchController->trayStore();
+    if (!store) return;
+    for (NotchViewModel* model : m_notchController->models())
+        model->setTrayItems(store->items());
+}
+
+// ---- Observers and hooks
+
+void AppDelegate::addObservers() {
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    center.observe(notchNotifications::veskOpenSettings, this,
+                   [this](const Notification&) { openSettings(); });
+    center.observe(notchNotifications::veskShowWelcome, this,
+                   [this](const Notification&) { showOnboarding(); });
+    center.observe(notchNotifications::veskTrayDragChanged, this, [this](const Notification& notification) {
+        const QVariant sourcing = notification.userInfo.value(notchNotifications::sourcingKey);
+        m_notchController->setSourcingDrag(sourcing.typeId() == QMetaType::Bool && sourcing.toBool());
+    });
+}
+
+void AppDelegate::runDeveloperHooks() {
+    const QPointer<AppDelegate> weak(this);
+    DeveloperHooks::Targets targets;
+    targets.now = [weak] { return weak ? weak->m_coordinator->clock().now() : Date::now(); };
+    targets.submit = [weak](const ActivityPayload& payload) {
+        return weak && weak->m_coordinator->submit(payload);
+    };
+    targets.present = [weak](const ActivityPayload& payload) {
+        if (weak) weak->showOnSurface(NotchEvent::activityArrived(payload));
+    };
+    targets.sendToActiveModel = [weak](const NotchEvent& event) {
+        if (!weak) return;
+        if (NotchViewModel* model = weak->m_notchController->activeModel()) model->send(event);
+    };
+    targets.trayStore = [weak]() -> TrayStore* {
+        return weak ? weak->m_notchController->trayStore() : nullptr;
+    };
+    targets.republishTray = [weak] {
+        if (weak) weak->republishTray();
+    };
+    targets.openSettings = [weak] {
+        if (weak) weak->openSettings();
+    };
+    // VESK_REQUEST_CALENDAR asks the active model for calendar access here once
+    // the calendar service exists.
+    targets.log = TraceLog::trace;
+    DeveloperHooks::run(targets, this);
+}
+
+// ---- Plug-in points
+
+void AppDelegate::buildMenus() {
+    // Regular while anything holds it, accessory once the last hold ends.
+    m_activationHolds = std::make_unique<ActivationHolds>();
+    connect(m_activationHolds.get(), &ActivationHolds::regularChanged, this, [](bool regular) {
+        Activation::shared().setPolicy(regular ? ActivationPolicy::regular : ActivationPolicy::accessory);
+    });
+    // The menus act on the system services themselves; a shell run over stand-ins has none.
+    ActivityBridge* bridge = m_bridge->bridge();
+    if (!bridge) return;
+    m_permissionLayers = std::make_unique<DesktopPermissionLayers>(
+        bridge->eventTap(), bridge->bluetooth(),
+        std::make_unique<DesktopCameraAccess>(bridge->profile().isSandboxed));
+    m_permissionPrompt = std::make_unique<PermissionPrompt>(*m_activationHolds);
+    m_permissions = std::make_unique<Permissions>(*m_permissionLayers, *m_permissionPrompt);
+
+    NotchSurface* surface = m_notchController.get();
+    m_menus = std::make_unique<MenuCommands>(MenuCommands::Parts{
+        *m_settings, *bridge, *m_updates, *m_permissions, *m_activationHolds,
+        [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
+        [surface] { return surface->trayStore(); }});
+    // "Settings…" and "Welcome to VeskNotch…" stay disabled until their windows exist;
+    // setOpenSettings and setShowOnboarding here enable them.
+}
+
+std::unique_ptr<QMenu> AppDelegate::notchContextMenu() {
+    return m_menus ? m_menus->contextMenu() : nullptr;
+}
+
+void AppDelegate::buildStatusItem() {
+    if (m_menus) m_menus->buildStatusItem();
+}
+
+void AppDelegate::openSettings() {}
+
+void AppDelegate::showOnboarding() {}
+
+void AppDelegate::showOnboardingIfNeeded() {
+    if (UserDefaults::standard().boolValue(hasCompletedOnboardingKey)) return;
+    const QPointer<AppDelegate> weak(this);
+    onMainAfter(onboardingDelay, [weak] {
+        if (weak) weak->showOnboarding();
+    });
+}
+
+} // namespace vesk

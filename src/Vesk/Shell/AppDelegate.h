@@ -1,0 +1,126 @@
+#pragma once
+
+#include "Vesk/Shell/ActivityServices.h"
+#include "Vesk/Shell/NotchSurface.h"
+#include "Vesk/Shell/ShellFactory.h"
+#include "VeskKit/Activity/ActivityCoordinator.h"
+#include "VeskKit/Foundation/Scheduler.h"
+#include "VeskKit/Settings/SettingsStore.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+
+namespace vesk {
+
+class ActivationHolds;
+class DesktopPermissionLayers;
+class MenuCommands;
+class PermissionPrompt;
+class Permissions;
+class UpdateService;
+class NotchEffect;
+class NotchEvent;
+class NotchViewModel;
+struct ActivityPayload;
+struct MediaCommand;
+struct NowPlayingState;
+struct TrayItem;
+
+// The application's spine: builds the long-lived objects when launching
+// finishes, wires them to each other in one fixed order, and owns them for the
+// life of the process. It is the one place where the activity coordinator, the
+// system services and the notch meet: the 0.25 s heartbeat, the hand-off of
+// activities, effects and media commands, the developer hooks, termination and
+// the push-registration answer. Every callback it hands out holds it weakly.
+// Main thread only.
+class AppDelegate final : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr double heartbeatInterval = 0.25;
+    static constexpr double onboardingDelay = 0.8;
+    static inline const QString cloudContainerID = QStringLiteral("iCloud.app.tessarn.notch");
+    static inline const QString hasCompletedOnboardingKey = QStringLiteral("hasCompletedOnboarding");
+
+    // Null: the machine's own objects. Nothing is created before launching
+    // finishes.
+    explicit AppDelegate(std::unique_ptr<ShellFactory> factory = nullptr, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Once, when the event loop runs.
+    void applicationDidFinishLaunching();
+    // Stops the system services and the drag monitors; nothing else is stopped or
+    // saved.
+    void applicationWillTerminate();
+    void didRegisterForRemoteNotifications(const QByteArray& deviceToken);
+    void didFailToRegisterForRemoteNotifications(const QString& error);
+
+    // Where the geometry report goes; standard output unless replaced.
+    void setStandardOutput(std::function<void(const QString&)> print);
+
+    // The objects start-up made; null before launching finishes.
+    SettingsStore* settings() const { return m_settings.get(); }
+    ActivityCoordinator* coordinator() const { return m_coordinator.get(); }
+    NotchSurface* notchController() const { return m_notchController.get(); }
+    ActivityServices* bridge() const { return m_bridge.get(); }
+    qint64 calendarTick() const { return m_calendarTick; }
+
+private:
+    // The heartbeat and the hand-off to the notch.
+    void tick();
+    void syncCoordinatorToSurface();
+    // Sends an activity event to the active display's model and times out the
+    // activity any other display still shows: one current activity is shown in
+    // one place.
+    void showOnSurface(const NotchEvent& event);
+    void present(const ActivityPayload& payload);
+    void nowPlayingChanged(const NowPlayingState& state);
+    void filesDropped(const QList<TrayItem>& items);
+    void mediaCommand(const MediaCommand& command);
+    void effect(const NotchEffect& effect);
+    void installModelHandlers(NotchViewModel& model);
+    void republishTray();
+    void addObservers();
+    void runDeveloperHooks();
+
+    // The permissions and the menus over the system services.
+    void buildMenus();
+
+    // ---- Where the parts built elsewhere plug in. Until a part exists its
+    // method does nothing, so start-up and the hooks skip it. The notch's
+    // right-click menu, built afresh for every click.
+    std::unique_ptr<QMenu> notchContextMenu();
+    // The status item with its menu, built once at launch.
+    void buildStatusItem();
+    // The settings window (also for VESK_SETTINGS), built on first use.
+    void openSettings();
+    // The welcome window.
+    void showOnboarding();
+    void showOnboardingIfNeeded();
+
+    std::unique_ptr<ShellFactory> m_factory;
+    std::function<void(const QString&)> m_print;
+    // Declared so that each is destroyed before what it refers to.
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<ActivityCoordinator> m_coordinator;
+    std::unique_ptr<NotchSurface> m_notchController;
+    std::unique_ptr<ActivityServices> m_bridge;
+    std::unique_ptr<UpdateService> m_updates;
+    std::unique_ptr<ActivationHolds> m_activationHolds;
+    std::unique_ptr<DesktopPermissionLayers> m_permissionLayers;
+    std::unique_ptr<PermissionPrompt> m_permissionPrompt;
+    std::unique_ptr<Permissions> m_permissions;
+    std::unique_ptr<MenuCommands> m_menus;
+    TaskHandle m_tickTimer;
+    qint64 m_calendarTick = 0;
+    bool m_launched = false;
+};
+
+} // namespace vesk

@@ -1,0 +1,45 @@
+#include "Vesk/Shell/ShellFactory.h"
+
+#include "Vesk/Bridge/ActivityBridge.h"
+#include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Shell/BridgeActivityServices.h"
+#include "Vesk/Shell/WindowControllerSurface.h"
+#include "VeskKit/Activity/ActivityCoordinator.h"
+#include "VeskKit/Foundation/Clock.h"
+#include "VeskKit/Foundation/UserDefaults.h"
+#include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Push/RemoteNotifications.h"
+
+namespace vesk {
+
+namespace {
+
+class SystemShellFactory final : public ShellFactory {
+public:
+    std::unique_ptr<SettingsStore> makeSettings() override {
+        return std::make_unique<SettingsStore>(UserDefaults::standard());
+    }
+    std::unique_ptr<ActivityCoordinator> makeCoordinator() override {
+        return std::make_unique<ActivityCoordinator>(std::make_shared<SystemClock>());
+    }
+    std::unique_ptr<NotchSurface> makeNotchSurface(SettingsStore& settings) override {
+        return std::make_unique<WindowControllerSurface>(std::make_unique<NotchWindowController>(settings));
+    }
+    std::unique_ptr<ActivityServices> makeActivityServices(ActivityCoordinator& coordinator,
+                                                           SettingsStore& settings,
+                                                           Present present) override {
+        return std::make_unique<BridgeActivityServices>(
+            std::make_unique<ActivityBridge>(coordinator, settings, std::move(present)));
+    }
+    void registerForRemoteNotifications(RemoteNotificationHandlers handlers) override {
+        vesk::registerForRemoteNotifications(std::move(handlers));
+    }
+};
+
+} // namespace
+
+std::unique_ptr<ShellFactory> systemShellFactory() {
+    return std::make_unique<SystemShellFactory>();
+}
+
+} // namespace vesk

@@ -1,0 +1,25 @@
+#include "Vesk/Shell/TrayAddActivity.h"
+
+#include "VeskServices/Tray/TrayItem.h"
+
+namespace vesk {
+
+ActivityPayload trayAddActivity(const QList<TrayItem>& items, Date now) {
+    const bool single = items.size() == 1;
+    const QString count = QString::number(items.size());
+    return ActivityPayload{
+        .id = QUuid::createUuid(),
+        .kind = ActivityKind::fileTray,
+        .priority = ActivityPriority::queued,
+        .dedupeKey = QStringLiteral("tray-add"),
+        .leading = ActivityGlyph::symbol(QStringLiteral("tray.and.arrow.down.fill")),
+        .title = single ? items.first().displayName : count + QStringLiteral(" files added"),
+        .subtitle = single ? std::optional<QString>(items.first().formattedSize()) : std::nullopt,
+        .trailing = items.size() >= 2 ? ActivityTrailing::text(count) : ActivityTrailing::none(),
+        .duration = 4.0,
+        .interaction = ActivityInteraction::openDesk(DeskTab::tray),
+        .createdAt = now,
+    };
+}
+
+} // namespace vesk

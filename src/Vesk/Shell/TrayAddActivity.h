@@ -1,0 +1,15 @@
+#pragma once
+
+#include "VeskKit/Activity/ActivityPayload.h"
+
+#include <QList>
+
+namespace vesk {
+
+struct TrayItem;
+
+// The activity that announces files a drop added to the tray. One item shows its name
+// and size; several show their count. A later drop replaces a current one ("tray-add").
+ActivityPayload trayAddActivity(const QList<TrayItem>& items, Date now);
+
+} // namespace vesk

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Vesk/Shell/NotchSurface.h"
+
+namespace vesk {
+
+// The notch window controller behind the shell's NotchSurface.
+class WindowControllerSurface final : public NotchSurface {
+public:
+    explicit WindowControllerSurface(std::unique_ptr<NotchWindowController> controller);
+    ~WindowControllerSurface() override;
+
+    NotchViewModel* activeModel() const override;
+    QList<NotchViewModel*> models() const override;
+    TrayStore* trayStore() const override;
+    void pollDragPasteboard() override;
+    void pollClipboard(bool enabled, int maxItems, bool persists) override;
+    void startDragMonitors() override;
+    void stopDragMonitors() override;
+    void setSourcingDrag(bool sourcing) override;
+    QString geometryReport() const override;
+    void setOnFilesDropped(std::function<void(const QList<TrayItem>&)> handler) override;
+    void setOnModelCreated(std::function<void(NotchViewModel&)> handler) override;
+    void setContextMenuProvider(ContextMenuProvider provider) override;
+    NotchWindowController* controller() const override { return m_controller.get(); }
+
+private:
+    std::unique_ptr<NotchWindowController> m_controller;
+};
+
+} // namespace vesk

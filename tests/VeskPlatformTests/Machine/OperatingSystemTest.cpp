@@ -1,0 +1,50 @@
+#include "VeskPlatform/Machine/OperatingSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace vesk {
+namespace {
+
+void write(const QString& path, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+TEST(OperatingSystemTest, VersionIdPaddedToThreeNumbers) {
+    const std::vector<std::pair<const char*, const char*>> table{
+        {"NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n", "12.0.0"},
+        {"VERSION_ID=22.04\n", "22.4.0"},
+        {"VERSION_ID='3.18.4'\n", "3.18.4"},
+        {"VERSION_ID=\"1.2.3.4\"\n", ""},
+        {"VERSION_ID=rolling\n", ""},
+        {"VERSION_ID=\"12.x\"\n", ""},
+        {"VERSION_ID=\"\"\n", ""},
+        {"NAME=Arch Linux\nBUILD_ID=rolling\n", ""},
+    };
+    for (const auto& [text, expected] : table)
+        EXPECT_EQ(machine::paddedVersionId(QString::fromUtf8(text)), QString::fromUtf8(expected)) << text;
+}
+
+TEST(OperatingSystemTest, FallsBackToTheSystemCopyThenToTheKernelRelease) {
+    QTemporaryDir root;
+    write(root.filePath(QStringLiteral("proc/sys/kernel/osrelease")), "6.1.0-18-amd64\n");
+    EXPECT_EQ(machine::osVersion(root.path()), QStringLiteral("6.1.0-18-amd64"));
+
+    write(root.filePath(QStringLiteral("usr/lib/os-release")), "VERSION_ID=\"11\"\n");
+    EXPECT_EQ(machine::osVersion(root.path()), QStringLiteral("11.0.0"));
+
+    write(root.filePath(QStringLiteral("etc/os-release")), "ID=arch\n");
+    EXPECT_EQ(machine::osVersion(root.path()), QStringLiteral("6.1.0-18-amd64"));
+
+    write(root.filePath(QStringLiteral("etc/os-release")), "VERSION_ID=12\n");
+    EXPECT_EQ(machine::osVersion(root.path()), QStringLiteral("12.0.0"));
+}
+
+} // namespace
+} // namespace vesk

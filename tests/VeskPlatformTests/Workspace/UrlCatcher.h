@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+namespace vesk::test {
+
+// Stands in for the desktop's URL opener (QDesktopServices::setUrlHandler).
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+} // namespace vesk::test

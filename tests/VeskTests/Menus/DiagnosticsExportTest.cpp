@@ -1,0 +1,120 @@
+#include "Vesk/Menus/DiagnosticsExport.h"
+#include "Vesk/Menus/DiagnosticsRows.h"
+
+#include "support/Dialogs/ModalDialog.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace vesk {
+namespace {
+
+DiagnosticsReport sampleReport() {
+    DiagnosticsReport::Facts facts;
+    facts.version = QStringLiteral("1.0.0");
+    facts.build = diagnostics::none();
+    facts.osVersion = QStringLiteral("12.0.0");
+    facts.model = QStringLiteral("ThinkPad X1");
+    facts.profile = BuildProfile(true);
+    facts.screens = {diagnostics::screen(1, QSizeF(1920, 1080), std::nullopt),
+                     diagnostics::screen(4000000000u, QSizeF(1512.9, 982.2), QSizeF(185.5, 32))};
+    return DiagnosticsReport::make(facts);
+}
+
+// Screens as the file shows them: sizes without their fractions.
+const char* const sampleDisplays = R"(
+Displays
+────────
+  Display 1           1920×1080, notch none (synthetic)
+  Display 4000000000  1512×982, notch 185×32
+)";
+
+class DiagnosticsExportTest : public ::testing::Test {
+protected:
+    QTemporaryDir folder;
+    ActivationHolds holds;
+    QStringList revealed;
+    QStringList failures;
+    bool regularWhileChoosing = false;
+
+    DiagnosticsExport exporter(const QString& chosen) {
+        return DiagnosticsExport(
+            holds,
+            [this, chosen](QWidget*) {
+                regularWhileChoosing = holds.isRegular();
+                return chosen;
+            },
+            [this](const QString& path) { revealed.append(path); },
+            [this](const QString& path, const QString& reason, QWidget*) {
+                failures.append(path + ": " + reason);
+            });
+    }
+};
+
+TEST_F(DiagnosticsExportTest, WritesTheReportAndShowsIt) {
+    const QString path = folder.filePath(DiagnosticsExport::proposedName());
+    EXPECT_EQ(exporter(path).run(sampleReport()), path);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(text, sampleReport().formatted());
+    EXPECT_TRUE(text.contains(QString::fromUtf8(sampleDisplays))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("  Version  1.0.0 (—)\n  Build    App Store (sandboxed)\n"
+                                             "  macOS    12.0.0\n  Model    ThinkPad X1\n")));
+    EXPECT_EQ(revealed, QStringList{path});
+    EXPECT_TRUE(failures.isEmpty());
+    EXPECT_TRUE(regularWhileChoosing);
+    EXPECT_FALSE(holds.isRegular());
+}
+
+// A cancelled panel writes nothing; a failed write is reported with its reason and
+// nothing is shown as saved.
+TEST_F(DiagnosticsExportTest, NothingIsShownUnlessWritten) {
+    EXPECT_FALSE(exporter(QString()).run(sampleReport()).has_value());
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    EXPECT_TRUE(failures.isEmpty());
+
+    QFile blocker(folder.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString path = blocker.fileName() + QStringLiteral("/VeskNotch-diagnostics.txt");
+    EXPECT_FALSE(exporter(path).run(sampleReport()).has_value());
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].startsWith(path + ": ") && failures[0].size() > path.size() + 2)
+        << qPrintable(failures[0]);
+    EXPECT_TRUE(revealed.isEmpty());
+    EXPECT_FALSE(holds.isRegular());
+}
+
+TEST_F(DiagnosticsExportTest, TheSavePanelProposesTheReportsName) {
+    for (const bool accept : {false, true}) {
+        QString title;
+        bool saving = false;
+        QStringList proposed;
+        test::whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            title = dialog->windowTitle();
+            saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+            proposed = dialog->selectedFiles();
+            if (accept)
+                QMetaObject::invokeMethod(dialog, "accept");
+            else
+                dialog->reject();
+        });
+        const QString path = DiagnosticsExport::askForPath(nullptr);
+        EXPECT_EQ(title, QStringLiteral("Save VeskNotch Diagnostics"));
+        EXPECT_TRUE(saving);
+        ASSERT_EQ(proposed.size(), 1);
+        EXPECT_TRUE(proposed[0].endsWith(QStringLiteral("/VeskNotch-diagnostics.txt")))
+            << qPrintable(proposed[0]);
+        EXPECT_EQ(path, accept ? proposed[0] : QString());
+    }
+}
+
+} // namespace
+} // namespace vesk

@@ -1,0 +1,111 @@
+#include "Vesk/Menus/MenuCommands.h"
+#include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Permissions/DesktopPermissionLayers.h"
+#include "Vesk/Permissions/Permissions.h"
+#include "Vesk/Shell/UpdateService.h"
+
+#include "../Bridge/BridgeHarness.h"
+#include "support/Permissions/FakeCameraAccess.h"
+
+#include <gtest/gtest.h>
+
+namespace vesk {
+namespace {
+
+NotchGeometry display(quint32 id, QRectF frame, bool hardware) {
+    NotchGeometry geometry;
+    geometry.displayID = id;
+    geometry.screenFrame = frame;
+    geometry.hasHardwareNotch = hardware;
+    geometry.notchSize = QSizeF(185, 32);
+    geometry.notchOrigin = QPointF(frame.center().x() - 92.5, frame.top());
+    return geometry;
+}
+
+// The commands over a bridge whose services sit on fake layers, and two notches.
+class MenuCommandsTest : public ::testing::Test {
+protected:
+    test::BridgeHarness harness;
+    ActivationHolds holds;
+    DesktopPermissionLayers layers{harness.bridge->eventTap(), harness.bridge->bluetooth(),
+                                   std::make_unique<test::FakeCameraAccess>()};
+    PermissionPrompt prompt{holds};
+    Permissions permissions{layers, prompt};
+    UpdateService updates{BuildProfile(false)};
+    NotchViewModel first{display(7, QRectF(0, 0, 1512, 982), false), harness.settings};
+    NotchViewModel second{display(9, QRectF(1512, 0, 1920, 1080), true), harness.settings};
+    NotchViewModel* active = &first;
+    MenuCommands commands{{harness.settings, *harness.bridge, updates, permissions, holds,
+                           [this] { return active; },
+                           [this] {
+                               return QList<NotchViewModel*>{&first, &second};
+                           },
+                           [] { return nullptr; }}};
+};
+
+TEST_F(MenuCommandsTest, TheContextMenuFollowsTheDeskAndKeepAwake) {
+    harness.start();
+    ContextMenuState state = commands.contextState();
+    EXPECT_FALSE(state.deskOpen);
+    EXPECT_FALSE(state.keepingAwake);
+    EXPECT_FALSE(state.updatesAvailable);
+    EXPECT_TRUE(state.includeStatusEntries) << "no tray here";
+
+    commands.actions().toggleDesk();
+    commands.actions().toggleKeepAwake();
+    harness.run();
+    state = commands.contextState();
+    EXPECT_TRUE(state.deskOpen);
+    EXPECT_TRUE(state.keepingAwake);
+
+    active = nullptr;
+    commands.actions().toggleDesk(); // nothing to open
+    EXPECT_FALSE(commands.contextState().deskOpen);
+    EXPECT_EQ(first.state().kind(), NotchState::Kind::open);
+}
+
+TEST_F(MenuCommandsTest, ReplacingTheHudsRestartsTheTapToIntercept) {
+    harness.start();
+    harness.bridge->startEventTap();
+    ASSERT_EQ(harness.tap->mode, KeyTap::Mode::listen);
+    EXPECT_TRUE(commands.toggleSuppression());
+    EXPECT_TRUE(harness.settings.suppressSystemHUD());
+    EXPECT_EQ(harness.tap->mode, KeyTap::Mode::intercept);
+    EXPECT_FALSE(commands.toggleSuppression());
+    EXPECT_EQ(harness.tap->mode, KeyTap::Mode::listen);
+}
+
+TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
+    harness.start();
+    harness.run(3); // Bluetooth starts a moment after the rest
+    harness.tap->interceptable = false;
+    const DiagnosticsReport report = commands.buildDiagnostics();
+    const auto section = [&report](const QString& title) {
+        for (const DiagnosticsReport::Section& section : report.sections)
+            if (section.title == title) return section.rows;
+        return QList<DiagnosticsReport::Row>();
+    };
+    using Rows = QList<DiagnosticsReport::Row>;
+    EXPECT_EQ(section(QStringLiteral("Displays")), (Rows{{"Display 7", "1512×982, notch none (synthetic)"},
+                                                         {"Display 9", "1920×1080, notch 185×32"}}));
+    EXPECT_EQ(section(QStringLiteral("Permissions")), (Rows{{"Input Monitoring", "granted"},
+                                                            {"Accessibility", "notDetermined"},
+                                                            {"Bluetooth", "granted"},
+                                                            {"Calendar", "notDetermined"},
+                                                            {"Camera", "notDetermined"}}));
+    EXPECT_EQ(section(QStringLiteral("Services")), (Rows{{"Media adapter", "universal"},
+                                                         {"HUD suppression", "unavailable"},
+                                                         {"Brightness", "available"},
+                                                         {"Bluetooth", "started"},
+                                                         {"Calendar", "—"},
+                                                         {"Push", "—"},
+                                                         {"Keep awake", "off"},
+                                                         {"Updates", "App Store"}}));
+    EXPECT_EQ(section(QStringLiteral("Content")), (Rows{{"Widgets enabled", "4"},
+                                                        {"Items on the shelf", "0"},
+                                                        {"Clipboard entries", "0"},
+                                                        {"To-dos", "0"}}));
+}
+
+} // namespace
+} // namespace vesk

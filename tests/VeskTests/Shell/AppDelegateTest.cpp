@@ -1,0 +1,334 @@
+#include "Vesk/Shell/AppDelegate.h"
+
+#include "Vesk/Notch/NotchNotifications.h"
+#include "Vesk/Shell/ActivationPolicy.h"
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/NotificationCenter.h"
+#include "support/Activity/PayloadFactory.h"
+#include "support/Shell/FakeShellParts.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+#include <cmath>
+#include <limits>
+
+namespace vesk {
+namespace {
+
+using test::makePayload;
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    void SetUp() override { qputenv("VESK_TRACE", "1"); }
+
+    void launch(int displays = 1) {
+        auto made = std::make_unique<test::FakeShellFactory>(log, scheduler, displays);
+        factory = made.get();
+        delegate = std::make_unique<AppDelegate>(std::move(made));
+        delegate->setStandardOutput([this](const QString& text) { log << QStringLiteral("print ") + text; });
+        delegate->applicationDidFinishLaunching();
+    }
+
+    NotchViewModel& model(int index) const { return factory->surface->model(index); }
+    ActivityCoordinator& coordinator() const { return *factory->coordinator; }
+    // Offers a payload as the bridge does: presented only when it became current.
+    void offer(const ActivityPayload& payload) {
+        if (coordinator().submit(payload)) factory->present(payload);
+    }
+    // The log lines since the mark.
+    QStringList since(qsizetype mark) const { return log.mid(mark); }
+
+    test::ManualScheduler scheduler;
+    test::ScopedMainScheduler mainGuard{scheduler};
+    test::CallLog log;
+    test::FakeShellFactory* factory = nullptr;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(AppDelegateTest, NothingIsCreatedBeforeLaunchingFinishes) {
+    auto made = std::make_unique<test::FakeShellFactory>(log, scheduler);
+    AppDelegate idle(std::move(made));
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+    EXPECT_EQ(idle.settings(), nullptr);
+    EXPECT_EQ(idle.notchController(), nullptr);
+}
+
+TEST_F(AppDelegateTest, LaunchingWiresTheObjectsInOrder) {
+    launch();
+    EXPECT_EQ(log, (QStringList{
+                       QStringLiteral("makeSettings"),
+                       QStringLiteral("makeCoordinator"),
+                       QStringLiteral("makeNotchSurface"),
+                       QStringLiteral("makeActivityServices"),
+                       QStringLiteral("setOnNowPlayingChange"),
+                       QStringLiteral("setOnCurrentChanged"),
+                       QStringLiteral("setOnFilesDropped"),
+                       QStringLiteral("restoreFocusFilter"),
+                       QStringLiteral("start"),
+                       QStringLiteral("setOnModelCreated"),
+                       QStringLiteral("setContextMenuProvider"),
+                       QStringLiteral("startDragMonitors"),
+                       QStringLiteral("registerForRemoteNotifications"),
+                       QStringLiteral("print display 1  1920×1080\n"),
+                   }));
+    EXPECT_EQ(Activation::shared().policy(), ActivationPolicy::accessory);
+    EXPECT_FALSE(QGuiApplication::quitOnLastWindowClosed());
+    // No menu until the menus exist: a right click passes on.
+    EXPECT_EQ(factory->surface->contextMenuProvider(), nullptr);
+
+    // The push answer arrives later on the main thread.
+    const qsizetype traced = TraceLog::recentLogLines(100).size();
+    EXPECT_FALSE(TraceLog::recentLogLines(1).value(0).contains(QStringLiteral("push")));
+    scheduler.runPending();
+    ASSERT_EQ(TraceLog::recentLogLines(100).size(), traced + 1);
+    EXPECT_TRUE(TraceLog::recentLogLines(1).first().endsWith(
+        QStringLiteral("  push registration FAILED: remote notifications are not available on Linux")));
+
+    // Launch is entered once.
+    const qsizetype mark = log.size();
+    delegate->applicationDidFinishLaunching();
+    EXPECT_TRUE(since(mark).isEmpty());
+}
+
+TEST_F(AppDelegateTest, HeartbeatPollsAndChecksOnItsTicks) {
+    launch();
+    const qsizetype mark = log.size();
+    scheduler.advance(0.24);
+    EXPECT_TRUE(since(mark).isEmpty());
+    scheduler.advance(15 - 0.24);
+    EXPECT_EQ(delegate->calendarTick(), 60);
+    const QStringList ticks = since(mark);
+    EXPECT_EQ(ticks.count(QStringLiteral("pollDragPasteboard")), 60);
+    EXPECT_EQ(ticks.count(QStringLiteral("pollClipboard true 40 false")), 30);
+    EXPECT_EQ(ticks.count(QStringLiteral("checkUpcomingEvent")), 1);
+    EXPECT_EQ(ticks.mid(0, 3),
+              (QStringList{QStringLiteral("pollDragPasteboard"), QStringLiteral("pollDragPasteboard"),
+                           QStringLiteral("pollClipboard true 40 false")}));
+    // Tick 60: the calendar first, then the clipboard.
+    EXPECT_EQ(ticks.mid(ticks.size() - 3),
+              (QStringList{QStringLiteral("pollDragPasteboard"), QStringLiteral("checkUpcomingEvent"),
+                           QStringLiteral("pollClipboard true 40 false")}));
+    scheduler.advance(15);
+    EXPECT_EQ(since(mark).count(QStringLiteral("checkUpcomingEvent")), 2);
+}
+
+TEST_F(AppDelegateTest, HeartbeatReadsTheClipboardSettingsEachTime) {
+    launch();
+    const struct {
+        double maxItems;
+        bool enabled;
+        bool persists;
+        const char* line;
+    } rows[] = {
+        {12.9, true, false, "pollClipboard true 12 false"},
+        {200, false, true, "pollClipboard false 200 true"},
+        // A hand-edited value is kept to the range the settings window offers.
+        {1e30, true, false, "pollClipboard true 200 false"},
+        {-7, true, false, "pollClipboard true 5 false"},
+        {std::numeric_limits<double>::quiet_NaN(), true, false, "pollClipboard true 40 false"},
+    };
+    for (const auto& row : rows) {
+        factory->defaults->setDouble(QStringLiteral("clipboardMaxItems"), row.maxItems);
+        factory->settings->setClipboardEnabled(row.enabled);
+        factory->settings->setClipboardPersists(row.persists);
+        const qsizetype mark = log.size();
+        scheduler.advance(0.5);
+        EXPECT_EQ(since(mark).filter(QStringLiteral("pollClipboard")),
+                  QStringList{QString::fromUtf8(row.line)});
+    }
+}
+
+TEST_F(AppDelegateTest, HeartbeatPushesOnlyWhenTheCoordinatorAdvanced) {
+    launch(2);
+    const ActivityPayload pill = makePayload(QStringLiteral("sound"), ActivityPriority::interrupt, 1.5);
+    offer(pill);
+    EXPECT_EQ(model(0).state(), NotchState::activity(pill));
+
+    // Changed by another path, without a presentation: the heartbeat does not send it.
+    const ActivityPayload other = makePayload(QStringLiteral("display"), ActivityPriority::interrupt, 10);
+    coordinator().submit(other);
+    scheduler.advance(1.0);
+    EXPECT_EQ(model(0).state(), NotchState::activity(pill));
+
+    // When the current one expires, the next (here: nothing) is pushed.
+    scheduler.advance(10);
+    EXPECT_EQ(model(0).state(), NotchState::closed());
+    EXPECT_EQ(model(1).state(), NotchState::closed()) << "the other display received nothing to show";
+}
+
+TEST_F(AppDelegateTest, ACurrentActivityIsShownOnTheActiveDisplayOnly) {
+    launch(2);
+    const ActivityPayload first = makePayload(QStringLiteral("sound"), ActivityPriority::interrupt, 1.5);
+    offer(first);
+    EXPECT_EQ(model(0).state(), NotchState::activity(first));
+
+    // The pointer moves to the second display while the pill shows: it still times out.
+    factory->surface->active = 1;
+    scheduler.advance(1.5);
+    EXPECT_EQ(model(0).state(), NotchState::closed());
+    EXPECT_EQ(model(1).state(), NotchState::closed());
+
+    // A new pill on the second display takes the stale one off the first.
+    factory->surface->active = 0;
+    offer(makePayload(QStringLiteral("stale"), ActivityPriority::interrupt, 30));
+    ASSERT_EQ(model(0).state().kind(), NotchState::Kind::activity);
+    factory->surface->active = 1;
+    const ActivityPayload next = makePayload(QStringLiteral("display"), ActivityPriority::interrupt, 30);
+    offer(next);
+    EXPECT_EQ(model(1).state(), NotchState::activity(next));
+    EXPECT_EQ(model(0).state(), NotchState::closed());
+}
+
+TEST_F(AppDelegateTest, SwipesThatCycleOrDismissShowTheNewCurrentActivity) {
+    launch();
+    const ActivityPayload first = makePayload(QStringLiteral("a"), ActivityPriority::interrupt, 30);
+    const ActivityPayload second = makePayload(QStringLiteral("b"), ActivityPriority::queued, 30);
+    offer(first);
+    offer(second);
+    ASSERT_EQ(coordinator().queue().size(), 1);
+
+    model(0).send(NotchEvent::swipeLeft());
+    EXPECT_EQ(coordinator().current()->id, second.id);
+    EXPECT_EQ(model(0).state(), NotchState::activity(second));
+
+    model(0).send(NotchEvent::swipeUp());
+    EXPECT_EQ(coordinator().current()->id, first.id);
+    EXPECT_EQ(model(0).state(), NotchState::activity(first));
+
+    model(0).send(NotchEvent::swipeUp());
+    EXPECT_FALSE(coordinator().current());
+    EXPECT_EQ(model(0).state(), NotchState::closed());
+}
+
+TEST_F(AppDelegateTest, CyclingWithNothingQueuedLeavesAnExpandedPillAlone) {
+    launch();
+    const ActivityPayload only = makePayload(QStringLiteral("a"), ActivityPriority::interrupt, 30);
+    offer(only);
+    model(0).send(NotchEvent::hoverBegan());
+    ASSERT_EQ(model(0).state(), NotchState::activityExpanded(only));
+    model(0).send(NotchEvent::swipeRight());
+    EXPECT_EQ(model(0).state(), NotchState::activityExpanded(only));
+}
+
+TEST_F(AppDelegateTest, MediaEffectsAndCommandsGoToTheNowPlayingSource) {
+    launch();
+    factory->settings->setSwipeToCycleActivity(false);
+    const qsizetype mark = log.size();
+    model(0).send(NotchEvent::swipeLeft());
+    model(0).send(NotchEvent::swipeRight());
+    EXPECT_EQ(since(mark), (QStringList{QStringLiteral("sendMediaCommand send 4"),
+                                        QStringLiteral("sendMediaCommand send 5")}));
+}
+
+TEST_F(AppDelegateTest, DisplaysAttachedLaterGetTheHandlers) {
+    launch();
+    NotchViewModel& later = factory->surface->addDisplay();
+    factory->surface->active = 1;
+    offer(makePayload(QStringLiteral("a"), ActivityPriority::interrupt, 30));
+    offer(makePayload(QStringLiteral("b"), ActivityPriority::queued, 30));
+    later.send(NotchEvent::swipeUp());
+    EXPECT_EQ(coordinator().current()->dedupeKey, QStringLiteral("b"));
+    EXPECT_EQ(later.state().payload()->dedupeKey, QStringLiteral("b"));
+}
+
+TEST_F(AppDelegateTest, DroppedFilesAreAnnouncedWhenTheirActivityBecomesCurrent) {
+    launch();
+    TrayItem report;
+    report.displayName = QStringLiteral("Report.pdf");
+    factory->surface->onFilesDropped({report});
+    ASSERT_EQ(model(0).state().kind(), NotchState::Kind::activity);
+    EXPECT_EQ(model(0).state().payload()->title, QStringLiteral("Report.pdf"));
+
+    // Behind an interrupt the tray-add activity waits in the queue and nothing is sent.
+    const ActivityPayload loud = makePayload(QStringLiteral("sound"), ActivityPriority::interrupt, 30);
+    offer(loud);
+    factory->surface->onFilesDropped({report, report});
+    EXPECT_EQ(model(0).state(), NotchState::activity(loud));
+    EXPECT_EQ(coordinator().queue().size(), 1);
+}
+
+TEST_F(AppDelegateTest, NowPlayingReachesEveryDisplay) {
+    launch(2);
+    NowPlayingState playing;
+    playing.isPlaying = true;
+    playing.title = QStringLiteral("Song");
+    factory->services->onNowPlayingChange(playing);
+    EXPECT_EQ(model(0).nowPlaying(), playing);
+    EXPECT_EQ(model(1).nowPlaying(), playing);
+}
+
+TEST_F(AppDelegateTest, AnEndedAmbientPayloadIsFollowedOnTheSurface) {
+    launch();
+    const ActivityPayload ambient = makePayload(QStringLiteral("np"), ActivityPriority::ambient, 3600);
+    offer(ambient);
+    ASSERT_EQ(model(0).state(), NotchState::activity(ambient));
+    coordinator().setAmbient(std::nullopt);
+    coordinator().dismissCurrent();
+    ASSERT_FALSE(coordinator().current());
+    factory->services->onCurrentChanged();
+    EXPECT_EQ(model(0).state(), NotchState::closed());
+}
+
+TEST_F(AppDelegateTest, TrayDragNotificationSetsTheSourcingFlag) {
+    launch();
+    const struct {
+        QVariantMap userInfo;
+        const char* line;
+    } rows[] = {
+        {{{notchNotifications::sourcingKey, true}}, "setSourcingDrag true"},
+        {{{notchNotifications::sourcingKey, false}}, "setSourcingDrag false"},
+        {{}, "setSourcingDrag false"},
+        {{{notchNotifications::sourcingKey, QStringLiteral("yes")}}, "setSourcingDrag false"},
+    };
+    for (const auto& row : rows) {
+        const qsizetype mark = log.size();
+        NotificationCenter::defaultCenter().post(notchNotifications::veskTrayDragChanged, row.userInfo);
+        EXPECT_EQ(since(mark), QStringList{QString::fromUtf8(row.line)});
+    }
+}
+
+TEST_F(AppDelegateTest, TerminationStopsTheServicesAndTheDragMonitorsOnly) {
+    launch();
+    const qsizetype mark = log.size();
+    delegate->applicationWillTerminate();
+    EXPECT_EQ(since(mark), (QStringList{QStringLiteral("stop"), QStringLiteral("stopDragMonitors")}));
+    scheduler.advance(0.25);
+    EXPECT_TRUE(since(mark).contains(QStringLiteral("pollDragPasteboard"))) << "the heartbeat goes on";
+}
+
+TEST_F(AppDelegateTest, PushTokenIsCountedNotLogged) {
+    launch();
+    scheduler.runPending();
+    delegate->didRegisterForRemoteNotifications(QByteArray(32, '\x7f'));
+    EXPECT_TRUE(
+        TraceLog::recentLogLines(1).first().endsWith(QStringLiteral("  push registered (32-byte token)")));
+}
+
+TEST_F(AppDelegateTest, CallbacksDoNothingOnceTheDelegateIsGone) {
+    launch();
+    const auto present = factory->present;
+    delegate.reset();
+    present(makePayload(QStringLiteral("sound"), ActivityPriority::interrupt, 1));
+    scheduler.advance(5);
+}
+
+TEST_F(AppDelegateTest, DeveloperHooksActOnTheActiveDisplay) {
+    qputenv("VESK_OPEN", "tray");
+    qputenv("VESK_DEMO", "battery");
+    launch(2);
+    factory->surface->active = 1;
+    scheduler.advance(0.99);
+    EXPECT_EQ(model(1).state(), NotchState::closed());
+    scheduler.advance(0.01);
+    // The demo pill arrives first, then the click opens the desk on the tray.
+    EXPECT_EQ(model(1).state(), NotchState::open(DeskTab::tray));
+    EXPECT_EQ(coordinator().current()->kind, ActivityKind::battery);
+    EXPECT_EQ(coordinator().current()->duration, 600);
+    EXPECT_EQ(model(0).state(), NotchState::closed());
+}
+
+} // namespace
+} // namespace vesk

@@ -1,0 +1,180 @@
+#pragma once
+
+#include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Shell/ActivityServices.h"
+#include "Vesk/Shell/NotchSurface.h"
+#include "Vesk/Shell/ShellFactory.h"
+#include "VeskKit/Activity/ActivityCoordinator.h"
+#include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Push/RemoteNotifications.h"
+#include "VeskServices/NowPlaying/MediaCommand.h"
+#include "VeskServices/Tray/TrayStore.h"
+#include "support/ManualScheduler.h"
+
+#include <QMenu>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace vesk::test {
+
+// What the fakes below were asked, in order, as short lines ("start", "pollClipboard
+// true 40 false", ...): one log shared by the factory and everything it made.
+using CallLog = QStringList;
+
+// A notch surface over real view models (without panels), one per display.
+class FakeNotchSurface final : public NotchSurface {
+public:
+    FakeNotchSurface(CallLog& log, SettingsStore& settings, int displays) : m_log(log), m_settings(settings) {
+        for (int i = 0; i < displays; ++i)
+            addDisplay();
+    }
+
+    // A display attached while running: its model is announced like the controller does.
+    NotchViewModel& addDisplay() {
+        NotchGeometry geometry;
+        geometry.displayID = quint32(m_models.size() + 1);
+        geometry.screenFrame = QRectF(1920 * double(m_models.size()), 0, 1920, 1080);
+        geometry.notchSize = QSizeF(185, 32);
+        geometry.notchOrigin = QPointF(geometry.screenFrame.center().x() - 92.5, 0);
+        m_models.push_back(std::make_unique<NotchViewModel>(geometry, m_settings));
+        if (onModelCreated) onModelCreated(*m_models.back());
+        return *m_models.back();
+    }
+    NotchViewModel& model(int index) const { return *m_models.at(size_t(index)); }
+    // The display under the pointer; -1 for none.
+    int active = 0;
+
+    NotchViewModel* activeModel() const override {
+        if (m_models.empty()) return nullptr;
+        return &model(active < 0 ? 0 : active);
+    }
+    QList<NotchViewModel*> models() const override {
+        QList<NotchViewModel*> list;
+        for (const auto& model : m_models)
+            list.append(model.get());
+        return list;
+    }
+    TrayStore* trayStore() const override { return tray; }
+
+    void pollDragPasteboard() override { m_log << QStringLiteral("pollDragPasteboard"); }
+    void pollClipboard(bool enabled, int maxItems, bool persists) override {
+        m_log << QStringLiteral("pollClipboard %1 %2 %3")
+                     .arg(enabled ? "true" : "false")
+                     .arg(maxItems)
+                     .arg(persists ? "true" : "false");
+    }
+    void startDragMonitors() override { m_log << QStringLiteral("startDragMonitors"); }
+    void stopDragMonitors() override { m_log << QStringLiteral("stopDragMonitors"); }
+    void setSourcingDrag(bool sourcing) override {
+        m_log << (sourcing ? QStringLiteral("setSourcingDrag true")
+                           : QStringLiteral("setSourcingDrag false"));
+    }
+    QString geometryReport() const override { return QStringLiteral("display 1  1920×1080"); }
+    void setOnFilesDropped(std::function<void(const QList<TrayItem>&)> handler) override {
+        m_log << QStringLiteral("setOnFilesDropped");
+        onFilesDropped = std::move(handler);
+    }
+    void setOnModelCreated(std::function<void(NotchViewModel&)> handler) override {
+        m_log << QStringLiteral("setOnModelCreated");
+        onModelCreated = std::move(handler);
+        for (const auto& model : m_models)
+            onModelCreated(*model);
+    }
+    void setContextMenuProvider(ContextMenuProvider provider) override {
+        m_log << QStringLiteral("setContextMenuProvider");
+        contextMenuProvider = std::move(provider);
+    }
+
+    std::function<void(const QList<TrayItem>&)> onFilesDropped;
+    std::function<void(NotchViewModel&)> onModelCreated;
+    ContextMenuProvider contextMenuProvider;
+    TrayStore* tray = nullptr;
+
+private:
+    CallLog& m_log;
+    SettingsStore& m_settings;
+    std::vector<std::unique_ptr<NotchViewModel>> m_models;
+};
+
+class FakeActivityServices final : public ActivityServices {
+public:
+    explicit FakeActivityServices(CallLog& log) : m_log(log) {}
+
+    void setOnNowPlayingChange(std::function<void(const NowPlayingState&)> handler) override {
+        m_log << QStringLiteral("setOnNowPlayingChange");
+        onNowPlayingChange = std::move(handler);
+    }
+    void setOnCurrentChanged(std::function<void()> handler) override {
+        m_log << QStringLiteral("setOnCurrentChanged");
+        onCurrentChanged = std::move(handler);
+    }
+    void restoreFocusFilter() override { m_log << QStringLiteral("restoreFocusFilter"); }
+    void start() override { m_log << QStringLiteral("start"); }
+    void stop() override { m_log << QStringLiteral("stop"); }
+    void checkUpcomingEvent() override { m_log << QStringLiteral("checkUpcomingEvent"); }
+    void sendMediaCommand(const MediaCommand& command) override {
+        m_log << QStringLiteral("sendMediaCommand ") + command.adapterArguments().join(QLatin1Char(' '));
+    }
+
+    std::function<void(const NowPlayingState&)> onNowPlayingChange;
+    std::function<void()> onCurrentChanged;
+
+private:
+    CallLog& m_log;
+};
+
+// Makes real settings (in memory) and a coordinator on the manual clock, and the fakes
+// above; keeps pointers to what it made and the present callback it handed out.
+class FakeShellFactory final : public ShellFactory {
+public:
+    FakeShellFactory(CallLog& log, ManualScheduler& scheduler, int displays = 1)
+        : m_log(log), m_scheduler(scheduler), m_displays(displays) {}
+
+    std::unique_ptr<SettingsStore> makeSettings() override {
+        m_log << QStringLiteral("makeSettings");
+        auto store = std::make_unique<SettingsStore>(*defaults);
+        settings = store.get();
+        return store;
+    }
+    std::unique_ptr<ActivityCoordinator> makeCoordinator() override {
+        m_log << QStringLiteral("makeCoordinator");
+        auto made = std::make_unique<ActivityCoordinator>(
+            std::shared_ptr<const ClockSource>(std::shared_ptr<const ClockSource>(), &m_scheduler.clock()));
+        coordinator = made.get();
+        return made;
+    }
+    std::unique_ptr<NotchSurface> makeNotchSurface(SettingsStore& store) override {
+        m_log << QStringLiteral("makeNotchSurface");
+        auto made = std::make_unique<FakeNotchSurface>(m_log, store, m_displays);
+        surface = made.get();
+        return made;
+    }
+    std::unique_ptr<ActivityServices> makeActivityServices(ActivityCoordinator&, SettingsStore&,
+                                                           Present presentCallback) override {
+        m_log << QStringLiteral("makeActivityServices");
+        present = std::move(presentCallback);
+        auto made = std::make_unique<FakeActivityServices>(m_log);
+        services = made.get();
+        return made;
+    }
+    void registerForRemoteNotifications(RemoteNotificationHandlers handlers) override {
+        m_log << QStringLiteral("registerForRemoteNotifications");
+        vesk::registerForRemoteNotifications(std::move(handlers));
+    }
+
+    std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
+    SettingsStore* settings = nullptr;
+    ActivityCoordinator* coordinator = nullptr;
+    FakeNotchSurface* surface = nullptr;
+    FakeActivityServices* services = nullptr;
+    Present present;
+
+private:
+    CallLog& m_log;
+    ManualScheduler& m_scheduler;
+    int m_displays;
+};
+
+} // namespace vesk::test
