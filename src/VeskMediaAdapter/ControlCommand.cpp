@@ -1,12 +1,12 @@
 #include "VeskMediaAdapter/ControlCommand.h"
 
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskMediaAdapter/MprisPlayer.h"
 #include "VeskMediaAdapter/MprisWatcher.h"
 #include "VeskMediaAdapter/PlayerChoice.h"
 
 #include <QCoreApplication>
 #include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
 #include <cmath>
@@ -19,7 +19,6 @@ namespace {
 const QString mprisPrefix = QStringLiteral("org.mpris.MediaPlayer2.");
 const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 
 // "send" codes: 0 play, 1 pause, 2 toggle, 4 next, 5 previous.
 QString methodForCode(const QString& code) {
@@ -59,11 +58,7 @@ bool ControlCommand::validate(const QString& verb, const QString& argument, QStr
 }
 
 void ControlCommand::call(const QDBusMessage& message, std::function<void(const QDBusMessage&)> onReply) {
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, MprisWatcher::callTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, onReply = std::move(onReply)] {
-        watcher->deleteLater();
-        onReply(watcher->reply());
-    });
+    dbus::callAsync(m_bus, message, MprisWatcher::callTimeoutMs, this, std::move(onReply));
 }
 
 void ControlCommand::finish(bool success) {
@@ -82,9 +77,8 @@ void ControlCommand::run() {
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListNames"));
     call(list, [this](const QDBusMessage& reply) {
         QStringList players;
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-            for (const QString& name : reply.arguments().first().toStringList())
-                if (name.startsWith(mprisPrefix)) players.push_back(name);
+        for (const QString& name : dbus::replyValue<QStringList>(reply).value_or(QStringList()))
+            if (name.startsWith(mprisPrefix)) players.push_back(name);
         chooseTarget(players);
     });
 }
@@ -107,12 +101,10 @@ void ControlCommand::chooseTarget(const QStringList& players) {
     };
     auto poll = std::make_shared<Poll>(Poll{players, QStringList(players.size()), int(players.size())});
     for (int i = 0; i < players.size(); ++i) {
-        QDBusMessage get =
-            QDBusMessage::createMethodCall(players[i], mprisPath, propertiesInterface, QStringLiteral("Get"));
-        get << playerInterface << QStringLiteral("PlaybackStatus");
+        const QDBusMessage get =
+            dbus::propertyGet(players[i], mprisPath, playerInterface, QStringLiteral("PlaybackStatus"));
         call(get, [this, poll, i](const QDBusMessage& reply) {
-            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-                poll->statuses[i] = reply.arguments().first().value<QDBusVariant>().variant().toString();
+            poll->statuses[i] = dbus::replyValue<QString>(reply).value_or(QString());
             if (--poll->waiting > 0) return;
             for (const char* wanted : {"Playing", "Paused"})
                 for (int j = 0; j < poll->players.size(); ++j)
@@ -125,14 +117,14 @@ void ControlCommand::chooseTarget(const QStringList& players) {
 void ControlCommand::callPlayer(const QString& player, const QString& method, const QVariantList& arguments) {
     QDBusMessage message = QDBusMessage::createMethodCall(player, mprisPath, playerInterface, method);
     message.setArguments(arguments);
-    call(message, [this](const QDBusMessage& reply) { finish(reply.type() == QDBusMessage::ReplyMessage); });
+    call(message, [this](const QDBusMessage& reply) { finish(!dbus::isError(reply)); });
 }
 
 void ControlCommand::setProperty(const QString& player, const QString& property, const QVariant& value) {
     QDBusMessage message =
-        QDBusMessage::createMethodCall(player, mprisPath, propertiesInterface, QStringLiteral("Set"));
+        QDBusMessage::createMethodCall(player, mprisPath, dbus::propertiesInterface, QStringLiteral("Set"));
     message << playerInterface << property << QVariant::fromValue(QDBusVariant(value));
-    call(message, [this](const QDBusMessage& reply) { finish(reply.type() == QDBusMessage::ReplyMessage); });
+    call(message, [this](const QDBusMessage& reply) { finish(!dbus::isError(reply)); });
 }
 
 void ControlCommand::act(const QString& player) {
@@ -150,13 +142,12 @@ void ControlCommand::act(const QString& player) {
     } else if (m_verb == QLatin1String("seek")) {
         // SetPosition needs the current track's id; without one, seek by the distance.
         const qint64 target = qint64(std::max(0.0, *finiteNumber(m_argument)) * 1e6);
-        QDBusMessage get =
-            QDBusMessage::createMethodCall(player, mprisPath, propertiesInterface, QStringLiteral("GetAll"));
+        QDBusMessage get = QDBusMessage::createMethodCall(player, mprisPath, dbus::propertiesInterface,
+                                                          QStringLiteral("GetAll"));
         get << playerInterface;
         call(get, [this, player, target](const QDBusMessage& reply) {
-            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-                return finish(false);
-            const QVariantMap properties = demarshalMap(reply.arguments().first());
+            if (dbus::isError(reply) || reply.arguments().isEmpty()) return finish(false);
+            const QVariantMap properties = dbus::toVariantMap(reply.arguments().first());
             MprisPlayer state;
             state.apply(properties, 0, nullptr);
             const QString track = state.trackId();

@@ -1,8 +1,9 @@
 #include "VeskMediaAdapter/MprisPlayer.h"
 
+#include "VeskDBus/AsyncDBusCall.h"
+
 #include <QDBusArgument>
 #include <QDBusObjectPath>
-#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QStringList>
 
@@ -16,14 +17,8 @@ namespace {
 // A jump smaller than this is the player's clock drifting from ours, not a seek.
 constexpr qint64 seekThresholdMicroseconds = 500'000;
 
-QVariant unwrap(const QVariant& value) {
-    if (value.canConvert<QDBusVariant>() && value.userType() == qMetaTypeId<QDBusVariant>())
-        return value.value<QDBusVariant>().variant();
-    return value;
-}
-
 QStringList stringList(const QVariant& raw) {
-    const QVariant value = unwrap(raw);
+    const QVariant value = dbus::plainValue(raw);
     if (value.userType() == qMetaTypeId<QDBusArgument>()) {
         QStringList list;
         value.value<QDBusArgument>() >> list;
@@ -34,7 +29,7 @@ QStringList stringList(const QVariant& raw) {
 }
 
 std::optional<qint64> integer(const QVariant& raw) {
-    const QVariant value = unwrap(raw);
+    const QVariant value = dbus::plainValue(raw);
     switch (value.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -69,22 +64,12 @@ qint64 monotonicMilliseconds() {
     return timer.elapsed();
 }
 
-QVariantMap demarshalMap(const QVariant& raw) {
-    const QVariant value = unwrap(raw);
-    if (value.userType() == qMetaTypeId<QDBusArgument>()) {
-        QVariantMap map;
-        value.value<QDBusArgument>() >> map;
-        return map;
-    }
-    return value.toMap();
-}
-
 QString MprisPlayer::artUrl() const {
-    return unwrap(metadata.value(QStringLiteral("mpris:artUrl"))).toString();
+    return dbus::plainValue(metadata.value(QStringLiteral("mpris:artUrl"))).toString();
 }
 
 QString MprisPlayer::trackId() const {
-    const QVariant value = unwrap(metadata.value(QStringLiteral("mpris:trackid")));
+    const QVariant value = dbus::plainValue(metadata.value(QStringLiteral("mpris:trackid")));
     const QString id = value.userType() == qMetaTypeId<QDBusObjectPath>()
                            ? value.value<QDBusObjectPath>().path()
                            : value.toString();
@@ -93,7 +78,7 @@ QString MprisPlayer::trackId() const {
 }
 
 QString MprisPlayer::title() const {
-    return unwrap(metadata.value(QStringLiteral("xesam:title"))).toString();
+    return dbus::plainValue(metadata.value(QStringLiteral("xesam:title"))).toString();
 }
 
 qint64 MprisPlayer::positionNow(qint64 now) const {
@@ -118,16 +103,19 @@ void MprisPlayer::setPosition(qint64 microseconds, qint64 now, bool explicitSeek
 bool MprisPlayer::apply(const QVariantMap& properties, qint64 now, bool* newTrack) {
     bool changed = false;
     if (newTrack) *newTrack = false;
-    const auto value = [&](const char* key) { return unwrap(properties.value(QLatin1String(key))); };
+    const auto value = [&](const char* key) {
+        return dbus::plainValue(properties.value(QLatin1String(key)));
+    };
     const auto has = [&](const char* key) { return properties.contains(QLatin1String(key)); };
     // Where the position was, before the status or rate it moves with changes.
     const qint64 positionBefore = positionNow(now);
 
     bool trackChanged = false;
     if (has("Metadata")) {
-        const QVariantMap newMetadata = demarshalMap(value("Metadata"));
-        trackChanged = trackIdOf(newMetadata) != trackId() ||
-                       unwrap(newMetadata.value(QStringLiteral("xesam:title"))).toString() != title();
+        const QVariantMap newMetadata = dbus::toVariantMap(value("Metadata"));
+        trackChanged =
+            trackIdOf(newMetadata) != trackId() ||
+            dbus::plainValue(newMetadata.value(QStringLiteral("xesam:title"))).toString() != title();
         changed |= newMetadata != metadata;
         metadata = newMetadata;
         if (trackChanged) {
@@ -189,7 +177,7 @@ QJsonObject MprisPlayer::payload(qint64 now) const {
     insertText(payload, "title", title());
     insertText(payload, "artist",
                stringList(metadata.value(QStringLiteral("xesam:artist"))).join(QStringLiteral(", ")));
-    insertText(payload, "album", unwrap(metadata.value(QStringLiteral("xesam:album"))).toString());
+    insertText(payload, "album", dbus::plainValue(metadata.value(QStringLiteral("xesam:album"))).toString());
     insertText(payload, "genre",
                stringList(metadata.value(QStringLiteral("xesam:genre"))).join(QStringLiteral(", ")));
     insertText(payload, "composer",

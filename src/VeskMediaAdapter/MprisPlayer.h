@@ -53,7 +53,4 @@ struct MprisPlayer {
     QJsonObject payload(qint64 now) const;
 };
 
-// Nested D-Bus maps and lists arrive as QDBusArgument inside a QVariant: unwraps them.
-QVariantMap demarshalMap(const QVariant& value);
-
 } // namespace vesk::adapter

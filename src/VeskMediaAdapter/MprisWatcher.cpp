@@ -1,7 +1,7 @@
 #include "VeskMediaAdapter/MprisWatcher.h"
 
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
+#include "VeskDBus/AsyncDBusCall.h"
+
 #include <QStringList>
 
 namespace vesk::adapter {
@@ -12,7 +12,6 @@ const QString mprisPrefix = QStringLiteral("org.mpris.MediaPlayer2.");
 const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString rootInterface = QStringLiteral("org.mpris.MediaPlayer2");
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 
 QDBusMessage busCall(const QString& method) {
     return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
@@ -25,11 +24,7 @@ QDBusMessage busCall(const QString& method) {
 MprisWatcher::MprisWatcher(QDBusConnection bus, QObject* parent) : QObject(parent), m_bus(std::move(bus)) {}
 
 void MprisWatcher::call(const QDBusMessage& message, std::function<void(const QDBusMessage&)> onReply) {
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, callTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, onReply = std::move(onReply)] {
-        watcher->deleteLater();
-        onReply(watcher->reply());
-    });
+    dbus::callAsync(m_bus, message, callTimeoutMs, this, std::move(onReply));
 }
 
 void MprisWatcher::start() {
@@ -37,25 +32,23 @@ void MprisWatcher::start() {
                   QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
                   SLOT(onNameOwnerChanged(QString, QString, QString)));
     // From any sender: players are told apart by their unique names.
-    m_bus.connect(QString(), mprisPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+    m_bus.connect(QString(), mprisPath, dbus::propertiesInterface, QStringLiteral("PropertiesChanged"), this,
                   SLOT(onPropertiesChanged(QDBusMessage)));
     m_bus.connect(QString(), mprisPath, playerInterface, QStringLiteral("Seeked"), this,
                   SLOT(onSeeked(QDBusMessage)));
 
     m_pendingStartup = 1;
     call(busCall(QStringLiteral("ListNames")), [this](const QDBusMessage& reply) {
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-            for (const QString& name : reply.arguments().first().toStringList()) {
-                if (!name.startsWith(mprisPrefix)) continue;
-                ++m_pendingStartup;
-                QDBusMessage owner = busCall(QStringLiteral("GetNameOwner"));
-                owner << name;
-                call(owner, [this, name](const QDBusMessage& answer) {
-                    if (answer.type() == QDBusMessage::ReplyMessage && !answer.arguments().isEmpty())
-                        addPlayer(name, answer.arguments().first().toString());
-                    loadFinished();
-                });
-            }
+        for (const QString& name : dbus::replyValue<QStringList>(reply).value_or(QStringList())) {
+            if (!name.startsWith(mprisPrefix)) continue;
+            ++m_pendingStartup;
+            QDBusMessage owner = busCall(QStringLiteral("GetNameOwner"));
+            owner << name;
+            call(owner, [this, name](const QDBusMessage& answer) {
+                if (const std::optional<QString> unique = dbus::replyValue<QString>(answer))
+                    addPlayer(name, *unique);
+                loadFinished();
+            });
         }
         loadFinished();
     });
@@ -101,25 +94,26 @@ void MprisWatcher::loadPlayer(const QString& busName) {
     };
 
     QDBusMessage root =
-        QDBusMessage::createMethodCall(owner, mprisPath, propertiesInterface, QStringLiteral("GetAll"));
+        QDBusMessage::createMethodCall(owner, mprisPath, dbus::propertiesInterface, QStringLiteral("GetAll"));
     root << rootInterface;
     call(root, [this, busName, owner, finishOne](const QDBusMessage& reply) {
         auto it = m_players.find(busName);
-        if (it != m_players.end() && it->second.player.owner == owner &&
-            reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-            it->second.player.desktopEntry =
-                demarshalMap(reply.arguments().first()).value(QStringLiteral("DesktopEntry")).toString();
+        if (it != m_players.end() && it->second.player.owner == owner && !dbus::isError(reply) &&
+            !reply.arguments().isEmpty())
+            it->second.player.desktopEntry = dbus::toVariantMap(reply.arguments().first())
+                                                 .value(QStringLiteral("DesktopEntry"))
+                                                 .toString();
         finishOne();
     });
 
     QDBusMessage player =
-        QDBusMessage::createMethodCall(owner, mprisPath, propertiesInterface, QStringLiteral("GetAll"));
+        QDBusMessage::createMethodCall(owner, mprisPath, dbus::propertiesInterface, QStringLiteral("GetAll"));
     player << playerInterface;
     call(player, [this, busName, owner, finishOne](const QDBusMessage& reply) {
         auto it = m_players.find(busName);
-        if (it != m_players.end() && it->second.player.owner == owner &&
-            reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-            applyPlayerProperties(it->second, demarshalMap(reply.arguments().first()));
+        if (it != m_players.end() && it->second.player.owner == owner && !dbus::isError(reply) &&
+            !reply.arguments().isEmpty())
+            applyPlayerProperties(it->second, dbus::toVariantMap(reply.arguments().first()));
         finishOne();
     });
 }
@@ -162,21 +156,18 @@ void MprisWatcher::applyPlayerProperties(Entry& entry, const QVariantMap& proper
 void MprisWatcher::onPropertiesChanged(const QDBusMessage& message) {
     const QList<QVariant> arguments = message.arguments();
     if (arguments.size() < 2 || arguments[0].toString() != playerInterface) return;
-    QVariantMap properties = demarshalMap(arguments[1]);
+    QVariantMap properties = dbus::toVariantMap(arguments[1]);
     const QStringList invalidated = arguments.size() > 2 ? arguments[2].toStringList() : QStringList();
     for (Entry* entry : entriesOwnedBy(message.service())) {
         applyPlayerProperties(*entry, properties);
         // Invalidated properties carry no value: read them again.
         for (const QString& property : invalidated) {
-            QDBusMessage get = QDBusMessage::createMethodCall(entry->player.owner, mprisPath,
-                                                              propertiesInterface, QStringLiteral("Get"));
-            get << playerInterface << property;
+            const QDBusMessage get =
+                dbus::propertyGet(entry->player.owner, mprisPath, playerInterface, property);
             const QString busName = entry->player.busName;
             call(get, [this, busName, property](const QDBusMessage& reply) {
                 auto it = m_players.find(busName);
-                if (it == m_players.end() || reply.type() != QDBusMessage::ReplyMessage ||
-                    reply.arguments().isEmpty())
-                    return;
+                if (it == m_players.end() || dbus::isError(reply) || reply.arguments().isEmpty()) return;
                 applyPlayerProperties(it->second, QVariantMap{{property, reply.arguments().first()}});
             });
         }
@@ -196,13 +187,11 @@ void MprisWatcher::refreshPosition(const QString& busName) {
     auto it = m_players.find(busName);
     if (it == m_players.end()) return;
     const QString owner = it->second.player.owner;
-    QDBusMessage get =
-        QDBusMessage::createMethodCall(owner, mprisPath, propertiesInterface, QStringLiteral("Get"));
-    get << playerInterface << QStringLiteral("Position");
+    const QDBusMessage get = dbus::propertyGet(owner, mprisPath, playerInterface, QStringLiteral("Position"));
     call(get, [this, busName, owner](const QDBusMessage& reply) {
         auto found = m_players.find(busName);
-        if (found == m_players.end() || found->second.player.owner != owner ||
-            reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        if (found == m_players.end() || found->second.player.owner != owner || dbus::isError(reply) ||
+            reply.arguments().isEmpty())
             return;
         MprisPlayer& player = found->second.player;
         const quint64 before = player.positionRevision;

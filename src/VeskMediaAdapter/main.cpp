@@ -7,6 +7,7 @@
 //   vesk-media-adapter shuffle <off|items|collections|unknown>
 //   vesk-media-adapter repeat <off|one|all|unknown>
 //   vesk-media-adapter test                       exits 0 when the session bus answers
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskMediaAdapter/ControlCommand.h"
 #include "VeskMediaAdapter/MprisWatcher.h"
 #include "VeskMediaAdapter/ParentWatch.h"
@@ -16,7 +17,6 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusPendingCallWatcher>
 #include <QTimer>
 
 #include <cstdio>
@@ -40,9 +40,9 @@ int runTest(QCoreApplication& app) {
     const QDBusMessage getId = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId"));
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(getId, 1000), &app);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &app,
-                     [watcher] { QCoreApplication::exit(watcher->isError() ? 1 : 0); });
+    vesk::dbus::callAsync(bus, getId, 1000, &app, [](const QDBusMessage& reply) {
+        QCoreApplication::exit(vesk::dbus::isError(reply) ? 1 : 0);
+    });
     return app.exec();
 }
 

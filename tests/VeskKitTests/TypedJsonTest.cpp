@@ -4,35 +4,7 @@
 
 #include <QVariantList>
 
-#include <limits>
-
 namespace json = vesk::json;
-
-TEST(TypedJsonTest, WholeDoublesStayDoublesAndIntegersStayIntegers) {
-    const QVariantMap values{
-        {QStringLiteral("padding"), 12.0},
-        {QStringLiteral("version"), QVariant::fromValue<qint64>(12)},
-        {QStringLiteral("flag"), true},
-        {QStringLiteral("one"), QVariant::fromValue<qint64>(1)},
-        {QStringLiteral("huge"), 1e20},
-        {QStringLiteral("tiny"), 1e-7},
-        {QStringLiteral("negative"), -3.0},
-        {QStringLiteral("largest"), QVariant::fromValue<qint64>(std::numeric_limits<qint64>::max())},
-        {QStringLiteral("nested"),
-         QVariantList{2.0, QVariant::fromValue<qint64>(2), QVariantMap{{QStringLiteral("x"), 4.0}}}},
-    };
-    const auto back = json::readTyped(json::writeTyped(values));
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back, values);
-    EXPECT_EQ(back->value(QStringLiteral("padding")).typeId(), QMetaType::Double);
-    EXPECT_EQ(back->value(QStringLiteral("version")).typeId(), QMetaType::LongLong);
-    EXPECT_EQ(back->value(QStringLiteral("flag")).typeId(), QMetaType::Bool);
-    EXPECT_EQ(back->value(QStringLiteral("one")).typeId(), QMetaType::LongLong);
-    const QVariantList nested = back->value(QStringLiteral("nested")).toList();
-    EXPECT_EQ(nested.at(0).typeId(), QMetaType::Double);
-    EXPECT_EQ(nested.at(1).typeId(), QMetaType::LongLong);
-    EXPECT_EQ(nested.at(2).toMap().value(QStringLiteral("x")).typeId(), QMetaType::Double);
-}
 
 TEST(TypedJsonTest, StringsWithEscapesAndAnyCharacterRoundTrip) {
     const QString text = QStringLiteral("quote \" backslash \\ tab \t newline \n bell \a é ß 漢 😀 /");

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <limits>
+
 using vesk::UserDefaults;
 
 namespace {
@@ -19,6 +21,12 @@ QVariantMap sampleValues() {
         {QStringLiteral("name"), QStringLiteral("Vesk")},
         {QStringLiteral("order"), QVariantList{QStringLiteral("media"), QStringLiteral("todos")}},
         {QStringLiteral("cells"), QVariantMap{{QStringLiteral("media"), QVariant::fromValue<qint64>(4)}}},
+        {QStringLiteral("huge"), 1e20},
+        {QStringLiteral("tiny"), 1e-7},
+        {QStringLiteral("negative"), -3.0},
+        {QStringLiteral("largest"), QVariant::fromValue<qint64>(std::numeric_limits<qint64>::max())},
+        {QStringLiteral("nested"),
+         QVariantList{2.0, QVariant::fromValue<qint64>(2), QVariantMap{{"x", 4.0}}}},
     };
 }
 
@@ -30,7 +38,8 @@ TEST(UserDefaultsTest, EveryValueTypeRoundTripsThroughTheFileWithItsType) {
     {
         auto defaults = UserDefaults::atPath(path);
         const QVariantMap values = sampleValues();
-        for (auto it = values.begin(); it != values.end(); ++it) defaults->setObject(it.key(), it.value());
+        for (auto it = values.begin(); it != values.end(); ++it)
+            defaults->setObject(it.key(), it.value());
     }
     auto reopened = UserDefaults::atPath(path);
     EXPECT_EQ(reopened->object(QStringLiteral("flag"))->typeId(), QMetaType::Bool);
@@ -38,6 +47,10 @@ TEST(UserDefaultsTest, EveryValueTypeRoundTripsThroughTheFileWithItsType) {
     EXPECT_EQ(reopened->object(QStringLiteral("ratio"))->typeId(), QMetaType::Double);
     EXPECT_EQ(reopened->object(QStringLiteral("padding"))->typeId(), QMetaType::Double);
     EXPECT_EQ(reopened->dictionaryRepresentation(), sampleValues());
+    const QVariantList nested = reopened->array(QStringLiteral("nested")).value();
+    EXPECT_EQ(nested.at(0).typeId(), QMetaType::Double);
+    EXPECT_EQ(nested.at(1).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(nested.at(2).toMap().value("x").typeId(), QMetaType::Double);
     EXPECT_EQ(reopened->array(QStringLiteral("order"))->size(), 2);
     EXPECT_EQ(reopened->dictionary(QStringLiteral("cells"))->value(QStringLiteral("media")).toLongLong(), 4);
     EXPECT_FALSE(reopened->array(QStringLiteral("name")));

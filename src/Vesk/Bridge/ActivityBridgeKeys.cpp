@@ -55,22 +55,20 @@ bool ActivityBridge::handleMediaKey(const MediaKeyEvent& event) {
 
     const bool up = event.key == MediaKey::brightnessUp || event.key == MediaKey::illuminationUp ||
                     event.key == MediaKey::soundUp;
+    // The display and keyboard backlights step alike.
+    const auto stepBacklight = [&](auto& service) {
+        if (!service.isAvailable()) return false;
+        const std::optional<double> level = service.read();
+        // A set that cannot be issued changes nothing, so the system keeps the key.
+        return level && service.set(*level + (up ? delta : -delta));
+    };
     switch (event.key) {
     case MediaKey::brightnessUp:
-    case MediaKey::brightnessDown: {
-        if (!brightness().isAvailable()) return false;
-        const std::optional<double> level = brightness().read();
-        if (!level) return false;
-        // A set that cannot be issued changes nothing, so the system keeps the key.
-        return brightness().set(*level + (up ? delta : -delta));
-    }
+    case MediaKey::brightnessDown:
+        return stepBacklight(brightness());
     case MediaKey::illuminationUp:
-    case MediaKey::illuminationDown: {
-        if (!keyboardBacklight().isAvailable()) return false;
-        const std::optional<double> level = keyboardBacklight().read();
-        if (!level) return false;
-        return keyboardBacklight().set(*level + (up ? delta : -delta));
-    }
+    case MediaKey::illuminationDown:
+        return stepBacklight(keyboardBacklight());
     case MediaKey::soundUp:
     case MediaKey::soundDown: {
         // Without a settable volume (no output device, say) the key stays the system's.

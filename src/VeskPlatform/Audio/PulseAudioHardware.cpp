@@ -51,6 +51,11 @@ PulseSinkFacts factsOf(const pa_sink_info& info) {
     return facts;
 }
 
+// For requests whose answer, if any, comes through their callback.
+void forget(pa_operation* operation) {
+    if (operation) pa_operation_unref(operation);
+}
+
 void releaseFinished(std::vector<pa_operation*>& operations, bool all) {
     std::erase_if(operations, [all](pa_operation* operation) {
         if (!all && pa_operation_get_state(operation) == PA_OPERATION_RUNNING) return false;
@@ -235,10 +240,7 @@ struct PulseAudioHardware::Impl {
         notify(events);
     }
 
-    void refreshSinks() {
-        if (pa_operation* operation = pa_context_get_sink_info_list(context, &Impl::onSinkInfo, this))
-            pa_operation_unref(operation);
-    }
+    void refreshSinks() { forget(pa_context_get_sink_info_list(context, &Impl::onSinkInfo, this)); }
 
     // libpulse callbacks: all run on the loop's thread with its lock held.
 
@@ -250,13 +252,10 @@ struct PulseAudioHardware::Impl {
             self->failures = 0;
             const auto mask =
                 static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER);
-            if (pa_operation* operation = pa_context_subscribe(c, mask, nullptr, nullptr))
-                pa_operation_unref(operation);
+            forget(pa_context_subscribe(c, mask, nullptr, nullptr));
             // Answers come in the order asked: the default sink is known before the list ends.
-            if (pa_operation* operation = pa_context_get_server_info(c, &Impl::onServerInfo, self))
-                pa_operation_unref(operation);
-            if (pa_operation* operation = pa_context_get_sink_info_list(c, &Impl::onSinkList, self))
-                pa_operation_unref(operation);
+            forget(pa_context_get_server_info(c, &Impl::onServerInfo, self));
+            forget(pa_context_get_sink_info_list(c, &Impl::onSinkList, self));
             break;
         }
         case PA_CONTEXT_FAILED:
@@ -282,15 +281,12 @@ struct PulseAudioHardware::Impl {
         const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
         const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
         if (facility == PA_SUBSCRIPTION_EVENT_SINK) {
-            if (kind == PA_SUBSCRIPTION_EVENT_REMOVE) {
+            if (kind == PA_SUBSCRIPTION_EVENT_REMOVE)
                 self->removeSink(index);
-            } else if (pa_operation* operation =
-                           pa_context_get_sink_info_by_index(c, index, &Impl::onSinkInfo, self)) {
-                pa_operation_unref(operation);
-            }
+            else
+                forget(pa_context_get_sink_info_by_index(c, index, &Impl::onSinkInfo, self));
         } else if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
-            if (pa_operation* operation = pa_context_get_server_info(c, &Impl::onServerInfo, self))
-                pa_operation_unref(operation);
+            forget(pa_context_get_server_info(c, &Impl::onServerInfo, self));
         }
     }
 

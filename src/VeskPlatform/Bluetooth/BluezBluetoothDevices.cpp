@@ -1,6 +1,6 @@
 #include "VeskPlatform/Bluetooth/BluezBluetoothDevices.h"
 
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
+#include "VeskDBus/AsyncDBusCall.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

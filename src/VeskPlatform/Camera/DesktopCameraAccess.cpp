@@ -1,7 +1,7 @@
 #include "VeskPlatform/Camera/DesktopCameraAccess.h"
 
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskKit/Foundation/Scheduler.h"
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>

@@ -1,11 +1,7 @@
 #include "VeskPlatform/Display/LogindBrightness.h"
 
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
-
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 
 #include <array>
 
@@ -52,25 +48,23 @@ void LogindBrightness::send(int pathIndex, const QString& subsystem, const QStri
         QStringLiteral("org.freedesktop.login1"), sessionPaths[static_cast<size_t>(pathIndex)],
         QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("SetBrightness"));
     call << subsystem << name << value;
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, timeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, watcher, pathIndex, subsystem, name, value, done = std::move(done)]() mutable {
-                watcher->deleteLater();
-                const QDBusPendingReply<> reply = *watcher;
-                if (!reply.isError()) {
-                    m_pathIndex = pathIndex;
-                    done(Outcome::written);
-                    return;
-                }
-                const QString error = reply.error().name();
-                if (isUnknownPath(error) && pathIndex + 1 < static_cast<int>(sessionPaths.size())) {
-                    send(pathIndex + 1, subsystem, name, value, std::move(done));
-                    return;
-                }
-                TraceLog::trace(QStringLiteral("logind SetBrightness(%1, %2) failed: %3")
-                                    .arg(subsystem, name, reply.error().message()));
-                done(isPermanent(error) ? Outcome::unsupported : Outcome::failedForNow);
-            });
+    dbus::callAsync(
+        bus, call, timeoutMs, this,
+        [this, pathIndex, subsystem, name, value, done = std::move(done)](const QDBusMessage& reply) {
+            if (!dbus::isError(reply)) {
+                m_pathIndex = pathIndex;
+                done(Outcome::written);
+                return;
+            }
+            const QString error = reply.errorName();
+            if (isUnknownPath(error) && pathIndex + 1 < static_cast<int>(sessionPaths.size())) {
+                send(pathIndex + 1, subsystem, name, value, done);
+                return;
+            }
+            TraceLog::trace(QStringLiteral("logind SetBrightness(%1, %2) failed: %3")
+                                .arg(subsystem, name, reply.errorMessage()));
+            done(isPermanent(error) ? Outcome::unsupported : Outcome::failedForNow);
+        });
 }
 
 } // namespace vesk

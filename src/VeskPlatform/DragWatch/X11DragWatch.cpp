@@ -1,6 +1,7 @@
 #include "VeskPlatform/DragWatch/X11DragWatch.h"
 
 #include "VeskPlatform/Input/X11RootInputMask.h"
+#include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -17,10 +18,7 @@ namespace vesk {
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+using x11::Reply;
 
 constexpr quint64 buttonMask =
     XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE;
@@ -45,11 +43,11 @@ std::unique_ptr<DragWatch> DragWatch::create(QObject* parent) {
 }
 
 X11DragWatch::X11DragWatch(QObject* parent) : DragWatch(parent) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection() || xcb_connection_has_error(x11->connection())) return;
-    m_connection = x11->connection();
+    const std::optional<x11::Connection> c = x11::connection();
+    if (!c || xcb_connection_has_error(c->xcb)) return;
+    m_connection = c->xcb;
+    m_root = c->root;
     m_raw = X11RawPointer::open();
-    m_root = m_raw ? m_raw->root : xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
 
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(m_connection, &xcb_xfixes_id);
     if (!xfixes || !xfixes->present) return;
@@ -57,11 +55,8 @@ X11DragWatch::X11DragWatch(QObject* parent) : DragWatch(parent) {
         xcb_xfixes_query_version_reply(m_connection, xcb_xfixes_query_version(m_connection, 5, 0), nullptr));
     if (!version || version->major_version < 1) return;
 
-    static constexpr char name[] = "XdndSelection";
-    Reply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, sizeof(name) - 1, name), nullptr));
-    if (!atom) return;
-    m_dndSelection = atom->atom;
+    m_dndSelection = x11::atom("XdndSelection");
+    if (!m_dndSelection) return;
 
     QCoreApplication::instance()->installNativeEventFilter(this);
     xcb_generic_error_t* error = xcb_request_check(

@@ -1,6 +1,8 @@
 #include "VeskPlatform/Input/X11KeyTap.h"
 
+#include "VeskPlatform/Input/X11RawPointer.h"
 #include "VeskPlatform/Input/X11RootInputMask.h"
+#include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -21,10 +23,7 @@ constexpr quint64 rawKeyMask =
 constexpr quint8 xkbNewKeyboardNotify = 0;
 constexpr quint8 xkbMapNotify = 1;
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+using x11::Reply;
 
 Reply<xcb_query_extension_reply_t> queryExtension(xcb_connection_t* connection, const char* name) {
     return Reply<xcb_query_extension_reply_t>(xcb_query_extension_reply(
@@ -49,29 +48,13 @@ X11KeyTap::X11KeyTap() {
     m_settleTimer.setInterval(settleMs);
     QObject::connect(&m_settleTimer, &QTimer::timeout, &m_settleTimer, [this] { deliver(m_merger.flush()); });
 
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection() || xcb_connection_has_error(x11->connection())) return;
-    m_connection = x11->connection();
+    // Raw key events need what raw pointer events need: XInput2 2.1 on Qt's connection.
+    const std::optional<X11RawPointer> input = X11RawPointer::open();
+    if (!input) return;
+    m_connection = input->connection;
+    m_root = input->root;
+    m_xiOpcode = input->xiOpcode;
 
-    int screenNumber = 0;
-    char* host = nullptr;
-    int display = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screenNumber) == 0) screenNumber = 0;
-    std::free(host);
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-    for (int i = 0; i < screenNumber && screens.rem > 1; ++i)
-        xcb_screen_next(&screens);
-    m_root = screens.data->root;
-
-    if (auto xi = queryExtension(m_connection, "XInputExtension"); xi && xi->present) {
-        m_xiOpcode = xi->major_opcode;
-        // Qt has already agreed on a version for this connection, and the server refuses
-        // a lower one: ask for the newest we know and read back what holds.
-        Reply<xcb_input_xi_query_version_reply_t> version(xcb_input_xi_query_version_reply(
-            m_connection, xcb_input_xi_query_version(m_connection, 2, 4), nullptr));
-        m_hasXi21 = version && (version->major_version > 2 ||
-                                (version->major_version == 2 && version->minor_version >= 1));
-    }
     if (auto xkb = queryExtension(m_connection, "XKEYBOARD"); xkb && xkb->present) {
         m_hasXkb = true;
         m_xkbFirstEvent = xkb->first_event;
@@ -86,7 +69,7 @@ X11KeyTap::~X11KeyTap() {
 }
 
 bool X11KeyTap::canListen() const {
-    return m_connection && m_hasXi21;
+    return m_connection != nullptr;
 }
 
 bool X11KeyTap::canIntercept() const {

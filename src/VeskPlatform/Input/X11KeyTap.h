@@ -49,10 +49,10 @@ private:
     void deliver(const std::vector<KeyStroke>& strokes);
     void settleLater();
 
+    // Set only where XInput2 2.1 or later answers.
     xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_root = 0;
     quint8 m_xiOpcode = 0;
-    bool m_hasXi21 = false;
     quint8 m_xkbFirstEvent = 0;
     bool m_hasXkb = false;
     bool m_isXWayland = false;

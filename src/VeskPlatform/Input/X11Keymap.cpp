@@ -1,10 +1,9 @@
 #include "VeskPlatform/Input/X11Keymap.h"
+#include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include <QString>
 
 #include <array>
-#include <cstdlib>
-#include <memory>
 
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
@@ -37,10 +36,7 @@ constexpr std::array<MediaKeysym, 13> mediaKeysyms{{
     {XF86XK_KbdBrightnessDown, 22, "XF86KbdBrightnessDown"},
 }};
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+using x11::Reply;
 
 } // namespace
 

@@ -1,49 +1,30 @@
 #include "VeskPlatform/Input/X11RawPointer.h"
+#include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QWindow>
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include <xcb/xinput.h>
 
 namespace vesk {
 
-namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
-} // namespace
-
 std::optional<X11RawPointer> X11RawPointer::open() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection() || xcb_connection_has_error(x11->connection())) return std::nullopt;
+    const std::optional<x11::Connection> c = x11::connection();
+    if (!c || xcb_connection_has_error(c->xcb)) return std::nullopt;
     X11RawPointer result;
-    result.connection = x11->connection();
-
-    int screenNumber = 0;
-    char* host = nullptr;
-    int display = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screenNumber) == 0) screenNumber = 0;
-    std::free(host);
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(result.connection));
-    for (int i = 0; i < screenNumber && screens.rem > 1; ++i)
-        xcb_screen_next(&screens);
-    result.root = screens.data->root;
+    result.connection = c->xcb;
+    result.root = c->root;
 
     static constexpr char name[] = "XInputExtension";
-    Reply<xcb_query_extension_reply_t> xi(xcb_query_extension_reply(
+    x11::Reply<xcb_query_extension_reply_t> xi(xcb_query_extension_reply(
         result.connection, xcb_query_extension(result.connection, std::strlen(name), name), nullptr));
     if (!xi || !xi->present) return std::nullopt;
     result.xiOpcode = xi->major_opcode;
     // Qt has already agreed on a version for this connection and the server refuses a
     // lower one: ask for the newest we know and read back what holds.
-    Reply<xcb_input_xi_query_version_reply_t> version(xcb_input_xi_query_version_reply(
+    x11::Reply<xcb_input_xi_query_version_reply_t> version(xcb_input_xi_query_version_reply(
         result.connection, xcb_input_xi_query_version(result.connection, 2, 4), nullptr));
     const bool hasXi21 = version && (version->major_version > 2 ||
                                      (version->major_version == 2 && version->minor_version >= 1));
@@ -72,7 +53,7 @@ std::optional<X11RawPointer::Event> X11RawPointer::rawEvent(const QByteArray& ev
 }
 
 std::optional<quint16> X11RawPointer::queryButtons() const {
-    Reply<xcb_query_pointer_reply_t> reply(
+    x11::Reply<xcb_query_pointer_reply_t> reply(
         xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr));
     if (!reply) return std::nullopt;
     return reply->mask;

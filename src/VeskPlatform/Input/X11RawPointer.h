@@ -10,7 +10,7 @@
 namespace vesk {
 
 // Qt's own X connection when the server has XInput2 2.1 or later, which delivers raw
-// pointer events on the root window for every click anywhere, also while another client
+// events on the root window for every click and key anywhere, also while another client
 // holds a grab (a drag source does). Main thread only.
 struct X11RawPointer {
     xcb_connection_t* connection = nullptr;

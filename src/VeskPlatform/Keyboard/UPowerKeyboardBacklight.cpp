@@ -1,12 +1,9 @@
 #include "VeskPlatform/Keyboard/UPowerKeyboardBacklight.h"
 
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskPlatform/Display/BacklightLevels.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 
 namespace vesk {
@@ -17,10 +14,12 @@ const QString service = QStringLiteral("org.freedesktop.UPower");
 const QString path = QStringLiteral("/org/freedesktop/UPower/KbdBacklight");
 const QString interface = QStringLiteral("org.freedesktop.UPower.KbdBacklight");
 
-QDBusPendingCall call(const QString& method, const QVariantList& args = {}) {
+void call(QObject* context, const QString& method, const QVariantList& args,
+          std::function<void(const QDBusMessage&)> onReply) {
     QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(args);
-    return QDBusConnection::systemBus().asyncCall(message, UPowerKeyboardBacklight::timeoutMs);
+    dbus::callAsync(QDBusConnection::systemBus(), message, UPowerKeyboardBacklight::timeoutMs, context,
+                    std::move(onReply));
 }
 
 } // namespace
@@ -59,27 +58,23 @@ std::optional<double> UPowerKeyboardBacklight::read() const {
 
 void UPowerKeyboardBacklight::probe() {
     const quint64 generation = ++m_generation;
-    auto* watcher = new QDBusPendingCallWatcher(call(QStringLiteral("GetMaxBrightness")), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation] {
-        watcher->deleteLater();
+    call(this, QStringLiteral("GetMaxBrightness"), {}, [this, generation](const QDBusMessage& reply) {
         if (generation != m_generation) return;
-        const QDBusPendingReply<int> reply = *watcher;
+        const std::optional<int> max = dbus::replyValue<int>(reply);
         // UPower answers with an error, or a maximum of 0, when there is no backlight.
-        if (reply.isError() || reply.value() <= 0) {
+        if (!max || *max <= 0) {
             setUnavailable();
             return;
         }
-        fetchBrightness(generation, reply.value());
+        fetchBrightness(generation, *max);
     });
 }
 
 void UPowerKeyboardBacklight::fetchBrightness(quint64 generation, int max) {
-    auto* watcher = new QDBusPendingCallWatcher(call(QStringLiteral("GetBrightness")), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation, max] {
-        watcher->deleteLater();
+    call(this, QStringLiteral("GetBrightness"), {}, [this, generation, max](const QDBusMessage& reply) {
         if (generation != m_generation) return;
-        const QDBusPendingReply<int> reply = *watcher;
-        if (reply.isError() || reply.value() < 0 || reply.value() > max) {
+        const std::optional<int> raw = dbus::replyValue<int>(reply);
+        if (!raw || *raw < 0 || *raw > max) {
             setUnavailable();
             return;
         }
@@ -88,15 +83,15 @@ void UPowerKeyboardBacklight::fetchBrightness(quint64 generation, int max) {
         {
             std::lock_guard lock(m_mutex);
             becameAvailable = !m_available;
-            moved = m_available && m_raw != reply.value();
+            moved = m_available && m_raw != *raw;
             m_available = true;
             m_max = max;
-            m_raw = reply.value();
+            m_raw = *raw;
         }
         if (becameAvailable)
             notifyState();
         else if (moved)
-            notifyLevel(static_cast<double>(reply.value()) / max);
+            notifyLevel(static_cast<double>(*raw) / max);
     });
 }
 
@@ -146,15 +141,11 @@ bool UPowerKeyboardBacklight::write(double level) {
     }
     ++m_inFlight;
     const quint64 generation = m_generation;
-    auto* watcher = new QDBusPendingCallWatcher(call(QStringLiteral("SetBrightness"), {raw}), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation] {
-        watcher->deleteLater();
+    call(this, QStringLiteral("SetBrightness"), {raw}, [this, generation](const QDBusMessage& reply) {
         if (generation != m_generation) return;
         --m_inFlight;
-        const QDBusPendingReply<> reply = *watcher;
-        if (reply.isError()) {
-            TraceLog::trace(QStringLiteral("UPower keyboard SetBrightness failed: ") +
-                            reply.error().message());
+        if (dbus::isError(reply)) {
+            TraceLog::trace(QStringLiteral("UPower keyboard SetBrightness failed: ") + reply.errorMessage());
             if (m_inFlight == 0) refresh();
         }
     });

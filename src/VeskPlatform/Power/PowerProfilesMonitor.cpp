@@ -1,6 +1,6 @@
 #include "VeskPlatform/Power/PowerProfilesMonitor.h"
 
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
+#include "VeskDBus/AsyncDBusCall.h"
 
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
@@ -75,19 +75,13 @@ void PowerProfilesMonitor::start() {
 
 void PowerProfilesMonitor::fetch(Endpoint& endpoint) {
     const quint64 generation = ++endpoint.generation;
-    QDBusMessage get = QDBusMessage::createMethodCall(endpoint.service, endpoint.path,
-                                                      dbus::propertiesInterface, QStringLiteral("Get"));
-    get << endpoint.service << activeProfileKey;
+    const QDBusMessage get =
+        dbus::propertyGet(endpoint.service, endpoint.path, endpoint.service, activeProfileKey);
     Endpoint* target = &endpoint;
     dbus::callAsync(m_bus, get, dbus::readTimeoutMs, this,
                     [this, target, generation](const QDBusMessage& reply) {
                         if (target->generation != generation) return;
-                        target->profile.reset();
-                        if (!dbus::isError(reply) && !reply.arguments().isEmpty()) {
-                            const QVariant value = dbus::plainValue(reply.arguments().constFirst());
-                            if (value.metaType() == QMetaType::fromType<QString>())
-                                target->profile = value.toString();
-                        }
+                        target->profile = dbus::replyValue<QString>(reply);
                         target->resolved = true;
                         update();
                     });

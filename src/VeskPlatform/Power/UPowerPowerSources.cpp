@@ -1,6 +1,6 @@
 #include "VeskPlatform/Power/UPowerPowerSources.h"
 
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskPlatform/Power/PowerProfilesMonitor.h"
 
 #include <QDBusMessage>
@@ -129,12 +129,12 @@ void UPowerPowerSources::fetch() {
                                                           QStringLiteral("GetDisplayDevice"));
     dbus::callAsync(m_bus, display, dbus::readTimeoutMs, this, [this, generation](const QDBusMessage& reply) {
         if (generation != m_generation) return;
-        const QVariant path = reply.arguments().isEmpty() ? QVariant() : reply.arguments().constFirst();
-        if (dbus::isError(reply) || path.metaType() != QMetaType::fromType<QDBusObjectPath>()) {
+        const std::optional<QDBusObjectPath> path = dbus::replyValue<QDBusObjectPath>(reply);
+        if (!path) {
             finishPart(generation);
             return;
         }
-        watchDevice(path.value<QDBusObjectPath>().path());
+        watchDevice(path->path());
         fetchDevice(generation);
     });
 }

@@ -1,13 +1,9 @@
 #include "VeskPlatform/Session/DesktopDoNotDisturb.h"
 
+#include "VeskDBus/AsyncDBusCall.h"
 #include "VeskPlatform/Session/GSettingsBooleanKey.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
-
-#include <optional>
 
 namespace vesk {
 
@@ -16,7 +12,6 @@ namespace {
 const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
 const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString inhibitedProperty = QStringLiteral("Inhibited");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString portalSettings = QStringLiteral("org.freedesktop.portal.Settings");
@@ -27,19 +22,6 @@ const QString bannersKey = QStringLiteral("show-banners");
 constexpr int notificationServerTimeoutMs = 2000;
 // The portal may be started on demand by the bus, which takes a moment.
 constexpr int portalTimeoutMs = 4000;
-
-// Older portals wrap the value of Read in a second variant.
-std::optional<bool> boolIn(QVariant value) {
-    while (value.metaType() == QMetaType::fromType<QDBusVariant>())
-        value = value.value<QDBusVariant>().variant();
-    if (value.metaType() != QMetaType::fromType<bool>()) return std::nullopt;
-    return value.toBool();
-}
-
-std::optional<bool> boolInReply(const QDBusMessage& reply) {
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
-    return boolIn(reply.arguments().constFirst());
-}
 
 } // namespace
 
@@ -81,7 +63,7 @@ void DesktopDoNotDisturb::stop() {
 void DesktopDoNotDisturb::disconnectSignals() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
-    bus.disconnect(notificationsService, notificationsPath, propertiesInterface,
+    bus.disconnect(notificationsService, notificationsPath, dbus::propertiesInterface,
                    QStringLiteral("PropertiesChanged"), this,
                    SLOT(onNotificationProperties(QString, QVariantMap, QStringList)));
     bus.disconnect(portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
@@ -90,52 +72,46 @@ void DesktopDoNotDisturb::disconnectSignals() {
 
 void DesktopDoNotDisturb::tryNotificationServer() {
     // Subscribed before the first read, so no change can fall between the two.
-    QDBusConnection::sessionBus().connect(notificationsService, notificationsPath, propertiesInterface,
+    QDBusConnection::sessionBus().connect(notificationsService, notificationsPath, dbus::propertiesInterface,
                                           QStringLiteral("PropertiesChanged"), this,
                                           SLOT(onNotificationProperties(QString, QVariantMap, QStringList)));
     readInhibited(true);
 }
 
 void DesktopDoNotDisturb::readInhibited(bool starting) {
-    QDBusMessage call = QDBusMessage::createMethodCall(notificationsService, notificationsPath,
-                                                       propertiesInterface, QStringLiteral("Get"));
-    call << notificationsService << inhibitedProperty;
+    QDBusMessage call =
+        dbus::propertyGet(notificationsService, notificationsPath, notificationsService, inhibitedProperty);
     // Asking must not launch a notification daemon that was not running.
     call.setAutoStartService(false);
-    auto* watcher = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(call, notificationServerTimeoutMs), this);
     const quint64 generation = m_generation;
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, generation, starting](QDBusPendingCallWatcher* finished) {
-                finished->deleteLater();
-                if (generation != m_generation) return;
-                const std::optional<bool> inhibited = boolInReply(finished->reply());
-                if (!starting) {
-                    if (inhibited && m_source == Source::notificationServer) report(*inhibited);
-                    return;
-                }
-                if (!inhibited) {
-                    QDBusConnection::sessionBus().disconnect(
-                        notificationsService, notificationsPath, propertiesInterface,
-                        QStringLiteral("PropertiesChanged"), this,
-                        SLOT(onNotificationProperties(QString, QVariantMap, QStringList)));
-                    tryPortal();
-                    return;
-                }
-                // A restarted server may come back with the switch in another position.
-                m_serverWatcher = new QDBusServiceWatcher(notificationsService, QDBusConnection::sessionBus(),
-                                                          QDBusServiceWatcher::WatchForRegistration, this);
-                connect(m_serverWatcher, &QDBusServiceWatcher::serviceRegistered, this,
-                        [this] { readInhibited(false); });
-                settle(Source::notificationServer, *inhibited);
-            });
+    dbus::callAsync(QDBusConnection::sessionBus(), call, notificationServerTimeoutMs, this,
+                    [this, generation, starting](const QDBusMessage& reply) {
+                        if (generation != m_generation) return;
+                        const std::optional<bool> inhibited = dbus::replyValue<bool>(reply);
+                        if (!starting) {
+                            if (inhibited && m_source == Source::notificationServer) report(*inhibited);
+                            return;
+                        }
+                        if (!inhibited) {
+                            disconnectSignals();
+                            tryPortal();
+                            return;
+                        }
+                        // A restarted server may come back with the switch in another position.
+                        m_serverWatcher =
+                            new QDBusServiceWatcher(notificationsService, QDBusConnection::sessionBus(),
+                                                    QDBusServiceWatcher::WatchForRegistration, this);
+                        connect(m_serverWatcher, &QDBusServiceWatcher::serviceRegistered, this,
+                                [this] { readInhibited(false); });
+                        settle(Source::notificationServer, *inhibited);
+                    });
 }
 
 void DesktopDoNotDisturb::onNotificationProperties(const QString& interface, const QVariantMap& changed,
                                                    const QStringList& invalidated) {
     if (m_source != Source::notificationServer || interface != notificationsService) return;
     if (const auto it = changed.constFind(inhibitedProperty); it != changed.constEnd()) {
-        if (const std::optional<bool> inhibited = boolIn(*it)) report(*inhibited);
+        if (const std::optional<bool> inhibited = dbus::valueOf<bool>(*it)) report(*inhibited);
     } else if (invalidated.contains(inhibitedProperty)) {
         readInhibited(false);
     }
@@ -148,27 +124,23 @@ void DesktopDoNotDisturb::tryPortal() {
     QDBusMessage call =
         QDBusMessage::createMethodCall(portalService, portalPath, portalSettings, QStringLiteral("Read"));
     call << bannersSchema << bannersKey;
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, portalTimeoutMs), this);
     const quint64 generation = m_generation;
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, generation](QDBusPendingCallWatcher* finished) {
-                finished->deleteLater();
-                if (generation != m_generation) return;
-                if (const std::optional<bool> banners = boolInReply(finished->reply())) {
-                    settle(Source::settingsPortal, !*banners);
-                    return;
-                }
-                QDBusConnection::sessionBus().disconnect(
-                    portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
-                    SLOT(onPortalSettingChanged(QString, QString, QDBusVariant)));
-                tryGSettings();
-            });
+    // Older portals wrap the value of Read in a second variant; replyValue sees through it.
+    dbus::callAsync(bus, call, portalTimeoutMs, this, [this, generation](const QDBusMessage& reply) {
+        if (generation != m_generation) return;
+        if (const std::optional<bool> banners = dbus::replyValue<bool>(reply)) {
+            settle(Source::settingsPortal, !*banners);
+            return;
+        }
+        disconnectSignals();
+        tryGSettings();
+    });
 }
 
 void DesktopDoNotDisturb::onPortalSettingChanged(const QString& nameSpace, const QString& key,
                                                  const QDBusVariant& value) {
     if (m_source != Source::settingsPortal || nameSpace != bannersSchema || key != bannersKey) return;
-    if (const std::optional<bool> banners = boolIn(value.variant())) report(!*banners);
+    if (const std::optional<bool> banners = dbus::valueOf<bool>(value.variant())) report(!*banners);
 }
 
 void DesktopDoNotDisturb::tryGSettings() {

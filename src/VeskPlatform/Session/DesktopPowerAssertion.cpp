@@ -1,9 +1,7 @@
 #include "VeskPlatform/Session/DesktopPowerAssertion.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
+#include "VeskDBus/AsyncDBusCall.h"
+
 #include <QDBusServiceWatcher>
 
 namespace vesk {
@@ -43,12 +41,10 @@ void DesktopPowerAssertion::watchOwner(bool systemBus, const QString& service, s
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     ask << service;
-    auto* answer = new QDBusPendingCallWatcher(bus.asyncCall(ask, callTimeoutMs), this);
-    connect(answer, &QDBusPendingCallWatcher::finished, this, [owned](QDBusPendingCallWatcher* finished) {
-        finished->deleteLater();
-        const QDBusPendingReply<bool> reply = *finished;
+    dbus::callAsync(bus, ask, callTimeoutMs, this, [owned](const QDBusMessage& reply) {
         // An owner change seen meanwhile is newer than this answer.
-        if (reply.isValid() && !owned->has_value()) *owned = reply.value();
+        const std::optional<bool> hasOwner = dbus::replyValue<bool>(reply);
+        if (hasOwner && !owned->has_value()) *owned = hasOwner;
     });
 }
 
@@ -63,17 +59,14 @@ bool DesktopPowerAssertion::acquire(const QString& reason) {
         QDBusMessage inhibit = QDBusMessage::createMethodCall(login1Service, login1Path, managerInterface,
                                                               QStringLiteral("Inhibit"));
         inhibit << QStringLiteral("idle") << applicationName << reason << QStringLiteral("block");
-        auto* watcher = new QDBusPendingCallWatcher(system.asyncCall(inhibit, callTimeoutMs), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this,
-                [this, generation](QDBusPendingCallWatcher* finished) {
-                    finished->deleteLater();
-                    const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *finished;
-                    // A late answer to a released assertion closes its descriptor with the reply.
-                    if (generation != m_generation) return;
-                    const bool taken = reply.isValid() && reply.value().isValid();
-                    if (taken) m_inhibitor = reply.value();
-                    finishAttempt(taken);
-                });
+        dbus::callAsync(system, inhibit, callTimeoutMs, this, [this, generation](const QDBusMessage& reply) {
+            // A late answer to a released assertion closes its descriptor with the reply.
+            if (generation != m_generation) return;
+            const auto descriptor = dbus::replyValue<QDBusUnixFileDescriptor>(reply);
+            const bool taken = descriptor && descriptor->isValid();
+            if (taken) m_inhibitor = *descriptor;
+            finishAttempt(taken);
+        });
         ++m_pending;
     }
 
@@ -83,18 +76,15 @@ bool DesktopPowerAssertion::acquire(const QString& reason) {
                                                               screenSaverService, QStringLiteral("Inhibit"));
         inhibit << applicationName << reason;
         inhibit.setAutoStartService(false);
-        auto* watcher = new QDBusPendingCallWatcher(session.asyncCall(inhibit, callTimeoutMs), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this,
-                [this, generation](QDBusPendingCallWatcher* finished) {
-                    finished->deleteLater();
-                    const QDBusPendingReply<quint32> reply = *finished;
-                    if (generation != m_generation) {
-                        if (reply.isValid()) unInhibit(reply.value());
-                        return;
-                    }
-                    if (reply.isValid()) m_cookie = reply.value();
-                    finishAttempt(reply.isValid());
-                });
+        dbus::callAsync(session, inhibit, callTimeoutMs, this, [this, generation](const QDBusMessage& reply) {
+            const std::optional<quint32> cookie = dbus::replyValue<quint32>(reply);
+            if (generation != m_generation) {
+                if (cookie) unInhibit(*cookie);
+                return;
+            }
+            if (cookie) m_cookie = cookie;
+            finishAttempt(cookie.has_value());
+        });
         ++m_pending;
     }
 

@@ -1,14 +1,10 @@
 #include "VeskPlatform/Session/DesktopSessionEvents.h"
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusServiceWatcher>
-#include <QDBusVariant>
+#include "VeskDBus/AsyncDBusCall.h"
 
-#include <optional>
+#include <QCoreApplication>
+#include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
 
 namespace vesk {
 
@@ -20,7 +16,6 @@ const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager"
 const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
 // logind's name for "the caller's session, else the user's display session".
 const QString autoSessionPath = QStringLiteral("/org/freedesktop/login1/session/auto");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString lockedHint = QStringLiteral("LockedHint");
 
 struct ScreenSaverName {
@@ -42,24 +37,13 @@ const ScreenSaverName& screenSaverName(int reporter) {
 
 constexpr int callTimeoutMs = 2000;
 
-std::optional<QVariant> firstArgument(const QDBusMessage& reply) {
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
-    QVariant value = reply.arguments().constFirst();
-    while (value.metaType() == QMetaType::fromType<QDBusVariant>())
-        value = value.value<QDBusVariant>().variant();
-    return value;
+QDBusMessage sessionProperty(const QString& path, const QString& name) {
+    return dbus::propertyGet(login1Service, path, sessionInterface, name);
 }
 
-std::optional<bool> boolIn(const std::optional<QVariant>& value) {
-    if (!value || value->metaType() != QMetaType::fromType<bool>()) return std::nullopt;
-    return value->toBool();
-}
-
-QDBusMessage propertyGet(const QString& path, const QString& interface, const QString& name) {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(login1Service, path, propertiesInterface, QStringLiteral("Get"));
-    message << interface << name;
-    return message;
+std::optional<QString> sessionPathIn(const QDBusMessage& reply) {
+    const auto path = dbus::replyValue<QDBusObjectPath>(reply);
+    return path ? std::optional(path->path()) : std::nullopt;
 }
 
 } // namespace
@@ -78,14 +62,12 @@ bool DesktopSessionEvents::isLocked() const {
 
 template <typename Handler>
 void DesktopSessionEvents::call(bool systemBus, const QDBusMessage& message, Handler handler) {
-    QDBusConnection bus = systemBus ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, callTimeoutMs), this);
     const quint64 generation = m_generation;
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, generation, handler = std::move(handler)](QDBusPendingCallWatcher* finished) {
-                finished->deleteLater();
-                if (generation == m_generation) handler(finished->reply());
-            });
+    dbus::callAsync(systemBus ? QDBusConnection::systemBus() : QDBusConnection::sessionBus(), message,
+                    callTimeoutMs, this,
+                    [this, generation, handler = std::move(handler)](const QDBusMessage& reply) {
+                        if (generation == m_generation) handler(reply);
+                    });
 }
 
 void DesktopSessionEvents::start() {
@@ -98,7 +80,7 @@ void DesktopSessionEvents::start() {
 void DesktopSessionEvents::stop() {
     ++m_generation;
     if (!m_sessionPath.isEmpty())
-        QDBusConnection::systemBus().disconnect(login1Service, m_sessionPath, propertiesInterface,
+        QDBusConnection::systemBus().disconnect(login1Service, m_sessionPath, dbus::propertiesInterface,
                                                 QStringLiteral("PropertiesChanged"), this,
                                                 SLOT(onSessionProperties(QString, QVariantMap, QStringList)));
     m_sessionPath.clear();
@@ -119,9 +101,8 @@ void DesktopSessionEvents::findSession() {
                                                           QStringLiteral("GetSessionByPID"));
     message << static_cast<quint32>(QCoreApplication::applicationPid());
     call(true, message, [this](const QDBusMessage& reply) {
-        const std::optional<QVariant> path = firstArgument(reply);
-        if (path && path->metaType() == QMetaType::fromType<QDBusObjectPath>())
-            followSession(path->value<QDBusObjectPath>().path());
+        if (const std::optional<QString> path = sessionPathIn(reply))
+            followSession(*path);
         else
             // Started outside the session (by a user service, say): ask for the display session.
             findSessionThroughAuto();
@@ -129,33 +110,30 @@ void DesktopSessionEvents::findSession() {
 }
 
 void DesktopSessionEvents::findSessionThroughAuto() {
-    call(true, propertyGet(autoSessionPath, sessionInterface, QStringLiteral("Id")),
-         [this](const QDBusMessage& reply) {
-             const std::optional<QVariant> id = firstArgument(reply);
-             if (!id || id->metaType() != QMetaType::fromType<QString>() || id->toString().isEmpty()) return;
-             // Signals come from the session's own path, never from "auto".
-             QDBusMessage message = QDBusMessage::createMethodCall(
-                 login1Service, login1Path, managerInterface, QStringLiteral("GetSession"));
-             message << id->toString();
-             call(true, message, [this](const QDBusMessage& sessionReply) {
-                 const std::optional<QVariant> path = firstArgument(sessionReply);
-                 if (path && path->metaType() == QMetaType::fromType<QDBusObjectPath>())
-                     followSession(path->value<QDBusObjectPath>().path());
-             });
-         });
+    call(true, sessionProperty(autoSessionPath, QStringLiteral("Id")), [this](const QDBusMessage& reply) {
+        const std::optional<QString> id = dbus::replyValue<QString>(reply);
+        if (!id || id->isEmpty()) return;
+        // Signals come from the session's own path, never from "auto".
+        QDBusMessage message = QDBusMessage::createMethodCall(login1Service, login1Path, managerInterface,
+                                                              QStringLiteral("GetSession"));
+        message << *id;
+        call(true, message, [this](const QDBusMessage& sessionReply) {
+            if (const std::optional<QString> path = sessionPathIn(sessionReply)) followSession(*path);
+        });
+    });
 }
 
 void DesktopSessionEvents::followSession(const QString& path) {
     m_sessionPath = path;
-    QDBusConnection::systemBus().connect(login1Service, path, propertiesInterface,
+    QDBusConnection::systemBus().connect(login1Service, path, dbus::propertiesInterface,
                                          QStringLiteral("PropertiesChanged"), this,
                                          SLOT(onSessionProperties(QString, QVariantMap, QStringList)));
     readLockedHint();
 }
 
 void DesktopSessionEvents::readLockedHint() {
-    call(true, propertyGet(m_sessionPath, sessionInterface, lockedHint), [this](const QDBusMessage& reply) {
-        if (const std::optional<bool> locked = boolIn(firstArgument(reply))) update(logind, *locked, false);
+    call(true, sessionProperty(m_sessionPath, lockedHint), [this](const QDBusMessage& reply) {
+        if (const std::optional<bool> locked = dbus::replyValue<bool>(reply)) update(logind, *locked, false);
     });
 }
 
@@ -163,14 +141,13 @@ void DesktopSessionEvents::onSessionProperties(const QString& interface, const Q
                                                const QStringList& invalidated) {
     if (interface != sessionInterface) return;
     if (const auto it = changed.constFind(lockedHint); it != changed.constEnd()) {
-        if (const std::optional<bool> locked = boolIn(*it)) update(logind, *locked, true);
+        if (const std::optional<bool> locked = dbus::valueOf<bool>(*it)) update(logind, *locked, true);
     } else if (invalidated.contains(lockedHint)) {
         m_heard[logind] = true;
-        call(true, propertyGet(m_sessionPath, sessionInterface, lockedHint),
-             [this](const QDBusMessage& reply) {
-                 if (const std::optional<bool> locked = boolIn(firstArgument(reply)))
-                     update(logind, *locked, true);
-             });
+        call(true, sessionProperty(m_sessionPath, lockedHint), [this](const QDBusMessage& reply) {
+            if (const std::optional<bool> locked = dbus::replyValue<bool>(reply))
+                update(logind, *locked, true);
+        });
     }
 }
 
@@ -196,7 +173,7 @@ void DesktopSessionEvents::readScreenSaver(Reporter reporter, bool announce) {
         QDBusMessage::createMethodCall(name.service, name.path, name.interface, QStringLiteral("GetActive"));
     message.setAutoStartService(false);
     call(false, message, [this, reporter, announce](const QDBusMessage& reply) {
-        if (const std::optional<bool> active = boolIn(firstArgument(reply)))
+        if (const std::optional<bool> active = dbus::replyValue<bool>(reply))
             update(reporter, *active, announce);
     });
 }

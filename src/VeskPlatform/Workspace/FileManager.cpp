@@ -1,6 +1,6 @@
 #include "VeskPlatform/Workspace/FileManager.h"
 
-#include "VeskPlatform/DBus/AsyncDBusCall.h"
+#include "VeskDBus/AsyncDBusCall.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

@@ -45,18 +45,6 @@ std::optional<QString> symbolFromName(const QString& name) {
 
 } // namespace
 
-QString toRaw(BluetoothStartResult result) {
-    switch (result) {
-    case BluetoothStartResult::started:
-        return QStringLiteral("started");
-    case BluetoothStartResult::needsPermission:
-        return QStringLiteral("needsPermission");
-    case BluetoothStartResult::denied:
-        return QStringLiteral("denied");
-    }
-    return {};
-}
-
 const std::array<QString, 4>& BluetoothService::batteryKeys() {
     static const std::array<QString, 4> keys{
         QStringLiteral("BatteryPercent"), QStringLiteral("BatteryPercentLeft"),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskKit/Foundation/NewestStream.h"
+#include "VeskKit/Foundation/RawEnum.h"
 #include "VeskPlatform/Bluetooth/BluetoothDevices.h"
 #include "VeskServices/Bluetooth/BluetoothDevice.h"
 
@@ -13,13 +14,20 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string_view>
+#include <utility>
 
 namespace vesk {
 
 enum class BluetoothStartResult { started, needsPermission, denied };
 
-// The case name: "started", "needsPermission" or "denied".
-QString toRaw(BluetoothStartResult result);
+template <> struct RawEnumTable<BluetoothStartResult> {
+    static constexpr std::array<std::pair<BluetoothStartResult, std::string_view>, 3> entries{{
+        {BluetoothStartResult::started, "started"},
+        {BluetoothStartResult::needsPermission, "needsPermission"},
+        {BluetoothStartResult::denied, "denied"},
+    }};
+};
 
 // Watches Bluetooth devices connecting and disconnecting and publishes events:
 // connected (with the device's battery levels, read a moment after the connection),

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
+#include "VeskKit/Foundation/RawEnum.h"
 
 #include <array>
-#include <optional>
+#include <string_view>
+#include <utility>
 
 namespace vesk {
 
@@ -18,32 +18,19 @@ struct BrightnessState {
     friend bool operator==(const BrightnessState&, const BrightnessState&) = default;
 };
 
-namespace brightness_source_detail {
-struct Entry {
-    BrightnessState::Source value;
-    const char* raw;
+template <> struct RawEnumTable<BrightnessState::Source> {
+    static constexpr std::array<std::pair<BrightnessState::Source, std::string_view>, 3> entries{{
+        {BrightnessState::Source::displayServices, "displayServices"},
+        {BrightnessState::Source::ioKit, "ioKit"},
+        {BrightnessState::Source::unavailable, "unavailable"},
+    }};
 };
-inline constexpr std::array<Entry, 3> table{{
-    {BrightnessState::Source::displayServices, "displayServices"},
-    {BrightnessState::Source::ioKit, "ioKit"},
-    {BrightnessState::Source::unavailable, "unavailable"},
-}};
-} // namespace brightness_source_detail
-
-inline QString toRaw(BrightnessState::Source source) {
-    for (const auto& entry : brightness_source_detail::table)
-        if (entry.value == source) return QString::fromLatin1(entry.raw);
-    return {};
-}
 
 inline std::optional<BrightnessState::Source> brightnessSourceFromRaw(QStringView raw) {
-    for (const auto& entry : brightness_source_detail::table)
-        if (raw == QLatin1String(entry.raw)) return entry.value;
-    return std::nullopt;
+    return fromRaw<BrightnessState::Source>(raw);
 }
 
-inline constexpr std::array<BrightnessState::Source, 3> allBrightnessSources{
-    BrightnessState::Source::displayServices, BrightnessState::Source::ioKit,
-    BrightnessState::Source::unavailable};
+inline constexpr std::array<BrightnessState::Source, 3> allBrightnessSources =
+    allCases<BrightnessState::Source>();
 
 } // namespace vesk

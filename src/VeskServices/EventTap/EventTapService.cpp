@@ -206,22 +206,4 @@ QString describe(const EventTapService::Status& status) {
         status);
 }
 
-QString toRaw(EventTapService::InputMonitoring value) {
-    switch (value) {
-    case EventTapService::InputMonitoring::granted:
-        return QStringLiteral("granted");
-    case EventTapService::InputMonitoring::denied:
-        return QStringLiteral("denied");
-    case EventTapService::InputMonitoring::unknown:
-        return QStringLiteral("unknown");
-    }
-    return {};
-}
-
-std::optional<EventTapService::InputMonitoring> inputMonitoringFromRaw(QStringView raw) {
-    for (EventTapService::InputMonitoring value : allInputMonitoringCases)
-        if (raw == toRaw(value)) return value;
-    return std::nullopt;
-}
-
 } // namespace vesk

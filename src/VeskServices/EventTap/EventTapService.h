@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeskKit/Foundation/RawEnum.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskPlatform/Input/KeyTap.h"
 #include "VeskServices/EventTap/MediaKey.h"
@@ -12,6 +13,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <utility>
 #include <variant>
 
 namespace vesk {
@@ -117,10 +120,17 @@ bool isRunning(const EventTapService::Status& status);
 QString describe(const EventTapService::Status& status);
 QString caseName(EventTapService::Mode mode);
 
-QString toRaw(EventTapService::InputMonitoring value);
-std::optional<EventTapService::InputMonitoring> inputMonitoringFromRaw(QStringView raw);
-inline constexpr std::array<EventTapService::InputMonitoring, 3> allInputMonitoringCases{
-    EventTapService::InputMonitoring::granted, EventTapService::InputMonitoring::denied,
-    EventTapService::InputMonitoring::unknown};
+template <> struct RawEnumTable<EventTapService::InputMonitoring> {
+    static constexpr std::array<std::pair<EventTapService::InputMonitoring, std::string_view>, 3> entries{{
+        {EventTapService::InputMonitoring::granted, "granted"},
+        {EventTapService::InputMonitoring::denied, "denied"},
+        {EventTapService::InputMonitoring::unknown, "unknown"},
+    }};
+};
+inline std::optional<EventTapService::InputMonitoring> inputMonitoringFromRaw(QStringView raw) {
+    return fromRaw<EventTapService::InputMonitoring>(raw);
+}
+inline constexpr std::array<EventTapService::InputMonitoring, 3> allInputMonitoringCases =
+    allCases<EventTapService::InputMonitoring>();
 
 } // namespace vesk

@@ -37,11 +37,10 @@ void mergeBool(bool& field, const QJsonObject& payload, QLatin1StringView key) {
 }
 
 template <typename Mode>
-void mergeMode(std::optional<Mode>& field, const QJsonObject& payload, QLatin1StringView key,
-               std::optional<Mode> (*fromRaw)(QStringView)) {
+void mergeMode(std::optional<Mode>& field, const QJsonObject& payload, QLatin1StringView key) {
     const auto it = payload.constFind(key);
     if (it == payload.constEnd()) return;
-    field = it->isString() ? fromRaw(it->toString()) : std::nullopt;
+    field = it->isString() ? fromRaw<Mode>(it->toString()) : std::nullopt;
 }
 
 std::optional<QByteArray> decodeStandardBase64(const QString& text) {
@@ -79,8 +78,8 @@ void mergeNowPlayingPayload(NowPlayingState& state, const QJsonObject& payload, 
 
     mergeBool(state.isPlaying, payload, QLatin1StringView("playing"));
     mergeBool(state.isMusicApp, payload, QLatin1StringView("isMusicApp"));
-    mergeMode(state.shuffle, payload, QLatin1StringView("shuffleMode"), &shuffleModeFromRaw);
-    mergeMode(state.repeatMode, payload, QLatin1StringView("repeatMode"), &repeatModeFromRaw);
+    mergeMode(state.shuffle, payload, QLatin1StringView("shuffleMode"));
+    mergeMode(state.repeatMode, payload, QLatin1StringView("repeatMode"));
 
     if (const auto it = payload.constFind(QLatin1StringView("artworkData")); it != payload.constEnd()) {
         if (it->isNull())

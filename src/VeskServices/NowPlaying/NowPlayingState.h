@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskKit/Foundation/Date.h"
+#include "VeskKit/Foundation/RawEnum.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,31 +17,34 @@ namespace vesk {
 enum class ShuffleMode { off, items, collections, unknown };
 enum class RepeatMode { off, one, all, unknown };
 
-namespace detail {
-inline constexpr std::array<std::pair<ShuffleMode, std::string_view>, 4> shuffleModeTable{{
-    {ShuffleMode::off, "off"},
-    {ShuffleMode::items, "items"},
-    {ShuffleMode::collections, "collections"},
-    {ShuffleMode::unknown, "unknown"},
-}};
-inline constexpr std::array<std::pair<RepeatMode, std::string_view>, 4> repeatModeTable{{
-    {RepeatMode::off, "off"},
-    {RepeatMode::one, "one"},
-    {RepeatMode::all, "all"},
-    {RepeatMode::unknown, "unknown"},
-}};
-} // namespace detail
+template <> struct RawEnumTable<ShuffleMode> {
+    static constexpr std::array<std::pair<ShuffleMode, std::string_view>, 4> entries{{
+        {ShuffleMode::off, "off"},
+        {ShuffleMode::items, "items"},
+        {ShuffleMode::collections, "collections"},
+        {ShuffleMode::unknown, "unknown"},
+    }};
+};
+template <> struct RawEnumTable<RepeatMode> {
+    static constexpr std::array<std::pair<RepeatMode, std::string_view>, 4> entries{{
+        {RepeatMode::off, "off"},
+        {RepeatMode::one, "one"},
+        {RepeatMode::all, "all"},
+        {RepeatMode::unknown, "unknown"},
+    }};
+};
 
-QString toRaw(ShuffleMode mode);
-QString toRaw(RepeatMode mode);
-// Exactly the raw values, compared case-sensitively; anything else is nothing.
-std::optional<ShuffleMode> shuffleModeFromRaw(QStringView raw);
-std::optional<RepeatMode> repeatModeFromRaw(QStringView raw);
+inline std::optional<ShuffleMode> shuffleModeFromRaw(QStringView raw) {
+    return fromRaw<ShuffleMode>(raw);
+}
+inline std::optional<RepeatMode> repeatModeFromRaw(QStringView raw) {
+    return fromRaw<RepeatMode>(raw);
+}
 constexpr std::array<ShuffleMode, 4> allShuffleModes() {
-    return {ShuffleMode::off, ShuffleMode::items, ShuffleMode::collections, ShuffleMode::unknown};
+    return allCases<ShuffleMode>();
 }
 constexpr std::array<RepeatMode, 4> allRepeatModes() {
-    return {RepeatMode::off, RepeatMode::one, RepeatMode::all, RepeatMode::unknown};
+    return allCases<RepeatMode>();
 }
 
 // What the system is playing, as one snapshot.

@@ -222,6 +222,14 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
     const quint64 call = ++m_calls;
     const auto handler = std::make_shared<EnteredHandler>(onEntered);
     const Date addedAt = now();
+    const auto copy = [this](const TrayItem& item, const QString& source) {
+        startWork(
+            item,
+            [source](const QString& file, const std::atomic<bool>& stopping, QString* error) {
+                return tray_files::copy(source, file, stopping, error);
+            },
+            QStringLiteral("copying ") + source);
+    };
     QList<TrayItem> accepted;
     QList<TrayItem> enteredNow;
 
@@ -251,7 +259,6 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
         if (!moveIn) item.originalPath = source;
 
         Pending pending;
-        pending.item = item;
         pending.call = call;
         pending.position = static_cast<int>(accepted.size());
         pending.onEntered = handler;
@@ -274,10 +281,10 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
                 pending.deleteSource = true;
                 pending.source = source;
                 m_pending.insert(item.id, pending);
-                startWork(Work::copy, item, source);
+                copy(item, source);
             } else if (item.isDirectory) {
                 m_pending.insert(item.id, pending);
-                startWork(Work::measure, item, source);
+                startWork(item);
             } else {
                 tray_files::describeStored(item, measureLimit);
                 m_ranks.insert(item.id, Rank{call, pending.position});
@@ -286,7 +293,7 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
         } else {
             pending.source = source;
             m_pending.insert(item.id, pending);
-            startWork(Work::copy, item, source);
+            copy(item, source);
         }
         accepted.append(item);
     }
@@ -294,39 +301,34 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
     return accepted;
 }
 
-void TrayStore::startWork(Work work, const TrayItem& item, const QString& source) {
+void TrayStore::startWork(const TrayItem& item, Fill fill, const QString& what) {
     const QString root = m_root;
     QPointer<TrayStore> self(this);
-    m_queue->async([self, root, work, item, source, stopping = m_stopping] {
-        TrayItem done = item;
-        if (work == Work::copy) {
+    m_queue->async([self, root, item, fill, what, stopping = m_stopping] {
+        std::optional<TrayItem> done = item;
+        if (fill) {
+            // Staged in a folder of its own and renamed into place, so an item folder
+            // never holds half a file.
             const QString incoming = tray_files::incomingFolder(root, item.id);
             QString error;
-            bool ok = !stopping->load();
-            if (!ok) error = QStringLiteral("cancelled");
-            if (ok && !QDir().mkdir(incoming)) {
-                ok = false;
+            bool ok = false;
+            if (stopping->load())
+                error = QStringLiteral("cancelled");
+            else if (!QDir().mkdir(incoming))
                 error = incoming + QStringLiteral(": cannot create folder");
-            }
-            if (ok)
-                ok = tray_files::copy(source, incoming + QLatin1Char('/') + item.displayName, *stopping,
-                                      &error);
-            if (ok && tray_files::rename(incoming, tray_files::itemFolder(root, item.id), &error) !=
-                          tray_files::RenameResult::renamed)
-                ok = false;
+            else
+                ok = fill(incoming + QLatin1Char('/') + item.displayName, *stopping, &error) &&
+                     tray_files::rename(incoming, tray_files::itemFolder(root, item.id), &error) ==
+                         tray_files::RenameResult::renamed;
             if (!ok) {
                 QDir(incoming).removeRecursively();
-                TraceLog::trace(QStringLiteral("tray: copying ") + source + QStringLiteral(" failed: ") +
-                                error);
-                mainScheduler().post([self, id = item.id] {
-                    if (self) self->finish(id, std::nullopt);
-                });
-                return;
+                TraceLog::trace(QStringLiteral("tray: ") + what + QStringLiteral(" failed: ") + error);
+                done.reset();
             }
         }
-        tray_files::describeStored(done, measureLimit);
-        mainScheduler().post([self, done] {
-            if (self) self->finish(done.id, done);
+        if (done) tray_files::describeStored(*done, measureLimit);
+        mainScheduler().post([self, id = item.id, done] {
+            if (self) self->finish(id, done);
         });
     });
 }
@@ -386,37 +388,16 @@ TrayItem TrayStore::stagePasted(const QString& name, const QImage& image, const 
     item.addedAt = now();
     if (fromOtherDevice) item.fromOtherDevice = true;
     Pending pending;
-    pending.item = item;
     pending.call = ++m_calls;
     pending.onEntered = onEntered;
     pending.fromOtherDevice = fromOtherDevice;
     m_pending.insert(item.id, pending);
-
-    // The file is written in a folder made for it, under a name nothing else can hold.
-    const QString root = m_root;
-    QPointer<TrayStore> self(this);
-    m_queue->async([self, root, item, image, text, stopping = m_stopping] {
-        const QString incoming = tray_files::incomingFolder(root, item.id);
-        QString error;
-        bool ok = !stopping->load() && QDir().mkdir(incoming);
-        if (!ok) error = QStringLiteral("cannot create ") + incoming;
-        if (ok) ok = writeNew(incoming + QLatin1Char('/') + item.displayName, image, text, &error);
-        if (ok && tray_files::rename(incoming, tray_files::itemFolder(root, item.id), &error) !=
-                      tray_files::RenameResult::renamed)
-            ok = false;
-        std::optional<TrayItem> done;
-        if (ok) {
-            done = item;
-            tray_files::describeStored(*done, measureLimit);
-        } else {
-            QDir(incoming).removeRecursively();
-            TraceLog::trace(QStringLiteral("tray: writing pasted ") + item.displayName +
-                            QStringLiteral(" failed: ") + error);
-        }
-        mainScheduler().post([self, id = item.id, done] {
-            if (self) self->finish(id, done);
-        });
-    });
+    startWork(
+        item,
+        [image, text](const QString& file, const std::atomic<bool>&, QString* error) {
+            return writeNew(file, image, text, error);
+        },
+        QStringLiteral("writing pasted ") + name);
     return item;
 }
 

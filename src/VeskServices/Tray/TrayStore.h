@@ -92,7 +92,6 @@ Q_SIGNALS:
 
 private:
     struct Pending {
-        TrayItem item;
         quint64 call = 0;
         int position = 0;
         std::shared_ptr<EnteredHandler> onEntered;
@@ -106,7 +105,6 @@ private:
         quint64 call = 0;
         int position = 0;
     };
-    enum class Work { copy, measure };
 
     void load();
     void save();
@@ -123,8 +121,11 @@ private:
                                 bool fromOtherDevice);
     TrayItem stagePasted(const QString& name, const QImage& image, const QByteArray& text,
                          const std::shared_ptr<EnteredHandler>& onEntered, bool fromOtherDevice);
-    void startWork(Work work, const TrayItem& item, const QString& source);
-    void postFinish(const QUuid& id, std::optional<TrayItem> done);
+    // Writes an item's file at `file`, stopping early once `stopping` is set.
+    using Fill = std::function<bool(const QString& file, const std::atomic<bool>& stopping, QString* error)>;
+    // On the queue: fills the item's folder when `fill` is given (`what` names the work
+    // in the trace), measures the stored copy, and finishes the item on the main thread.
+    void startWork(const TrayItem& item, Fill fill = {}, const QString& what = {});
 
     QString m_root;
     TrayStoreOptions m_options;

@@ -1,11 +1,9 @@
 #include "VeskUI/Motion/ReduceMotion.h"
 
+#include "VeskDBus/AsyncDBusCall.h"
+
 #include <QCoreApplication>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
-#include <QDBusVariant>
 
 namespace vesk {
 
@@ -17,13 +15,6 @@ const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Setting
 const QString interfaceNamespace = QStringLiteral("org.gnome.desktop.interface");
 const QString animationsKey = QStringLiteral("enable-animations");
 constexpr int readTimeoutMs = 2000;
-
-// Read answers a variant inside a variant on older portals and a plain one on newer.
-QVariant unwrap(QVariant value) {
-    for (int depth = 0; depth < 4 && value.metaType() == QMetaType::fromType<QDBusVariant>(); ++depth)
-        value = value.value<QDBusVariant>().variant();
-    return value;
-}
 
 } // namespace
 
@@ -47,24 +38,22 @@ void ReduceMotion::read() {
     QDBusMessage call =
         QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, QStringLiteral("Read"));
     call << interfaceNamespace << animationsKey;
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, readTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
-        finished->deleteLater();
-        const QDBusPendingReply<QDBusVariant> reply = *finished;
+    // Read answers a variant inside a variant on older portals and a plain one on newer.
+    dbus::callAsync(m_bus, call, readTimeoutMs, this, [this](const QDBusMessage& reply) {
         // No portal, or a portal without this setting: animations stay as they are.
-        if (!reply.isError()) apply(unwrap(reply.argumentAt(0)));
+        apply(dbus::replyValue<bool>(reply));
         m_answered = true;
         Q_EMIT answered();
     });
 }
 
 void ReduceMotion::onSettingChanged(const QString& nameSpace, const QString& key, const QDBusVariant& value) {
-    if (nameSpace == interfaceNamespace && key == animationsKey) apply(unwrap(value.variant()));
+    if (nameSpace == interfaceNamespace && key == animationsKey) apply(dbus::valueOf<bool>(value.variant()));
 }
 
-void ReduceMotion::apply(const QVariant& enableAnimations) {
-    if (enableAnimations.metaType() != QMetaType::fromType<bool>()) return;
-    const bool on = !enableAnimations.toBool();
+void ReduceMotion::apply(std::optional<bool> enableAnimations) {
+    if (!enableAnimations) return;
+    const bool on = !*enableAnimations;
     if (m_on.exchange(on) != on) Q_EMIT changed(on);
 }
 

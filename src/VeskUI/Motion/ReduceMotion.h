@@ -4,8 +4,8 @@
 #include <QObject>
 
 #include <atomic>
+#include <optional>
 
-class QDBusPendingCallWatcher;
 class QDBusServiceWatcher;
 class QDBusVariant;
 
@@ -40,7 +40,7 @@ private Q_SLOTS:
 
 private:
     void read();
-    void apply(const QVariant& enableAnimations);
+    void apply(std::optional<bool> enableAnimations);
 
     QDBusConnection m_bus;
     QDBusServiceWatcher* m_watcher = nullptr;

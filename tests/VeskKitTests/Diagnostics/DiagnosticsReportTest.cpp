@@ -81,58 +81,6 @@ Recent log
   09:04:59  media playing=true
 )";
 
-const char* const sandboxedGolden = R"(Vesk diagnostics
-Generated 2026-01-31T09:05:00Z
-
-Vesk
-────
-  Version  1.0.0 (42)
-  Build    App Store (sandboxed)
-  macOS    Debian GNU/Linux 12 (bookworm)
-  Model    ThinkPad X1
-
-Displays
-────────
-
-Permissions
-───────────
-  Accessibility     granted
-  Input Monitoring  denied
-
-Services
-────────
-  Audio               running
-  Keyboard backlight  unavailable
-
-Sync
-────
-  Status  Synced 5 min ago
-
-Content
-───────
-  Widgets enabled     4
-  Items on the shelf  2
-  Clipboard entries   17
-  To-dos              3
-
-Unavailable in this build
-─────────────────────────
-  HUD suppression   —
-  Focus identity    —
-  Shortcut listing  —
-  Live waveform     —
-  Idle surface      —
-
-Deliberately not included
-─────────────────────────
-  · to-do and note text
-  · clipboard contents
-  · file names in the shelf
-  · what's playing
-  · your location
-  · calendar event titles
-)";
-
 } // namespace
 
 TEST(DiagnosticsReportTest, DirectBuildFormatsToTheGoldenText) {
@@ -145,21 +93,16 @@ TEST(DiagnosticsReportTest, SandboxedBuildListsWhatItLacksAndEndsWithTheRedactio
     facts.profile = BuildProfile(true);
     facts.screens.clear();
     facts.logTail.clear();
-    const DiagnosticsReport report = DiagnosticsReport::make(facts);
-    EXPECT_EQ(report.formatted(), QString::fromUtf8(sandboxedGolden));
-}
-
-TEST(DiagnosticsReportTest, MakeKeepsSectionOrderAndStoresTailAndDateUnchanged) {
-    const DiagnosticsReport::Facts facts = laptopFacts();
-    const DiagnosticsReport report = DiagnosticsReport::make(facts);
-    QStringList titles;
-    for (const auto& section : report.sections)
-        titles << section.title;
-    EXPECT_EQ(titles,
-              (QStringList{QStringLiteral("Vesk"), QStringLiteral("Displays"), QStringLiteral("Permissions"),
-                           QStringLiteral("Services"), QStringLiteral("Sync"), QStringLiteral("Content")}));
-    EXPECT_EQ(report.logTail, facts.logTail);
-    EXPECT_EQ(report.generatedAt, facts.generatedAt);
+    const QString text = DiagnosticsReport::make(facts).formatted();
+    EXPECT_TRUE(text.contains(u"  Build    App Store (sandboxed)\n"_qs));
+    EXPECT_TRUE(text.contains(u"\nDisplays\n────────\n\nPermissions\n"_qs));
+    EXPECT_TRUE(text.contains(u"  To-dos              3\n\n"
+                              "Unavailable in this build\n─────────────────────────\n"
+                              "  HUD suppression   —\n  Focus identity    —\n  Shortcut listing  —\n"
+                              "  Live waveform     —\n  Idle surface      —\n\n"
+                              "Deliberately not included\n"_qs))
+        << qPrintable(text);
+    EXPECT_TRUE(text.endsWith(u"  · calendar event titles\n"_qs)) << "no log section";
 }
 
 // Padding counts what a reader sees as one character, so a label written with a

@@ -86,14 +86,13 @@ TEST(ScrollGestureRecognizerTest, CoolDownAfterFiring) {
     EXPECT_EQ(r.consume(0, 10, changed, t0 + 0.39), std::nullopt);
     EXPECT_EQ(r.consume(-50, 0, changed, t0 + 0.4), std::nullopt) << "still locked vertical";
     EXPECT_EQ(r.consume(0, -2, changed, t0 + 0.45), ScrollIntent::down);
-}
 
-TEST(ScrollGestureRecognizerTest, FirstDeltaAfterTheCoolDownThatReachesTheThresholdFires) {
-    ScrollGestureRecognizer r;
-    ASSERT_EQ(r.consume(0, -18, changed, t0), ScrollIntent::up);
-    EXPECT_EQ(r.consume(0, -6, changed, t0 + 0.2), std::nullopt);
-    EXPECT_EQ(r.consume(0, -6, changed, t0 + 0.4), std::nullopt); // 12 of 18
-    EXPECT_EQ(r.consume(0, -6, changed, t0 + 0.6), ScrollIntent::up);
+    // The first delta after the cool-down that reaches the threshold fires.
+    ScrollGestureRecognizer up;
+    ASSERT_EQ(up.consume(0, -18, changed, t0), ScrollIntent::up);
+    EXPECT_EQ(up.consume(0, -6, changed, t0 + 0.2), std::nullopt);
+    EXPECT_EQ(up.consume(0, -6, changed, t0 + 0.4), std::nullopt); // 12 of 18
+    EXPECT_EQ(up.consume(0, -6, changed, t0 + 0.6), ScrollIntent::up);
 }
 
 TEST(ScrollGestureRecognizerTest, PauseStartsAfresh) {
@@ -108,16 +107,11 @@ TEST(ScrollGestureRecognizerTest, PauseStartsAfresh) {
 }
 
 TEST(ScrollGestureRecognizerTest, PhasesResetTheStroke) {
-    {
+    for (SwipePhase end : {SwipePhase::ended, SwipePhase::cancelled}) {
         ScrollGestureRecognizer r;
         EXPECT_EQ(r.consume(0, 12, changed, t0), std::nullopt);
-        EXPECT_EQ(r.consume(0, 30, SwipePhase::ended, t0 + 0.01), std::nullopt);
-        EXPECT_EQ(r.consume(0, 12, changed, t0 + 0.02), std::nullopt) << "ended cleared the travel";
-    }
-    {
-        ScrollGestureRecognizer r;
-        EXPECT_EQ(r.consume(0, 12, changed, t0), std::nullopt);
-        EXPECT_EQ(r.consume(0, 30, SwipePhase::cancelled, t0 + 0.01), std::nullopt);
+        EXPECT_EQ(r.consume(0, 30, end, t0 + 0.01), std::nullopt);
+        EXPECT_EQ(r.consume(0, 12, changed, t0 + 0.02), std::nullopt) << "the end cleared the travel";
     }
     {
         ScrollGestureRecognizer r;
@@ -126,20 +120,18 @@ TEST(ScrollGestureRecognizerTest, PhasesResetTheStroke) {
         EXPECT_EQ(r.consume(-7, 0, SwipePhase::began, t0 + 0.01), std::nullopt);
         EXPECT_EQ(r.consume(-11, 0, changed, t0 + 0.02), ScrollIntent::left);
     }
-    {
-        // A reset keeps the cool-down.
-        ScrollGestureRecognizer r;
-        ASSERT_EQ(r.consume(0, 18, changed, t0), ScrollIntent::down);
-        EXPECT_EQ(r.consume(0, 18, SwipePhase::began, t0 + 0.1), std::nullopt);
-    }
+    // A reset keeps the cool-down.
+    ScrollGestureRecognizer r;
+    ASSERT_EQ(r.consume(0, 18, changed, t0), ScrollIntent::down);
+    EXPECT_EQ(r.consume(0, 18, SwipePhase::began, t0 + 0.1), std::nullopt);
 }
 
 TEST(ScrollGestureRecognizerTest, IntentsMapToSwipeEventsWhateverTheState) {
-    for (const NotchState& state :
-         {NotchState::closed(), NotchState::open(DeskTab::tray), NotchState::hidden()}) {
-        EXPECT_EQ(ScrollGestureRecognizer::event(ScrollIntent::up, state), NotchEvent::swipeUp());
-        EXPECT_EQ(ScrollGestureRecognizer::event(ScrollIntent::down, state), NotchEvent::swipeDown());
-        EXPECT_EQ(ScrollGestureRecognizer::event(ScrollIntent::left, state), NotchEvent::swipeLeft());
-        EXPECT_EQ(ScrollGestureRecognizer::event(ScrollIntent::right, state), NotchEvent::swipeRight());
-    }
+    const std::pair<ScrollIntent, NotchEvent> rows[] = {{ScrollIntent::up, NotchEvent::swipeUp()},
+                                                        {ScrollIntent::down, NotchEvent::swipeDown()},
+                                                        {ScrollIntent::left, NotchEvent::swipeLeft()},
+                                                        {ScrollIntent::right, NotchEvent::swipeRight()}};
+    for (const auto& [intent, event] : rows)
+        for (const NotchState& state : {NotchState::closed(), NotchState::open(DeskTab::tray)})
+            EXPECT_EQ(ScrollGestureRecognizer::event(intent, state), event);
 }

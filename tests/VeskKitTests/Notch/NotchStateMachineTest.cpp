@@ -260,6 +260,7 @@ TEST(NotchStateMachineTest, TransitionTableCoversEveryStateAndEvent) {
             }
         }
     }
+    ASSERT_EQ(NotchEvent::allKinds.size(), 17u);
     for (Event event : NotchEvent::allKinds)
         for (int state = 0; state <= static_cast<int>(NotchState::Kind::dropTarget); ++state)
             EXPECT_TRUE(covered.contains({state, static_cast<int>(event)}))
@@ -284,28 +285,19 @@ TEST(NotchStateMachineTest, DragRestoresTheRememberedState) {
     EXPECT_EQ(desk.state(), NotchState::open(DeskTab::desk));
 }
 
-TEST(NotchStateMachineTest, TypicalPaths) {
-    NotchStateGuards guards;
-    guards.quickPeekEnabled = true;
-    NotchStateMachine machine(NotchState::closed(), guards);
-    EXPECT_TRUE(machine.apply(NotchEvent::activityArrived(P)).isEmpty());
-    machine.apply(NotchEvent::hoverBegan());
-    EXPECT_EQ(machine.state(), NotchState::activityExpanded(P));
-    machine.apply(NotchEvent::hoverEnded());
-    EXPECT_EQ(machine.state(), NotchState::activity(P));
-    machine.apply(NotchEvent::activityTimedOut());
-    EXPECT_EQ(machine.state(), NotchState::closed());
-
-    EXPECT_EQ(machine.apply(NotchEvent::click()),
-              (NotchEffects{NotchEffect::openDesk(DeskTab::desk), NotchEffect::haptic()}));
-    EXPECT_EQ(machine.apply(NotchEvent::selectTab(DeskTab::tray)), NotchEffects{NotchEffect::haptic()});
-    EXPECT_EQ(machine.apply(NotchEvent::hoverEnded()),
-              (NotchEffects{NotchEffect::requestKeyboardFocus(false), NotchEffect::haptic()}));
-    EXPECT_EQ(machine.state(), NotchState::closed());
-
-    // Hiding the open tray and showing it again ends closed, not open.
-    NotchStateMachine tray(NotchState::open(DeskTab::tray));
-    EXPECT_EQ(tray.apply(NotchEvent::toggleHidden()), NotchEffects{NotchEffect::haptic()});
-    EXPECT_TRUE(tray.apply(NotchEvent::toggleHidden()).isEmpty());
-    EXPECT_EQ(tray.state(), NotchState::closed());
+TEST(NotchStateMachineTest, StatesKnowWhetherTheyAreOpenOrPresentAPayload) {
+    struct Row {
+        NotchState state;
+        bool isOpen, presenting;
+    };
+    for (const Row& row :
+         {Row{NotchState::peek(P), false, true}, Row{NotchState::activity(P), false, true},
+          Row{NotchState::activityExpanded(P), false, true},
+          Row{NotchState::open(DeskTab::tray), true, false}, Row{NotchState::hidden(), false, false},
+          Row{NotchState::closed(), false, false}, Row{NotchState::dropTarget(), false, false}}) {
+        SCOPED_TRACE(static_cast<int>(row.state.kind()));
+        EXPECT_EQ(row.state.isOpen(), row.isOpen);
+        EXPECT_EQ(row.state.isPresentingActivity(), row.presenting);
+        EXPECT_EQ(row.state.payload(), row.presenting ? std::optional(P) : std::nullopt);
+    }
 }

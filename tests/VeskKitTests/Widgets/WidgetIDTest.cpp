@@ -44,13 +44,3 @@ TEST(WidgetIDTest, CatalogueInDeclarationOrder) {
     EXPECT_FALSE(fromRaw<WidgetID>(u"Media"));
     EXPECT_FALSE(fromRaw<WidgetID>(u"quickapps"));
 }
-
-TEST(WidgetIDTest, EmptyLayout) {
-    const DeskLayout layout;
-    EXPECT_TRUE(layout.isEmpty());
-    EXPECT_EQ(layout, DeskLayout{});
-    DeskLayout one;
-    one.placements.append(WidgetPlacement{.id = WidgetID::media, .cells = 5, .width = 270, .x = 18});
-    EXPECT_FALSE(one.isEmpty());
-    EXPECT_NE(one, layout);
-}

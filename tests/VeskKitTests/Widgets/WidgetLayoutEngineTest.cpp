@@ -24,13 +24,6 @@ TEST(WidgetLayoutEngineTest, NormaliseKeepsFirstOccurrencesAndAppendsTheRest) {
                         W::mirror, W::quickApps, W::clipboard, W::audioDevice}));
 }
 
-TEST(WidgetLayoutEngineTest, ClampCells) {
-    EXPECT_EQ(WidgetLayoutEngine::clampCells(1, W::media), 4);
-    EXPECT_EQ(WidgetLayoutEngine::clampCells(12, W::mirror), 8);
-    EXPECT_EQ(WidgetLayoutEngine::clampCells(3, W::timer), 3);
-    EXPECT_EQ(WidgetLayoutEngine::clampCells(-5, W::weather), 2);
-}
-
 TEST(WidgetLayoutEngineTest, MoveWithinTheNormalisedOrder) {
     const QList<W> order = everyWidget();
     EXPECT_EQ(WidgetLayoutEngine::move({W::weather}, -1, 0), WidgetLayoutEngine::normalise({W::weather}));

@@ -48,11 +48,8 @@ TEST(ActivityBridgeNowPlayingTest, TheAdapterStartsOnlyWhenItsSelfTestPasses) {
     h.media->publish(playing(QStringLiteral("Unheard")));
     h.run();
     EXPECT_FALSE(h.coordinator.ambient());
-    bool traced = false;
-    for (const QString& line : BridgeHarness::traceLines())
-        traced |= line.endsWith(QStringLiteral("media adapter present, selfTest=false at ") +
-                                ActivityBridge::resourcesDirectory());
-    EXPECT_TRUE(traced);
+    EXPECT_TRUE(BridgeHarness::traced(u"media adapter present, selfTest=false at "_qs +
+                                      ActivityBridge::resourcesDirectory()));
 }
 
 TEST(ActivityBridgeNowPlayingTest, OnePillPerNewItemAndNoneOnResume) {
@@ -97,14 +94,10 @@ TEST(ActivityBridgeNowPlayingTest, OnePillPerNewItemAndNoneOnResume) {
     // Every state reaches the shell first, in order.
     EXPECT_EQ(h.seen.size(), 7);
     EXPECT_EQ(h.seen.last().title, QStringLiteral("C"));
-    QStringList lines = BridgeHarness::traceLines();
-    const auto has = [&](const QString& text) {
-        return std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.endsWith(text); });
-    };
-    EXPECT_TRUE(has(QStringLiteral("media primed, suppressing first pill")));
-    EXPECT_TRUE(has(QStringLiteral("media EMIT B")));
-    EXPECT_TRUE(has(QStringLiteral("media playing=true title=B key=B|Artist art=3")));
-    EXPECT_TRUE(has(QStringLiteral("media playing=false title=A key=A|Artist art=0")));
+    EXPECT_TRUE(h.traced(QStringLiteral("media primed, suppressing first pill")));
+    EXPECT_TRUE(h.traced(QStringLiteral("media EMIT B")));
+    EXPECT_TRUE(h.traced(QStringLiteral("media playing=true title=B key=B|Artist art=3")));
+    EXPECT_TRUE(h.traced(QStringLiteral("media playing=false title=A key=A|Artist art=0")));
 }
 
 TEST(ActivityBridgeNowPlayingTest, PausingEndsTheShowingAmbientCopyAndTellsTheSurface) {

@@ -44,95 +44,85 @@ const Trigger focusOn = [](BridgeHarness& h) { h.dnd->flip(true); };
 
 } // namespace
 
+// What an event presents: nothing, or one payload with these traits.
+struct Expect {
+    bool shown = true;
+    std::optional<double> duration = std::nullopt;
+    std::optional<ActivityTrailing> trailing = std::nullopt;
+    bool titled = true;
+};
+const Expect nothing{false};
+const Expect untitled{true, std::nullopt, std::nullopt, false};
+Expect lasting(double seconds) {
+    return {true, seconds};
+}
+Expect ending(ActivityTrailing trailing) {
+    return {true, std::nullopt, trailing};
+}
+
 // Each activity setting with a clear meaning, read when the event comes.
 TEST(ActivityBridgeSettingsTest, EachSwitchShapesOrSilencesItsActivity) {
     struct Row {
-        const char* name;
-        std::function<void(SettingsStore&)> set;
+        const char* key; // none: the defaults
+        QVariant value;
         Trigger trigger;
-        // What was presented: nothing, or one payload checked here.
-        std::function<void(const std::optional<ActivityPayload>&)> expect;
-    };
-    const auto none = [](const std::optional<ActivityPayload>& p) { EXPECT_FALSE(p); };
-    const auto duration = [](double seconds) {
-        return [seconds](const std::optional<ActivityPayload>& p) {
-            ASSERT_TRUE(p);
-            EXPECT_EQ(p->duration, seconds);
-        };
-    };
-    const auto trailing = [](ActivityTrailing expected) {
-        return [expected](const std::optional<ActivityPayload>& p) {
-            ASSERT_TRUE(p);
-            EXPECT_EQ(p->trailing, expected);
-        };
-    };
-    const auto noTitle = [](const std::optional<ActivityPayload>& p) {
-        ASSERT_TRUE(p);
-        EXPECT_FALSE(p->title);
+        Expect expect;
     };
     const BatteryEvent plugged = BatteryEvent::pluggedIn(0.5);
-
+    const BatteryEvent low = BatteryEvent::lowBattery(0.1);
+    const BatteryEvent lowPower = BatteryEvent::lowPowerMode(true);
+    const BluetoothEvent connected = BluetoothEvent::connected(speaker());
+    const BluetoothEvent btLow = BluetoothEvent::lowBattery(speaker(), 0.15);
     const QList<Row> rows{
-        {"soundEnabled off", [](SettingsStore& s) { s.setSoundEnabled(false); }, volumeChange, none},
-        {"soundDuration", [](SettingsStore& s) { s.setSoundDuration(4); }, volumeChange, duration(4)},
-        {"soundShowPercentage", [](SettingsStore& s) { s.setSoundShowPercentage(true); }, volumeChange,
-         trailing(ActivityTrailing::percent(0.25))},
-        {"soundHideLabel", [](SettingsStore& s) { s.setSoundHideLabel(true); }, volumeChange, noTitle},
-        {"displayEnabled off", [](SettingsStore& s) { s.setDisplayEnabled(false); }, brightnessKey, none},
-        {"displayDuration", [](SettingsStore& s) { s.setDisplayDuration(3); }, brightnessKey, duration(3)},
-        {"displayShowPercentage", [](SettingsStore& s) { s.setDisplayShowPercentage(true); }, brightnessKey,
-         trailing(ActivityTrailing::percent(0.5625))},
-        {"batteryEnabled off, plugged in", [](SettingsStore& s) { s.setBatteryEnabled(false); },
-         battery(plugged), none},
-        {"batteryEnabled off, low", [](SettingsStore& s) { s.setBatteryEnabled(false); },
-         battery(BatteryEvent::lowBattery(0.1)), none},
-        {"batteryDuration, plugged in", [](SettingsStore& s) { s.setBatteryDuration(8); }, battery(plugged),
-         duration(8)},
-        {"batteryDuration, unplugged", [](SettingsStore& s) { s.setBatteryDuration(8); },
-         battery(BatteryEvent::unplugged(0.5)), duration(8)},
-        {"batteryDuration, charged", [](SettingsStore& s) { s.setBatteryDuration(8); },
-         battery(BatteryEvent::charged()), duration(8)},
-        {"batteryDuration, low keeps 6", [](SettingsStore& s) { s.setBatteryDuration(8); },
-         battery(BatteryEvent::lowBattery(0.1)), duration(6)},
-        {"batteryDuration, low power keeps 4", [](SettingsStore& s) { s.setBatteryDuration(8); },
-         battery(BatteryEvent::lowPowerMode(true)), duration(4)},
-        {"batteryWarnLow off", [](SettingsStore& s) { s.setBatteryWarnLow(false); },
-         battery(BatteryEvent::lowBattery(0.1)), none},
-        {"batteryNotifyLowPowerMode off", [](SettingsStore& s) { s.setBatteryNotifyLowPowerMode(false); },
-         battery(BatteryEvent::lowPowerMode(true)), none},
-        {"batteryHidePercentage", [](SettingsStore& s) { s.setBatteryHidePercentage(true); },
-         battery(plugged), trailing(ActivityTrailing::none())},
-        {"batteryHidePercentage, charged", [](SettingsStore& s) { s.setBatteryHidePercentage(true); },
-         battery(BatteryEvent::charged()), trailing(ActivityTrailing::none())},
-        {"connectivityEnabled off", [](SettingsStore& s) { s.setConnectivityEnabled(false); },
-         bluetooth(BluetoothEvent::connected(speaker())), none},
-        {"connectivityDuration, connected", [](SettingsStore& s) { s.setConnectivityDuration(9); },
-         bluetooth(BluetoothEvent::connected(speaker())), duration(9)},
-        {"connectivityDuration, disconnected keeps 4", [](SettingsStore& s) { s.setConnectivityDuration(9); },
-         bluetooth(BluetoothEvent::disconnected(speaker())), duration(4)},
-        {"connectivityDuration, low keeps 6", [](SettingsStore& s) { s.setConnectivityDuration(9); },
-         bluetooth(BluetoothEvent::lowBattery(speaker(), 0.15)), duration(6)},
-        {"connectivityWarnLow off", [](SettingsStore& s) { s.setConnectivityWarnLow(false); },
-         bluetooth(BluetoothEvent::lowBattery(speaker(), 0.15)), none},
-        {"nowPlayingEnabled", [](SettingsStore&) {}, newTrack, duration(10)},
-        {"nowPlayingEnabled off", [](SettingsStore& s) { s.setNowPlayingEnabled(false); }, newTrack, none},
-        {"nowPlayingPeekOnChange off", [](SettingsStore& s) { s.setNowPlayingPeekOnChange(false); }, newTrack,
-         none},
-        {"focusEnabled off", [](SettingsStore& s) { s.setFocusEnabled(false); }, focusOn, none},
-        {"focusDuration", [](SettingsStore& s) { s.setFocusDuration(7); }, focusOn, duration(7)},
-        {"focusHideLabel", [](SettingsStore& s) { s.setFocusHideLabel(true); }, focusOn, noTitle},
+        {"soundEnabled", false, volumeChange, nothing},
+        {"soundDuration", 4.0, volumeChange, lasting(4)},
+        {"soundShowPercentage", true, volumeChange, ending(ActivityTrailing::percent(0.25))},
+        {"soundHideLabel", true, volumeChange, untitled},
+        {"displayEnabled", false, brightnessKey, nothing},
+        {"displayDuration", 3.0, brightnessKey, lasting(3)},
+        {"displayShowPercentage", true, brightnessKey, ending(ActivityTrailing::percent(0.5625))},
+        {"batteryEnabled", false, battery(plugged), nothing},
+        {"batteryEnabled", false, battery(low), nothing},
+        {"batteryDuration", 8.0, battery(plugged), lasting(8)},
+        {"batteryDuration", 8.0, battery(BatteryEvent::unplugged(0.5)), lasting(8)},
+        {"batteryDuration", 8.0, battery(BatteryEvent::charged()), lasting(8)},
+        {"batteryDuration", 8.0, battery(low), lasting(6)},
+        {"batteryDuration", 8.0, battery(lowPower), lasting(4)},
+        {"batteryWarnLow", false, battery(low), nothing},
+        {"batteryNotifyLowPowerMode", false, battery(lowPower), nothing},
+        {"batteryHidePercentage", true, battery(plugged), ending(ActivityTrailing::none())},
+        {"batteryHidePercentage", true, battery(BatteryEvent::charged()), ending(ActivityTrailing::none())},
+        {"connectivityEnabled", false, bluetooth(connected), nothing},
+        {"connectivityDuration", 9.0, bluetooth(connected), lasting(9)},
+        {"connectivityDuration", 9.0, bluetooth(BluetoothEvent::disconnected(speaker())), lasting(4)},
+        {"connectivityDuration", 9.0, bluetooth(btLow), lasting(6)},
+        {"connectivityWarnLow", false, bluetooth(btLow), nothing},
+        {nullptr, {}, newTrack, lasting(10)},
+        {"nowPlayingEnabled", false, newTrack, nothing},
+        {"nowPlayingPeekOnChange", false, newTrack, nothing},
+        {"focusEnabled", false, focusOn, nothing},
+        {"focusDuration", 7.0, focusOn, lasting(7)},
+        {"focusHideLabel", true, focusOn, untitled},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (int i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << (row.key ? row.key : "defaults"));
         BridgeHarness h;
         h.start();
         // Changed after start: each event reads the settings afresh.
-        row.set(h.settings);
+        for (const SettingDescriptor& setting : SettingsStore::catalogue()) {
+            if (row.key && setting.key == QLatin1String(row.key)) {
+                ASSERT_TRUE(setting.write(h.settings, row.value));
+            }
+        }
         row.trigger(h);
         h.run();
         const QList<ActivityPayload> shown = h.takePresented();
-        ASSERT_LE(shown.size(), 1);
-        row.expect(shown.isEmpty() ? std::nullopt : std::optional<ActivityPayload>(shown[0]));
+        ASSERT_EQ(shown.size(), row.expect.shown ? 1 : 0);
+        if (!row.expect.shown) continue;
+        EXPECT_EQ(shown[0].duration, row.expect.duration.value_or(shown[0].duration));
+        EXPECT_EQ(shown[0].trailing, row.expect.trailing.value_or(shown[0].trailing));
+        EXPECT_EQ(shown[0].title.has_value(), row.expect.titled);
     }
 }
 

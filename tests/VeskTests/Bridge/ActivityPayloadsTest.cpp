@@ -27,6 +27,16 @@ struct Expected {
     std::optional<ActivityInteraction> interaction;
 };
 
+AudioState output(double volume, bool muted, const char* name, AudioTransport transport) {
+    AudioState state;
+    state.volume = volume;
+    state.isMuted = muted;
+    state.deviceName = QString::fromUtf8(name);
+    state.transport = transport;
+    state.canSetVolume = true;
+    return state;
+}
+
 BluetoothDevice headphones() {
     BluetoothDevice device;
     device.address = QStringLiteral("AA:BB:CC:DD:EE:FF");
@@ -57,6 +67,15 @@ TEST(ActivityPayloadsTest, EachEventBuildsItsActivity) {
     FocusModeState focusOn{true, QStringLiteral("Work"), QStringLiteral("briefcase.fill")};
     FocusModeState focusOff{false, std::nullopt, QStringLiteral("moon.fill")};
     const QList<Expected> rows{
+        {"sound", payloads::sound(output(0.6, false, "Speakers", AudioTransport::builtIn), settings, now),
+         K::sound, P::interrupt, "sound", sym("speaker.wave.2.fill"), QStringLiteral("Speakers"),
+         std::nullopt, T::bar(0.6), 1.5, std::nullopt},
+        {"sound muted", payloads::sound(output(0.6, true, "Speakers", AudioTransport::usb), settings, now),
+         K::sound, P::interrupt, "sound", sym("speaker.slash.fill"), QStringLiteral("Speakers"), std::nullopt,
+         T::bar(0), 1.5, std::nullopt},
+        {"sound unnamed", payloads::sound(output(0.6, false, "", AudioTransport::usb), settings, now),
+         K::sound, P::interrupt, "sound", sym("hifispeaker.fill"), QStringLiteral("Volume"), std::nullopt,
+         T::bar(0.6), 1.5, std::nullopt},
         {"brightness high", payloads::display(0.75, settings, now), K::display, P::interrupt, "display",
          sym("sun.max.fill"), QStringLiteral("Built-in Display"), std::nullopt, T::bar(0.75), 1.5,
          std::nullopt},

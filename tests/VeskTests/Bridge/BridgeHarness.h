@@ -16,6 +16,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace vesk::test {
 
 // An activity bridge over fake layers, on virtual time: the manual scheduler runs the
@@ -26,40 +28,20 @@ struct BridgeHarness {
         ActivityBridge::Services services;
         audio.setReady({speakers(0.5)});
         services.audio = std::make_unique<AudioService>(audio, &scheduler);
-        auto powerLayer = std::make_unique<FakePowerSources>();
-        power = powerLayer.get();
-        services.battery = std::make_unique<BatteryService>(std::move(powerLayer));
-        auto displayLayer = std::make_unique<FakeDisplayBrightness>();
-        display = displayLayer.get();
+        services.battery = std::make_unique<BatteryService>(keep(power));
+        services.brightness = std::make_unique<BrightnessService>(keep(display), &scheduler);
         display->device = withBacklights;
-        services.brightness = std::make_unique<BrightnessService>(std::move(displayLayer), &scheduler);
-        auto backlightLayer = std::make_unique<FakeKeyboardBacklight>(true);
-        backlight = backlightLayer.get();
+        services.keyboardBacklight = std::make_unique<KeyboardBacklightService>(
+            keep(backlight, std::make_unique<FakeKeyboardBacklight>(true)), &scheduler);
         backlight->available = withBacklights;
-        services.keyboardBacklight =
-            std::make_unique<KeyboardBacklightService>(std::move(backlightLayer), &scheduler);
-        auto tapLayer = std::make_unique<FakeKeyTap>();
-        tap = tapLayer.get();
-        services.eventTap = std::make_unique<EventTapService>(std::move(tapLayer), [] { return qint64(0); });
-        auto dndLayer = std::make_unique<FakeDoNotDisturb>();
-        dnd = dndLayer.get();
-        services.focus = std::make_unique<FocusService>(std::move(dndLayer),
-                                                        FocusDatabase(QStringLiteral("/nonexistent")));
-        auto bluetoothLayer = std::make_unique<FakeBluetoothDevices>();
-        devices = bluetoothLayer.get();
-        services.bluetooth = std::make_unique<BluetoothService>(std::move(bluetoothLayer));
-        auto assertionLayer = std::make_unique<FakePowerAssertion>();
-        assertion = assertionLayer.get();
-        auto sessionLayer = std::make_unique<FakeSessionEvents>();
-        session = sessionLayer.get();
-        services.idle = std::make_unique<IdleService>(std::move(assertionLayer), std::move(sessionLayer),
-                                                      &scheduler, &scheduler.clock());
-        auto soundLayer = std::make_unique<FakeSoundPlayer>();
-        sounds = soundLayer.get();
-        services.sounds = std::move(soundLayer);
-        auto source = std::make_unique<FakeNowPlayingSource>();
-        media = source.get();
-        services.media = std::move(source);
+        services.eventTap = std::make_unique<EventTapService>(keep(tap), [] { return qint64(0); });
+        services.focus =
+            std::make_unique<FocusService>(keep(dnd), FocusDatabase(QStringLiteral("/nonexistent")));
+        services.bluetooth = std::make_unique<BluetoothService>(keep(devices));
+        services.idle =
+            std::make_unique<IdleService>(keep(assertion), keep(session), &scheduler, &scheduler.clock());
+        services.sounds = keep(sounds);
+        services.media = keep(media);
         services.mediaSelfTest = [this](double timeout) {
             selfTestTimeout = timeout;
             return selfTestPasses;
@@ -79,6 +61,13 @@ struct BridgeHarness {
     }
 
     void run(double seconds = 0) { scheduler.advance(seconds); }
+
+    // Hands a fake layer over to its service, keeping a pointer to it.
+    template <typename T>
+    static std::unique_ptr<T> keep(T*& raw, std::unique_ptr<T> owned = std::make_unique<T>()) {
+        raw = owned.get();
+        return owned;
+    }
 
     static AudioHardwareDevice speakers(double volume, QString name = QStringLiteral("Speakers"),
                                         AudioTransport transport = AudioTransport::builtIn) {
@@ -105,6 +94,12 @@ struct BridgeHarness {
 
     static void enableTracing() { qputenv("VESK_TRACE", "1"); }
     static QStringList traceLines() { return TraceLog::recentLogLines(1000); }
+    // True when a trace line ends with `text`.
+    static bool traced(const QString& text) {
+        const QStringList lines = traceLines();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const QString& line) { return line.endsWith(text); });
+    }
 
     ManualScheduler scheduler;
     ScopedMainScheduler mainScheduler{scheduler};

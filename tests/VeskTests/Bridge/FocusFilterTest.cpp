@@ -32,26 +32,11 @@ struct FocusFilterTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(FocusFilterTest, DescribesItselfToTheFocusSettings) {
-    EXPECT_EQ(VeskFocusFilter::title(), QStringLiteral("Show Focus in the notch"));
-    EXPECT_EQ(VeskFocusFilter::description(),
-              QStringLiteral("Lets VeskNotch show which Focus is on. Without this, VeskNotch can tell that a "
-                             "Focus is active but not which one, and shows a generic pill."));
-    QStringList listed;
-    for (const auto& parameter : VeskFocusFilter::parameters())
-        listed << parameter.property + QLatin1Char('=') + parameter.title;
-    EXPECT_EQ(listed, (QStringList{QStringLiteral("showInNotch=Show a pill when this Focus turns on"),
-                                   QStringLiteral("modeName=Focus name"),
-                                   QStringLiteral("symbolName=Focus symbol")}));
-
-    const VeskFocusFilter fresh;
-    EXPECT_TRUE(fresh.showInNotch);
-    EXPECT_EQ(fresh.displayRepresentation(),
-              (VeskFocusFilter::DisplayRepresentation{QStringLiteral("Focus"),
-                                                      QStringLiteral("Shown in the notch")}));
-    const VeskFocusFilter hidden{false, QStringLiteral("Work"), std::nullopt};
-    EXPECT_EQ(hidden.displayRepresentation(),
-              (VeskFocusFilter::DisplayRepresentation{QStringLiteral("Work"), QStringLiteral("Hidden")}));
+TEST_F(FocusFilterTest, DescribesItselfByNameAndWhetherItShows) {
+    EXPECT_EQ(VeskFocusFilter().displayRepresentation(),
+              (VeskFocusFilter::DisplayRepresentation{u"Focus"_qs, u"Shown in the notch"_qs}));
+    EXPECT_EQ((VeskFocusFilter{false, u"Work"_qs, std::nullopt}.displayRepresentation()),
+              (VeskFocusFilter::DisplayRepresentation{u"Work"_qs, u"Hidden"_qs}));
 }
 
 TEST_F(FocusFilterTest, ANameWithoutSymbolKeepsTheServiceSymbol) {
@@ -111,9 +96,8 @@ TEST_F(FocusFilterTest, AFilterRunBeforeLaunchWaitsForRestore) {
     EXPECT_EQ(bridge.service(), nullptr);
     VeskFocusFilter{true, QStringLiteral("Late"), std::nullopt}.perform(bridge);
     EXPECT_EQ(stored(FocusFilterBridge::modeNameKey), QStringLiteral("Late"));
-}
 
-TEST_F(FocusFilterTest, TheSharedBridgeUsesTheStandardDefaults) {
+    // Run without a bridge, the filter writes to the standard defaults.
     VeskFocusFilter{true, QStringLiteral("Shared"), std::nullopt}.perform();
     EXPECT_EQ(UserDefaults::standard().string(FocusFilterBridge::modeNameKey), QStringLiteral("Shared"));
 }

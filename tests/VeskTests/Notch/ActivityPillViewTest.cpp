@@ -7,6 +7,7 @@
 
 #include <QFontMetricsF>
 
+#include "support/Activity/PayloadFactory.h"
 #include "support/Notch/WidgetImage.h"
 
 #include <gtest/gtest.h>
@@ -17,19 +18,16 @@ namespace {
 using test::near;
 using test::pixel;
 
-ActivityPayload payload(ActivityGlyph leading, std::optional<QString> title, std::optional<QString> subtitle,
-                        ActivityTrailing trailing) {
-    return ActivityPayload{.id = QUuid::createUuid(),
-                           .kind = ActivityKind::sound,
-                           .priority = ActivityPriority::interrupt,
-                           .dedupeKey = QStringLiteral("sound"),
-                           .leading = std::move(leading),
-                           .title = std::move(title),
-                           .subtitle = std::move(subtitle),
-                           .trailing = std::move(trailing),
-                           .duration = 2,
-                           .interaction = std::nullopt,
-                           .createdAt = Date{0}};
+ActivityPayload withTrailing(ActivityTrailing trailing) {
+    return test::shownPayload(ActivityGlyph::none(), std::nullopt, std::nullopt, std::move(trailing));
+}
+ActivityPayload withGlyph(ActivityGlyph glyph) {
+    return test::shownPayload(std::move(glyph), std::nullopt, std::nullopt, ActivityTrailing::none());
+}
+ActivityPayload withTexts(std::optional<QString> title, std::optional<QString> subtitle,
+                          ActivityGlyph glyph = ActivityGlyph::none()) {
+    return test::shownPayload(std::move(glyph), std::move(title), std::move(subtitle),
+                              ActivityTrailing::none());
 }
 
 // A pill 400 wide and 32 high around a 180-point cutout: each side is 110 wide.
@@ -41,7 +39,7 @@ std::unique_ptr<ActivityPillView> pill(const ActivityPayload& p, bool expanded =
     return view;
 }
 
-// The leftmost and rightmost columns with anything drawn between rows `top` and `bottom`.
+// The leftmost and rightmost columns with anything drawn between `from` and `to`.
 std::pair<int, int> inkedColumns(const QImage& image, int from, int to) {
     int first = -1, last = -1;
     for (int x = from; x < to; ++x)
@@ -63,8 +61,7 @@ TEST(ActivityPillView, LevelBarEndsAtTheRightEdgeFilledToItsLevel) {
     for (const Row& row :
          {Row{"half", 0.5, 308 + 46}, Row{"over full", 1.5, 400}, Row{"negative", -0.2, 308}}) {
         SCOPED_TRACE(row.name);
-        auto view = pill(
-            payload(ActivityGlyph::none(), std::nullopt, std::nullopt, ActivityTrailing::bar(row.level)));
+        auto view = pill(withTrailing(ActivityTrailing::bar(row.level)));
         EXPECT_EQ(view->trailingRect(), QRectF(308, 14, 92, 4))
             << "92 wide, its right end at the pill's right edge";
         const QImage image = test::widgetImage(*view);
@@ -86,7 +83,7 @@ TEST(ActivityPillView, PercentAndTextAreSetFlushRight) {
          {std::tuple{"percent", ActivityTrailing::percent(0.999), QStringLiteral("99%")},
           std::tuple{"text", ActivityTrailing::text(QStringLiteral("10:30")), QStringLiteral("10:30")}}) {
         SCOPED_TRACE(name);
-        auto view = pill(payload(ActivityGlyph::none(), std::nullopt, std::nullopt, trailing));
+        auto view = pill(withTrailing(trailing));
         const QRectF rect = view->trailingRect();
         EXPECT_EQ(rect.right(), 400);
         EXPECT_EQ(rect.width(), std::ceil(QFontMetricsF(Vesk::Type_::numeric()).horizontalAdvance(text)));
@@ -97,8 +94,7 @@ TEST(ActivityPillView, PercentAndTextAreSetFlushRight) {
 }
 
 TEST(ActivityPillView, WaveformSitsAtTheRightEdge) {
-    auto view =
-        pill(payload(ActivityGlyph::none(), std::nullopt, std::nullopt, ActivityTrailing::waveform(false)));
+    auto view = pill(withTrailing(ActivityTrailing::waveform(false)));
     ASSERT_TRUE(view->waveform());
     EXPECT_EQ(view->waveform()->geometry(), QRect(377, 9, 23, 14));
     EXPECT_FALSE(view->waveform()->isPlaying());
@@ -108,13 +104,11 @@ TEST(ActivityPillView, WaveformSitsAtTheRightEdge) {
 }
 
 TEST(ActivityPillView, TextBlockFollowsExpansionAndSubtitle) {
-    const auto titled = payload(ActivityGlyph::symbol(QStringLiteral("speaker.wave.2.fill")),
-                                QStringLiteral("Volume"), std::nullopt, ActivityTrailing::none());
-    EXPECT_EQ(pill(titled)->shownTitle(), QStringLiteral("Volume"))
+    const ActivityGlyph speaker = ActivityGlyph::symbol(u"speaker.wave.2.fill"_qs);
+    EXPECT_EQ(pill(withTexts(u"Volume"_qs, std::nullopt, speaker))->shownTitle(), u"Volume"_qs)
         << "a compact pill without a subtitle shows its title";
 
-    const auto both = payload(ActivityGlyph::symbol(QStringLiteral("speaker.wave.2.fill")),
-                              QStringLiteral("Volume"), QStringLiteral("Speakers"), ActivityTrailing::none());
+    const auto both = withTexts(u"Volume"_qs, u"Speakers"_qs, speaker);
     auto compact = pill(both);
     EXPECT_TRUE(compact->titleRect().isEmpty());
     EXPECT_TRUE(compact->subtitleRect().isEmpty());
@@ -128,46 +122,36 @@ TEST(ActivityPillView, TextBlockFollowsExpansionAndSubtitle) {
     EXPECT_NEAR(expanded->titleRect().left(), Symbols::sideForFontSize(14) + 9, 0.01)
         << "the texts start 9 after the glyph";
 
-    const auto subtitleOnly =
-        payload(ActivityGlyph::none(), std::nullopt, QStringLiteral("Connected"), ActivityTrailing::none());
-    auto onlySubtitle = pill(subtitleOnly, true);
+    auto onlySubtitle = pill(withTexts(std::nullopt, u"Connected"_qs), true);
     EXPECT_TRUE(onlySubtitle->titleRect().isEmpty());
     EXPECT_EQ(onlySubtitle->shownSubtitle(), QStringLiteral("Connected"));
     EXPECT_EQ(onlySubtitle->subtitleRect().left(), 0);
 }
 
 TEST(ActivityPillView, LongTitlesAreCutAtTheCutout) {
-    auto view =
-        pill(payload(ActivityGlyph::none(), QStringLiteral("A title far too long for one side of the notch"),
-                     std::nullopt, ActivityTrailing::none()));
+    auto view = pill(withTexts(u"A title far too long for one side of the notch"_qs, std::nullopt));
     EXPECT_TRUE(view->shownTitle().endsWith(QChar(0x2026)));
     const auto [first, last] = inkedColumns(test::widgetImage(*view), 0, 400);
     EXPECT_LE(last, 110) << "nothing is drawn over the cutout";
 }
 
 TEST(ActivityPillView, GlyphsDrawAtTheLeftEdge) {
-    auto full =
-        pill(payload(ActivityGlyph::progressRing(1), std::nullopt, std::nullopt, ActivityTrailing::none()));
+    auto full = pill(withGlyph(ActivityGlyph::progressRing(1)));
     EXPECT_EQ(full->leadingRect(), QRectF(0, 8, 16, 16));
     const QImage ring = test::widgetImage(*full);
     EXPECT_TRUE(near(pixel(ring, 8, 8), Vesk::Accent::x500, 40)) << "a full ring passes the top";
     EXPECT_TRUE(near(pixel(ring, 8, 23.5), Vesk::Accent::x500, 60)) << "and the bottom";
 
-    auto empty =
-        pill(payload(ActivityGlyph::progressRing(0), std::nullopt, std::nullopt, ActivityTrailing::none()));
+    auto empty = pill(withGlyph(ActivityGlyph::progressRing(0)));
     EXPECT_EQ(inkedColumns(test::widgetImage(*empty), 0, 30).first, -1) << "a ring at 0 draws nothing";
 
-    auto plain = pill(payload(ActivityGlyph::symbol(QStringLiteral("moon.fill")), std::nullopt, std::nullopt,
-                              ActivityTrailing::none()));
-    auto stone = pill(payload(ActivityGlyph::symbolTinted(QStringLiteral("moon.fill"), TintName::stone),
-                              std::nullopt, std::nullopt, ActivityTrailing::none()));
+    auto plain = pill(withGlyph(ActivityGlyph::symbol(u"moon.fill"_qs)));
+    auto stone = pill(withGlyph(ActivityGlyph::symbolTinted(u"moon.fill"_qs, TintName::stone)));
     const QImage plainImage = test::widgetImage(*plain);
     EXPECT_EQ(plainImage, test::widgetImage(*stone)) << "the stone tint is the plain symbol's colour";
     EXPECT_NE(inkedColumns(plainImage, 0, 30).first, -1);
 
-    auto artwork = pill(
-        payload(ActivityGlyph::artwork(std::nullopt), std::nullopt, std::nullopt, ActivityTrailing::none()),
-        true);
+    auto artwork = pill(withGlyph(ActivityGlyph::artwork(std::nullopt)), true);
     ASSERT_TRUE(artwork->artwork());
     EXPECT_EQ(artwork->artwork()->geometry(), QRect(0, 7, 34, 34)) << "34 points expanded";
 }

@@ -4,6 +4,7 @@
 
 #include "VeskUI/Tokens/Vesk.h"
 
+#include "support/Activity/PayloadFactory.h"
 #include "support/EventLoop.h"
 #include "support/Notch/WidgetImage.h"
 
@@ -27,19 +28,11 @@ QByteArray redCover() {
     return bytes;
 }
 
-ActivityPayload nowPlaying(ActivityGlyph leading, std::optional<QString> title,
-                           std::optional<QString> artist) {
-    return ActivityPayload{.id = QUuid::createUuid(),
-                           .kind = ActivityKind::nowPlaying,
-                           .priority = ActivityPriority::ambient,
-                           .dedupeKey = QStringLiteral("nowPlaying"),
-                           .leading = std::move(leading),
-                           .title = std::move(title),
-                           .subtitle = std::move(artist),
-                           .trailing = ActivityTrailing::waveform(false),
-                           .duration = 0,
-                           .interaction = std::nullopt,
-                           .createdAt = Date{0}};
+ActivityPayload nowPlaying(ActivityGlyph leading, std::optional<QString> title = std::nullopt,
+                           std::optional<QString> artist = std::nullopt) {
+    return test::shownPayload(std::move(leading), std::move(title), std::move(artist),
+                              ActivityTrailing::waveform(false), ActivityKind::nowPlaying,
+                              ActivityPriority::ambient);
 }
 
 // The view as the notch gives it room: the cutout and both slots plus the flares.
@@ -57,8 +50,7 @@ protected:
 };
 
 TEST_F(AmbientMediaViewTest, CoverLeftOfTheCutoutWaveformRightOfIt) {
-    auto view =
-        ambient(nowPlaying(ActivityGlyph::artwork(redCover()), QStringLiteral("Song"), std::nullopt), false);
+    auto view = ambient(nowPlaying(ActivityGlyph::artwork(redCover()), u"Song"_qs), false);
     EXPECT_EQ(view->naturalWidth(), 272) << "both slots are 46 wide";
     // The row is centred: slots start 6 in, the tile ends at the cutout.
     EXPECT_EQ(view->tileRect(), QRectF(26, 2, 26, 26));
@@ -79,7 +71,7 @@ TEST_F(AmbientMediaViewTest, MissingOrBrokenCoverShowsTheNoteTile) {
           std::pair{"not an image", ActivityGlyph::artwork(QByteArray(900, 'x'))},
           std::pair{"another glyph", ActivityGlyph::symbol(QStringLiteral("music.note"))}}) {
         SCOPED_TRACE(name);
-        auto view = ambient(nowPlaying(glyph, std::nullopt, std::nullopt), false);
+        auto view = ambient(nowPlaying(glyph), false);
         ASSERT_TRUE(test::processEventsUntil([&] { return !view->loader().isDecoding(); }));
         EXPECT_FALSE(view->loader().image());
         const QImage image = test::widgetImage(*view);
@@ -87,14 +79,14 @@ TEST_F(AmbientMediaViewTest, MissingOrBrokenCoverShowsTheNoteTile) {
     }
 
     // A cover that stops decoding on the next track does not leave the old one up.
-    auto view = ambient(nowPlaying(ActivityGlyph::artwork(redCover()), std::nullopt, std::nullopt), false);
+    auto view = ambient(nowPlaying(ActivityGlyph::artwork(redCover())), false);
     ASSERT_TRUE(test::processEventsUntil([&] { return view->loader().image().has_value(); }));
-    view->setPayload(nowPlaying(ActivityGlyph::artwork(QByteArray(900, 'y')), std::nullopt, std::nullopt));
+    view->setPayload(nowPlaying(ActivityGlyph::artwork(QByteArray(900, 'y'))));
     ASSERT_TRUE(test::processEventsUntil([&] { return !view->loader().image().has_value(); }));
 }
 
 TEST_F(AmbientMediaViewTest, TheCoverIsDecodedOncePerPayloadNotPerPaint) {
-    auto view = ambient(nowPlaying(ActivityGlyph::artwork(redCover()), std::nullopt, std::nullopt), false);
+    auto view = ambient(nowPlaying(ActivityGlyph::artwork(redCover())), false);
     ASSERT_TRUE(test::processEventsUntil([&] { return view->loader().image().has_value(); }));
     const qint64 decoded = view->loader().image()->cacheKey();
     for (int i = 0; i < 3; ++i)
@@ -127,8 +119,7 @@ TEST_F(AmbientMediaViewTest, HoveringAddsTheTitleLineWhichFadesAway) {
     ASSERT_TRUE(test::processEventsUntil([&] { return hovered->labelsOpacity() == 0; }));
     EXPECT_TRUE(hovered->labelsRect().isEmpty());
 
-    auto untitled =
-        ambient(nowPlaying(ActivityGlyph::artwork(std::nullopt), std::nullopt, std::nullopt), true, 56);
+    auto untitled = ambient(nowPlaying(ActivityGlyph::artwork(std::nullopt)), true, 56);
     const QImage empty = test::widgetImage(*untitled);
     for (int x = 0; x < empty.width(); ++x)
         ASSERT_EQ(pixel(empty, x, untitled->labelsRect().center().y()).alpha(), 0)

@@ -51,7 +51,7 @@ TEST_F(ArtworkCacheTest, KeyTakesTheSizeAndTheEndsOfLargeArtwork) {
     EXPECT_EQ(ArtworkCache::key(std::nullopt, 24), ArtworkCache::key(QByteArray(), 24));
 }
 
-TEST_F(ArtworkCacheTest, KeepsAtMostTwelveImagesDroppingTheLeastRecentlyUsed) {
+TEST_F(ArtworkCacheTest, KeepsAtMostTwelveImagesOrTwentyFourMebibytesDroppingTheLeastRecentlyUsed) {
     ArtworkCache& cache = ArtworkCache::shared();
     QImage image(10, 10, QImage::Format_ARGB32_Premultiplied);
     for (size_t key = 1; key <= 12; ++key)
@@ -64,17 +64,15 @@ TEST_F(ArtworkCacheTest, KeepsAtMostTwelveImagesDroppingTheLeastRecentlyUsed) {
     EXPECT_TRUE(cache.image(1));
     EXPECT_FALSE(cache.image(2)) << "the thirteenth image evicts the least recently used";
     EXPECT_EQ(cache.totalCost(), 12 * 10 * 10 * 4);
-}
 
-TEST_F(ArtworkCacheTest, KeepsAtMostTwentyFourMebibytesOfPixels) {
-    ArtworkCache& cache = ArtworkCache::shared();
+    // And at most 24 MiB of pixels.
+    cache.removeAll();
     const QImage large(1024, 1024, QImage::Format_ARGB32_Premultiplied); // 4 MiB each
     for (size_t key = 1; key <= 7; ++key)
         cache.store(large, key);
     EXPECT_EQ(cache.count(), 6);
     EXPECT_EQ(cache.totalCost(), ArtworkCache::costLimit);
     EXPECT_FALSE(cache.image(1));
-
     cache.store(QImage(4096, 2048, QImage::Format_ARGB32_Premultiplied), 99);
     EXPECT_FALSE(cache.image(99)) << "an image over the whole limit is not kept";
     EXPECT_EQ(cache.count(), 6);

@@ -39,6 +39,21 @@ protected:
         return data;
     }
 
+    // Sends a drag event of type E; returns whether it was accepted.
+    template <typename E>
+    bool drag(QPoint at, const QMimeData* data, Qt::DropActions actions = Qt::CopyAction) {
+        E event(at, actions, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&host, &event);
+        return event.isAccepted();
+    }
+
+    bool wheel(QPoint pixels, QPoint angle, Qt::ScrollPhase phase) {
+        QWheelEvent event(QPointF(450, 20), QPointF(450, 20), pixels, angle, Qt::NoButton, Qt::NoModifier,
+                          phase, false);
+        QCoreApplication::sendEvent(&host, &event);
+        return event.isAccepted();
+    }
+
     NotchHostingView host;
 };
 
@@ -58,8 +73,7 @@ TEST_F(NotchHostingViewTest, ArmedItTakesTheWholeDropArea) {
 
     // A drag enters, then the controller disarms: the drag ends and the area shrinks back.
     auto data = files({QUrl::fromLocalFile(QStringLiteral("/tmp/a.png"))});
-    QDragEnterEvent enter(QPoint(200, 100), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&host, &enter);
+    drag<QDragEnterEvent>({200, 100}, data.get());
     ASSERT_TRUE(host.isDragging());
     host.setArmed(false);
     EXPECT_FALSE(host.isDragging());
@@ -88,23 +102,15 @@ TEST_F(NotchHostingViewTest, FileDragsReachTheCallbacksWithTheirLocalFiles) {
     EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
     EXPECT_EQ(entered, QList<QUrl>{file}) << "only file URLs";
     EXPECT_TRUE(host.isDragging());
-
-    QDragMoveEvent move(QPoint(460, 25), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&host, &move);
-    EXPECT_TRUE(move.isAccepted());
-
-    QDropEvent drop(QPointF(460, 25), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&host, &drop);
-    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_TRUE(drag<QDragMoveEvent>({460, 25}, data.get()));
+    EXPECT_TRUE(drag<QDropEvent>({460, 25}, data.get()));
     EXPECT_EQ(dropped, QList<QUrl>{file});
     EXPECT_FALSE(host.isDragging());
     EXPECT_EQ(log, (QStringList{QStringLiteral("draggingEntered sourcing=false armed=false"),
                                 QStringLiteral("moved 460")}));
 
     host.onDrop = [](const QList<QUrl>&, const QPointF&) { return false; };
-    QDropEvent refused(QPointF(460, 25), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&host, &refused);
-    EXPECT_FALSE(refused.isAccepted()) << "a drop the controller did not take fails";
+    EXPECT_FALSE(drag<QDropEvent>({460, 25}, data.get())) << "a drop the controller did not take fails";
 }
 
 TEST_F(NotchHostingViewTest, ADragOutOfTheTrayIsRefusedThroughout) {
@@ -114,16 +120,9 @@ TEST_F(NotchHostingViewTest, ADragOutOfTheTrayIsRefusedThroughout) {
     host.onDrop = [&](const QList<QUrl>&, const QPointF&) { return called = true; };
     host.setSourcingDrag(true);
     auto data = files({QUrl::fromLocalFile(QStringLiteral("/tmp/tray-item.pdf"))});
-
-    QDragEnterEvent enter(QPoint(450, 20), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&host, &enter);
-    QDragMoveEvent move(QPoint(450, 20), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&host, &move);
-    QDropEvent drop(QPointF(450, 20), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&host, &drop);
-    EXPECT_FALSE(enter.isAccepted());
-    EXPECT_FALSE(move.isAccepted());
-    EXPECT_FALSE(drop.isAccepted());
+    EXPECT_FALSE(drag<QDragEnterEvent>({450, 20}, data.get()));
+    EXPECT_FALSE(drag<QDragMoveEvent>({450, 20}, data.get()));
+    EXPECT_FALSE(drag<QDropEvent>({450, 20}, data.get()));
     EXPECT_FALSE(called);
     EXPECT_FALSE(host.isDragging());
 }
@@ -136,16 +135,9 @@ TEST_F(NotchHostingViewTest, ScrollingPassesDeltasAndPhases) {
     QList<Call> calls;
     host.onScroll = [&](double dx, double dy, SwipePhase phase) { calls.append({dx, dy, phase}); };
 
-    QWheelEvent touchpad(QPointF(450, 20), QPointF(450, 20), QPoint(12, -30), QPoint(24, -60), Qt::NoButton,
-                         Qt::NoModifier, Qt::ScrollUpdate, false);
-    QCoreApplication::sendEvent(&host, &touchpad);
-    QWheelEvent wheel(QPointF(450, 20), QPointF(450, 20), QPoint(), QPoint(0, 120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(&host, &wheel);
-    QWheelEvent momentum(QPointF(450, 20), QPointF(450, 20), QPoint(0, 3), QPoint(0, 6), Qt::NoButton,
-                         Qt::NoModifier, Qt::ScrollMomentum, false);
-    QCoreApplication::sendEvent(&host, &momentum);
-
+    wheel({12, -30}, {24, -60}, Qt::ScrollUpdate);
+    wheel({}, {0, 120}, Qt::NoScrollPhase);
+    wheel({0, 3}, {0, 6}, Qt::ScrollMomentum);
     ASSERT_EQ(calls.size(), 3);
     EXPECT_EQ(calls[0].dx, 12) << "pixel deltas when the device gives them";
     EXPECT_EQ(calls[0].dy, -30);
@@ -155,12 +147,8 @@ TEST_F(NotchHostingViewTest, ScrollingPassesDeltasAndPhases) {
     EXPECT_EQ(calls[2].phase, SwipePhase::changed) << "momentum continues the gesture";
     EXPECT_EQ(NotchHostingView::swipePhase(Qt::ScrollBegin), SwipePhase::began);
     EXPECT_EQ(NotchHostingView::swipePhase(Qt::ScrollEnd), SwipePhase::ended);
-
     host.onScroll = nullptr;
-    QWheelEvent ignored(QPointF(450, 20), QPointF(450, 20), QPoint(), QPoint(0, 120), Qt::NoButton,
-                        Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(&host, &ignored);
-    EXPECT_FALSE(ignored.isAccepted());
+    EXPECT_FALSE(wheel({}, {0, 120}, Qt::NoScrollPhase));
 }
 
 TEST_F(NotchHostingViewTest, RightClickPopsUpTheProvidedMenu) {

@@ -9,6 +9,7 @@
 #include "VeskUI/Notch/ActivityMetrics.h"
 #include "VeskUI/Tokens/Vesk.h"
 
+#include "support/Activity/PayloadFactory.h"
 #include "support/EventLoop.h"
 #include "support/Notch/WidgetImage.h"
 
@@ -35,17 +36,8 @@ NotchGeometry housing() {
 }
 
 ActivityPayload activity(ActivityKind kind, ActivityPriority priority, ActivityTrailing trailing) {
-    return ActivityPayload{.id = QUuid::createUuid(),
-                           .kind = kind,
-                           .priority = priority,
-                           .dedupeKey = toRaw(kind),
-                           .leading = ActivityGlyph::symbol(symbol(kind)),
-                           .title = QStringLiteral("Volume"),
-                           .subtitle = std::nullopt,
-                           .trailing = std::move(trailing),
-                           .duration = 2,
-                           .interaction = std::nullopt,
-                           .createdAt = Date{0}};
+    return test::shownPayload(ActivityGlyph::symbol(symbol(kind)), u"Volume"_qs, std::nullopt,
+                              std::move(trailing), kind, priority);
 }
 
 class NotchRootViewTest : public ::testing::Test {

@@ -1,5 +1,7 @@
 #include "Vesk/Notch/NotchSizing.h"
 
+#include "support/Activity/PayloadFactory.h"
+
 #include <gtest/gtest.h>
 
 using namespace vesk;
@@ -20,25 +22,14 @@ NotchGeometry notch(QSizeF size, bool housing, double screenWidth = 1512) {
 
 // A level activity without texts: a 27-wide glyph and an 88-wide bar, so each side of
 // the cutout is 88 + 14 = 102 wide whatever the fonts.
-ActivityPayload levelPayload() {
-    return ActivityPayload{.id = QUuid::createUuid(),
-                           .kind = ActivityKind::sound,
-                           .priority = ActivityPriority::interrupt,
-                           .dedupeKey = u"sound"_qs,
-                           .leading = ActivityGlyph::symbol(u"speaker.wave.2.fill"_qs),
-                           .title = std::nullopt,
-                           .subtitle = std::nullopt,
-                           .trailing = ActivityTrailing::bar(0.5),
-                           .duration = 1.5,
-                           .interaction = std::nullopt,
-                           .createdAt = Date{0}};
+ActivityPayload levelPayload(ActivityKind kind = ActivityKind::sound,
+                             ActivityPriority priority = ActivityPriority::interrupt) {
+    return test::shownPayload(ActivityGlyph::symbol(u"speaker.wave.2.fill"_qs), std::nullopt, std::nullopt,
+                              ActivityTrailing::bar(0.5), kind, priority);
 }
 
 ActivityPayload ambientMedia() {
-    ActivityPayload p = levelPayload();
-    p.kind = ActivityKind::nowPlaying;
-    p.priority = ActivityPriority::ambient;
-    return p;
+    return levelPayload(ActivityKind::nowPlaying, ActivityPriority::ambient);
 }
 
 // The default row: media 5, to-dos 4, shortcuts 4 and mirror 2 cells.

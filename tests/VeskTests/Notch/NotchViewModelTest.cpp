@@ -9,6 +9,7 @@
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
+#include "support/Activity/PayloadFactory.h"
 #include "support/ManualScheduler.h"
 #include "support/Notch/FakeNotchPanel.h"
 
@@ -35,17 +36,7 @@ NotchGeometry housing() {
 }
 
 ActivityPayload payload(ActivityKind kind, ActivityPriority priority) {
-    return ActivityPayload{.id = QUuid::createUuid(),
-                           .kind = kind,
-                           .priority = priority,
-                           .dedupeKey = toRaw(kind),
-                           .leading = ActivityGlyph::none(),
-                           .title = std::nullopt,
-                           .subtitle = std::nullopt,
-                           .trailing = ActivityTrailing::none(),
-                           .duration = 2,
-                           .interaction = std::nullopt,
-                           .createdAt = Date{0}};
+    return test::makePayload(toRaw(kind), priority, 2, kind);
 }
 
 class AvailableAirDrop final : public Sharing {
@@ -124,19 +115,11 @@ TEST_F(NotchViewModelTest, OpeningGrowsTheWindowAtOnceAndTakesFocus) {
     EXPECT_EQ(panel.calls.count(u"focus"_qs), 1);
     EXPECT_GE(geometryChanges, 1);
 
-    // The desk's data is read afresh as it opens.
-    EXPECT_EQ(deviceReads, 1);
-    EXPECT_EQ(model->audioDevices(), devices);
-
     // The blur waits for the opening spring.
-    EXPECT_FALSE(panel.backdropWantedByState());
     scheduler.advance(0.41);
     EXPECT_FALSE(panel.backdropWantedByState());
     scheduler.advance(0.02);
     EXPECT_TRUE(panel.backdropWantedByState());
-
-    EXPECT_EQ(effects, QList<NotchEffect>{NotchEffect::openDesk(DeskTab::desk)});
-    EXPECT_EQ(haptics, 1);
 }
 
 TEST_F(NotchViewModelTest, ClosingShrinksTheFrameOnlyAfterItsDelay) {
@@ -165,31 +148,24 @@ TEST_F(NotchViewModelTest, ClosingShrinksTheFrameOnlyAfterItsDelay) {
     EXPECT_EQ(panel.frame, QRectF(654, 0, 204, 38));
 }
 
-TEST_F(NotchViewModelTest, ReopeningWithinTheDelayVoidsThePendingShrink) {
+TEST_F(NotchViewModelTest, AReopeningOrNewerTransitionVoidsThePendingShrinkAndBlur) {
     openDesk();
     const QSizeF openCanvas = canvasOf(NotchState::open(DeskTab::desk));
     const QRectF openFrame = panel.frame;
-
     model->send(NotchEvent::escape());
     scheduler.advance(0.2);
     model->send(NotchEvent::click());
     scheduler.advance(1);
-
     EXPECT_TRUE(model->state().isOpen());
     EXPECT_EQ(panel.currentCanvas(), openCanvas);
     EXPECT_EQ(panel.drawnCanvas(), openCanvas);
     EXPECT_EQ(panel.frame, openFrame);
     EXPECT_TRUE(panel.backdropWantedByState());
-}
 
-TEST_F(NotchViewModelTest, ANewerTransitionVoidsThePendingShrinkAndBlur) {
-    openDesk();
-    const QSizeF openCanvas = canvasOf(NotchState::open(DeskTab::desk));
     model->send(NotchEvent::escape());
     scheduler.advance(0.2);
     const ActivityPayload sound = payload(ActivityKind::sound, ActivityPriority::interrupt);
     model->send(NotchEvent::activityArrived(sound));
-
     // The closing shrink was for `closed`: the activity's own one comes 0.34 s after it.
     scheduler.advance(0.15);
     EXPECT_EQ(panel.currentCanvas(), openCanvas);
@@ -269,9 +245,11 @@ TEST_F(NotchViewModelTest, ScrollingFollowsTheGestureSettings) {
     scheduler.advance(1);
     model->handleScroll(0, 30, SwipePhase::began);
     EXPECT_EQ(model->state(), NotchState::hidden());
-}
 
-TEST_F(NotchViewModelTest, HorizontalSwipesSkipMediaAndInvertOnRequest) {
+    // Sideways travel skips media, inverted on request.
+    effects.clear();
+    model->send(NotchEvent::toggleHidden());
+    scheduler.advance(1);
     model->handleScroll(-30, 0, SwipePhase::began);
     scheduler.advance(1);
     settings.setInvertMediaGestures(true);
@@ -281,14 +259,15 @@ TEST_F(NotchViewModelTest, HorizontalSwipesSkipMediaAndInvertOnRequest) {
 
 TEST_F(NotchViewModelTest, LaneUnderThePointer) {
     model->setDragLanes({DropLane::shelf(), DropLane::airDrop(), DropLane::pipeline(PipelineID::zip)});
-    EXPECT_EQ(model->lane(50, 300), 0);
-    EXPECT_EQ(model->lane(150, 300), 1);
-    EXPECT_EQ(model->lane(250, 300), 2);
-    EXPECT_EQ(model->lane(300, 300), std::nullopt);
-    EXPECT_EQ(model->lane(-150, 300), std::nullopt);
-    EXPECT_EQ(model->lane(50, 0), std::nullopt);
-    EXPECT_EQ(model->lane(50, -10), std::nullopt);
-
+    const std::tuple<double, double, std::optional<int>> points[] = {{50, 300, 0},
+                                                                     {150, 300, 1},
+                                                                     {250, 300, 2},
+                                                                     {300, 300, std::nullopt},
+                                                                     {-150, 300, std::nullopt},
+                                                                     {50, 0, std::nullopt},
+                                                                     {50, -10, std::nullopt}};
+    for (const auto& [x, width, lane] : points)
+        EXPECT_EQ(model->lane(x, width), lane) << x << " of " << width;
     model->setDragLanes({DropLane::shelf()});
     EXPECT_EQ(model->lane(50, 300), std::nullopt) << "one lane needs no choosing";
 }
@@ -358,6 +337,7 @@ TEST_F(NotchViewModelTest, DeskDataReloadsEachTimeTheDeskOpens) {
     model->send(NotchEvent::escape());
     model->send(NotchEvent::click());
     EXPECT_EQ(deviceReads, 2);
+    EXPECT_EQ(model->audioDevices(), devices);
     EXPECT_EQ(devicesChanged.count(), 1) << "the same list read twice notifies once";
 }
 
@@ -374,7 +354,7 @@ TEST_F(NotchViewModelTest, BlurSwitchFollowsTheSetting) {
     EXPECT_FALSE(panel.calls.contains(u"hide"_qs));
 }
 
-TEST_F(NotchViewModelTest, AGonePanelIsLeftAlone) {
+TEST_F(NotchViewModelTest, AGonePanelOrModelIsLeftAlone) {
     model->send(NotchEvent::click());
     model->send(NotchEvent::escape());
     panel.calls.clear();
@@ -382,20 +362,21 @@ TEST_F(NotchViewModelTest, AGonePanelIsLeftAlone) {
     scheduler.advance(1);
     EXPECT_TRUE(panel.calls.isEmpty());
     EXPECT_EQ(model->panel(), nullptr);
-
     model->send(NotchEvent::click());
     EXPECT_TRUE(model->state().isOpen());
     EXPECT_TRUE(panel.calls.isEmpty());
     EXPECT_EQ(deviceReads, 2);
-}
 
-TEST_F(NotchViewModelTest, ModelGoneBeforeItsDelayedWork) {
-    model->send(NotchEvent::click());
-    model->send(NotchEvent::escape());
-    model.reset();
-    panel.calls.clear();
+    // A model gone before its delayed work.
+    test::FakeNotchPanel other;
+    auto second = makeModel(nullptr);
+    second->setPanel(&other);
+    second->send(NotchEvent::click());
+    second->send(NotchEvent::escape());
+    second.reset();
+    other.calls.clear();
     scheduler.advance(1);
-    EXPECT_TRUE(panel.calls.isEmpty());
+    EXPECT_TRUE(other.calls.isEmpty());
 }
 
 TEST_F(NotchViewModelTest, RecomputedLayoutResizesOnlyAnOpenDesk) {

@@ -23,7 +23,7 @@ std::unique_ptr<WaveformView> pillWaveform(bool playing, QWidget* parent = nullp
     return view;
 }
 
-TEST(WaveformView, PausedBarsStandStillAtTheirFixedHeights) {
+TEST(WaveformView, PausedBarsStandStillAtTheirFixedHeightsInStone) {
     test::ManualClock clock;
     auto view = pillWaveform(false);
     view->setClock(&clock);
@@ -35,6 +35,15 @@ TEST(WaveformView, PausedBarsStandStillAtTheirFixedHeights) {
     for (int i = 0; i < 5; ++i)
         EXPECT_NEAR(view->barHeights()[size_t(i)], still[size_t(i)], 1e-9);
     EXPECT_FALSE(view->isAnimating()) << "a still waveform runs no timer";
+
+    // Five stone bars centred in the height, 5 × 2.5 + 4 × 2.5 wide, 14 high.
+    ASSERT_EQ(view->size(), QSize(23, 14));
+    const QImage image = test::widgetImage(*view);
+    // Bar 2 (x 10 to 12.5) is 7.4 high around the middle (7): from 3.3 to 10.7.
+    EXPECT_TRUE(test::near(test::pixel(image, 11, 7), Vesk::Stone::x200));
+    EXPECT_TRUE(test::near(test::pixel(image, 11, 4.5), Vesk::Stone::x200));
+    EXPECT_EQ(test::pixel(image, 11, 1).alpha(), 0) << "above the still bar";
+    EXPECT_EQ(test::pixel(image, 8.7, 7).alpha(), 0) << "the gap between bars 1 and 2";
 }
 
 TEST(WaveformView, PlayingBarsFollowTheClockWithinTheirRange) {
@@ -125,19 +134,6 @@ TEST(WaveformView, ReduceMotionStopsAPlayingWaveform) {
     portal.setAnimationsEnabled(true);
     ASSERT_TRUE(test::processEventsUntil([&] { return !reduce.isOn(); }));
     EXPECT_TRUE(view->isAnimating()) << "motion resumes when the desktop allows it again";
-}
-
-TEST(WaveformView, DrawsFiveStoneBarsCentredInItsHeight) {
-    test::ManualClock clock;
-    auto view = pillWaveform(false);
-    view->setClock(&clock);
-    ASSERT_EQ(view->size(), QSize(23, 14)) << "5 × 2.5 + 4 × 2.5 wide, 14 high";
-    const QImage image = test::widgetImage(*view);
-    // Bar 2 (x 10 to 12.5) is 7.4 high around the middle (7): from 3.3 to 10.7.
-    EXPECT_TRUE(test::near(test::pixel(image, 11, 7), Vesk::Stone::x200));
-    EXPECT_TRUE(test::near(test::pixel(image, 11, 4.5), Vesk::Stone::x200));
-    EXPECT_EQ(test::pixel(image, 11, 1).alpha(), 0) << "above the still bar";
-    EXPECT_EQ(test::pixel(image, 8.7, 7).alpha(), 0) << "the gap between bars 1 and 2";
 }
 
 } // namespace

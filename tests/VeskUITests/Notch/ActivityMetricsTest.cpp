@@ -1,5 +1,6 @@
 #include "VeskUI/Notch/ActivityMetrics.h"
 
+#include "support/Activity/PayloadFactory.h"
 #include "support/VeskUI/FakeTextMeasurer.h"
 
 #include <gtest/gtest.h>
@@ -19,17 +20,8 @@ namespace {
 
 ActivityPayload payload(ActivityGlyph leading, std::optional<QString> title, std::optional<QString> subtitle,
                         ActivityTrailing trailing) {
-    return {.id = QUuid::createUuid(),
-            .kind = vesk::ActivityKind::sound,
-            .priority = vesk::ActivityPriority::interrupt,
-            .dedupeKey = QStringLiteral("test"),
-            .leading = std::move(leading),
-            .title = std::move(title),
-            .subtitle = std::move(subtitle),
-            .trailing = std::move(trailing),
-            .duration = 1.5,
-            .interaction = std::nullopt,
-            .createdAt = vesk::Date{0}};
+    return vesk::test::shownPayload(std::move(leading), std::move(title), std::move(subtitle),
+                                    std::move(trailing));
 }
 
 constexpr double cutout = 185;
@@ -97,9 +89,10 @@ TEST(ActivityMetricsTest, GlyphsTakeTheirDrawnWidth) {
           ActivityGlyph::symbolTinted(QStringLiteral("moon.fill"), vesk::TintName::slate),
           ActivityGlyph::progressRing(0.3)})
         for (bool expanded : {false, true})
-            EXPECT_EQ(ActivityMetrics::leadingWidth(
-                          payload(glyph, std::nullopt, std::nullopt, ActivityTrailing::none()), expanded, measurer),
-                      27);
+            EXPECT_EQ(
+                ActivityMetrics::leadingWidth(
+                    payload(glyph, std::nullopt, std::nullopt, ActivityTrailing::none()), expanded, measurer),
+                27);
     // Artwork is its side plus the gap before the text, so a title beside it is not cut.
     for (const ActivityGlyph& glyph :
          {ActivityGlyph::artwork(std::nullopt), ActivityGlyph::artwork(QByteArray("\x89PNG"))}) {

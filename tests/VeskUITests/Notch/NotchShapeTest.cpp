@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QPainter>
-
 #include <cmath>
 #include <vector>
 
@@ -122,20 +119,6 @@ TEST(NotchShapeTest, TheBodyStandsTopRadiusInsideTheRectangle) {
     EXPECT_FALSE(outline.contains(QPointF(7.5, 31)));   // cut away by the bottom-left corner
     EXPECT_TRUE(outline.contains(QPointF(106, 31.5)));  // the floor
     EXPECT_FALSE(outline.contains(QPointF(204.5, 31))); // cut away by the bottom-right corner
-}
-
-TEST(NotchShapeTest, ADegenerateOutlineStillFillsWithoutCrashing) {
-    // Two flares meeting in the middle.
-    const QRectF rect(0, 0, 8, 32);
-    const QPainterPath outline = NotchShape{6, 14}.path(rect);
-    QImage image(8, 32, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(outline, Qt::black);
-    painter.end();
-    EXPECT_EQ(qAlpha(image.pixel(3, 0)), 255);
-    EXPECT_EQ(qAlpha(image.pixel(4, 20)), 0); // the walls meet at x = 4 and enclose nothing below
 }
 
 TEST(NotchShapeTest, InterpolationMovesBothRadii) {

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QRawFont>
 
+#include <cmath>
 #include <vector>
 
 using namespace vesk;
@@ -58,34 +59,16 @@ TEST(VeskTokensTest, ColoursMatchTheirHexValuesAndOpacities) {
     for (const ColorRow& row : colorTable) {
         SCOPED_TRACE(row.token);
         EXPECT_EQ(row.value.spec(), QColor::Rgb);
-        EXPECT_EQ(row.value.red(), int((row.hex >> 16) & 0xFF));
-        EXPECT_EQ(row.value.green(), int((row.hex >> 8) & 0xFF));
-        EXPECT_EQ(row.value.blue(), int(row.hex & 0xFF));
+        // Each channel is exactly its byte over 255 (byte × 257 in 16 bits).
+        const QRgba64 wide = row.value.rgba64();
+        EXPECT_EQ(QRgba64::fromRgba64(wide.red(), wide.green(), wide.blue(), 0xffff),
+                  QRgba64::fromArgb32(0xFF000000 | row.hex));
         EXPECT_NEAR(row.value.alphaF(), row.opacity, 1.0 / 65535);
-        // Each channel is its byte over 255, exactly: byte × 257 in 16 bits.
-        EXPECT_EQ(row.value.rgba64().red(), ((row.hex >> 16) & 0xFF) * 257);
-        EXPECT_EQ(row.value.rgba64().green(), ((row.hex >> 8) & 0xFF) * 257);
-        EXPECT_EQ(row.value.rgba64().blue(), (row.hex & 0xFF) * 257);
     }
-}
-
-TEST(VeskTokensTest, OnlyTheAccentTintAndTheContrastOutlineAreTranslucent) {
-    QStringList translucent;
-    for (const ColorRow& row : colorTable)
-        if (row.value.alpha() != 255) translucent << QString::fromLatin1(row.token);
-    EXPECT_EQ(translucent, (QStringList{QStringLiteral("Accent.tint"), QStringLiteral("contrastOutline")}));
-}
-
-TEST(VeskTokensTest, HexConstructorIgnoresTheTopByteAndGivesFullChannelsExactly) {
-    EXPECT_EQ(Color(0xAB6F8A62), Color(0x6F8A62));
-    const QColor white = Color(0xFFFFFF);
-    EXPECT_EQ(white.redF(), 1.0);
-    EXPECT_EQ(white.greenF(), 1.0);
-    EXPECT_EQ(white.blueF(), 1.0);
+    EXPECT_EQ(Color(0xAB6F8A62), Color(0x6F8A62)) << "the top byte is ignored";
     EXPECT_EQ(Color(0x102030, 0.5), QColor::fromRgbF(0x10 / 255.0f, 0x20 / 255.0f, 0x30 / 255.0f, 0.5f));
-    EXPECT_EQ(Color(0x102030, 2).alpha(), 255);
-    EXPECT_EQ(Color(0x102030, -1).alpha(), 0);
-    EXPECT_EQ(Color(0x102030, std::nan("")).alpha(), 0);
+    for (const auto& [opacity, alpha] : {std::pair{2.0, 255}, {-1.0, 0}, {std::nan(""), 0}})
+        EXPECT_EQ(Color(0x102030, opacity).alpha(), alpha) << opacity;
 }
 
 TEST(VeskTokensTest, RadiiAndMetricsMatchTheirTables) {
@@ -127,16 +110,10 @@ TEST(VeskTokensTest, MotionTokensAreSpringsWithTheTabledResponseAndDamping) {
     }
 }
 
-TEST(VeskTokensTest, HudSpeedsGiveTheirAnimationsInDeclarationOrder) {
+TEST(VeskTokensTest, HudSpeedsGiveTheirAnimations) {
     using vesk::Vesk::HUDSpeed;
-    const auto speeds = vesk::allCases<HUDSpeed>();
-    ASSERT_EQ(speeds.size(), 3u);
-    EXPECT_EQ(speeds[0], HUDSpeed::smooth);
-    EXPECT_EQ(speeds[1], HUDSpeed::fast);
-    EXPECT_EQ(speeds[2], HUDSpeed::instant);
     EXPECT_EQ(Vesk::Motion::hud(HUDSpeed::smooth), MotionSpec::spring(0.5, 0.85));
     EXPECT_EQ(Vesk::Motion::hud(HUDSpeed::fast), MotionSpec::spring(0.28, 0.85));
-    EXPECT_EQ(Vesk::Motion::hud(HUDSpeed::instant), MotionSpec::linear(0));
     EXPECT_TRUE(Vesk::Motion::hud(HUDSpeed::instant).isInstant());
     EXPECT_EQ(vesk::fromRaw<HUDSpeed>(u"fast"), HUDSpeed::fast);
     EXPECT_EQ(vesk::fromRaw<HUDSpeed>(u"Fast"), std::nullopt);
@@ -184,8 +161,6 @@ TEST(VeskTokensTest, TypeStylesHaveTheTabledSizeWeightAndDesign) {
         for (const QChar ch : QStringLiteral("0123456789%:–AaZz MacBook Speakers"))
             EXPECT_TRUE(raw.supportsCharacter(ch)) << "no glyph for U+" << std::hex << int(ch.unicode());
     }
-    // The shared value is created once.
-    EXPECT_EQ(&Vesk::Type_::activityTitle(), &Vesk::Type_::activityTitle());
 }
 
 TEST(VeskTokensTest, StylesWithMonospacedDigitsSetEveryDigitInTheSameWidth) {

@@ -22,4 +22,17 @@ inline ActivityPayload makePayload(const QString& dedupeKey, ActivityPriority pr
     };
 }
 
+// A payload as the views draw it: its glyph, texts and trailing element.
+inline ActivityPayload shownPayload(ActivityGlyph leading, std::optional<QString> title,
+                                    std::optional<QString> subtitle, ActivityTrailing trailing,
+                                    ActivityKind kind = ActivityKind::sound,
+                                    ActivityPriority priority = ActivityPriority::interrupt) {
+    ActivityPayload payload = makePayload(toRaw(kind), priority, 2, kind);
+    payload.leading = std::move(leading);
+    payload.title = std::move(title);
+    payload.subtitle = std::move(subtitle);
+    payload.trailing = std::move(trailing);
+    return payload;
+}
+
 } // namespace vesk::test

@@ -69,9 +69,9 @@ void X11CompositorWatch::refresh() {
     const auto c = x11::connection();
     if (!c || !m_selection) return;
     auto cookie = xcb_get_selection_owner(c->xcb, m_selection);
-    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(c->xcb, cookie, nullptr);
+    const x11::Reply<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(c->xcb, cookie, nullptr));
     const bool active = reply && reply->owner != XCB_NONE;
-    std::free(reply);
     if (active == m_active) return;
     m_active = active;
     Q_EMIT activeChanged(active);

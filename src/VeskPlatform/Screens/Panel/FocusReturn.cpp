@@ -15,19 +15,17 @@ namespace {
 
 uint32_t activeWindow(const x11::Connection& c) {
     auto cookie = xcb_get_property(c.xcb, 0, c.root, x11::atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(c.xcb, cookie, nullptr);
+    const x11::Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c.xcb, cookie, nullptr));
     uint32_t window = 0;
-    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4)
-        window = *static_cast<const uint32_t*>(xcb_get_property_value(reply));
-    std::free(reply);
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 4)
+        window = *static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
     return window;
 }
 
 uint32_t inputFocus(const x11::Connection& c) {
-    xcb_get_input_focus_reply_t* reply =
-        xcb_get_input_focus_reply(c.xcb, xcb_get_input_focus(c.xcb), nullptr);
+    const x11::Reply<xcb_get_input_focus_reply_t> reply(
+        xcb_get_input_focus_reply(c.xcb, xcb_get_input_focus(c.xcb), nullptr));
     const uint32_t window = reply ? reply->focus : 0;
-    std::free(reply);
     // PointerRoot and None are not windows to go back to.
     return window > 1 ? window : 0;
 }

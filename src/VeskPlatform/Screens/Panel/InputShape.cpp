@@ -8,7 +8,6 @@
 #include <xcb/xcb.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 namespace vesk {
@@ -56,14 +55,14 @@ std::optional<QRegion> inputShape(QWindow* window) {
     const auto c = x11::connection();
     if (!c || !window || !window->handle() || !hasShapeExtension(c->xcb)) return std::nullopt;
     auto cookie = xcb_shape_get_rectangles(c->xcb, xcb_window_t(window->winId()), XCB_SHAPE_SK_INPUT);
-    xcb_shape_get_rectangles_reply_t* reply = xcb_shape_get_rectangles_reply(c->xcb, cookie, nullptr);
+    const x11::Reply<xcb_shape_get_rectangles_reply_t> reply(
+        xcb_shape_get_rectangles_reply(c->xcb, cookie, nullptr));
     if (!reply) return std::nullopt;
     QRegion result;
-    const xcb_rectangle_t* rects = xcb_shape_get_rectangles_rectangles(reply);
-    const int count = xcb_shape_get_rectangles_rectangles_length(reply);
+    const xcb_rectangle_t* rects = xcb_shape_get_rectangles_rectangles(reply.get());
+    const int count = xcb_shape_get_rectangles_rectangles_length(reply.get());
     for (int i = 0; i < count; ++i)
         result += QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
-    std::free(reply);
     return result;
 }
 

@@ -7,7 +7,6 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace vesk {
@@ -34,14 +33,13 @@ void sendToRoot(const x11::Connection& c, xcb_window_t window, uint32_t type, co
 QList<uint32_t> currentStates(const x11::Connection& c, xcb_window_t window, uint32_t property) {
     QList<uint32_t> atoms;
     auto cookie = xcb_get_property(c.xcb, 0, window, property, XCB_ATOM_ATOM, 0, 1024);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(c.xcb, cookie, nullptr);
+    const x11::Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c.xcb, cookie, nullptr));
     if (reply && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
-        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply));
-        const int count = xcb_get_property_value_length(reply) / 4;
+        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / 4;
         for (int i = 0; i < count; ++i)
             atoms.append(values[i]);
     }
-    std::free(reply);
     return atoms;
 }
 

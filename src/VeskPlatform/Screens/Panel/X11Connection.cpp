@@ -6,8 +6,6 @@
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-
 namespace vesk::x11 {
 
 std::optional<Connection> connection() {
@@ -32,10 +30,9 @@ uint32_t atom(const QByteArray& name) {
     if (!c) return 0;
     if (const auto found = interned.constFind(name); found != interned.cend()) return *found;
     auto cookie = xcb_intern_atom(c->xcb, 0, uint16_t(name.size()), name.constData());
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c->xcb, cookie, nullptr);
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c->xcb, cookie, nullptr));
     if (!reply) return 0;
     const uint32_t value = reply->atom;
-    std::free(reply);
     interned.insert(name, value);
     return value;
 }

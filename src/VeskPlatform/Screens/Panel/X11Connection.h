@@ -4,6 +4,8 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 
 struct xcb_connection_t;
@@ -24,5 +26,11 @@ std::optional<Connection> connection();
 
 // The atom of `name`, interned once and remembered; 0 without a connection.
 uint32_t atom(const QByteArray& name);
+
+// A reply from xcb, which the caller frees with free().
+struct FreeReply {
+    void operator()(void* reply) const { std::free(reply); }
+};
+template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
 
 } // namespace vesk::x11

@@ -10,6 +10,7 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <optional>
 
 namespace vesk::dbus {
 
@@ -46,6 +47,28 @@ inline QVariantMap toVariantMap(const QVariant& value) {
 
 inline bool isError(const QDBusMessage& reply) {
     return reply.type() != QDBusMessage::ReplyMessage;
+}
+
+// A value of exactly type T once variants are unwrapped; none for any other type.
+template <typename T> std::optional<T> valueOf(const QVariant& value) {
+    const QVariant plain = plainValue(value);
+    if (plain.metaType() != QMetaType::fromType<T>()) return std::nullopt;
+    return plain.value<T>();
+}
+
+// The first argument of a reply as a T; none for an error, an empty reply or another type.
+template <typename T> std::optional<T> replyValue(const QDBusMessage& reply) {
+    if (isError(reply) || reply.arguments().isEmpty()) return std::nullopt;
+    return valueOf<T>(reply.arguments().constFirst());
+}
+
+// org.freedesktop.DBus.Properties.Get of one property.
+inline QDBusMessage propertyGet(const QString& service, const QString& path, const QString& interface,
+                                const QString& name) {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("Get"));
+    message << interface << name;
+    return message;
 }
 
 } // namespace vesk::dbus
