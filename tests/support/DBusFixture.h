@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
@@ -58,6 +60,14 @@ private:
     QString m_systemAddress;
     QString m_error;
     QString m_connectionTag;
+};
+
+// A test case on private buses of its own, which must have come up.
+class BusTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(buses.ok()) << qPrintable(buses.error()); }
+
+    PrivateBuses buses;
 };
 
 } // namespace vesk::test

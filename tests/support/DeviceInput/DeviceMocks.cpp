@@ -1,70 +1,17 @@
 #include "support/DeviceInput/DeviceMocks.h"
 
-#include <QDBusArgument>
-#include <QDBusInterface>
-#include <QDBusMetaType>
-#include <QDBusReply>
-#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 
-namespace {
-
-struct MockMethod {
-    QString name;
-    QString inSignature;
-    QString outSignature;
-    QString code;
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const MockMethod& method) {
-    argument.beginStructure();
-    argument << method.name << method.inSignature << method.outSignature << method.code;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, MockMethod& method) {
-    argument.beginStructure();
-    argument >> method.name >> method.inSignature >> method.outSignature >> method.code;
-    argument.endStructure();
-    return argument;
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(MockMethod)
-
 namespace vesk::test {
 
-namespace {
-
-const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
-const QString upowerName = QStringLiteral("org.freedesktop.UPower");
-const QString kbdPath = QStringLiteral("/org/freedesktop/UPower/KbdBacklight");
-const QString kbdInterface = QStringLiteral("org.freedesktop.UPower.KbdBacklight");
-
-QString addObject(const PrivateBuses& buses, const QString& service, const QString& mainPath,
-                  const QString& path, const QString& interface, const QList<MockMethod>& methods) {
-    qDBusRegisterMetaType<MockMethod>();
-    qDBusRegisterMetaType<QList<MockMethod>>();
-    QDBusInterface mock(service, mainPath, mockInterface, buses.system());
-    QDBusReply<void> reply =
-        mock.call(QStringLiteral("AddObject"), path, interface, QVariantMap{}, QVariant::fromValue(methods));
-    return reply.isValid() ? QString() : reply.error().message();
-}
-
-// Python string literal for a path.
-QString pyString(const QString& text) {
-    QString escaped = text;
-    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
-    return u'\'' + escaped + u'\'';
-}
-
-} // namespace
-
-QString addLogindSession(const PrivateBuses& buses, const QString& sessionPath, const QString& sysRoot,
+QString addLogindSession(PrivateBuses& buses, const QString& sessionPath, const QString& sysRoot,
                          int delayMs) {
+    // Paths travel as Python string literals.
+    const auto py = [](QString text) -> QString {
+        text.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+        return QStringLiteral("'") + text + QStringLiteral("'");
+    };
     const QString code = QStringLiteral("import os, time\n"
                                         "time.sleep(%1 / 1000.0)\n"
                                         "root = %2\n"
@@ -78,55 +25,24 @@ QString addLogindSession(const PrivateBuses& buses, const QString& sessionPath, 
                                         "        open(p, 'w').write('%d\\n' % args[2])\n"
                                         "open(os.path.join(root, 'last-session'), 'w').write(%3)\n")
                              .arg(delayMs)
-                             .arg(pyString(sysRoot), pyString(sessionPath.section(u'/', -1)));
-    return addObject(buses, QStringLiteral("org.freedesktop.login1"),
-                     QStringLiteral("/org/freedesktop/login1"), sessionPath,
-                     QStringLiteral("org.freedesktop.login1.Session"),
+                             .arg(py(sysRoot), py(sessionPath.section(u'/', -1)));
+    DBusMockControl logind(buses.system(), QStringLiteral("org.freedesktop.login1"),
+                           QStringLiteral("/org/freedesktop/login1"));
+    logind.addObject(sessionPath, QStringLiteral("org.freedesktop.login1.Session"), {},
                      {{QStringLiteral("SetBrightness"), QStringLiteral("ssu"), QString(), code}});
+    return logind.lastError();
 }
 
-QProcess* startUPowerWithKeyboardBacklight(PrivateBuses& buses, const QString& scratchFolder,
-                                           int maxBrightness, int level) {
-    // A template of our own that loads dbusmock's upower template and adds the object in
-    // its load(), which runs before the mock serves any call.
-    const QString templatePath = scratchFolder + QStringLiteral("/upower_kbd_backlight.py");
-    QFile file(templatePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return nullptr;
-    file.write(
-        QStringLiteral("from dbusmock.templates.upower import BUS_NAME, MAIN_OBJ, MAIN_IFACE, SYSTEM_BUS\n"
-                       "import dbusmock.templates.upower as upower\n"
-                       "\n"
-                       "def load(mock, parameters):\n"
-                       "    upower.load(mock, parameters)\n"
-                       "    mock.AddObject(%1, %2, {}, [\n"
-                       "        ('GetMaxBrightness', '', 'i', 'ret = %3'),\n"
-                       "        ('GetBrightness', '', 'i', 'ret = getattr(self, \"level\", %4)'),\n"
-                       "        ('SetBrightness', 'i', '', 'self.level = args[0]\\n'\n"
-                       "            'self.writes = getattr(self, \"writes\", []) + [args[0]]\\n'\n"
-                       "            'self.EmitSignal(\"%5\", \"BrightnessChanged\", \"i\", [args[0]])\\n'),\n"
-                       "        ('GetWrites', '', 'ai', 'ret = getattr(self, \"writes\", [])'),\n"
-                       "    ])\n")
-            .arg(pyString(kbdPath), pyString(kbdInterface))
-            .arg(maxBrightness)
-            .arg(level)
-            .arg(kbdInterface)
-            .toUtf8());
-    file.close();
-    return buses.startTemplate(templatePath, upowerName);
+QProcess* startUPowerWithKeyboardBacklight(PrivateBuses& buses, int maxBrightness, int level) {
+    return buses.startTemplate(
+        QStringLiteral(VESK_SOURCE_DIR "/tests/support/DBusMock/upower_kbd_backlight.py"),
+        QStringLiteral("org.freedesktop.UPower"), true,
+        QStringLiteral("{\"MaxBrightness\": %1, \"Brightness\": %2}").arg(maxBrightness).arg(level));
 }
 
-QString emitKeyboardBrightnessChanged(const PrivateBuses& buses, int value) {
-    QDBusInterface mock(upowerName, kbdPath, mockInterface, buses.system());
-    QDBusReply<void> reply =
-        mock.call(QStringLiteral("EmitSignal"), kbdInterface, QStringLiteral("BrightnessChanged"),
-                  QStringLiteral("i"), QVariantList{QVariant::fromValue(QDBusVariant(value))});
-    return reply.isValid() ? QString() : reply.error().message();
-}
-
-QList<int> keyboardBrightnessWrites(const PrivateBuses& buses) {
-    QDBusInterface object(upowerName, kbdPath, kbdInterface, buses.system());
-    QDBusReply<QList<int>> reply = object.call(QStringLiteral("GetWrites"));
-    return reply.isValid() ? reply.value() : QList<int>{};
+DBusMockControl keyboardBacklightMock(const PrivateBuses& buses) {
+    return {buses.system(), QStringLiteral("org.freedesktop.UPower"),
+            QStringLiteral("/org/freedesktop/UPower/KbdBacklight")};
 }
 
 void writeSysfsFile(const QString& sysRoot, const QString& subsystem, const QString& name,

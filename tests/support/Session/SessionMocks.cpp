@@ -1,6 +1,6 @@
 #include "support/Session/SessionMocks.h"
 
-#include "support/Session/DBusMockControl.h"
+#include "support/DBusMock/DBusMockControl.h"
 
 #include <unistd.h>
 
@@ -11,7 +11,7 @@ using namespace sessionmock;
 QString startLogind(PrivateBuses& buses, bool withSessionByPid, bool withAutoSession) {
     if (!buses.startTemplate(QStringLiteral("logind"), login1, true)) return buses.error();
     DBusMockControl logind(buses.system(), login1, login1Path);
-    logind.call(mockInterface, QStringLiteral("AddSession"),
+    logind.call(DBusMockControl::mockInterface, QStringLiteral("AddSession"),
                 {QStringLiteral("c1"), QStringLiteral("seat0"), static_cast<quint32>(::getuid()),
                  QStringLiteral("tester"), true});
     if (!logind.lastError().isEmpty()) return logind.lastError();
@@ -53,7 +53,7 @@ QString startFreedesktopScreenSaver(PrivateBuses& buses, QProcess** process) {
 QProcess* startNotificationServer(PrivateBuses& buses, std::optional<bool> inhibited) {
     if (!inhibited) return buses.startTemplate(QStringLiteral("notification_daemon"), notifications, false);
     return buses.startTemplate(
-        QStringLiteral(VESK_SOURCE_DIR "/tests/support/Session/notification_server_inhibited.py"),
+        QStringLiteral(VESK_SOURCE_DIR "/tests/support/DBusMock/notification_server_inhibited.py"),
         notifications, false, QStringLiteral("{\"Inhibited\": %1}").arg(*inhibited ? "true" : "false"));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/DBusFixture.h"
+#include "support/DBusMock/DBusMockControl.h"
 
 #include <QString>
 
@@ -18,7 +19,6 @@ inline const QString sessionInterface = QStringLiteral("org.freedesktop.login1.S
 inline const QString sessionPath = QStringLiteral("/org/freedesktop/login1/session/c1");
 inline const QString notifications = QStringLiteral("org.freedesktop.Notifications");
 inline const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
-inline const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
 inline const QString screenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 inline const QString screenSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 inline const QString gnomeScreenSaver = QStringLiteral("org.gnome.ScreenSaver");
