@@ -278,12 +278,6 @@ TEST(MediaRemoteSourceReapTest, OnlyAdaptersAdoptedByProcessOneAndNotOurselves) 
     EXPECT_EQ(MediaRemoteSource::orphanedAdapters(list, path, 300), (QList<qint64>{200, 600}));
 }
 
-TEST(MediaRemoteSourceReapTest, RestartDelaysDoubleUpToThirtySeconds) {
-    const double expected[] = {2, 4, 8, 16, 30, 30, 30};
-    for (int n = 1; n <= 7; ++n)
-        EXPECT_EQ(MediaRemoteSource::restartDelay(n), expected[n - 1]) << n;
-}
-
 TEST_F(MediaRemoteSourceTest, ASlowReaderGetsTheNewestFourSnapshots) {
     startStreaming();
     QByteArray burst;
