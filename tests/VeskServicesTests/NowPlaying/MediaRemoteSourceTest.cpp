@@ -147,14 +147,23 @@ TEST_F(MediaRemoteSourceTest, RespawnsAfterGrowingDelaysAndTurnsUnhealthyAfterTh
     EXPECT_EQ(MediaRemoteSource::restartDelay(100), 30);
 }
 
-TEST_F(MediaRemoteSourceTest, NoRespawnAfterStop) {
+// Neither stop() nor destroying the source leaves an adapter running or respawning.
+TEST_F(MediaRemoteSourceTest, NoRespawnAfterStopOrWithTheSourceGone) {
+    EXPECT_EQ(source->capabilities().rawValue, 7);
     startStreaming();
+    EXPECT_EQ(adapter.calls(), QStringList{QStringLiteral("stream --debounce=120")});
     source->stop();
     scheduler.runPending();
     ASSERT_TRUE(adapter.waitForStreamExit());
     scheduler.advance(60);
     EXPECT_EQ(adapter.streamRuns(), 1);
     EXPECT_EQ(scheduler.pendingCount(), 0);
+
+    startStreaming();
+    source.reset();
+    EXPECT_TRUE(adapter.waitForStreamExit());
+    scheduler.advance(60);
+    EXPECT_EQ(adapter.streamRuns(), 2);
 }
 
 TEST_F(MediaRemoteSourceTest, StopAndStartInsideTheBackOffWindowRunOneAdapter) {
@@ -208,20 +217,6 @@ TEST_F(MediaRemoteSourceTest, CommandsRunOneAtATimeInTheOrderSentWithTheirArgume
     ASSERT_TRUE(processEventsUntil([&] { return adapter.calls().size() == commands.size(); }));
     EXPECT_EQ(adapter.calls(), (QStringList{"send 0", "send 1", "send 2", "send 4", "send 5", "seek 12.346",
                                             "speed 1.50", "shuffle items", "repeat all"}));
-}
-
-TEST_F(MediaRemoteSourceTest, StartsWithItsCapabilitiesAndTheStreamArguments) {
-    EXPECT_EQ(source->capabilities().rawValue, 7);
-    startStreaming();
-    EXPECT_EQ(adapter.calls(), QStringList{QStringLiteral("stream --debounce=120")});
-}
-
-TEST_F(MediaRemoteSourceTest, DestroyingTheSourceEndsItsAdapter) {
-    startStreaming();
-    source.reset();
-    EXPECT_TRUE(adapter.waitForStreamExit());
-    scheduler.advance(60);
-    EXPECT_EQ(adapter.streamRuns(), 1);
 }
 
 TEST(MediaRemoteSourceLaunchTest, AnAdapterThatCannotBeLaunchedEmptiesTheCapabilitiesAndIsNotRetried) {
