@@ -19,29 +19,23 @@ PrivateBuses::~PrivateBuses() {
     QDBusConnection::disconnectFromBus(QStringLiteral("vesk-test-session-") + m_connectionTag);
     QDBusConnection::disconnectFromBus(QStringLiteral("vesk-test-system-") + m_connectionTag);
     // Mocks first, the daemons (started first) last.
-    for (auto it = m_processes.rbegin(); it != m_processes.rend(); ++it) {
-        QProcess* p = it->get();
-        if (p->state() == QProcess::NotRunning) continue;
-        p->terminate();
-        if (!p->waitForFinished(2000)) {
-            p->kill();
-            p->waitForFinished(2000);
-        }
-    }
+    for (auto it = m_processes.rbegin(); it != m_processes.rend(); ++it)
+        stop(it->get());
 }
 
 QProcess* PrivateBuses::startDaemon(QString* address) {
     auto process = std::make_unique<QProcess>();
     // A session-type configuration also serves as the fake system bus: the real
     // system configuration needs root-owned policy files.
-    process->start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    process->start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                   QStringLiteral("--print-address=1")});
     if (!process->waitForStarted(5000)) {
         m_error = QStringLiteral("dbus-daemon did not start: ") + process->errorString();
         return nullptr;
     }
     QDeadlineTimer deadline(5000);
-    while (!process->canReadLine() && !deadline.hasExpired()) process->waitForReadyRead(100);
+    while (!process->canReadLine() && !deadline.hasExpired())
+        process->waitForReadyRead(100);
     *address = QString::fromUtf8(process->readLine()).trimmed();
     if (address->isEmpty()) {
         m_error = QStringLiteral("dbus-daemon printed no address");
@@ -52,29 +46,20 @@ QProcess* PrivateBuses::startDaemon(QString* address) {
 }
 
 QDBusConnection PrivateBuses::session() const {
-    return QDBusConnection::connectToBus(m_sessionAddress, QStringLiteral("vesk-test-session-") + m_connectionTag);
+    return QDBusConnection::connectToBus(m_sessionAddress,
+                                         QStringLiteral("vesk-test-session-") + m_connectionTag);
 }
 
 QDBusConnection PrivateBuses::system() const {
-    return QDBusConnection::connectToBus(m_systemAddress, QStringLiteral("vesk-test-system-") + m_connectionTag);
+    return QDBusConnection::connectToBus(m_systemAddress,
+                                         QStringLiteral("vesk-test-system-") + m_connectionTag);
 }
 
-bool PrivateBuses::waitForName(const QString& busName, bool onSystemBus, int timeoutMs) const {
+bool PrivateBuses::waitForOwner(const QString& busName, bool onSystemBus, bool owned, int timeoutMs) const {
     QDBusConnection bus = onSystemBus ? system() : session();
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
-        if (bus.interface() && bus.interface()->isServiceRegistered(busName).value()) return true;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(20);
-    }
-    return false;
-}
-
-bool PrivateBuses::waitForNameGone(const QString& busName, bool onSystemBus, int timeoutMs) const {
-    QDBusConnection bus = onSystemBus ? system() : session();
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (bus.interface() && !bus.interface()->isServiceRegistered(busName).value()) return true;
+        if (bus.interface() && bus.interface()->isServiceRegistered(busName).value() == owned) return true;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(20);
     }
@@ -86,7 +71,8 @@ QProcess* PrivateBuses::startMockProcess(const QStringList& args, const QString&
     auto process = std::make_unique<QProcess>();
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Debian's interpreter: the first python3 on PATH may lack Debian's modules.
-    process->start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock")} + args);
+    process->start(QStringLiteral("/usr/bin/python3"),
+                   QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock")} + args);
     if (!process->waitForStarted(5000)) {
         m_error = QStringLiteral("dbusmock did not start: ") + process->errorString();
         return nullptr;

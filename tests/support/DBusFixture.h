@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
@@ -41,15 +43,19 @@ public:
     QProcess* startMock(const QString& busName, const QString& path, const QString& interface,
                         bool onSystemBus = true);
 
-    // Waits until `busName` is owned (true) or the time is up (false).
-    bool waitForName(const QString& busName, bool onSystemBus, int timeoutMs = 10000) const;
-    // Waits until `busName` has no owner.
-    bool waitForNameGone(const QString& busName, bool onSystemBus, int timeoutMs = 10000) const;
+    // Wait until `busName` is owned, or has no owner (true), or the time is up (false).
+    bool waitForName(const QString& busName, bool onSystemBus, int timeoutMs = 10000) const {
+        return waitForOwner(busName, onSystemBus, true, timeoutMs);
+    }
+    bool waitForNameGone(const QString& busName, bool onSystemBus, int timeoutMs = 10000) const {
+        return waitForOwner(busName, onSystemBus, false, timeoutMs);
+    }
 
     // Ends one process started here (SIGTERM, then SIGKILL).
     void stop(QProcess* process);
 
 private:
+    bool waitForOwner(const QString& busName, bool onSystemBus, bool owned, int timeoutMs) const;
     QProcess* startDaemon(QString* address);
     QProcess* startMockProcess(const QStringList& args, const QString& busName, bool onSystemBus);
 
@@ -58,6 +64,14 @@ private:
     QString m_systemAddress;
     QString m_error;
     QString m_connectionTag;
+};
+
+// A test case on private buses of its own, which must have come up.
+class BusTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(buses.ok()) << qPrintable(buses.error()); }
+
+    PrivateBuses buses;
 };
 
 } // namespace vesk::test

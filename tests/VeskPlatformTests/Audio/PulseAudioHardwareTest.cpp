@@ -1,3 +1,4 @@
+// The PulseAudio backend against a real daemon with a null sink "test" (description "Test").
 #include "VeskPlatform/Audio/PulseAudioHardware.h"
 
 #include "support/Audio/PulseDaemon.h"
@@ -17,198 +18,134 @@ namespace {
 
 class PulseAudioHardwareTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(daemon.start()) << qPrintable(daemon.error()); }
-
-    std::unique_ptr<PulseAudioHardware> connect() {
-        auto hardware = std::make_unique<PulseAudioHardware>(PulseAudioHardware::Options{
+    void SetUp() override {
+        ASSERT_TRUE(daemon.start()) << qPrintable(daemon.error());
+        hardware = std::make_unique<PulseAudioHardware>(PulseAudioHardware::Options{
             .server = daemon.server(), .firstRetryDelay = 0.1, .longestRetryDelay = 0.4});
         hardware->addObserver([this](const AudioHardwareEvent& event) {
             std::lock_guard lock(mutex);
             events.push_back(event);
         });
-        return hardware;
     }
 
-    bool sawEvent(Kind kind) {
+    bool waitReady() {
+        return processEventsUntil([&] { return snapshot().status == AudioHardwareStatus::ready; }, 15000);
+    }
+    AudioHardwareSnapshot snapshot() const { return hardware->snapshot(); }
+    // Takes the events so far.
+    QList<AudioHardwareEvent> take() {
         std::lock_guard lock(mutex);
-        return std::any_of(events.begin(), events.end(),
-                           [kind](const AudioHardwareEvent& e) { return e.kind == kind; });
+        return std::exchange(events, {});
     }
-
-    void clearEvents() {
+    bool saw(Kind kind) {
         std::lock_guard lock(mutex);
-        events.clear();
+        return std::any_of(events.begin(), events.end(), [kind](const auto& e) { return e.kind == kind; });
     }
-
-    static bool ready(const AudioHardware& hardware) {
-        return hardware.snapshot().status == AudioHardwareStatus::ready;
-    }
-
-    static const AudioHardwareDevice* sink(const AudioHardwareSnapshot& snapshot, const QString& key) {
-        for (const AudioHardwareDevice& device : snapshot.devices)
-            if (device.key == key) return &device;
-        return nullptr;
-    }
+    std::optional<double> volume() const { return snapshot().device(id)->volume; }
+    QList<quint32> raw() const { return daemon.rawVolumes(QStringLiteral("test")); }
+    bool pactl(const QString& command) const { return daemon.pactl(command.split(u' ')).has_value(); }
 
     test::PulseDaemon daemon;
+    std::unique_ptr<PulseAudioHardware> hardware;
     std::mutex mutex;
     QList<AudioHardwareEvent> events;
+    quint32 id = 0;
 };
 
 } // namespace
 
-TEST_F(PulseAudioHardwareTest, FirstAnswerReadsTheDefaultSink) {
-    auto hardware = connect();
-    ASSERT_TRUE(processEventsUntil([&] { return ready(*hardware); }, 10000));
-    EXPECT_TRUE(sawEvent(Kind::statusChanged));
-    const AudioHardwareSnapshot snapshot = hardware->snapshot();
-    ASSERT_EQ(snapshot.devices.size(), 1);
-    const AudioHardwareDevice& device = snapshot.devices.front();
-    EXPECT_NE(device.id, 0u);
-    EXPECT_EQ(snapshot.defaultDevice, device.id);
-    EXPECT_EQ(snapshot.defaultKey, QStringLiteral("test"));
-    EXPECT_EQ(device.name, QStringLiteral("Test"));
-    EXPECT_EQ(device.transport, AudioTransport::virtual_);
-    ASSERT_TRUE(device.volume.has_value());
-    EXPECT_DOUBLE_EQ(*device.volume, 1.0);
-    EXPECT_FALSE(device.isMuted);
-}
+TEST_F(PulseAudioHardwareTest, VolumeAndMuteFollowTheServerAndWritesKeepTheBalance) {
+    ASSERT_TRUE(waitReady());
+    EXPECT_TRUE(saw(Kind::statusChanged));
+    const AudioHardwareSnapshot first = snapshot();
+    ASSERT_EQ(first.devices.size(), 1);
+    id = first.defaultDevice;
+    EXPECT_EQ(first.devices[0], (AudioHardwareDevice{.id = id,
+                                                     .key = u"test"_qs,
+                                                     .name = u"Test"_qs,
+                                                     .transport = AudioTransport::virtual_,
+                                                     .volume = 1.0,
+                                                     .isMuted = false}));
+    EXPECT_EQ(first.defaultKey, u"test"_qs);
+    take();
 
-TEST_F(PulseAudioHardwareTest, VolumeAndMuteChangedWithPactlArriveAsEvents) {
-    auto hardware = connect();
-    ASSERT_TRUE(processEventsUntil([&] { return ready(*hardware); }, 10000));
-    const quint32 id = hardware->snapshot().defaultDevice;
-    clearEvents();
+    ASSERT_TRUE(pactl(u"set-sink-volume test 40%"_qs));
+    ASSERT_TRUE(processEventsUntil([&] { return volume() && std::abs(*volume() - 0.4) < 0.001; }));
+    ASSERT_TRUE(pactl(u"set-sink-mute test 1"_qs));
+    ASSERT_TRUE(processEventsUntil([&] { return snapshot().device(id)->isMuted; }));
+    const QList<AudioHardwareEvent> changes = take();
+    ASSERT_FALSE(changes.isEmpty());
+    EXPECT_EQ(changes.back().kind, Kind::deviceChanged);
+    EXPECT_EQ(changes.back().device, id);
 
-    ASSERT_TRUE(
-        daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("test"), QStringLiteral("40%")}));
-    ASSERT_TRUE(processEventsUntil([&] {
-        const auto volume = hardware->snapshot().devices.value(0).volume;
-        return volume && std::abs(*volume - 0.4) < 0.001;
-    }));
-    EXPECT_TRUE(sawEvent(Kind::deviceChanged));
-
-    clearEvents();
-    ASSERT_TRUE(daemon.pactl({QStringLiteral("set-sink-mute"), QStringLiteral("test"), QStringLiteral("1")}));
-    ASSERT_TRUE(processEventsUntil([&] { return hardware->snapshot().devices.value(0).isMuted; }));
-    std::lock_guard lock(mutex);
-    ASSERT_FALSE(events.isEmpty());
-    EXPECT_EQ(events.back().kind, Kind::deviceChanged);
-    EXPECT_EQ(events.back().device, id);
-}
-
-TEST_F(PulseAudioHardwareTest, VolumeSetThroughTheBackendIsWhatTheServerHolds) {
-    auto hardware = connect();
-    ASSERT_TRUE(processEventsUntil([&] { return ready(*hardware); }, 10000));
-    const quint32 id = hardware->snapshot().defaultDevice;
-
+    // A write shows in the cache at once, before the server answers.
     ASSERT_TRUE(hardware->setVolume(id, 0.25));
-    // The cache shows the value at once, before the server has answered.
-    EXPECT_DOUBLE_EQ(*hardware->snapshot().device(id)->volume, 0.25);
-    ASSERT_TRUE(processEventsUntil(
-        [&] { return daemon.rawVolumes(QStringLiteral("test")).value(0) == PA_VOLUME_NORM / 4; }));
-    EXPECT_EQ(daemon.rawVolumes(QStringLiteral("test")),
-              (QList<quint32>{PA_VOLUME_NORM / 4, PA_VOLUME_NORM / 4}));
-    EXPECT_TRUE(processEventsUntil([&] { return sawEvent(Kind::deviceChanged); }));
-}
-
-TEST_F(PulseAudioHardwareTest, TheLoudestChannelIsReadAndTheBalanceIsKeptOnWrite) {
-    auto hardware = connect();
-    ASSERT_TRUE(processEventsUntil([&] { return ready(*hardware); }, 10000));
-    const quint32 id = hardware->snapshot().defaultDevice;
-
-    ASSERT_TRUE(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("test"),
-                              QString::number(PA_VOLUME_NORM / 2), QString::number(PA_VOLUME_NORM / 4)}));
+    EXPECT_DOUBLE_EQ(*volume(), 0.25);
     ASSERT_TRUE(processEventsUntil([&] {
-        const auto volume = hardware->snapshot().device(id)->volume;
-        return volume && *volume == 0.5;
+        return raw() == QList<quint32>{PA_VOLUME_NORM / 4, PA_VOLUME_NORM / 4};
     }));
 
-    ASSERT_TRUE(hardware->setVolume(id, 1.0));
-    ASSERT_TRUE(processEventsUntil(
-        [&] { return daemon.rawVolumes(QStringLiteral("test")).value(0) == PA_VOLUME_NORM; }));
-    EXPECT_EQ(daemon.rawVolumes(QStringLiteral("test")),
-              (QList<quint32>{PA_VOLUME_NORM, PA_VOLUME_NORM / 2}));
-}
-
-TEST_F(PulseAudioHardwareTest, ABoostedSinkReadsAsFullAndFullVolumeNeverLowersIt) {
-    auto hardware = connect();
-    ASSERT_TRUE(processEventsUntil([&] { return ready(*hardware); }, 10000));
-    const quint32 id = hardware->snapshot().defaultDevice;
-
+    // The loudest channel is read; a write scales every channel.
     ASSERT_TRUE(
-        daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("test"), QStringLiteral("150%")}));
-    ASSERT_TRUE(processEventsUntil([&] { return sawEvent(Kind::deviceChanged); }));
-    EXPECT_DOUBLE_EQ(*hardware->snapshot().device(id)->volume, 1.0);
+        pactl(QStringLiteral("set-sink-volume test %1 %2").arg(PA_VOLUME_NORM / 2).arg(PA_VOLUME_NORM / 4)));
+    ASSERT_TRUE(processEventsUntil([&] { return volume() == 0.5; }));
+    ASSERT_TRUE(hardware->setVolume(id, 1.0));
+    ASSERT_TRUE(processEventsUntil([&] {
+        return raw() == QList<quint32>{PA_VOLUME_NORM, PA_VOLUME_NORM / 2};
+    }));
 
+    // A boosted sink reads as full, and full never lowers it.
+    ASSERT_TRUE(pactl(u"set-sink-volume test 150%"_qs));
+    ASSERT_TRUE(processEventsUntil([&] { return raw().value(0) == PA_VOLUME_NORM * 3 / 2; }));
+    ASSERT_TRUE(processEventsUntil([&] { return volume() == 1.0; }));
     EXPECT_TRUE(hardware->setVolume(id, 1.0));
     test::processEventsFor(300);
-    EXPECT_EQ(daemon.rawVolumes(QStringLiteral("test")).value(0), quint32(PA_VOLUME_NORM * 3 / 2));
+    EXPECT_EQ(raw().value(0), quint32(PA_VOLUME_NORM * 3 / 2));
 }
 
-TEST_F(PulseAudioHardwareTest, ASecondSinkMadeDefaultIsADeviceChange) {
-    auto hardware = connect();
-    ASSERT_TRUE(processEventsUntil([&] { return ready(*hardware); }, 10000));
-    const quint32 first = hardware->snapshot().defaultDevice;
-    clearEvents();
+TEST_F(PulseAudioHardwareTest, TheDefaultSinkChangesOnTheServerAndFromUs) {
+    ASSERT_TRUE(waitReady());
+    const quint32 first = snapshot().defaultDevice;
+    take();
+    ASSERT_TRUE(
+        pactl(u"load-module module-null-sink sink_name=second sink_properties=device.description=Second"_qs));
+    ASSERT_TRUE(processEventsUntil([&] { return snapshot().devices.size() == 2; }));
+    EXPECT_TRUE(saw(Kind::devicesChanged));
+    EXPECT_EQ(snapshot().defaultDevice, first);
 
-    ASSERT_TRUE(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                              QStringLiteral("sink_name=second"),
-                              QStringLiteral("sink_properties=device.description=Second")}));
-    ASSERT_TRUE(processEventsUntil([&] { return hardware->snapshot().devices.size() == 2; }));
-    EXPECT_TRUE(sawEvent(Kind::devicesChanged));
-    EXPECT_EQ(hardware->snapshot().defaultDevice, first);
+    ASSERT_TRUE(pactl(u"set-default-sink second"_qs));
+    ASSERT_TRUE(processEventsUntil([&] { return saw(Kind::defaultDeviceChanged); }));
+    const AudioHardwareSnapshot now = snapshot();
+    EXPECT_EQ(now.defaultKey, u"second"_qs);
+    ASSERT_NE(now.device(now.defaultDevice), nullptr);
+    EXPECT_EQ(now.device(now.defaultDevice)->name, u"Second"_qs);
 
-    ASSERT_TRUE(daemon.pactl({QStringLiteral("set-default-sink"), QStringLiteral("second")}));
-    ASSERT_TRUE(processEventsUntil([&] { return sawEvent(Kind::defaultDeviceChanged); }));
-    const AudioHardwareSnapshot snapshot = hardware->snapshot();
-    EXPECT_EQ(snapshot.defaultKey, QStringLiteral("second"));
-    ASSERT_NE(sink(snapshot, QStringLiteral("second")), nullptr);
-    EXPECT_EQ(snapshot.defaultDevice, sink(snapshot, QStringLiteral("second"))->id);
-    EXPECT_EQ(sink(snapshot, QStringLiteral("second"))->name, QStringLiteral("Second"));
-}
-
-TEST_F(PulseAudioHardwareTest, SettingTheDefaultOutputShowsAtOnceAndReachesTheServer) {
-    auto hardware = connect();
-    ASSERT_TRUE(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                              QStringLiteral("sink_name=second")}));
-    ASSERT_TRUE(processEventsUntil([&] { return hardware->snapshot().devices.size() == 2; }, 10000));
-    const quint32 second = sink(hardware->snapshot(), QStringLiteral("second"))->id;
-
-    ASSERT_TRUE(hardware->setDefaultOutput(second));
-    EXPECT_EQ(hardware->snapshot().defaultDevice, second);
-    EXPECT_TRUE(processEventsUntil([&] {
-        return daemon.pactl({QStringLiteral("get-default-sink")}).value_or(QString()).trimmed() ==
-               QStringLiteral("second");
-    }));
+    ASSERT_TRUE(hardware->setDefaultOutput(first));
+    EXPECT_EQ(snapshot().defaultDevice, first) << "shown at once";
+    EXPECT_TRUE(processEventsUntil(
+        [&] { return daemon.pactl({u"get-default-sink"_qs}).value_or(QString()).trimmed() == u"test"_qs; }));
     EXPECT_FALSE(hardware->setDefaultOutput(9999));
     EXPECT_FALSE(hardware->setVolume(9999, 0.5));
 }
 
 TEST_F(PulseAudioHardwareTest, KillingTheServerGivesUnavailableAndARestartIsPickedUp) {
-    auto hardware = connect();
-    ASSERT_TRUE(processEventsUntil([&] { return ready(*hardware); }, 10000));
-    clearEvents();
-
+    ASSERT_TRUE(waitReady());
+    take();
     daemon.kill();
-    ASSERT_TRUE(
-        processEventsUntil([&] { return hardware->snapshot().status == AudioHardwareStatus::unavailable; }));
-    const AudioHardwareSnapshot lost = hardware->snapshot();
-    EXPECT_TRUE(lost.devices.isEmpty());
-    EXPECT_EQ(lost.defaultDevice, 0u);
-    EXPECT_TRUE(sawEvent(Kind::statusChanged));
+    ASSERT_TRUE(processEventsUntil([&] { return snapshot().status == AudioHardwareStatus::unavailable; }));
+    EXPECT_TRUE(snapshot().devices.isEmpty());
+    EXPECT_EQ(snapshot().defaultDevice, 0u);
+    EXPECT_TRUE(saw(Kind::statusChanged));
     EXPECT_FALSE(hardware->setVolume(1, 0.5));
 
     ASSERT_TRUE(daemon.start()) << qPrintable(daemon.error());
-    ASSERT_TRUE(processEventsUntil([&] { return ready(*hardware); }, 15000));
-    EXPECT_EQ(hardware->snapshot().defaultKey, QStringLiteral("test"));
+    ASSERT_TRUE(waitReady());
+    EXPECT_EQ(snapshot().defaultKey, u"test"_qs);
 }
 
 TEST(PulseAudioHardwareWithoutServerTest, NoServerAnswersUnavailable) {
-    // A runtime folder with no server in it.
-    PulseAudioHardware hardware(PulseAudioHardware::Options{
-        .server = QStringLiteral("unix:") + QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")) +
-                  QStringLiteral("/pulse/native")});
+    PulseAudioHardware hardware(
+        {.server = u"unix:"_qs + qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/pulse/native"_qs});
     ASSERT_TRUE(
         processEventsUntil([&] { return hardware.snapshot().status == AudioHardwareStatus::unavailable; }));
     EXPECT_TRUE(hardware.snapshot().devices.isEmpty());

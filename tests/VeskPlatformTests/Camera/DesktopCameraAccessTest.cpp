@@ -1,8 +1,8 @@
 #include "VeskPlatform/Camera/DesktopCameraAccess.h"
 
 #include "support/DBusFixture.h"
+#include "support/DBusMock/DBusMockControl.h"
 #include "support/EventLoop.h"
-#include "support/Session/DBusMockControl.h"
 
 #include <QTemporaryDir>
 

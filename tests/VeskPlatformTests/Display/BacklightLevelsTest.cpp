@@ -44,21 +44,16 @@ TEST(BacklightLevelsTest, RoundsAwayFromTheCurrentRawValue) {
         EXPECT_EQ(rawForLevel(c.level, c.current, c.max), c.expected) << c.what;
 }
 
-TEST(BacklightLevelsTest, AcceptsOnlyFiniteFractions) {
-    EXPECT_EQ(validLevel(0.0), 0.0);
-    EXPECT_EQ(validLevel(1.0), 1.0);
-    EXPECT_EQ(validLevel(0.25), 0.25);
-    EXPECT_FALSE(validLevel(1.0000001));
-    EXPECT_FALSE(validLevel(-0.0001));
-    EXPECT_FALSE(validLevel(std::numeric_limits<double>::infinity()));
-    EXPECT_FALSE(validLevel(std::nan("")));
-    EXPECT_FALSE(validLevel(std::nullopt));
-}
+TEST(BacklightLevelsTest, AcceptsOnlyFiniteFractionsAndMovesAboveFourThousandths) {
+    for (double level : {0.0, 0.25, 1.0})
+        EXPECT_EQ(validLevel(level), level);
+    for (std::optional<double> level : {std::optional(1.0000001), std::optional(-0.0001),
+                                        std::optional(std::numeric_limits<double>::infinity()),
+                                        std::optional(std::nan("")), std::optional<double>()})
+        EXPECT_FALSE(validLevel(level)) << level.value_or(-99);
 
-TEST(BacklightLevelsTest, AMoveCountsOnlyAboveFourThousandths) {
-    EXPECT_FALSE(vesk::movedEnough(0.503, 0.5));
-    EXPECT_FALSE(vesk::movedEnough(0.504, 0.5));
-    EXPECT_FALSE(vesk::movedEnough(0.496, 0.5));
+    for (double level : {0.503, 0.504, 0.496})
+        EXPECT_FALSE(vesk::movedEnough(level, 0.5)) << level;
     EXPECT_TRUE(vesk::movedEnough(0.505, 0.5));
     EXPECT_TRUE(vesk::movedEnough(0.0, -1));
     EXPECT_TRUE(vesk::movedEnough(0.5, 0.5 + 0.015625));

@@ -1,6 +1,5 @@
 #include "VeskPlatform/Display/LinuxDisplayBrightness.h"
 
-#include "support/DBusFixture.h"
 #include "support/DeviceInput/DeviceMocks.h"
 #include "support/EventLoop.h"
 
@@ -16,10 +15,10 @@ namespace {
 
 // A fake sysfs tree with a 15-level panel at level 8, and a fake logind on a private
 // system bus.
-class LinuxDisplayBrightnessTest : public ::testing::Test {
+class LinuxDisplayBrightnessTest : public BusTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
+        BusTest::SetUp();
         ASSERT_TRUE(buses.startTemplate(QStringLiteral("logind"), QStringLiteral("org.freedesktop.login1")))
             << qPrintable(buses.error());
         writeSysfsDevice(root(), QStringLiteral("backlight"), QStringLiteral("acpi_video0"),
@@ -35,24 +34,18 @@ protected:
     }
     QString actual() const { return file(QStringLiteral("class/backlight/acpi_video0/actual_brightness")); }
 
-    PrivateBuses buses;
     QTemporaryDir dir;
 };
 
 } // namespace
 
-TEST_F(LinuxDisplayBrightnessTest, ReadsTheChosenDevice) {
-    LinuxDisplayBrightness display(root());
-    EXPECT_TRUE(display.hasDevice());
-    EXPECT_TRUE(display.canWrite());
-    EXPECT_EQ(display.deviceName(), QStringLiteral("acpi_video0"));
-    EXPECT_DOUBLE_EQ(*display.read(), 8.0 / 15);
-}
-
-TEST_F(LinuxDisplayBrightnessTest, WritesThroughTheAutoSessionAndReportsTheWriteAtOnce) {
+TEST_F(LinuxDisplayBrightnessTest, ReadsTheDeviceWritesThroughTheAutoSessionAndReportsTheWriteAtOnce) {
     ASSERT_EQ(addLogindSession(buses, QStringLiteral("/org/freedesktop/login1/session/auto"), root(), 300),
               QString());
     LinuxDisplayBrightness display(root());
+    EXPECT_TRUE(display.hasDevice());
+    EXPECT_EQ(display.deviceName(), QStringLiteral("acpi_video0"));
+    EXPECT_DOUBLE_EQ(*display.read(), 8.0 / 15);
 
     ASSERT_TRUE(display.write(8.0 / 15 + 0.0625));
     // logind has not written yet, but the next key press must step on from the new level.

@@ -43,19 +43,21 @@ TEST_F(SysfsBacklightTest, PrefersFirmwareThenPlatformThenRaw) {
     EXPECT_EQ(chosen->readRaw(), 40);
 }
 
+// actual_brightness is read unless it cannot be right: amdgpu reports it in another
+// scale, and some drivers leave it above the maximum.
 TEST_F(SysfsBacklightTest, ReadsActualBrightnessUnlessTheDriverFillsItWrongly) {
-    addBacklight(QStringLiteral("intel_backlight"), QStringLiteral("raw"), 1000, 300, 500);
-    EXPECT_EQ(SysfsBacklight::findDisplay(root())->readRaw(), 300);
-    QDir(root() + QStringLiteral("/class/backlight/intel_backlight")).removeRecursively();
-
-    // amdgpu reports actual_brightness in another scale.
-    addBacklight(QStringLiteral("amdgpu_bl0"), QStringLiteral("raw"), 255, 40000, 128);
-    EXPECT_EQ(SysfsBacklight::findDisplay(root())->readRaw(), 128);
-    QDir(root() + QStringLiteral("/class/backlight/amdgpu_bl0")).removeRecursively();
-
-    // A value above the maximum, or no actual_brightness at all, means brightness is the one.
-    addBacklight(QStringLiteral("odd"), QStringLiteral("raw"), 10, 99, 7);
-    EXPECT_EQ(SysfsBacklight::findDisplay(root())->readRaw(), 7);
+    const struct {
+        const char* name;
+        int max, actual, brightness, expected;
+    } cases[] = {{"intel_backlight", 1000, 300, 500, 300},
+                 {"amdgpu_bl0", 255, 40000, 128, 128},
+                 {"odd", 10, 99, 7, 7}};
+    for (const auto& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        addBacklight(name, QStringLiteral("raw"), c.max, c.actual, c.brightness);
+        EXPECT_EQ(SysfsBacklight::findDisplay(root())->readRaw(), c.expected) << c.name;
+        QDir(root() + QStringLiteral("/class/backlight/") + name).removeRecursively();
+    }
 }
 
 TEST_F(SysfsBacklightTest, NoUsableBacklightIsNone) {

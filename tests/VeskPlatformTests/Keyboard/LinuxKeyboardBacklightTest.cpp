@@ -1,6 +1,5 @@
 #include "VeskPlatform/Keyboard/LinuxKeyboardBacklight.h"
 
-#include "support/DBusFixture.h"
 #include "support/DeviceInput/DeviceMocks.h"
 #include "support/EventLoop.h"
 
@@ -14,10 +13,10 @@ using namespace vesk::test;
 
 namespace {
 
-class LinuxKeyboardBacklightTest : public ::testing::Test {
+class LinuxKeyboardBacklightTest : public BusTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
+        BusTest::SetUp();
         writeSysfsDevice(dir.path(), QStringLiteral("leds"), QStringLiteral("asus::kbd_backlight"),
                          {{QStringLiteral("max_brightness"), QStringLiteral("3")},
                           {QStringLiteral("brightness"), QStringLiteral("2")}});
@@ -27,7 +26,6 @@ protected:
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
     }
 
-    PrivateBuses buses;
     QTemporaryDir dir;
 };
 
@@ -55,8 +53,7 @@ TEST_F(LinuxKeyboardBacklightTest, UPowerTakesOverFromTheLedWhenItOffersTheBackl
     ASSERT_TRUE(backlight.isAvailable());
     EXPECT_FALSE(backlight.reportsChanges());
 
-    QTemporaryDir scratch;
-    ASSERT_TRUE(startUPowerWithKeyboardBacklight(buses, scratch.path(), 3, 0)) << qPrintable(buses.error());
+    ASSERT_TRUE(startUPowerWithKeyboardBacklight(buses, 3, 0)) << qPrintable(buses.error());
     ASSERT_TRUE(processEventsUntil([&] { return backlight.reportsChanges(); }));
     EXPECT_EQ(stateChanges, 1);
     EXPECT_TRUE(backlight.isAvailable());

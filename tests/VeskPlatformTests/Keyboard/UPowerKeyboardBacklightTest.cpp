@@ -1,12 +1,9 @@
 #include "VeskPlatform/Keyboard/UPowerKeyboardBacklight.h"
 
-#include "support/DBusFixture.h"
 #include "support/DeviceInput/DeviceMocks.h"
 #include "support/EventLoop.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
 
 #include <vector>
 
@@ -15,53 +12,55 @@ using namespace vesk::test;
 
 namespace {
 
-class UPowerKeyboardBacklightTest : public ::testing::Test {
+class UPowerKeyboardBacklightTest : public BusTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(buses.ok()) << qPrintable(buses.error()); }
-
-    void startUPower(bool withBacklight = true) {
-        upower = withBacklight ? startUPowerWithKeyboardBacklight(buses, scratch.path(), 3, 1)
-                               : buses.startTemplate(QStringLiteral("upower"),
-                                                     QStringLiteral("org.freedesktop.UPower"));
-        ASSERT_TRUE(upower) << qPrintable(buses.error());
-    }
-
-    // Records what the backend announces.
-    void watch(UPowerKeyboardBacklight& backlight) {
+    void SetUp() override {
+        BusTest::SetUp();
         backlight.setOnLevelChanged([this](double level) { levels.push_back(level); });
         backlight.setOnStateChanged([this] { ++stateChanges; });
     }
+    // A keyboard backlight at level 1 of 3.
+    QProcess* startUPower() {
+        QProcess* upower = startUPowerWithKeyboardBacklight(buses, 3, 1);
+        EXPECT_TRUE(upower) << qPrintable(buses.error());
+        return upower;
+    }
 
-    PrivateBuses buses;
-    QTemporaryDir scratch;
-    QProcess* upower = nullptr;
+    UPowerKeyboardBacklight backlight;
     std::vector<double> levels;
     int stateChanges = 0;
 };
 
 } // namespace
 
-TEST_F(UPowerKeyboardBacklightTest, FindsTheBacklightAndFollowsItsSignal) {
-    startUPower();
-    UPowerKeyboardBacklight backlight;
-    watch(backlight);
+TEST_F(UPowerKeyboardBacklightTest, FollowsTheDaemonComingAndGoingAndItsSignal) {
     EXPECT_TRUE(backlight.reportsChanges());
+    processEventsFor(100);
+    EXPECT_FALSE(backlight.isAvailable());
+
+    QProcess* upower = startUPower();
     ASSERT_TRUE(processEventsUntil([&] { return backlight.isAvailable(); }));
     EXPECT_EQ(stateChanges, 1);
     EXPECT_DOUBLE_EQ(*backlight.read(), 1.0 / 3);
 
     // The firmware's own key changed it.
-    ASSERT_EQ(emitKeyboardBrightnessChanged(buses, 3), QString());
+    DBusMockControl kbd = keyboardBacklightMock(buses);
+    ASSERT_TRUE(kbd.emitSignal(QStringLiteral("org.freedesktop.UPower.KbdBacklight"),
+                               QStringLiteral("BrightnessChanged"), QStringLiteral("i"), {3}))
+        << qPrintable(kbd.lastError());
     ASSERT_TRUE(processEventsUntil([&] { return !levels.empty(); }));
     EXPECT_EQ(levels, std::vector<double>{1.0});
     EXPECT_DOUBLE_EQ(*backlight.read(), 1.0);
+
+    buses.stop(upower);
+    ASSERT_TRUE(processEventsUntil([&] { return !backlight.isAvailable(); }));
+    EXPECT_EQ(stateChanges, 2);
+    EXPECT_FALSE(backlight.read());
 }
 
 TEST_F(UPowerKeyboardBacklightTest, AWriteMovesTheLevelAtOnceAndItsEchoChangesNothing) {
     startUPower();
-    UPowerKeyboardBacklight backlight;
     ASSERT_TRUE(processEventsUntil([&] { return backlight.isAvailable(); }));
-    watch(backlight);
 
     // Two quick steps up from 1 of 3: each moves one level, from the level written last.
     ASSERT_TRUE(backlight.write(1.0 / 3 + 0.0625));
@@ -70,36 +69,20 @@ TEST_F(UPowerKeyboardBacklightTest, AWriteMovesTheLevelAtOnceAndItsEchoChangesNo
     EXPECT_DOUBLE_EQ(*backlight.read(), 1.0);
     EXPECT_EQ(levels, (std::vector<double>{2.0 / 3, 1.0}));
 
-    ASSERT_TRUE(processEventsUntil([&] { return keyboardBrightnessWrites(buses).size() == 2; }));
-    EXPECT_EQ(keyboardBrightnessWrites(buses), (QList<int>{2, 3}));
+    DBusMockControl kbd = keyboardBacklightMock(buses);
+    ASSERT_TRUE(
+        processEventsUntil([&] { return kbd.methodCalls(QStringLiteral("SetBrightness")).size() == 2; }));
+    EXPECT_EQ(kbd.methodCalls(QStringLiteral("SetBrightness")), (QList<QVariantList>{{2}, {3}}));
     processEventsFor(200);
     EXPECT_EQ(levels, (std::vector<double>{2.0 / 3, 1.0}));
     EXPECT_DOUBLE_EQ(*backlight.read(), 1.0);
 }
 
 TEST_F(UPowerKeyboardBacklightTest, NoKeyboardBacklightInUPowerIsUnavailable) {
-    startUPower(false);
-    UPowerKeyboardBacklight backlight;
-    watch(backlight);
+    ASSERT_TRUE(buses.startTemplate(QStringLiteral("upower"), QStringLiteral("org.freedesktop.UPower")));
     processEventsFor(300);
     EXPECT_FALSE(backlight.isAvailable());
     EXPECT_FALSE(backlight.read());
     EXPECT_FALSE(backlight.write(0.5));
     EXPECT_EQ(stateChanges, 0);
-}
-
-TEST_F(UPowerKeyboardBacklightTest, FollowsTheDaemonComingAndGoing) {
-    UPowerKeyboardBacklight backlight;
-    watch(backlight);
-    processEventsFor(100);
-    EXPECT_FALSE(backlight.isAvailable());
-
-    startUPower();
-    ASSERT_TRUE(processEventsUntil([&] { return backlight.isAvailable(); }));
-    EXPECT_DOUBLE_EQ(*backlight.read(), 1.0 / 3);
-
-    buses.stop(upower);
-    ASSERT_TRUE(processEventsUntil([&] { return !backlight.isAvailable(); }));
-    EXPECT_EQ(stateChanges, 2);
-    EXPECT_FALSE(backlight.read());
 }

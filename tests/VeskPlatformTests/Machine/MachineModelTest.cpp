@@ -8,40 +8,28 @@
 
 using namespace vesk;
 
-namespace {
-
-void writeFile(const QString& root, const QString& relative, const QByteArray& bytes) {
-    const QString path = root + QLatin1Char('/') + relative;
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
-
-TEST(MachineModelTest, PrefersTheDMIProductNameWithoutItsLineBreak) {
-    QTemporaryDir root;
-    writeFile(root.path(), u"sys/class/dmi/id/product_name"_qs, "Mac15,12\n");
-    writeFile(root.path(), u"sys/firmware/devicetree/base/model"_qs, QByteArray("Board\0", 6));
-    EXPECT_EQ(machine::model(root.path()), u"Mac15,12"_qs);
-}
-
-TEST(MachineModelTest, FallsBackToTheDeviceTreeModel) {
-    QTemporaryDir root;
-    writeFile(root.path(), u"sys/class/dmi/id/product_name"_qs, "  \n");
-    writeFile(root.path(), u"sys/firmware/devicetree/base/model"_qs,
-              QByteArray("Raspberry Pi 4 Model B Rev 1.4\0junk", 35));
-    EXPECT_EQ(machine::model(root.path()), u"Raspberry Pi 4 Model B Rev 1.4"_qs);
-}
-
-TEST(MachineModelTest, IsEmptyWhenNothingCanBeRead) {
-    QTemporaryDir root;
-    EXPECT_EQ(machine::model(root.path()), QString());
-}
-
-TEST(MachineModelTest, DecodesUpToTheFirstZeroAndReplacesInvalidBytes) {
-    EXPECT_EQ(machine::decodeModel(QByteArray("A\0B", 3)), u"A"_qs);
+TEST(MachineModelTest, PrefersTheDmiProductNameThenTheDeviceTreeModel) {
+    const struct {
+        QByteArray product;
+        QByteArray deviceTree;
+        QString expected;
+    } cases[] = {
+        {"Mac15,12\n", QByteArray("Board\0", 6), u"Mac15,12"_qs},
+        {"  \n", QByteArray("Raspberry Pi 4 Model B Rev 1.4\0junk", 35),
+         u"Raspberry Pi 4 Model B Rev 1.4"_qs},
+        {{}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir root;
+        const auto write = [&](const QString& relative, const QByteArray& bytes) {
+            QDir().mkpath(QFileInfo(root.filePath(relative)).path());
+            QFile file(root.filePath(relative));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        if (!c.product.isNull()) write(u"sys/class/dmi/id/product_name"_qs, c.product);
+        if (!c.deviceTree.isNull()) write(u"sys/firmware/devicetree/base/model"_qs, c.deviceTree);
+        EXPECT_EQ(machine::model(root.path()), c.expected);
+    }
     EXPECT_EQ(machine::decodeModel(QByteArray("X\xffY")), QStringView(u"X\uFFFDY").toString());
-    EXPECT_EQ(machine::decodeModel(QByteArray()), QString());
 }

@@ -13,14 +13,9 @@ TEST(ScreensTest, Crc32MatchesTheStandardCheckValue) {
 }
 
 TEST(ScreensTest, DisplayIDIsStableAcrossRunsAndDistinguishesOutputs) {
-    const quint32 builtIn = screens::displayID(u"eDP-1"_qs, u"BOE"_qs, u"0x0BCA"_qs, u""_qs);
-    // Pinned (the value zlib gives): ids are stored per display, so the value must never change between runs
-    // or releases (a per-process hash would fail here in another run).
-    EXPECT_EQ(builtIn, screens::crc32(QByteArray("eDP-1\x1F"
-                                                 "BOE\x1F"
-                                                 "0x0BCA\x1F")));
-    EXPECT_EQ(builtIn, 0xFD1C81FEu);
-    EXPECT_EQ(builtIn, screens::displayID(u"eDP-1"_qs, u"BOE"_qs, u"0x0BCA"_qs, u""_qs));
+    // Pinned (the value zlib gives for the fields joined by 0x1F): ids are stored per
+    // display, so the value must never change between runs or releases.
+    EXPECT_EQ(screens::displayID(u"eDP-1"_qs, u"BOE"_qs, u"0x0BCA"_qs, u""_qs), 0xFD1C81FEu);
 
     // Two identical monitors differ by connector; the same monitor differs by serial.
     EXPECT_NE(screens::displayID(u"DP-1"_qs, u"DEL"_qs, u"U2720Q"_qs, u"ABC"_qs),
@@ -38,13 +33,10 @@ TEST(ScreensTest, DescribesAQtScreenWithoutACameraHousing) {
     const ScreenDescription d = screens::describe(*screen);
     EXPECT_EQ(d.displayID, screens::displayID(*screen));
     EXPECT_NE(d.displayID, 0u);
-    EXPECT_EQ(d.name, screen->name());
-    EXPECT_EQ(d.frame, QRectF(screen->geometry()));
     EXPECT_EQ(d.visibleFrame, QRectF(screen->availableGeometry()));
     EXPECT_EQ(d.safeAreaTopInset, 0);
     EXPECT_FALSE(d.auxiliaryTopLeftArea);
     EXPECT_FALSE(d.auxiliaryTopRightArea);
-    EXPECT_EQ(d.backingScale, screen->devicePixelRatio());
     EXPECT_GE(d.maximumFramesPerSecond, 1);
     ASSERT_FALSE(screens::all().isEmpty());
     EXPECT_EQ(screens::all().first(), screen);

@@ -1,9 +1,7 @@
 // Screen lock from logind's LockedHint and both screensaver services, merged.
 #include "VeskPlatform/Session/DesktopSessionEvents.h"
 
-#include "support/DBusFixture.h"
 #include "support/EventLoop.h"
-#include "support/Session/DBusMockControl.h"
 #include "support/Session/SessionMocks.h"
 
 #include <gtest/gtest.h>
@@ -51,35 +49,13 @@ struct Session {
     QList<bool> heard;
 };
 
+using DesktopSessionEventsTest = BusTest;
+
 } // namespace
-
-// logind's Lock and Unlock signals ask the locker to act; only LockedHint reports.
-TEST(DesktopSessionEventsTest, LockedHintOfTheSessionFoundByPidIsFollowed) {
-    PrivateBuses buses;
-    ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
-    ASSERT_EQ(startLogind(buses, true, false), QString());
-    Session session(buses);
-    ASSERT_TRUE(session.start(false));
-
-    session.logind.call(sessionInterface, QStringLiteral("Lock"));
-    processEventsFor(200);
-    EXPECT_TRUE(session.heard.isEmpty());
-
-    session.setLockedHint(true);
-    ASSERT_TRUE(processEventsUntil([&] { return session.heard.size() == 1; }));
-    EXPECT_TRUE(session.events.isLocked());
-    session.logind.call(sessionInterface, QStringLiteral("Unlock"));
-    session.setLockedHint(false);
-    ASSERT_TRUE(processEventsUntil([&] { return session.heard.size() == 2; }));
-    processEventsFor(200);
-    EXPECT_EQ(session.heard, (QList<bool>{true, false}));
-}
 
 // Started outside a session, GetSessionByPID fails: "auto" names the session, whose
 // own path is then followed.
-TEST(DesktopSessionEventsTest, WithoutASessionForThePidTheAutoSessionIsFollowed) {
-    PrivateBuses buses;
-    ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
+TEST_F(DesktopSessionEventsTest, WithoutASessionForThePidTheAutoSessionIsFollowed) {
     ASSERT_EQ(startLogind(buses, false, true), QString());
     Session session(buses);
     ASSERT_TRUE(session.start(false));
@@ -90,15 +66,17 @@ TEST(DesktopSessionEventsTest, WithoutASessionForThePidTheAutoSessionIsFollowed)
 }
 
 // GNOME reports through both its screensaver and LockedHint, KDE through
-// org.freedesktop.ScreenSaver: however many say so, one lock is one event.
-TEST(DesktopSessionEventsTest, AllReportersMergeIntoOneEventPerChange) {
-    PrivateBuses buses;
-    ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
+// org.freedesktop.ScreenSaver: however many say so, one lock is one event. logind's
+// Lock and Unlock signals ask the locker to act and report nothing.
+TEST_F(DesktopSessionEventsTest, AllReportersMergeIntoOneEventPerChange) {
     ASSERT_EQ(startLogind(buses, true, false), QString());
     ASSERT_EQ(startFreedesktopScreenSaver(buses), QString());
     ASSERT_EQ(startGnomeScreenSaver(buses), QString());
     Session session(buses);
     ASSERT_TRUE(session.start(true));
+    session.logind.call(sessionInterface, QStringLiteral("Lock"));
+    processEventsFor(200);
+    EXPECT_TRUE(session.heard.isEmpty());
 
     session.setActive(session.gnome, gnomeScreenSaver, true);
     ASSERT_TRUE(processEventsUntil([&] { return session.heard.size() == 1; }));
@@ -106,6 +84,7 @@ TEST(DesktopSessionEventsTest, AllReportersMergeIntoOneEventPerChange) {
     session.setActive(session.freedesktop, screenSaver, true);
     session.setActive(session.gnome, gnomeScreenSaver, false);
     session.setActive(session.freedesktop, screenSaver, false);
+    session.logind.call(sessionInterface, QStringLiteral("Unlock"));
     processEventsFor(300);
     EXPECT_EQ(session.heard, QList<bool>{true}) << "still locked while LockedHint says so";
 
@@ -122,9 +101,7 @@ TEST(DesktopSessionEventsTest, AllReportersMergeIntoOneEventPerChange) {
 
 // The state found at the start is the baseline, not an event; a screensaver that
 // quits while active no longer holds the screen locked.
-TEST(DesktopSessionEventsTest, StartIsSilentAndAScreenSaverThatGoesAwayUnlocks) {
-    PrivateBuses buses;
-    ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
+TEST_F(DesktopSessionEventsTest, StartIsSilentAndAScreenSaverThatGoesAwayUnlocks) {
     ASSERT_EQ(startLogind(buses, true, false), QString());
     QProcess* saverProcess = nullptr;
     ASSERT_EQ(startFreedesktopScreenSaver(buses, &saverProcess), QString());

@@ -2,8 +2,8 @@
 
 #include "UrlCatcher.h"
 #include "support/DBusFixture.h"
+#include "support/DBusMock/DBusMockControl.h"
 #include "support/EventLoop.h"
-#include "support/Session/DBusMockControl.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,7 +1,7 @@
 #include "VeskServices/Battery/BatteryService.h"
 
 #include "support/DBusFixture.h"
-#include "support/DBusMock/MockCall.h"
+#include "support/DBusMock/DBusMockControl.h"
 #include "support/EventLoop.h"
 
 #include <gtest/gtest.h>
@@ -11,28 +11,24 @@
 using namespace vesk;
 using namespace vesk::test;
 
-namespace {
-
-const QString upower = QStringLiteral("org.freedesktop.UPower");
-const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
-const QString hadess = QStringLiteral("net.hadess.PowerProfiles");
-
-} // namespace
+using BatteryServiceUPowerTest = BusTest;
 
 // The service over the real UPower and power-profiles-daemon backend: the first
 // answers set the starting point; later changes become events.
-TEST(BatteryServiceUPowerTest, UnpluggingAndLowPowerModeBecomeEvents) {
-    PrivateBuses buses;
-    ASSERT_TRUE(buses.ok()) << buses.error().toStdString();
+TEST_F(BatteryServiceUPowerTest, UnpluggingAndLowPowerModeBecomeEvents) {
+    const QString upower = QStringLiteral("org.freedesktop.UPower");
+    const QString hadess = QStringLiteral("net.hadess.PowerProfiles");
     ASSERT_TRUE(
         buses.startTemplate(QStringLiteral("upower"), upower, true, QStringLiteral("{\"OnBattery\": false}")))
-        << buses.error().toStdString();
+        << qPrintable(buses.error());
     ASSERT_TRUE(buses.startTemplate(QStringLiteral("power_profiles_daemon"), hadess, true,
                                     QStringLiteral("{\"ActiveProfile\": \"balanced\"}")))
-        << buses.error().toStdString();
+        << qPrintable(buses.error());
+    DBusMockControl daemon(buses.system(), upower, QStringLiteral("/org/freedesktop/UPower"));
     // A battery at 50 %, charging.
-    mockCall(buses.system(), upower, upowerPath, dbusMockInterface(), QStringLiteral("SetupDisplayDevice"),
-             {2u, 1u, 50.0, 50.0, 100.0, 10.0, qlonglong(0), qlonglong(1800), true, QString(), 1u});
+    daemon.call(DBusMockControl::mockInterface, QStringLiteral("SetupDisplayDevice"),
+                {2u, 1u, 50.0, 50.0, 100.0, 10.0, qlonglong(0), qlonglong(1800), true, QString(), 1u});
+    ASSERT_EQ(daemon.lastError(), QString());
 
     BatteryService service;
     std::vector<BatteryEvent> events;
@@ -43,12 +39,13 @@ TEST(BatteryServiceUPowerTest, UnpluggingAndLowPowerModeBecomeEvents) {
     EXPECT_TRUE(service.previous()->isPluggedIn);
     EXPECT_EQ(service.currentState().timeRemaining, 1800.0);
 
-    mockSetProperty(buses.system(), upower, upowerPath, upower, QStringLiteral("OnBattery"), true);
+    ASSERT_TRUE(daemon.updateProperties(upower, {{QStringLiteral("OnBattery"), true}}));
     ASSERT_TRUE(processEventsUntil([&] { return !events.empty(); }));
     EXPECT_EQ(events, std::vector{BatteryEvent::unplugged(0.5)});
 
-    mockSetProperty(buses.system(), hadess, QStringLiteral("/net/hadess/PowerProfiles"), hadess,
-                    QStringLiteral("ActiveProfile"), QStringLiteral("power-saver"));
+    DBusMockControl profiles(buses.system(), hadess, QStringLiteral("/net/hadess/PowerProfiles"));
+    ASSERT_TRUE(profiles.updateProperties(
+        hadess, {{QStringLiteral("ActiveProfile"), QStringLiteral("power-saver")}}));
     ASSERT_TRUE(processEventsUntil([&] { return events.size() == 2; }));
     EXPECT_EQ(events[1], BatteryEvent::lowPowerMode(true));
     EXPECT_TRUE(service.currentState().lowPowerMode);

@@ -143,7 +143,7 @@ TEST(BluetoothServiceStaticTest, SymbolsFollowTheNameThenTheIconClass) {
     EXPECT_EQ(BluetoothService::symbol(QStringLiteral("MX Anywhere 3")), QStringLiteral("headphones"));
 }
 
-TEST(BluetoothServiceStaticTest, TheBatteryTableHoldsOnlyReportedLevels) {
+TEST(BluetoothServiceStaticTest, DescribingTakesReportedLevelsAndFallsBackToAliasNameAddressThenDevice) {
     const QList<BluetoothDeviceInfo> all = {
         FakeBluetoothDevices::device(mouseAddress, QStringLiteral("Mouse"), true, 55),
         FakeBluetoothDevices::device(budsAddress, QStringLiteral("Buds"), true, 0),
@@ -157,9 +157,7 @@ TEST(BluetoothServiceStaticTest, TheBatteryTableHoldsOnlyReportedLevels) {
     EXPECT_EQ(mouse.batteryRight, std::nullopt);
     EXPECT_EQ(mouse.batteryCase, std::nullopt);
     EXPECT_EQ(BluetoothService::describe(all[1], table).batteryPercent, std::nullopt);
-}
 
-TEST(BluetoothServiceStaticTest, DescribingFallsBackToAliasNameAddressThenDevice) {
     BluetoothDeviceInfo info = FakeBluetoothDevices::device(mouseAddress, QStringLiteral("Desk mouse"));
     info.name = QStringLiteral("MX Master");
     EXPECT_EQ(BluetoothService::describe(info, {}).name, QStringLiteral("Desk mouse"));
@@ -198,14 +196,11 @@ TEST_F(BluetoothServiceTest, StartAnswersFromWhetherTheDaemonIsReachable) {
     EXPECT_EQ(toRaw(BluetoothStartResult::needsPermission), QStringLiteral("needsPermission"));
 }
 
-TEST_F(BluetoothServiceTest, NothingIsReportedBeforeStart) {
-    devices->setDevices({FakeBluetoothDevices::device(mouseAddress, QStringLiteral("Magic Mouse"))});
-    devices->connectDevice(mouseAddress);
-    EXPECT_TRUE(advance(5).empty());
-}
-
 TEST_F(BluetoothServiceTest, AConnectionIsReportedAfterTheDelayWithItsLevelThen) {
     devices->setDevices({FakeBluetoothDevices::device(mouseAddress, QStringLiteral("Magic Mouse"))});
+    devices->connectDevice(mouseAddress);
+    devices->disconnectDevice(mouseAddress);
+    EXPECT_TRUE(advance(5).empty()) << "nothing is reported before start";
     ASSERT_EQ(service->start(), BluetoothStartResult::started);
 
     devices->connectDevice(mouseAddress);
@@ -250,7 +245,7 @@ TEST_F(BluetoothServiceTest, ADeviceThatDisconnectsBeforeTheDelayGivesNoConnecte
     EXPECT_TRUE(advance(5).empty());
 }
 
-TEST_F(BluetoothServiceTest, LowBatteryIsWarnedOncePerConnection) {
+TEST_F(BluetoothServiceTest, LowBatteryIsWarnedOncePerConnectionBelowTheThreshold) {
     devices->setDevices(
         {FakeBluetoothDevices::device(budsAddress, QStringLiteral("AirPods Pro"), false, 15)});
     service->start();
@@ -260,7 +255,6 @@ TEST_F(BluetoothServiceTest, LowBatteryIsWarnedOncePerConnection) {
     devices->connectDevice(budsAddress);
     EXPECT_EQ(advance(1.5),
               (std::vector{BluetoothEvent::connected(buds), BluetoothEvent::lowBattery(buds, 0.15)}));
-
     // A second connection report during the same connection does not warn again.
     devices->connectDevice(budsAddress);
     EXPECT_EQ(advance(1.5), std::vector{BluetoothEvent::connected(buds)});
@@ -270,43 +264,38 @@ TEST_F(BluetoothServiceTest, LowBatteryIsWarnedOncePerConnection) {
     const auto again = advance(1.5);
     ASSERT_EQ(again.size(), 3u);
     EXPECT_EQ(again[2], BluetoothEvent::lowBattery(buds, 0.15)) << "a new connection warns again";
-}
 
-TEST_F(BluetoothServiceTest, TheWarningFollowsTheThreshold) {
-    devices->setDevices({FakeBluetoothDevices::device(budsAddress, QStringLiteral("Buds"), false, 15)});
     service->setLowBatteryThreshold(0.1);
-    service->start();
+    devices->disconnectDevice(budsAddress);
     devices->connectDevice(budsAddress);
-    const auto events = advance(1.5);
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind(), BluetoothEvent::Kind::connected);
+    const auto quiet = advance(1.5);
+    ASSERT_EQ(quiet.size(), 2u) << "15 % is above a threshold of 10 %";
+    EXPECT_EQ(quiet[1], BluetoothEvent::connected(buds));
 }
 
+// Devices connected at start, or found connected later (an adapter appears, the daemon
+// restarts), are watched silently until they disconnect; unpaired ones not at all.
 TEST_F(BluetoothServiceTest, DevicesAlreadyConnectedGiveNoEventsUntilTheyDisconnect) {
     devices->setDevices({
-        FakeBluetoothDevices::device(mouseAddress, QStringLiteral("Magic Mouse"), true, 10),
+        FakeBluetoothDevices::device(mouseAddress, QStringLiteral("Magic Mouse"), true, 80),
         FakeBluetoothDevices::device(budsAddress, QStringLiteral("Buds"), true, 10, /*paired*/ false),
     });
     service->start();
     EXPECT_TRUE(advance(5).empty());
-    EXPECT_EQ(service->connectedDevices().size(), 1) << "only paired devices count";
+    EXPECT_EQ(service->connectedDevices(), QList{described(mouseAddress, QStringLiteral("Magic Mouse"),
+                                                           QStringLiteral("magicmouse.fill"), 0.8)});
 
-    devices->disconnectDevice(mouseAddress);
-    devices->disconnectDevice(budsAddress);
-    const auto events = advance(0);
-    ASSERT_EQ(events.size(), 1u) << "an unpaired device connected before start was never watched";
-    EXPECT_EQ(events[0].kind(), BluetoothEvent::Kind::disconnected);
-    EXPECT_EQ(events[0].device().address, mouseAddress);
-}
-
-TEST_F(BluetoothServiceTest, DevicesFoundConnectedLaterAreWatchedSilently) {
-    service->start();
-    // An adapter appears, or the daemon restarts, with a device already connected.
-    devices->setDevices(
-        {FakeBluetoothDevices::device(mouseAddress, QStringLiteral("Magic Mouse"), true, 10)});
+    const QString pad = QStringLiteral("AA:BB:CC:DD:EE:03");
+    devices->setDevices({devices->devices()[0], devices->devices()[1],
+                         FakeBluetoothDevices::device(pad, QStringLiteral("Magic Trackpad"), true, 10)});
     EXPECT_TRUE(advance(5).empty());
-    devices->disconnectDevice(mouseAddress);
-    EXPECT_EQ(advance(0).size(), 1u);
+    for (const QString& address : {mouseAddress, budsAddress, pad})
+        devices->disconnectDevice(address);
+    const auto events = advance(0);
+    ASSERT_EQ(events.size(), 2u) << "an unpaired device connected before start was never watched";
+    EXPECT_EQ(events[0].device().address, mouseAddress);
+    EXPECT_EQ(events[1].device().address, pad);
+    EXPECT_EQ(events[1].kind(), BluetoothEvent::Kind::disconnected);
 }
 
 TEST_F(BluetoothServiceTest, ADaemonThatGoesAwayDropsPendingAndWatchedDevicesSilently) {
@@ -353,15 +342,4 @@ TEST_F(BluetoothServiceTest, ThePermissionRequestAsksTheDaemonAfresh) {
     devices->answerProbes(true);
     EXPECT_EQ(answers, (std::vector{false, true}));
     EXPECT_EQ(service->start(), BluetoothStartResult::started);
-}
-
-TEST_F(BluetoothServiceTest, ConnectedDevicesCarryTheirLevels) {
-    devices->setDevices({
-        FakeBluetoothDevices::device(mouseAddress, QStringLiteral("Magic Mouse"), true, 80),
-        FakeBluetoothDevices::device(budsAddress, QStringLiteral("Buds"), false, 50),
-    });
-    const QList<BluetoothDevice> connected = service->connectedDevices();
-    ASSERT_EQ(connected.size(), 1);
-    EXPECT_EQ(connected[0],
-              described(mouseAddress, QStringLiteral("Magic Mouse"), QStringLiteral("magicmouse.fill"), 0.8));
 }

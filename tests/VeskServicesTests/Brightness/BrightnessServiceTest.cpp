@@ -46,87 +46,76 @@ protected:
 
 } // namespace
 
-TEST_F(BrightnessServiceTest, AReadableBacklightIsTheSource) {
-    BrightnessService& brightness = make();
-    EXPECT_EQ(brightness.source(), Source::displayServices);
-    EXPECT_TRUE(brightness.isAvailable());
-    EXPECT_TRUE(brightness.canSet());
-    EXPECT_EQ(brightness.currentState(), (BrightnessState{0.5, true, Source::displayServices}));
-    EXPECT_EQ(toRaw(brightness.source()), QStringLiteral("displayServices"));
-}
-
-TEST_F(BrightnessServiceTest, WithoutABacklightNothingRuns) {
-    hasDevice = false;
-    BrightnessService& brightness = make();
-    EXPECT_EQ(brightness.source(), Source::unavailable);
-    EXPECT_FALSE(brightness.isAvailable());
-    EXPECT_FALSE(brightness.canSet());
-    EXPECT_EQ(brightness.currentState(), (BrightnessState{0, false, Source::unavailable}));
-    EXPECT_FALSE(brightness.read());
-    EXPECT_FALSE(brightness.set(0.5));
+// A readable backlight is the source; one whose reading is not a fraction is not, but
+// can still be set; without one nothing is read, set, or polled.
+TEST_F(BrightnessServiceTest, TheSourceIsAReadableBacklight) {
+    const struct {
+        bool device;
+        std::optional<double> level;
+        BrightnessState state;
+        bool canSet;
+    } cases[] = {
+        {true, 0.5, {0.5, true, Source::displayServices}, true},
+        {true, 1.2, {0, false, Source::unavailable}, true},
+        {false, 0.5, {0, false, Source::unavailable}, false},
+    };
+    for (const auto& c : cases) {
+        hasDevice = c.device;
+        initialLevel = c.level;
+        BrightnessService& brightness = make();
+        EXPECT_EQ(brightness.currentState(), c.state) << *c.level;
+        EXPECT_EQ(brightness.source(), c.state.source);
+        EXPECT_EQ(brightness.isAvailable(), c.state.isAvailable);
+        EXPECT_EQ(brightness.canSet(), c.canSet);
+        EXPECT_EQ(brightness.set(0.3), c.canSet);
+    }
+    EXPECT_FALSE(service->read());
     const int pending = scheduler.pendingCount();
-    brightness.start();
+    service->start();
     EXPECT_EQ(scheduler.pendingCount(), pending);
     scheduler.advance(5);
     EXPECT_TRUE(published.empty());
 }
 
-TEST_F(BrightnessServiceTest, ABacklightWithoutAValidReadingIsUnavailableButCanStillBeSet) {
-    initialLevel = 1.2;
-    BrightnessService& brightness = make();
-    EXPECT_EQ(brightness.source(), Source::unavailable);
-    EXPECT_TRUE(brightness.set(0.3));
-    EXPECT_EQ(display->writes, std::vector<double>{0.3});
-}
-
-TEST_F(BrightnessServiceTest, PublishesOnlyMovesAboveTheThreshold) {
+TEST_F(BrightnessServiceTest, PollsEveryFifthOfASecondAndPublishesOnlyMovesAboveTheThreshold) {
     BrightnessService& brightness = make();
     brightness.start();
     scheduler.advance(BrightnessService::pollInterval);
     EXPECT_TRUE(published.empty()) << "unchanged since priming";
 
     panelAt(0.503);
-    EXPECT_TRUE(published.empty());
     panelAt(0.504);
     EXPECT_TRUE(published.empty());
     panelAt(0.505);
     ASSERT_EQ(published.size(), 1u);
     EXPECT_EQ(published[0], (BrightnessState{0.505, true, Source::displayServices}));
     panelAt(0.505 - 0.0625);
-    EXPECT_EQ(published.size(), 2u);
+    ASSERT_EQ(published.size(), 2u);
     EXPECT_DOUBLE_EQ(published[1].level, 0.4425);
-}
 
-TEST_F(BrightnessServiceTest, PollsEveryFifthOfASecond) {
-    BrightnessService& brightness = make();
-    brightness.start();
-    scheduler.runPending();
     display->level = 0.9;
     scheduler.advance(0.19);
-    EXPECT_TRUE(published.empty());
+    EXPECT_EQ(published.size(), 2u);
     scheduler.advance(0.02);
-    EXPECT_EQ(published.size(), 1u);
+    EXPECT_EQ(published.size(), 3u);
 }
 
-TEST_F(BrightnessServiceTest, AfterNoReadingAtPrimingTheFirstValidTickPublishes) {
+// Readings that are not fractions count as none; after none at priming, the first
+// valid tick publishes.
+TEST_F(BrightnessServiceTest, InvalidReadingsCountAsNone) {
     BrightnessService& brightness = make();
     display->level = std::nullopt;
     brightness.start();
     scheduler.runPending();
-    panelAt(0.5);
-    ASSERT_EQ(published.size(), 1u);
-    EXPECT_EQ(published[0].level, 0.5);
-}
-
-TEST_F(BrightnessServiceTest, InvalidReadingsCountAsNone) {
-    BrightnessService& brightness = make();
-    brightness.start();
     for (double bad : {1.0000001, std::numeric_limits<double>::infinity(), std::nan(""), -0.1}) {
         display->level = bad;
         EXPECT_FALSE(brightness.read()) << bad;
         panelAt(bad);
     }
     EXPECT_TRUE(published.empty());
+    panelAt(0.5);
+    ASSERT_EQ(published.size(), 1u);
+    EXPECT_EQ(published[0].level, 0.5);
 }
 
 TEST_F(BrightnessServiceTest, SetClampsTheLevel) {
@@ -157,19 +146,4 @@ TEST_F(BrightnessServiceTest, RefusedWritesAreAnnounced) {
     EXPECT_EQ(announced, 1);
     EXPECT_FALSE(brightness.canSet());
     EXPECT_TRUE(brightness.isAvailable()) << "still readable";
-}
-
-TEST(BrightnessStateTest, SourceRawValues) {
-    const std::pair<BrightnessState::Source, const char*> table[] = {
-        {BrightnessState::Source::displayServices, "displayServices"},
-        {BrightnessState::Source::ioKit, "ioKit"},
-        {BrightnessState::Source::unavailable, "unavailable"},
-    };
-    ASSERT_EQ(std::size(table), allBrightnessSources.size());
-    for (size_t i = 0; i < std::size(table); ++i) {
-        EXPECT_EQ(allBrightnessSources[i], table[i].first);
-        EXPECT_EQ(toRaw(table[i].first), QLatin1String(table[i].second));
-        EXPECT_EQ(brightnessSourceFromRaw(QString::fromLatin1(table[i].second)), table[i].first);
-    }
-    EXPECT_FALSE(brightnessSourceFromRaw(u"sysfs"));
 }

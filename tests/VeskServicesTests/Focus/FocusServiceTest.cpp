@@ -94,10 +94,12 @@ TEST(FocusServiceTest, FilterIdentityReplacesTheNameKeepsAnAbsentSymbolAndAlways
     h.service->applyFilterIdentity(QStringLiteral("Work"), std::nullopt);
     EXPECT_EQ(h.drain(),
               QList<FocusModeState>{state(true, QStringLiteral("Work"), QStringLiteral("book.fill"))});
+    EXPECT_EQ(h.service->state().displayName(), QStringLiteral("Work"));
     h.service->applyFilterIdentity(QStringLiteral("Work"), std::nullopt);
     EXPECT_EQ(h.drain().size(), 1) << "published even when nothing changed";
     h.service->applyFilterIdentity(std::nullopt, std::nullopt);
     EXPECT_EQ(h.drain(), QList<FocusModeState>{state(true, std::nullopt, QStringLiteral("book.fill"))});
+    EXPECT_EQ(h.service->state().displayName(), QStringLiteral("Focus")) << "without a name";
 
     // The identity survives the switch turning off.
     h.service->applyFilterIdentity(QStringLiteral("Work"), std::nullopt);
@@ -136,12 +138,6 @@ TEST(FocusServiceTest, ARichDatabaseNamesTheModeAndAnEndedModeKeepsItsIdentity) 
     h.layer->flip(false);
     EXPECT_EQ(h.drain(),
               QList<FocusModeState>{state(false, QStringLiteral("Work"), QStringLiteral("briefcase.fill"))});
-}
-
-TEST(FocusServiceTest, DisplayNameFallsBackToFocus) {
-    EXPECT_EQ(state(true).displayName(), QStringLiteral("Focus"));
-    EXPECT_EQ(state(true, QStringLiteral("Sleep")).displayName(), QStringLiteral("Sleep"));
-    EXPECT_EQ(FocusModeState{}, state(false));
 }
 
 // The identity restored at launch is part of the starting state, not a state before it.

@@ -75,7 +75,7 @@ TEST(IdleServiceTest, ATimedKeepAwakeEndsOnTimeAndReleasesTheAssertion) {
     EXPECT_EQ(h.changes, 2);
 }
 
-TEST(IdleServiceTest, AStartReplacesTheRunningKeepAwakeAndItsTimer) {
+TEST(IdleServiceTest, AStartReplacesTheRunningKeepAwakeAndItsTimerAndIndefiniteHasNone) {
     Harness h;
     const Date t = h.scheduler.now();
     h.service->startKeepAwake(KeepAwakeDuration::twoHours);
@@ -91,10 +91,8 @@ TEST(IdleServiceTest, AStartReplacesTheRunningKeepAwakeAndItsTimer) {
     h.scheduler.advance(7200);
     EXPECT_EQ(h.assertion->releases, 2) << "the replaced timer never fires";
     EXPECT_EQ(h.scheduler.pendingCount(), 0);
-}
 
-TEST(IdleServiceTest, IndefiniteHasNoEndAndNoTimer) {
-    Harness h;
+    // Indefinite has no end and no timer.
     ASSERT_TRUE(h.service->startKeepAwake(KeepAwakeDuration::indefinite));
     EXPECT_FALSE(h.service->keepAwakeUntil());
     EXPECT_EQ(h.scheduler.pendingCount(), 0);

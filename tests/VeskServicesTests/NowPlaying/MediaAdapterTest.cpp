@@ -53,6 +53,7 @@ public:
     QJsonObject payload(int index) const {
         return lines.value(index).value(QLatin1String("payload")).toObject();
     }
+    QJsonValue value(int index, const char* key) const { return payload(index).value(QLatin1String(key)); }
     // All lines, for failure messages.
     std::string dump() const {
         QByteArray text;
@@ -110,54 +111,49 @@ TEST_F(MediaAdapterTest, StreamWritesAFullSnapshotThenOneLinePerTitleChange) {
     StreamRun run;
     ASSERT_TRUE(run.waitForLines(1));
     EXPECT_FALSE(run.isDiff(0));
-    const QJsonObject first = run.payload(0);
-    EXPECT_EQ(first.value(QLatin1String("title")).toString(), QStringLiteral("First"));
-    EXPECT_EQ(first.value(QLatin1String("artist")).toString(), QStringLiteral("Artist, Guest"));
-    EXPECT_EQ(first.value(QLatin1String("album")).toString(), QStringLiteral("Album"));
-    EXPECT_EQ(first.value(QLatin1String("bundleIdentifier")).toString(), QStringLiteral("one-player"));
-    EXPECT_EQ(first.value(QLatin1String("contentItemIdentifier")).toString(), QStringLiteral("/t/1"));
-    EXPECT_EQ(first.value(QLatin1String("duration")).toDouble(), 200.0);
-    EXPECT_TRUE(first.value(QLatin1String("playing")).toBool());
-    EXPECT_EQ(first.value(QLatin1String("playbackRate")).toDouble(), 1.0);
-    EXPECT_NEAR(first.value(QLatin1String("elapsedTime")).toDouble(), 10.0, 1.0);
+    EXPECT_EQ(run.value(0, "title").toString(), QStringLiteral("First"));
+    EXPECT_EQ(run.value(0, "artist").toString(), QStringLiteral("Artist, Guest"));
+    EXPECT_EQ(run.value(0, "album").toString(), QStringLiteral("Album"));
+    EXPECT_EQ(run.value(0, "bundleIdentifier").toString(), QStringLiteral("one-player"));
+    EXPECT_EQ(run.value(0, "contentItemIdentifier").toString(), QStringLiteral("/t/1"));
+    EXPECT_EQ(run.value(0, "duration").toDouble(), 200.0);
+    EXPECT_TRUE(run.value(0, "playing").toBool());
+    EXPECT_EQ(run.value(0, "playbackRate").toDouble(), 1.0);
+    EXPECT_NEAR(run.value(0, "elapsedTime").toDouble(), 10.0, 1.0);
 
     fake->setTrack(QStringLiteral("Second"), QStringLiteral("Artist"), QStringLiteral("/t/2"), 100'000'000);
     ASSERT_TRUE(run.waitForLines(2));
     processEventsFor(500);
     ASSERT_EQ(run.lines.size(), 2) << "one title change, one line\n" << run.dump();
     EXPECT_TRUE(run.isDiff(1));
-    const QJsonObject change = run.payload(1);
-    EXPECT_EQ(change.value(QLatin1String("title")).toString(), QStringLiteral("Second"));
-    EXPECT_EQ(change.value(QLatin1String("artist")).toString(), QStringLiteral("Artist"));
-    EXPECT_EQ(change.value(QLatin1String("contentItemIdentifier")).toString(), QStringLiteral("/t/2"));
-    EXPECT_EQ(change.value(QLatin1String("duration")).toDouble(), 100.0);
-    EXPECT_NEAR(change.value(QLatin1String("elapsedTime")).toDouble(), 0.0, 0.5);
-    EXPECT_FALSE(change.contains(QLatin1String("album")) && !change.value(QLatin1String("album")).isNull());
+    EXPECT_EQ(run.value(1, "title").toString(), QStringLiteral("Second"));
+    EXPECT_EQ(run.value(1, "artist").toString(), QStringLiteral("Artist"));
+    EXPECT_EQ(run.value(1, "contentItemIdentifier").toString(), QStringLiteral("/t/2"));
+    EXPECT_EQ(run.value(1, "duration").toDouble(), 100.0);
+    EXPECT_NEAR(run.value(1, "elapsedTime").toDouble(), 0.0, 0.5);
+    EXPECT_TRUE(run.value(1, "album").isNull() || run.value(1, "album").isUndefined());
 
     // Pausing sends the frozen position with the stopped rate.
     fake->setPlaybackStatus(QStringLiteral("Paused"));
     ASSERT_TRUE(run.waitForLines(3));
-    const QJsonObject paused = run.payload(2);
-    EXPECT_FALSE(paused.value(QLatin1String("playing")).toBool());
-    EXPECT_EQ(paused.value(QLatin1String("playbackRate")).toDouble(), 0.0);
-    EXPECT_TRUE(paused.contains(QLatin1String("elapsedTime")));
+    EXPECT_FALSE(run.value(2, "playing").toBool());
+    EXPECT_EQ(run.value(2, "playbackRate").toDouble(), 0.0);
+    EXPECT_TRUE(run.payload(2).contains(QLatin1String("elapsedTime")));
 
     fake->seekTo(42'000'000);
     ASSERT_TRUE(run.waitForLines(4));
     EXPECT_EQ(run.payload(3), (QJsonObject{{QStringLiteral("elapsedTime"), 42.0}}));
 }
 
-TEST_F(MediaAdapterTest, SendTwoTogglesPlaybackOnThePlayer) {
+TEST_F(MediaAdapterTest, EveryCommandReachesThePlayer) {
     auto fake = player(QStringLiteral("one"), QStringLiteral("Playing"), QStringLiteral("Song"));
+    // "send 2" toggles playback.
     EXPECT_EQ(runCommand({QStringLiteral("send"), QStringLiteral("2")}), 0);
-    EXPECT_EQ(fake->requests, QStringList{QStringLiteral("PlayPause")});
     EXPECT_EQ(fake->playbackStatus, QStringLiteral("Paused"));
     EXPECT_EQ(runCommand({QStringLiteral("send"), QStringLiteral("2")}), 0);
     EXPECT_EQ(fake->playbackStatus, QStringLiteral("Playing"));
-}
+    EXPECT_EQ(fake->requests, (QStringList{QStringLiteral("PlayPause"), QStringLiteral("PlayPause")}));
 
-TEST_F(MediaAdapterTest, EveryCommandReachesThePlayer) {
-    auto fake = player(QStringLiteral("one"), QStringLiteral("Paused"), QStringLiteral("Song"));
     const struct {
         QStringList arguments;
         QString request;
@@ -173,15 +169,13 @@ TEST_F(MediaAdapterTest, EveryCommandReachesThePlayer) {
         {{"repeat", "one"}, "LoopStatus Track"},
         {{"repeat", "all"}, "LoopStatus Playlist"},
         {{"repeat", "off"}, "LoopStatus None"},
+        {{"shuffle", "unknown"}, {}},
     };
     for (const auto& row : rows) {
         fake->requests.clear();
         EXPECT_EQ(runCommand(row.arguments), 0) << qPrintable(row.arguments.join(' '));
-        EXPECT_EQ(fake->requests, QStringList{row.request}) << qPrintable(row.arguments.join(' '));
+        EXPECT_EQ(fake->requests.join(QString()), row.request) << qPrintable(row.arguments.join(' '));
     }
-    fake->requests.clear();
-    EXPECT_EQ(runCommand({QStringLiteral("shuffle"), QStringLiteral("unknown")}), 0);
-    EXPECT_TRUE(fake->requests.isEmpty());
     EXPECT_EQ(runCommand({QStringLiteral("send"), QStringLiteral("3")}), 2);
     EXPECT_EQ(runCommand({QStringLiteral("seek"), QStringLiteral("soon")}), 2);
 }
@@ -190,14 +184,14 @@ TEST_F(MediaAdapterTest, CommandsGoToThePlayerTheStreamReports) {
     auto first = player(QStringLiteral("first"), QStringLiteral("Paused"), QStringLiteral("A"));
     StreamRun run;
     ASSERT_TRUE(run.waitForLines(1));
-    EXPECT_EQ(run.payload(0).value(QLatin1String("title")).toString(), QStringLiteral("A"));
+    EXPECT_EQ(run.value(0, "title").toString(), QStringLiteral("A"));
     auto second = player(QStringLiteral("second"), QStringLiteral("Paused"), QStringLiteral("B"));
     second->setPlaybackStatus(QStringLiteral("Playing"));
     ASSERT_TRUE(run.waitForLines(2)) << run.dump();
-    EXPECT_EQ(run.payload(1).value(QLatin1String("title")).toString(), QStringLiteral("B"));
+    EXPECT_EQ(run.value(1, "title").toString(), QStringLiteral("B"));
     second->setPlaybackStatus(QStringLiteral("Paused"));
     ASSERT_TRUE(run.waitForLines(3)) << run.dump();
-    EXPECT_FALSE(run.payload(2).value(QLatin1String("playing")).toBool());
+    EXPECT_FALSE(run.value(2, "playing").toBool());
 
     // Both are paused now; the one last reported is the one a play key means.
     EXPECT_EQ(runCommand({QStringLiteral("send"), QStringLiteral("0")}), 0);
@@ -209,7 +203,7 @@ TEST_F(MediaAdapterTest, TheMostRecentlyStartedPlayerIsReportedAndALeavingPlayer
     auto first = player(QStringLiteral("first"), QStringLiteral("Playing"), QStringLiteral("A"));
     StreamRun run;
     ASSERT_TRUE(run.waitForLines(1));
-    EXPECT_EQ(run.payload(0).value(QLatin1String("title")).toString(), QStringLiteral("A"));
+    EXPECT_EQ(run.value(0, "title").toString(), QStringLiteral("A"));
 
     auto second = player(QStringLiteral("second"), QStringLiteral("Paused"), QStringLiteral("B"));
     processEventsFor(400);
@@ -218,13 +212,13 @@ TEST_F(MediaAdapterTest, TheMostRecentlyStartedPlayerIsReportedAndALeavingPlayer
     second->setPlaybackStatus(QStringLiteral("Playing"));
     ASSERT_TRUE(run.waitForLines(2));
     EXPECT_FALSE(run.isDiff(1));
-    EXPECT_EQ(run.payload(1).value(QLatin1String("title")).toString(), QStringLiteral("B"));
+    EXPECT_EQ(run.value(1, "title").toString(), QStringLiteral("B"));
 
     // The newer player leaves: the one still playing is reported again.
     second->disappear();
     ASSERT_TRUE(run.waitForLines(3));
     EXPECT_FALSE(run.isDiff(2));
-    EXPECT_EQ(run.payload(2).value(QLatin1String("title")).toString(), QStringLiteral("A"));
+    EXPECT_EQ(run.value(2, "title").toString(), QStringLiteral("A"));
 
     first->disappear();
     ASSERT_TRUE(run.waitForLines(4));
@@ -249,15 +243,14 @@ TEST_F(MediaAdapterTest, ArtworkFromAFileUrlTravelsAsBase64WithItsMimeType) {
     ASSERT_TRUE(run.waitForLines(1));
     QFile png(picture);
     ASSERT_TRUE(png.open(QIODevice::ReadOnly));
-    EXPECT_EQ(run.payload(0).value(QLatin1String("artworkMimeType")).toString(), QStringLiteral("image/png"));
-    EXPECT_EQ(run.payload(0).value(QLatin1String("artworkData")).toString().toLatin1(),
-              png.readAll().toBase64());
+    EXPECT_EQ(run.value(0, "artworkMimeType").toString(), QStringLiteral("image/png"));
+    EXPECT_EQ(run.value(0, "artworkData").toString().toLatin1(), png.readAll().toBase64());
 
     fake->setMetadataValue(QStringLiteral("mpris:artUrl"),
                            QUrl::fromLocalFile(notAnImage.fileName()).toString());
     ASSERT_TRUE(run.waitForLines(2));
-    EXPECT_TRUE(run.payload(1).value(QLatin1String("artworkData")).isNull());
-    EXPECT_TRUE(run.payload(1).value(QLatin1String("artworkMimeType")).isNull());
+    EXPECT_TRUE(run.value(1, "artworkData").isNull());
+    EXPECT_TRUE(run.value(1, "artworkMimeType").isNull());
 
     // A data URL carries the picture itself.
     QByteArray jpeg;
@@ -267,9 +260,8 @@ TEST_F(MediaAdapterTest, ArtworkFromAFileUrlTravelsAsBase64WithItsMimeType) {
     fake->setMetadataValue(QStringLiteral("mpris:artUrl"), QString(QStringLiteral("data:image/jpeg;base64,") +
                                                                    QString::fromLatin1(jpeg.toBase64())));
     ASSERT_TRUE(run.waitForLines(3));
-    EXPECT_EQ(run.payload(2).value(QLatin1String("artworkMimeType")).toString(),
-              QStringLiteral("image/jpeg"));
-    EXPECT_EQ(run.payload(2).value(QLatin1String("artworkData")).toString().toLatin1(), jpeg.toBase64());
+    EXPECT_EQ(run.value(2, "artworkMimeType").toString(), QStringLiteral("image/jpeg"));
+    EXPECT_EQ(run.value(2, "artworkData").toString().toLatin1(), jpeg.toBase64());
 
     // More than 4 MiB is left out, picture or not.
     QFile large(folder.filePath(QStringLiteral("large.png")));
@@ -281,7 +273,7 @@ TEST_F(MediaAdapterTest, ArtworkFromAFileUrlTravelsAsBase64WithItsMimeType) {
     large.close();
     fake->setMetadataValue(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(large.fileName()).toString());
     ASSERT_TRUE(run.waitForLines(4));
-    EXPECT_TRUE(run.payload(3).value(QLatin1String("artworkData")).isNull());
+    EXPECT_TRUE(run.value(3, "artworkData").isNull());
 }
 
 TEST_F(MediaAdapterTest, NoPlayerGivesAnEmptySnapshotAndTestAnswersWhenTheBusDoes) {

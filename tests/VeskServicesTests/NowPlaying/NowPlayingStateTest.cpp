@@ -59,22 +59,6 @@ TEST(NowPlayingStateTest, ItemKeyPrefersTheContentItemIdentifier) {
     EXPECT_EQ(state.itemKey(), QStringLiteral("/track/42"));
 }
 
-TEST(NowPlayingStateTest, ModesReadExactlyTheirRawValues) {
-    const char* shuffle[] = {"off", "items", "collections", "unknown"};
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(toRaw(allShuffleModes()[i]), QLatin1String(shuffle[i]));
-        EXPECT_EQ(shuffleModeFromRaw(QString::fromLatin1(shuffle[i])), allShuffleModes()[i]);
-    }
-    const char* repeat[] = {"off", "one", "all", "unknown"};
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(toRaw(allRepeatModes()[i]), QLatin1String(repeat[i]));
-        EXPECT_EQ(repeatModeFromRaw(QString::fromLatin1(repeat[i])), allRepeatModes()[i]);
-    }
-    EXPECT_FALSE(shuffleModeFromRaw(u"Items").has_value());
-    EXPECT_FALSE(repeatModeFromRaw(u"ALL").has_value());
-    EXPECT_FALSE(repeatModeFromRaw(u"").has_value());
-}
-
 TEST(MediaCommandTest, AdapterArgumentsOfEveryCommand) {
     struct Row {
         MediaCommand command;
@@ -96,11 +80,4 @@ TEST(MediaCommandTest, AdapterArgumentsOfEveryCommand) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.command.adapterArguments(), row.arguments);
-}
-
-TEST(MediaCommandTest, EqualityComparesCaseAndPayload) {
-    EXPECT_EQ(MediaCommand::seek(3), MediaCommand::seek(3));
-    EXPECT_NE(MediaCommand::seek(3), MediaCommand::seek(4));
-    EXPECT_NE(MediaCommand::play(), MediaCommand::pause());
-    EXPECT_NE(MediaCommand::shuffle(ShuffleMode::off), MediaCommand::shuffle(ShuffleMode::items));
 }

@@ -15,13 +15,3 @@ TEST(PipelineResultTest, SummaryNamesOneFileCountsSeveralOrFallsBackToTheTitle) 
                        QUrl::fromLocalFile(u"/c.png"_qs)};
     EXPECT_EQ(result.summary(), u"3 files"_qs);
 }
-
-TEST(PipelineResultTest, RunStatesCompareByCaseAndValues) {
-    EXPECT_EQ(PipelineRunState(), PipelineRunState::idle());
-    EXPECT_EQ(PipelineRunState::running(u"Compress"_qs, 0, {}),
-              PipelineRunState::running(u"Compress"_qs, 0, {}));
-    EXPECT_NE(PipelineRunState::running(u"Compress"_qs, 0, {}),
-              PipelineRunState::running(u"Compress"_qs, 0.5, u"b.png"_qs));
-    EXPECT_NE(PipelineRunState::failed(u"Nothing to work on"_qs), PipelineRunState::idle());
-    EXPECT_TRUE(PipelineRunState::running(u"Zip"_qs, 1, u"Done"_qs).isRunning());
-}

@@ -138,12 +138,13 @@ TEST(TrayItemTest, AnEntryWithAMissingOrMistypedKeyDoesNotDecode) {
     EXPECT_TRUE(TrayItem::fromJson(extra));
 }
 
+// TrayRecoveryTest covers entries that do not decode, an index cut short and one that
+// is not JSON; these are the other shapes.
 TEST(TrayIndexTest, DecodingKeepsEveryReadableEntry) {
     TrayItem a = sample();
     TrayItem b = sample();
     b.id = QUuid::createUuid();
     const QByteArray intact = tray_index::encode({a, b});
-    EXPECT_FALSE(intact.contains('\n'));
     const auto whole = tray_index::decode(intact);
     EXPECT_EQ(whole.condition, tray_index::Condition::intact);
     EXPECT_EQ(whole.items, (QList<TrayItem>{a, b}));
@@ -153,17 +154,8 @@ TEST(TrayIndexTest, DecodingKeepsEveryReadableEntry) {
     EXPECT_EQ(partial.condition, tray_index::Condition::damaged);
     EXPECT_EQ(partial.items, (QList<TrayItem>{a, b}));
     EXPECT_FALSE(partial.problem.isEmpty());
-
-    const auto cut = tray_index::decode(intact.left(intact.size() - 10));
-    EXPECT_EQ(cut.condition, tray_index::Condition::damaged);
-    EXPECT_EQ(cut.items, QList<TrayItem>{a});
-
-    for (const QByteArray& junk :
-         {QByteArray("{}"), QByteArray("garbage"), QByteArray(""), QByteArray("[")}) {
-        const auto none = tray_index::decode(junk);
-        EXPECT_EQ(none.condition, tray_index::Condition::damaged) << junk.constData();
-        EXPECT_TRUE(none.items.isEmpty());
+    for (const QByteArray& junk : {QByteArray("{}"), QByteArray(""), QByteArray("[")}) {
+        EXPECT_EQ(tray_index::decode(junk).condition, tray_index::Condition::damaged) << junk.constData();
+        EXPECT_TRUE(tray_index::decode(junk).items.isEmpty());
     }
-    EXPECT_EQ(tray_index::read(QStringLiteral("/nonexistent/index.json")).condition,
-              tray_index::Condition::missing);
 }

@@ -34,15 +34,15 @@ TEST(TrayMeasureTest, HiddenEntriesCountAsChildrenButNotTowardsTheSize) {
     const auto m = tray_files::measure(root, 5000);
     EXPECT_EQ(m.children, 5);
     EXPECT_EQ(m.size, 60) << "links are counted as visits but neither followed nor summed";
-}
 
-TEST(TrayMeasureTest, OnlyHiddenFilesMeasureZeroBytes) {
-    QTemporaryDir dir;
-    write(dir.filePath(".a"), 10);
-    write(dir.filePath(".b"), 10);
-    const auto m = tray_files::measure(dir.path(), 5000);
-    EXPECT_EQ(m.children, 2);
-    EXPECT_EQ(m.size, 0);
+    write(dir.filePath("Hidden/.a"), 10);
+    write(dir.filePath("Hidden/.b"), 10);
+    const auto hidden = tray_files::measure(dir.filePath("Hidden"), 5000);
+    EXPECT_EQ(hidden.children, 2);
+    EXPECT_EQ(hidden.size, 0) << "only hidden files inside: zero bytes";
+    const auto unlisted = tray_files::measure(QStringLiteral("/nonexistent/folder"), 5000);
+    EXPECT_EQ(unlisted.children, 0);
+    EXPECT_EQ(unlisted.size, 0);
 }
 
 TEST(TrayMeasureTest, TheVisitLimitBoundsTheSumButNotTheChildCount) {
@@ -59,10 +59,4 @@ TEST(TrayMeasureTest, TheVisitLimitBoundsTheSumButNotTheChildCount) {
         write(nested.filePath(QStringLiteral("d%1/f").arg(i)), 1);
     EXPECT_EQ(tray_files::measure(nested.path(), 20).size, 10);
     EXPECT_EQ(tray_files::measure(nested.path(), 19).size, 9);
-}
-
-TEST(TrayMeasureTest, AFolderThatCannotBeListedMeasuresNothing) {
-    const auto m = tray_files::measure(QStringLiteral("/nonexistent/folder"), 5000);
-    EXPECT_EQ(m.children, 0);
-    EXPECT_EQ(m.size, 0);
 }

@@ -8,16 +8,6 @@
 using namespace vesk;
 using namespace vesk::test;
 
-namespace {
-
-QImage sampleImage() {
-    QImage image(40, 30, QImage::Format_ARGB32);
-    image.fill(qRgb(10, 120, 200));
-    return image;
-}
-
-} // namespace
-
 class TrayPasteTest : public TrayTest {
 protected:
     // The clock stands at 1700000000.75 seconds since 1970.
@@ -27,49 +17,10 @@ protected:
     void put(QMimeData* data) { m_pasteboard.setContents(data); }
 };
 
-TEST_F(TrayPasteTest, FileUrlsAreCopiedAndWinOverText) {
-    auto store = openManual();
-    auto* data = new QMimeData;
-    data->setUrls(urls({makeFile("one.txt"), makeFile("two.txt")}));
-    data->setText(QStringLiteral("ignored"));
-    put(data);
-
-    const auto added = store->addFromPasteboard(m_pasteboard);
-    ASSERT_EQ(added.size(), 2);
-    run();
-    ASSERT_EQ(store->items().size(), 2);
-    EXPECT_EQ(store->items()[0].displayName, "one.txt");
-    EXPECT_EQ(store->items()[0].originalPath, source("one.txt"));
-    EXPECT_FALSE(store->items()[0].fromOtherDevice);
-    EXPECT_TRUE(QFile::exists(source("one.txt")));
-}
-
-TEST_F(TrayPasteTest, AnImageIsStoredAsAPngAndWinsOverText) {
-    auto store = openManual();
-    auto* data = new QMimeData;
-    data->setImageData(sampleImage());
-    data->setText(QStringLiteral("ignored"));
-    put(data);
-
-    QList<TrayItem> entered;
-    const auto added =
-        store->addFromPasteboard(m_pasteboard, [&](const QList<TrayItem>& i) { entered += i; });
-    ASSERT_EQ(added.size(), 1);
-    EXPECT_EQ(added.first().displayName, "Pasted " + stamp + ".png");
-    run();
-    ASSERT_EQ(store->items().size(), 1);
-    const TrayItem& item = store->items().first();
-    EXPECT_EQ(entered, store->items());
-    EXPECT_EQ(item.id, added.first().id);
-    EXPECT_FALSE(item.originalPath) << "the tray holds the only copy";
-    EXPECT_EQ(item.utTypeIdentifier, "public.png");
-    EXPECT_GT(item.byteSize, 0);
-    const QImage stored(item.storedPath);
-    EXPECT_EQ(stored.size(), QSize(40, 30));
-    EXPECT_EQ(stored.pixel(5, 5), qRgb(10, 120, 200));
-}
-
-TEST_F(TrayPasteTest, TextIsStoredAsUtf8AndNothingIsTakenFromTheSharedTemporaryFolder) {
+// File URLs win over text and are copied; an image wins over text and is stored as a
+// PNG, text as UTF-8; the tray holds the only copy of either. Empty text, web links
+// and an empty pasteboard add nothing.
+TEST_F(TrayPasteTest, FilesThenAnImageThenTextAreStored) {
     // A file planted under the name the text will get must not be moved in.
     const QString planted = QDir::tempPath() + "/Pasted " + stamp + ".txt";
     {
@@ -78,15 +29,64 @@ TEST_F(TrayPasteTest, TextIsStoredAsUtf8AndNothingIsTakenFromTheSharedTemporaryF
         f.write("planted");
     }
     auto store = openManual();
-    m_pasteboard.setString(QStringLiteral("Grüße"));
-    const auto added = store->addFromPasteboard(m_pasteboard);
+    auto* files = new QMimeData;
+    files->setUrls(urls({makeFile("one.txt"), makeFile("two.txt")}));
+    files->setText(QStringLiteral("ignored"));
+    put(files);
+    ASSERT_EQ(store->addFromPasteboard(m_pasteboard).size(), 2);
     run();
-    ASSERT_EQ(store->items().size(), 1);
-    EXPECT_EQ(store->items().first().displayName, "Pasted " + stamp + ".txt");
-    EXPECT_EQ(contents(store->items().first().storedPath), QStringLiteral("Grüße").toUtf8());
-    EXPECT_EQ(store->items().first().utTypeIdentifier, "public.plain-text");
+    ASSERT_EQ(store->items().size(), 2);
+    EXPECT_EQ(store->items()[0].displayName, "one.txt");
+    EXPECT_EQ(store->items()[0].originalPath, source("one.txt"));
+    EXPECT_FALSE(store->items()[0].fromOtherDevice);
+    EXPECT_TRUE(QFile::exists(source("one.txt")));
+
+    auto* image = new QMimeData;
+    QImage picture(40, 30, QImage::Format_ARGB32);
+    picture.fill(qRgb(10, 120, 200));
+    image->setImageData(picture);
+    image->setText(QStringLiteral("ignored"));
+    put(image);
+    QList<TrayItem> entered;
+    const auto added =
+        store->addFromPasteboard(m_pasteboard, [&](const QList<TrayItem>& i) { entered += i; });
+    ASSERT_EQ(added.size(), 1);
+    EXPECT_EQ(added.first().displayName, "Pasted " + stamp + ".png");
+    run();
+    ASSERT_EQ(store->items().size(), 3);
+    const TrayItem& png = store->items().first();
+    EXPECT_EQ(entered, QList{png});
+    EXPECT_EQ(png.id, added.first().id);
+    EXPECT_FALSE(png.originalPath) << "the tray holds the only copy";
+    EXPECT_EQ(png.utTypeIdentifier, "public.png");
+    const QImage stored(png.storedPath);
+    EXPECT_EQ(stored.size(), QSize(40, 30));
+    EXPECT_EQ(stored.pixel(5, 5), qRgb(10, 120, 200));
+
+    m_pasteboard.setString(QStringLiteral("Grüße"));
+    store->addFromPasteboard(m_pasteboard);
+    run();
+    ASSERT_EQ(store->items().size(), 4);
+    const TrayItem& text = store->items().first();
+    EXPECT_EQ(text.displayName, "Pasted " + stamp + ".txt");
+    EXPECT_EQ(contents(text.storedPath), QStringLiteral("Grüße").toUtf8());
+    EXPECT_EQ(text.utTypeIdentifier, "public.plain-text");
+    EXPECT_FALSE(text.originalPath);
     EXPECT_EQ(contents(planted), "planted");
     QFile::remove(planted);
+
+    m_pasteboard.setString(QString());
+    EXPECT_TRUE(store->addFromPasteboard(m_pasteboard).isEmpty());
+    // A copied web link: the URL list is taken, refused, and text is not tried.
+    auto* link = new QMimeData;
+    link->setUrls({QUrl(QStringLiteral("https://example.org/page"))});
+    link->setText(QStringLiteral("https://example.org/page"));
+    put(link);
+    EXPECT_TRUE(store->addFromPasteboard(m_pasteboard).isEmpty());
+    m_pasteboard.clearContents();
+    EXPECT_TRUE(store->addFromPasteboard(m_pasteboard).isEmpty());
+    run();
+    EXPECT_EQ(store->items().size(), 4);
 }
 
 TEST_F(TrayPasteTest, AFailedWriteAddsNothing) {
@@ -103,24 +103,6 @@ TEST_F(TrayPasteTest, AFailedWriteAddsNothing) {
     EXPECT_TRUE(store->items().isEmpty());
     EXPECT_EQ(store->pendingCount(), 0);
     EXPECT_TRUE(trace().join('\n').contains("writing pasted")) << trace().join('\n').toStdString();
-}
-
-TEST_F(TrayPasteTest, EmptyTextAndWebLinksAddNothing) {
-    auto store = openManual();
-    m_pasteboard.setString(QString());
-    EXPECT_TRUE(store->addFromPasteboard(m_pasteboard).isEmpty());
-
-    // A copied web link: the URL list is taken, refused, and text is not tried.
-    auto* data = new QMimeData;
-    data->setUrls({QUrl(QStringLiteral("https://example.org/page"))});
-    data->setText(QStringLiteral("https://example.org/page"));
-    put(data);
-    EXPECT_TRUE(store->addFromPasteboard(m_pasteboard).isEmpty());
-    run();
-    EXPECT_TRUE(store->items().isEmpty());
-
-    m_pasteboard.clearContents();
-    EXPECT_TRUE(store->addFromPasteboard(m_pasteboard).isEmpty());
 }
 
 TEST_F(TrayPasteTest, ContentsFromAnotherDeviceAreMarked) {

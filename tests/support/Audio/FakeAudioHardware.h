@@ -39,7 +39,6 @@ public:
     }
 
     bool setDefaultOutput(quint32 device) override {
-        defaultRequests.push_back(device);
         bool known = false;
         {
             std::lock_guard lock(m_mutex);
@@ -94,7 +93,6 @@ public:
     }
 
     QList<std::pair<quint32, double>> volumeRequests;
-    QList<quint32> defaultRequests;
 
 private:
     mutable std::mutex m_mutex;

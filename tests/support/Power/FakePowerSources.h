@@ -13,10 +13,7 @@ namespace vesk::test {
 // real sources do, on the calling thread.
 class FakePowerSources final : public PowerSources {
 public:
-    bool start() override {
-        ++startCount;
-        return startSucceeds;
-    }
+    bool start() override { return startSucceeds; }
     std::optional<PowerSourceDescription> firstPowerSource() const override { return source; }
     bool isLowPowerModeEnabled() const override {
         std::lock_guard lock(m_mutex);
@@ -59,7 +56,6 @@ public:
     bool lowPowerMode = false;
     bool ready = true;
     bool startSucceeds = true;
-    int startCount = 0;
 
 private:
     mutable std::mutex m_mutex;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "support/DBusFixture.h"
+#include "support/DBusMock/DBusMockControl.h"
 
 #include <QString>
 
 #include <optional>
+
+#include <unistd.h>
 
 namespace vesk::test {
 
@@ -18,7 +21,6 @@ inline const QString sessionInterface = QStringLiteral("org.freedesktop.login1.S
 inline const QString sessionPath = QStringLiteral("/org/freedesktop/login1/session/c1");
 inline const QString notifications = QStringLiteral("org.freedesktop.Notifications");
 inline const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
-inline const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
 inline const QString screenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 inline const QString screenSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 inline const QString gnomeScreenSaver = QStringLiteral("org.gnome.ScreenSaver");
@@ -28,21 +30,70 @@ constexpr quint32 inhibitCookie = 4242;
 
 } // namespace sessionmock
 
+// The helpers below return an empty string on success, else what went wrong.
+
 // dbusmock's logind with one active session "c1" (at sessionmock::sessionPath).
 // The template has neither GetSessionByPID nor the "auto" session; each is added on
 // request, with "auto" naming session c1 as logind does for the caller's session.
-// Returns an empty string on success, else what went wrong.
-QString startLogind(PrivateBuses& buses, bool withSessionByPid, bool withAutoSession);
+inline QString startLogind(PrivateBuses& buses, bool withSessionByPid, bool withAutoSession) {
+    using namespace sessionmock;
+    if (!buses.startTemplate(QStringLiteral("logind"), login1, true)) return buses.error();
+    DBusMockControl logind(buses.system(), login1, login1Path);
+    logind.call(
+        DBusMockControl::mockInterface, QStringLiteral("AddSession"),
+        {QStringLiteral("c1"), QStringLiteral("seat0"), quint32(::getuid()), QStringLiteral("tester"), true});
+    if (withSessionByPid)
+        logind.addMethod(managerInterface,
+                         {QStringLiteral("GetSessionByPID"), QStringLiteral("u"), QStringLiteral("o"),
+                          QStringLiteral("ret = dbus.ObjectPath('%1')").arg(sessionPath)});
+    if (withAutoSession)
+        logind.addObject(
+            login1Path + QStringLiteral("/session/auto"), sessionInterface,
+            {{QStringLiteral("Id"), QStringLiteral("c1")}, {QStringLiteral("LockedHint"), false}});
+    return logind.lastError();
+}
 
 // A fake org.freedesktop.ScreenSaver on the session bus: GetActive, SetActive (which
 // emits ActiveChanged), Inhibit (answers sessionmock::inhibitCookie) and UnInhibit.
-QString startFreedesktopScreenSaver(PrivateBuses& buses, QProcess** process = nullptr);
+inline QString startFreedesktopScreenSaver(PrivateBuses& buses, QProcess** process = nullptr) {
+    using namespace sessionmock;
+    QProcess* started = buses.startMock(screenSaver, screenSaverPath, screenSaver, false);
+    if (!started) return buses.error();
+    if (process) *process = started;
+    DBusMockControl mock(buses.session(), screenSaver, screenSaverPath);
+    for (const DBusMockMethod& method : QList<DBusMockMethod>{
+             {QStringLiteral("GetActive"),
+              {},
+              QStringLiteral("b"),
+              QStringLiteral("ret = getattr(self, 'active', False)")},
+             {QStringLiteral("SetActive"),
+              QStringLiteral("b"),
+              {},
+              QStringLiteral("self.active = args[0]; self.EmitSignal('', 'ActiveChanged', 'b', [args[0]])")},
+             {QStringLiteral("Inhibit"), QStringLiteral("ss"), QStringLiteral("u"),
+              QStringLiteral("ret = dbus.UInt32(%1)").arg(inhibitCookie)},
+             {QStringLiteral("UnInhibit"), QStringLiteral("u"), {}, {}},
+         })
+        mock.addMethod(screenSaver, method);
+    return mock.lastError();
+}
+
+// dbusmock's gnome_screensaver template (GetActive, SetActive emitting ActiveChanged).
+inline QString startGnomeScreenSaver(PrivateBuses& buses) {
+    return buses.startTemplate(QStringLiteral("gnome_screensaver"), sessionmock::gnomeScreenSaver, false)
+               ? QString()
+               : buses.error();
+}
 
 // A notification server on the session bus: dbusmock's notification_daemon, with the
 // Inhibited property when `inhibited` is given (the stock template lacks it).
-QProcess* startNotificationServer(PrivateBuses& buses, std::optional<bool> inhibited);
-
-// dbusmock's gnome_screensaver template (GetActive, SetActive emitting ActiveChanged).
-QString startGnomeScreenSaver(PrivateBuses& buses);
+inline QProcess* startNotificationServer(PrivateBuses& buses, std::optional<bool> inhibited) {
+    if (!inhibited)
+        return buses.startTemplate(QStringLiteral("notification_daemon"), sessionmock::notifications, false);
+    return buses.startTemplate(
+        QStringLiteral(VESK_SOURCE_DIR "/tests/support/DBusMock/notification_server_inhibited.py"),
+        sessionmock::notifications, false,
+        QStringLiteral("{\"Inhibited\": %1}").arg(*inhibited ? "true" : "false"));
+}
 
 } // namespace vesk::test

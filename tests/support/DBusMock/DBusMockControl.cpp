@@ -1,4 +1,4 @@
-#include "support/Session/DBusMockControl.h"
+#include "support/DBusMock/DBusMockControl.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -23,11 +23,8 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMockMethod& m
     return argument;
 }
 
-namespace {
-
-const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
-
-void registerTypes() {
+DBusMockControl::DBusMockControl(QDBusConnection bus, QString service, QString path)
+    : m_bus(std::move(bus)), m_service(std::move(service)), m_path(std::move(path)) {
     static const bool registered = [] {
         qDBusRegisterMetaType<DBusMockMethod>();
         qDBusRegisterMetaType<QList<DBusMockMethod>>();
@@ -36,28 +33,28 @@ void registerTypes() {
     Q_UNUSED(registered);
 }
 
-QVariant unwrapped(QVariant value) {
-    while (value.metaType() == QMetaType::fromType<QDBusVariant>())
-        value = value.value<QDBusVariant>().variant();
-    return value;
-}
-
-} // namespace
-
-DBusMockControl::DBusMockControl(QDBusConnection bus, QString service, QString path)
-    : m_bus(std::move(bus)), m_service(std::move(service)), m_path(std::move(path)) {
-    registerTypes();
-}
-
-bool DBusMockControl::mockCall(const QString& method, const QVariantList& arguments) {
-    QDBusMessage message = QDBusMessage::createMethodCall(m_service, m_path, mockInterface, method);
+bool DBusMockControl::send(const QString& interface, const QString& method, const QVariantList& arguments,
+                           QVariantList* answer) {
+    QDBusMessage message = QDBusMessage::createMethodCall(m_service, m_path, interface, method);
     message.setArguments(arguments);
     const QDBusMessage reply = m_bus.call(message, QDBus::Block, 10000);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
+    if (reply.type() != QDBusMessage::ReplyMessage) {
         m_lastError = method + QStringLiteral(": ") + reply.errorMessage();
         return false;
     }
+    if (answer) *answer = reply.arguments();
     return true;
+}
+
+QVariantList DBusMockControl::call(const QString& interface, const QString& method,
+                                   const QVariantList& arguments) {
+    QVariantList answer;
+    send(interface, method, arguments, &answer);
+    return answer;
+}
+
+bool DBusMockControl::mockCall(const QString& method, const QVariantList& arguments) {
+    return send(mockInterface, method, arguments, nullptr);
 }
 
 bool DBusMockControl::addMethod(const QString& interface, const DBusMockMethod& method) {
@@ -68,6 +65,10 @@ bool DBusMockControl::addMethod(const QString& interface, const DBusMockMethod& 
 bool DBusMockControl::addProperty(const QString& interface, const QString& name, const QVariant& value) {
     return mockCall(QStringLiteral("AddProperty"),
                     {interface, name, QVariant::fromValue(QDBusVariant(value))});
+}
+
+bool DBusMockControl::addProperties(const QString& interface, const QVariantMap& properties) {
+    return mockCall(QStringLiteral("AddProperties"), {interface, properties});
 }
 
 bool DBusMockControl::updateProperties(const QString& interface, const QVariantMap& properties) {
@@ -84,29 +85,11 @@ bool DBusMockControl::addObject(const QString& path, const QString& interface, c
     return mockCall(QStringLiteral("AddObject"), {path, interface, properties, QVariant::fromValue(methods)});
 }
 
-QVariantList DBusMockControl::call(const QString& interface, const QString& method,
-                                   const QVariantList& arguments) {
-    QDBusMessage message = QDBusMessage::createMethodCall(m_service, m_path, interface, method);
-    message.setArguments(arguments);
-    const QDBusMessage reply = m_bus.call(message, QDBus::Block, 10000);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
-        m_lastError = method + QStringLiteral(": ") + reply.errorMessage();
-        return {};
-    }
-    return reply.arguments();
-}
-
 QList<QVariantList> DBusMockControl::methodCalls(const QString& method) {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(m_service, m_path, mockInterface, QStringLiteral("GetMethodCalls"));
-    message << method;
-    const QDBusMessage reply = m_bus.call(message, QDBus::Block, 10000);
+    const QVariantList reply = call(mockInterface, QStringLiteral("GetMethodCalls"), {method});
     QList<QVariantList> calls;
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        m_lastError = QStringLiteral("GetMethodCalls: ") + reply.errorMessage();
-        return calls;
-    }
-    const QDBusArgument list = reply.arguments().constFirst().value<QDBusArgument>();
+    if (reply.isEmpty()) return calls;
+    const QDBusArgument list = reply.constFirst().value<QDBusArgument>();
     list.beginArray();
     while (!list.atEnd()) {
         quint64 timestamp = 0;
@@ -115,7 +98,8 @@ QList<QVariantList> DBusMockControl::methodCalls(const QString& method) {
         list >> timestamp >> arguments;
         list.endStructure();
         for (QVariant& argument : arguments)
-            argument = unwrapped(argument);
+            while (argument.metaType() == QMetaType::fromType<QDBusVariant>())
+                argument = argument.value<QDBusVariant>().variant();
         calls.append(arguments);
     }
     list.endArray();
