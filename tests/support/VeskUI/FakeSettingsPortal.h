@@ -41,7 +41,15 @@ public:
                          "self.animations = bool(args[0])\n"
                          "self.EmitSignal('org.freedesktop.portal.Settings', 'SettingChanged', 'ssv', "
                          "['org.gnome.desktop.interface', 'enable-animations', "
-                         "dbus.Boolean(args[0], variant_level=1)])")});
+                         "dbus.Boolean(args[0], variant_level=1)])")}) &&
+               // The bus name appears before the methods above exist, so a client that reads
+               // as soon as the portal shows up can miss; say the value once more, as the
+               // portal does when a setting changes.
+               call(mock, QStringLiteral("EmitSignal"),
+                    {interface, QStringLiteral("SettingChanged"), QStringLiteral("ssv"),
+                     QVariantList{QStringLiteral("org.gnome.desktop.interface"),
+                                  QStringLiteral("enable-animations"),
+                                  QVariant::fromValue(QDBusVariant(animationsEnabled))}});
     }
 
     bool ok() const { return m_process && m_ok; }
