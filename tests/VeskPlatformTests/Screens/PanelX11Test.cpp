@@ -6,6 +6,7 @@
 #include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include "support/EventLoop.h"
+#include "support/X11/FocusedWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,8 @@
 namespace vesk {
 namespace {
 
+using vesk::test::focusedWindow;
+
 QList<uint32_t> cardinals(QWindow* window, const QByteArray& property) {
     const auto c = x11::connection();
     QList<uint32_t> values;
@@ -34,15 +37,6 @@ QList<uint32_t> cardinals(QWindow* window, const QByteArray& property) {
     }
     std::free(reply);
     return values;
-}
-
-uint32_t focusedWindow() {
-    const auto c = x11::connection();
-    xcb_get_input_focus_reply_t* reply =
-        xcb_get_input_focus_reply(c->xcb, xcb_get_input_focus(c->xcb), nullptr);
-    const uint32_t focus = reply ? reply->focus : 0;
-    std::free(reply);
-    return focus;
 }
 
 std::unique_ptr<QWidget> shownWindow(const QRect& geometry, Qt::WindowFlags flags = {}) {

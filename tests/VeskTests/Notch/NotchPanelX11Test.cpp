@@ -7,6 +7,7 @@
 #include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include "support/EventLoop.h"
+#include "support/X11/FocusedWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,8 @@
 
 namespace vesk {
 namespace {
+
+using vesk::test::focusedWindow;
 
 class NotchOutline final : public NotchSurfaceView {
 public:
@@ -43,15 +46,6 @@ std::optional<QRegion> boundingShape(QWindow* window) {
         region += QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
     std::free(reply);
     return region;
-}
-
-uint32_t focusedWindow() {
-    const auto c = x11::connection();
-    xcb_get_input_focus_reply_t* reply =
-        xcb_get_input_focus_reply(c->xcb, xcb_get_input_focus(c->xcb), nullptr);
-    const uint32_t focus = reply ? reply->focus : 0;
-    std::free(reply);
-    return focus;
 }
 
 std::unique_ptr<NotchPanel> shownPanel() {
