@@ -9,7 +9,8 @@
 using namespace vesk;
 
 TEST(FilesTest, FoldersFollowTheXdgVariables) {
-    EXPECT_EQ(files::applicationSupportFolder(), qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Vesk"));
+    EXPECT_EQ(files::applicationSupportFolder(),
+              qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Vesk"));
     EXPECT_EQ(files::configFolder(), qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesk"));
     EXPECT_EQ(files::userTemporaryFolder(), qEnvironmentVariable("XDG_RUNTIME_DIR"));
 }
@@ -22,7 +23,8 @@ TEST(FilesTest, AtomicWriteCreatesFoldersAndReplacesWholeFiles) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("second"));
-    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("a/b"))).entryList(QDir::Files), QStringList{QStringLiteral("index.json")});
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("a/b"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("index.json")});
 
     QString error;
     EXPECT_FALSE(files::writeAtomically(QStringLiteral("/proc/vesk/nope.json"), "x", &error));

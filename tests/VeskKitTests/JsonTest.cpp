@@ -20,9 +20,8 @@ TEST(JsonTest, FoundationFormsOfUuidDataAndDate) {
 
 TEST(JsonTest, OptionalsAreOmittedWhenAbsent) {
     QJsonObject object;
-    json::insertOptional(object, QStringLiteral("title"), std::optional<QString>(), [](const QString& s) {
-        return QJsonValue(s);
-    });
+    json::insertOptional(object, QStringLiteral("title"), std::optional<QString>(),
+                         [](const QString& s) { return QJsonValue(s); });
     json::insertOptional(object, QStringLiteral("when"), std::optional<Date>(Date{3}), json::fromDate);
     EXPECT_FALSE(object.contains(QStringLiteral("title")));
     EXPECT_EQ(object.value(QStringLiteral("when")).toDouble(), 3.0);

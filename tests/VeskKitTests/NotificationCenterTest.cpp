@@ -22,13 +22,15 @@ TEST(NotificationCenterTest, DeliversOnTheMainThreadWithTheUserInfo) {
         received = n.userInfo;
         ++count;
     });
-    center.observe(QStringLiteral("app.tessarn.notch.other"), &owner, [&](const Notification&) { count += 100; });
+    center.observe(QStringLiteral("app.tessarn.notch.other"), &owner,
+                   [&](const Notification&) { count += 100; });
 
     center.post(QStringLiteral("app.tessarn.notch.trayDragChanged"), {{QStringLiteral("sourcing"), true}});
     EXPECT_EQ(count, 1); // a post on the main thread is delivered before it returns
 
     std::thread worker([&] {
-        center.post(QStringLiteral("app.tessarn.notch.trayDragChanged"), {{QStringLiteral("sourcing"), false}});
+        center.post(QStringLiteral("app.tessarn.notch.trayDragChanged"),
+                    {{QStringLiteral("sourcing"), false}});
     });
     worker.join();
     ASSERT_TRUE(test::processEventsUntil([&] { return count == 2; }));
@@ -40,11 +42,11 @@ TEST(NotificationCenterTest, NothingArrivesAfterTheObserversContextIsDestroyedOr
     NotificationCenter center;
     int count = 0;
     auto owner = std::make_unique<QObject>();
-    center.observe(QStringLiteral("app.tessarn.notch.openSettings"), owner.get(), [&](const Notification&) { ++count; });
+    center.observe(QStringLiteral("app.tessarn.notch.openSettings"), owner.get(),
+                   [&](const Notification&) { ++count; });
     QObject other;
-    auto id = center.observe(QStringLiteral("app.tessarn.notch.openSettings"), &other, [&](const Notification&) {
-        count += 10;
-    });
+    auto id = center.observe(QStringLiteral("app.tessarn.notch.openSettings"), &other,
+                             [&](const Notification&) { count += 10; });
 
     // Posted from a worker, then the context dies before the main thread delivers it.
     std::thread worker([&] { center.post(QStringLiteral("app.tessarn.notch.openSettings")); });

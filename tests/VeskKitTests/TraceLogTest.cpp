@@ -51,14 +51,16 @@ TEST_F(TraceLogTest, WritesNothingUnlessTracingIsSwitchedOn) {
 
 TEST_F(TraceLogTest, LineFormatsOfBothWritersAppendToTheFileInTheRuntimeFolder) {
     qputenv("VESK_TRACE", "1");
-    EXPECT_EQ(TraceLog::filePath(), vesk::files::userTemporaryFolder() + QStringLiteral("/vesk-diagnostics.log"));
+    EXPECT_EQ(TraceLog::filePath(),
+              vesk::files::userTemporaryFolder() + QStringLiteral("/vesk-diagnostics.log"));
     TraceLog::trace(QStringLiteral("bridge: started"));
     TraceLog::traceMedia(QStringLiteral("spawned pid 42"));
     const QStringList lines = QString::fromUtf8(fileContent()).split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[2].isEmpty());
     const QString stamp = TraceLog::timeStamp(QTime(9, 5, 30));
-    EXPECT_TRUE(stamp.contains(QStringLiteral("05")) && stamp.contains(QStringLiteral("30"))) << qPrintable(stamp);
+    EXPECT_TRUE(stamp.contains(QStringLiteral("05")) && stamp.contains(QStringLiteral("30")))
+        << qPrintable(stamp);
     const QRegularExpression time(QStringLiteral("^\\S.*\\d\\d(\\s\\S+)?$"));
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral("  bridge: started")));
     EXPECT_TRUE(time.match(lines[0].section(QStringLiteral("  "), 0, 0)).hasMatch()) << qPrintable(lines[0]);
@@ -68,7 +70,8 @@ TEST_F(TraceLogTest, LineFormatsOfBothWritersAppendToTheFileInTheRuntimeFolder) 
 TEST_F(TraceLogTest, RecentLinesAreTheLastNonEmptyOnesInOrder) {
     EXPECT_TRUE(TraceLog::recentLogLines(40).isEmpty());
     QByteArray content;
-    for (int i = 1; i <= 100; ++i) content += "line " + QByteArray::number(i) + (i % 10 == 0 ? "\n\n" : "\n");
+    for (int i = 1; i <= 100; ++i)
+        content += "line " + QByteArray::number(i) + (i % 10 == 0 ? "\n\n" : "\n");
     QFile file(TraceLog::filePath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
@@ -91,13 +94,16 @@ TEST_F(TraceLogTest, NoLineIsLostOrTornWhenSeveralThreadsWriteAtOnce) {
     for (int t = 0; t < threads; ++t)
         writers.emplace_back([t] {
             for (int i = 0; i < perThread; ++i)
-                TraceLog::trace(QStringLiteral("writer %1 line %2 ").arg(t).arg(i) + QString(200, QLatin1Char('.')));
+                TraceLog::trace(QStringLiteral("writer %1 line %2 ").arg(t).arg(i) +
+                                QString(200, QLatin1Char('.')));
         });
-    for (auto& w : writers) w.join();
+    for (auto& w : writers)
+        w.join();
     const QStringList lines = TraceLog::recentLogLines(threads * perThread + 10);
     ASSERT_EQ(lines.size(), threads * perThread);
     const QRegularExpression whole(QStringLiteral("  writer \\d line \\d+ \\.{200}$"));
-    for (const QString& line : lines) ASSERT_TRUE(whole.match(line).hasMatch()) << qPrintable(line);
+    for (const QString& line : lines)
+        ASSERT_TRUE(whole.match(line).hasMatch()) << qPrintable(line);
 }
 
 TEST_F(TraceLogTest, ASymlinkPlantedAtThePathIsNotFollowed) {

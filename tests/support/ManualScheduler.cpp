@@ -8,7 +8,9 @@ void ManualScheduler::schedule(Date due, double interval, std::function<void()> 
     m_items.push_back(Item{due, m_sequence++, interval, std::move(fn), std::move(handle)});
 }
 
-void ManualScheduler::post(std::function<void()> fn) { schedule(now(), 0, std::move(fn), TaskHandle::make()); }
+void ManualScheduler::post(std::function<void()> fn) {
+    schedule(now(), 0, std::move(fn), TaskHandle::make());
+}
 
 TaskHandle ManualScheduler::postAfter(double seconds, std::function<void()> fn) {
     TaskHandle handle = TaskHandle::make();

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString root = home.path();
-    for (const char* sub : {"config", "data", "cache", "runtime"}) QDir(root).mkpath(QLatin1String(sub));
+    for (const char* sub : {"config", "data", "cache", "runtime"})
+        QDir(root).mkpath(QLatin1String(sub));
     QFile::setPermissions(root + QStringLiteral("/runtime"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "VeskUI/Notch/ActivityMetrics.h"
 #include "VeskKit/Activity/ActivityPayload.h"
+#include "VeskUI/Notch/ActivityMetrics.h"
 
 #include <QRectF>
 #include <QWidget>

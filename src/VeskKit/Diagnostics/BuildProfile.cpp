@@ -46,8 +46,8 @@ std::optional<Capability::Unavailability> Capability::unavailabilityFromRaw(cons
 }
 
 BuildProfile::BuildProfile(std::optional<bool> sandboxed)
-    : isSandboxed(sandboxed.value_or(detectSandbox())),
-      capabilities{isSandboxed ? sandboxedCapabilities : directCapabilities} {}
+    : isSandboxed(sandboxed.value_or(detectSandbox())), capabilities{isSandboxed ? sandboxedCapabilities
+                                                                                 : directCapabilities} {}
 
 const BuildProfile& BuildProfile::current() {
     static const BuildProfile profile;
@@ -62,7 +62,8 @@ bool BuildProfile::detectSandbox() {
 
 std::optional<Capability::Unavailability> BuildProfile::unavailability(Capability capability) const {
     if (has(capability)) return std::nullopt;
-    return isSandboxed ? Capability::Unavailability::sandboxed : Capability::Unavailability::permissionRequired;
+    return isSandboxed ? Capability::Unavailability::sandboxed
+                       : Capability::Unavailability::permissionRequired;
 }
 
 } // namespace vesk

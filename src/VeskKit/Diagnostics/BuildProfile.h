@@ -34,7 +34,6 @@ struct Capability {
     friend bool operator==(const Capability&, const Capability&) = default;
 };
 
-
 // Which flavour is running and what it may do. The sandboxed flavour is the program
 // inside a Flatpak sandbox (or a platform container); everything else is direct.
 struct BuildProfile {

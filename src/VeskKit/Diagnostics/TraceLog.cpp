@@ -34,7 +34,9 @@ int openOwned(const QString& path, int flags) {
 
 } // namespace
 
-QString TraceLog::filePath() { return files::userTemporaryFolder() + QLatin1Char('/') + fileName(); }
+QString TraceLog::filePath() {
+    return files::userTemporaryFolder() + QLatin1Char('/') + fileName();
+}
 
 bool TraceLog::isEnabled() {
     if (qEnvironmentVariableIsSet("VESK_TRACE")) return true;
@@ -66,7 +68,8 @@ void TraceLog::append(const QString& line) {
     if (fd < 0) return;
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
         if (n <= 0) break;
         written += n;
     }

@@ -23,7 +23,8 @@ std::optional<Date> Date::fromIso8601(const QString& text) {
 }
 
 QDateTime Date::toDateTime() const {
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(unixTime() * 1000.0)), QTimeZone::utc());
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(unixTime() * 1000.0)),
+                                          QTimeZone::utc());
 }
 
 QString Date::iso8601() const {

@@ -33,7 +33,9 @@ struct Date {
         secondsSinceReferenceDate += seconds;
         return *this;
     }
-    double operator-(const Date& other) const { return secondsSinceReferenceDate - other.secondsSinceReferenceDate; }
+    double operator-(const Date& other) const {
+        return secondsSinceReferenceDate - other.secondsSinceReferenceDate;
+    }
     double timeIntervalSince(const Date& other) const { return *this - other; }
 
     friend bool operator==(const Date&, const Date&) = default;

@@ -4,11 +4,17 @@
 
 namespace vesk::json {
 
-QJsonValue fromDate(const Date& date) { return date.secondsSinceReferenceDate; }
+QJsonValue fromDate(const Date& date) {
+    return date.secondsSinceReferenceDate;
+}
 
-QString fromUuid(const QUuid& uuid) { return uuid.toString(QUuid::WithoutBraces).toUpper(); }
+QString fromUuid(const QUuid& uuid) {
+    return uuid.toString(QUuid::WithoutBraces).toUpper();
+}
 
-QString fromData(const QByteArray& data) { return QString::fromLatin1(data.toBase64()); }
+QString fromData(const QByteArray& data) {
+    return QString::fromLatin1(data.toBase64());
+}
 
 std::optional<Date> toDate(const QJsonValue& value) {
     if (!value.isDouble() || !std::isfinite(value.toDouble())) return std::nullopt;
@@ -24,13 +30,14 @@ std::optional<QUuid> toUuid(const QJsonValue& value) {
 
 std::optional<QByteArray> toData(const QJsonValue& value) {
     if (!value.isString()) return std::nullopt;
-    auto decoded = QByteArray::fromBase64Encoding(value.toString().toLatin1(),
-                                                  QByteArray::AbortOnBase64DecodingErrors);
+    auto decoded =
+        QByteArray::fromBase64Encoding(value.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded) return std::nullopt;
     return *decoded;
 }
 
-Reader::Reader(QJsonObject object, QString context) : m_object(std::move(object)), m_context(std::move(context)) {}
+Reader::Reader(QJsonObject object, QString context)
+    : m_object(std::move(object)), m_context(std::move(context)) {}
 
 void Reader::fail(const QString& key, const char* what) {
     if (!m_error.isEmpty()) return;

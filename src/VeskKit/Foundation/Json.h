@@ -24,7 +24,9 @@ std::optional<QUuid> toUuid(const QJsonValue& value);
 std::optional<QByteArray> toData(const QJsonValue& value);
 
 // Upper-case canonical text of a UUID, the form used everywhere it is shown or stored.
-inline QString uuidString(const QUuid& uuid) { return fromUuid(uuid); }
+inline QString uuidString(const QUuid& uuid) {
+    return fromUuid(uuid);
+}
 
 template <typename T, typename Convert>
 void insertOptional(QJsonObject& object, const QString& key, const std::optional<T>& value, Convert convert) {

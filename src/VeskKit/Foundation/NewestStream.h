@@ -18,8 +18,7 @@ namespace vesk {
 // turn of its scheduler (the main thread by default), and stops for good once its
 // task handle is cancelled or its context object is destroyed. Values yielded before
 // a consumer attaches wait in the buffer. Copies share one stream.
-template <typename T>
-class NewestStream {
+template <typename T> class NewestStream {
 public:
     explicit NewestStream(int capacity) : m_state(std::make_shared<State>()) {
         m_state->capacity = capacity < 1 ? 1 : capacity;
@@ -32,7 +31,8 @@ public:
         {
             std::lock_guard lock(m_state->mutex);
             m_state->buffer.push_back(std::move(value));
-            while (static_cast<int>(m_state->buffer.size()) > m_state->capacity) m_state->buffer.pop_front();
+            while (static_cast<int>(m_state->buffer.size()) > m_state->capacity)
+                m_state->buffer.pop_front();
             wake = m_state->claimWake();
         }
         if (wake) scheduleDrain(m_state, wake);
@@ -46,8 +46,8 @@ public:
         {
             std::lock_guard lock(m_state->mutex);
             if (m_state->consumer) m_state->consumer->handle.cancel();
-            m_state->consumer = std::make_shared<Consumer>(
-                Consumer{std::move(handler), &scheduler, QPointer<QObject>(context), context != nullptr, handle});
+            m_state->consumer = std::make_shared<Consumer>(Consumer{
+                std::move(handler), &scheduler, QPointer<QObject>(context), context != nullptr, handle});
             m_state->scheduled = false;
             wake = m_state->claimWake();
         }

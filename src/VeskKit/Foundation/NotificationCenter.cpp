@@ -20,7 +20,8 @@ NotificationCenter::ObserverId NotificationCenter::observe(const QString& name, 
     {
         std::lock_guard lock(m_mutex);
         id = m_nextId++;
-        m_observers.push_back(Observer{id, name, QPointer<QObject>(context), context != nullptr, std::move(handler)});
+        m_observers.push_back(
+            Observer{id, name, QPointer<QObject>(context), context != nullptr, std::move(handler)});
     }
     if (context) QObject::connect(context, &QObject::destroyed, [this, id] { removeObserver(id); });
     return id;

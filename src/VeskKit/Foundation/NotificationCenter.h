@@ -25,7 +25,8 @@ public:
 
     static NotificationCenter& defaultCenter();
 
-    ObserverId observe(const QString& name, QObject* context, std::function<void(const Notification&)> handler);
+    ObserverId observe(const QString& name, QObject* context,
+                       std::function<void(const Notification&)> handler);
     void removeObserver(ObserverId id);
     void post(const QString& name, const QVariantMap& userInfo = {});
 

@@ -25,7 +25,9 @@ void TaskHandle::cancel() const {
     if (onCancel) onCancel();
 }
 
-bool TaskHandle::isCancelled() const { return m_state && m_state->cancelled.load(); }
+bool TaskHandle::isCancelled() const {
+    return m_state && m_state->cancelled.load();
+}
 
 void TaskHandle::setOnCancel(std::function<void()> onCancel) const {
     if (!m_state) return;
@@ -84,9 +86,13 @@ TaskHandle QtScheduler::postAfter(double seconds, std::function<void()> fn) {
         // A cancelled delay releases its timer at once instead of waiting it out.
         QPointer<QTimer> guard(timer);
         handle.setOnCancel([guard] {
-            if (guard) QMetaObject::invokeMethod(guard, [guard] {
-                    if (guard) guard->deleteLater();
-                }, Qt::QueuedConnection);
+            if (guard)
+                QMetaObject::invokeMethod(
+                    guard,
+                    [guard] {
+                        if (guard) guard->deleteLater();
+                    },
+                    Qt::QueuedConnection);
         });
         timer->start(ms);
     });
@@ -106,12 +112,16 @@ TaskHandle QtScheduler::postRepeating(double interval, std::function<void()> fn)
         });
         QPointer<QTimer> guard(timer);
         handle.setOnCancel([guard] {
-            if (guard) QMetaObject::invokeMethod(guard, [guard] {
-                    if (guard) {
-                        guard->stop();
-                        guard->deleteLater();
-                    }
-                }, Qt::QueuedConnection);
+            if (guard)
+                QMetaObject::invokeMethod(
+                    guard,
+                    [guard] {
+                        if (guard) {
+                            guard->stop();
+                            guard->deleteLater();
+                        }
+                    },
+                    Qt::QueuedConnection);
         });
         timer->start(ms);
     });
@@ -130,6 +140,8 @@ Scheduler& mainScheduler() {
     return qtMain;
 }
 
-void setMainScheduler(Scheduler* scheduler) { installedMain.store(scheduler); }
+void setMainScheduler(Scheduler* scheduler) {
+    installedMain.store(scheduler);
+}
 
 } // namespace vesk

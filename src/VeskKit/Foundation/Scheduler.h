@@ -67,7 +67,9 @@ private:
 Scheduler& mainScheduler();
 void setMainScheduler(Scheduler* scheduler);
 
-inline void onMain(std::function<void()> fn) { mainScheduler().post(std::move(fn)); }
+inline void onMain(std::function<void()> fn) {
+    mainScheduler().post(std::move(fn));
+}
 inline TaskHandle onMainAfter(double seconds, std::function<void()> fn) {
     return mainScheduler().postAfter(seconds, std::move(fn));
 }

@@ -21,7 +21,9 @@ SerialQueue::SerialQueue(QString label, Scheduler* overrideScheduler) : m_label(
     m_thread->start();
 }
 
-SerialQueue::~SerialQueue() { shutdown(); }
+SerialQueue::~SerialQueue() {
+    shutdown();
+}
 
 void SerialQueue::shutdown() {
     if (!m_thread) return;
@@ -52,7 +54,8 @@ void SerialQueue::sync(const std::function<void()>& fn) {
         fn();
         return;
     }
-    QMetaObject::invokeMethod(m_context, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_context, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
 }
 
 } // namespace vesk

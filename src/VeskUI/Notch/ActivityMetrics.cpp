@@ -10,9 +10,13 @@
 namespace vesk::ActivityMetrics {
 
 // The pill draws its texts in these same styles.
-const QFont& titleFont() { return Vesk::Type_::activityTitle(); }
+const QFont& titleFont() {
+    return Vesk::Type_::activityTitle();
+}
 
-const QFont& subtitleFont() { return Vesk::Type_::activitySubtitle(); }
+const QFont& subtitleFont() {
+    return Vesk::Type_::activitySubtitle();
+}
 
 const QFont& trailingFont() {
     static const QFont font = systemFont(11, QFont::Medium);

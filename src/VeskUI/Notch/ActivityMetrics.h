@@ -9,7 +9,7 @@
 // sides, the same on both sides of the camera cutout, between 70 and 320 points each.
 namespace vesk::ActivityMetrics {
 
-inline constexpr double glyphWidth = 27;    // any leading glyph but artwork
+inline constexpr double glyphWidth = 27; // any leading glyph but artwork
 // Artwork is drawn larger than a symbol, so it takes its own side and the gap before
 // the text; measuring it as a symbol cut the end off the title beside it.
 inline constexpr double compactArtworkSide = 22;
