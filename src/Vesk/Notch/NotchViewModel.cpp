@@ -8,8 +8,10 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Sharing/Sharing.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/NowPlaying/NowPlayingState.h"
+#include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskUI/Motion/MotionSpec.h"
@@ -61,6 +63,8 @@ struct NotchViewModel::Fields {
     NowPlayingState nowPlaying;
     QList<TrayItem> trayItems;
     QPointer<TrayStore> trayStore;
+    TimerStore* timerStore = nullptr;
+    QPointer<ClipboardService> clipboardService;
     std::function<void(const MediaCommand&)> onMediaCommand;
     QList<Clip> clips;
     QList<AudioOutputDevice> audioDevices;
@@ -223,6 +227,26 @@ TrayStore* NotchViewModel::trayStore() const {
 
 void NotchViewModel::setTrayStore(TrayStore* store) {
     d->trayStore = store;
+}
+
+TimerStore* NotchViewModel::timerStore() const {
+    return d->timerStore;
+}
+
+void NotchViewModel::setTimerStore(TimerStore* store) {
+    if (d->timerStore == store) return;
+    d->timerStore = store;
+    Q_EMIT deskServicesChanged();
+}
+
+ClipboardService* NotchViewModel::clipboardService() const {
+    return d->clipboardService;
+}
+
+void NotchViewModel::setClipboardService(ClipboardService* service) {
+    if (d->clipboardService == service) return;
+    d->clipboardService = service;
+    Q_EMIT deskServicesChanged();
 }
 
 NotchPanelInterface* NotchViewModel::panel() const {
@@ -443,10 +467,13 @@ std::optional<int> NotchViewModel::lane(double x, double width) const {
     return int(index);
 }
 
-void NotchViewModel::addTimer(double) {
-    // Timers live in the timer store, which the window controller has not set: there is
-    // nowhere to add one, and the list stays empty.
-    setTimers({});
+void NotchViewModel::addTimer(double seconds) {
+    if (!d->timerStore) {
+        setTimers({});
+        return;
+    }
+    d->timerStore->add(seconds, QString(), true);
+    setTimers(d->timerStore->timers());
 }
 
 void NotchViewModel::openCalendarEvent(const CalendarEvent& event) {

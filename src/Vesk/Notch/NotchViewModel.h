@@ -26,10 +26,12 @@
 
 namespace vesk {
 
+class ClipboardService;
 class ClockSource;
 class NotchPanelInterface;
 class Sharing;
 class SettingsStore;
+class TimerStore;
 class TrayStore;
 struct AudioOutputDevice;
 struct MediaCommand;
@@ -123,6 +125,11 @@ public:
     // The file tray; set by the window controller. Not owned.
     TrayStore* trayStore() const;
     void setTrayStore(TrayStore* store);
+    // The shared timers and clipboard history; set by the window controller. Not owned.
+    TimerStore* timerStore() const;
+    void setTimerStore(TimerStore* store);
+    ClipboardService* clipboardService() const;
+    void setClipboardService(ClipboardService* service);
 
     // The display's panel, held weakly: once its lifetime object is gone the model
     // behaves as without a panel.
