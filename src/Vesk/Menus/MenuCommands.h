@@ -42,7 +42,7 @@ public:
         std::function<QList<NotchViewModel*>()> models;
         std::function<TrayStore*()> trayStore;
         // The clipboard history; null without one.
-        std::function<const ClipboardService*()> clipboardService;
+        std::function<const ClipboardService*()> clipboardService = {};
     };
 
     explicit MenuCommands(Parts parts, QObject* parent = nullptr);

@@ -179,7 +179,9 @@ ClipboardData X11ClipboardReader::receiveIncrementally(qint64 limit) {
             nullptr));
         if (!head) return {};
         if (received.size() + qint64(head->bytes_after) > limit) {
-            // Left undeleted, the owner gives up on its own.
+            // Left undeleted, the owner gives up on its own; later requests use another
+            // property, so a late chunk cannot land in their answer.
+            m_property = atom("VESK_CLIPBOARD_DATA_" + QByteArray::number(++m_abandoned % 4));
             return {ClipboardData::Status::tooLarge, {}};
         }
         const uint32_t words = (head->bytes_after + 3) / 4;

@@ -48,6 +48,7 @@ private:
     uint32_t m_clipboard = 0;
     uint32_t m_property = 0;
     uint32_t m_incr = 0;
+    int m_abandoned = 0;
     QHash<QByteArray, uint32_t> m_atoms;
     QHash<uint32_t, QString> m_names;
     std::atomic<bool> m_interrupted{false};

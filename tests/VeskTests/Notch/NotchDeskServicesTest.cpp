@@ -1,0 +1,110 @@
+// The window controller's shared timers and clipboard history across two displays.
+#include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Notch/NotchWindowController.h"
+#include "VeskKit/Foundation/UserDefaults.h"
+#include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Power/SleepWatch.h"
+#include "VeskServices/Audio/AudioState.h"
+
+#include "support/ManualScheduler.h"
+#include "support/Pasteboard/FakeClipboard.h"
+#include "support/Screens/OffscreenScreens.h"
+#include "support/Tray/FakeThumbnailGenerator.h"
+#include "support/WindowController/FakePointerWatches.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+using namespace vesk;
+using namespace vesk::test;
+
+class NotchDeskServicesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(setOffscreenScreens({{"A", QRect(0, 0, 1512, 982)}, {"B", QRect(1512, 0, 1920, 1080)}}));
+        QCoreApplication::processEvents();
+        NotchWindowController::Environment environment;
+        environment.dragWatch = &drag;
+        environment.clickWatch = &clicks;
+        environment.sleepWatch = &sleep;
+        environment.pasteboard = &clipboard;
+        environment.trayOptions.queueScheduler = &scheduler;
+        environment.trayOptions.thumbnails = std::make_shared<FakeThumbnailGenerator>();
+        environment.clipboardOptions = {.reader = &clipboard,
+                                        .frontmostApplication = [] { return std::optional<QString>(); },
+                                        .clock = &scheduler.clock(),
+                                        .queueScheduler = &scheduler};
+        environment.modelEnvironment.clock = &scheduler.clock();
+        environment.modelEnvironment.outputDevices = [] { return QList<AudioOutputDevice>{}; };
+        controller = std::make_unique<NotchWindowController>(settings, environment);
+        ASSERT_EQ(controller->displays().size(), 2);
+        for (const NotchDisplay& display : controller->displays())
+            models << display.model.data();
+    }
+
+    void copyAndPoll(const QByteArray& text) {
+        clipboard.copy(FakeClipboard::text(text));
+        controller->pollClipboard(true, 40, false);
+        scheduler.runPending();
+    }
+
+    ManualScheduler scheduler;
+    ScopedMainScheduler guard{scheduler};
+    std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
+    SettingsStore settings{*defaults};
+    FakeDragWatch drag;
+    FakeOutsideClickWatch clicks;
+    SleepWatch sleep{QDBusConnection(QStringLiteral("none"))};
+    FakeClipboard clipboard;
+    std::unique_ptr<NotchWindowController> controller;
+    QList<NotchViewModel*> models;
+};
+
+TEST_F(NotchDeskServicesTest, ModelsGetTheClipsWhenANewClipHeadsTheHistory) {
+    scheduler.runPending();
+    for (NotchViewModel* model : models) {
+        EXPECT_EQ(model->clipboardService(), &controller->clipboardService());
+        EXPECT_EQ(model->timerStore(), &controller->timerStore());
+    }
+    QSignalSpy changed(models.first(), &NotchViewModel::clipsChanged);
+
+    clipboard.copy(FakeClipboard::text("ignored while off"));
+    controller->pollClipboard(false, 40, false);
+    scheduler.runPending();
+    EXPECT_EQ(changed.count(), 0);
+
+    copyAndPoll("first");
+    for (NotchViewModel* model : models) {
+        ASSERT_EQ(model->clips().size(), 1);
+        EXPECT_EQ(model->clips().first().text, "first");
+    }
+    EXPECT_EQ(changed.count(), 1);
+
+    controller->pollClipboard(true, 40, false);
+    scheduler.runPending();
+    EXPECT_EQ(changed.count(), 1) << "no change, no new list";
+
+    // A change that records nothing keeps the models' list.
+    clipboard.copy(FakeClipboard::text("   "));
+    controller->pollClipboard(true, 40, false);
+    scheduler.runPending();
+    EXPECT_EQ(changed.count(), 1);
+
+    copyAndPoll("second");
+    EXPECT_EQ(models.last()->clips().first().text, "second");
+    EXPECT_EQ(controller->clipboardService().maxItems(), 40);
+    controller->pollClipboard(true, 1, true);
+    EXPECT_EQ(controller->clipboardService().maxItems(), 1);
+    EXPECT_TRUE(controller->clipboardService().persists());
+}
+
+TEST_F(NotchDeskServicesTest, AddingATimerReachesTheSharedStore) {
+    models.first()->addTimer(90);
+    ASSERT_EQ(controller->timerStore().timers().size(), 1);
+    const VeskTimer& timer = controller->timerStore().timers().first();
+    EXPECT_EQ(timer.total, 90);
+    EXPECT_EQ(timer.startedAt, scheduler.now());
+    EXPECT_EQ(timer.label, QString());
+    EXPECT_EQ(models.first()->timers(), controller->timerStore().timers());
+}
