@@ -23,7 +23,7 @@ struct ClipboardServiceOptions {
     // Reads the contents; the desktop's clipboard when null. Must outlive the service.
     ClipboardReader* reader = nullptr;
     // The application in front when a change is seen; the desktop's active window when empty.
-    std::function<std::optional<QString>()> frontmostApplication;
+    std::function<std::optional<QString>()> frontmostApplication = {};
     // Tells copiedAt; the system clock when null.
     const ClockSource* clock = nullptr;
     // Runs the queue "app.tessarn.notch.clipboard"; a thread of its own when null.

@@ -13,14 +13,10 @@
 
 namespace vesk::test {
 
-// A clipboard history over the fake clipboard, with its queue and clock on virtual time
-// and its folder emptied first.
+// A clipboard history over the fake clipboard, its queue and clock on virtual time.
 class ClipboardTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        QDir(container()).removeRecursively();
-        QDir().mkpath(container());
-    }
+    void SetUp() override { QDir(container()).removeRecursively(); }
 
     static QString container() {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -28,33 +24,30 @@ protected:
     }
     static QString media() { return container() + QStringLiteral("/Clipboard"); }
     static QString store() { return container() + QStringLiteral("/clipboard.json"); }
-
-    std::unique_ptr<ClipboardService> open() {
-        ClipboardServiceOptions options;
-        options.reader = &clipboard;
-        options.frontmostApplication = [] {
-            return std::make_optional(QStringLiteral("org.example.Editor"));
-        };
-        options.clock = &scheduler.clock();
-        options.queueScheduler = &scheduler;
-        auto service = std::make_unique<ClipboardService>(clipboard, QStringLiteral("Vesk"), options);
-        scheduler.runPending();
-        return service;
+    static QStringList images() { return QDir(media()).entryList({QStringLiteral("*.png")}, QDir::Files); }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << qPrintable(path);
+        file.write(bytes);
     }
 
-    // Another program copies; the history polls and its read finishes.
+    std::unique_ptr<ClipboardService> open(bool load = true) {
+        auto service = std::make_unique<ClipboardService>(
+            clipboard, QStringLiteral("Vesk"),
+            ClipboardServiceOptions{
+                .reader = &clipboard,
+                .frontmostApplication = [] { return std::make_optional(QStringLiteral("editor")); },
+                .clock = &scheduler.clock(),
+                .queueScheduler = &scheduler});
+        if (load) scheduler.runPending();
+        return service;
+    }
+    // Another program copies; the history polls and its read ends.
     void copy(ClipboardService& service, const FakeClipboard::Contents& contents) {
         clipboard.copy(contents);
         service.poll();
         scheduler.runPending();
-    }
-
-    static QStringList images() { return QDir(media()).entryList({QStringLiteral("*.png")}, QDir::Files); }
-
-    static void write(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << qPrintable(path);
-        file.write(bytes);
     }
 
     ManualScheduler scheduler;

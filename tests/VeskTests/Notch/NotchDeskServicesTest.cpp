@@ -31,21 +31,19 @@ protected:
         environment.pasteboard = &clipboard;
         environment.trayOptions.queueScheduler = &scheduler;
         environment.trayOptions.thumbnails = std::make_shared<FakeThumbnailGenerator>();
-        environment.clipboardOptions = {.reader = &clipboard,
-                                        .frontmostApplication = [] { return std::optional<QString>(); },
-                                        .clock = &scheduler.clock(),
-                                        .queueScheduler = &scheduler};
+        environment.clipboardOptions = {
+            .reader = &clipboard, .clock = &scheduler.clock(), .queueScheduler = &scheduler};
         environment.modelEnvironment.clock = &scheduler.clock();
         environment.modelEnvironment.outputDevices = [] { return QList<AudioOutputDevice>{}; };
         controller = std::make_unique<NotchWindowController>(settings, environment);
-        ASSERT_EQ(controller->displays().size(), 2);
         for (const NotchDisplay& display : controller->displays())
             models << display.model.data();
+        ASSERT_EQ(models.size(), 2);
     }
 
-    void copyAndPoll(const QByteArray& text) {
+    void copyAndPoll(const QByteArray& text, bool enabled = true) {
         clipboard.copy(FakeClipboard::text(text));
-        controller->pollClipboard(true, 40, false);
+        controller->pollClipboard(enabled, 40, false);
         scheduler.runPending();
     }
 
@@ -61,39 +59,21 @@ protected:
     QList<NotchViewModel*> models;
 };
 
-TEST_F(NotchDeskServicesTest, ModelsGetTheClipsWhenANewClipHeadsTheHistory) {
+TEST_F(NotchDeskServicesTest, ModelsGetTheClipsOnlyWhenANewClipHeadsTheHistory) {
     scheduler.runPending();
+    QSignalSpy changed(models.first(), &NotchViewModel::clipsChanged);
+    copyAndPoll("ignored while off", false);
+    copyAndPoll("first");
+    EXPECT_EQ(changed.count(), 1);
     for (NotchViewModel* model : models) {
         EXPECT_EQ(model->clipboardService(), &controller->clipboardService());
-        EXPECT_EQ(model->timerStore(), &controller->timerStore());
+        EXPECT_EQ(model->clips(), controller->clipboardService().clips());
     }
-    QSignalSpy changed(models.first(), &NotchViewModel::clipsChanged);
-
-    clipboard.copy(FakeClipboard::text("ignored while off"));
-    controller->pollClipboard(false, 40, false);
-    scheduler.runPending();
-    EXPECT_EQ(changed.count(), 0);
-
-    copyAndPoll("first");
-    for (NotchViewModel* model : models) {
-        ASSERT_EQ(model->clips().size(), 1);
-        EXPECT_EQ(model->clips().first().text, "first");
-    }
-    EXPECT_EQ(changed.count(), 1);
-
     controller->pollClipboard(true, 40, false);
-    scheduler.runPending();
-    EXPECT_EQ(changed.count(), 1) << "no change, no new list";
-
-    // A change that records nothing keeps the models' list.
-    clipboard.copy(FakeClipboard::text("   "));
-    controller->pollClipboard(true, 40, false);
-    scheduler.runPending();
-    EXPECT_EQ(changed.count(), 1);
-
+    copyAndPoll("   ");
+    EXPECT_EQ(changed.count(), 1) << "no new clip, no new list";
     copyAndPoll("second");
     EXPECT_EQ(models.last()->clips().first().text, "second");
-    EXPECT_EQ(controller->clipboardService().maxItems(), 40);
     controller->pollClipboard(true, 1, true);
     EXPECT_EQ(controller->clipboardService().maxItems(), 1);
     EXPECT_TRUE(controller->clipboardService().persists());
@@ -103,8 +83,8 @@ TEST_F(NotchDeskServicesTest, AddingATimerReachesTheSharedStore) {
     models.first()->addTimer(90);
     ASSERT_EQ(controller->timerStore().timers().size(), 1);
     const VeskTimer& timer = controller->timerStore().timers().first();
-    EXPECT_EQ(timer.total, 90);
-    EXPECT_EQ(timer.startedAt, scheduler.now());
-    EXPECT_EQ(timer.label, QString());
+    EXPECT_EQ(std::tuple(timer.total, timer.startedAt, timer.label),
+              std::tuple(90.0, std::optional(scheduler.now()), QString()));
     EXPECT_EQ(models.first()->timers(), controller->timerStore().timers());
+    EXPECT_EQ(models.last()->timerStore(), &controller->timerStore());
 }

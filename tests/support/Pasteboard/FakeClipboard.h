@@ -12,8 +12,8 @@
 
 namespace vesk::test {
 
-// One clipboard seen two ways: as the Pasteboard the program writes and counts, and as
-// the ClipboardReader it reads by type name (X11 target names, as an owner offers them).
+// One clipboard seen two ways: the Pasteboard the program writes and counts, and the
+// ClipboardReader it reads by the type names an X11 owner offers.
 class FakeClipboard final : public Pasteboard, public ClipboardReader {
 public:
     using Contents = QMap<QString, QByteArray>;
@@ -21,24 +21,21 @@ public:
     // Another program copies.
     void copy(const Contents& contents) {
         m_contents = contents;
-        m_mime.reset();
         ++m_changeCount;
     }
     static Contents text(const QByteArray& utf8) { return {{QStringLiteral("UTF8_STRING"), utf8}}; }
-    static QByteArray png(const QImage& image) {
+    static QByteArray encoded(const QImage& image, const char* format = "PNG") {
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        image.save(&buffer, format);
         return bytes;
     }
 
-    // The owner takes the selection but never answers.
-    bool silent = false;
-    // Types asked for with data(), in order.
-    QStringList asked;
+    bool silent = false; // the owner never answers
+    QStringList asked;   // types asked for with data(), in order
+    const Contents& current() const { return m_contents; }
 
-    // Pasteboard
     qint64 changeCount() const override { return m_changeCount; }
     const QMimeData* contents() const override { return m_mime.get(); }
     qint64 setContents(QMimeData* data) override {
@@ -47,21 +44,18 @@ public:
         if (data && data->hasUrls())
             m_contents.insert(QStringLiteral("text/uri-list"), data->data(QStringLiteral("text/uri-list")));
         else if (data && data->hasImage())
-            m_contents.insert(QStringLiteral("image/png"), png(qvariant_cast<QImage>(data->imageData())));
+            m_contents.insert(QStringLiteral("image/png"), encoded(qvariant_cast<QImage>(data->imageData())));
         else if (data && data->hasText())
             m_contents.insert(QStringLiteral("UTF8_STRING"), data->text().toUtf8());
         return ++m_changeCount;
     }
-    const Contents& current() const { return m_contents; }
 
-    // ClipboardReader
     QStringList types() override { return silent ? QStringList() : m_contents.keys(); }
     ClipboardData data(const QString& type, qint64 limit) override {
         asked << type;
         if (silent || !m_contents.contains(type)) return {};
-        const QByteArray& bytes = m_contents[type];
-        if (bytes.size() > limit) return {ClipboardData::Status::tooLarge, {}};
-        return {ClipboardData::Status::ok, bytes};
+        if (m_contents[type].size() > limit) return {ClipboardData::Status::tooLarge, {}};
+        return {ClipboardData::Status::ok, m_contents[type]};
     }
 
 private:
