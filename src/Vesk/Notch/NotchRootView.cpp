@@ -10,6 +10,8 @@
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Vesk.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -431,8 +433,26 @@ void NotchRootView::mouseReleaseEvent(QMouseEvent* event) {
 
 void NotchRootView::leaveEvent(QEvent* event) {
     NotchSurfaceView::leaveEvent(event);
+    // A menu of ours opened (a desk row's menu): the pointer went into it, not away from
+    // the notch. Whether it left is known once the menu closes.
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->installEventFilter(this);
+        return;
+    }
     m_lastPointer.reset();
     setPointerInside(false);
+}
+
+bool NotchRootView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+        watched->removeEventFilter(this);
+        const QPointF pointer = mapFromGlobal(QCursor::pos().toPointF());
+        if (!rect().contains(pointer.toPoint()) || !surfacePath().contains(pointer)) {
+            m_lastPointer.reset();
+            setPointerInside(false);
+        }
+    }
+    return NotchSurfaceView::eventFilter(watched, event);
 }
 
 } // namespace vesk
