@@ -6,6 +6,7 @@
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QPainter>
+#include <QSet>
 
 #include <cmath>
 

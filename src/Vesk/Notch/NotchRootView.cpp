@@ -94,6 +94,11 @@ NotchRootView::NotchRootView(NotchViewModel& model, QWidget* parent)
         retarget(MotionSpec{});
         updateContentInPlace();
     });
+    // Widgets chosen or resized while the desk is open change its size at once.
+    connect(&model, &NotchViewModel::layoutChanged, this, [this] {
+        retarget(MotionSpec{});
+        placeContent();
+    });
     for (auto signal : {&NotchViewModel::dragLanesChanged, &NotchViewModel::hoveredLaneChanged,
                         &NotchViewModel::dragURLsChanged})
         connect(&model, signal, this, [this] { refreshContent(false); });

@@ -86,6 +86,19 @@ TEST_F(DeskInputTest, AWheelOverAListAtItsEndNeverReachesTheNotch) {
     EXPECT_EQ(scrolls, 1) << "outside a list the wheel is the notch's";
 }
 
+TEST_F(DeskInputTest, AnOpenDeskTakesTheSizeOfANewLayoutAtOnce) {
+    buildNotch();
+    open({WidgetID::media});
+    root()->finishAnimations();
+    settings.setEnabledWidgets({WidgetID::media, WidgetID::todos, WidgetID::notes});
+    model.recomputeLayout();
+    const QSizeF canvas = model.contentSize(model.state());
+    ASSERT_GT(canvas.width(), 552);
+    EXPECT_EQ(root()->surfaceRect().width(), canvas.width() + NotchRootView::flaresWidth);
+    EXPECT_EQ(openDesk()->width(), int(canvas.width()));
+    EXPECT_NE(openDesk()->row()->widget(WidgetID::notes), nullptr);
+}
+
 TEST_F(DeskInputTest, ARowMenuOpenOverTheDeskKeepsItOpenUntilThePointerHasLeft) {
     settings.setPreventCloseOnMouseLeave(false);
     buildNotch();
