@@ -222,7 +222,9 @@ TrayStore* NotchViewModel::trayStore() const {
 }
 
 void NotchViewModel::setTrayStore(TrayStore* store) {
+    if (d->trayStore == store) return;
     d->trayStore = store;
+    Q_EMIT deskServicesChanged();
 }
 
 NotchPanelInterface* NotchViewModel::panel() const {

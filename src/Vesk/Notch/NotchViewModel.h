@@ -180,8 +180,8 @@ Q_SIGNALS:
     void hoveredLaneChanged();
     void timersChanged();
     void layoutChanged();
-    // A reference to one of the desk's services (repository, timers, clipboard, runner,
-    // calendar, quick apps, shortcuts, weather) was set or cleared.
+    // A reference to one of the desk's services (tray, repository, timers, clipboard,
+    // runner, calendar, quick apps, shortcuts, weather) was set or cleared.
     void deskServicesChanged();
 
 private:

@@ -1,5 +1,6 @@
 #include "Vesk/Notch/NotchWindowController.h"
 
+#include "Vesk/Desk/DeskView.h"
 #include "Vesk/Notch/NotchDragRouter.h"
 #include "Vesk/Notch/NotchHostingView.h"
 #include "Vesk/Notch/NotchPanel.h"
@@ -100,6 +101,10 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &NotchWindowController::scheduleRebuild);
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &NotchWindowController::scheduleRebuild);
     connect(m_environment.sleepWatch, &SleepWatch::didWake, this, &NotchWindowController::scheduleRebuild);
+
+    m_deskEnvironment.pasteboard = m_environment.pasteboard;
+    m_deskEnvironment.clock = m_environment.modelEnvironment.clock;
+    m_deskEnvironment.openURL = m_environment.modelEnvironment.openURL;
 
     rebuild();
 
@@ -245,6 +250,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     NotchHostingView* host = panel.hostingView();
     model.setPanel(&panel);
     host->setRootView(new NotchRootView(model, host));
+    installDeskFactory(*qobject_cast<NotchRootView*>(host->rootView()));
 
     QPointer<NotchHostingView> weakHost(host);
     QPointer<NotchViewModel> weakModel(&model);
@@ -282,6 +288,16 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     m_entries.push_back(std::move(entry));
     m_dragRouter->attach(display);
     if (m_onModelCreated) m_onModelCreated(model);
+}
+
+void NotchWindowController::installDeskFactory(NotchRootView& root) {
+    // Each desk is built with the environment as it is when the desk opens.
+    QPointer<NotchWindowController> self(this);
+    root.setDeskFactory(
+        [self](DeskTab tab, NotchViewModel& model, double inset, QWidget* parent) -> QWidget* {
+            if (!self) return nullptr;
+            return new DeskView(tab, model, inset, self->m_deskEnvironment, parent);
+        });
 }
 
 void NotchWindowController::installHostCallbacks(const Entry& entry) {

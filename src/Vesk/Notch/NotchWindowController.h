@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Vesk/Desk/DeskEnvironment.h"
 #include "Vesk/Notch/NotchDisplay.h"
 #include "Vesk/Notch/NotchGeometry.h"
 #include "Vesk/Notch/NotchViewModel.h"
@@ -22,6 +23,7 @@ namespace vesk {
 
 class DragWatch;
 class NotchDragRouter;
+class NotchRootView;
 class OutsideClickWatch;
 class Pasteboard;
 class SettingsStore;
@@ -88,6 +90,8 @@ public:
     // ---- Shared desk services
 
     TrayStore& trayStore() { return *m_trayStore; }
+    // What every desk opened from now on reaches outside its view model.
+    DeskEnvironment& deskEnvironment() { return m_deskEnvironment; }
 
     // ---- Drags (driven by the shell)
 
@@ -127,6 +131,7 @@ private:
     void build(QScreen* screen, const NotchGeometry& geometry);
     void refresh(Entry& entry, QScreen* screen, const NotchGeometry& geometry);
     void installHostCallbacks(const Entry& entry);
+    void installDeskFactory(NotchRootView& root);
     void clickedElsewhere(const QPointF& position);
     bool handleKey(const QKeyEvent& key);
     bool paste();
@@ -145,6 +150,7 @@ private:
     TaskHandle m_rebuildTask;
     std::function<QMenu*()> m_contextMenuProvider;
     std::function<void(NotchViewModel&)> m_onModelCreated;
+    DeskEnvironment m_deskEnvironment;
 };
 
 } // namespace vesk
