@@ -1,6 +1,5 @@
 #include "VeskServices/QuickApps/QuickAppsService.h"
 
-#include "support/EventLoop.h"
 #include "support/Workspace/FakeDesktopApplications.h"
 
 #include <gtest/gtest.h>
@@ -117,22 +116,6 @@ TEST_F(QuickAppsServiceTest, ResolvesByIdThenByStoredPathAndAMissingAppDoesNothi
     service->launch(gone);
     service->launch(moved);
     EXPECT_EQ(applications->launched, QStringList{QStringLiteral("/new/moved.desktop")});
-}
-
-TEST_F(QuickAppsServiceTest, ListsInstalledAppsSortedByNameOnTheMainThread) {
-    for (const char* name : {"zed", "Beta", "alpha"})
-        applications->listed << desktopEntry(QString::fromLatin1(name) + QStringLiteral(".desktop"),
-                                             QString::fromLatin1(name), QStringLiteral("/x"));
-    auto service = makeService();
-    QObject context;
-    std::optional<QList<QuickApp>> result;
-    service->installed(&context, [&](QList<QuickApp> apps) { result = apps; });
-    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }, 30000))
-        << "the installed apps never came";
-    QStringList names;
-    for (const QuickApp& a : *result)
-        names << a.name;
-    EXPECT_EQ(names, (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("zed")}));
 }
 
 TEST_F(QuickAppsServiceTest, ADamagedFileKeepsItsReadableEntriesAndIsKeptAsideBeforeTheNextSave) {

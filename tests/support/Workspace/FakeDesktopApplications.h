@@ -8,8 +8,6 @@
 #include <QSet>
 #include <QStringList>
 
-#include <mutex>
-
 namespace vesk::test {
 
 // Desktop entries held in memory: `byID` is what the desktop resolves ids to, `files`
@@ -18,13 +16,9 @@ class FakeDesktopApplications final : public DesktopApplications {
 public:
     QHash<QString, DesktopEntry> byID;
     QHash<QString, DesktopEntry> files;
-    QList<DesktopEntry> listed;
     mutable QStringList launched;
 
-    QList<DesktopEntry> installed() const override {
-        std::lock_guard lock(m_mutex);
-        return listed;
-    }
+    QList<DesktopEntry> installed() const override { return {}; }
     std::optional<DesktopEntry> entry(const QString& id) const override {
         if (!byID.contains(id)) return std::nullopt;
         return byID.value(id);
@@ -42,9 +36,6 @@ public:
         pixmap.fill(Qt::red);
         return QIcon(pixmap);
     }
-
-private:
-    mutable std::mutex m_mutex;
 };
 
 // Applications running by id.
