@@ -61,6 +61,8 @@ struct NotchViewModel::Fields {
     NowPlayingState nowPlaying;
     QList<TrayItem> trayItems;
     QPointer<TrayStore> trayStore;
+    ShortcutsService* shortcutsService = nullptr;
+    QuickAppsService* quickAppsService = nullptr;
     std::function<void(const MediaCommand&)> onMediaCommand;
     QList<Clip> clips;
     QList<AudioOutputDevice> audioDevices;
@@ -225,6 +227,22 @@ void NotchViewModel::setTrayStore(TrayStore* store) {
     if (d->trayStore == store) return;
     d->trayStore = store;
     Q_EMIT deskServicesChanged();
+}
+
+ShortcutsService* NotchViewModel::shortcutsService() const {
+    return d->shortcutsService;
+}
+
+void NotchViewModel::setShortcutsService(ShortcutsService* service) {
+    if (std::exchange(d->shortcutsService, service) != service) Q_EMIT deskServicesChanged();
+}
+
+QuickAppsService* NotchViewModel::quickAppsService() const {
+    return d->quickAppsService;
+}
+
+void NotchViewModel::setQuickAppsService(QuickAppsService* service) {
+    if (std::exchange(d->quickAppsService, service) != service) Q_EMIT deskServicesChanged();
 }
 
 NotchPanelInterface* NotchViewModel::panel() const {

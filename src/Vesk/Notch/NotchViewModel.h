@@ -28,8 +28,10 @@ namespace vesk {
 
 class ClockSource;
 class NotchPanelInterface;
+class QuickAppsService;
 class Sharing;
 class SettingsStore;
+class ShortcutsService;
 class TrayStore;
 struct AudioOutputDevice;
 struct MediaCommand;
@@ -123,6 +125,13 @@ public:
     // The file tray; set by the window controller. Not owned.
     TrayStore* trayStore() const;
     void setTrayStore(TrayStore* store);
+
+    // The shared shortcuts and pinned applications; set by the window controller, which
+    // keeps them alive longer than the model. Not owned; none until set.
+    ShortcutsService* shortcutsService() const;
+    void setShortcutsService(ShortcutsService* service);
+    QuickAppsService* quickAppsService() const;
+    void setQuickAppsService(QuickAppsService* service);
 
     // The display's panel, held weakly: once its lifetime object is gone the model
     // behaves as without a panel.

@@ -84,6 +84,8 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
+    m_shortcutsService = std::make_unique<ShortcutsService>(QStringLiteral("Vesk"));
+    m_quickAppsService = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"));
 
     m_dragRouter =
         std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
@@ -268,6 +270,9 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
 
     model.setTrayStore(m_trayStore.get());
     model.setTrayItems(m_trayStore->items());
+    model.setShortcutsService(m_shortcutsService.get());
+    model.setQuickAppsService(m_quickAppsService.get());
+    model.setQuickApps(m_quickAppsService->apps());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.recomputeLayout();
@@ -335,6 +340,11 @@ QString NotchWindowController::geometryReport() const {
 void NotchWindowController::relayoutWidgets() {
     for (const auto& entry : m_entries)
         entry->model->recomputeLayout();
+}
+
+void NotchWindowController::refreshQuickApps() {
+    for (const auto& entry : m_entries)
+        entry->model->setQuickApps(m_quickAppsService->apps());
 }
 
 void NotchWindowController::publishTrayItems() {

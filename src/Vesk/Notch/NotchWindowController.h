@@ -5,6 +5,8 @@
 #include "Vesk/Notch/NotchGeometry.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "VeskKit/Foundation/Scheduler.h"
+#include "VeskServices/QuickApps/QuickAppsService.h"
+#include "VeskServices/Shortcuts/ShortcutsService.h"
 #include "VeskServices/Tray/TrayStore.h"
 
 #include <QList>
@@ -92,6 +94,11 @@ public:
     TrayStore& trayStore() { return *m_trayStore; }
     // What every desk opened from now on reaches outside its view model.
     DeskEnvironment& deskEnvironment() { return m_deskEnvironment; }
+    ShortcutsService& shortcutsService() { return *m_shortcutsService; }
+    QuickAppsService& quickAppsService() { return *m_quickAppsService; }
+    // Every model's pinned applications from the quick-apps service (after the settings
+    // window changed them).
+    void refreshQuickApps();
 
     // ---- Drags (driven by the shell)
 
@@ -145,6 +152,8 @@ private:
     std::unique_ptr<SleepWatch> m_ownSleepWatch;
     std::unique_ptr<Pasteboard> m_ownPasteboard;
     std::unique_ptr<TrayStore> m_trayStore;
+    std::unique_ptr<ShortcutsService> m_shortcutsService;
+    std::unique_ptr<QuickAppsService> m_quickAppsService;
     std::unique_ptr<NotchDragRouter> m_dragRouter;
     std::vector<std::unique_ptr<Entry>> m_entries;
     TaskHandle m_rebuildTask;
