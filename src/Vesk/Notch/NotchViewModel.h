@@ -27,6 +27,7 @@
 namespace vesk {
 
 class ClockSource;
+class DeskRepository;
 class NotchPanelInterface;
 class Sharing;
 class SettingsStore;
@@ -123,6 +124,10 @@ public:
     // The file tray; set by the window controller. Not owned.
     TrayStore* trayStore() const;
     void setTrayStore(TrayStore* store);
+
+    // The synced desk store; set by the window controller once it is built. Not owned.
+    DeskRepository* repository() const;
+    void setRepository(DeskRepository* repository);
 
     // The display's panel, held weakly: once its lifetime object is gone the model
     // behaves as without a panel.

@@ -14,6 +14,7 @@
 #include "VeskPlatform/Power/SleepWatch.h"
 #include "VeskPlatform/Screens/Screens.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -262,6 +263,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
 
     model.setTrayStore(m_trayStore.get());
     model.setTrayItems(m_trayStore->items());
+    model.setRepository(m_repository);
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.recomputeLayout();
@@ -282,6 +284,16 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     m_entries.push_back(std::move(entry));
     m_dragRouter->attach(display);
     if (m_onModelCreated) m_onModelCreated(model);
+}
+
+DeskRepository* NotchWindowController::repository() const {
+    return m_repository;
+}
+
+void NotchWindowController::setRepository(DeskRepository* repository) {
+    m_repository = repository;
+    for (const auto& entry : m_entries)
+        entry->model->setRepository(repository);
 }
 
 void NotchWindowController::installHostCallbacks(const Entry& entry) {

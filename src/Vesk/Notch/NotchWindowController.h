@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -20,6 +21,7 @@ class QScreen;
 
 namespace vesk {
 
+class DeskRepository;
 class DragWatch;
 class NotchDragRouter;
 class OutsideClickWatch;
@@ -88,6 +90,10 @@ public:
     // ---- Shared desk services
 
     TrayStore& trayStore() { return *m_trayStore; }
+    // The synced desk store, once built; each assignment reaches every model, and the
+    // models of displays attached later get it too. Not owned.
+    DeskRepository* repository() const;
+    void setRepository(DeskRepository* repository);
 
     // ---- Drags (driven by the shell)
 
@@ -140,6 +146,7 @@ private:
     std::unique_ptr<SleepWatch> m_ownSleepWatch;
     std::unique_ptr<Pasteboard> m_ownPasteboard;
     std::unique_ptr<TrayStore> m_trayStore;
+    QPointer<DeskRepository> m_repository;
     std::unique_ptr<NotchDragRouter> m_dragRouter;
     std::vector<std::unique_ptr<Entry>> m_entries;
     TaskHandle m_rebuildTask;
