@@ -112,20 +112,6 @@ void Statement::bindNull(int index) {
     sqlite3_bind_null(m_stmt, index);
 }
 
-void Statement::bind(int index, const QVariant& value) {
-    if (value.isNull()) return bindNull(index);
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        return bindInteger(index, value.toLongLong());
-    case QMetaType::Double:
-        return bindReal(index, value.toDouble());
-    default:
-        return bindText(index, value.toString());
-    }
-}
-
 bool Statement::step() {
     if (!m_stmt) return false;
     const int code = sqlite3_step(m_stmt);

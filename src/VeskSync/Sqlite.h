@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QVariant>
 
 #include <optional>
 
@@ -58,7 +57,6 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     bool isValid() const { return m_stmt != nullptr; }
-    void bind(int index, const QVariant& value);
     void bindText(int index, const QString& text);
     void bindInteger(int index, qint64 value);
     void bindReal(int index, double value);
