@@ -12,6 +12,7 @@
 #include "VeskServices/NowPlaying/NowPlayingState.h"
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskSync/DeskRepository.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -63,6 +64,7 @@ struct NotchViewModel::Fields {
     QPointer<TrayStore> trayStore;
     ShortcutsService* shortcutsService = nullptr;
     QuickAppsService* quickAppsService = nullptr;
+    QPointer<DeskRepository> repository;
     std::function<void(const MediaCommand&)> onMediaCommand;
     QList<Clip> clips;
     QList<AudioOutputDevice> audioDevices;
@@ -245,6 +247,16 @@ void NotchViewModel::setQuickAppsService(QuickAppsService* service) {
     if (std::exchange(d->quickAppsService, service) != service) Q_EMIT deskServicesChanged();
 }
 
+DeskRepository* NotchViewModel::repository() const {
+    return d->repository;
+}
+
+void NotchViewModel::setRepository(DeskRepository* repository) {
+    if (d->repository == repository) return;
+    d->repository = repository;
+    Q_EMIT deskServicesChanged();
+}
+
 NotchPanelInterface* NotchViewModel::panel() const {
     return d->livePanel();
 }
@@ -309,6 +321,7 @@ void NotchViewModel::send(const NotchEvent& event) {
         }
 
         if (next.isOpen() && !old.isOpen()) {
+            if (d->repository) d->repository->reloadFromStore();
             // The desk lists the output devices as they are now.
             setAudioDevices(d->environment.outputDevices ? d->environment.outputDevices()
                                                          : AudioService::outputDevices());

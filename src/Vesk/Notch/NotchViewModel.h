@@ -27,6 +27,7 @@
 namespace vesk {
 
 class ClockSource;
+class DeskRepository;
 class NotchPanelInterface;
 class QuickAppsService;
 class Sharing;
@@ -132,6 +133,9 @@ public:
     void setShortcutsService(ShortcutsService* service);
     QuickAppsService* quickAppsService() const;
     void setQuickAppsService(QuickAppsService* service);
+    // The synced desk store; set by the window controller once it is built. Not owned.
+    DeskRepository* repository() const;
+    void setRepository(DeskRepository* repository);
 
     // The display's panel, held weakly: once its lifetime object is gone the model
     // behaves as without a panel.

@@ -15,6 +15,7 @@
 #include "VeskPlatform/Power/SleepWatch.h"
 #include "VeskPlatform/Screens/Screens.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -273,6 +274,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     model.setShortcutsService(m_shortcutsService.get());
     model.setQuickAppsService(m_quickAppsService.get());
     model.setQuickApps(m_quickAppsService->apps());
+    model.setRepository(m_repository);
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.recomputeLayout();
@@ -303,6 +305,16 @@ void NotchWindowController::installDeskFactory(NotchRootView& root) {
             if (!self) return nullptr;
             return new DeskView(tab, model, inset, self->m_deskEnvironment, parent);
         });
+}
+
+DeskRepository* NotchWindowController::repository() const {
+    return m_repository;
+}
+
+void NotchWindowController::setRepository(DeskRepository* repository) {
+    m_repository = repository;
+    for (const auto& entry : m_entries)
+        entry->model->setRepository(repository);
 }
 
 void NotchWindowController::installHostCallbacks(const Entry& entry) {

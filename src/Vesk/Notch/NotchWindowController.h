@@ -12,6 +12,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -23,6 +24,7 @@ class QScreen;
 
 namespace vesk {
 
+class DeskRepository;
 class DragWatch;
 class NotchDragRouter;
 class NotchRootView;
@@ -99,6 +101,10 @@ public:
     // Every model's pinned applications from the quick-apps service (after the settings
     // window changed them).
     void refreshQuickApps();
+    // The synced desk store, once built; each assignment reaches every model, and the
+    // models of displays attached later get it too. Not owned.
+    DeskRepository* repository() const;
+    void setRepository(DeskRepository* repository);
 
     // ---- Drags (driven by the shell)
 
@@ -154,6 +160,7 @@ private:
     std::unique_ptr<TrayStore> m_trayStore;
     std::unique_ptr<ShortcutsService> m_shortcutsService;
     std::unique_ptr<QuickAppsService> m_quickAppsService;
+    QPointer<DeskRepository> m_repository;
     std::unique_ptr<NotchDragRouter> m_dragRouter;
     std::vector<std::unique_ptr<Entry>> m_entries;
     TaskHandle m_rebuildTask;

@@ -10,6 +10,9 @@
 #include "VeskPlatform/Power/SleepWatch.h"
 #include "VeskPlatform/Screens/Screens.h"
 #include "VeskServices/Audio/AudioState.h"
+#include "VeskSync/DeskRepository.h"
+#include "VeskSync/ModelContainer.h"
+#include "VeskSync/ModelContext.h"
 
 #include "support/ManualScheduler.h"
 #include "support/Screens/OffscreenScreens.h"
@@ -25,6 +28,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vesk;
@@ -150,11 +154,19 @@ TEST_F(NotchWindowControllerTest, EveryModelBuiltIncludingLaterDisplaysReachesTh
     QList<NotchViewModel*> created;
     controller->setOnModelCreated([&](NotchViewModel& model) { created << &model; });
     EXPECT_EQ(created.size(), 2);
+    // The synced store reaches the models there are and those still to come.
+    QTemporaryDir folder;
+    DeskRepository repository(
+        std::make_shared<ModelContext>(ModelContainer::open(folder.filePath("Vesk.store"))),
+        QStringLiteral("Mac"));
+    controller->setRepository(&repository);
+    EXPECT_EQ(created.first()->repository(), &repository);
 
     setScreens({screenA, screenB, screenC});
     scheduler.advance(NotchWindowController::rebuildDelay);
     ASSERT_EQ(created.size(), 3);
     EXPECT_EQ(created.last(), controller->model(idOf("C")));
+    EXPECT_EQ(created.last()->repository(), &repository);
 }
 
 TEST_F(NotchWindowControllerTest, GeometryReportDescribesEveryDisplay) {
