@@ -2,6 +2,7 @@
 
 #include "Vesk/Notch/NotchDisplay.h"
 #include "VeskKit/Foundation/Scheduler.h"
+#include "VeskKit/Pipeline/PipelineID.h"
 #include "VeskServices/Tray/TrayItem.h"
 
 #include <QList>
@@ -33,6 +34,8 @@ public:
         Sharing* sharing = nullptr;
         // Whether the Alt key is held now (it inverts trayMoveOnDrop); the keyboard's when empty.
         std::function<bool()> altHeld;
+        // The folder pipelines write into; made when asked.
+        std::function<QString()> pipelineOutputDirectory;
     };
 
     // A drag closer than this to the top of the primary screen arms the notch.
@@ -76,6 +79,7 @@ private:
     void dragEnded();
     void publishTrayItems();
     bool altHeld() const;
+    bool runPipeline(const NotchDisplay& display, PipelineID id, const QList<QUrl>& urls);
 
     SettingsStore& m_settings;
     TrayStore& m_trayStore;

@@ -28,6 +28,7 @@ namespace vesk {
 
 class ClockSource;
 class NotchPanelInterface;
+class PipelineRunner;
 class Sharing;
 class SettingsStore;
 class TrayStore;
@@ -124,6 +125,10 @@ public:
     TrayStore* trayStore() const;
     void setTrayStore(TrayStore* store);
 
+    // The shared drop-pipeline runner; set by the window controller. Not owned.
+    PipelineRunner* pipelineRunner() const;
+    void setPipelineRunner(PipelineRunner* runner);
+
     // The display's panel, held weakly: once its lifetime object is gone the model
     // behaves as without a panel.
     NotchPanelInterface* panel() const;
@@ -152,7 +157,8 @@ public:
 
     void addTimer(double seconds);
     void openCalendarEvent(const CalendarEvent& event);
-    // Removes the tray items that were added from these files (after they were moved away).
+    // Removes the tray items that were added from these files (after they were moved
+    // away, or an undo deleted them), also those still being copied in.
     void removeTrayItems(const QList<QUrl>& storedSources);
     void requestCalendarAccess();
 

@@ -7,6 +7,7 @@
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/DragWatch/DragWatch.h"
 #include "VeskPlatform/Input/OutsideClickWatch.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QSet>
@@ -81,15 +83,17 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     }
 
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
+    m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
 
-    m_dragRouter =
-        std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
-                                          NotchDragRouter::Environment{.dragWatch = m_environment.dragWatch,
-                                                                       .sharing = m_environment.sharing,
-                                                                       .altHeld = m_environment.altHeld},
-                                          [this] { return displays(); });
+    m_dragRouter = std::make_unique<NotchDragRouter>(
+        m_settings, *m_trayStore,
+        NotchDragRouter::Environment{.dragWatch = m_environment.dragWatch,
+                                     .sharing = m_environment.sharing,
+                                     .altHeld = m_environment.altHeld,
+                                     .pipelineOutputDirectory = &pipelineOutputDirectory},
+        [this] { return displays(); });
 
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
@@ -262,6 +266,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
 
     model.setTrayStore(m_trayStore.get());
     model.setTrayItems(m_trayStore->items());
+    model.setPipelineRunner(m_pipelineRunner.get());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.recomputeLayout();
@@ -314,6 +319,12 @@ QString NotchWindowController::geometryReport() const {
                       .arg(length(g.backingScale), QString::number(g.maximumFramesPerSecond));
     }
     return blocks.join(QLatin1Char('\n'));
+}
+
+QString NotchWindowController::pipelineOutputDirectory() {
+    const QString folder = files::applicationSupportFolder() + QStringLiteral("/Pipelines");
+    QDir().mkpath(folder);
+    return folder;
 }
 
 void NotchWindowController::relayoutWidgets() {

@@ -4,6 +4,7 @@
 #include "Vesk/Notch/NotchGeometry.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "VeskKit/Foundation/Scheduler.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskServices/Tray/TrayStore.h"
 
 #include <QList>
@@ -56,6 +57,8 @@ public:
         TrayStoreOptions trayOptions;
         // Handed to every view model.
         NotchViewModel::Environment modelEnvironment;
+        // Options of the shared pipeline runner (where its work runs).
+        PipelineRunner::Options pipelineOptions;
     };
 
     // A burst of screen changes or wake-ups rebuilds once, this long after the last.
@@ -88,6 +91,11 @@ public:
     // ---- Shared desk services
 
     TrayStore& trayStore() { return *m_trayStore; }
+    // The drop-pipeline runner every display shares, over the default pipelines.
+    PipelineRunner& pipelineRunner() { return *m_pipelineRunner; }
+    // "<application support>/Vesk/Pipelines", where pipelines write; made on every read
+    // (a failure is left to the run that writes there).
+    static QString pipelineOutputDirectory();
 
     // ---- Drags (driven by the shell)
 
@@ -145,6 +153,8 @@ private:
     TaskHandle m_rebuildTask;
     std::function<QMenu*()> m_contextMenuProvider;
     std::function<void(NotchViewModel&)> m_onModelCreated;
+    // Declared last, so it goes first: runs in flight stop before anything they reach.
+    std::unique_ptr<PipelineRunner> m_pipelineRunner;
 };
 
 } // namespace vesk
