@@ -244,7 +244,7 @@ bool NotchDragRouter::drop(const NotchDisplay& display, const QList<QUrl>& urls,
 bool NotchDragRouter::runPipeline(const NotchDisplay& display, PipelineID id, const QList<QUrl>& urls) {
     NotchViewModel* model = display.model;
     PipelineRunner* runner = model->pipelineRunner();
-    if (!runner || !m_environment.pipelineOutputDirectory) return false;
+    if (!runner || !pipelineOutputDirectory) return false;
     // Asked again: the order setting may have changed during the drag.
     const QList<PipelinePtr> offered = runner->lanes(urls, m_settings.pipelineOrder());
     const auto pipeline = std::find_if(offered.cbegin(), offered.cend(),
@@ -252,7 +252,7 @@ bool NotchDragRouter::runPipeline(const NotchDisplay& display, PipelineID id, co
     if (pipeline == offered.cend()) return false;
     model->send(NotchEvent::dropped());
     QPointer<NotchDragRouter> self(this);
-    runner->run(*pipeline, urls, m_environment.pipelineOutputDirectory(),
+    runner->run(*pipeline, urls, pipelineOutputDirectory(),
                 [self](const QList<QUrl>& produced) {
                     if (!self || produced.isEmpty()) return;
                     // Every model shows the items as they enter (the store says so); the shell

@@ -34,8 +34,6 @@ public:
         Sharing* sharing = nullptr;
         // Whether the Alt key is held now (it inverts trayMoveOnDrop); the keyboard's when empty.
         std::function<bool()> altHeld;
-        // The folder pipelines write into; made when asked.
-        std::function<QString()> pipelineOutputDirectory;
     };
 
     // A drag closer than this to the top of the primary screen arms the notch.
@@ -65,6 +63,9 @@ public:
     void attach(const NotchDisplay& display);
 
     std::function<void(const QList<TrayItem>&)> onFilesDropped;
+    // The folder pipelines write into, made when asked; without it drops on pipeline
+    // lanes go to the tray.
+    std::function<QString()> pipelineOutputDirectory;
 
     // What the hosting view's callbacks do, for a display's model and host.
     void dragEntered(const NotchDisplay& display, const QList<QUrl>& urls);

@@ -87,13 +87,13 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
 
-    m_dragRouter = std::make_unique<NotchDragRouter>(
-        m_settings, *m_trayStore,
-        NotchDragRouter::Environment{.dragWatch = m_environment.dragWatch,
-                                     .sharing = m_environment.sharing,
-                                     .altHeld = m_environment.altHeld,
-                                     .pipelineOutputDirectory = &pipelineOutputDirectory},
-        [this] { return displays(); });
+    m_dragRouter =
+        std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
+                                          NotchDragRouter::Environment{.dragWatch = m_environment.dragWatch,
+                                                                       .sharing = m_environment.sharing,
+                                                                       .altHeld = m_environment.altHeld},
+                                          [this] { return displays(); });
+    m_dragRouter->pipelineOutputDirectory = &pipelineOutputDirectory;
 
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
