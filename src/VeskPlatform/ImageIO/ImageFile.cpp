@@ -82,6 +82,12 @@ std::optional<Picture> readImage(const QString& path, std::optional<double> maxD
 }
 
 QImage oriented(const QImage& image, int orientation) {
+    // Qt's rotation drops the colour space.
+    const auto turned = [&image](double degrees) {
+        QImage result = image.transformed(QTransform().rotate(degrees));
+        result.setColorSpace(image.colorSpace());
+        return result;
+    };
     switch (orientation) {
     case 2:
         return image.mirrored(true, false);
@@ -90,13 +96,13 @@ QImage oriented(const QImage& image, int orientation) {
     case 4:
         return image.mirrored(false, true);
     case 5:
-        return image.transformed(QTransform().rotate(90)).mirrored(true, false);
+        return turned(90).mirrored(true, false);
     case 6:
-        return image.transformed(QTransform().rotate(90));
+        return turned(90);
     case 7:
-        return image.transformed(QTransform().rotate(90)).mirrored(false, true);
+        return turned(90).mirrored(false, true);
     case 8:
-        return image.transformed(QTransform().rotate(270));
+        return turned(270);
     default:
         return image;
     }
