@@ -8,6 +8,7 @@
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/DragWatch/DragWatch.h"
 #include "VeskPlatform/Input/OutsideClickWatch.h"
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QSet>
@@ -83,6 +85,7 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     }
 
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
+    m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
     m_shortcutsService = std::make_unique<ShortcutsService>(QStringLiteral("Vesk"));
@@ -94,6 +97,7 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
                                                                        .sharing = m_environment.sharing,
                                                                        .altHeld = m_environment.altHeld},
                                           [this] { return displays(); });
+    m_dragRouter->pipelineOutputDirectory = &pipelineOutputDirectory;
 
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
@@ -275,6 +279,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     model.setQuickAppsService(m_quickAppsService.get());
     model.setQuickApps(m_quickAppsService->apps());
     model.setRepository(m_repository);
+    model.setPipelineRunner(m_pipelineRunner.get());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.recomputeLayout();
@@ -347,6 +352,12 @@ QString NotchWindowController::geometryReport() const {
                       .arg(length(g.backingScale), QString::number(g.maximumFramesPerSecond));
     }
     return blocks.join(QLatin1Char('\n'));
+}
+
+QString NotchWindowController::pipelineOutputDirectory() {
+    const QString folder = files::applicationSupportFolder() + QStringLiteral("/Pipelines");
+    QDir().mkpath(folder);
+    return folder;
 }
 
 void NotchWindowController::relayoutWidgets() {

@@ -7,6 +7,7 @@
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
 #include "VeskServices/Shortcuts/ShortcutsService.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskServices/Tray/TrayStore.h"
 
 #include <QList>
@@ -62,6 +63,8 @@ public:
         TrayStoreOptions trayOptions;
         // Handed to every view model.
         NotchViewModel::Environment modelEnvironment;
+        // Options of the shared pipeline runner (where its work runs).
+        PipelineRunner::Options pipelineOptions;
     };
 
     // A burst of screen changes or wake-ups rebuilds once, this long after the last.
@@ -105,6 +108,11 @@ public:
     // models of displays attached later get it too. Not owned.
     DeskRepository* repository() const;
     void setRepository(DeskRepository* repository);
+    // The drop-pipeline runner every display shares, over the default pipelines.
+    PipelineRunner& pipelineRunner() { return *m_pipelineRunner; }
+    // "<application support>/Vesk/Pipelines", where pipelines write; made on every read
+    // (a failure is left to the run that writes there).
+    static QString pipelineOutputDirectory();
 
     // ---- Drags (driven by the shell)
 
@@ -167,6 +175,8 @@ private:
     std::function<QMenu*()> m_contextMenuProvider;
     std::function<void(NotchViewModel&)> m_onModelCreated;
     DeskEnvironment m_deskEnvironment;
+    // Declared last, so it goes first: runs in flight stop before anything they reach.
+    std::unique_ptr<PipelineRunner> m_pipelineRunner;
 };
 
 } // namespace vesk
