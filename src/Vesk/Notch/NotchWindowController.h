@@ -128,6 +128,7 @@ private:
     void refresh(Entry& entry, QScreen* screen, const NotchGeometry& geometry);
     void installHostCallbacks(const Entry& entry);
     void clickedElsewhere(const QPointF& position);
+    bool isPanelWindow(const QObject* window) const;
     bool handleKey(const QKeyEvent& key);
     bool paste();
     void publishTrayItems();
