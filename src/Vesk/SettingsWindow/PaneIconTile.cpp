@@ -19,7 +19,7 @@ void PaneIconTile::paint(QPainter& painter, const QPointF& origin) const {
     for (int ring = 3; ring >= 1; --ring) {
         const double spread = blur * ring / 3.0;
         QColor shade = pane.tileBottom;
-        shade.setAlphaF(float(0.35 / 3.0));
+        shade.setAlphaF(float(0.35 / 5.0));
         painter.setBrush(shade);
         painter.drawRoundedRect(tile.translated(0, 1).adjusted(-spread, -spread, spread, spread),
                                 radius + spread, radius + spread);

@@ -76,6 +76,8 @@ SettingsRootView::SettingsRootView(SettingsStore& settings, SettingsWindowEnviro
     row->addWidget(column, 1);
     row->addStretch(0);
     m_scroll->setWidget(m_content);
+    // The scroll area makes its widget opaque; the window's colour shows through instead.
+    m_content->setAutoFillBackground(false);
     m_veil->raise();
     m_detail->installEventFilter(this);
 

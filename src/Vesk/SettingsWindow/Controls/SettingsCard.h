@@ -9,13 +9,14 @@ class QVBoxLayout;
 namespace vesk {
 
 // The rounded dark card that stacks a pane's rows with no gap between them. Its soft
-// shadow is painted in the widget's own margins, so the card itself is inset by them.
+// shadow is painted in the widget's own margins above and below; at the sides the card
+// keeps the column's full width, in line with the notices and footnotes around it.
 class SettingsCard : public QWidget {
     Q_OBJECT
 public:
     static constexpr double radius = 16;
-    // Room for the shadow (black 0.22, radius 9, 3 lower) around the card.
-    static constexpr QMargins shadowMargins{8, 6, 8, 11};
+    // Room for the shadow (black 0.22, radius 9, 3 lower) above and below the card.
+    static constexpr QMargins shadowMargins{0, 2, 0, 9};
 
     explicit SettingsCard(QWidget* parent = nullptr);
 

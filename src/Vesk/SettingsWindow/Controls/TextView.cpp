@@ -86,6 +86,8 @@ QSize TextView::minimumSizeHint() const {
 
 int TextView::heightForWidth(int width) const {
     if (!m_wrap) return sizeHint().height();
+    // Layouts ask at their own width even where the view is held narrower.
+    width = std::min(width, m_maxWidth);
     const QFontMetricsF metrics(effectiveFont());
     const QRectF bounds = metrics.boundingRect(QRectF(0, 0, std::max(width, 1), 1e6), wrapFlags, m_text);
     return int(std::ceil(std::max(bounds.height(), metrics.height())));
