@@ -1,6 +1,7 @@
 #include "Vesk/SettingsWindow/SettingsRootView.h"
 
 #include "Vesk/Notch/NotchNotifications.h"
+#include "Vesk/SettingsWindow/Controls/ScrollBarStyle.h"
 #include "Vesk/SettingsWindow/ScrollEdgeVeil.h"
 #include "Vesk/SettingsWindow/SettingsHeader.h"
 #include "Vesk/SettingsWindow/SettingsSidebar.h"
@@ -20,16 +21,6 @@ namespace {
 
 constexpr int padding = 28;
 constexpr int topContentMargin = 24;
-
-QString scrollStyle() {
-    return QStringLiteral(
-               "QScrollArea { background: transparent; border: none; }"
-               "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
-               "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 30px; }"
-               "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-               "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
-        .arg(Vesk::Ink::x600.name());
-}
 
 } // namespace
 
@@ -59,7 +50,7 @@ SettingsRootView::SettingsRootView(SettingsStore& settings, SettingsWindowEnviro
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_scroll->setStyleSheet(scrollStyle());
+    m_scroll->setStyleSheet(darkScrollBarStyle(QStringLiteral("QScrollArea")));
     m_scroll->viewport()->setAutoFillBackground(false);
     m_content->setAutoFillBackground(false);
 

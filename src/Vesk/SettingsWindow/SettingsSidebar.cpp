@@ -1,5 +1,6 @@
 #include "Vesk/SettingsWindow/SettingsSidebar.h"
 
+#include "Vesk/SettingsWindow/Controls/ScrollBarStyle.h"
 #include "Vesk/SettingsWindow/PaneIconTile.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
@@ -159,7 +160,7 @@ SettingsSidebar::SettingsSidebar(SettingsPane selection, QWidget* parent)
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setUniformItemSizes(false);
     m_list->viewport()->setAutoFillBackground(false);
-    m_list->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
+    m_list->setStyleSheet(darkScrollBarStyle(QStringLiteral("QListView")));
     column->addWidget(m_list, 1);
 
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
