@@ -17,6 +17,7 @@
 
 #include <QAbstractButton>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -90,6 +91,54 @@ TEST_F(SettingsWindowControlsTest, ADragWritesFractionsAndAWriteElsewhereIsShown
     EXPECT_EQ(track->position(), SliderTrack::steps);
     EXPECT_EQ(slider->pill(), QStringLiteral("10 s"));
     EXPECT_EQ(defaults->doubleValue(QStringLiteral("soundDuration")), 1e300);
+}
+
+TEST_F(SettingsWindowControlsTest, SliderKeysStepThroughTheRange) {
+    auto* slider = place(new ValueSlider(QStringLiteral("Keep at most"), settings, key("trayMaxItems"), 5,
+                                         200, QStringLiteral(" files")));
+    SliderTrack* track = slider->track();
+    track->setFocus();
+    const struct {
+        Qt::Key key;
+        double stored;
+    } presses[] = {{Qt::Key_Home, 5},    {Qt::Key_Right, 6.95}, {Qt::Key_PageUp, 26.45},
+                   {Qt::Key_Left, 24.5}, {Qt::Key_End, 200},    {Qt::Key_Up, 200}};
+    for (const auto& press : presses) {
+        QTest::keyClick(track, press.key);
+        EXPECT_NEAR(settings.trayMaxItems(), press.stored, 1e-9) << press.key;
+    }
+    EXPECT_EQ(slider->pill(), QStringLiteral("200 files"));
+}
+
+TEST_F(SettingsWindowControlsTest, SamplesDrawTheirStyles) {
+    const auto sample = [](const QString& style, auto paint) {
+        QImage image(90, 30, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        paint(painter, QRectF(0, 0, 90, 30), style);
+        return image;
+    };
+    // The level runs 33 of the track's 52 points from its leading edge.
+    const int left = 45 - 26, middle = 15;
+    for (const char* style : {"white", "accent", "glow"})
+        EXPECT_TRUE(test::near(sample(QLatin1String(style), paintBarPreview).pixelColor(left + 16, middle),
+                               Vesk::Accent::x500))
+            << style;
+    const QImage decibel = sample(QStringLiteral("decibel"), paintBarPreview);
+    EXPECT_LT(decibel.pixelColor(left + 2, middle).red(), decibel.pixelColor(left + 30, middle).red())
+        << "a gradient from the darker accent";
+    // Only the glow shows around the level.
+    EXPECT_GT(sample(QStringLiteral("glow"), paintBarPreview).pixelColor(left + 16, middle - 4).red(), 20);
+    EXPECT_EQ(sample(QStringLiteral("white"), paintBarPreview).pixelColor(left + 16, middle - 4),
+              QColor(Qt::black));
+    EXPECT_TRUE(
+        test::near(sample(QStringLiteral("colored"), paintMediaBarPreview).pixelColor(left + 16, middle),
+                   QColor(0x8A, 0x7F, 0x70)));
+    EXPECT_TRUE(
+        test::near(sample(QStringLiteral("monochrome"), paintMediaBarPreview).pixelColor(left + 45, middle),
+                   Vesk::Ink::x700))
+        << "the track beyond the level";
+    EXPECT_EQ(sample(QStringLiteral("neon"), paintBarPreview).pixelColor(45, 15), QColor(Qt::black));
 }
 
 TEST_F(SettingsWindowControlsTest, HeaderCardDimsOnlyItsSliderWhileTheActivityIsOff) {

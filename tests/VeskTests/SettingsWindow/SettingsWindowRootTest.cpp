@@ -1,11 +1,13 @@
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/SettingsWindow/ScrollEdgeVeil.h"
 #include "Vesk/SettingsWindow/SettingsHeader.h"
 #include "Vesk/SettingsWindow/SettingsRootView.h"
 #include "Vesk/SettingsWindow/SettingsSidebar.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskUI/Tokens/Vesk.h"
 
 #include "support/Notch/WidgetImage.h"
 
@@ -129,6 +131,17 @@ TEST_F(SettingsWindowRootTest, APaneIsRebuiltOnlyWhenItsInputsChange) {
     root->setSelection(SettingsPane::about);
     EXPECT_EQ(root->pane(), nullptr);
     EXPECT_EQ(root->header()->title()->text(), QStringLiteral("About"));
+}
+
+TEST_F(SettingsWindowRootTest, RenderedWindowHasItsSidebarDetailAndVeil) {
+    auto root = make();
+    const QImage image = test::widgetImage(*root);
+    EXPECT_EQ(root->sidebar()->width(), 230);
+    EXPECT_TRUE(test::near(test::pixel(image, 100, 540), Vesk::Ink::x900)) << "the sidebar";
+    EXPECT_TRUE(test::near(test::pixel(image, 600, 540), Vesk::Ink::x950)) << "the detail";
+    EXPECT_TRUE(root->veil()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_EQ(root->veil()->geometry(), QRect(0, 0, 820 - 230, 48));
+    EXPECT_GE(root->header()->mapTo(root.get(), QPoint()).y(), 28 + 24) << "below the veil's margin";
 }
 
 TEST_F(SettingsWindowRootTest, RenderedHeaderTileHasThePaneGradient) {
