@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -426,10 +427,18 @@ void NotchWindowController::clickedElsewhere(const QPointF& position) {
 }
 
 bool NotchWindowController::eventFilter(QObject* watched, QEvent* event) {
-    // Keys reach a window before its widgets: looking there sees each press once.
-    if (event->type() == QEvent::KeyPress && watched->isWindowType())
+    // Keys reach a window before its widgets: looking there sees each press once. Only
+    // presses aimed at a notch panel are ours; other windows (settings, dialogs) keep
+    // their Escape and their paste.
+    if (event->type() == QEvent::KeyPress && watched->isWindowType() && isPanelWindow(watched))
         return handleKey(static_cast<const QKeyEvent&>(*event));
     return QObject::eventFilter(watched, event);
+}
+
+bool NotchWindowController::isPanelWindow(const QObject* window) const {
+    return std::any_of(m_entries.begin(), m_entries.end(), [window](const auto& entry) {
+        return entry->panel && entry->panel->windowHandle() == window;
+    });
 }
 
 bool NotchWindowController::handleKey(const QKeyEvent& key) {

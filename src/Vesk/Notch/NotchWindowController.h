@@ -154,6 +154,7 @@ private:
     void installHostCallbacks(const Entry& entry);
     void installDeskFactory(NotchRootView& root);
     void clickedElsewhere(const QPointF& position);
+    bool isPanelWindow(const QObject* window) const;
     bool handleKey(const QKeyEvent& key);
     bool paste();
     void publishTrayItems();
