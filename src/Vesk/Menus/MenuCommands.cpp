@@ -14,6 +14,7 @@
 #include "VeskPlatform/Machine/OperatingSystem.h"
 #include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -149,7 +150,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
-    // No calendar service and no synced store yet: their rows read "—".
+    // No calendar service and no sync coordinator yet: their rows read "—".
     services.keepingAwake = bridge.idle().isKeepingAwake();
     services.updatesAvailable = m_parts.updates.isAvailable();
     facts.services = diagnostics::serviceRows(services);
@@ -160,6 +161,13 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     facts.trayCount = tray ? int(tray->items().size()) : 0;
     const ClipboardService* clipboard = m_parts.clipboardService ? m_parts.clipboardService() : nullptr;
     facts.clipCount = clipboard ? int(clipboard->clips().size()) : 0;
+    // Every model holds the one repository once the synced store is up.
+    if (m_parts.models)
+        for (const NotchViewModel* model : m_parts.models())
+            if (const DeskRepository* repository = model->repository()) {
+                facts.todoCount = int(repository->todos().size());
+                break;
+            }
     facts.logTail = TraceLog::recentLogLines(logTailLimit);
     facts.generatedAt = Date::now();
     return DiagnosticsReport::make(facts);

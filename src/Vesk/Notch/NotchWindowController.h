@@ -1,16 +1,21 @@
 #pragma once
 
+#include "Vesk/Desk/DeskEnvironment.h"
 #include "Vesk/Notch/NotchDisplay.h"
 #include "Vesk/Notch/NotchGeometry.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskServices/Clipboard/ClipboardService.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
+#include "VeskServices/QuickApps/QuickAppsService.h"
+#include "VeskServices/Shortcuts/ShortcutsService.h"
 #include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Tray/TrayStore.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -22,8 +27,10 @@ class QScreen;
 
 namespace vesk {
 
+class DeskRepository;
 class DragWatch;
 class NotchDragRouter;
+class NotchRootView;
 class OutsideClickWatch;
 class Pasteboard;
 class SettingsStore;
@@ -60,6 +67,8 @@ public:
         ClipboardServiceOptions clipboardOptions;
         // Handed to every view model.
         NotchViewModel::Environment modelEnvironment;
+        // Options of the shared pipeline runner (where its work runs).
+        PipelineRunner::Options pipelineOptions;
     };
 
     // A burst of screen changes or wake-ups rebuilds once, this long after the last.
@@ -100,6 +109,22 @@ public:
     // polls it. A read it starts ends later; the models get the new list once a new
     // clip heads it.
     void pollClipboard(bool enabled, int maxItems, bool persists);
+    // What every desk opened from now on reaches outside its view model.
+    DeskEnvironment& deskEnvironment() { return m_deskEnvironment; }
+    ShortcutsService& shortcutsService() { return *m_shortcutsService; }
+    QuickAppsService& quickAppsService() { return *m_quickAppsService; }
+    // Every model's pinned applications from the quick-apps service (after the settings
+    // window changed them).
+    void refreshQuickApps();
+    // The synced desk store, once built; each assignment reaches every model, and the
+    // models of displays attached later get it too. Not owned.
+    DeskRepository* repository() const;
+    void setRepository(DeskRepository* repository);
+    // The drop-pipeline runner every display shares, over the default pipelines.
+    PipelineRunner& pipelineRunner() { return *m_pipelineRunner; }
+    // "<application support>/Vesk/Pipelines", where pipelines write; made on every read
+    // (a failure is left to the run that writes there).
+    static QString pipelineOutputDirectory();
 
     // ---- Drags (driven by the shell)
 
@@ -139,7 +164,9 @@ private:
     void build(QScreen* screen, const NotchGeometry& geometry);
     void refresh(Entry& entry, QScreen* screen, const NotchGeometry& geometry);
     void installHostCallbacks(const Entry& entry);
+    void installDeskFactory(NotchRootView& root);
     void clickedElsewhere(const QPointF& position);
+    bool isPanelWindow(const QObject* window) const;
     bool handleKey(const QKeyEvent& key);
     bool paste();
     void publishTrayItems();
@@ -157,11 +184,17 @@ private:
     std::unique_ptr<ClipboardService> m_clipboardService;
     // The first clip the models were last given.
     std::optional<QUuid> m_publishedFirstClip;
+    std::unique_ptr<ShortcutsService> m_shortcutsService;
+    std::unique_ptr<QuickAppsService> m_quickAppsService;
+    QPointer<DeskRepository> m_repository;
     std::unique_ptr<NotchDragRouter> m_dragRouter;
     std::vector<std::unique_ptr<Entry>> m_entries;
     TaskHandle m_rebuildTask;
     std::function<QMenu*()> m_contextMenuProvider;
     std::function<void(NotchViewModel&)> m_onModelCreated;
+    DeskEnvironment m_deskEnvironment;
+    // Declared last, so it goes first: runs in flight stop before anything they reach.
+    std::unique_ptr<PipelineRunner> m_pipelineRunner;
 };
 
 } // namespace vesk

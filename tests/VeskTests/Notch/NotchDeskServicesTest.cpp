@@ -1,4 +1,4 @@
-// The window controller's shared timers and clipboard history across two displays.
+// The desk services the window controller shares with every display's model.
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Notch/NotchWindowController.h"
 #include "VeskKit/Foundation/UserDefaults.h"
@@ -7,46 +7,21 @@
 #include "VeskServices/Audio/AudioState.h"
 
 #include "support/ManualScheduler.h"
-#include "support/Pasteboard/FakeClipboard.h"
 #include "support/Screens/OffscreenScreens.h"
 #include "support/Tray/FakeThumbnailGenerator.h"
 #include "support/WindowController/FakePointerWatches.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 
 using namespace vesk;
 using namespace vesk::test;
 
-class NotchDeskServicesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(setOffscreenScreens({{"A", QRect(0, 0, 1512, 982)}, {"B", QRect(1512, 0, 1920, 1080)}}));
-        QCoreApplication::processEvents();
-        NotchWindowController::Environment environment;
-        environment.dragWatch = &drag;
-        environment.clickWatch = &clicks;
-        environment.sleepWatch = &sleep;
-        environment.pasteboard = &clipboard;
-        environment.trayOptions.queueScheduler = &scheduler;
-        environment.trayOptions.thumbnails = std::make_shared<FakeThumbnailGenerator>();
-        environment.clipboardOptions = {
-            .reader = &clipboard, .clock = &scheduler.clock(), .queueScheduler = &scheduler};
-        environment.modelEnvironment.clock = &scheduler.clock();
-        environment.modelEnvironment.outputDevices = [] { return QList<AudioOutputDevice>{}; };
-        controller = std::make_unique<NotchWindowController>(settings, environment);
-        for (const NotchDisplay& display : controller->displays())
-            models << display.model.data();
-        ASSERT_EQ(models.size(), 2);
-    }
-
-    void copyAndPoll(const QByteArray& text, bool enabled = true) {
-        clipboard.copy(FakeClipboard::text(text));
-        controller->pollClipboard(enabled, 40, false);
-        scheduler.runPending();
-    }
-
+TEST(NotchDeskServicesTest, EveryModelGetsTheSharedServicesAndTheirPinnedAppsWhenRefreshed) {
+    ASSERT_TRUE(setOffscreenScreens({{"A", QRect(0, 0, 1512, 982)}, {"B", QRect(1512, 0, 1920, 1080)}}));
+    QCoreApplication::processEvents();
     ManualScheduler scheduler;
     ScopedMainScheduler guard{scheduler};
     std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
@@ -54,37 +29,41 @@ protected:
     FakeDragWatch drag;
     FakeOutsideClickWatch clicks;
     SleepWatch sleep{QDBusConnection(QStringLiteral("none"))};
-    FakeClipboard clipboard;
-    std::unique_ptr<NotchWindowController> controller;
-    QList<NotchViewModel*> models;
-};
+    NotchWindowController::Environment environment;
+    environment.dragWatch = &drag;
+    environment.clickWatch = &clicks;
+    environment.sleepWatch = &sleep;
+    environment.trayOptions.queueScheduler = &scheduler;
+    environment.trayOptions.thumbnails = std::make_shared<FakeThumbnailGenerator>();
+    environment.modelEnvironment.outputDevices = [] { return QList<AudioOutputDevice>{}; };
 
-TEST_F(NotchDeskServicesTest, ModelsGetTheClipsOnlyWhenANewClipHeadsTheHistory) {
-    scheduler.runPending();
-    QSignalSpy changed(models.first(), &NotchViewModel::clipsChanged);
-    copyAndPoll("ignored while off", false);
-    copyAndPoll("first");
-    EXPECT_EQ(changed.count(), 1);
-    for (NotchViewModel* model : models) {
-        EXPECT_EQ(model->clipboardService(), &controller->clipboardService());
-        EXPECT_EQ(model->clips(), controller->clipboardService().clips());
+    // What an earlier run pinned is there from the start.
+    {
+        QuickAppsService earlier(QStringLiteral("Vesk"));
+        earlier.add(QuickApp{.id = QUuid::createUuid(),
+                             .bundleID = QStringLiteral("a.desktop"),
+                             .name = QStringLiteral("A"),
+                             .path = std::nullopt});
     }
-    controller->pollClipboard(true, 40, false);
-    copyAndPoll("   ");
-    EXPECT_EQ(changed.count(), 1) << "no new clip, no new list";
-    copyAndPoll("second");
-    EXPECT_EQ(models.last()->clips().first().text, "second");
-    controller->pollClipboard(true, 1, true);
-    EXPECT_EQ(controller->clipboardService().maxItems(), 1);
-    EXPECT_TRUE(controller->clipboardService().persists());
-}
+    NotchWindowController controller(settings, environment);
+    ASSERT_EQ(controller.displays().size(), 2);
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (const NotchDisplay& display : controller.displays()) {
+        EXPECT_EQ(display.model->shortcutsService(), &controller.shortcutsService());
+        EXPECT_EQ(display.model->quickAppsService(), &controller.quickAppsService());
+        EXPECT_EQ(display.model->quickApps(), controller.quickAppsService().apps());
+        EXPECT_EQ(display.model->quickApps().size(), 1);
+        spies.push_back(std::make_unique<QSignalSpy>(display.model, &NotchViewModel::quickAppsChanged));
+    }
 
-TEST_F(NotchDeskServicesTest, AddingATimerReachesTheSharedStore) {
-    models.first()->addTimer(90);
-    ASSERT_EQ(controller->timerStore().timers().size(), 1);
-    const VeskTimer& timer = controller->timerStore().timers().first();
-    EXPECT_EQ(std::tuple(timer.total, timer.startedAt, timer.label),
-              std::tuple(90.0, std::optional(scheduler.now()), QString()));
-    EXPECT_EQ(models.first()->timers(), controller->timerStore().timers());
-    EXPECT_EQ(models.last()->timerStore(), &controller->timerStore());
+    controller.quickAppsService().add(QuickApp{.id = QUuid::createUuid(),
+                                               .bundleID = QStringLiteral("b.desktop"),
+                                               .name = QStringLiteral("B"),
+                                               .path = std::nullopt});
+    controller.refreshQuickApps();
+    controller.refreshQuickApps();
+    for (const NotchDisplay& display : controller.displays())
+        EXPECT_EQ(display.model->quickApps().size(), 2);
+    for (const auto& spy : spies)
+        EXPECT_EQ(spy->count(), 1);
 }
