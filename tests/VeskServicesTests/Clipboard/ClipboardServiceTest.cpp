@@ -109,12 +109,6 @@ TEST_F(ClipboardServiceTest, TakesEachChangeOnceAndRestoresWithoutRecordingAgain
     service->restore(gone);
     scheduler.runPending();
     EXPECT_TRUE(clipboard.current().isEmpty()) << "an image whose file is gone restores nothing";
-
-    clipboard.silent = true;
-    copy(*service, FakeClipboard::text("unheard"));
-    clipboard.silent = false;
-    copy(*service, FakeClipboard::text("heard"));
-    EXPECT_EQ(texts(service->clips()).mid(0, 2), (QStringList{"heard", "next"}));
 }
 
 TEST_F(ClipboardServiceTest, WritesTheHistoryOnlyWhenKept) {

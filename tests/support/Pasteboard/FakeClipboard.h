@@ -32,7 +32,6 @@ public:
         return bytes;
     }
 
-    bool silent = false; // the owner never answers
     QStringList asked;   // types asked for with data(), in order
     const Contents& current() const { return m_contents; }
 
@@ -50,10 +49,10 @@ public:
         return ++m_changeCount;
     }
 
-    QStringList types() override { return silent ? QStringList() : m_contents.keys(); }
+    QStringList types() override { return m_contents.keys(); }
     ClipboardData data(const QString& type, qint64 limit) override {
         asked << type;
-        if (silent || !m_contents.contains(type)) return {};
+        if (!m_contents.contains(type)) return {};
         if (m_contents[type].size() > limit) return {ClipboardData::Status::tooLarge, {}};
         return {ClipboardData::Status::ok, m_contents[type]};
     }
