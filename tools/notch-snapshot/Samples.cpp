@@ -151,4 +151,17 @@ QList<TrayItem> sampleTrayItems() {
             item(QStringLiteral("Invoices"), QStringLiteral("public.folder"), 5'100'000, true, 12)};
 }
 
+QList<VeskTimer> sampleTimers() {
+    const Date now = Date::now();
+    const auto timer = [](double total, std::optional<Date> startedAt, std::optional<double> paused) {
+        return VeskTimer{.id = QUuid::createUuid(),
+                         .label = QString(),
+                         .total = total,
+                         .startedAt = startedAt,
+                         .pausedRemaining = paused};
+    };
+    return {timer(3 * 3600, now - 3300, std::nullopt), timer(600, std::nullopt, 250),
+            timer(60, now - 100, std::nullopt)};
+}
+
 } // namespace vesk::snapshot

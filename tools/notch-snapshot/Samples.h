@@ -3,6 +3,7 @@
 #include "VeskKit/Activity/ActivityPayload.h"
 #include "VeskKit/Pipeline/DropLane.h"
 #include "VeskServices/Pipelines/PipelineRunState.h"
+#include "VeskServices/Timers/VeskTimer.h"
 #include "VeskServices/Tray/TrayItem.h"
 
 #include <QByteArray>
@@ -26,6 +27,9 @@ struct BannerSample {
 };
 // Each state the pipeline banner draws.
 QList<BannerSample> bannerSamples();
+
+// Countdowns as of now: one with hours left, one paused, one finished.
+QList<VeskTimer> sampleTimers();
 
 // A few files as the tray lists them: an image, a document and a folder.
 QList<TrayItem> sampleTrayItems();

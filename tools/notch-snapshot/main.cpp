@@ -17,6 +17,7 @@
 #include "Vesk/Notch/PipelineBanner.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskKit/Settings/SettingsTable.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -114,6 +115,19 @@ QList<Scene> scenes() {
         m.send(NotchEvent::click());
         m.send(NotchEvent::selectTab(DeskTab::tray));
     });
+
+    // The desk with only these widgets, after `fill` set their data.
+    const auto desk = [](WidgetSet widgets, std::function<void(NotchViewModel&)> fill) {
+        return [widgets, fill](NotchViewModel& m, SettingsStore& s) {
+            s.setEnabledWidgets(widgets);
+            m.recomputeLayout();
+            fill(m);
+            m.send(NotchEvent::click());
+        };
+    };
+    add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
+    add(QStringLiteral("desk-timer-rows"),
+        desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
 
     const auto drop = [](QList<DropLane> lanes, std::optional<int> hovered, int files) {
         return [lanes, hovered, files](NotchViewModel& m, SettingsStore&) {

@@ -1,8 +1,11 @@
 #include "Vesk/Desk/DeskWidgetWiring.h"
 
 #include "Vesk/Desk/Widgets/DeskWidget.h"
+#include "Vesk/Desk/Widgets/TimerWidget.h"
 #include "Vesk/Notch/NotchNotifications.h"
+#include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
+#include "VeskServices/Timers/TimerStore.h"
 
 namespace vesk {
 
@@ -58,8 +61,32 @@ DeskWidget* DeskWidgetWiring::todos(const Context&) {
 }
 
 // Timers.
-DeskWidget* DeskWidgetWiring::timer(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::timer(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    const DeskEnvironment* environment = &context.environment;
+    const auto edit = [model](const std::function<void(TimerStore&)>& change) {
+        if (!model) return;
+        refreshAfterEdit(
+            model->timerStore(), change, [](TimerStore& store) { return store.timers(); },
+            [&](const QList<VeskTimer>& timers) { model->setTimers(timers); });
+    };
+    TimerWidget::Actions actions{
+        .onAdd =
+            [model](double seconds) {
+                if (model) model->addTimer(seconds);
+            },
+        .onToggle =
+            [edit, environment](const VeskTimer& timer) {
+                edit([&](TimerStore& store) { store.toggle(timer, environment->clockSource().now()); });
+            },
+        .onRemove = [edit](const VeskTimer& timer) { edit([&](TimerStore& store) { store.remove(timer); }); },
+    };
+    auto* widget = new TimerWidget(context.environment, std::move(actions), context.parent);
+    pushOn(
+        context.model, widget,
+        [widget, model] { widget->setTimers(model ? model->timers() : QList<VeskTimer>()); },
+        &NotchViewModel::timersChanged);
+    return widget;
 }
 
 // Notes.
