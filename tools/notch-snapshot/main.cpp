@@ -125,6 +125,13 @@ QList<Scene> scenes() {
             m.send(NotchEvent::click());
         };
     };
+    add(QStringLiteral("desk-media-playing"), desk({WidgetID::media}, [](NotchViewModel& m) {
+            m.setNowPlaying(snapshot::sampleNowPlaying(true, true));
+        }));
+    add(QStringLiteral("desk-media-paused-no-artwork"), desk({WidgetID::media}, [](NotchViewModel& m) {
+            m.setNowPlaying(snapshot::sampleNowPlaying(false, false));
+        }));
+    add(QStringLiteral("desk-media-prompt"), desk({WidgetID::media}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-timer-rows"),
         desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
@@ -178,7 +185,8 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
     model.setTrayStore(&tray);
     model.recomputeLayout();
     NotchRootView root(model);
-    const DeskEnvironment environment;
+    DeskEnvironment environment;
+    environment.applications = snapshot::sampleApplications();
     root.setDeskFactory([&environment](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
         return new DeskView(tab, m, inset, environment, parent);
     });

@@ -1,6 +1,7 @@
 #include "Vesk/Desk/DeskWidgetWiring.h"
 
 #include "Vesk/Desk/Widgets/DeskWidget.h"
+#include "Vesk/Desk/Widgets/MediaWidget.h"
 #include "Vesk/Desk/Widgets/TimerWidget.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "VeskKit/Foundation/Clock.h"
@@ -46,8 +47,18 @@ void DeskWidgetWiring::openSettings(const QString& paneNotification) {
 // ---- One function per widget. A widget not built yet leaves its slot empty.
 
 // Media player.
-DeskWidget* DeskWidgetWiring::media(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::media(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    // Dropped while the shell has set no handler.
+    const auto send = [model](const MediaCommand& command) {
+        if (model && model->onMediaCommand()) model->onMediaCommand()(command);
+    };
+    auto* widget = new MediaWidget(context.environment, send, context.parent);
+    pushOn(
+        context.model, widget,
+        [widget, model] { widget->setState(model ? model->nowPlaying() : NowPlayingState()); },
+        &NotchViewModel::nowPlayingChanged);
+    return widget;
 }
 
 // Calendar.
