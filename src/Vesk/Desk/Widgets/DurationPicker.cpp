@@ -117,6 +117,8 @@ private:
         m_snapTimer.stop();
         m_offset.animateTo(double(std::clamp<long>(row, 0, m_count - 1)),
                            Vesk::Motion::respectingReduceMotion(Vesk::Motion::hover));
+        // The offset may already be there (a scroll back during an outside move).
+        offsetMoved();
     }
 
     void offsetMoved() {
