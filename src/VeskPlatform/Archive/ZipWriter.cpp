@@ -57,6 +57,8 @@ public:
         archive* a = m_archive.get();
         if (archive_write_set_format_zip(a) != ARCHIVE_OK) return libraryFailure();
         archive_write_set_format_option(a, "zip", "compression-level", "6");
+        // Names are UTF-8, and flagged so, whatever the locale.
+        archive_write_set_format_option(a, "zip", "hdrcharset", "UTF-8");
         if (archive_write_open_filename(a, QFile::encodeName(m_output).constData()) != ARCHIVE_OK)
             return writeFailure();
         for (const QString& input : inputs) {

@@ -89,6 +89,7 @@ TEST_F(PipelineTest, ZipArchivesEachInputUnderItsNameAndUnzipGivesTheTreeBack) {
     write(input("report.pdf"), "%PDF-1.4 report");
     const QString notes = input("Notes.2024");
     write(notes + "/.hidden", "secret");
+    write(notes + QStringLiteral("/Ünïcode.txt"), "u");
     write(notes + "/text.txt", QByteArray(20000, 'a'));
     write(notes + "/photo.jpg", QByteArray(20000, 'b'));
     ASSERT_TRUE(QFile::link(QStringLiteral("text.txt"), notes + "/link"));
@@ -130,6 +131,7 @@ TEST_F(PipelineTest, ZipArchivesEachInputUnderItsNameAndUnzipGivesTheTreeBack) {
     EXPECT_EQ(unzipped.produced.first().fileName(), QStringLiteral("Notes.unzipped"));
     const QString back = unzipped.produced.first().toLocalFile() + QStringLiteral("/Notes.2024");
     EXPECT_EQ(readAll(back + "/.hidden"), QByteArray("secret"));
+    EXPECT_EQ(readAll(back + QStringLiteral("/Ünïcode.txt")), QByteArray("u")) << "UTF-8 names";
     EXPECT_EQ(QFileInfo(back + "/link").symLinkTarget(), QFileInfo(back + "/text.txt").absoluteFilePath());
     EXPECT_EQ(QFileInfo(back + "/text.txt").lastModified(), old);
     EXPECT_EQ(QFileInfo(back + "/text.txt").permissions() & QFileDevice::ReadGroup, QFileDevice::ReadGroup);
