@@ -13,6 +13,7 @@
 #include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskSync/DeskRepository.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -63,6 +64,9 @@ struct NotchViewModel::Fields {
     NowPlayingState nowPlaying;
     QList<TrayItem> trayItems;
     QPointer<TrayStore> trayStore;
+    ShortcutsService* shortcutsService = nullptr;
+    QuickAppsService* quickAppsService = nullptr;
+    QPointer<DeskRepository> repository;
     QPointer<PipelineRunner> pipelineRunner;
     std::function<void(const MediaCommand&)> onMediaCommand;
     QList<Clip> clips;
@@ -235,7 +239,35 @@ void NotchViewModel::setPipelineRunner(PipelineRunner* runner) {
 }
 
 void NotchViewModel::setTrayStore(TrayStore* store) {
+    if (d->trayStore == store) return;
     d->trayStore = store;
+    Q_EMIT deskServicesChanged();
+}
+
+ShortcutsService* NotchViewModel::shortcutsService() const {
+    return d->shortcutsService;
+}
+
+void NotchViewModel::setShortcutsService(ShortcutsService* service) {
+    if (std::exchange(d->shortcutsService, service) != service) Q_EMIT deskServicesChanged();
+}
+
+QuickAppsService* NotchViewModel::quickAppsService() const {
+    return d->quickAppsService;
+}
+
+void NotchViewModel::setQuickAppsService(QuickAppsService* service) {
+    if (std::exchange(d->quickAppsService, service) != service) Q_EMIT deskServicesChanged();
+}
+
+DeskRepository* NotchViewModel::repository() const {
+    return d->repository;
+}
+
+void NotchViewModel::setRepository(DeskRepository* repository) {
+    if (d->repository == repository) return;
+    d->repository = repository;
+    Q_EMIT deskServicesChanged();
 }
 
 NotchPanelInterface* NotchViewModel::panel() const {
@@ -302,6 +334,7 @@ void NotchViewModel::send(const NotchEvent& event) {
         }
 
         if (next.isOpen() && !old.isOpen()) {
+            if (d->repository) d->repository->reloadFromStore();
             // The desk lists the output devices as they are now.
             setAudioDevices(d->environment.outputDevices ? d->environment.outputDevices()
                                                          : AudioService::outputDevices());

@@ -11,6 +11,9 @@
 #include "VeskPlatform/Power/SleepWatch.h"
 #include "VeskPlatform/Screens/Screens.h"
 #include "VeskServices/Audio/AudioState.h"
+#include "VeskSync/DeskRepository.h"
+#include "VeskSync/ModelContainer.h"
+#include "VeskSync/ModelContext.h"
 
 #include "support/ManualScheduler.h"
 #include "support/Screens/OffscreenScreens.h"
@@ -27,6 +30,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vesk;
@@ -154,11 +158,19 @@ TEST_F(NotchWindowControllerTest, EveryModelBuiltIncludingLaterDisplaysReachesTh
     QList<NotchViewModel*> created;
     controller->setOnModelCreated([&](NotchViewModel& model) { created << &model; });
     EXPECT_EQ(created.size(), 2);
+    // The synced store reaches the models there are and those still to come.
+    QTemporaryDir folder;
+    DeskRepository repository(
+        std::make_shared<ModelContext>(ModelContainer::open(folder.filePath("Vesk.store"))),
+        QStringLiteral("Mac"));
+    controller->setRepository(&repository);
+    EXPECT_EQ(created.first()->repository(), &repository);
 
     setScreens({screenA, screenB, screenC});
     scheduler.advance(NotchWindowController::rebuildDelay);
     ASSERT_EQ(created.size(), 3);
     EXPECT_EQ(created.last(), controller->model(idOf("C")));
+    EXPECT_EQ(created.last()->repository(), &repository);
 }
 
 TEST_F(NotchWindowControllerTest, GeometryReportDescribesEveryDisplay) {
@@ -184,32 +196,41 @@ TEST_F(NotchWindowControllerTest, WithoutANotchedScreenNotchedOnlyShowsNoNotch) 
     EXPECT_EQ(controller->geometryReport(), QString());
 }
 
-TEST_F(NotchWindowControllerTest, EscapeClosesEveryOpenDeskAndOtherwiseReachesTheWindow) {
+TEST_F(NotchWindowControllerTest, EscapeAtAPanelClosesEveryOpenDeskAndOtherWindowsKeepTheirKeys) {
     auto controller = make();
     NotchViewModel* a = controller->model(idOf("A"));
     NotchViewModel* b = controller->model(idOf("B"));
     QWidget other;
     other.show();
-    int escapesSeen = 0;
+    int keysSeen = 0;
     struct Counter : QObject {
         int* seen;
         bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::KeyPress) ++*seen;
+            if (event->type() != QEvent::KeyPress) return false;
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Escape || key == Qt::Key_V) ++*seen;
             return false;
         }
     } counter;
-    counter.seen = &escapesSeen;
+    counter.seen = &keysSeen;
     other.installEventFilter(&counter);
 
     open(*a);
     open(*b);
+    // Another window's Escape and Ctrl+V are its own (a settings field pastes there).
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(makeFile("note.txt"))});
+    QGuiApplication::clipboard()->setMimeData(data);
     QTest::keyClick(other.windowHandle(), Qt::Key_Escape);
+    QTest::keyClick(other.windowHandle(), Qt::Key_V, Qt::ControlModifier);
+    scheduler.runPending();
+    EXPECT_EQ(keysSeen, 2);
+    EXPECT_TRUE(a->state().isOpen());
+    EXPECT_TRUE(controller->trayStore().items().isEmpty());
+
+    pressKey(*controller->panel(idOf("A")), Qt::Key_Escape);
     EXPECT_FALSE(a->state().isOpen());
     EXPECT_FALSE(b->state().isOpen());
-    EXPECT_EQ(escapesSeen, 0);
-
-    QTest::keyClick(other.windowHandle(), Qt::Key_Escape);
-    EXPECT_EQ(escapesSeen, 1);
 }
 
 TEST_F(NotchWindowControllerTest, AClickElsewhereClosesOpenDesksWhosePanelItMissed) {
