@@ -1,5 +1,6 @@
 #include "Vesk/Notch/NotchWindowController.h"
 
+#include "Vesk/Desk/DeskView.h"
 #include "Vesk/Notch/NotchDragRouter.h"
 #include "Vesk/Notch/NotchHostingView.h"
 #include "Vesk/Notch/NotchPanel.h"
@@ -7,6 +8,7 @@
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/DragWatch/DragWatch.h"
 #include "VeskPlatform/Input/OutsideClickWatch.h"
@@ -14,9 +16,11 @@
 #include "VeskPlatform/Power/SleepWatch.h"
 #include "VeskPlatform/Screens/Screens.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QSet>
@@ -96,8 +100,11 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
         m_environment.trayOptions.maxItems = [&settings] { return trayLimit(settings.trayMaxItems()); };
     }
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
+    m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
+    m_shortcutsService = std::make_unique<ShortcutsService>(QStringLiteral("Vesk"));
+    m_quickAppsService = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"));
 
     m_dragRouter =
         std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
@@ -105,6 +112,7 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
                                                                        .sharing = m_environment.sharing,
                                                                        .altHeld = m_environment.altHeld},
                                           [this] { return displays(); });
+    m_dragRouter->pipelineOutputDirectory = &pipelineOutputDirectory;
 
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
@@ -115,6 +123,10 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &NotchWindowController::scheduleRebuild);
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &NotchWindowController::scheduleRebuild);
     connect(m_environment.sleepWatch, &SleepWatch::didWake, this, &NotchWindowController::scheduleRebuild);
+
+    m_deskEnvironment.pasteboard = m_environment.pasteboard;
+    m_deskEnvironment.clock = m_environment.modelEnvironment.clock;
+    m_deskEnvironment.openURL = m_environment.modelEnvironment.openURL;
 
     rebuild();
 
@@ -260,6 +272,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     NotchHostingView* host = panel.hostingView();
     model.setPanel(&panel);
     host->setRootView(new NotchRootView(model, host));
+    installDeskFactory(*qobject_cast<NotchRootView*>(host->rootView()));
 
     QPointer<NotchHostingView> weakHost(host);
     QPointer<NotchViewModel> weakModel(&model);
@@ -277,6 +290,11 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
 
     model.setTrayStore(m_trayStore.get());
     model.setTrayItems(m_trayStore->items());
+    model.setShortcutsService(m_shortcutsService.get());
+    model.setQuickAppsService(m_quickAppsService.get());
+    model.setQuickApps(m_quickAppsService->apps());
+    model.setRepository(m_repository);
+    model.setPipelineRunner(m_pipelineRunner.get());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.recomputeLayout();
@@ -297,6 +315,26 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     m_entries.push_back(std::move(entry));
     m_dragRouter->attach(display);
     if (m_onModelCreated) m_onModelCreated(model);
+}
+
+void NotchWindowController::installDeskFactory(NotchRootView& root) {
+    // Each desk is built with the environment as it is when the desk opens.
+    QPointer<NotchWindowController> self(this);
+    root.setDeskFactory(
+        [self](DeskTab tab, NotchViewModel& model, double inset, QWidget* parent) -> QWidget* {
+            if (!self) return nullptr;
+            return new DeskView(tab, model, inset, self->m_deskEnvironment, parent);
+        });
+}
+
+DeskRepository* NotchWindowController::repository() const {
+    return m_repository;
+}
+
+void NotchWindowController::setRepository(DeskRepository* repository) {
+    m_repository = repository;
+    for (const auto& entry : m_entries)
+        entry->model->setRepository(repository);
 }
 
 void NotchWindowController::installHostCallbacks(const Entry& entry) {
@@ -331,9 +369,20 @@ QString NotchWindowController::geometryReport() const {
     return blocks.join(QLatin1Char('\n'));
 }
 
+QString NotchWindowController::pipelineOutputDirectory() {
+    const QString folder = files::applicationSupportFolder() + QStringLiteral("/Pipelines");
+    QDir().mkpath(folder);
+    return folder;
+}
+
 void NotchWindowController::relayoutWidgets() {
     for (const auto& entry : m_entries)
         entry->model->recomputeLayout();
+}
+
+void NotchWindowController::refreshQuickApps() {
+    for (const auto& entry : m_entries)
+        entry->model->setQuickApps(m_quickAppsService->apps());
 }
 
 void NotchWindowController::publishTrayItems() {

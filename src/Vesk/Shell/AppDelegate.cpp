@@ -4,6 +4,7 @@
 #include "Vesk/Menus/MenuCommands.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Notch/NotchWindowController.h"
 #include "Vesk/Permissions/ActivationHolds.h"
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/PermissionPrompt.h"
@@ -313,6 +314,13 @@ void AppDelegate::buildMenus() {
         bridge->eventTap(), bridge->bluetooth(),
         std::make_unique<DesktopCameraAccess>(bridge->profile().isSandboxed));
     m_permissionPrompt = std::make_unique<PermissionPrompt>(*m_activationHolds);
+    // The desk's privacy links (calendar, location) open the same panes.
+    if (NotchWindowController* controller = m_notchController->controller()) {
+        const QPointer<AppDelegate> weak(this);
+        controller->deskEnvironment().openPrivacyPane = [weak](const QString& anchor) {
+            if (weak && weak->m_permissionPrompt) weak->m_permissionPrompt->openPane(anchor);
+        };
+    }
     m_permissions = std::make_unique<Permissions>(*m_permissionLayers, *m_permissionPrompt);
 
     NotchSurface* surface = m_notchController.get();
