@@ -27,6 +27,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace vesk {
@@ -53,6 +55,14 @@ QString describe(const NotchState& state) {
 QString describe(const QRectF& rect) {
     return QStringLiteral("(%1, %2, %3, %4)")
         .arg(length(rect.x()), length(rect.y()), length(rect.width()), length(rect.height()));
+}
+
+// The tray's size from its floating-point setting: truncated and held to the range the
+// settings window offers, since a hand-edited value may be anything.
+int trayLimit(double stored) {
+    constexpr double lowest = 5, highest = 200, fallback = 50;
+    if (!std::isfinite(stored)) return int(fallback);
+    return int(std::trunc(std::clamp(stored, lowest, highest)));
 }
 
 // A text field of ours has the keyboard: it pastes for itself.
@@ -85,6 +95,10 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
         m_environment.pasteboard = m_ownPasteboard.get();
     }
 
+    if (!m_environment.trayOptions.maxItems) {
+        // "Keep at most" reaches the tray here, read at every add.
+        m_environment.trayOptions.maxItems = [&settings] { return trayLimit(settings.trayMaxItems()); };
+    }
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
     m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Copies enter the tray after the drop that asked for them.
