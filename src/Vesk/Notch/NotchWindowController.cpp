@@ -7,6 +7,7 @@
 #include "Vesk/Notch/NotchRootView.h"
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
+#include "Vesk/Tray/TrayWidget.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/DragWatch/DragWatch.h"
@@ -22,6 +23,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -105,6 +107,11 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_deskEnvironment.pasteboard = m_environment.pasteboard;
     m_deskEnvironment.clock = m_environment.modelEnvironment.clock;
     m_deskEnvironment.openURL = m_environment.modelEnvironment.openURL;
+    m_trayViewEnvironment.pasteboard = m_environment.pasteboard;
+    m_trayViewEnvironment.altHeld = m_environment.altHeld;
+    m_deskEnvironment.trayContent = [this](const TrayContentInputs& inputs, QWidget* parent) {
+        return TrayWidget::make(inputs, m_trayViewEnvironment, parent);
+    };
 
     rebuild();
 
@@ -393,10 +400,17 @@ void NotchWindowController::clickedElsewhere(const QPointF& position) {
 }
 
 bool NotchWindowController::eventFilter(QObject* watched, QEvent* event) {
-    // Keys reach a window before its widgets: looking there sees each press once.
-    if (event->type() == QEvent::KeyPress && watched->isWindowType())
+    // Keys reach a window before its widgets: looking there sees each press once. Only
+    // presses aimed at a notch panel count: Escape in another window of ours is its own.
+    if (event->type() == QEvent::KeyPress && watched->isWindowType() && isPanelWindow(watched))
         return handleKey(static_cast<const QKeyEvent&>(*event));
     return QObject::eventFilter(watched, event);
+}
+
+bool NotchWindowController::isPanelWindow(const QObject* window) const {
+    for (const auto& entry : m_entries)
+        if (entry->panel && entry->panel->windowHandle() == window) return true;
+    return false;
 }
 
 bool NotchWindowController::handleKey(const QKeyEvent& key) {

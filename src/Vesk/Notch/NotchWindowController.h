@@ -4,6 +4,7 @@
 #include "Vesk/Notch/NotchDisplay.h"
 #include "Vesk/Notch/NotchGeometry.h"
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Tray/TrayViewEnvironment.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskServices/Tray/TrayStore.h"
 
@@ -132,6 +133,7 @@ private:
     void refresh(Entry& entry, QScreen* screen, const NotchGeometry& geometry);
     void installHostCallbacks(const Entry& entry);
     void installDeskFactory(NotchRootView& root);
+    bool isPanelWindow(const QObject* window) const;
     void clickedElsewhere(const QPointF& position);
     bool handleKey(const QKeyEvent& key);
     bool paste();
@@ -151,6 +153,7 @@ private:
     std::function<QMenu*()> m_contextMenuProvider;
     std::function<void(NotchViewModel&)> m_onModelCreated;
     DeskEnvironment m_deskEnvironment;
+    TrayViewEnvironment m_trayViewEnvironment;
 };
 
 } // namespace vesk
