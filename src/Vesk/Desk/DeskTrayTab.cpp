@@ -61,8 +61,8 @@ void DeskTrayTab::rebuild() {
     m_hasStore = m_model.trayStore() != nullptr;
     if (!m_hasStore) return;
 
-    // Idle until the pipeline runner is handed to the model; an idle banner takes no room.
-    m_banner = new PipelineBanner(PipelineRunState::idle(), {}, this);
+    // Follows the model's pipeline runner; an idle banner takes no room.
+    m_banner = new PipelineBanner(m_model, this);
     auto* column = static_cast<QVBoxLayout*>(layout());
     column->addWidget(m_banner);
     if (m_environment.trayContent) {

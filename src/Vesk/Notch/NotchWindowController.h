@@ -6,11 +6,15 @@
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Tray/TrayViewEnvironment.h"
 #include "VeskKit/Foundation/Scheduler.h"
+#include "VeskServices/QuickApps/QuickAppsService.h"
+#include "VeskServices/Shortcuts/ShortcutsService.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskServices/Tray/TrayStore.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -22,6 +26,7 @@ class QScreen;
 
 namespace vesk {
 
+class DeskRepository;
 class DragWatch;
 class NotchDragRouter;
 class NotchRootView;
@@ -59,6 +64,8 @@ public:
         TrayStoreOptions trayOptions;
         // Handed to every view model.
         NotchViewModel::Environment modelEnvironment;
+        // Options of the shared pipeline runner (where its work runs).
+        PipelineRunner::Options pipelineOptions;
     };
 
     // A burst of screen changes or wake-ups rebuilds once, this long after the last.
@@ -93,6 +100,20 @@ public:
     TrayStore& trayStore() { return *m_trayStore; }
     // What every desk opened from now on reaches outside its view model.
     DeskEnvironment& deskEnvironment() { return m_deskEnvironment; }
+    ShortcutsService& shortcutsService() { return *m_shortcutsService; }
+    QuickAppsService& quickAppsService() { return *m_quickAppsService; }
+    // Every model's pinned applications from the quick-apps service (after the settings
+    // window changed them).
+    void refreshQuickApps();
+    // The synced desk store, once built; each assignment reaches every model, and the
+    // models of displays attached later get it too. Not owned.
+    DeskRepository* repository() const;
+    void setRepository(DeskRepository* repository);
+    // The drop-pipeline runner every display shares, over the default pipelines.
+    PipelineRunner& pipelineRunner() { return *m_pipelineRunner; }
+    // "<application support>/Vesk/Pipelines", where pipelines write; made on every read
+    // (a failure is left to the run that writes there).
+    static QString pipelineOutputDirectory();
 
     // ---- Drags (driven by the shell)
 
@@ -133,8 +154,8 @@ private:
     void refresh(Entry& entry, QScreen* screen, const NotchGeometry& geometry);
     void installHostCallbacks(const Entry& entry);
     void installDeskFactory(NotchRootView& root);
-    bool isPanelWindow(const QObject* window) const;
     void clickedElsewhere(const QPointF& position);
+    bool isPanelWindow(const QObject* window) const;
     bool handleKey(const QKeyEvent& key);
     bool paste();
     void publishTrayItems();
@@ -147,6 +168,9 @@ private:
     std::unique_ptr<SleepWatch> m_ownSleepWatch;
     std::unique_ptr<Pasteboard> m_ownPasteboard;
     std::unique_ptr<TrayStore> m_trayStore;
+    std::unique_ptr<ShortcutsService> m_shortcutsService;
+    std::unique_ptr<QuickAppsService> m_quickAppsService;
+    QPointer<DeskRepository> m_repository;
     std::unique_ptr<NotchDragRouter> m_dragRouter;
     std::vector<std::unique_ptr<Entry>> m_entries;
     TaskHandle m_rebuildTask;
@@ -154,6 +178,8 @@ private:
     std::function<void(NotchViewModel&)> m_onModelCreated;
     DeskEnvironment m_deskEnvironment;
     TrayViewEnvironment m_trayViewEnvironment;
+    // Declared last, so it goes first: runs in flight stop before anything they reach.
+    std::unique_ptr<PipelineRunner> m_pipelineRunner;
 };
 
 } // namespace vesk

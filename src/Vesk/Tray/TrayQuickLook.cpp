@@ -3,6 +3,7 @@
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskKit/Foundation/SerialQueue.h"
 #include "VeskPlatform/Files/TypeIcons.h"
+#include "VeskPlatform/ImageIO/ImageFile.h"
 #include "VeskPlatform/Files/UniformTypes.h"
 #include "VeskServices/Tray/ByteCount.h"
 #include "VeskUI/Tokens/Typography.h"
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QMimeDatabase>
 #include <QPainter>
@@ -58,18 +58,14 @@ TrayQuickLook::Loaded load(const QString& path, const QSize& bound) {
         }
         return loaded;
     }
-    QImageReader reader(path);
-    // Upright, as the camera's orientation tag says.
-    reader.setAutoTransform(true);
-    if (reader.canRead()) {
-        QImage image = reader.read();
-        if (!image.isNull()) {
-            if (image.width() > bound.width() || image.height() > bound.height())
-                image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-            loaded.kind = TrayQuickLook::Content::image;
-            loaded.picture = image;
-            return loaded;
-        }
+    // Upright, as the camera's orientation tag says; HEIC too.
+    if (auto picture = imageio::readImage(path, double(std::max(bound.width(), bound.height())), true)) {
+        QImage image = picture->image;
+        if (image.width() > bound.width() || image.height() > bound.height())
+            image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        loaded.kind = TrayQuickLook::Content::image;
+        loaded.picture = image;
+        return loaded;
     }
     if (type.inherits(QStringLiteral("text/plain"))) {
         QFile file(path);
