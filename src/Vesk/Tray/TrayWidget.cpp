@@ -294,8 +294,7 @@ void TrayWidget::placeRow() {
         x += hint.width() + chipSpacing;
     }
     // The box takes what the view has left, at least 130.
-    const double zoneWidth =
-        std::max(MoreDropZone::minimumWidth_, m_row->viewport()->width() - x - rowHorizontalPadding);
+    const double zoneWidth = std::max(MoreDropZone::minimumWidth_, m_row->width() - x - rowHorizontalPadding);
     m_dropZone->setGeometry(int(x), top + (rowHeight - int(MoreDropZone::height_)) / 2, int(zoneWidth),
                             int(MoreDropZone::height_));
     m_rowContent->resize(int(x + zoneWidth + rowHorizontalPadding), rowHeight + 2 * top);
