@@ -121,8 +121,9 @@ int main(int argc, char** argv) {
             ok = writeScene(scene, folder, settingsPath, scale) && ok;
     if (only.isEmpty() || QStringLiteral("controls").contains(only))
         ok = writeControls(folder, settingsPath, scale) && ok;
-    ok = snapshot::writePreviews(folder, scale, only,
-                                 [](QWidget& w, const QString& path, double s) { return write(w, path, s); }) &&
+    ok = snapshot::writePreviews(
+             folder, scale, only,
+             [](QWidget& w, const QString& path, double s) { return write(w, path, s); }) &&
          ok;
     return ok ? 0 : 1;
 }

@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 
@@ -173,6 +174,21 @@ TEST_F(TrayWidgetTest, TheContextMenuPreviewsShowsCopiesAndRemoves) {
     EXPECT_EQ(previewed, QList<QUrl>{list[0].storedURL()});
     choose(u"Remove"_qs);
     EXPECT_EQ(removed, QStringList{list[0].displayName});
+}
+
+TEST_F(TrayWidgetTest, SpaceInThePanelPreviewsTheHoveredChip) {
+    const QList<TrayItem> list = items(2);
+    QWidget panel;
+    TrayContentInputs inputs{.items = list, .store = nullptr, .copyByDefault = true, .actions = {}};
+    auto* view = new TrayWidget(inputs, environment, &panel);
+    view->resize(880, 160);
+    panel.show();
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u" "_qs);
+    QCoreApplication::sendEvent(&panel, &space);
+    EXPECT_TRUE(previewed.isEmpty()) << "nothing hovered";
+    view->chip(list[1].id)->setHovering(true);
+    QCoreApplication::sendEvent(&panel, &space);
+    EXPECT_EQ(previewed, QList<QUrl>{list[1].storedURL()});
 }
 
 } // namespace
