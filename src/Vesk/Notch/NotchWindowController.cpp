@@ -7,6 +7,7 @@
 #include "Vesk/Notch/NotchRootView.h"
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
+#include "Vesk/Tray/TrayWidget.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Settings/SettingsStore.h"
@@ -133,6 +134,11 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_deskEnvironment.pasteboard = m_environment.pasteboard;
     m_deskEnvironment.clock = m_environment.modelEnvironment.clock;
     m_deskEnvironment.openURL = m_environment.modelEnvironment.openURL;
+    m_trayViewEnvironment.pasteboard = m_environment.pasteboard;
+    m_trayViewEnvironment.altHeld = m_environment.altHeld;
+    m_deskEnvironment.trayContent = [this](const TrayContentInputs& inputs, QWidget* parent) {
+        return TrayWidget::make(inputs, m_trayViewEnvironment, parent);
+    };
 
     rebuild();
 
