@@ -43,7 +43,7 @@ std::shared_ptr<DesktopApplications> sampleApplications();
 // Countdowns as of now: one with hours left, one paused, one finished.
 QList<VeskTimer> sampleTimers();
 
-// A few files as the tray lists them: an image, a document and a folder.
-QList<TrayItem> sampleTrayItems();
+// Files as the tray lists them: an image, a document, a folder, then more images.
+QList<TrayItem> sampleTrayItems(int count = 3);
 
 } // namespace vesk::snapshot

@@ -7,6 +7,7 @@
 #include "Vesk/Notch/NotchRootView.h"
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
+#include "Vesk/Tray/TrayWidget.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Settings/SettingsStore.h"
@@ -27,6 +28,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace vesk {
@@ -53,6 +56,14 @@ QString describe(const NotchState& state) {
 QString describe(const QRectF& rect) {
     return QStringLiteral("(%1, %2, %3, %4)")
         .arg(length(rect.x()), length(rect.y()), length(rect.width()), length(rect.height()));
+}
+
+// The tray's size from its floating-point setting: truncated and held to the range the
+// settings window offers, since a hand-edited value may be anything.
+int trayLimit(double stored) {
+    constexpr double lowest = 5, highest = 200, fallback = 50;
+    if (!std::isfinite(stored)) return int(fallback);
+    return int(std::trunc(std::clamp(stored, lowest, highest)));
 }
 
 // A text field of ours has the keyboard: it pastes for itself.
@@ -85,6 +96,10 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
         m_environment.pasteboard = m_ownPasteboard.get();
     }
 
+    if (!m_environment.trayOptions.maxItems) {
+        // "Keep at most" reaches the tray here, read at every add.
+        m_environment.trayOptions.maxItems = [&settings] { return trayLimit(settings.trayMaxItems()); };
+    }
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
     m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Copies enter the tray after the drop that asked for them.
@@ -124,6 +139,11 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_deskEnvironment.pasteboard = m_environment.pasteboard;
     m_deskEnvironment.clock = m_environment.modelEnvironment.clock;
     m_deskEnvironment.openURL = m_environment.modelEnvironment.openURL;
+    m_trayViewEnvironment.pasteboard = m_environment.pasteboard;
+    m_trayViewEnvironment.altHeld = m_environment.altHeld;
+    m_deskEnvironment.trayContent = [this](const TrayContentInputs& inputs, QWidget* parent) {
+        return TrayWidget::make(inputs, m_trayViewEnvironment, parent);
+    };
 
     rebuild();
 

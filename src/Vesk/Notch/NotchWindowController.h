@@ -4,6 +4,7 @@
 #include "Vesk/Notch/NotchDisplay.h"
 #include "Vesk/Notch/NotchGeometry.h"
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Tray/TrayViewEnvironment.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/Pipelines/PipelineRunner.h"
@@ -193,6 +194,7 @@ private:
     std::function<QMenu*()> m_contextMenuProvider;
     std::function<void(NotchViewModel&)> m_onModelCreated;
     DeskEnvironment m_deskEnvironment;
+    TrayViewEnvironment m_trayViewEnvironment;
     // Declared last, so it goes first: runs in flight stop before anything they reach.
     std::unique_ptr<PipelineRunner> m_pipelineRunner;
 };
