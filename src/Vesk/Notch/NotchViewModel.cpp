@@ -12,6 +12,7 @@
 #include "VeskServices/NowPlaying/NowPlayingState.h"
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -61,6 +62,7 @@ struct NotchViewModel::Fields {
     NowPlayingState nowPlaying;
     QList<TrayItem> trayItems;
     QPointer<TrayStore> trayStore;
+    QPointer<WeatherProvider> weatherProvider;
     std::function<void(const MediaCommand&)> onMediaCommand;
     QList<Clip> clips;
     QList<AudioOutputDevice> audioDevices;
@@ -223,6 +225,16 @@ TrayStore* NotchViewModel::trayStore() const {
 
 void NotchViewModel::setTrayStore(TrayStore* store) {
     d->trayStore = store;
+}
+
+WeatherProvider* NotchViewModel::weatherProvider() const {
+    return d->weatherProvider;
+}
+
+void NotchViewModel::setWeatherProvider(WeatherProvider* provider) {
+    if (d->weatherProvider == provider) return;
+    d->weatherProvider = provider;
+    Q_EMIT deskServicesChanged();
 }
 
 NotchPanelInterface* NotchViewModel::panel() const {

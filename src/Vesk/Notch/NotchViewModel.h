@@ -31,6 +31,7 @@ class NotchPanelInterface;
 class Sharing;
 class SettingsStore;
 class TrayStore;
+class WeatherProvider;
 struct AudioOutputDevice;
 struct MediaCommand;
 struct MotionSpec;
@@ -123,6 +124,10 @@ public:
     // The file tray; set by the window controller. Not owned.
     TrayStore* trayStore() const;
     void setTrayStore(TrayStore* store);
+
+    // The shared weather model; set by the window controller. Not owned; none until set.
+    WeatherProvider* weatherProvider() const;
+    void setWeatherProvider(WeatherProvider* provider);
 
     // The display's panel, held weakly: once its lifetime object is gone the model
     // behaves as without a panel.

@@ -83,6 +83,7 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
+    m_locationProvider = std::make_unique<LocationProvider>();
 
     m_dragRouter =
         std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
@@ -262,6 +263,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
 
     model.setTrayStore(m_trayStore.get());
     model.setTrayItems(m_trayStore->items());
+    model.setWeatherProvider(&weatherProvider());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.recomputeLayout();
@@ -319,6 +321,11 @@ QString NotchWindowController::geometryReport() const {
 void NotchWindowController::relayoutWidgets() {
     for (const auto& entry : m_entries)
         entry->model->recomputeLayout();
+}
+
+WeatherProvider& NotchWindowController::weatherProvider() {
+    if (!m_weatherProvider) m_weatherProvider = std::make_unique<WeatherProvider>(*m_locationProvider);
+    return *m_weatherProvider;
 }
 
 void NotchWindowController::publishTrayItems() {

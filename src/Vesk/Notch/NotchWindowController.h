@@ -5,6 +5,8 @@
 #include "Vesk/Notch/NotchViewModel.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskServices/Weather/LocationProvider.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 
 #include <QList>
 #include <QObject>
@@ -88,6 +90,9 @@ public:
     // ---- Shared desk services
 
     TrayStore& trayStore() { return *m_trayStore; }
+    LocationProvider& locationProvider() { return *m_locationProvider; }
+    // Made over the location provider at the first call, then always the same one.
+    WeatherProvider& weatherProvider();
 
     // ---- Drags (driven by the shell)
 
@@ -140,6 +145,8 @@ private:
     std::unique_ptr<SleepWatch> m_ownSleepWatch;
     std::unique_ptr<Pasteboard> m_ownPasteboard;
     std::unique_ptr<TrayStore> m_trayStore;
+    std::unique_ptr<LocationProvider> m_locationProvider;
+    std::unique_ptr<WeatherProvider> m_weatherProvider;
     std::unique_ptr<NotchDragRouter> m_dragRouter;
     std::vector<std::unique_ptr<Entry>> m_entries;
     TaskHandle m_rebuildTask;
