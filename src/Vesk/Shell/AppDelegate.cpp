@@ -29,6 +29,7 @@
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -118,7 +119,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_notchController->setContextMenuProvider(
         [weak]() -> std::unique_ptr<QMenu> { return weak ? weak->notchContextMenu() : nullptr; });
 
-    // 12. The weather provider is started here once it exists.
+    // 12.
+    if (WeatherProvider* weather = m_notchController->weatherProvider()) weather->start();
     m_notchController->startDragMonitors();
     buildStatusItem();
 
