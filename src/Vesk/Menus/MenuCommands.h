@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@ class ActivityBridge;
 class NotchViewModel;
 class Permissions;
 class SettingsStore;
+class SyncCoordinator;
 class TrayStore;
 class UpdateService;
 
@@ -50,6 +52,8 @@ public:
     void setOpenSettings(std::function<void()> open) { m_openSettings = std::move(open); }
     void setShowOnboarding(std::function<void()> show) { m_showOnboarding = std::move(show); }
     void setQuit(std::function<void()> quit) { m_quit = std::move(quit); }
+    // The synced store's coordinator, for the report's sync and push rows; held weakly.
+    void setSyncCoordinator(SyncCoordinator* sync);
 
     MenuActions actions();
     StatusMenuState statusState() const;
@@ -75,6 +79,7 @@ private:
     std::function<void()> m_showOnboarding;
     std::function<void()> m_quit;
     std::unique_ptr<StatusItem> m_statusItem;
+    QPointer<SyncCoordinator> m_sync;
 };
 
 } // namespace vesk

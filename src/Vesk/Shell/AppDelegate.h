@@ -25,6 +25,8 @@ class MenuCommands;
 class PermissionPrompt;
 class Permissions;
 class SettingsWindow;
+class SyncCoordinator;
+class SyncStartup;
 class UpdateService;
 class NotchEffect;
 class NotchEvent;
@@ -71,6 +73,8 @@ public:
     ActivityCoordinator* coordinator() const { return m_coordinator.get(); }
     NotchSurface* notchController() const { return m_notchController.get(); }
     ActivityServices* bridge() const { return m_bridge.get(); }
+    SyncCoordinator* sync() const { return m_sync.get(); }
+    SyncStartup* syncStartup() const { return m_syncStartup.get(); }
     // The settings window once it was first opened; null before.
     SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     qint64 calendarTick() const { return m_calendarTick; }
@@ -92,6 +96,8 @@ private:
     void republishTray();
     void addObservers();
     void runDeveloperHooks();
+    // Step 14: the sync coordinator and its start-up task.
+    void startSync();
 
     // The permissions and the menus over the system services.
     void buildMenus();
@@ -115,6 +121,8 @@ private:
     std::unique_ptr<ActivityCoordinator> m_coordinator;
     std::unique_ptr<NotchSurface> m_notchController;
     std::unique_ptr<ActivityServices> m_bridge;
+    std::unique_ptr<SyncCoordinator> m_sync;
+    std::unique_ptr<SyncStartup> m_syncStartup;
     std::unique_ptr<UpdateService> m_updates;
     std::unique_ptr<ActivationHolds> m_activationHolds;
     std::unique_ptr<DesktopPermissionLayers> m_permissionLayers;
