@@ -1,5 +1,6 @@
 #include "VeskPlatform/Machine/DeviceName.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSysInfo>
 
@@ -39,7 +40,7 @@ QString prettyHostname(const QByteArray& contents) {
 } // namespace
 
 QString deviceName(const QString& root, const QString& hostName) {
-    QFile info(root + QStringLiteral("etc/machine-info"));
+    QFile info(QDir(root).filePath(QStringLiteral("etc/machine-info")));
     if (info.open(QIODevice::ReadOnly)) {
         const QString pretty = prettyHostname(info.read(machineInfoLimit));
         if (!pretty.isEmpty()) return pretty;
