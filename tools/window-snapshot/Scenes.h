@@ -32,4 +32,8 @@ QList<Scene> scenes();
 // Every building block of the panes in its states, in one column.
 QWidget* controlsSheet(SettingsStore& settings);
 
+// The tray's preview window with each kind of file, written through `write`.
+bool writePreviews(const QString& folder, double scale, const QString& only,
+                   const std::function<bool(QWidget&, const QString&, double)>& write);
+
 } // namespace vesk::snapshot

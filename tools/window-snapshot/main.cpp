@@ -7,7 +7,7 @@
 // Each pane is written as <raw value>.png with the window grown to the pane's full
 // height; controls.png holds the building blocks in their states. --scale renders at
 // that many pixels a point (default 2); --only keeps the pictures whose names contain
-// the text.
+// the text. The tray's preview window is written as preview-<kind>.png.
 #include "Scenes.h"
 
 #include "Vesk/SettingsWindow/SettingsRootView.h"
@@ -121,5 +121,9 @@ int main(int argc, char** argv) {
             ok = writeScene(scene, folder, settingsPath, scale) && ok;
     if (only.isEmpty() || QStringLiteral("controls").contains(only))
         ok = writeControls(folder, settingsPath, scale) && ok;
+    ok = snapshot::writePreviews(
+             folder, scale, only,
+             [](QWidget& w, const QString& path, double s) { return write(w, path, s); }) &&
+         ok;
     return ok ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/PermissionPrompt.h"
 #include "Vesk/Permissions/Permissions.h"
+#include "Vesk/SettingsWindow/SettingsRootView.h"
 #include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "Vesk/Shell/ActivationPolicy.h"
 #include "Vesk/Shell/ActivityServices.h"
@@ -364,7 +365,8 @@ void AppDelegate::buildMenus() {
     m_menus = std::make_unique<MenuCommands>(MenuCommands::Parts{
         *m_settings, *bridge, *m_updates, *m_permissions, *m_activationHolds,
         [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
-        [surface] { return surface->trayStore(); }});
+        [surface] { return surface->trayStore(); },
+        [surface]() -> const ClipboardService* { return surface->clipboardService(); }});
     // "Welcome to VeskNotch…" stays disabled until its window exists; setShowOnboarding
     // here enables it.
     const QPointer<AppDelegate> weak(this);
@@ -383,12 +385,47 @@ void AppDelegate::buildStatusItem() {
 
 void AppDelegate::openSettings() {
     if (!m_settingsWindow) {
-        SettingsWindowEnvironment environment;
         m_settingsWindow =
             std::make_unique<SettingsWindow>(*m_settings, m_settings->defaults(), m_activationHolds.get(),
-                                             std::move(environment), initialSettingsPane());
+                                             settingsEnvironment(), initialSettingsPane());
+        // A permission or a facility that comes or goes shows in the open pane.
+        if (ActivityBridge* bridge = m_bridge->bridge()) {
+            SettingsRootView* root = m_settingsWindow->root();
+            connect(bridge, &ActivityBridge::bluetoothStatusChanged, root,
+                    &SettingsRootView::refreshPaneInputs);
+            connect(&bridge->brightness(), &BrightnessService::availabilityChanged, root,
+                    &SettingsRootView::refreshPaneInputs);
+        }
     }
     m_settingsWindow->present();
+}
+
+SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
+    SettingsWindowEnvironment environment;
+    // Over stand-ins the panes take their absent answers.
+    ActivityBridge* bridge = m_bridge->bridge();
+    if (!bridge) return environment;
+    const QPointer<ActivityBridge> services(bridge);
+    const QPointer<AppDelegate> weak(this);
+    environment.canSuppress = [services] { return services && services->eventTap().hasAccessibility(); };
+    environment.onRequestAccessibility = [weak, services] {
+        if (!weak || !services) return;
+        // Linux has no prompt: a fresh check, then the desktop's page where the keys are freed.
+        if (!services->eventTap().requestAccessibility() && weak->m_permissionPrompt)
+            weak->m_permissionPrompt->openPane(paneAnchor(Permission::accessibility),
+                                               weak->m_settingsWindow.get());
+        if (weak && weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
+    };
+    environment.brightnessAvailable = [services] { return services && services->brightness().isAvailable(); };
+    environment.bluetoothPermission = [weak] {
+        return weak && weak->m_permissions ? weak->m_permissions->state(Permission::bluetooth)
+                                           : PermissionState::unknown;
+    };
+    environment.onRequestBluetooth = [services] {
+        if (services) services->requestBluetoothPermission();
+    };
+    environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
+    return environment;
 }
 
 void AppDelegate::showOnboarding() {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Vesk/SettingsWindow/SettingsWindowEnvironment.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
@@ -110,6 +111,8 @@ private:
     void buildStatusItem();
     // The settings window (also for VESK_SETTINGS), built on first use.
     void openSettings();
+    // What the settings panes read of the services and call on them.
+    SettingsWindowEnvironment settingsEnvironment();
     // The welcome window.
     void showOnboarding();
     void showOnboardingIfNeeded();
