@@ -1,6 +1,8 @@
 #include "Vesk/Shell/SyncStartup.h"
 
 #include "VeskKit/Foundation/UserDefaults.h"
+#include "VeskServices/LegacyStores/NoteStore.h"
+#include "VeskServices/LegacyStores/TodoStore.h"
 #include "VeskServices/Shortcuts/ShortcutsService.h"
 #include "VeskSync/DeskRepository.h"
 #include "VeskSync/JSONMigration.h"
@@ -153,14 +155,34 @@ TEST_F(SyncStartupTest, ImportsEveryFieldOfTheFilesTheOlderStoresWrote) {
     const ShortcutEntry entry{QUuid::createUuid(), QStringLiteral("Dim Screen"), QStringLiteral("Low light"),
                               QStringLiteral("moon"), QStringLiteral("50")};
     service.add(entry);
+    TodoStore todos(QStringLiteral("Vesk"), QStringLiteral("todos.json"), &scheduler.clock());
+    todos.add(QStringLiteral("open"));
+    todos.add(QStringLiteral("done favourite"));
+    todos.toggleDone(todos.items().first(), scheduler.now() + 5);
+    todos.toggleFavorite(todos.items().first());
+    NoteStore(QStringLiteral("Vesk"), QStringLiteral("note.txt")).save(QStringLiteral("line one\nline two"));
+
     const auto container = ModelContainer::open(data.filePath(QStringLiteral("import.store")));
     ModelContext context(container);
     const JSONMigration migration{QStringLiteral("Vesk"), QStringLiteral("Mac A")};
-    EXPECT_EQ(migration.run(context, false)->shortcuts, 1);
-    const auto stored = ModelContext(container).fetch<SyncedShortcut>()->first();
+    EXPECT_EQ(*migration.run(context, false),
+              (JSONMigration::Summary{.todos = 2, .timers = 0, .shortcuts = 1, .notes = 1}));
+    ModelContext reader(container);
+    const auto stored = reader.fetch<SyncedShortcut>()->first();
     const ShortcutEntry imported{stored->uuid, stored->shortcutName, stored->customName, stored->symbol,
                                  stored->textInput};
     EXPECT_EQ(imported, entry);
+    const auto rows = *reader.fetch<SyncedTodo>();
+    ASSERT_EQ(rows.size(), 2);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const TodoItem& item = todos.items().at(i);
+        const SyncedTodo& row = *rows.at(i);
+        EXPECT_EQ((TodoItem{row.uuid, row.title, row.isDone, row.isFavorite, row.createdAt, row.completedAt}),
+                  item);
+        EXPECT_EQ(row.sortIndex, i);
+    }
+    EXPECT_EQ(DeskRepository(std::make_shared<ModelContext>(container), QStringLiteral("Mac A")).noteText(),
+              QStringLiteral("line one\nline two"));
 }
 
 } // namespace
