@@ -15,16 +15,16 @@ protected:
 
 } // namespace
 
-TEST_F(DeduplicatorTest, KeepsThePreferredRowOfEachGroup) {
-    const QUuid shared = QUuid::createUuid();
+TEST_F(DeduplicatorTest, KeepsThePreferredRowOfEachGroupInOneSave) {
+    const QUuid shared = QUuid::createUuid(), timer = QUuid::createUuid(), shortcut = QUuid::createUuid();
     const struct Case {
         const char* name;
         QList<std::pair<double, bool>> todos; // createdAt, done; in store order
-        int keeper;                           // index of the row kept
+        int keeper;                           // index of the row kept; -1: the smaller record name
     } cases[] = {
         {"earlier wins", {{5, false}, {3, false}}, 1},
         {"equal times: the done one", {{5, false}, {5, true}}, 1},
-        {"equal and alike: the first read", {{5, true}, {5, true}}, 0},
+        {"equal and alike: the same on every computer", {{5, true}, {5, true}}, -1},
         {"three in a group", {{7, false}, {2, false}, {4, true}}, 1},
     };
     for (const Case& c : cases) {
@@ -38,44 +38,28 @@ TEST_F(DeduplicatorTest, KeepsThePreferredRowOfEachGroup) {
                 made->isDone = c.todos[i].second;
                 seed.insert(made);
             }
+            // Timers and shortcuts: the one placed first stays.
+            for (qint64 index : {2, 0}) {
+                seed.insert(std::make_shared<SyncedTimer>(SyncedTimer{timer, {}, 0, index}));
+                seed.insert(
+                    std::make_shared<SyncedShortcut>(SyncedShortcut{shortcut, {}, {}, {}, {}, index}));
+            }
             ASSERT_TRUE(seed.save());
         }
+        auto db = peer();
+        sqlite::Statement first(db, "SELECT title FROM SyncedTodo ORDER BY record_name LIMIT 1");
+        ASSERT_TRUE(first.step());
+        const QString keeper = c.keeper < 0 ? first.text(0) : QString::number(c.keeper);
         ModelContext context(container);
-        const auto summary = Deduplicator().run(context);
-        ASSERT_TRUE(summary);
-        EXPECT_EQ(summary->todos, c.todos.size() - 1);
-        const auto left = ModelContext(container).fetch<SyncedTodo>();
-        ASSERT_EQ(left->size(), 1);
-        EXPECT_EQ(left->first()->title, QString::number(c.keeper));
+        EXPECT_EQ(*Deduplicator().run(context), (Deduplicator::Summary{int(c.todos.size()) - 1, 0, 1, 1}));
+        ModelContext reader(container);
+        ASSERT_EQ(reader.fetch<SyncedTodo>()->size(), 1);
+        EXPECT_EQ(reader.fetch<SyncedTodo>()->first()->title, keeper);
+        EXPECT_EQ(reader.fetch<SyncedTimer>()->first()->sortIndex, 0);
+        EXPECT_EQ(reader.fetch<SyncedShortcut>()->first()->sortIndex, 0);
+        EXPECT_TRUE(Deduplicator().run(reader)->isEmpty());
+        EXPECT_FALSE(reader.hasChanges());
     }
-}
-
-TEST_F(DeduplicatorTest, EveryKindInOneSaveTimersAndShortcutsByPosition) {
-    const QUuid timer = QUuid::createUuid(), shortcut = QUuid::createUuid();
-    {
-        ModelContext seed(container);
-        for (qint64 index : {2, 0}) {
-            auto t = std::make_shared<SyncedTimer>();
-            t->uuid = timer;
-            t->sortIndex = index;
-            seed.insert(t);
-            auto s = std::make_shared<SyncedShortcut>();
-            s->uuid = shortcut;
-            s->sortIndex = index;
-            seed.insert(s);
-        }
-        seed.insert(todo(QStringLiteral("alone")));
-        ASSERT_TRUE(seed.save());
-    }
-    ModelContext context(container);
-    EXPECT_EQ(*Deduplicator().run(context),
-              (Deduplicator::Summary{.todos = 0, .notes = 0, .timers = 1, .shortcuts = 1}));
-    ModelContext reader(container);
-    EXPECT_EQ(reader.fetch<SyncedTimer>()->first()->sortIndex, 0);
-    EXPECT_EQ(reader.fetch<SyncedShortcut>()->first()->sortIndex, 0);
-    EXPECT_EQ(reader.fetch<SyncedTodo>()->size(), 1);
-    EXPECT_TRUE(Deduplicator().run(reader)->isEmpty());
-    EXPECT_FALSE(reader.hasChanges());
 }
 
 TEST_F(DeduplicatorTest, ALosingNoteHandsItsRevisionsToTheKeeperAndTiesGoByRecordName) {
