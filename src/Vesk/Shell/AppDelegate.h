@@ -26,6 +26,8 @@ class MenuCommands;
 class PermissionPrompt;
 class Permissions;
 class SettingsWindow;
+class SyncCoordinator;
+class SyncStartup;
 class UpdateService;
 class NotchEffect;
 class NotchEvent;
@@ -72,6 +74,8 @@ public:
     ActivityCoordinator* coordinator() const { return m_coordinator.get(); }
     NotchSurface* notchController() const { return m_notchController.get(); }
     ActivityServices* bridge() const { return m_bridge.get(); }
+    SyncCoordinator* sync() const { return m_sync.get(); }
+    SyncStartup* syncStartup() const { return m_syncStartup.get(); }
     // The settings window once it was first opened; null before.
     SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     qint64 calendarTick() const { return m_calendarTick; }
@@ -93,6 +97,8 @@ private:
     void republishTray();
     void addObservers();
     void runDeveloperHooks();
+    // Step 14: the sync coordinator and its start-up task.
+    void startSync();
 
     // The permissions and the menus over the system services.
     void buildMenus();
@@ -118,6 +124,8 @@ private:
     std::unique_ptr<ActivityCoordinator> m_coordinator;
     std::unique_ptr<NotchSurface> m_notchController;
     std::unique_ptr<ActivityServices> m_bridge;
+    std::unique_ptr<SyncCoordinator> m_sync;
+    std::unique_ptr<SyncStartup> m_syncStartup;
     std::unique_ptr<UpdateService> m_updates;
     std::unique_ptr<ActivationHolds> m_activationHolds;
     std::unique_ptr<DesktopPermissionLayers> m_permissionLayers;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
@@ -9,6 +11,7 @@ class ActivityCoordinator;
 class ActivityServices;
 class NotchSurface;
 class SettingsStore;
+class SyncCoordinator;
 struct ActivityPayload;
 struct RemoteNotificationHandlers;
 
@@ -29,6 +32,8 @@ public:
     // The system services; `present` gets each payload the coordinator made current.
     virtual std::unique_ptr<ActivityServices>
     makeActivityServices(ActivityCoordinator& coordinator, SettingsStore& settings, Present present) = 0;
+    // The synced store's coordinator for the cloud container `containerID`.
+    virtual std::unique_ptr<SyncCoordinator> makeSyncCoordinator(const QString& containerID) = 0;
     // Asks for pushes of the cloud container; the answer comes later on the main thread.
     virtual void registerForRemoteNotifications(RemoteNotificationHandlers handlers) = 0;
 };
