@@ -25,6 +25,7 @@ class DesktopPermissionLayers;
 class MenuCommands;
 class PermissionPrompt;
 class Permissions;
+class OnboardingWindow;
 class SettingsWindow;
 class UpdateService;
 class NotchEffect;
@@ -72,6 +73,8 @@ public:
     ActivityCoordinator* coordinator() const { return m_coordinator.get(); }
     NotchSurface* notchController() const { return m_notchController.get(); }
     ActivityServices* bridge() const { return m_bridge.get(); }
+    // The first-run window while it exists (shown, or closed and kept).
+    OnboardingWindow* onboardingWindow() const { return m_onboardingWindow.get(); }
     // The settings window once it was first opened; null before.
     SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     qint64 calendarTick() const { return m_calendarTick; }
@@ -110,6 +113,8 @@ private:
     // The welcome window.
     void showOnboarding();
     void showOnboardingIfNeeded();
+    // Records that onboarding is done and lets the window go.
+    void finishOnboarding();
 
     std::unique_ptr<ShellFactory> m_factory;
     std::function<void(const QString&)> m_print;
@@ -125,6 +130,7 @@ private:
     std::unique_ptr<Permissions> m_permissions;
     std::unique_ptr<MenuCommands> m_menus;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<OnboardingWindow> m_onboardingWindow;
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;
     bool m_launched = false;

@@ -5,8 +5,11 @@
 
 namespace vesk {
 
+class ActivationHolds;
 class ActivityCoordinator;
 class ActivityServices;
+class OnboardingWindow;
+class Permissions;
 class NotchSurface;
 class SettingsStore;
 struct ActivityPayload;
@@ -31,6 +34,12 @@ public:
     makeActivityServices(ActivityCoordinator& coordinator, SettingsStore& settings, Present present) = 0;
     // Asks for pushes of the cloud container; the answer comes later on the main thread.
     virtual void registerForRemoteNotifications(RemoteNotificationHandlers handlers) = 0;
+    // The first-run window over the shell's permissions (null over stand-ins); none when
+    // it cannot be built.
+    virtual std::unique_ptr<OnboardingWindow> makeOnboardingWindow(SettingsStore& settings,
+                                                                   Permissions* permissions,
+                                                                   ActivationHolds& holds,
+                                                                   std::function<void()> onFinish);
 };
 
 // The machine's own: the window controller, the activity bridge, the standard defaults.
