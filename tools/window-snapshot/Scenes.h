@@ -32,4 +32,11 @@ QList<Scene> scenes();
 // Every building block of the panes in its states, in one column.
 QWidget* controlsSheet(SettingsStore& settings);
 
+// Writes a widget to a PNG at a scale; false when it could not.
+using Writer = std::function<bool(QWidget& widget, const QString& path, double scale)>;
+// The first-run window's pages and the demo's beats whose names contain `only` (all
+// when it is empty).
+bool writeOnboarding(const QString& folder, SettingsStore& settings, double scale, const QString& only,
+                     const Writer& write);
+
 } // namespace vesk::snapshot

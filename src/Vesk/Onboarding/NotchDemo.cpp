@@ -182,6 +182,14 @@ void NotchDemo::stop() {
     m_cueOpacity->stop();
 }
 
+void NotchDemo::showBeat(int beat) {
+    stop();
+    m_beat = std::max(beat, 0);
+    m_size->setValue(QVariant(notchDemo::size(m_script, m_beat, m_notch)));
+    m_cueOpacity->setValue(m_beat > 0 ? 1.0 : 0.0);
+    update();
+}
+
 void NotchDemo::enterBeat(int index) {
     const QList<notchDemo::Beat> beats = notchDemo::beats(m_script);
     const notchDemo::Beat beat = beats.at(index % beats.size());

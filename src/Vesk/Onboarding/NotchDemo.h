@@ -61,6 +61,8 @@ public:
     // The notch's size as drawn now (it moves towards the beat's size).
     QSizeF drawnSize() const;
     bool isRunning() const { return m_task.isValid() && !m_task.isCancelled(); }
+    // Stops the script and shows one beat as it looks at rest (pictures of each beat).
+    void showBeat(int beat);
 
     QSize sizeHint() const override { return {600, int(notchDemo::cardHeight)}; }
 
