@@ -27,7 +27,7 @@ struct BannerSample {
 // Each state the pipeline banner draws.
 QList<BannerSample> bannerSamples();
 
-// A few files as the tray lists them: an image, a document and a folder.
-QList<TrayItem> sampleTrayItems();
+// Files as the tray lists them: an image, a document, a folder, then more images.
+QList<TrayItem> sampleTrayItems(int count = 3);
 
 } // namespace vesk::snapshot

@@ -38,5 +38,8 @@ using Writer = std::function<bool(QWidget& widget, const QString& path, double s
 // when it is empty).
 bool writeOnboarding(const QString& folder, SettingsStore& settings, double scale, const QString& only,
                      const Writer& write);
+// The tray's preview window with each kind of file, written through `write`.
+bool writePreviews(const QString& folder, double scale, const QString& only,
+                   const std::function<bool(QWidget&, const QString&, double)>& write);
 
 } // namespace vesk::snapshot

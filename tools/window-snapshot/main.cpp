@@ -8,7 +8,7 @@
 // height; controls.png holds the building blocks in their states; onboarding-<page>.png
 // the first-run window and demo-<script>-<beat>.png each beat of its notch demo. --scale renders at
 // that many pixels a point (default 2); --only keeps the pictures whose names contain
-// the text.
+// the text. The tray's preview window is written as preview-<kind>.png.
 #include "Scenes.h"
 
 #include "Vesk/SettingsWindow/SettingsRootView.h"
@@ -128,5 +128,6 @@ int main(int argc, char** argv) {
         SettingsStore settings(*defaults);
         ok = snapshot::writeOnboarding(folder, settings, scale, only, writePng) && ok;
     }
+    ok = snapshot::writePreviews(folder, scale, only, writePng) && ok;
     return ok ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Machine/MachineModel.h"
 #include "VeskPlatform/Machine/OperatingSystem.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskSync/DeskRepository.h"
 
@@ -158,6 +159,8 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     facts.widgetCount = int(m_parts.settings.enabledWidgets().size());
     const TrayStore* tray = m_parts.trayStore ? m_parts.trayStore() : nullptr;
     facts.trayCount = tray ? int(tray->items().size()) : 0;
+    const ClipboardService* clipboard = m_parts.clipboardService ? m_parts.clipboardService() : nullptr;
+    facts.clipCount = clipboard ? int(clipboard->clips().size()) : 0;
     // Every model holds the one repository once the synced store is up.
     if (m_parts.models)
         for (const NotchViewModel* model : m_parts.models())

@@ -7,6 +7,7 @@
 #include "Vesk/Notch/NotchRootView.h"
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
+#include "Vesk/Tray/TrayWidget.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Settings/SettingsStore.h"
@@ -103,8 +104,14 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
+    m_timerStore = std::make_unique<TimerStore>(m_environment.modelEnvironment.clock);
     m_shortcutsService = std::make_unique<ShortcutsService>(QStringLiteral("Vesk"));
     m_quickAppsService = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"));
+    m_clipboardService = std::make_unique<ClipboardService>(*m_environment.pasteboard, QStringLiteral("Vesk"),
+                                                            m_environment.clipboardOptions);
+    connect(m_clipboardService.get(), &ClipboardService::loaded, this, &NotchWindowController::refreshClips);
+    connect(m_clipboardService.get(), &ClipboardService::recorded, this,
+            &NotchWindowController::publishClipsIfNewFirst);
 
     m_dragRouter =
         std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
@@ -127,6 +134,11 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_deskEnvironment.pasteboard = m_environment.pasteboard;
     m_deskEnvironment.clock = m_environment.modelEnvironment.clock;
     m_deskEnvironment.openURL = m_environment.modelEnvironment.openURL;
+    m_trayViewEnvironment.pasteboard = m_environment.pasteboard;
+    m_trayViewEnvironment.altHeld = m_environment.altHeld;
+    m_deskEnvironment.trayContent = [this](const TrayContentInputs& inputs, QWidget* parent) {
+        return TrayWidget::make(inputs, m_trayViewEnvironment, parent);
+    };
 
     rebuild();
 
@@ -290,13 +302,17 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
 
     model.setTrayStore(m_trayStore.get());
     model.setTrayItems(m_trayStore->items());
+    model.setTimerStore(m_timerStore.get());
     model.setShortcutsService(m_shortcutsService.get());
     model.setQuickAppsService(m_quickAppsService.get());
     model.setQuickApps(m_quickAppsService->apps());
     model.setRepository(m_repository);
     model.setPipelineRunner(m_pipelineRunner.get());
+    model.setClipboardService(m_clipboardService.get());
+    model.setClips(m_clipboardService->clips());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
+    model.setTimers(m_timerStore->timers());
     model.recomputeLayout();
 
     installHostCallbacks(*entry);
@@ -388,6 +404,28 @@ void NotchWindowController::refreshQuickApps() {
 void NotchWindowController::publishTrayItems() {
     for (const auto& entry : m_entries)
         entry->model->setTrayItems(m_trayStore->items());
+}
+
+void NotchWindowController::refreshClips() {
+    const QList<Clip>& clips = m_clipboardService->clips();
+    m_publishedFirstClip = clips.isEmpty() ? std::nullopt : std::make_optional(clips.first().id);
+    for (const auto& entry : m_entries)
+        entry->model->setClips(clips);
+}
+
+void NotchWindowController::pollClipboard(bool enabled, int maxItems, bool persists) {
+    if (!enabled) return;
+    m_clipboardService->setMaxItems(maxItems);
+    m_clipboardService->setPersists(persists);
+    m_clipboardService->poll();
+    publishClipsIfNewFirst();
+}
+
+void NotchWindowController::publishClipsIfNewFirst() {
+    const QList<Clip>& clips = m_clipboardService->clips();
+    const std::optional<QUuid> first = clips.isEmpty() ? std::nullopt : std::make_optional(clips.first().id);
+    if (first == m_publishedFirstClip) return;
+    refreshClips();
 }
 
 // ---- Drags

@@ -329,7 +329,8 @@ void AppDelegate::buildMenus() {
     m_menus = std::make_unique<MenuCommands>(MenuCommands::Parts{
         *m_settings, *bridge, *m_updates, *m_permissions, *m_activationHolds,
         [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
-        [surface] { return surface->trayStore(); }});
+        [surface] { return surface->trayStore(); },
+        [surface]() -> const ClipboardService* { return surface->clipboardService(); }});
     const QPointer<AppDelegate> weak(this);
     m_menus->setOpenSettings([weak] {
         if (weak) weak->openSettings();

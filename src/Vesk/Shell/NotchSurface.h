@@ -10,6 +10,7 @@ class QMenu;
 
 namespace vesk {
 
+class ClipboardService;
 class DeskRepository;
 class NotchViewModel;
 class NotchWindowController;
@@ -50,6 +51,9 @@ public:
     // Asked for the notch's right-click menu each time one is to be shown; the surface
     // owns the menu it gets and deletes it once it has closed.
     virtual void setContextMenuProvider(ContextMenuProvider provider) = 0;
+
+    // The shared clipboard history; null in tests.
+    virtual ClipboardService* clipboardService() const { return nullptr; }
 
     // The controller itself, for the windows and menus that need more of it; null in tests.
     virtual NotchWindowController* controller() const { return nullptr; }

@@ -25,6 +25,7 @@ public:
     void setOnModelCreated(std::function<void(NotchViewModel&)> handler) override;
     void setContextMenuProvider(ContextMenuProvider provider) override;
     NotchWindowController* controller() const override { return m_controller.get(); }
+    ClipboardService* clipboardService() const override;
 
 private:
     std::unique_ptr<NotchWindowController> m_controller;
