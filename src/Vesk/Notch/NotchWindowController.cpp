@@ -105,6 +105,11 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
     m_timerStore = std::make_unique<TimerStore>(m_environment.modelEnvironment.clock);
+    // One store serves every display: each edit, from any desk, reaches every desk.
+    m_timerStore->onChange = [this](const QList<VeskTimer>& timers) {
+        for (const auto& entry : m_entries)
+            entry->model->setTimers(timers);
+    };
     m_shortcutsService = std::make_unique<ShortcutsService>(QStringLiteral("Vesk"));
     m_quickAppsService = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"));
     m_clipboardService = std::make_unique<ClipboardService>(*m_environment.pasteboard, QStringLiteral("Vesk"),
