@@ -117,6 +117,7 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     connect(m_clipboardService.get(), &ClipboardService::loaded, this, &NotchWindowController::refreshClips);
     connect(m_clipboardService.get(), &ClipboardService::recorded, this,
             &NotchWindowController::publishClipsIfNewFirst);
+    m_locationProvider = std::make_unique<LocationProvider>();
 
     m_dragRouter =
         std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
@@ -315,6 +316,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     model.setPipelineRunner(m_pipelineRunner.get());
     model.setClipboardService(m_clipboardService.get());
     model.setClips(m_clipboardService->clips());
+    model.setWeatherProvider(&weatherProvider());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.setTimers(m_timerStore->timers());
@@ -404,6 +406,11 @@ void NotchWindowController::relayoutWidgets() {
 void NotchWindowController::refreshQuickApps() {
     for (const auto& entry : m_entries)
         entry->model->setQuickApps(m_quickAppsService->apps());
+}
+
+WeatherProvider& NotchWindowController::weatherProvider() {
+    if (!m_weatherProvider) m_weatherProvider = std::make_unique<WeatherProvider>(*m_locationProvider);
+    return *m_weatherProvider;
 }
 
 void NotchWindowController::publishTrayItems() {
