@@ -5,6 +5,8 @@
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Onboarding/OnboardingModel.h"
+#include "Vesk/Onboarding/OnboardingWindow.h"
 #include "Vesk/Permissions/ActivationHolds.h"
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/PermissionPrompt.h"
@@ -31,6 +33,7 @@
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 #include "VeskSync/SyncCoordinator.h"
 
 #include <QMenu>
@@ -121,7 +124,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_notchController->setContextMenuProvider(
         [weak]() -> std::unique_ptr<QMenu> { return weak ? weak->notchContextMenu() : nullptr; });
 
-    // 12. The weather provider is started here once it exists.
+    // 12.
+    if (WeatherProvider* weather = m_notchController->weatherProvider()) weather->start();
     m_notchController->startDragMonitors();
     buildStatusItem();
 
@@ -367,11 +371,12 @@ void AppDelegate::buildMenus() {
         [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
         [surface] { return surface->trayStore(); },
         [surface]() -> const ClipboardService* { return surface->clipboardService(); }});
-    // "Welcome to VeskNotch…" stays disabled until its window exists; setShowOnboarding
-    // here enables it.
     const QPointer<AppDelegate> weak(this);
     m_menus->setOpenSettings([weak] {
         if (weak) weak->openSettings();
+    });
+    m_menus->setShowOnboarding([weak] {
+        if (weak) weak->showOnboarding();
     });
 }
 
@@ -428,7 +433,29 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
     return environment;
 }
 
-void AppDelegate::showOnboarding() {}
+void AppDelegate::showOnboarding() {
+    if (!m_onboardingWindow) {
+        const QPointer<AppDelegate> weak(this);
+        m_onboardingWindow =
+            m_factory->makeOnboardingWindow(*m_settings, m_permissions.get(), *m_activationHolds, [weak] {
+                if (weak) weak->finishOnboarding();
+            });
+        if (!m_onboardingWindow) return;
+        OnboardingModel& model = m_onboardingWindow->model();
+        const auto step = OnboardingModel::parseStep(qEnvironmentVariable("VESK_ONBOARDING"));
+        if (step && *step != model.step()) model.setStep(*step);
+    }
+    m_onboardingWindow->present();
+}
+
+void AppDelegate::finishOnboarding() {
+    UserDefaults::standard().setBool(hasCompletedOnboardingKey, true);
+    if (!m_onboardingWindow) return;
+    // Later: the window's own button is what got here.
+    OnboardingWindow* window = m_onboardingWindow.release();
+    window->hide();
+    window->deleteLater();
+}
 
 void AppDelegate::showOnboardingIfNeeded() {
     if (UserDefaults::standard().boolValue(hasCompletedOnboardingKey)) return;

@@ -25,6 +25,7 @@ class DesktopPermissionLayers;
 class MenuCommands;
 class PermissionPrompt;
 class Permissions;
+class OnboardingWindow;
 class SettingsWindow;
 class SyncCoordinator;
 class SyncStartup;
@@ -76,6 +77,8 @@ public:
     ActivityServices* bridge() const { return m_bridge.get(); }
     SyncCoordinator* sync() const { return m_sync.get(); }
     SyncStartup* syncStartup() const { return m_syncStartup.get(); }
+    // The first-run window while it exists (shown, or closed and kept).
+    OnboardingWindow* onboardingWindow() const { return m_onboardingWindow.get(); }
     // The settings window once it was first opened; null before.
     SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     qint64 calendarTick() const { return m_calendarTick; }
@@ -116,6 +119,8 @@ private:
     // The welcome window.
     void showOnboarding();
     void showOnboardingIfNeeded();
+    // Records that onboarding is done and lets the window go.
+    void finishOnboarding();
 
     std::unique_ptr<ShellFactory> m_factory;
     std::function<void(const QString&)> m_print;
@@ -133,6 +138,7 @@ private:
     std::unique_ptr<Permissions> m_permissions;
     std::unique_ptr<MenuCommands> m_menus;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<OnboardingWindow> m_onboardingWindow;
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;
     bool m_launched = false;

@@ -7,8 +7,11 @@
 
 namespace vesk {
 
+class ActivationHolds;
 class ActivityCoordinator;
 class ActivityServices;
+class OnboardingWindow;
+class Permissions;
 class NotchSurface;
 class SettingsStore;
 class SyncCoordinator;
@@ -36,6 +39,12 @@ public:
     virtual std::unique_ptr<SyncCoordinator> makeSyncCoordinator(const QString& containerID) = 0;
     // Asks for pushes of the cloud container; the answer comes later on the main thread.
     virtual void registerForRemoteNotifications(RemoteNotificationHandlers handlers) = 0;
+    // The first-run window over the shell's permissions (null over stand-ins); none when
+    // it cannot be built.
+    virtual std::unique_ptr<OnboardingWindow> makeOnboardingWindow(SettingsStore& settings,
+                                                                   Permissions* permissions,
+                                                                   ActivationHolds& holds,
+                                                                   std::function<void()> onFinish);
 };
 
 // The machine's own: the window controller, the activity bridge, the standard defaults.

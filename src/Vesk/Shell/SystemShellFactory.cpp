@@ -2,6 +2,7 @@
 
 #include "Vesk/Bridge/ActivityBridge.h"
 #include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Onboarding/OnboardingWindow.h"
 #include "Vesk/Shell/BridgeActivityServices.h"
 #include "Vesk/Shell/WindowControllerSurface.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"
@@ -42,6 +43,14 @@ public:
 };
 
 } // namespace
+
+std::unique_ptr<OnboardingWindow> ShellFactory::makeOnboardingWindow(SettingsStore& settings,
+                                                                     Permissions* permissions,
+                                                                     ActivationHolds& holds,
+                                                                     std::function<void()> onFinish) {
+    if (!permissions) return nullptr;
+    return std::make_unique<OnboardingWindow>(settings, *permissions, &holds, std::move(onFinish));
+}
 
 std::unique_ptr<ShellFactory> systemShellFactory() {
     return std::make_unique<SystemShellFactory>();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Onboarding/OnboardingWindow.h"
+#include "Vesk/Permissions/Permissions.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
@@ -12,6 +14,7 @@
 #include "VeskSync/SyncCoordinator.h"
 #include "support/Cloud/FakeCloudContainer.h"
 #include "support/ManualScheduler.h"
+#include "support/Permissions/FakePermissionLayers.h"
 
 #include <QMenu>
 #include <QStringList>
@@ -180,8 +183,26 @@ public:
         m_log << QStringLiteral("registerForRemoteNotifications");
         vesk::registerForRemoteNotifications(std::move(handlers));
     }
+    // Over stand-ins the shell has no permissions: the window gets permissions of its own
+    // over fake layers.
+    std::unique_ptr<OnboardingWindow> makeOnboardingWindow(SettingsStore& store, Permissions* given,
+                                                           ActivationHolds& holds,
+                                                           std::function<void()> onFinish) override {
+        m_log << QStringLiteral("makeOnboardingWindow");
+        if (!given) {
+            prompt = std::make_unique<PermissionPrompt>(holds);
+            permissions = std::make_unique<Permissions>(layers, *prompt);
+            given = permissions.get();
+        }
+        auto made = std::make_unique<OnboardingWindow>(store, *given, &holds, std::move(onFinish));
+        made->setAttribute(Qt::WA_DontShowOnScreen);
+        return made;
+    }
 
     std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
+    FakePermissionLayers layers;
+    std::unique_ptr<PermissionPrompt> prompt;
+    std::unique_ptr<Permissions> permissions;
     SettingsStore* settings = nullptr;
     ActivityCoordinator* coordinator = nullptr;
     FakeNotchSurface* surface = nullptr;
