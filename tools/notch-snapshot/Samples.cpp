@@ -134,4 +134,21 @@ QList<BannerSample> bannerSamples() {
     };
 }
 
+QList<TrayItem> sampleTrayItems() {
+    const auto item = [](const QString& name, const QString& type, qint64 size, bool folder, int children) {
+        TrayItem entry;
+        entry.id = QUuid::createUuid();
+        entry.displayName = name;
+        entry.storedPath = QStringLiteral("/tmp/tray/") + name;
+        entry.utTypeIdentifier = type;
+        entry.byteSize = size;
+        entry.isDirectory = folder;
+        entry.childCount = children;
+        return entry;
+    };
+    return {item(QStringLiteral("holiday-042.jpg"), QStringLiteral("public.jpeg"), 2'400'000, false, 0),
+            item(QStringLiteral("Quarterly report.pdf"), QStringLiteral("com.adobe.pdf"), 840'000, false, 0),
+            item(QStringLiteral("Invoices"), QStringLiteral("public.folder"), 5'100'000, true, 12)};
+}
+
 } // namespace vesk::snapshot

@@ -13,6 +13,7 @@
 #include "VeskPlatform/Machine/MachineModel.h"
 #include "VeskPlatform/Machine/OperatingSystem.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -148,7 +149,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
-    // No calendar service and no synced store yet: their rows read "—".
+    // No calendar service and no sync coordinator yet: their rows read "—".
     services.keepingAwake = bridge.idle().isKeepingAwake();
     services.updatesAvailable = m_parts.updates.isAvailable();
     facts.services = diagnostics::serviceRows(services);
@@ -157,6 +158,13 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     facts.widgetCount = int(m_parts.settings.enabledWidgets().size());
     const TrayStore* tray = m_parts.trayStore ? m_parts.trayStore() : nullptr;
     facts.trayCount = tray ? int(tray->items().size()) : 0;
+    // Every model holds the one repository once the synced store is up.
+    if (m_parts.models)
+        for (const NotchViewModel* model : m_parts.models())
+            if (const DeskRepository* repository = model->repository()) {
+                facts.todoCount = int(repository->todos().size());
+                break;
+            }
     facts.logTail = TraceLog::recentLogLines(logTailLimit);
     facts.generatedAt = Date::now();
     return DiagnosticsReport::make(facts);

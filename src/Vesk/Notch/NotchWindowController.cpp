@@ -1,5 +1,6 @@
 #include "Vesk/Notch/NotchWindowController.h"
 
+#include "Vesk/Desk/DeskView.h"
 #include "Vesk/Notch/NotchDragRouter.h"
 #include "Vesk/Notch/NotchHostingView.h"
 #include "Vesk/Notch/NotchPanel.h"
@@ -7,6 +8,7 @@
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/DragWatch/DragWatch.h"
 #include "VeskPlatform/Input/OutsideClickWatch.h"
@@ -14,13 +16,16 @@
 #include "VeskPlatform/Power/SleepWatch.h"
 #include "VeskPlatform/Screens/Screens.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QSet>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -81,8 +86,11 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     }
 
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
+    m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
+    m_shortcutsService = std::make_unique<ShortcutsService>(QStringLiteral("Vesk"));
+    m_quickAppsService = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"));
 
     m_dragRouter =
         std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
@@ -90,6 +98,7 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
                                                                        .sharing = m_environment.sharing,
                                                                        .altHeld = m_environment.altHeld},
                                           [this] { return displays(); });
+    m_dragRouter->pipelineOutputDirectory = &pipelineOutputDirectory;
 
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
@@ -100,6 +109,10 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &NotchWindowController::scheduleRebuild);
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &NotchWindowController::scheduleRebuild);
     connect(m_environment.sleepWatch, &SleepWatch::didWake, this, &NotchWindowController::scheduleRebuild);
+
+    m_deskEnvironment.pasteboard = m_environment.pasteboard;
+    m_deskEnvironment.clock = m_environment.modelEnvironment.clock;
+    m_deskEnvironment.openURL = m_environment.modelEnvironment.openURL;
 
     rebuild();
 
@@ -245,6 +258,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     NotchHostingView* host = panel.hostingView();
     model.setPanel(&panel);
     host->setRootView(new NotchRootView(model, host));
+    installDeskFactory(*qobject_cast<NotchRootView*>(host->rootView()));
 
     QPointer<NotchHostingView> weakHost(host);
     QPointer<NotchViewModel> weakModel(&model);
@@ -262,6 +276,11 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
 
     model.setTrayStore(m_trayStore.get());
     model.setTrayItems(m_trayStore->items());
+    model.setShortcutsService(m_shortcutsService.get());
+    model.setQuickAppsService(m_quickAppsService.get());
+    model.setQuickApps(m_quickAppsService->apps());
+    model.setRepository(m_repository);
+    model.setPipelineRunner(m_pipelineRunner.get());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.recomputeLayout();
@@ -282,6 +301,26 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     m_entries.push_back(std::move(entry));
     m_dragRouter->attach(display);
     if (m_onModelCreated) m_onModelCreated(model);
+}
+
+void NotchWindowController::installDeskFactory(NotchRootView& root) {
+    // Each desk is built with the environment as it is when the desk opens.
+    QPointer<NotchWindowController> self(this);
+    root.setDeskFactory(
+        [self](DeskTab tab, NotchViewModel& model, double inset, QWidget* parent) -> QWidget* {
+            if (!self) return nullptr;
+            return new DeskView(tab, model, inset, self->m_deskEnvironment, parent);
+        });
+}
+
+DeskRepository* NotchWindowController::repository() const {
+    return m_repository;
+}
+
+void NotchWindowController::setRepository(DeskRepository* repository) {
+    m_repository = repository;
+    for (const auto& entry : m_entries)
+        entry->model->setRepository(repository);
 }
 
 void NotchWindowController::installHostCallbacks(const Entry& entry) {
@@ -316,9 +355,20 @@ QString NotchWindowController::geometryReport() const {
     return blocks.join(QLatin1Char('\n'));
 }
 
+QString NotchWindowController::pipelineOutputDirectory() {
+    const QString folder = files::applicationSupportFolder() + QStringLiteral("/Pipelines");
+    QDir().mkpath(folder);
+    return folder;
+}
+
 void NotchWindowController::relayoutWidgets() {
     for (const auto& entry : m_entries)
         entry->model->recomputeLayout();
+}
+
+void NotchWindowController::refreshQuickApps() {
+    for (const auto& entry : m_entries)
+        entry->model->setQuickApps(m_quickAppsService->apps());
 }
 
 void NotchWindowController::publishTrayItems() {
@@ -377,10 +427,18 @@ void NotchWindowController::clickedElsewhere(const QPointF& position) {
 }
 
 bool NotchWindowController::eventFilter(QObject* watched, QEvent* event) {
-    // Keys reach a window before its widgets: looking there sees each press once.
-    if (event->type() == QEvent::KeyPress && watched->isWindowType())
+    // Keys reach a window before its widgets: looking there sees each press once. Only
+    // presses aimed at a notch panel are ours; other windows (settings, dialogs) keep
+    // their Escape and their paste.
+    if (event->type() == QEvent::KeyPress && watched->isWindowType() && isPanelWindow(watched))
         return handleKey(static_cast<const QKeyEvent&>(*event));
     return QObject::eventFilter(watched, event);
+}
+
+bool NotchWindowController::isPanelWindow(const QObject* window) const {
+    return std::any_of(m_entries.begin(), m_entries.end(), [window](const auto& entry) {
+        return entry->panel && entry->panel->windowHandle() == window;
+    });
 }
 
 bool NotchWindowController::handleKey(const QKeyEvent& key) {

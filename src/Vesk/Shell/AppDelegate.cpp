@@ -4,10 +4,12 @@
 #include "Vesk/Menus/MenuCommands.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Notch/NotchWindowController.h"
 #include "Vesk/Permissions/ActivationHolds.h"
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/PermissionPrompt.h"
 #include "Vesk/Permissions/Permissions.h"
+#include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "Vesk/Shell/ActivationPolicy.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/DeveloperHooks.h"
@@ -147,6 +149,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::applicationWillTerminate() {
     if (m_bridge) m_bridge->stop();
+    // Settings changed in the last half second are still only in memory.
+    if (m_settings) m_settings->defaults().flush();
     if (m_notchController) m_notchController->stopDragMonitors();
 }
 
@@ -309,6 +313,13 @@ void AppDelegate::buildMenus() {
         bridge->eventTap(), bridge->bluetooth(),
         std::make_unique<DesktopCameraAccess>(bridge->profile().isSandboxed));
     m_permissionPrompt = std::make_unique<PermissionPrompt>(*m_activationHolds);
+    // The desk's privacy links (calendar, location) open the same panes.
+    if (NotchWindowController* controller = m_notchController->controller()) {
+        const QPointer<AppDelegate> weak(this);
+        controller->deskEnvironment().openPrivacyPane = [weak](const QString& anchor) {
+            if (weak && weak->m_permissionPrompt) weak->m_permissionPrompt->openPane(anchor);
+        };
+    }
     m_permissions = std::make_unique<Permissions>(*m_permissionLayers, *m_permissionPrompt);
 
     NotchSurface* surface = m_notchController.get();
@@ -316,8 +327,12 @@ void AppDelegate::buildMenus() {
         *m_settings, *bridge, *m_updates, *m_permissions, *m_activationHolds,
         [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
         [surface] { return surface->trayStore(); }});
-    // "Settings…" and "Welcome to VeskNotch…" stay disabled until their windows exist;
-    // setOpenSettings and setShowOnboarding here enable them.
+    // "Welcome to VeskNotch…" stays disabled until its window exists; setShowOnboarding
+    // here enables it.
+    const QPointer<AppDelegate> weak(this);
+    m_menus->setOpenSettings([weak] {
+        if (weak) weak->openSettings();
+    });
 }
 
 std::unique_ptr<QMenu> AppDelegate::notchContextMenu() {
@@ -328,7 +343,15 @@ void AppDelegate::buildStatusItem() {
     if (m_menus) m_menus->buildStatusItem();
 }
 
-void AppDelegate::openSettings() {}
+void AppDelegate::openSettings() {
+    if (!m_settingsWindow) {
+        SettingsWindowEnvironment environment;
+        m_settingsWindow =
+            std::make_unique<SettingsWindow>(*m_settings, m_settings->defaults(), m_activationHolds.get(),
+                                             std::move(environment), initialSettingsPane());
+    }
+    m_settingsWindow->present();
+}
 
 void AppDelegate::showOnboarding() {}
 

@@ -24,6 +24,7 @@ class DesktopPermissionLayers;
 class MenuCommands;
 class PermissionPrompt;
 class Permissions;
+class SettingsWindow;
 class UpdateService;
 class NotchEffect;
 class NotchEvent;
@@ -70,6 +71,8 @@ public:
     ActivityCoordinator* coordinator() const { return m_coordinator.get(); }
     NotchSurface* notchController() const { return m_notchController.get(); }
     ActivityServices* bridge() const { return m_bridge.get(); }
+    // The settings window once it was first opened; null before.
+    SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     qint64 calendarTick() const { return m_calendarTick; }
 
 private:
@@ -118,6 +121,7 @@ private:
     std::unique_ptr<PermissionPrompt> m_permissionPrompt;
     std::unique_ptr<Permissions> m_permissions;
     std::unique_ptr<MenuCommands> m_menus;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;
     bool m_launched = false;

@@ -10,6 +10,7 @@ class QMenu;
 
 namespace vesk {
 
+class DeskRepository;
 class NotchViewModel;
 class NotchWindowController;
 class TrayStore;
@@ -29,6 +30,9 @@ public:
     // Every display's model, in the controller's order.
     virtual QList<NotchViewModel*> models() const = 0;
     virtual TrayStore* trayStore() const = 0;
+    // The synced desk store, handed to every display's model once it is built.
+    virtual DeskRepository* repository() const = 0;
+    virtual void setRepository(DeskRepository* repository) = 0;
 
     virtual void pollDragPasteboard() = 0;
     virtual void pollClipboard(bool enabled, int maxItems, bool persists) = 0;

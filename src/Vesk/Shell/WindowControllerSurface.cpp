@@ -26,6 +26,14 @@ TrayStore* WindowControllerSurface::trayStore() const {
     return &m_controller->trayStore();
 }
 
+DeskRepository* WindowControllerSurface::repository() const {
+    return m_controller->repository();
+}
+
+void WindowControllerSurface::setRepository(DeskRepository* repository) {
+    m_controller->setRepository(repository);
+}
+
 void WindowControllerSurface::pollDragPasteboard() {
     m_controller->pollDragPasteboard();
 }

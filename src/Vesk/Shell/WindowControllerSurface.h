@@ -13,6 +13,8 @@ public:
     NotchViewModel* activeModel() const override;
     QList<NotchViewModel*> models() const override;
     TrayStore* trayStore() const override;
+    DeskRepository* repository() const override;
+    void setRepository(DeskRepository* repository) override;
     void pollDragPasteboard() override;
     void pollClipboard(bool enabled, int maxItems, bool persists) override;
     void startDragMonitors() override;
