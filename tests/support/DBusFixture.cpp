@@ -1,5 +1,7 @@
 #include "support/DBusFixture.h"
 
+#include "support/EventLoop.h"
+
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
@@ -29,11 +31,11 @@ QProcess* PrivateBuses::startDaemon(QString* address) {
     // system configuration needs root-owned policy files.
     process->start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
                                                    QStringLiteral("--print-address=1")});
-    if (!process->waitForStarted(5000)) {
+    if (!process->waitForStarted(patienceMs)) {
         m_error = QStringLiteral("dbus-daemon did not start: ") + process->errorString();
         return nullptr;
     }
-    QDeadlineTimer deadline(5000);
+    QDeadlineTimer deadline(patienceMs);
     while (!process->canReadLine() && !deadline.hasExpired())
         process->waitForReadyRead(100);
     *address = QString::fromUtf8(process->readLine()).trimmed();
@@ -73,7 +75,7 @@ QProcess* PrivateBuses::startMockProcess(const QStringList& args, const QString&
     // Debian's interpreter: the first python3 on PATH may lack Debian's modules.
     process->start(QStringLiteral("/usr/bin/python3"),
                    QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock")} + args);
-    if (!process->waitForStarted(5000)) {
+    if (!process->waitForStarted(patienceMs)) {
         m_error = QStringLiteral("dbusmock did not start: ") + process->errorString();
         return nullptr;
     }

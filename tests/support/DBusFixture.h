@@ -44,10 +44,10 @@ public:
                         bool onSystemBus = true);
 
     // Wait until `busName` is owned, or has no owner (true), or the time is up (false).
-    bool waitForName(const QString& busName, bool onSystemBus, int timeoutMs = 10000) const {
+    bool waitForName(const QString& busName, bool onSystemBus, int timeoutMs = 30000) const {
         return waitForOwner(busName, onSystemBus, true, timeoutMs);
     }
-    bool waitForNameGone(const QString& busName, bool onSystemBus, int timeoutMs = 10000) const {
+    bool waitForNameGone(const QString& busName, bool onSystemBus, int timeoutMs = 30000) const {
         return waitForOwner(busName, onSystemBus, false, timeoutMs);
     }
 
