@@ -148,7 +148,8 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
-    // No calendar service and no synced store yet: their rows read "—".
+    services.calendarAccess = toRaw(bridge.calendar().access());
+    // No synced store yet: its row reads "—".
     services.keepingAwake = bridge.idle().isKeepingAwake();
     services.updatesAvailable = m_parts.updates.isAvailable();
     facts.services = diagnostics::serviceRows(services);
