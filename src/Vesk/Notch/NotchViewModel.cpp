@@ -512,12 +512,14 @@ void NotchViewModel::requestCalendarAccess() {
         return;
     }
     // Regular while access is asked, accessory again once the answer is in.
-    auto hold = std::make_shared<ActivationHolds::Hold>(d->holdRegular ? d->holdRegular() : ActivationHolds::Hold());
+    auto hold =
+        std::make_shared<ActivationHolds::Hold>(d->holdRegular ? d->holdRegular() : ActivationHolds::Hold());
     const QPointer<CalendarService> weak(service);
     service->start([weak, hold] {
         if (weak)
             TraceLog::trace(QStringLiteral("calendar access after request: ") + toRaw(weak->access()) +
-                            QStringLiteral(" error=") + weak->requestError().value_or(QStringLiteral("none")));
+                            QStringLiteral(" error=") +
+                            weak->requestError().value_or(QStringLiteral("none")));
         hold->release();
     });
 }

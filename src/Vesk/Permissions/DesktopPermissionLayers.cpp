@@ -5,7 +5,8 @@
 namespace vesk {
 
 DesktopPermissionLayers::DesktopPermissionLayers(EventTapService& eventTap, BluetoothService& bluetooth,
-                                                 CalendarService& calendar, std::unique_ptr<CameraAccess> camera)
+                                                 CalendarService& calendar,
+                                                 std::unique_ptr<CameraAccess> camera)
     : m_eventTap(&eventTap), m_bluetooth(&bluetooth), m_calendar(&calendar), m_camera(std::move(camera)) {}
 
 DesktopPermissionLayers::~DesktopPermissionLayers() = default;

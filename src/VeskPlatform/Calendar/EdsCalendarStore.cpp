@@ -61,7 +61,6 @@ struct EdsCalendarStore::Core : std::enable_shared_from_this<EdsCalendarStore::C
         void dropView() {
             if (!view) return;
             g_signal_handlers_disconnect_matched(view, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, this);
-            e_cal_client_view_stop(view, nullptr);
             g_object_unref(view);
             view = nullptr;
         }
