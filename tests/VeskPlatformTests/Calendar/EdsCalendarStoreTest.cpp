@@ -1,5 +1,5 @@
-#include "VeskKit/Foundation/SerialQueue.h"
 #include "VeskPlatform/Calendar/EdsCalendarStore.h"
+#include "VeskKit/Foundation/SerialQueue.h"
 
 #include "support/Calendar/EdsSession.h"
 #include "support/EventLoop.h"
@@ -62,24 +62,30 @@ TEST_F(EdsCalendarStoreTest, readsTimedRecurringAllDayAndUntitledEventsBack) {
                            "DESCRIPTION:Join https://meet.jit.si/standup\nURL:https://example.com/agenda\n"
                            "DTSTART;TZID=%1:20261208T090000\nDTEND;TZID=%1:20261208T093000\nEND:VEVENT")
                 .arg(newYorkId));
-    eds.add(QStringLiteral("BEGIN:VEVENT\nUID:weekly\nSUMMARY:Review\nDTSTART:20261201T100000Z\n"
-                           "DTEND:20261201T110000Z\nRRULE:FREQ=WEEKLY;COUNT=4\nEXDATE:20261208T100000Z\nEND:VEVENT"));
+    eds.add(QStringLiteral(
+        "BEGIN:VEVENT\nUID:weekly\nSUMMARY:Review\nDTSTART:20261201T100000Z\n"
+        "DTEND:20261201T110000Z\nRRULE:FREQ=WEEKLY;COUNT=4\nEXDATE:20261208T100000Z\nEND:VEVENT"));
     ASSERT_TRUE(eds.modifyOccurrence(
         QStringLiteral("BEGIN:VEVENT\nUID:weekly\nSUMMARY:Review (moved)\nRECURRENCE-ID:20261215T100000Z\n"
                        "DTSTART:20261215T150000Z\nDTEND:20261215T160000Z\nEND:VEVENT")));
+    eds.add(QStringLiteral("BEGIN:VEVENT\nUID:zoned\nSUMMARY:Call\nDTSTART;TZID=%1:20261202T080000\n"
+                           "DTEND;TZID=%1:20261202T083000\nRRULE:FREQ=DAILY;COUNT=1\nEND:VEVENT")
+                .arg(newYorkId));
     eds.add(QStringLiteral("BEGIN:VEVENT\nUID:holiday\nSUMMARY:Holiday\nDTSTART;VALUE=DATE:20261210\n"
                            "DTEND;VALUE=DATE:20261211\nEND:VEVENT"));
-    eds.add(QStringLiteral("BEGIN:VEVENT\nUID:untitled\nDTSTART:20261211T120000Z\nDURATION:PT30M\nEND:VEVENT"));
+    eds.add(
+        QStringLiteral("BEGIN:VEVENT\nUID:untitled\nDTSTART:20261211T120000Z\nDURATION:PT30M\nEND:VEVENT"));
 
     openStore();
     QMap<QString, CalendarStoreEvent> byId;
     for (const CalendarStoreEvent& event : read(utc("2026-11-30T00:00:00Z"), utc("2027-01-01T00:00:00Z")))
         byId.insert(event.uid + QLatin1Char('/') + event.recurrenceId, event);
 
-    ASSERT_EQ(byId.keys(), (QStringList{QStringLiteral("holiday/"), QStringLiteral("timed/"),
-                                        QStringLiteral("untitled/"), QStringLiteral("weekly/20261201T100000Z"),
-                                        QStringLiteral("weekly/20261215T100000Z"),
-                                        QStringLiteral("weekly/20261222T100000Z")}));
+    ASSERT_EQ(
+        byId.keys(),
+        (QStringList{QStringLiteral("holiday/"), QStringLiteral("timed/"), QStringLiteral("untitled/"),
+                     QStringLiteral("weekly/20261201T100000Z"), QStringLiteral("weekly/20261215T100000Z"),
+                     QStringLiteral("weekly/20261222T100000Z"), QStringLiteral("zoned/20261202T080000")}));
 
     const CalendarStoreEvent timed = byId.value(QStringLiteral("timed/"));
     EXPECT_EQ(timed.start, utc("2026-12-08T14:00:00Z"));
@@ -97,6 +103,9 @@ TEST_F(EdsCalendarStoreTest, readsTimedRecurringAllDayAndUntitledEventsBack) {
     EXPECT_EQ(byId.value(QStringLiteral("weekly/20261222T100000Z")).start, utc("2026-12-22T10:00:00Z"));
     EXPECT_EQ(byId.value(QStringLiteral("weekly/20261222T100000Z")).end, utc("2026-12-22T11:00:00Z"));
 
+    EXPECT_EQ(byId.value(QStringLiteral("zoned/20261202T080000")).start, utc("2026-12-02T13:00:00Z"));
+    EXPECT_EQ(byId.value(QStringLiteral("zoned/20261202T080000")).end, utc("2026-12-02T13:30:00Z"));
+
     const CalendarStoreEvent holiday = byId.value(QStringLiteral("holiday/"));
     EXPECT_TRUE(holiday.isAllDay);
     EXPECT_EQ(holiday.start, local(2026, 12, 10));
@@ -111,9 +120,9 @@ TEST_F(EdsCalendarStoreTest, listsThePersonalCalendarWithItsColour) {
     openStore();
     QList<CalendarStoreCalendar> calendars;
     queue.sync([&] { calendars = store->calendars(); });
-    const auto personal = std::find_if(calendars.begin(), calendars.end(), [](const CalendarStoreCalendar& c) {
-        return c.id == EdsSession::personalCalendar();
-    });
+    const auto personal =
+        std::find_if(calendars.begin(), calendars.end(),
+                     [](const CalendarStoreCalendar& c) { return c.id == EdsSession::personalCalendar(); });
     ASSERT_NE(personal, calendars.end());
     EXPECT_FALSE(personal->title.isEmpty());
     EXPECT_TRUE(personal->color.startsWith(QLatin1Char('#'))) << qPrintable(personal->color);

@@ -1,5 +1,5 @@
-#include "VeskServices/Calendar/CalendarRules.h"
 #include "VeskServices/Calendar/CalendarService.h"
+#include "VeskServices/Calendar/CalendarRules.h"
 
 #include "support/Calendar/CalendarFixtures.h"
 #include "support/EventLoop.h"
@@ -178,15 +178,16 @@ TEST(CalendarRulesTest, identifiersColoursAndSnapshots) {
     event.start = Date::fromUnix(1796600000);
     EXPECT_EQ(calendarRules::eventID(event), QStringLiteral("work-1796600000.0"));
 
-    EXPECT_EQ(calendarRules::color(QStringLiteral("#ff8000")), (CalendarColor{1.0, QColor(255, 128, 0).greenF(), 0.0}));
+    EXPECT_EQ(calendarRules::color(QStringLiteral("#ff8000")),
+              (CalendarColor{1.0, QColor(255, 128, 0).greenF(), 0.0}));
     EXPECT_EQ(calendarRules::color(QString()), CalendarColor{});
     EXPECT_EQ(calendarRules::color(QStringLiteral("not a colour")), CalendarColor{});
 
     event.title.reset();
     event.location = QStringLiteral("  \n ");
     event.notes = QStringLiteral("https://zoom.us/j/123");
-    const std::optional<CalendarEvent> snapshot =
-        calendarRules::snapshot(event, {{QStringLiteral("work"), CalendarColor{0, 0, 1}}}, MeetingLinkDetector());
+    const std::optional<CalendarEvent> snapshot = calendarRules::snapshot(
+        event, {{QStringLiteral("work"), CalendarColor{0, 0, 1}}}, MeetingLinkDetector());
     ASSERT_TRUE(snapshot);
     EXPECT_EQ(snapshot->title, QStringLiteral("Untitled"));
     EXPECT_EQ(snapshot->location, std::nullopt);

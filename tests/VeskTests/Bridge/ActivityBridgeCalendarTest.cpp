@@ -65,11 +65,8 @@ TEST(ActivityBridgeCalendarTest, DayCountsAreTruncatedAndHeldToTheirRanges) {
         int behind, ahead;
     };
     const Case cases[] = {
-        {2.9, 2, 2},
-        {std::numeric_limits<double>::quiet_NaN(), 7, 7},
-        {1e300, 30, 30},
-        {-5, 0, 1},
-        {-std::numeric_limits<double>::infinity(), 0, 1},
+        {2.9, 2, 2}, {std::numeric_limits<double>::quiet_NaN(), 7, 7}, {1e300, 30, 30},
+        {-5, 0, 1},  {-std::numeric_limits<double>::infinity(), 0, 1},
     };
     BridgeHarness h;
     for (const Case& c : cases) {

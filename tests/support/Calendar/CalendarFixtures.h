@@ -15,7 +15,8 @@ namespace vesk::test {
 // Sets the process's time zone for a test's lifetime.
 class ScopedTimeZone {
 public:
-    explicit ScopedTimeZone(const QByteArray& zone) : m_saved(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ")) {
+    explicit ScopedTimeZone(const QByteArray& zone)
+        : m_saved(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ")) {
         qputenv("TZ", zone);
         tzset();
     }
@@ -37,7 +38,8 @@ inline Date localDate(int year, int month, int day, int hour = 0, int minute = 0
 }
 
 // One timed event of the calendar "work".
-inline CalendarStoreEvent storeEvent(const QString& uid, Date start, double length = 1800, bool isAllDay = false) {
+inline CalendarStoreEvent storeEvent(const QString& uid, Date start, double length = 1800,
+                                     bool isAllDay = false) {
     CalendarStoreEvent event;
     event.calendarId = QStringLiteral("work");
     event.uid = uid;
@@ -55,9 +57,9 @@ struct CalendarHarness {
     }
 
     std::unique_ptr<CalendarService> make() {
-        return std::make_unique<CalendarService>([this] { return scheduler.now(); },
-                                                 [this] { return std::make_unique<FakeCalendarStore>(state); },
-                                                 &scheduler);
+        return std::make_unique<CalendarService>(
+            [this] { return scheduler.now(); }, [this] { return std::make_unique<FakeCalendarStore>(state); },
+            &scheduler);
     }
 
     ManualScheduler& scheduler;

@@ -4,9 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QDir>
 #include <QFile>
-#include <QDBusReply>
 #include <QTemporaryDir>
 
 #include <libecal/libecal.h>
@@ -22,7 +22,8 @@ namespace vesk::test {
 // only, for the test programs that link libecal.
 class EdsSession {
 public:
-    explicit EdsSession(const QString& timeZone = QStringLiteral("Europe/Berlin"), const QString& busConfig = {})
+    explicit EdsSession(const QString& timeZone = QStringLiteral("Europe/Berlin"),
+                        const QString& busConfig = {})
         : m_buses((prepare(m_home, timeZone), busConfig)) {}
 
     ~EdsSession() {
@@ -52,8 +53,8 @@ public:
         }
         ESource* source = e_source_registry_ref_source(registry, personalCalendar().toUtf8().constData());
         if (source) {
-            m_writer = E_CAL_CLIENT(
-                e_cal_client_connect_sync(source, E_CAL_CLIENT_SOURCE_TYPE_EVENTS, guint32(-1), nullptr, &error));
+            m_writer = E_CAL_CLIENT(e_cal_client_connect_sync(source, E_CAL_CLIENT_SOURCE_TYPE_EVENTS,
+                                                              guint32(-1), nullptr, &error));
             g_object_unref(source);
         }
         g_clear_error(&error);
@@ -67,7 +68,8 @@ public:
         if (!component || !writer()) return {};
         gchar* uid = nullptr;
         GError* error = nullptr;
-        e_cal_client_create_object_sync(m_writer, component, E_CAL_OPERATION_FLAG_NONE, &uid, nullptr, &error);
+        e_cal_client_create_object_sync(m_writer, component, E_CAL_OPERATION_FLAG_NONE, &uid, nullptr,
+                                        &error);
         g_object_unref(component);
         if (error) ADD_FAILURE() << "creating an event failed: " << error->message;
         g_clear_error(&error);
@@ -126,7 +128,8 @@ private:
             if (name == QStringLiteral("org.freedesktop.DBus") || name == bus.baseService()) continue;
             if (!prefix.isEmpty() && !name.startsWith(prefix)) continue;
             const QDBusReply<uint> pid = daemon->servicePid(name);
-            if (pid.isValid() && pid.value() != uint(QCoreApplication::applicationPid()) && !pids.contains(pid.value()))
+            if (pid.isValid() && pid.value() != uint(QCoreApplication::applicationPid()) &&
+                !pids.contains(pid.value()))
                 pids.append(pid.value());
         }
         return pids;

@@ -20,9 +20,9 @@ public:
         QList<CalendarStoreEvent> events;
         bool hang = false;
         bool cancelled = false;
-        int reads = 0;   // calls of events()
-        int resets = 0;  // hard refreshes
-        int waiting = 0; // reads waiting in a hang now
+        int reads = 0;                        // calls of events()
+        int resets = 0;                       // hard refreshes
+        int waiting = 0;                      // reads waiting in a hang now
         QList<std::pair<Date, Date>> windows; // what each read asked for
         std::function<void()> changed;
 
@@ -49,7 +49,8 @@ public:
         std::lock_guard lock(m_state->mutex);
         return m_state->calendars;
     }
-    std::optional<QList<CalendarStoreEvent>> events(const QStringList& calendarIds, Date start, Date end) override {
+    std::optional<QList<CalendarStoreEvent>> events(const QStringList& calendarIds, Date start,
+                                                    Date end) override {
         std::unique_lock lock(m_state->mutex);
         ++m_state->reads;
         m_state->windows.append({start, end});
