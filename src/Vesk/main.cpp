@@ -2,6 +2,7 @@
 #include "Vesk/Shell/ShellFactory.h"
 #include "Vesk/Shell/SingleInstanceLock.h"
 #include "Vesk/Shell/TerminationSignals.h"
+#include "VeskPlatform/Workspace/ChildEnvironment.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -19,7 +20,10 @@ std::unique_ptr<vesk::AppDelegate> delegate;
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        vesk::childEnvironment::markPlatformForced();
+    }
 
     // Checked before connecting to the display, so a second copy leaves at once.
     const QString display = qEnvironmentVariable("DISPLAY");

@@ -1,5 +1,7 @@
 #include "VeskKit/Foundation/UserDefaults.h"
 
+#include "support/ManualScheduler.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -89,6 +91,7 @@ TEST(UserDefaultsTest, RemoveAndInvalidValuesDeleteTheKeyFromTheFile) {
     defaults->remove(QStringLiteral("a"));
     defaults->setObject(QStringLiteral("b"), QVariant());
     defaults->removeKeys({QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("missing")});
+    defaults->flush();
     EXPECT_TRUE(UserDefaults::atPath(path)->dictionaryRepresentation().isEmpty());
 }
 
@@ -109,6 +112,7 @@ TEST(UserDefaultsTest, ACorruptFileIsKeptAsideAndTheStoreStartsEmpty) {
     EXPECT_EQ(kept.readAll(), QByteArray("{\"soundEnabled\": tru"));
 
     defaults->setBool(QStringLiteral("soundEnabled"), false);
+    defaults->flush();
     EXPECT_EQ(UserDefaults::atPath(path)->object(QStringLiteral("soundEnabled")), QVariant(false));
 }
 
@@ -119,6 +123,7 @@ TEST(UserDefaultsTest, WritesNeverLeaveAHalfWrittenFileOrStrayTemporaries) {
     const QString big(100000, QLatin1Char('x'));
     for (int i = 0; i < 20; ++i) {
         defaults->setString(QStringLiteral("key%1").arg(i), big);
+        defaults->flush();
         // Every state on disk is a complete document.
         EXPECT_EQ(UserDefaults::atPath(path)->dictionaryRepresentation().size(), i + 1);
     }
@@ -128,6 +133,7 @@ TEST(UserDefaultsTest, WritesNeverLeaveAHalfWrittenFileOrStrayTemporaries) {
 TEST(UserDefaultsTest, StandardStoreLivesInTheConfigFolderAndCanBeReplaced) {
     UserDefaults::setStandard(nullptr);
     UserDefaults::standard().setBool(QStringLiteral("diagnosticsOptIn"), true);
+    UserDefaults::standard().flush();
     EXPECT_EQ(UserDefaults::standard().path(),
               qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesk/defaults.json"));
     EXPECT_TRUE(QFile::exists(UserDefaults::standard().path()));
@@ -135,4 +141,38 @@ TEST(UserDefaultsTest, StandardStoreLivesInTheConfigFolderAndCanBeReplaced) {
     UserDefaults::setStandard(UserDefaults::inMemory());
     EXPECT_FALSE(UserDefaults::standard().object(QStringLiteral("diagnosticsOptIn")));
     UserDefaults::setStandard(nullptr);
+}
+
+TEST(UserDefaultsTest, WritesAreCoalescedUntilHalfASecondAfterTheFirstChange) {
+    vesk::test::ManualScheduler scheduler;
+    vesk::test::ScopedMainScheduler guard(scheduler);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    auto defaults = UserDefaults::atPath(path);
+    const auto onDisk = [&] { return UserDefaults::atPath(path)->object(QStringLiteral("soundDuration")); };
+
+    // A 200-step drag: every read sees the step at once, the file sees none of them.
+    for (int step = 1; step <= 200; ++step) {
+        defaults->setDouble(QStringLiteral("soundDuration"), step / 20.0);
+        EXPECT_EQ(defaults->doubleValue(QStringLiteral("soundDuration")), step / 20.0);
+        scheduler.advance(0.002);
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(scheduler.pendingCount(), 1) << "one write for the whole drag";
+    scheduler.advance(0.5);
+    EXPECT_EQ(onDisk(), QVariant(10.0)) << "the last value";
+    EXPECT_FALSE(defaults->isDirty());
+
+    defaults->setDouble(QStringLiteral("soundDuration"), 2.5);
+    EXPECT_EQ(onDisk(), QVariant(10.0));
+    defaults->flush();
+    EXPECT_EQ(onDisk(), QVariant(2.5)) << "flush writes what is pending";
+    scheduler.advance(1);
+    EXPECT_EQ(onDisk(), QVariant(2.5));
+
+    // The destructor flushes, and the write it left scheduled then does nothing.
+    defaults->setDouble(QStringLiteral("soundDuration"), 3.0);
+    defaults.reset();
+    EXPECT_EQ(onDisk(), QVariant(3.0));
+    scheduler.advance(1);
 }

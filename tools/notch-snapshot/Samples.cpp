@@ -134,4 +134,26 @@ QList<BannerSample> bannerSamples() {
     };
 }
 
+QList<TrayItem> sampleTrayItems(int count) {
+    const auto item = [](const QString& name, const QString& type, qint64 size, bool folder, int children) {
+        TrayItem entry;
+        entry.id = QUuid::createUuid();
+        entry.displayName = name;
+        entry.storedPath = QStringLiteral("/tmp/tray/") + name;
+        entry.utTypeIdentifier = type;
+        entry.byteSize = size;
+        entry.isDirectory = folder;
+        entry.childCount = children;
+        return entry;
+    };
+    QList<TrayItem> items{
+        item(QStringLiteral("holiday-042.jpg"), QStringLiteral("public.jpeg"), 2'400'000, false, 0),
+        item(QStringLiteral("Quarterly report.pdf"), QStringLiteral("com.adobe.pdf"), 840'000, false, 0),
+        item(QStringLiteral("Invoices"), QStringLiteral("public.folder"), 5'100'000, true, 12)};
+    for (int i = int(items.size()); i < count; ++i)
+        items.append(item(QStringLiteral("holiday-%1.jpg").arg(43 + i), QStringLiteral("public.jpeg"),
+                          1'900'000, false, 0));
+    return items.mid(0, count);
+}
+
 } // namespace vesk::snapshot

@@ -3,6 +3,7 @@
 #include "VeskKit/Activity/ActivityPayload.h"
 #include "VeskKit/Pipeline/DropLane.h"
 #include "VeskServices/Pipelines/PipelineRunState.h"
+#include "VeskServices/Tray/TrayItem.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,5 +26,8 @@ struct BannerSample {
 };
 // Each state the pipeline banner draws.
 QList<BannerSample> bannerSamples();
+
+// Files as the tray lists them: an image, a document, a folder, then more images.
+QList<TrayItem> sampleTrayItems(int count = 3);
 
 } // namespace vesk::snapshot

@@ -9,19 +9,24 @@
 // whose names contain the text.
 #include "Samples.h"
 
+#include "Vesk/Desk/DeskTrayTab.h"
+#include "Vesk/Desk/DeskView.h"
 #include "Vesk/Notch/BackdropRenderer.h"
-#include "Vesk/Notch/DeskFrameView.h"
 #include "Vesk/Notch/NotchRootView.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Notch/PipelineBanner.h"
+#include "Vesk/Tray/TrayChip.h"
+#include "Vesk/Tray/TrayWidget.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskServices/Tray/TrayStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QThreadPool>
 #include <QUrl>
 
@@ -36,6 +41,8 @@ struct Scene {
     QString name;
     std::function<void(NotchViewModel&, SettingsStore&)> setup;
     std::optional<PipelineRunState> banner;
+    // Runs once the scene stands (a hovered chip, say).
+    std::function<void(NotchRootView&)> after = {};
 };
 
 NotchGeometry geometry(bool housing) {
@@ -97,10 +104,34 @@ QList<Scene> scenes() {
     add(QStringLiteral("ambient-corrupt-cover"), ambient(QByteArray(2048, '\x07'), false));
 
     add(QStringLiteral("open-desk"), [](NotchViewModel& m, SettingsStore&) { m.send(NotchEvent::click()); });
-    add(QStringLiteral("open-tray"), [](NotchViewModel& m, SettingsStore&) {
+    add(QStringLiteral("open-desk-empty"), [](NotchViewModel& m, SettingsStore& s) {
+        s.setEnabledWidgets({});
+        m.recomputeLayout();
         m.send(NotchEvent::click());
-        m.send(NotchEvent::selectTab(DeskTab::tray));
     });
+    add(QStringLiteral("open-desk-badge"), [](NotchViewModel& m, SettingsStore&) {
+        m.setTrayItems(snapshot::sampleTrayItems());
+        m.send(NotchEvent::click());
+    });
+    const auto tray = [](QList<TrayItem> items) {
+        return [items](NotchViewModel& m, SettingsStore&) {
+            m.setTrayItems(items);
+            m.send(NotchEvent::click());
+            m.send(NotchEvent::selectTab(DeskTab::tray));
+        };
+    };
+    const QList<TrayItem> five = snapshot::sampleTrayItems(5);
+    add(QStringLiteral("open-tray"), tray(snapshot::sampleTrayItems(3)));
+    add(QStringLiteral("open-tray-empty"), tray({}));
+    add(QStringLiteral("open-tray-one"), tray(five.mid(0, 1)));
+    add(QStringLiteral("open-tray-five"), tray(five));
+    list.append(
+        {QStringLiteral("open-tray-hover"), tray(five.mid(0, 2)), std::nullopt, [](NotchRootView& root) {
+             if (auto* chip = root.findChild<TrayChip*>()) chip->setHovering(true);
+         }});
+    QList<TrayItem> pasted = five.mid(0, 2);
+    pasted[0].fromOtherDevice = true;
+    add(QStringLiteral("open-tray-badge"), tray(pasted));
 
     const auto drop = [](QList<DropLane> lanes, std::optional<int> hovered, int files) {
         return [lanes, hovered, files](NotchViewModel& m, SettingsStore&) {
@@ -146,17 +177,20 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
     auto defaults = UserDefaults::inMemory();
     SettingsStore settings(*defaults);
     NotchViewModel model(geometry(housing), settings);
+    // The tray lives in the throwaway data folder main() chose.
+    TrayStore tray(QStringLiteral("Vesk"));
+    model.setTrayStore(&tray);
+    model.recomputeLayout();
     NotchRootView root(model);
-    if (scene.banner) {
-        const PipelineRunState banner = *scene.banner;
-        root.setDeskFactory(
-            [banner](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
-                auto* frame = new DeskFrameView(tab, m.geometry().openHeaderHeight(), inset, parent);
-                new PipelineBanner(
-                    banner, [] {}, frame);
-                return frame;
-            });
-    }
+    static const TrayViewEnvironment trayEnvironment;
+    DeskEnvironment environment;
+    environment.trayContent = [](const TrayContentInputs& inputs, QWidget* parent) {
+        return TrayWidget::make(inputs, trayEnvironment, parent);
+    };
+    root.setDeskFactory(
+        [&environment](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
+            return new DeskView(tab, m, inset, environment, parent);
+        });
     scene.setup(model, settings);
 
     const QSizeF canvas = model.currentCanvasSize();
@@ -164,15 +198,18 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
     root.show();
     settle();
     root.finishAnimations();
+    if (scene.after) {
+        scene.after(root);
+        // Hover animations run on their own clock: let them end.
+        QElapsedTimer hover;
+        hover.start();
+        while (hover.elapsed() < 500)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
     if (scene.banner) {
-        // Lay the banner out where the tray tab puts it: atop the content, full width.
-        if (auto* frame = qobject_cast<DeskFrameView*>(root.content())) {
-            if (auto* strip = frame->findChild<PipelineBanner*>()) {
-                const QRectF area = frame->contentRect();
-                strip->setGeometry(int(area.left()), int(area.top()), int(area.width()),
-                                   strip->heightForWidth(int(area.width())));
-            }
-        }
+        // The tray tab's banner in the sample's state, as the pipeline runner would set it.
+        if (auto* desk = qobject_cast<DeskView*>(root.content()); desk && desk->trayTab())
+            if (PipelineBanner* banner = desk->trayTab()->banner()) banner->setState(*scene.banner);
     }
     settle();
 
@@ -204,6 +241,13 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The scenes' tray and settings must never touch the user's own.
+    QTemporaryDir data(QDir::tempPath() + QStringLiteral("/notch-snapshot-XXXXXX"));
+    if (!data.isValid()) {
+        std::fprintf(stderr, "notch-snapshot: cannot create a temporary folder\n");
+        return 1;
+    }
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     QApplication app(argc, argv);
 
     QStringList args = app.arguments().mid(1);

@@ -12,7 +12,9 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Machine/MachineModel.h"
 #include "VeskPlatform/Machine/OperatingSystem.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -149,7 +151,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
     services.calendarAccess = toRaw(bridge.calendar().access());
-    // No synced store yet: its row reads "—".
+    // No sync coordinator yet: its row reads "—".
     services.keepingAwake = bridge.idle().isKeepingAwake();
     services.updatesAvailable = m_parts.updates.isAvailable();
     facts.services = diagnostics::serviceRows(services);
@@ -158,6 +160,15 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     facts.widgetCount = int(m_parts.settings.enabledWidgets().size());
     const TrayStore* tray = m_parts.trayStore ? m_parts.trayStore() : nullptr;
     facts.trayCount = tray ? int(tray->items().size()) : 0;
+    const ClipboardService* clipboard = m_parts.clipboardService ? m_parts.clipboardService() : nullptr;
+    facts.clipCount = clipboard ? int(clipboard->clips().size()) : 0;
+    // Every model holds the one repository once the synced store is up.
+    if (m_parts.models)
+        for (const NotchViewModel* model : m_parts.models())
+            if (const DeskRepository* repository = model->repository()) {
+                facts.todoCount = int(repository->todos().size());
+                break;
+            }
     facts.logTail = TraceLog::recentLogLines(logTailLimit);
     facts.generatedAt = Date::now();
     return DiagnosticsReport::make(facts);

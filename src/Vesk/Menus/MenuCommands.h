@@ -16,6 +16,7 @@ namespace vesk {
 
 class ActivationHolds;
 class ActivityBridge;
+class ClipboardService;
 class NotchViewModel;
 class Permissions;
 class SettingsStore;
@@ -40,6 +41,8 @@ public:
         // Every display's notch, in the window controller's order.
         std::function<QList<NotchViewModel*>()> models;
         std::function<TrayStore*()> trayStore;
+        // The clipboard history; null without one.
+        std::function<const ClipboardService*()> clipboardService = {};
     };
 
     explicit MenuCommands(Parts parts, QObject* parent = nullptr);

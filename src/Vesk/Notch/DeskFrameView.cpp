@@ -8,7 +8,9 @@ DeskFrameView::DeskFrameView(DeskTab tab, double headerHeight, double inset, QWi
     : QWidget(parent), m_tab(tab), m_headerHeight(headerHeight), m_inset(inset) {}
 
 void DeskFrameView::setHeaderHeight(double height) {
+    if (height == m_headerHeight) return;
     m_headerHeight = height;
+    relayout();
 }
 
 QRectF DeskFrameView::headerRect() const {

@@ -9,8 +9,8 @@ namespace vesk {
 
 // The open desk's frame: the header band as tall as the notch's open header, wrapping
 // around the camera cutout, and below it the content area, both inset on the sides.
-// The desk's tabs, buttons, widget row and tray are not built yet, so both are empty;
-// the notch shows this in the open state until the desk view takes its slot.
+// On its own both are empty (the notch shows it while no desk is installed); the desk
+// view fills them.
 class DeskFrameView : public QWidget {
     Q_OBJECT
 
@@ -25,6 +25,12 @@ public:
 
     QRectF headerRect() const;
     QRectF contentRect() const;
+
+protected:
+    double headerHeight() const { return m_headerHeight; }
+    double inset() const { return m_inset; }
+    // Called after the header height changed.
+    virtual void relayout() {}
 
 private:
     DeskTab m_tab;

@@ -8,6 +8,7 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/DragWatch/DragWatch.h"
 #include "VeskPlatform/Sharing/Sharing.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskServices/Tray/TrayStore.h"
 
 #include <QGuiApplication>
@@ -218,8 +219,12 @@ bool NotchDragRouter::drop(const NotchDisplay& display, const QList<QUrl>& urls,
         return true;
     }
 
-    // The shelf, no lane under the point, or a pipeline lane (no pipeline runs here yet):
-    // the files go to the tray.
+    if (index && *index < lanes.size() && lanes[*index].kind() == DropLane::Kind::pipeline &&
+        runPipeline(display, *lanes[*index].pipelineID(), urls))
+        return true;
+
+    // The shelf, no lane under the point, or a pipeline lane whose pipeline no longer
+    // takes these files: they go to the tray.
     const bool move = m_settings.trayMoveOnDrop() != altHeld();
     QPointer<NotchDragRouter> self(this);
     const QList<TrayItem> accepted = m_trayStore.add(urls, move, [self](const QList<TrayItem>& entered) {
@@ -232,6 +237,30 @@ bool NotchDragRouter::drop(const NotchDisplay& display, const QList<QUrl>& urls,
     }
     publishTrayItems();
     model->send(NotchEvent::dropped());
+    clearDrag(display);
+    return true;
+}
+
+bool NotchDragRouter::runPipeline(const NotchDisplay& display, PipelineID id, const QList<QUrl>& urls) {
+    NotchViewModel* model = display.model;
+    PipelineRunner* runner = model->pipelineRunner();
+    if (!runner || !pipelineOutputDirectory) return false;
+    // Asked again: the order setting may have changed during the drag.
+    const QList<PipelinePtr> offered = runner->lanes(urls, m_settings.pipelineOrder());
+    const auto pipeline = std::find_if(offered.cbegin(), offered.cend(),
+                                       [id](const PipelinePtr& candidate) { return candidate->id() == id; });
+    if (pipeline == offered.cend()) return false;
+    model->send(NotchEvent::dropped());
+    QPointer<NotchDragRouter> self(this);
+    runner->run(*pipeline, urls, pipelineOutputDirectory(),
+                [self](const QList<QUrl>& produced) {
+                    if (!self || produced.isEmpty()) return;
+                    // Every model shows the items as they enter (the store says so); the shell
+                    // announces them.
+                    self->m_trayStore.add(produced, false, [self](const QList<TrayItem>& entered) {
+                        if (self && self->onFilesDropped) self->onFilesDropped(entered);
+                    });
+                });
     clearDrag(display);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "Vesk/Notch/NotchDisplay.h"
 #include "VeskKit/Foundation/Scheduler.h"
+#include "VeskKit/Pipeline/PipelineID.h"
 #include "VeskServices/Tray/TrayItem.h"
 
 #include <QList>
@@ -62,6 +63,9 @@ public:
     void attach(const NotchDisplay& display);
 
     std::function<void(const QList<TrayItem>&)> onFilesDropped;
+    // The folder pipelines write into, made when asked; without it drops on pipeline
+    // lanes go to the tray.
+    std::function<QString()> pipelineOutputDirectory;
 
     // What the hosting view's callbacks do, for a display's model and host.
     void dragEntered(const NotchDisplay& display, const QList<QUrl>& urls);
@@ -76,6 +80,7 @@ private:
     void dragEnded();
     void publishTrayItems();
     bool altHeld() const;
+    bool runPipeline(const NotchDisplay& display, PipelineID id, const QList<QUrl>& urls);
 
     SettingsStore& m_settings;
     TrayStore& m_trayStore;

@@ -10,6 +10,8 @@
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Vesk.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -91,6 +93,11 @@ NotchRootView::NotchRootView(NotchViewModel& model, QWidget* parent)
     connect(&model, &NotchViewModel::geometryChanged, this, [this] {
         retarget(MotionSpec{});
         updateContentInPlace();
+    });
+    // Widgets chosen or resized while the desk is open change its size at once.
+    connect(&model, &NotchViewModel::layoutChanged, this, [this] {
+        retarget(MotionSpec{});
+        placeContent();
     });
     for (auto signal : {&NotchViewModel::dragLanesChanged, &NotchViewModel::hoveredLaneChanged,
                         &NotchViewModel::dragURLsChanged})
@@ -431,8 +438,26 @@ void NotchRootView::mouseReleaseEvent(QMouseEvent* event) {
 
 void NotchRootView::leaveEvent(QEvent* event) {
     NotchSurfaceView::leaveEvent(event);
+    // A menu of ours opened (a desk row's menu): the pointer went into it, not away from
+    // the notch. Whether it left is known once the menu closes.
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->installEventFilter(this);
+        return;
+    }
     m_lastPointer.reset();
     setPointerInside(false);
+}
+
+bool NotchRootView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+        watched->removeEventFilter(this);
+        const QPointF pointer = mapFromGlobal(QCursor::pos().toPointF());
+        if (!rect().contains(pointer.toPoint()) || !surfacePath().contains(pointer)) {
+            m_lastPointer.reset();
+            setPointerInside(false);
+        }
+    }
+    return NotchSurfaceView::eventFilter(watched, event);
 }
 
 } // namespace vesk

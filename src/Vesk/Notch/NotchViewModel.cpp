@@ -9,14 +9,19 @@
 #include "VeskPlatform/Sharing/Sharing.h"
 #include "VeskServices/Audio/AudioService.h"
 #include "VeskServices/Calendar/CalendarService.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/NowPlaying/NowPlayingState.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
+#include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskSync/DeskRepository.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QPointer>
 #include <QSet>
 
@@ -62,6 +67,12 @@ struct NotchViewModel::Fields {
     NowPlayingState nowPlaying;
     QList<TrayItem> trayItems;
     QPointer<TrayStore> trayStore;
+    TimerStore* timerStore = nullptr;
+    QPointer<ClipboardService> clipboardService;
+    ShortcutsService* shortcutsService = nullptr;
+    QuickAppsService* quickAppsService = nullptr;
+    QPointer<DeskRepository> repository;
+    QPointer<PipelineRunner> pipelineRunner;
     std::function<void(const MediaCommand&)> onMediaCommand;
     QList<Clip> clips;
     QList<AudioOutputDevice> audioDevices;
@@ -225,8 +236,66 @@ TrayStore* NotchViewModel::trayStore() const {
     return d->trayStore;
 }
 
+PipelineRunner* NotchViewModel::pipelineRunner() const {
+    return d->pipelineRunner;
+}
+
+void NotchViewModel::setPipelineRunner(PipelineRunner* runner) {
+    if (d->pipelineRunner == runner) return;
+    d->pipelineRunner = runner;
+    Q_EMIT deskServicesChanged();
+}
+
 void NotchViewModel::setTrayStore(TrayStore* store) {
+    if (d->trayStore == store) return;
     d->trayStore = store;
+    Q_EMIT deskServicesChanged();
+}
+
+ShortcutsService* NotchViewModel::shortcutsService() const {
+    return d->shortcutsService;
+}
+
+void NotchViewModel::setShortcutsService(ShortcutsService* service) {
+    if (std::exchange(d->shortcutsService, service) != service) Q_EMIT deskServicesChanged();
+}
+
+QuickAppsService* NotchViewModel::quickAppsService() const {
+    return d->quickAppsService;
+}
+
+void NotchViewModel::setQuickAppsService(QuickAppsService* service) {
+    if (std::exchange(d->quickAppsService, service) != service) Q_EMIT deskServicesChanged();
+}
+
+DeskRepository* NotchViewModel::repository() const {
+    return d->repository;
+}
+
+void NotchViewModel::setRepository(DeskRepository* repository) {
+    if (d->repository == repository) return;
+    d->repository = repository;
+    Q_EMIT deskServicesChanged();
+}
+
+TimerStore* NotchViewModel::timerStore() const {
+    return d->timerStore;
+}
+
+void NotchViewModel::setTimerStore(TimerStore* store) {
+    if (d->timerStore == store) return;
+    d->timerStore = store;
+    Q_EMIT deskServicesChanged();
+}
+
+ClipboardService* NotchViewModel::clipboardService() const {
+    return d->clipboardService;
+}
+
+void NotchViewModel::setClipboardService(ClipboardService* service) {
+    if (d->clipboardService == service) return;
+    d->clipboardService = service;
+    Q_EMIT deskServicesChanged();
 }
 
 CalendarService* NotchViewModel::calendarService() const {
@@ -309,6 +378,7 @@ void NotchViewModel::send(const NotchEvent& event) {
         }
 
         if (next.isOpen() && !old.isOpen()) {
+            if (d->repository) d->repository->reloadFromStore();
             // The desk lists the output devices as they are now.
             setAudioDevices(d->environment.outputDevices ? d->environment.outputDevices()
                                                          : AudioService::outputDevices());
@@ -451,7 +521,9 @@ void NotchViewModel::beginDrag(const QList<QUrl>& urls) {
     QList<DropLane> lanes{DropLane::shelf()};
     // A lane that takes the files and sends them nowhere would lose the drop.
     if (d->sharing().isAirDropAvailable()) lanes.append(DropLane::airDrop());
-    // Pipeline lanes come from the pipeline runner once the window controller sets one.
+    if (d->settings.pipelinesEnabled() && d->pipelineRunner)
+        for (const PipelinePtr& pipeline : d->pipelineRunner->lanes(urls, d->settings.pipelineOrder()))
+            lanes.append(DropLane::pipeline(pipeline->id()));
     setDragLanes(lanes);
 }
 
@@ -463,10 +535,13 @@ std::optional<int> NotchViewModel::lane(double x, double width) const {
     return int(index);
 }
 
-void NotchViewModel::addTimer(double) {
-    // Timers live in the timer store, which the window controller has not set: there is
-    // nowhere to add one, and the list stays empty.
-    setTimers({});
+void NotchViewModel::addTimer(double seconds) {
+    if (!d->timerStore) {
+        setTimers({});
+        return;
+    }
+    d->timerStore->add(seconds, QString(), true);
+    setTimers(d->timerStore->timers());
 }
 
 void NotchViewModel::openCalendarEvent(const CalendarEvent& event) {
@@ -497,10 +572,8 @@ void NotchViewModel::removeTrayItems(const QList<QUrl>& storedSources) {
     if (storedSources.isEmpty() || !d->trayStore) return;
     QSet<QString> paths;
     for (const QUrl& url : storedSources)
-        paths.insert(url.isLocalFile() ? url.toLocalFile() : url.path());
-    const QList<TrayItem> items = d->trayStore->items();
-    for (const TrayItem& item : items)
-        if (item.originalPath && paths.contains(*item.originalPath)) d->trayStore->remove(item);
+        paths.insert(QDir::cleanPath(url.isLocalFile() ? url.toLocalFile() : url.path()));
+    d->trayStore->removeCopiesOf(paths);
     setTrayItems(d->trayStore->items());
 }
 

@@ -29,10 +29,16 @@
 namespace vesk {
 
 class CalendarService;
+class ClipboardService;
 class ClockSource;
+class DeskRepository;
 class NotchPanelInterface;
+class QuickAppsService;
+class PipelineRunner;
 class Sharing;
 class SettingsStore;
+class TimerStore;
+class ShortcutsService;
 class TrayStore;
 struct AudioOutputDevice;
 struct MediaCommand;
@@ -128,6 +134,24 @@ public:
     // The file tray; set by the window controller. Not owned.
     TrayStore* trayStore() const;
     void setTrayStore(TrayStore* store);
+    // The shared timers and clipboard history; set by the window controller. Not owned.
+    TimerStore* timerStore() const;
+    void setTimerStore(TimerStore* store);
+    ClipboardService* clipboardService() const;
+    void setClipboardService(ClipboardService* service);
+
+    // The shared shortcuts and pinned applications; set by the window controller, which
+    // keeps them alive longer than the model. Not owned; none until set.
+    ShortcutsService* shortcutsService() const;
+    void setShortcutsService(ShortcutsService* service);
+    QuickAppsService* quickAppsService() const;
+    void setQuickAppsService(QuickAppsService* service);
+    // The synced desk store; set by the window controller once it is built. Not owned.
+    DeskRepository* repository() const;
+    void setRepository(DeskRepository* repository);
+    // The shared drop-pipeline runner; set by the window controller. Not owned.
+    PipelineRunner* pipelineRunner() const;
+    void setPipelineRunner(PipelineRunner* runner);
 
     // The display's panel, held weakly: once its lifetime object is gone the model
     // behaves as without a panel.
@@ -165,7 +189,8 @@ public:
 
     void addTimer(double seconds);
     void openCalendarEvent(const CalendarEvent& event);
-    // Removes the tray items that were added from these files (after they were moved away).
+    // Removes the tray items that were added from these files (after they were moved
+    // away, or an undo deleted them), also those still being copied in.
     void removeTrayItems(const QList<QUrl>& storedSources);
     void requestCalendarAccess();
 
@@ -193,8 +218,8 @@ Q_SIGNALS:
     void hoveredLaneChanged();
     void timersChanged();
     void layoutChanged();
-    // A reference to one of the desk's services (repository, timers, clipboard, runner,
-    // calendar, quick apps, shortcuts, weather) was set or cleared.
+    // A reference to one of the desk's services (tray, repository, timers, clipboard,
+    // runner, calendar, quick apps, shortcuts, weather) was set or cleared.
     void deskServicesChanged();
 
 private:

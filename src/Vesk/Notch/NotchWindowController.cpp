@@ -1,12 +1,15 @@
 #include "Vesk/Notch/NotchWindowController.h"
 
+#include "Vesk/Desk/DeskView.h"
 #include "Vesk/Notch/NotchDragRouter.h"
 #include "Vesk/Notch/NotchHostingView.h"
 #include "Vesk/Notch/NotchPanel.h"
 #include "Vesk/Notch/NotchRootView.h"
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
+#include "Vesk/Tray/TrayWidget.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/DragWatch/DragWatch.h"
 #include "VeskPlatform/Input/OutsideClickWatch.h"
@@ -14,14 +17,19 @@
 #include "VeskPlatform/Power/SleepWatch.h"
 #include "VeskPlatform/Screens/Screens.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QSet>
 #include <QWidget>
+#include <QWindow>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace vesk {
@@ -48,6 +56,14 @@ QString describe(const NotchState& state) {
 QString describe(const QRectF& rect) {
     return QStringLiteral("(%1, %2, %3, %4)")
         .arg(length(rect.x()), length(rect.y()), length(rect.width()), length(rect.height()));
+}
+
+// The tray's size from its floating-point setting: truncated and held to the range the
+// settings window offers, since a hand-edited value may be anything.
+int trayLimit(double stored) {
+    constexpr double lowest = 5, highest = 200, fallback = 50;
+    if (!std::isfinite(stored)) return int(fallback);
+    return int(std::trunc(std::clamp(stored, lowest, highest)));
 }
 
 // A text field of ours has the keyboard: it pastes for itself.
@@ -80,9 +96,22 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
         m_environment.pasteboard = m_ownPasteboard.get();
     }
 
+    if (!m_environment.trayOptions.maxItems) {
+        // "Keep at most" reaches the tray here, read at every add.
+        m_environment.trayOptions.maxItems = [&settings] { return trayLimit(settings.trayMaxItems()); };
+    }
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
+    m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
+    m_timerStore = std::make_unique<TimerStore>(m_environment.modelEnvironment.clock);
+    m_shortcutsService = std::make_unique<ShortcutsService>(QStringLiteral("Vesk"));
+    m_quickAppsService = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"));
+    m_clipboardService = std::make_unique<ClipboardService>(*m_environment.pasteboard, QStringLiteral("Vesk"),
+                                                            m_environment.clipboardOptions);
+    connect(m_clipboardService.get(), &ClipboardService::loaded, this, &NotchWindowController::refreshClips);
+    connect(m_clipboardService.get(), &ClipboardService::recorded, this,
+            &NotchWindowController::publishClipsIfNewFirst);
 
     m_dragRouter =
         std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
@@ -90,6 +119,7 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
                                                                        .sharing = m_environment.sharing,
                                                                        .altHeld = m_environment.altHeld},
                                           [this] { return displays(); });
+    m_dragRouter->pipelineOutputDirectory = &pipelineOutputDirectory;
 
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
@@ -100,6 +130,15 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &NotchWindowController::scheduleRebuild);
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &NotchWindowController::scheduleRebuild);
     connect(m_environment.sleepWatch, &SleepWatch::didWake, this, &NotchWindowController::scheduleRebuild);
+
+    m_deskEnvironment.pasteboard = m_environment.pasteboard;
+    m_deskEnvironment.clock = m_environment.modelEnvironment.clock;
+    m_deskEnvironment.openURL = m_environment.modelEnvironment.openURL;
+    m_trayViewEnvironment.pasteboard = m_environment.pasteboard;
+    m_trayViewEnvironment.altHeld = m_environment.altHeld;
+    m_deskEnvironment.trayContent = [this](const TrayContentInputs& inputs, QWidget* parent) {
+        return TrayWidget::make(inputs, m_trayViewEnvironment, parent);
+    };
 
     rebuild();
 
@@ -245,6 +284,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     NotchHostingView* host = panel.hostingView();
     model.setPanel(&panel);
     host->setRootView(new NotchRootView(model, host));
+    installDeskFactory(*qobject_cast<NotchRootView*>(host->rootView()));
 
     QPointer<NotchHostingView> weakHost(host);
     QPointer<NotchViewModel> weakModel(&model);
@@ -262,8 +302,17 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
 
     model.setTrayStore(m_trayStore.get());
     model.setTrayItems(m_trayStore->items());
+    model.setTimerStore(m_timerStore.get());
+    model.setShortcutsService(m_shortcutsService.get());
+    model.setQuickAppsService(m_quickAppsService.get());
+    model.setQuickApps(m_quickAppsService->apps());
+    model.setRepository(m_repository);
+    model.setPipelineRunner(m_pipelineRunner.get());
+    model.setClipboardService(m_clipboardService.get());
+    model.setClips(m_clipboardService->clips());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
+    model.setTimers(m_timerStore->timers());
     model.recomputeLayout();
 
     installHostCallbacks(*entry);
@@ -282,6 +331,26 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     m_entries.push_back(std::move(entry));
     m_dragRouter->attach(display);
     if (m_onModelCreated) m_onModelCreated(model);
+}
+
+void NotchWindowController::installDeskFactory(NotchRootView& root) {
+    // Each desk is built with the environment as it is when the desk opens.
+    QPointer<NotchWindowController> self(this);
+    root.setDeskFactory(
+        [self](DeskTab tab, NotchViewModel& model, double inset, QWidget* parent) -> QWidget* {
+            if (!self) return nullptr;
+            return new DeskView(tab, model, inset, self->m_deskEnvironment, parent);
+        });
+}
+
+DeskRepository* NotchWindowController::repository() const {
+    return m_repository;
+}
+
+void NotchWindowController::setRepository(DeskRepository* repository) {
+    m_repository = repository;
+    for (const auto& entry : m_entries)
+        entry->model->setRepository(repository);
 }
 
 void NotchWindowController::installHostCallbacks(const Entry& entry) {
@@ -316,14 +385,47 @@ QString NotchWindowController::geometryReport() const {
     return blocks.join(QLatin1Char('\n'));
 }
 
+QString NotchWindowController::pipelineOutputDirectory() {
+    const QString folder = files::applicationSupportFolder() + QStringLiteral("/Pipelines");
+    QDir().mkpath(folder);
+    return folder;
+}
+
 void NotchWindowController::relayoutWidgets() {
     for (const auto& entry : m_entries)
         entry->model->recomputeLayout();
 }
 
+void NotchWindowController::refreshQuickApps() {
+    for (const auto& entry : m_entries)
+        entry->model->setQuickApps(m_quickAppsService->apps());
+}
+
 void NotchWindowController::publishTrayItems() {
     for (const auto& entry : m_entries)
         entry->model->setTrayItems(m_trayStore->items());
+}
+
+void NotchWindowController::refreshClips() {
+    const QList<Clip>& clips = m_clipboardService->clips();
+    m_publishedFirstClip = clips.isEmpty() ? std::nullopt : std::make_optional(clips.first().id);
+    for (const auto& entry : m_entries)
+        entry->model->setClips(clips);
+}
+
+void NotchWindowController::pollClipboard(bool enabled, int maxItems, bool persists) {
+    if (!enabled) return;
+    m_clipboardService->setMaxItems(maxItems);
+    m_clipboardService->setPersists(persists);
+    m_clipboardService->poll();
+    publishClipsIfNewFirst();
+}
+
+void NotchWindowController::publishClipsIfNewFirst() {
+    const QList<Clip>& clips = m_clipboardService->clips();
+    const std::optional<QUuid> first = clips.isEmpty() ? std::nullopt : std::make_optional(clips.first().id);
+    if (first == m_publishedFirstClip) return;
+    refreshClips();
 }
 
 // ---- Drags
@@ -377,10 +479,18 @@ void NotchWindowController::clickedElsewhere(const QPointF& position) {
 }
 
 bool NotchWindowController::eventFilter(QObject* watched, QEvent* event) {
-    // Keys reach a window before its widgets: looking there sees each press once.
-    if (event->type() == QEvent::KeyPress && watched->isWindowType())
+    // Keys reach a window before its widgets: looking there sees each press once. Only
+    // presses aimed at a notch panel are ours; other windows (settings, dialogs) keep
+    // their Escape and their paste.
+    if (event->type() == QEvent::KeyPress && watched->isWindowType() && isPanelWindow(watched))
         return handleKey(static_cast<const QKeyEvent&>(*event));
     return QObject::eventFilter(watched, event);
+}
+
+bool NotchWindowController::isPanelWindow(const QObject* window) const {
+    return std::any_of(m_entries.begin(), m_entries.end(), [window](const auto& entry) {
+        return entry->panel && entry->panel->windowHandle() == window;
+    });
 }
 
 bool NotchWindowController::handleKey(const QKeyEvent& key) {

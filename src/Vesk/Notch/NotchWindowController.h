@@ -1,14 +1,22 @@
 #pragma once
 
+#include "Vesk/Desk/DeskEnvironment.h"
 #include "Vesk/Notch/NotchDisplay.h"
 #include "Vesk/Notch/NotchGeometry.h"
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Tray/TrayViewEnvironment.h"
 #include "VeskKit/Foundation/Scheduler.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
+#include "VeskServices/QuickApps/QuickAppsService.h"
+#include "VeskServices/Shortcuts/ShortcutsService.h"
+#include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Tray/TrayStore.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -20,8 +28,10 @@ class QScreen;
 
 namespace vesk {
 
+class DeskRepository;
 class DragWatch;
 class NotchDragRouter;
+class NotchRootView;
 class OutsideClickWatch;
 class Pasteboard;
 class SettingsStore;
@@ -54,8 +64,12 @@ public:
         std::function<bool()> altHeld;
         // Options of the shared tray (its queue, clock, size limit).
         TrayStoreOptions trayOptions;
+        // Options of the clipboard history (its reader, queue, clock, front application).
+        ClipboardServiceOptions clipboardOptions;
         // Handed to every view model.
         NotchViewModel::Environment modelEnvironment;
+        // Options of the shared pipeline runner (where its work runs).
+        PipelineRunner::Options pipelineOptions;
     };
 
     // A burst of screen changes or wake-ups rebuilds once, this long after the last.
@@ -88,6 +102,30 @@ public:
     // ---- Shared desk services
 
     TrayStore& trayStore() { return *m_trayStore; }
+    TimerStore& timerStore() { return *m_timerStore; }
+    ClipboardService& clipboardService() { return *m_clipboardService; }
+    // Every model's clips := the history's.
+    void refreshClips();
+    // Every other heartbeat tick: when enabled, hands the settings to the history and
+    // polls it. A read it starts ends later; the models get the new list once a new
+    // clip heads it.
+    void pollClipboard(bool enabled, int maxItems, bool persists);
+    // What every desk opened from now on reaches outside its view model.
+    DeskEnvironment& deskEnvironment() { return m_deskEnvironment; }
+    ShortcutsService& shortcutsService() { return *m_shortcutsService; }
+    QuickAppsService& quickAppsService() { return *m_quickAppsService; }
+    // Every model's pinned applications from the quick-apps service (after the settings
+    // window changed them).
+    void refreshQuickApps();
+    // The synced desk store, once built; each assignment reaches every model, and the
+    // models of displays attached later get it too. Not owned.
+    DeskRepository* repository() const;
+    void setRepository(DeskRepository* repository);
+    // The drop-pipeline runner every display shares, over the default pipelines.
+    PipelineRunner& pipelineRunner() { return *m_pipelineRunner; }
+    // "<application support>/Vesk/Pipelines", where pipelines write; made on every read
+    // (a failure is left to the run that writes there).
+    static QString pipelineOutputDirectory();
 
     // ---- Drags (driven by the shell)
 
@@ -127,10 +165,13 @@ private:
     void build(QScreen* screen, const NotchGeometry& geometry);
     void refresh(Entry& entry, QScreen* screen, const NotchGeometry& geometry);
     void installHostCallbacks(const Entry& entry);
+    void installDeskFactory(NotchRootView& root);
     void clickedElsewhere(const QPointF& position);
+    bool isPanelWindow(const QObject* window) const;
     bool handleKey(const QKeyEvent& key);
     bool paste();
     void publishTrayItems();
+    void publishClipsIfNewFirst();
     Entry* entry(quint32 displayID) const;
 
     SettingsStore& m_settings;
@@ -140,11 +181,22 @@ private:
     std::unique_ptr<SleepWatch> m_ownSleepWatch;
     std::unique_ptr<Pasteboard> m_ownPasteboard;
     std::unique_ptr<TrayStore> m_trayStore;
+    std::unique_ptr<TimerStore> m_timerStore;
+    std::unique_ptr<ClipboardService> m_clipboardService;
+    // The first clip the models were last given.
+    std::optional<QUuid> m_publishedFirstClip;
+    std::unique_ptr<ShortcutsService> m_shortcutsService;
+    std::unique_ptr<QuickAppsService> m_quickAppsService;
+    QPointer<DeskRepository> m_repository;
     std::unique_ptr<NotchDragRouter> m_dragRouter;
     std::vector<std::unique_ptr<Entry>> m_entries;
     TaskHandle m_rebuildTask;
     std::function<QMenu*()> m_contextMenuProvider;
     std::function<void(NotchViewModel&)> m_onModelCreated;
+    DeskEnvironment m_deskEnvironment;
+    TrayViewEnvironment m_trayViewEnvironment;
+    // Declared last, so it goes first: runs in flight stop before anything they reach.
+    std::unique_ptr<PipelineRunner> m_pipelineRunner;
 };
 
 } // namespace vesk

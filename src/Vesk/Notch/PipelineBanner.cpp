@@ -1,5 +1,7 @@
 #include "Vesk/Notch/PipelineBanner.h"
 
+#include "Vesk/Notch/NotchViewModel.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
@@ -7,6 +9,7 @@
 #include <QAbstractButton>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPointer>
 #include <QTextLayout>
 
 #include <cmath>
@@ -88,6 +91,29 @@ PipelineBanner::PipelineBanner(const PipelineRunState& state, std::function<void
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     apply();
+}
+
+PipelineBanner::PipelineBanner(NotchViewModel& model, QWidget* parent)
+    : PipelineBanner(PipelineRunState::idle(), {}, parent) {
+    QPointer<NotchViewModel> weakModel(&model);
+    m_onUndo = [weakModel] {
+        if (!weakModel || !weakModel->pipelineRunner()) return;
+        weakModel->removeTrayItems(weakModel->pipelineRunner()->undo());
+    };
+    connect(&model, &NotchViewModel::deskServicesChanged, this, [this, weakModel] { follow(weakModel); });
+    follow(&model);
+}
+
+void PipelineBanner::follow(NotchViewModel* model) {
+    disconnect(m_runnerConnection);
+    PipelineRunner* runner = model ? model->pipelineRunner() : nullptr;
+    if (!runner) {
+        setState(PipelineRunState::idle());
+        return;
+    }
+    m_runnerConnection =
+        connect(runner, &PipelineRunner::stateChanged, this, [this, runner] { setState(runner->state()); });
+    setState(runner->state());
 }
 
 void PipelineBanner::setState(const PipelineRunState& state) {

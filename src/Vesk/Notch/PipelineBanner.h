@@ -2,6 +2,7 @@
 
 #include "VeskServices/Pipelines/PipelineRunState.h"
 
+#include <QMetaObject>
 #include <QWidget>
 
 #include <functional>
@@ -9,6 +10,8 @@
 class QAbstractButton;
 
 namespace vesk {
+
+class NotchViewModel;
 
 // The strip that reports a drop pipeline's run: a progress bar with the step while it
 // runs, a check mark, the summary and "Undo" once it finished, a warning with the
@@ -26,6 +29,9 @@ public:
     static constexpr double symbolFontSize = 11;
 
     PipelineBanner(const PipelineRunState& state, std::function<void()> onUndo, QWidget* parent = nullptr);
+    // Follows the state of the model's pipeline runner (idle without one); "Undo" undoes
+    // the runner's last result and takes the deleted files out of the tray.
+    explicit PipelineBanner(NotchViewModel& model, QWidget* parent = nullptr);
 
     const PipelineRunState& state() const { return m_state; }
     void setState(const PipelineRunState& state);
@@ -58,10 +64,12 @@ private:
     double textRight() const;
     QStringList wrappedMessage(double width) const;
     void placeUndo();
+    void follow(NotchViewModel* model);
 
     PipelineRunState m_state;
     std::function<void()> m_onUndo;
     QAbstractButton* m_undo;
+    QMetaObject::Connection m_runnerConnection;
 };
 
 } // namespace vesk

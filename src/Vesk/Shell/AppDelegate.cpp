@@ -4,10 +4,13 @@
 #include "Vesk/Menus/MenuCommands.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Notch/NotchWindowController.h"
 #include "Vesk/Permissions/ActivationHolds.h"
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/PermissionPrompt.h"
 #include "Vesk/Permissions/Permissions.h"
+#include "Vesk/SettingsWindow/SettingsRootView.h"
+#include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "Vesk/Shell/ActivationPolicy.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/DeveloperHooks.h"
@@ -146,6 +149,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::applicationWillTerminate() {
     if (m_bridge) m_bridge->stop();
+    // Settings changed in the last half second are still only in memory.
+    if (m_settings) m_settings->defaults().flush();
     if (m_notchController) m_notchController->stopDragMonitors();
 }
 
@@ -319,15 +324,27 @@ void AppDelegate::buildMenus() {
         bridge->eventTap(), bridge->bluetooth(), bridge->calendar(),
         std::make_unique<DesktopCameraAccess>(bridge->profile().isSandboxed));
     m_permissionPrompt = std::make_unique<PermissionPrompt>(*m_activationHolds);
+    // The desk's privacy links (calendar, location) open the same panes.
+    if (NotchWindowController* controller = m_notchController->controller()) {
+        const QPointer<AppDelegate> weak(this);
+        controller->deskEnvironment().openPrivacyPane = [weak](const QString& anchor) {
+            if (weak && weak->m_permissionPrompt) weak->m_permissionPrompt->openPane(anchor);
+        };
+    }
     m_permissions = std::make_unique<Permissions>(*m_permissionLayers, *m_permissionPrompt);
 
     NotchSurface* surface = m_notchController.get();
     m_menus = std::make_unique<MenuCommands>(MenuCommands::Parts{
         *m_settings, *bridge, *m_updates, *m_permissions, *m_activationHolds,
         [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
-        [surface] { return surface->trayStore(); }});
-    // "Settings…" and "Welcome to VeskNotch…" stay disabled until their windows exist;
-    // setOpenSettings and setShowOnboarding here enable them.
+        [surface] { return surface->trayStore(); },
+        [surface]() -> const ClipboardService* { return surface->clipboardService(); }});
+    // "Welcome to VeskNotch…" stays disabled until its window exists; setShowOnboarding
+    // here enables it.
+    const QPointer<AppDelegate> weak(this);
+    m_menus->setOpenSettings([weak] {
+        if (weak) weak->openSettings();
+    });
 }
 
 std::unique_ptr<QMenu> AppDelegate::notchContextMenu() {
@@ -338,7 +355,50 @@ void AppDelegate::buildStatusItem() {
     if (m_menus) m_menus->buildStatusItem();
 }
 
-void AppDelegate::openSettings() {}
+void AppDelegate::openSettings() {
+    if (!m_settingsWindow) {
+        m_settingsWindow =
+            std::make_unique<SettingsWindow>(*m_settings, m_settings->defaults(), m_activationHolds.get(),
+                                             settingsEnvironment(), initialSettingsPane());
+        // A permission or a facility that comes or goes shows in the open pane.
+        if (ActivityBridge* bridge = m_bridge->bridge()) {
+            SettingsRootView* root = m_settingsWindow->root();
+            connect(bridge, &ActivityBridge::bluetoothStatusChanged, root,
+                    &SettingsRootView::refreshPaneInputs);
+            connect(&bridge->brightness(), &BrightnessService::availabilityChanged, root,
+                    &SettingsRootView::refreshPaneInputs);
+        }
+    }
+    m_settingsWindow->present();
+}
+
+SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
+    SettingsWindowEnvironment environment;
+    // Over stand-ins the panes take their absent answers.
+    ActivityBridge* bridge = m_bridge->bridge();
+    if (!bridge) return environment;
+    const QPointer<ActivityBridge> services(bridge);
+    const QPointer<AppDelegate> weak(this);
+    environment.canSuppress = [services] { return services && services->eventTap().hasAccessibility(); };
+    environment.onRequestAccessibility = [weak, services] {
+        if (!weak || !services) return;
+        // Linux has no prompt: a fresh check, then the desktop's page where the keys are freed.
+        if (!services->eventTap().requestAccessibility() && weak->m_permissionPrompt)
+            weak->m_permissionPrompt->openPane(paneAnchor(Permission::accessibility),
+                                               weak->m_settingsWindow.get());
+        if (weak && weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
+    };
+    environment.brightnessAvailable = [services] { return services && services->brightness().isAvailable(); };
+    environment.bluetoothPermission = [weak] {
+        return weak && weak->m_permissions ? weak->m_permissions->state(Permission::bluetooth)
+                                           : PermissionState::unknown;
+    };
+    environment.onRequestBluetooth = [services] {
+        if (services) services->requestBluetoothPermission();
+    };
+    environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
+    return environment;
+}
 
 void AppDelegate::showOnboarding() {}
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Vesk/SettingsWindow/SettingsWindowEnvironment.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
@@ -24,6 +25,7 @@ class DesktopPermissionLayers;
 class MenuCommands;
 class PermissionPrompt;
 class Permissions;
+class SettingsWindow;
 class UpdateService;
 class NotchEffect;
 class NotchEvent;
@@ -70,6 +72,8 @@ public:
     ActivityCoordinator* coordinator() const { return m_coordinator.get(); }
     NotchSurface* notchController() const { return m_notchController.get(); }
     ActivityServices* bridge() const { return m_bridge.get(); }
+    // The settings window once it was first opened; null before.
+    SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     qint64 calendarTick() const { return m_calendarTick; }
 
 private:
@@ -101,6 +105,8 @@ private:
     void buildStatusItem();
     // The settings window (also for VESK_SETTINGS), built on first use.
     void openSettings();
+    // What the settings panes read of the services and call on them.
+    SettingsWindowEnvironment settingsEnvironment();
     // The welcome window.
     void showOnboarding();
     void showOnboardingIfNeeded();
@@ -118,6 +124,7 @@ private:
     std::unique_ptr<PermissionPrompt> m_permissionPrompt;
     std::unique_ptr<Permissions> m_permissions;
     std::unique_ptr<MenuCommands> m_menus;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;
     bool m_launched = false;

@@ -10,6 +10,8 @@ class QMenu;
 
 namespace vesk {
 
+class ClipboardService;
+class DeskRepository;
 class NotchViewModel;
 class NotchWindowController;
 class TrayStore;
@@ -29,6 +31,9 @@ public:
     // Every display's model, in the controller's order.
     virtual QList<NotchViewModel*> models() const = 0;
     virtual TrayStore* trayStore() const = 0;
+    // The synced desk store, handed to every display's model once it is built.
+    virtual DeskRepository* repository() const = 0;
+    virtual void setRepository(DeskRepository* repository) = 0;
 
     virtual void pollDragPasteboard() = 0;
     virtual void pollClipboard(bool enabled, int maxItems, bool persists) = 0;
@@ -46,6 +51,9 @@ public:
     // Asked for the notch's right-click menu each time one is to be shown; the surface
     // owns the menu it gets and deletes it once it has closed.
     virtual void setContextMenuProvider(ContextMenuProvider provider) = 0;
+
+    // The shared clipboard history; null in tests.
+    virtual ClipboardService* clipboardService() const { return nullptr; }
 
     // The controller itself, for the windows and menus that need more of it; null in tests.
     virtual NotchWindowController* controller() const { return nullptr; }

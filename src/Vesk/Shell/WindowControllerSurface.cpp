@@ -26,13 +26,24 @@ TrayStore* WindowControllerSurface::trayStore() const {
     return &m_controller->trayStore();
 }
 
+DeskRepository* WindowControllerSurface::repository() const {
+    return m_controller->repository();
+}
+
+void WindowControllerSurface::setRepository(DeskRepository* repository) {
+    m_controller->setRepository(repository);
+}
+
 void WindowControllerSurface::pollDragPasteboard() {
     m_controller->pollDragPasteboard();
 }
 
-void WindowControllerSurface::pollClipboard(bool, int, bool) {
-    // The clipboard history is polled here, with these settings, once the controller
-    // owns one.
+void WindowControllerSurface::pollClipboard(bool enabled, int maxItems, bool persists) {
+    m_controller->pollClipboard(enabled, maxItems, persists);
+}
+
+ClipboardService* WindowControllerSurface::clipboardService() const {
+    return &m_controller->clipboardService();
 }
 
 void WindowControllerSurface::startDragMonitors() {

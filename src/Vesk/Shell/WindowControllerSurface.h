@@ -13,6 +13,8 @@ public:
     NotchViewModel* activeModel() const override;
     QList<NotchViewModel*> models() const override;
     TrayStore* trayStore() const override;
+    DeskRepository* repository() const override;
+    void setRepository(DeskRepository* repository) override;
     void pollDragPasteboard() override;
     void pollClipboard(bool enabled, int maxItems, bool persists) override;
     void startDragMonitors() override;
@@ -23,6 +25,7 @@ public:
     void setOnModelCreated(std::function<void(NotchViewModel&)> handler) override;
     void setContextMenuProvider(ContextMenuProvider provider) override;
     NotchWindowController* controller() const override { return m_controller.get(); }
+    ClipboardService* clipboardService() const override;
 
 private:
     std::unique_ptr<NotchWindowController> m_controller;

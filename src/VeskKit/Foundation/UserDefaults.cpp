@@ -1,6 +1,7 @@
 #include "VeskKit/Foundation/UserDefaults.h"
 
 #include "VeskKit/Foundation/Files.h"
+#include "VeskKit/Foundation/Scheduler.h"
 #include "VeskKit/Foundation/TypedJson.h"
 
 #include <QFile>
@@ -101,6 +102,10 @@ std::shared_ptr<UserDefaults> UserDefaults::atPath(const QString& path) {
 
 UserDefaults::UserDefaults(QString path) : m_path(std::move(path)) {}
 
+UserDefaults::~UserDefaults() {
+    flush();
+}
+
 void UserDefaults::load() {
     QFile file(m_path);
     if (!file.exists()) return;
@@ -121,11 +126,47 @@ void UserDefaults::load() {
     m_values = std::move(*values);
 }
 
-void UserDefaults::save() const {
-    if (m_path.isEmpty()) return;
+bool UserDefaults::save() {
+    if (m_path.isEmpty()) return true;
     QString error;
-    if (!files::writeAtomically(m_path, json::writeTyped(m_values), &error))
+    if (!files::writeAtomically(m_path, json::writeTyped(m_values), &error)) {
         std::fprintf(stderr, "defaults: cannot write %s: %s\n", qPrintable(m_path), qPrintable(error));
+        return false;
+    }
+    m_dirty = false;
+    return true;
+}
+
+bool UserDefaults::markDirty() {
+    if (m_path.isEmpty()) return false;
+    m_dirty = true;
+    if (m_writeScheduled) return false;
+    m_writeScheduled = true;
+    return true;
+}
+
+void UserDefaults::scheduleWrite() {
+    // Weak: a store destroyed meanwhile has flushed already.
+    std::weak_ptr<UserDefaults> weak = weak_from_this();
+    mainScheduler().postAfter(writeDelay, [weak] {
+        if (const auto self = weak.lock()) self->writePending();
+    });
+}
+
+void UserDefaults::writePending() {
+    std::lock_guard lock(m_mutex);
+    m_writeScheduled = false;
+    if (m_dirty) save();
+}
+
+void UserDefaults::flush() {
+    std::lock_guard lock(m_mutex);
+    if (m_dirty) save();
+}
+
+bool UserDefaults::isDirty() const {
+    std::lock_guard lock(m_mutex);
+    return m_dirty;
 }
 
 std::optional<QVariant> UserDefaults::object(const QString& key) const {
@@ -140,22 +181,34 @@ void UserDefaults::setObject(const QString& key, const QVariant& value) {
         remove(key);
         return;
     }
-    std::lock_guard lock(m_mutex);
-    m_values.insert(key, normalised(value));
-    save();
+    bool schedule = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_values.insert(key, normalised(value));
+        schedule = markDirty();
+    }
+    if (schedule) scheduleWrite();
 }
 
 void UserDefaults::remove(const QString& key) {
-    std::lock_guard lock(m_mutex);
-    if (m_values.remove(key) > 0) save();
+    bool schedule = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_values.remove(key) > 0) schedule = markDirty();
+    }
+    if (schedule) scheduleWrite();
 }
 
 void UserDefaults::removeKeys(const QStringList& keys) {
-    std::lock_guard lock(m_mutex);
-    qsizetype removed = 0;
-    for (const QString& key : keys)
-        removed += m_values.remove(key);
-    if (removed > 0) save();
+    bool schedule = false;
+    {
+        std::lock_guard lock(m_mutex);
+        qsizetype removed = 0;
+        for (const QString& key : keys)
+            removed += m_values.remove(key);
+        if (removed > 0) schedule = markDirty();
+    }
+    if (schedule) scheduleWrite();
 }
 
 std::optional<QString> UserDefaults::string(const QString& key) const {

@@ -15,10 +15,20 @@ namespace vesk {
 // A typed key-value store for settings and small markers. Values keep their type:
 // Boolean, integer (qint64), double, string, array (QVariantList) and dictionary
 // (QVariantMap), nested freely. The file-backed store is a JSON object written
-// atomically on every change, in a form that keeps whole doubles apart from integers;
-// a file that cannot be read is kept aside and the store starts empty. Thread-safe.
-class UserDefaults {
+// atomically, in a form that keeps whole doubles apart from integers; a file that cannot
+// be read is kept aside and the store starts empty. Thread-safe.
+//
+// Writes are coalesced: a change is in memory (and seen by every read) at once, and the
+// file is written once, writeDelay seconds after the first change that found it clean,
+// through the main scheduler; a slider drag thus costs one write, not hundreds. flush()
+// writes at once, and the store flushes when it is destroyed. A failed write leaves the
+// store dirty, so the next change or flush tries again.
+class UserDefaults : public std::enable_shared_from_this<UserDefaults> {
 public:
+    static constexpr double writeDelay = 0.5;
+
+    ~UserDefaults();
+
     // The process-wide store: $XDG_CONFIG_HOME/Vesk/defaults.json, opened on first use.
     static UserDefaults& standard();
     // Replaces the process-wide store (tests); nullptr goes back to the file.
@@ -61,14 +71,26 @@ public:
     // The backing file, empty for an in-memory store.
     const QString& path() const { return m_path; }
 
+    // Writes pending changes now; nothing when the file is up to date.
+    void flush();
+    // Whether memory holds changes the file does not have yet.
+    bool isDirty() const;
+
 private:
     explicit UserDefaults(QString path);
     void load();
-    void save() const;
+    // Call with the mutex held; true when the file now holds m_values.
+    bool save();
+    // Call with the mutex held; true when a delayed write must be scheduled.
+    bool markDirty();
+    void scheduleWrite();
+    void writePending();
 
     QString m_path;
     mutable std::mutex m_mutex;
     QVariantMap m_values;
+    bool m_dirty = false;
+    bool m_writeScheduled = false;
 };
 
 } // namespace vesk

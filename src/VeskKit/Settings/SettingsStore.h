@@ -87,6 +87,11 @@ public:
         return m_revision;
     }
 
+    // The user defaults under the settings, for the few other keys kept beside them.
+    UserDefaults& defaults() const {
+        return m_defaults;
+    }
+
 Q_SIGNALS:
     void revisionChanged(qint64 revision);
 

@@ -24,6 +24,8 @@ constexpr ClassIcon classIcons[] = {
     {"public.folder", "folder"},
 };
 
+} // namespace
+
 // Without a desktop session Qt names no icon theme at all, and the "hicolor" default
 // holds no file-type icons. Fill in only what is missing: the theme search path, a
 // theme name, and Adwaita (installed with the program) as the fallback theme.
@@ -42,8 +44,6 @@ void ensureIconTheme() {
             QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     });
 }
-
-} // namespace
 
 QStringList iconNames(const QString& identifier) {
     QStringList names;

@@ -14,4 +14,8 @@ QStringList iconNames(const QString& identifier);
 // goes through Qt's pixmap cache). Null when no icon theme offers any of the names.
 QImage iconImage(const QString& identifier, int pixels);
 
+// Makes QIcon::fromTheme find the installed themes without a desktop session: the XDG
+// icon folders searched, a theme named, Adwaita as the fallback. Main thread only.
+void ensureIconTheme();
+
 } // namespace vesk::uti

@@ -183,6 +183,15 @@ std::optional<QString> identifierForExtension(const QString& extension) {
     return identifierForMimeType(candidates.first());
 }
 
+std::optional<QString> ownIdentifierForExtension(const QString& extension) {
+    if (extension.isEmpty()) return std::nullopt;
+    if (auto special = overrideForExtension(extension)) return special;
+    const QList<QMimeType> candidates =
+        QMimeDatabase().mimeTypesForFileName(QStringLiteral("file.") + extension);
+    if (candidates.isEmpty()) return std::nullopt;
+    return lookup(candidates.first());
+}
+
 bool isKnown(const QString& identifier) {
     if (identifier.isEmpty()) return false;
     for (const Mapping& m : mappings)

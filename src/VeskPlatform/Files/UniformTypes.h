@@ -37,6 +37,11 @@ std::optional<QString> identifierForFile(const QString& path);
 // the extension names no known type.
 std::optional<QString> identifierForExtension(const QString& extension);
 
+// The identifier the table gives the MIME type of a file name's extension itself (or
+// an alias of it), ignoring ancestors: camera raw types, which the MIME database
+// derives from TIFF, get none. Absent when the table has no entry.
+std::optional<QString> ownIdentifierForExtension(const QString& extension);
+
 // Whether the identifier names a type this system knows.
 bool isKnown(const QString& identifier);
 

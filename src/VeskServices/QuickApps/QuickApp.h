@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QUuid>
 
@@ -15,6 +16,11 @@ struct QuickApp {
     QString name;
     // Where the application was when it was described.
     std::optional<QString> path;
+
+    // The stored form: keys named as the fields, "path" left out when absent.
+    QJsonObject toJson() const;
+    // Needs "id", "bundleID" and "name".
+    static std::optional<QuickApp> fromJson(const QJsonObject& object, QString* error = nullptr);
 
     friend bool operator==(const QuickApp&, const QuickApp&) = default;
 };

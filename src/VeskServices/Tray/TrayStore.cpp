@@ -427,6 +427,25 @@ void TrayStore::removeAll() {
     save();
 }
 
+void TrayStore::removeCopiesOf(const QSet<QString>& originalPaths) {
+    bool changed = false;
+    const QList<TrayItem> listed = m_items;
+    for (const TrayItem& item : listed) {
+        if (!item.originalPath || !originalPaths.contains(*item.originalPath)) continue;
+        m_items.removeIf([&](const TrayItem& i) { return i.id == item.id; });
+        m_ranks.remove(item.id);
+        discard(item);
+        changed = true;
+    }
+    // A move across filesystems is not a copy: its source goes away once it entered.
+    for (Pending& pending : m_pending) {
+        if (pending.cancelled || pending.deleteSource || !originalPaths.contains(pending.source)) continue;
+        pending.cancelled = true;
+        changed = true;
+    }
+    if (changed) save();
+}
+
 void TrayStore::thumbnail(const TrayItem& item, double size, QObject* context,
                           std::function<void(const QImage&)> done) const {
     m_thumbnails.request(item, size, context, std::move(done));

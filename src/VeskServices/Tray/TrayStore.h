@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QUrl>
 #include <QUuid>
 
@@ -80,6 +81,9 @@ public:
     void remove(const TrayItem& item);
     // The same for every item, entered or not.
     void removeAll();
+    // Removes every item copied in from one of these paths, also those whose copy has
+    // not entered yet (an undo during a long copy leaves nothing behind).
+    void removeCopiesOf(const QSet<QString>& originalPaths);
 
     // A preview of `size` points (twice as many pixels), delivered to `done` on the
     // main thread while `context` lives; see TrayThumbnails.

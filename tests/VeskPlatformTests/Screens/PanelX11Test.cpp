@@ -1,5 +1,6 @@
 // The X11 helpers of the notch panel, against the real X server of the test run.
 #include "VeskPlatform/Screens/Panel/CompositorWatch.h"
+#include "VeskPlatform/Screens/Panel/DarkTitleBar.h"
 #include "VeskPlatform/Screens/Panel/FocusReturn.h"
 #include "VeskPlatform/Screens/Panel/InputShape.h"
 #include "VeskPlatform/Screens/Panel/WorkspaceHints.h"
@@ -61,6 +62,22 @@ TEST(PanelX11, InputShapeIsWhatWasSetAndClearsToTheWholeWindow) {
 
     ASSERT_TRUE(clearInputShape(window));
     EXPECT_EQ(inputShape(window), QRegion(0, 0, 400, 120));
+}
+
+TEST(PanelX11, DarkThemeVariantIsAskedOfTheWindowManager) {
+    QWidget window;
+    EXPECT_FALSE(setDarkThemeVariant(window.windowHandle())) << "no native window yet";
+    window.winId();
+    ASSERT_TRUE(setDarkThemeVariant(window.windowHandle()));
+    const auto c = x11::connection();
+    auto cookie = xcb_get_property(c->xcb, 0, xcb_window_t(window.winId()), x11::atom("_GTK_THEME_VARIANT"),
+                                   x11::atom("UTF8_STRING"), 0, 16);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(c->xcb, cookie, nullptr);
+    ASSERT_NE(reply, nullptr);
+    const QByteArray value(static_cast<const char*>(xcb_get_property_value(reply)),
+                           xcb_get_property_value_length(reply));
+    std::free(reply);
+    EXPECT_EQ(value, QByteArray("dark"));
 }
 
 TEST(PanelX11, WorkspaceHintsPutThePanelOnEveryWorkspaceOutOfTaskbars) {

@@ -3,11 +3,16 @@
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/Permissions.h"
 #include "Vesk/Shell/UpdateService.h"
+#include "VeskSync/DeskRepository.h"
+#include "VeskSync/ModelContainer.h"
+#include "VeskSync/ModelContext.h"
 
 #include "../Bridge/BridgeHarness.h"
 #include "support/Permissions/FakeCameraAccess.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 namespace vesk {
 namespace {
@@ -105,6 +110,22 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
                                                         {"Items on the shelf", "0"},
                                                         {"Clipboard entries", "0"},
                                                         {"To-dos", "0"}}));
+
+    // Once the synced store is up, its to-dos count.
+    QTemporaryDir folder;
+    DeskRepository repository(
+        std::make_shared<ModelContext>(ModelContainer::open(folder.filePath("Vesk.store"))),
+        QStringLiteral("Mac"));
+    repository.addTodo(QStringLiteral("one"));
+    repository.addTodo(QStringLiteral("two"));
+    first.setRepository(&repository);
+    second.setRepository(&repository);
+    const DiagnosticsReport later = commands.buildDiagnostics();
+    for (const DiagnosticsReport::Section& content : later.sections)
+        if (content.title == QStringLiteral("Content")) {
+            EXPECT_EQ(content.rows.last(),
+                      DiagnosticsReport::Row(QStringLiteral("To-dos"), QStringLiteral("2")));
+        }
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 #include "VeskServices/Audio/AudioState.h"
 #include "VeskServices/NowPlaying/NowPlayingState.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskSync/DeskRepository.h"
+#include "VeskSync/ModelContainer.h"
+#include "VeskSync/ModelContext.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -331,9 +334,22 @@ TEST_F(NotchViewModelTest, AnEventThatKeepsTheStateOnlyPerformsItsEffects) {
 }
 
 TEST_F(NotchViewModelTest, DeskDataReloadsEachTimeTheDeskOpens) {
+    QTemporaryDir folder;
+    const auto container = ModelContainer::open(folder.filePath(u"Vesk.store"_qs));
+    DeskRepository repository(std::make_shared<ModelContext>(container), u"Mac"_qs);
+    QSignalSpy services(model.get(), &NotchViewModel::deskServicesChanged);
+    model->setRepository(&repository);
+    model->setRepository(&repository);
+    EXPECT_EQ(services.count(), 1);
+    // Written by another writer without telling the repository.
+    ModelContext elsewhere(container);
+    elsewhere.insert(std::make_shared<SyncedTodo>());
+    ASSERT_TRUE(elsewhere.save());
+
     QSignalSpy devicesChanged(model.get(), &NotchViewModel::audioDevicesChanged);
     model->send(NotchEvent::click());
     EXPECT_EQ(deviceReads, 1);
+    EXPECT_EQ(repository.todos().size(), 1);
     model->send(NotchEvent::selectTab(DeskTab::tray));
     EXPECT_EQ(model->state(), NotchState::open(DeskTab::tray));
     EXPECT_EQ(deviceReads, 1) << "a tab change is not an opening";

@@ -4,12 +4,16 @@
 #include "Vesk/Notch/NotchHostingView.h"
 #include "Vesk/Notch/NotchPanel.h"
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Notch/PipelineBanner.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Power/SleepWatch.h"
 #include "VeskPlatform/Screens/Screens.h"
 #include "VeskServices/Audio/AudioState.h"
+#include "VeskSync/DeskRepository.h"
+#include "VeskSync/ModelContainer.h"
+#include "VeskSync/ModelContext.h"
 
 #include "support/ManualScheduler.h"
 #include "support/Screens/OffscreenScreens.h"
@@ -18,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -25,6 +30,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vesk;
@@ -63,7 +69,8 @@ protected:
         environment.sleepWatch = &sleep;
         environment.altHeld = [this] { return alt; };
         environment.trayOptions.clock = &scheduler.clock();
-        environment.trayOptions.queueScheduler = &scheduler;
+        environment.trayOptions.queueScheduler = trayQueue;
+        environment.pipelineOptions.workScheduler = &scheduler;
         environment.trayOptions.thumbnails = std::make_shared<FakeThumbnailGenerator>();
         environment.modelEnvironment.clock = &scheduler.clock();
         environment.modelEnvironment.outputDevices = [] { return QList<AudioOutputDevice>{}; };
@@ -93,6 +100,7 @@ protected:
 
     ManualScheduler scheduler;
     ScopedMainScheduler guard{scheduler};
+    ManualScheduler* trayQueue = &scheduler;
     std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
     SettingsStore settings{*defaults};
     FakeDragWatch drag;
@@ -150,11 +158,19 @@ TEST_F(NotchWindowControllerTest, EveryModelBuiltIncludingLaterDisplaysReachesTh
     QList<NotchViewModel*> created;
     controller->setOnModelCreated([&](NotchViewModel& model) { created << &model; });
     EXPECT_EQ(created.size(), 2);
+    // The synced store reaches the models there are and those still to come.
+    QTemporaryDir folder;
+    DeskRepository repository(
+        std::make_shared<ModelContext>(ModelContainer::open(folder.filePath("Vesk.store"))),
+        QStringLiteral("Mac"));
+    controller->setRepository(&repository);
+    EXPECT_EQ(created.first()->repository(), &repository);
 
     setScreens({screenA, screenB, screenC});
     scheduler.advance(NotchWindowController::rebuildDelay);
     ASSERT_EQ(created.size(), 3);
     EXPECT_EQ(created.last(), controller->model(idOf("C")));
+    EXPECT_EQ(created.last()->repository(), &repository);
 }
 
 TEST_F(NotchWindowControllerTest, GeometryReportDescribesEveryDisplay) {
@@ -180,32 +196,54 @@ TEST_F(NotchWindowControllerTest, WithoutANotchedScreenNotchedOnlyShowsNoNotch) 
     EXPECT_EQ(controller->geometryReport(), QString());
 }
 
-TEST_F(NotchWindowControllerTest, EscapeClosesEveryOpenDeskAndOtherwiseReachesTheWindow) {
+TEST_F(NotchWindowControllerTest, EscapeAtAPanelClosesEveryOpenDeskAndOtherWindowsKeepTheirKeys) {
     auto controller = make();
     NotchViewModel* a = controller->model(idOf("A"));
     NotchViewModel* b = controller->model(idOf("B"));
     QWidget other;
     other.show();
-    int escapesSeen = 0;
+    int keysSeen = 0;
     struct Counter : QObject {
         int* seen;
         bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::KeyPress) ++*seen;
+            if (event->type() != QEvent::KeyPress) return false;
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Escape || key == Qt::Key_V) ++*seen;
             return false;
         }
     } counter;
-    counter.seen = &escapesSeen;
+    counter.seen = &keysSeen;
     other.installEventFilter(&counter);
 
     open(*a);
     open(*b);
+    // Another window's Escape and Ctrl+V are its own (a settings field pastes there).
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(makeFile("note.txt"))});
+    QGuiApplication::clipboard()->setMimeData(data);
     QTest::keyClick(other.windowHandle(), Qt::Key_Escape);
+    QTest::keyClick(other.windowHandle(), Qt::Key_V, Qt::ControlModifier);
+    scheduler.runPending();
+    EXPECT_EQ(keysSeen, 2);
+    EXPECT_TRUE(a->state().isOpen());
+    EXPECT_TRUE(controller->trayStore().items().isEmpty());
+
+    pressKey(*controller->panel(idOf("A")), Qt::Key_Escape);
     EXPECT_FALSE(a->state().isOpen());
     EXPECT_FALSE(b->state().isOpen());
-    EXPECT_EQ(escapesSeen, 0);
+}
 
-    QTest::keyClick(other.windowHandle(), Qt::Key_Escape);
-    EXPECT_EQ(escapesSeen, 1);
+TEST_F(NotchWindowControllerTest, TheTrayKeepsAtMostTheFilesTheSettingAllows) {
+    settings.setTrayMaxItems(5.9);
+    auto controller = make();
+    for (int i = 1; i <= 6; ++i) {
+        controller->trayStore().add({QUrl::fromLocalFile(makeFile(QStringLiteral("file-%1.txt").arg(i)))},
+                                    false);
+        scheduler.runPending();
+    }
+    EXPECT_EQ(controller->trayStore().items().size(), 5);
+    defaults->setDouble(QStringLiteral("trayMaxItems"), 1e300); // hand-edited: held to 200
+    EXPECT_EQ(controller->trayStore().maxItems(), 200);
 }
 
 TEST_F(NotchWindowControllerTest, AClickElsewhereClosesOpenDesksWhosePanelItMissed) {
@@ -307,6 +345,8 @@ TEST_F(NotchWindowControllerTest, DropsOnTheShelfCopyOrMoveIntoTheTrayByTheSetti
     for (const Row& row :
          {Row{false, false, false}, Row{false, true, true}, Row{true, false, true}, Row{true, true, false}}) {
         SCOPED_TRACE(::testing::Message() << "moveOnDrop " << row.moveOnDrop << " alt " << row.alt);
+        // Only the tray takes a drop here.
+        settings.setPipelinesEnabled(false);
         settings.setTrayMoveOnDrop(row.moveOnDrop);
         alt = row.alt;
         auto controller = make();
@@ -335,8 +375,53 @@ TEST_F(NotchWindowControllerTest, DropsOnTheShelfCopyOrMoveIntoTheTrayByTheSetti
     }
 }
 
+// The outputs of a pipeline dropped on enter the tray as copies; undo takes both away,
+// also while the copy into the tray is still under way.
+TEST_F(NotchWindowControllerTest, ADropOnAPipelineLaneRunsItIntoTheTrayAndUndoRemovesBoth) {
+    ManualScheduler trayWork;
+    trayQueue = &trayWork;
+    auto controller = make();
+    QList<TrayItem> reported;
+    controller->setOnFilesDropped([&](const QList<TrayItem>& items) { reported << items; });
+    NotchViewModel* a = controller->model(idOf("A"));
+    NotchHostingView* host = controller->panel(idOf("A"))->hostingView();
+    PipelineBanner banner(*a);
+    const QString photo = sources + QStringLiteral("/photo.bmp");
+    ASSERT_TRUE(QImage(8, 8, QImage::Format_RGB32).save(photo));
+    const QList<QUrl> urls{QUrl::fromLocalFile(photo)};
+    const QString output = NotchWindowController::pipelineOutputDirectory() + QStringLiteral("/photo.png");
+
+    for (bool entered : {true, false}) {
+        SCOPED_TRACE(entered ? "entered" : "still copying");
+        host->onDragEntered(urls);
+        const double lanes = double(a->dragLanes().size());
+        ASSERT_EQ(a->dragLanes()[2], DropLane::pipeline(PipelineID::convertFormat));
+        const double content = a->contentSize(a->state()).width();
+        EXPECT_TRUE(host->onDrop(urls, QPointF((host->width() - content) / 2 + content * 2.5 / lanes, 20)));
+        scheduler.runPending();
+        ASSERT_TRUE(QFile::exists(output));
+        if (entered) {
+            trayWork.runPending();
+            scheduler.runPending();
+            ASSERT_EQ(a->trayItems().size(), 1);
+            EXPECT_EQ(a->trayItems().first().originalPath, output);
+            EXPECT_EQ(reported, a->trayItems());
+        }
+        ASSERT_FALSE(banner.undoButton()->isHidden()) << "the banner shows the finished run";
+        banner.undoButton()->click();
+        scheduler.runPending();
+        trayWork.runPending();
+        scheduler.runPending();
+        EXPECT_FALSE(QFile::exists(output));
+        EXPECT_TRUE(a->trayItems().isEmpty());
+        EXPECT_EQ(controller->trayStore().pendingCount(), 0);
+        EXPECT_TRUE(banner.state().isIdle());
+    }
+}
+
 // A drop the tray cannot take, and a drag without files, both leave the drop target.
 TEST_F(NotchWindowControllerTest, DropsThatAddNothingFailAndReturnTheNotchToItsState) {
+    settings.setPipelinesEnabled(false);
     auto controller = make();
     NotchViewModel* a = controller->model(idOf("A"));
     NotchHostingView* host = controller->panel(idOf("A"))->hostingView();

@@ -1,5 +1,10 @@
 #include "Vesk/Notch/PipelineBanner.h"
 
+#include "Vesk/Notch/NotchViewModel.h"
+#include "VeskKit/Foundation/UserDefaults.h"
+#include "VeskKit/Settings/SettingsStore.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
+
 #include "VeskUI/Tokens/Vesk.h"
 
 #include "support/Notch/WidgetImage.h"
@@ -7,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFontMetricsF>
 #include <QVBoxLayout>
 
@@ -98,6 +104,27 @@ TEST(PipelineBanner, ALongFailureWrapsToTwoLinesAndIsCut) {
 
     Column shortOne(PipelineRunState::failed(QStringLiteral("No images.")));
     EXPECT_EQ(shortOne.banner->messageLines(), QStringList{QStringLiteral("No images.")});
+}
+
+// Built from a view model, the banner follows whichever runner the model has.
+TEST(PipelineBanner, FollowsTheRunnerOfItsModel) {
+    auto defaults = UserDefaults::inMemory();
+    SettingsStore settings(*defaults);
+    NotchGeometry geometry;
+    geometry.screenFrame = QRectF(0, 0, 1512, 982);
+    NotchViewModel model(geometry, settings);
+    PipelineBanner banner(model);
+    EXPECT_TRUE(banner.state().isIdle()) << "no runner";
+    PipelineRunner runner(PipelineRegistry(QList<PipelinePtr>{}));
+    model.setPipelineRunner(&runner);
+    runner.run(PipelineRegistry().all().first(), {}, QDir::tempPath(), {});
+    EXPECT_EQ(banner.state(), PipelineRunState::running(QStringLiteral("Compress"), 0, {}));
+    banner.resize(360, banner.heightForWidth(360));
+    const QImage image = test::widgetImage(banner);
+    EXPECT_TRUE(test::near(test::pixel(image, 3, banner.height() / 2.0), Vesk::Ink::x850))
+        << "the strip shows";
+    model.setPipelineRunner(nullptr);
+    EXPECT_TRUE(banner.state().isIdle());
 }
 
 } // namespace

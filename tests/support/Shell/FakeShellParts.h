@@ -57,6 +57,13 @@ public:
         return list;
     }
     TrayStore* trayStore() const override { return tray; }
+    DeskRepository* repository() const override { return m_repository; }
+    void setRepository(DeskRepository* repository) override {
+        m_log << QStringLiteral("setRepository");
+        m_repository = repository;
+        for (const auto& model : m_models)
+            model->setRepository(repository);
+    }
 
     void pollDragPasteboard() override { m_log << QStringLiteral("pollDragPasteboard"); }
     void pollClipboard(bool enabled, int maxItems, bool persists) override {
@@ -95,6 +102,7 @@ public:
 private:
     CallLog& m_log;
     SettingsStore& m_settings;
+    DeskRepository* m_repository = nullptr;
     std::vector<std::unique_ptr<NotchViewModel>> m_models;
 };
 

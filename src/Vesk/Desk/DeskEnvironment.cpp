@@ -1,0 +1,23 @@
+#include "Vesk/Desk/DeskEnvironment.h"
+
+#include "VeskKit/Foundation/Clock.h"
+#include "VeskKit/Foundation/Scheduler.h"
+
+#include <QDesktopServices>
+
+namespace vesk {
+
+const ClockSource& DeskEnvironment::clockSource() const {
+    static const SystemClock system;
+    return clock ? *clock : system;
+}
+
+Scheduler& DeskEnvironment::mainThreadScheduler() const {
+    return scheduler ? *scheduler : mainScheduler();
+}
+
+bool DeskEnvironment::open(const QUrl& url) const {
+    return openURL ? openURL(url) : QDesktopServices::openUrl(url);
+}
+
+} // namespace vesk

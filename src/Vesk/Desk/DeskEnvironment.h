@@ -1,0 +1,63 @@
+#pragma once
+
+#include "VeskServices/Tray/TrayItem.h"
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QWidget;
+
+namespace vesk {
+
+class ClockSource;
+class Pasteboard;
+class Scheduler;
+class TrayStore;
+
+// What the tray tab's actions do; each looks the tray store up afresh when it runs.
+struct TrayActions {
+    std::function<void(const TrayItem&)> onRemove;
+    std::function<void()> onClear;
+    std::function<void()> onPaste;
+};
+
+// What the tray tab hands the view that lists the tray's items.
+struct TrayContentInputs {
+    QList<TrayItem> items;
+    TrayStore* store = nullptr;
+    bool copyByDefault = true;
+    TrayActions actions;
+};
+
+// The view listing the tray's items, and how it takes each new list of items.
+struct TrayContent {
+    QWidget* widget = nullptr;
+    std::function<void(const QList<TrayItem>&)> setItems;
+};
+
+// What the open desk and its widgets reach outside the view model. The window
+// controller keeps one and hands it to every desk it builds; the pointers must outlive
+// the desks.
+struct DeskEnvironment {
+    // What the tray's paste action reads; without one pasting adds nothing.
+    Pasteboard* pasteboard = nullptr;
+    // The time and the main-thread scheduler widget clocks run on; the system clock and
+    // mainScheduler() when null.
+    const ClockSource* clock = nullptr;
+    Scheduler* scheduler = nullptr;
+    // Opens a URL with the desktop; QDesktopServices when empty.
+    std::function<bool(const QUrl&)> openURL;
+    // Opens the desktop's settings at a privacy pane; set by the shell.
+    std::function<void(const QString& anchor)> openPrivacyPane;
+    // Builds the tray tab's list of items, once per tray tab; the place stays blank while empty.
+    std::function<TrayContent(const TrayContentInputs&, QWidget* parent)> trayContent;
+
+    const ClockSource& clockSource() const;
+    Scheduler& mainThreadScheduler() const;
+    bool open(const QUrl& url) const;
+};
+
+} // namespace vesk

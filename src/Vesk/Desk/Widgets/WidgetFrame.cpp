@@ -1,0 +1,45 @@
+#include "Vesk/Desk/Widgets/WidgetFrame.h"
+
+#include <QEvent>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace vesk {
+
+WidgetFrame::WidgetFrame(const QString& title, QWidget* trailing, Qt::Alignment alignment, QWidget* content,
+                         QWidget* parent)
+    : QWidget(parent), m_content(content), m_trailing(trailing), m_alignment(alignment) {
+    setAccessibleName(title);
+    if (m_content) m_content->setParent(this);
+    if (m_trailing) {
+        m_trailing->setParent(this);
+        m_trailing->raise();
+    }
+    place();
+}
+
+void WidgetFrame::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    place();
+}
+
+bool WidgetFrame::event(QEvent* event) {
+    // A child that changes its size limits or its wish is placed again.
+    if (event->type() == QEvent::LayoutRequest) place();
+    return QWidget::event(event);
+}
+
+void WidgetFrame::place() {
+    if (m_content) {
+        const QSize size =
+            rect().size().boundedTo(m_content->maximumSize()).expandedTo(m_content->minimumSize());
+        m_content->setGeometry(QStyle::alignedRect(layoutDirection(), m_alignment, size, rect()));
+    }
+    if (m_trailing) {
+        const QSize hint = m_trailing->sizeHint().expandedTo(m_trailing->minimumSize());
+        m_trailing->setGeometry(std::max(0, width() - hint.width()), 0, hint.width(), hint.height());
+    }
+}
+
+} // namespace vesk

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+namespace vesk {
+
+// The container a widget's content sits in: the content stretched over the whole cell
+// (placed by `alignment` where it cannot grow that far), an optional control in the
+// top-right corner above it, and the title as the accessible name only. It draws
+// nothing of its own.
+class WidgetFrame : public QWidget {
+    Q_OBJECT
+
+public:
+    // Takes ownership of `content` and `trailing` (which may be null).
+    WidgetFrame(const QString& title, QWidget* trailing, Qt::Alignment alignment, QWidget* content,
+                QWidget* parent = nullptr);
+
+    QString title() const { return accessibleName(); }
+    QWidget* content() const { return m_content; }
+    QWidget* trailing() const { return m_trailing; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void place();
+
+    QPointer<QWidget> m_content;
+    QPointer<QWidget> m_trailing;
+    Qt::Alignment m_alignment;
+};
+
+} // namespace vesk

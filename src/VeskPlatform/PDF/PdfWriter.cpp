@@ -1,0 +1,154 @@
+#include "VeskPlatform/PDF/PdfWriter.h"
+
+#include <QIODevice>
+
+#include <cairo-pdf.h>
+#include <cairo.h>
+
+#include <cstring>
+
+namespace vesk {
+
+namespace {
+
+cairo_status_t writeToDevice(void* closure, const unsigned char* data, unsigned int length) {
+    auto* device = static_cast<QIODevice*>(closure);
+    return device->write(reinterpret_cast<const char*>(data), qint64(length)) == qint64(length)
+               ? CAIRO_STATUS_SUCCESS
+               : CAIRO_STATUS_WRITE_ERROR;
+}
+
+// Maps the stored picture (w x h) onto the upright page for an Exif orientation.
+cairo_matrix_t orientationMatrix(int orientation, double w, double h) {
+    cairo_matrix_t m;
+    switch (orientation) {
+    case 2:
+        cairo_matrix_init(&m, -1, 0, 0, 1, w, 0);
+        break;
+    case 3:
+        cairo_matrix_init(&m, -1, 0, 0, -1, w, h);
+        break;
+    case 4:
+        cairo_matrix_init(&m, 1, 0, 0, -1, 0, h);
+        break;
+    case 5:
+        cairo_matrix_init(&m, 0, 1, 1, 0, 0, 0);
+        break;
+    case 6:
+        cairo_matrix_init(&m, 0, 1, -1, 0, h, 0);
+        break;
+    case 7:
+        cairo_matrix_init(&m, 0, -1, -1, 0, h, w);
+        break;
+    case 8:
+        cairo_matrix_init(&m, 0, -1, 1, 0, 0, w);
+        break;
+    default:
+        cairo_matrix_init_identity(&m);
+        break;
+    }
+    return m;
+}
+
+void releaseBytes(void* data) {
+    delete static_cast<QByteArray*>(data);
+}
+
+} // namespace
+
+struct PdfWriter::Surface {
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    ~Surface() {
+        if (cr) cairo_destroy(cr);
+        if (surface) cairo_surface_destroy(surface);
+    }
+};
+
+PdfWriter::PdfWriter(QIODevice& device) : m_device(device), m_surface(std::make_unique<Surface>()) {
+    // The size is set again for every page.
+    m_surface->surface = cairo_pdf_surface_create_for_stream(writeToDevice, &m_device, 1, 1);
+    m_surface->cr = cairo_create(m_surface->surface);
+}
+
+PdfWriter::~PdfWriter() = default;
+
+bool PdfWriter::failed() const {
+    return !m_error.isEmpty() || cairo_status(m_surface->cr) != CAIRO_STATUS_SUCCESS;
+}
+
+bool PdfWriter::addJpegPage(const QByteArray& jpeg, const QSize& stored, int orientation) {
+    if (failed()) return false;
+    const double w = stored.width(), h = stored.height();
+    const bool turned = orientation >= 5 && orientation <= 8;
+    cairo_pdf_surface_set_size(m_surface->surface, turned ? h : w, turned ? w : h);
+
+    // An opaque surface of the picture's size carrying the JPEG: cairo embeds those
+    // bytes instead of the (never touched) pixels.
+    cairo_surface_t* picture =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, stored.width(), stored.height());
+    auto* bytes = new QByteArray(jpeg);
+    const cairo_status_t attached = cairo_surface_set_mime_data(
+        picture, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>(bytes->constData()),
+        static_cast<unsigned long>(bytes->size()), releaseBytes, bytes);
+    if (attached != CAIRO_STATUS_SUCCESS) releaseBytes(bytes);
+
+    cairo_t* cr = m_surface->cr;
+    cairo_save(cr);
+    const cairo_matrix_t matrix = orientationMatrix(orientation, w, h);
+    cairo_transform(cr, &matrix);
+    cairo_set_source_surface(cr, picture, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(picture);
+    cairo_show_page(cr);
+    ++m_pages;
+    if (attached != CAIRO_STATUS_SUCCESS) m_error = QString::fromUtf8(cairo_status_to_string(attached));
+    return !failed();
+}
+
+bool PdfWriter::addImagePage(const QImage& image) {
+    if (failed()) return false;
+    const bool alpha = image.hasAlphaChannel();
+    cairo_surface_t* picture = cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24,
+                                                          image.width(), image.height());
+    if (cairo_surface_status(picture) != CAIRO_STATUS_SUCCESS) {
+        m_error = QString::fromUtf8(cairo_status_to_string(cairo_surface_status(picture)));
+        cairo_surface_destroy(picture);
+        return false;
+    }
+    // Cairo's formats are Qt's premultiplied ARGB32 and RGB32, row for row.
+    const QImage pixels =
+        image.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    cairo_surface_flush(picture);
+    unsigned char* data = cairo_image_surface_get_data(picture);
+    const int stride = cairo_image_surface_get_stride(picture);
+    const size_t row = size_t(pixels.width()) * 4;
+    for (int y = 0; y < pixels.height(); ++y)
+        std::memcpy(data + size_t(y) * size_t(stride), pixels.constScanLine(y), row);
+    cairo_surface_mark_dirty(picture);
+
+    cairo_pdf_surface_set_size(m_surface->surface, image.width(), image.height());
+    cairo_t* cr = m_surface->cr;
+    cairo_set_source_surface(cr, picture, 0, 0);
+    cairo_paint(cr);
+    cairo_surface_destroy(picture);
+    cairo_show_page(cr);
+    ++m_pages;
+    return !failed();
+}
+
+bool PdfWriter::finish(QString* error) {
+    if (m_error.isEmpty()) {
+        cairo_surface_finish(m_surface->surface);
+        const cairo_status_t status = cairo_surface_status(m_surface->surface);
+        if (status != CAIRO_STATUS_SUCCESS)
+            m_error = QString::fromUtf8(cairo_status_to_string(status));
+        else if (cairo_status(m_surface->cr) != CAIRO_STATUS_SUCCESS)
+            m_error = QString::fromUtf8(cairo_status_to_string(cairo_status(m_surface->cr)));
+    }
+    if (error) *error = m_error;
+    return m_error.isEmpty();
+}
+
+} // namespace vesk

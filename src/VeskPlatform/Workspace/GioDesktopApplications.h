@@ -1,0 +1,26 @@
+#pragma once
+
+#include "VeskPlatform/Workspace/DesktopApplications.h"
+
+namespace vesk {
+
+// Desktop entries through GIO's GDesktopAppInfo, which follows the Desktop Entry
+// Specification's folders and precedence. Construction starts reading every entry on a
+// worker thread, so GIO builds its index of the entries off the main thread; the
+// main-thread calls then read one entry each.
+class GioDesktopApplications final : public DesktopApplications {
+public:
+    GioDesktopApplications();
+
+    QList<DesktopEntry> installed() const override;
+    std::optional<DesktopEntry> entry(const QString& id) const override;
+    std::optional<DesktopEntry> load(const QString& path) const override;
+    bool launch(const QString& path, QString* error = nullptr) const override;
+    QIcon icon(const QString& path) const override;
+
+    // The desktop-file id of an entry file: its path below an "applications" folder of
+    // the XDG data folders with "/" read as "-", else its file name.
+    static QString desktopFileID(const QString& path);
+};
+
+} // namespace vesk

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QUrl>
+
+#include <optional>
+
+namespace vesk {
+
+class StagedOutput;
+
+// The one image re-encoder of the image pipelines. Throws PipelineError: readFailed
+// naming the source, writeFailed naming the destination.
+namespace image_io_worker {
+
+struct Options {
+    // The writer's format (ImageFile's writerFormat); empty when none can write the type.
+    QByteArray format;
+    // 0 to 1; lossy formats only.
+    double quality = 1.0;
+    std::optional<double> maxDimension;
+    // Turn the pixels by the orientation; the orientation written is then 1. HEIF
+    // sources are always turned.
+    bool upright = false;
+    // Write no source metadata at all.
+    bool stripMetadata = false;
+};
+
+// Writes the first image of `source` into the staged destination.
+void reencode(const QUrl& source, StagedOutput& destination, const Options& options);
+
+// Strip EXIF of a JPEG into a JPEG without decoding it: turned upright losslessly, then
+// copied without its metadata. False when that cannot be done exactly (the caller
+// re-encodes instead); throws readFailed or writeFailed.
+bool stripJpegLosslessly(const QUrl& source, StagedOutput& destination);
+
+} // namespace image_io_worker
+
+} // namespace vesk

@@ -1,0 +1,171 @@
+#include "VeskServices/Pipelines/ImagePipelines.h"
+
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskPlatform/Files/UniformTypes.h"
+#include "VeskPlatform/ImageIO/ImageFile.h"
+#include "VeskPlatform/ImageIO/JpegLossless.h"
+#include "VeskPlatform/PDF/PdfWriter.h"
+#include "VeskServices/Pipelines/ImageIOWorker.h"
+#include "VeskServices/Pipelines/PipelineSupport.h"
+#include "VeskServices/Pipelines/StagedOutput.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QMimeDatabase>
+
+namespace vesk {
+
+namespace {
+
+using namespace pipeline_support;
+
+// Runs `work` on each input after reporting (i / n, its name), then reports "Done".
+template <typename Work>
+QList<QUrl> eachInput(const QList<QUrl>& urls, const PipelineContext& context, Work work) {
+    if (urls.isEmpty()) throw PipelineError::noInput();
+    QList<QUrl> produced;
+    const double count = double(urls.size());
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        context.checkStop();
+        context.progress(double(i) / count, fileName(urls[i]));
+        produced.append(work(urls[i]));
+    }
+    if (context.progress.report) context.progress.report(1.0, QStringLiteral("Done"));
+    return produced;
+}
+
+QString preferredExtension(const QString& type) {
+    const QString mime = uti::mimeTypeForIdentifier(type);
+    return mime.isEmpty() ? QString() : QMimeDatabase().mimeTypeForName(mime).preferredSuffix();
+}
+
+bool looksLikeJpeg(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(3) == QByteArray("\xFF\xD8\xFF", 3);
+}
+
+} // namespace
+
+bool ImagePipeline::accepts(const QList<QUrl>& urls) const {
+    if (urls.isEmpty()) return false;
+    return std::all_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return isImage(url); });
+}
+
+QList<QUrl> CompressImagePipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+    return eachInput(urls, context, [&](const QUrl& url) {
+        StagedOutput output(context.outputFolder, baseName(url) + QStringLiteral("-compressed"),
+                            QStringLiteral("jpg"));
+        image_io_worker::reencode(url, output,
+                                  {.format = "jpeg",
+                                   .quality = m_quality,
+                                   .maxDimension = m_maxDimension,
+                                   .upright = true,
+                                   .stripMetadata = false});
+        return output.publish();
+    });
+}
+
+QString ConvertFormatPipeline::label(const QString& type) {
+    static const std::pair<const char*, const char*> named[] = {
+        {"public.png", "PNG"}, {"public.jpeg", "JPEG"}, {"public.heic", "HEIC"}, {"public.tiff", "TIFF"}};
+    for (const auto& [identifier, text] : named)
+        if (type == QLatin1String(identifier)) return QLatin1String(text);
+    const QString extension = preferredExtension(type);
+    return extension.isEmpty() ? QStringLiteral("Image") : extension.toUpper();
+}
+
+QList<QUrl> ConvertFormatPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+    QString extension = preferredExtension(m_target);
+    if (extension.isEmpty()) extension = QStringLiteral("png");
+    const QByteArray format = imageio::writerFormat(m_target);
+    return eachInput(urls, context, [&](const QUrl& url) {
+        StagedOutput output(context.outputFolder, baseName(url), extension);
+        image_io_worker::reencode(url, output,
+                                  {.format = format,
+                                   .quality = 0.92,
+                                   .maxDimension = std::nullopt,
+                                   .upright = false,
+                                   .stripMetadata = false});
+        return output.publish();
+    });
+}
+
+QList<QUrl> StripEXIFPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+    return eachInput(urls, context, [&](const QUrl& url) {
+        QString extension = pipeline_support::extension(url);
+        if (extension.isEmpty()) extension = QStringLiteral("jpg");
+        const QString type =
+            uti::identifierForExtension(extension.toLower()).value_or(QStringLiteral("public.jpeg"));
+        const QByteArray format = imageio::writerFormat(type);
+        StagedOutput output(context.outputFolder, baseName(url) + QStringLiteral("-clean"), extension);
+        // A JPEG keeps its compressed picture: decoding and re-encoding it at full
+        // quality takes time and doubles the file.
+        const bool copied = format == "jpeg" && looksLikeJpeg(url.toLocalFile()) &&
+                            image_io_worker::stripJpegLosslessly(url, output);
+        if (!copied)
+            image_io_worker::reencode(url, output,
+                                      {.format = format,
+                                       .quality = 1.0,
+                                       .maxDimension = std::nullopt,
+                                       .upright = true,
+                                       .stripMetadata = true});
+        return output.publish();
+    });
+}
+
+QList<QUrl> ImagesToPDFPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+    if (urls.isEmpty()) throw PipelineError::noInput();
+    const QString name = urls.size() == 1 ? baseName(urls.first()) : QStringLiteral("Images");
+    StagedOutput output(context.outputFolder, name, QStringLiteral("pdf"));
+    QFile file(output.path());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw PipelineError::writeFailed(output.displayName());
+    PdfWriter pdf(file);
+    const double count = double(urls.size());
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        context.checkStop();
+        const QUrl& url = urls[i];
+        const QString path = url.toLocalFile();
+        context.progress(double(i) / count, fileName(url));
+        bool added = false;
+        if (looksLikeJpeg(path)) {
+            QFile input(path);
+            const QByteArray jpeg = input.open(QIODevice::ReadOnly) ? input.readAll() : QByteArray();
+            QBuffer buffer;
+            buffer.setData(jpeg);
+            const auto header = imageio::jpeg::readHeader(jpeg);
+            if (!header || !QImageReader(&buffer, "jpeg").size().isValid())
+                throw PipelineError::readFailed(fileName(url));
+            // Grey and RGB JPEGs go in unchanged; CMYK ones are drawn from their pixels.
+            if (header->greyOrRGB) {
+                const int orientation = imageio::ImageMetadata::readFile(path).orientation();
+                if (!pdf.addJpegPage(jpeg, header->size, orientation))
+                    throw PipelineError::writeFailed(output.displayName());
+                added = true;
+            }
+        }
+        if (!added) {
+            QString error;
+            const auto picture = imageio::readImage(path, std::nullopt, true, &error);
+            if (!picture) {
+                TraceLog::trace(QStringLiteral("pipelines: cannot decode ") + path + QStringLiteral(": ") +
+                                error);
+                throw PipelineError::readFailed(fileName(url));
+            }
+            if (!pdf.addImagePage(picture->image)) throw PipelineError::writeFailed(output.displayName());
+        }
+    }
+    QString error;
+    if (!pdf.finish(&error) || !file.flush()) {
+        TraceLog::trace(QStringLiteral("pipelines: cannot write ") + output.displayName() +
+                        QStringLiteral(": ") + (error.isEmpty() ? file.errorString() : error));
+        throw PipelineError::writeFailed(output.displayName());
+    }
+    file.close();
+    const QUrl published = output.publish();
+    if (context.progress.report) context.progress.report(1.0, QStringLiteral("Done"));
+    return {published};
+}
+
+} // namespace vesk

@@ -1,0 +1,64 @@
+#include "VeskServices/Pipelines/PipelineSupport.h"
+
+#include "VeskPlatform/Files/UniformTypes.h"
+
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+namespace vesk::pipeline_support {
+
+namespace {
+
+bool exists(const QString& path) {
+    // A dangling link still takes the name.
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+QString join(const QString& name, const QString& extension) {
+    return extension.isEmpty() ? name : name + QLatin1Char('.') + extension;
+}
+
+} // namespace
+
+const QSet<QString>& imageTypes() {
+    static const QSet<QString> types{
+        QStringLiteral("public.jpeg"),       QStringLiteral("public.png"),
+        QStringLiteral("public.heic"),       QStringLiteral("public.heif"),
+        QStringLiteral("public.tiff"),       QStringLiteral("com.compuserve.gif"),
+        QStringLiteral("com.microsoft.bmp"), QStringLiteral("org.webmproject.webp"),
+    };
+    return types;
+}
+
+bool isImage(const QUrl& url) {
+    const auto type = uti::ownIdentifierForExtension(extension(url).toLower());
+    return type && imageTypes().contains(*type);
+}
+
+QUrl uniqueURL(const QString& folder, const QString& name, const QString& extension) {
+    const QString base = name.isEmpty() ? QStringLiteral("file") : name;
+    QString candidate = folder + QLatin1Char('/') + join(base, extension);
+    for (int n = 1; exists(candidate); ++n)
+        candidate = folder + QLatin1Char('/') + join(base + QLatin1Char('-') + QString::number(n), extension);
+    return QUrl::fromLocalFile(candidate);
+}
+
+QString fileName(const QUrl& url) {
+    return url.adjusted(QUrl::StripTrailingSlash).fileName();
+}
+
+QString baseName(const QUrl& url) {
+    const QString name = fileName(url);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+QString extension(const QUrl& url) {
+    const QString name = fileName(url);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.mid(dot + 1) : QString();
+}
+
+} // namespace vesk::pipeline_support

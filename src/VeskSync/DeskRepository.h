@@ -1,0 +1,139 @@
+#pragma once
+
+#include "VeskKit/Foundation/Date.h"
+#include "VeskSync/NoteMerge.h"
+
+#include <QList>
+#include <QMetaObject>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+
+namespace vesk {
+
+class ClockSource;
+class ModelContext;
+struct SyncedNote;
+struct SyncedTodo;
+
+// Value copies of the stored rows, for the views; `id` is the row's uuid.
+struct TodoSnapshot {
+    QUuid id;
+    QString title;
+    bool isDone = false;
+    bool isFavorite = false;
+    Date createdAt;
+    friend bool operator==(const TodoSnapshot&, const TodoSnapshot&) = default;
+};
+
+struct TimerSnapshot {
+    QUuid id;
+    QString label;
+    double total = 0; // seconds
+    friend bool operator==(const TimerSnapshot&, const TimerSnapshot&) = default;
+};
+
+struct ShortcutSnapshot {
+    QUuid id;
+    QString shortcutName;
+    std::optional<QString> customName;
+    QString symbol;
+    std::optional<QString> textInput;
+    // The custom name whenever there is one, even an empty one.
+    QString displayName() const { return customName ? *customName : shortcutName; }
+    friend bool operator==(const ShortcutSnapshot&, const ShortcutSnapshot&) = default;
+};
+
+// The desk's synced to-dos, timers, shortcuts and scratch note, as the views see them:
+// sorted snapshots republished after every edit and every change from elsewhere. Each
+// edit saves at once. Fields signal only when their value changes. Main thread only.
+class DeskRepository : public QObject {
+    Q_OBJECT
+
+public:
+    // The one scratch note's uuid, the same on every computer.
+    static const QUuid scratchNoteID;
+
+    // Reads everything, then follows the store's changes from elsewhere. `deviceID`
+    // names this computer on new to-dos and on its note revision. The clock, when
+    // given, must outlive the repository.
+    DeskRepository(std::shared_ptr<ModelContext> context, QString deviceID,
+                   const ClockSource* clock = nullptr, QObject* parent = nullptr);
+    ~DeskRepository() override;
+
+    // Open before done; favourites first; newest first; ties in store order.
+    const QList<TodoSnapshot>& todos() const { return m_todos; }
+    // By position; ties in store order.
+    const QList<TimerSnapshot>& timers() const { return m_timers; }
+    const QList<ShortcutSnapshot>& shortcuts() const { return m_shortcuts; }
+    const QString& noteText() const { return m_noteText; }
+    // The note shows two computers' texts around the merge separator.
+    bool noteHadConflict() const { return m_noteHadConflict; }
+    const QString& deviceID() const { return m_deviceID; }
+    ModelContext& context() const { return *m_context; }
+
+    // Re-reads the store and republishes everything.
+    void refresh();
+    // Puts unsaved changes (a save that failed) in the store once more, forgets them
+    // only if that fails too, and re-reads everything.
+    void reloadFromStore();
+    // Stops following changes from elsewhere.
+    void stop();
+
+    // ---- Edits
+
+    // Adds an open to-do with the text trimmed; nothing for a blank text.
+    void addTodo(const QString& title);
+    void toggleTodo(const QUuid& id);
+    void favoriteTodo(const QUuid& id);
+    void deleteTodo(const QUuid& id);
+    // Deletes the done to-dos completed more than `days` days before `now`; how many.
+    int archiveExpired(int days, Date now);
+    void addTimer(double total, const QString& label);
+    void removeTimer(const QUuid& id);
+    void addShortcut(const QString& name, const QString& symbol);
+    void removeShortcut(const QUuid& id);
+
+    // Stores `text` as this computer's revision of the scratch note and shows it.
+    void saveNote(const QString& text);
+
+Q_SIGNALS:
+    void todosChanged();
+    void timersChanged();
+    void shortcutsChanged();
+    void noteTextChanged();
+    void noteHadConflictChanged();
+
+private:
+    void observeRemoteChanges();
+    void saveAndRefresh();
+    void keepOrForgetUnsaved();
+    void refreshNote();
+    std::shared_ptr<SyncedTodo> fetchTodo(const QUuid& id);
+    std::shared_ptr<SyncedNote> fetchScratchNote();
+    template <class T> void removeFirst(const QUuid& id);
+    Date now() const;
+
+    void setTodos(const QList<TodoSnapshot>& todos);
+    void setTimers(const QList<TimerSnapshot>& timers);
+    void setShortcuts(const QList<ShortcutSnapshot>& shortcuts);
+    void setNoteText(const QString& text);
+    void setNoteHadConflict(bool conflict);
+
+    std::shared_ptr<ModelContext> m_context;
+    QString m_deviceID;
+    const ClockSource* m_clock;
+    NoteMerge m_merger;
+    QMetaObject::Connection m_remoteChangeObserver;
+
+    QList<TodoSnapshot> m_todos;
+    QList<TimerSnapshot> m_timers;
+    QList<ShortcutSnapshot> m_shortcuts;
+    QString m_noteText;
+    bool m_noteHadConflict = false;
+};
+
+} // namespace vesk

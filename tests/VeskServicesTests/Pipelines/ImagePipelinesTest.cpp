@@ -1,0 +1,157 @@
+#include "PipelineTestSupport.h"
+
+#include "VeskPlatform/ImageIO/Heif.h"
+#include "VeskPlatform/ImageIO/ImageFile.h"
+#include "VeskPlatform/ImageIO/ImageMetadata.h"
+#include "VeskServices/Pipelines/ImagePipelines.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+
+using namespace vesk;
+using namespace vesk::test;
+using imageio::ImageMetadata;
+
+namespace {
+
+QImage decoded(const QString& path) {
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    return reader.read();
+}
+
+bool isRed(const QColor& c) {
+    return c.red() > 200 && c.blue() < 60;
+}
+
+QString tool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+// Orientation 6: the stored top-left corner shows at the top right once upright.
+TEST_F(PipelineTest, CompressWritesUprightSmallerJpegsKeepingGPSAndTheProfile) {
+    writePhoto(input("big.jpg"), QSize(3000, 2000), {.orientation = 6});
+    writePhoto(input("small.JPG"), QSize(320, 240), {.orientation = 1, .gps = false});
+    const CompressImagePipeline compress;
+    const PipelineOutcome outcome = run(compress, {input("big.jpg"), input("small.JPG")});
+    ASSERT_FALSE(outcome.failure);
+    ASSERT_EQ(outcome.produced.size(), 2);
+    EXPECT_EQ(outcome.produced[0].fileName(), QStringLiteral("big-compressed.jpg"));
+    EXPECT_EQ(progress(),
+              (QList<std::pair<double, QString>>{{0, "big.jpg"}, {0.5, "small.JPG"}, {1, "Done"}}));
+
+    const QImage big = decoded(outcome.produced[0].toLocalFile());
+    EXPECT_EQ(big.size(), QSize(1365, 2048));
+    EXPECT_TRUE(isRed(big.pixelColor(big.width() - 10, 10))) << "upright";
+    EXPECT_TRUE(big.colorSpace().isValid()) << "the profile travels";
+    const ImageMetadata meta = ImageMetadata::readFile(outcome.produced[0].toLocalFile());
+    EXPECT_EQ(meta.orientation(), 1) << "turned pixels are not turned again";
+    EXPECT_TRUE(meta.has(QStringLiteral("Exif.GPSInfo.GPSLatitude")));
+    EXPECT_EQ(meta.value(QStringLiteral("Exif.Image.Make")), QStringLiteral("Testcam"));
+    EXPECT_EQ(meta.value(QStringLiteral("Exif.Photo.PixelXDimension")), QStringLiteral("1365"));
+    EXPECT_EQ(decoded(outcome.produced[1].toLocalFile()).size(), QSize(320, 240)) << "never enlarged";
+
+    // A second run takes the next names.
+    EXPECT_EQ(run(compress, {input("small.JPG")}).produced.first().fileName(),
+              QStringLiteral("small-compressed-1.jpg"));
+}
+
+TEST_F(PipelineTest, ConvertKeepsTheStoredPixelsAndTheirOrientation) {
+    writePhoto(input("photo.jpg"), QSize(320, 240), {.orientation = 6});
+    const ConvertFormatPipeline convert;
+    const PipelineOutcome outcome = run(convert, {input("photo.jpg")});
+    ASSERT_FALSE(outcome.failure);
+    const QString png = outcome.produced.first().toLocalFile();
+    EXPECT_EQ(outcome.produced.first().fileName(), QStringLiteral("photo.png"));
+    const QImage image = decoded(png);
+    EXPECT_EQ(image.size(), QSize(320, 240));
+    EXPECT_TRUE(isRed(image.pixelColor(10, 10)));
+    EXPECT_EQ(ImageMetadata::readFile(png).orientation(), 6);
+    EXPECT_LT(QFileInfo(png).size(), 320 * 240) << "compressed";
+    EXPECT_EQ(ConvertFormatPipeline(QStringLiteral("org.webmproject.webp")).title(),
+              QStringLiteral("To WEBP"));
+}
+
+TEST_F(PipelineTest, StripEXIFOfAJpegCopiesItsScansUprightWithoutMetadata) {
+    for (int orientation : {1, 6}) {
+        SCOPED_TRACE(orientation);
+        const QString source = input(QStringLiteral("shot%1.jpg").arg(orientation));
+        writePhoto(source, QSize(320, 240), {.orientation = orientation, .extras = true});
+        const PipelineOutcome outcome = run(StripEXIFPipeline(), {source});
+        ASSERT_FALSE(outcome.failure);
+        const QString clean = outcome.produced.first().toLocalFile();
+        EXPECT_EQ(outcome.produced.first().fileName(), QStringLiteral("shot%1-clean.jpg").arg(orientation));
+        const QByteArray bytes = readAll(clean);
+        const QList<int> markers = markersBeforeScan(bytes);
+        for (int dropped : {0xE1, 0xED, 0xFE})
+            EXPECT_FALSE(markers.contains(dropped)) << std::hex << dropped;
+        EXPECT_TRUE(markers.contains(0xE2)) << "ICC kept";
+        EXPECT_TRUE(bytes.endsWith("\xFF\xD9")) << "nothing after the end marker";
+        EXPECT_FALSE(bytes.contains("private"));
+        const QImage image = decoded(clean);
+        EXPECT_TRUE(isRed(image.pixelColor(image.width() - 10, 10)) == (orientation == 6));
+        EXPECT_EQ(image.size(), orientation == 6 ? QSize(240, 320) : QSize(320, 240));
+        if (orientation == 1) {
+            EXPECT_EQ(scanData(bytes), scanData(readAll(source))) << "not re-encoded";
+        }
+    }
+}
+
+TEST_F(PipelineTest, HeicIsDecodedUprightAndCompressed) {
+    QString error;
+    ASSERT_TRUE(imageio::heif::encode(markedPicture(QSize(256, 128)), input("IMG_1.HEIC"), 0.9, {}, &error))
+        << error.toStdString();
+    const PipelineOutcome outcome = run(CompressImagePipeline(), {input("IMG_1.HEIC")});
+    ASSERT_FALSE(outcome.failure) << message(*outcome.failure).toStdString();
+    EXPECT_EQ(outcome.produced.first().fileName(), QStringLiteral("IMG_1-compressed.jpg"));
+    const QImage image = decoded(outcome.produced.first().toLocalFile());
+    EXPECT_EQ(image.size(), QSize(256, 128));
+    EXPECT_TRUE(isRed(image.pixelColor(10, 10)));
+}
+
+TEST_F(PipelineTest, AFailingInputLeavesNothingOfItsOwnAndEarlierOutputsStay) {
+    writePhoto(input("good.jpg"), QSize(64, 64));
+    QFile text(input("bad.jpg"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is text, not a picture");
+    text.close();
+    const PipelineOutcome outcome = run(CompressImagePipeline(), {input("good.jpg"), input("bad.jpg")});
+    ASSERT_TRUE(outcome.failure);
+    EXPECT_EQ(message(*outcome.failure), QStringLiteral("Couldn't read bad.jpg"));
+    EXPECT_EQ(outputEntries(), QStringList{QStringLiteral("good-compressed.jpg")});
+    EXPECT_EQ(message(*run(StripEXIFPipeline(), {}).failure), QStringLiteral("Nothing to work on"));
+
+    EXPECT_TRUE(run(ImagesToPDFPipeline(), {input("good.jpg"), input("bad.jpg")}).failure);
+    EXPECT_EQ(outputEntries(), QStringList{QStringLiteral("good-compressed.jpg")}) << "no half document";
+}
+
+TEST_F(PipelineTest, ToPDFMakesOneUprightPagePerImageWithJpegsEmbeddedUnchanged) {
+    writePhoto(input("a.jpg"), QSize(320, 240), {.orientation = 6});
+    ASSERT_TRUE(markedPicture(QSize(100, 50), true).save(input("b.png")));
+    QString error;
+    ASSERT_TRUE(imageio::heif::encode(markedPicture(QSize(64, 32)), input("c.heic"), 0.9, {}, &error));
+    const PipelineOutcome outcome =
+        run(ImagesToPDFPipeline(), {input("a.jpg"), input("b.png"), input("c.heic")});
+    ASSERT_FALSE(outcome.failure) << message(*outcome.failure).toStdString();
+    ASSERT_EQ(outcome.produced.size(), 1);
+    EXPECT_EQ(outcome.produced.first().fileName(), QStringLiteral("Images.pdf"));
+    const QString pdf = outcome.produced.first().toLocalFile();
+
+    const QString info = tool(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), "1", "-l", "3", pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+3")))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+240 x 320"))));
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+100 x 50"))));
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page\\s+3 size:\\s+64 x 32"))));
+
+    const QStringList list = tool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split('\n');
+    ASSERT_GT(list.size(), 3);
+    EXPECT_TRUE(list[2].contains(QStringLiteral(" jpeg "))) << list[2].toStdString();
+    const QString prefix = outputFolder() + QStringLiteral("/extracted");
+    tool(QStringLiteral("pdfimages"), {QStringLiteral("-j"), "-f", "1", "-l", "1", pdf, prefix});
+    EXPECT_EQ(readAll(prefix + QStringLiteral("-000.jpg")), readAll(input("a.jpg"))) << "byte for byte";
+}

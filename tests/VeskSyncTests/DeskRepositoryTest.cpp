@@ -1,0 +1,190 @@
+#include "StoreFixture.h"
+
+#include "VeskSync/DeskRepository.h"
+#include "support/EventLoop.h"
+#include "support/ManualScheduler.h"
+
+#include <QSignalSpy>
+
+using namespace vesk;
+using namespace vesk::test;
+
+namespace {
+
+class DeskRepositoryTest : public StoreFixture {
+protected:
+    void SetUp() override { m_container = openStore(); }
+    std::unique_ptr<DeskRepository> repository(const QString& device = QStringLiteral("Mac A")) {
+        return std::make_unique<DeskRepository>(newContext(m_container), device, &m_clock);
+    }
+    QStringList todoTitles(const DeskRepository& repository) {
+        QStringList titles;
+        for (const TodoSnapshot& todo : repository.todos())
+            titles << todo.title;
+        return titles;
+    }
+    // Stores a revision of the scratch note as `device` would, `seconds` after the start.
+    void writeRevision(const QString& device, const QString& text, double seconds) {
+        ManualClock clock(m_clock.now() + seconds);
+        DeskRepository(newContext(m_container), device, &clock).saveNote(text);
+    }
+
+    ManualClock m_clock;
+    std::shared_ptr<ModelContainer> m_container;
+};
+
+} // namespace
+
+TEST_F(DeskRepositoryTest, OrdersTodosOpenFavouriteNewestWithTiesInStoreOrder) {
+    {
+        ModelContext seed(m_container);
+        const struct {
+            const char* title;
+            bool done, favourite;
+            double created;
+        } rows[] = {{"old", false, false, 1},   {"tie 1", false, false, 5}, {"done fav", true, true, 9},
+                    {"tie 2", false, false, 5}, {"fav", false, true, 0},    {"new", false, false, 7},
+                    {"done", true, false, 8}};
+        for (const auto& row : rows) {
+            auto made = todo(QString::fromLatin1(row.title), QUuid::createUuid(), Date{row.created});
+            made->isDone = row.done;
+            made->isFavorite = row.favourite;
+            seed.insert(made);
+        }
+        ASSERT_TRUE(seed.save());
+    }
+    auto repo = repository();
+    EXPECT_EQ(todoTitles(*repo), (QStringList{"fav", "new", "tie 1", "tie 2", "old", "done fav", "done"}));
+
+    QSignalSpy todos(repo.get(), &DeskRepository::todosChanged),
+        timers(repo.get(), &DeskRepository::timersChanged),
+        shortcuts(repo.get(), &DeskRepository::shortcutsChanged),
+        text(repo.get(), &DeskRepository::noteTextChanged),
+        conflict(repo.get(), &DeskRepository::noteHadConflictChanged);
+    repo->refresh();
+    repo->reloadFromStore();
+    EXPECT_EQ(todos.count() + timers.count() + shortcuts.count() + text.count() + conflict.count(), 0);
+}
+
+TEST_F(DeskRepositoryTest, EditsChangeOnlyWhatTheyFind) {
+    auto repo = repository();
+    repo->addTodo(QStringLiteral(" \n\t "));
+    EXPECT_TRUE(repo->todos().isEmpty());
+    repo->addTodo(QStringLiteral("  buy milk \n"));
+    ASSERT_EQ(repo->todos().size(), 1);
+    const TodoSnapshot milk = repo->todos().first();
+    EXPECT_EQ(milk.title, QStringLiteral("buy milk"));
+    EXPECT_EQ(milk.createdAt, m_clock.now());
+
+    repo->toggleTodo(milk.id);
+    repo->toggleTodo(milk.id);
+    auto stored = repo->context().fetch<SyncedTodo>()->first();
+    EXPECT_FALSE(stored->isDone);
+    EXPECT_FALSE(stored->completedAt.has_value());
+    EXPECT_EQ(stored->deviceID, QStringLiteral("Mac A"));
+
+    // Archiving: a day means more than 86400 s; zero days, anything before now.
+    const Date now = m_clock.now() + 100000;
+    for (const double age : {86400.0, 86401.0, 0.5}) {
+        m_clock.set(now - age);
+        repo->addTodo(QString::number(age));
+        for (const TodoSnapshot& todo : repo->todos())
+            if (todo.title == QString::number(age)) repo->toggleTodo(todo.id);
+    }
+    EXPECT_EQ(repo->archiveExpired(1, now), 1);
+    EXPECT_EQ(todoTitles(*repo), (QStringList{"buy milk", "0.5", "86400"}));
+    EXPECT_EQ(repo->archiveExpired(0, now), 2);
+
+    // Positions are the count at the time: a removal leaves a gap that the next fills twice.
+    for (const char* name : {"a", "b", "c"})
+        repo->addShortcut(QString::fromLatin1(name), QStringLiteral("bolt"));
+    repo->removeShortcut(repo->shortcuts().at(1).id);
+    repo->addShortcut(QStringLiteral("d"), QStringLiteral("bolt"));
+    QStringList names;
+    for (const auto& shortcut : repo->shortcuts())
+        names << shortcut.displayName();
+    EXPECT_EQ(names, (QStringList{"a", "c", "d"}));
+
+    // Unknown ids change nothing and signal nothing.
+    QSignalSpy todos(repo.get(), &DeskRepository::todosChanged);
+    for (auto edit : {&DeskRepository::toggleTodo, &DeskRepository::favoriteTodo, &DeskRepository::deleteTodo,
+                      &DeskRepository::removeTimer, &DeskRepository::removeShortcut})
+        (repo.get()->*edit)(QUuid::createUuid());
+    EXPECT_EQ(todos.count(), 0);
+    EXPECT_FALSE(repo->context().hasChanges());
+}
+
+TEST_F(DeskRepositoryTest, FollowsAnotherWritersCommitsUntilStopped) {
+    auto repo = repository();
+    auto db = peer();
+    ASSERT_TRUE(
+        db.exec("INSERT INTO SyncedTodo (record_name, title) VALUES ('p1', 'from the other display')"));
+    EXPECT_TRUE(processEventsUntil([&] { return repo->todos().size() == 1; }, 30000))
+        << "the other writer's to-do never showed";
+
+    repo->stop();
+    QSignalSpy todos(repo.get(), &DeskRepository::todosChanged);
+    QSignalSpy announced(m_container.get(), &ModelContainer::remoteChange);
+    ASSERT_TRUE(db.exec("INSERT INTO SyncedTodo (record_name, title) VALUES ('p2', 'after stop')"));
+    EXPECT_TRUE(processEventsUntil([&] { return announced.count() > 0; }, 30000)) << "no remote change came";
+    EXPECT_EQ(todos.count(), 0);
+    EXPECT_EQ(repo->todos().size(), 1);
+}
+
+TEST_F(DeskRepositoryTest, AnEditWhoseSaveFailedIsSavedAtTheNextReload) {
+    auto repo = repository();
+    auto db = peer();
+    ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
+    repo->addTodo(QStringLiteral("typed while locked"));
+    repo->saveNote(QStringLiteral("note while locked"));
+    EXPECT_EQ(repo->todos().size(), 1) << "the unsaved to-do shows";
+    ASSERT_TRUE(db.exec("COMMIT"));
+
+    repo->reloadFromStore();
+    EXPECT_EQ(count(db, "SyncedTodo"), 1);
+    EXPECT_EQ(count(db, "SyncedNoteRevision"), 1);
+    EXPECT_EQ(repo->noteText(), QStringLiteral("note while locked"));
+
+    // Still locked at the reload: then it is let go.
+    ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
+    repo->addTodo(QStringLiteral("lost"));
+    repo->reloadFromStore();
+    ASSERT_TRUE(db.exec("COMMIT"));
+    EXPECT_EQ(todoTitles(*repo), QStringList{"typed while locked"});
+}
+
+TEST_F(DeskRepositoryTest, NoteMergesOwnRevisionWithTheNewestOther) {
+    auto repo = repository();
+    EXPECT_EQ(repo->noteText(), QString());
+    writeRevision(QStringLiteral("Mac A"), QStringLiteral("a\nmine"), 1);
+    repo->refresh();
+    EXPECT_EQ(repo->noteText(), QStringLiteral("a\nmine"));
+    EXPECT_FALSE(repo->noteHadConflict());
+
+    writeRevision(QStringLiteral("Mac B"), QStringLiteral("a\ntheirs"), 2);
+    writeRevision(QStringLiteral("Mac C"), QStringLiteral("a\nolder"), -5);
+    repo->refresh();
+    EXPECT_EQ(repo->noteText(), QStringLiteral("a\nmine") + NoteMerge::separator + QStringLiteral("theirs"));
+    EXPECT_TRUE(repo->noteHadConflict());
+
+    // Seen from B, the same text.
+    auto b = repository(QStringLiteral("Mac B"));
+    EXPECT_EQ(b->noteText(), repo->noteText());
+
+    // A second revision under this name (a second computer with the same name): the
+    // newest is this computer's; saving updates only the first.
+    {
+        ModelContext context(m_container);
+        const auto note = context.fetch<SyncedNote>(DeskRepository::scratchNoteID)->first();
+        context.setNote(revision(QStringLiteral("a\ntheirs too"), m_clock.now() + 9, QStringLiteral("Mac A")),
+                        note);
+        ASSERT_TRUE(context.save());
+    }
+    repo->refresh();
+    EXPECT_EQ(repo->noteText(), QStringLiteral("a\ntheirs too"));
+    EXPECT_FALSE(repo->noteHadConflict());
+    repo->saveNote(QStringLiteral("edited"));
+    auto db = peer();
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedNoteRevision WHERE text = 'edited'"), 1);
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedNoteRevision WHERE deviceID = 'Mac A'"), 2);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Vesk/SettingsWindow/SettingsPane.h"
+#include "Vesk/SettingsWindow/SettingsWindowEnvironment.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace vesk {
+class SettingsStore;
+}
+
+namespace vesk::snapshot {
+
+// One picture of the settings window: a pane with the settings and environment a setup
+// gives it.
+struct Scene {
+    QString name;
+    SettingsPane pane;
+    std::function<void(SettingsStore&, SettingsWindowEnvironment&)> setup;
+    // The sidebar's search text.
+    QString search;
+};
+
+// One scene per pane (named by raw value) and every special state.
+QList<Scene> scenes();
+
+// Every building block of the panes in its states, in one column.
+QWidget* controlsSheet(SettingsStore& settings);
+
+// The tray's preview window with each kind of file, written through `write`.
+bool writePreviews(const QString& folder, double scale, const QString& only,
+                   const std::function<bool(QWidget&, const QString&, double)>& write);
+
+} // namespace vesk::snapshot

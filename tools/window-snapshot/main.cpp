@@ -1,0 +1,129 @@
+// window-snapshot: renders the settings window on each pane, the sidebar's search and
+// every building block of the panes to PNG files, on Qt's offscreen platform, over a
+// temporary settings file.
+//
+//   window-snapshot <folder> [--scale <n>] [--only <text>]
+//
+// Each pane is written as <raw value>.png with the window grown to the pane's full
+// height; controls.png holds the building blocks in their states. --scale renders at
+// that many pixels a point (default 2); --only keeps the pictures whose names contain
+// the text. The tray's preview window is written as preview-<kind>.png.
+#include "Scenes.h"
+
+#include "Vesk/SettingsWindow/SettingsRootView.h"
+#include "Vesk/SettingsWindow/SettingsSidebar.h"
+#include "Vesk/SettingsWindow/SettingsWindow.h"
+#include "VeskKit/Foundation/UserDefaults.h"
+#include "VeskKit/Settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+using namespace vesk;
+
+namespace {
+
+bool write(QWidget& widget, const QString& path, double scale) {
+    QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        widget.render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+    if (!image.save(path)) {
+        std::fprintf(stderr, "window-snapshot: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// The window with the scene's pane, as tall as the pane needs.
+bool writeScene(const snapshot::Scene& scene, const QString& folder, const QString& settingsPath,
+                double scale) {
+    QFile::remove(settingsPath);
+    auto defaults = UserDefaults::atPath(settingsPath);
+    SettingsStore settings(*defaults);
+    SettingsWindowEnvironment environment;
+    scene.setup(settings, environment);
+    SettingsWindow window(settings, *defaults, nullptr, environment, scene.pane);
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.resize(SettingsWindow::contentSize);
+    window.show();
+    if (!scene.search.isEmpty()) window.root()->sidebar()->searchField()->setText(scene.search);
+    QWidget* content = window.root()->detailContent();
+    const int needed = content->heightForWidth(content->width()) > 0
+                           ? content->heightForWidth(content->width())
+                           : content->sizeHint().height();
+    window.resize(SettingsWindow::contentSize.width(),
+                  std::max(SettingsWindow::contentSize.height(), needed));
+    QApplication::processEvents();
+    return write(window, QDir(folder).filePath(scene.name + QStringLiteral(".png")), scale);
+}
+
+bool writeControls(const QString& folder, const QString& settingsPath, double scale) {
+    QFile::remove(settingsPath);
+    auto defaults = UserDefaults::atPath(settingsPath);
+    SettingsStore settings(*defaults);
+    std::unique_ptr<QWidget> sheet(snapshot::controlsSheet(settings));
+    sheet->setAttribute(Qt::WA_DontShowOnScreen);
+    const int width = SettingsRootView::detailMaxWidth;
+    sheet->resize(width, 400);
+    sheet->show();
+    sheet->resize(width,
+                  sheet->hasHeightForWidth() ? sheet->heightForWidth(width) : sheet->sizeHint().height());
+    QApplication::processEvents();
+    return write(*sheet, QDir(folder).filePath(QStringLiteral("controls.png")), scale);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    QString folder, only;
+    double scale = 2;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--scale") && i + 1 < args.size())
+            scale = std::clamp(args.at(++i).toDouble(), 1.0, 4.0);
+        else if (args.at(i) == QLatin1String("--only") && i + 1 < args.size())
+            only = args.at(++i);
+        else if (!args.at(i).startsWith(QLatin1String("--")) && folder.isEmpty())
+            folder = args.at(i);
+        else {
+            std::fprintf(stderr, "usage: window-snapshot <folder> [--scale <n>] [--only <text>]\n");
+            return 2;
+        }
+    }
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        std::fprintf(stderr, "usage: window-snapshot <folder> [--scale <n>] [--only <text>]\n");
+        return 2;
+    }
+    QTemporaryDir store;
+    if (!store.isValid()) {
+        std::fprintf(stderr, "window-snapshot: cannot make a temporary folder\n");
+        return 1;
+    }
+    const QString settingsPath = store.filePath(QStringLiteral("defaults.json"));
+    bool ok = true;
+    for (const snapshot::Scene& scene : snapshot::scenes())
+        if (only.isEmpty() || scene.name.contains(only))
+            ok = writeScene(scene, folder, settingsPath, scale) && ok;
+    if (only.isEmpty() || QStringLiteral("controls").contains(only))
+        ok = writeControls(folder, settingsPath, scale) && ok;
+    ok = snapshot::writePreviews(
+             folder, scale, only,
+             [](QWidget& w, const QString& path, double s) { return write(w, path, s); }) &&
+         ok;
+    return ok ? 0 : 1;
+}
