@@ -116,17 +116,5 @@ TEST_F(EdsCalendarStoreTest, readsTimedRecurringAllDayAndUntitledEventsBack) {
     EXPECT_EQ(untitled.end, utc("2026-12-11T12:30:00Z"));
 }
 
-TEST_F(EdsCalendarStoreTest, listsThePersonalCalendarWithItsColour) {
-    openStore();
-    QList<CalendarStoreCalendar> calendars;
-    queue.sync([&] { calendars = store->calendars(); });
-    const auto personal =
-        std::find_if(calendars.begin(), calendars.end(),
-                     [](const CalendarStoreCalendar& c) { return c.id == EdsSession::personalCalendar(); });
-    ASSERT_NE(personal, calendars.end());
-    EXPECT_FALSE(personal->title.isEmpty());
-    EXPECT_TRUE(personal->color.startsWith(QLatin1Char('#'))) << qPrintable(personal->color);
-}
-
 } // namespace
 } // namespace vesk::test

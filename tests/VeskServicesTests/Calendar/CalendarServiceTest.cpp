@@ -204,11 +204,11 @@ TEST(CalendarServiceHungStoreTest, readsAnswerAtOnceRequestsFoldAndStopDoesNotWa
     auto service = std::make_unique<CalendarService>(
         Date::now, [state] { return std::make_unique<FakeCalendarStore>(state); });
     service->start();
-    const auto waiting = [&] {
+    const auto reads = [&] {
         std::lock_guard lock(state->mutex);
-        return state->waiting == 1;
+        return state->reads;
     };
-    ASSERT_TRUE(processEventsUntil(waiting, 20000)) << "the first read never began";
+    ASSERT_TRUE(processEventsUntil([&] { return reads() == 1; }, 20000)) << "the first read never began";
 
     QElapsedTimer elapsed;
     elapsed.start();
@@ -227,10 +227,6 @@ TEST(CalendarServiceHungStoreTest, readsAnswerAtOnceRequestsFoldAndStopDoesNotWa
     service->stop();
     EXPECT_LT(elapsed.elapsed(), 1000);
     // The cancelled read returns, then the three requests make exactly one more.
-    const auto reads = [&] {
-        std::lock_guard lock(state->mutex);
-        return state->reads;
-    };
     ASSERT_TRUE(processEventsUntil([&] { return reads() == 2; }, 20000)) << "the folded read never ran";
     processEventsFor(200);
     EXPECT_EQ(reads(), 2);

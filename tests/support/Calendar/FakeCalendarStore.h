@@ -22,7 +22,6 @@ public:
         bool cancelled = false;
         int reads = 0;                        // calls of events()
         int resets = 0;                       // hard refreshes
-        int waiting = 0;                      // reads waiting in a hang now
         QList<std::pair<Date, Date>> windows; // what each read asked for
         std::function<void()> changed;
 
@@ -54,12 +53,7 @@ public:
         std::unique_lock lock(m_state->mutex);
         ++m_state->reads;
         m_state->windows.append({start, end});
-        if (m_state->hang) {
-            ++m_state->waiting;
-            m_state->wake.notify_all();
-            m_state->wake.wait(lock, [this] { return m_state->cancelled; });
-            --m_state->waiting;
-        }
+        if (m_state->hang) m_state->wake.wait(lock, [this] { return m_state->cancelled; });
         if (m_state->cancelled) return std::nullopt;
         QList<CalendarStoreEvent> found;
         for (const CalendarStoreEvent& event : m_state->events)
