@@ -17,6 +17,7 @@
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskSync/DeskRepository.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -73,6 +74,7 @@ struct NotchViewModel::Fields {
     QuickAppsService* quickAppsService = nullptr;
     QPointer<DeskRepository> repository;
     QPointer<PipelineRunner> pipelineRunner;
+    QPointer<WeatherProvider> weatherProvider;
     std::function<void(const MediaCommand&)> onMediaCommand;
     QList<Clip> clips;
     QList<AudioOutputDevice> audioDevices;
@@ -312,6 +314,16 @@ void NotchViewModel::setCalendarAccessHandlers(std::function<void()> openSetting
                                                std::function<ActivationHolds::Hold()> holdRegular) {
     d->openCalendarSettings = std::move(openSettings);
     d->holdRegular = std::move(holdRegular);
+}
+
+WeatherProvider* NotchViewModel::weatherProvider() const {
+    return d->weatherProvider;
+}
+
+void NotchViewModel::setWeatherProvider(WeatherProvider* provider) {
+    if (d->weatherProvider == provider) return;
+    d->weatherProvider = provider;
+    Q_EMIT deskServicesChanged();
 }
 
 NotchPanelInterface* NotchViewModel::panel() const {
