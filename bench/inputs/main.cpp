@@ -53,7 +53,8 @@ QByteArray photoPixels(int width, int height, quint64 seed) {
             const double base = 128 + (columns[size_t(x)] + rows[size_t(y)]) / 2;
             const quint32 noise = random.next();
             for (int c = 0; c < 3; ++c) {
-                const double v = base + (c - 1) * 25 * std::sin((x + y) * 0.0007 + c) + int(noise >> (c * 8) & 31) - 15;
+                const double v =
+                    base + (c - 1) * 25 * std::sin((x + y) * 0.0007 + c) + int(noise >> (c * 8) & 31) - 15;
                 *p++ = static_cast<unsigned char>(std::clamp(v, 0.0, 255.0));
             }
         }
@@ -66,8 +67,8 @@ bool writePhoto(const QString& path, int width, int height, quint64 seed) {
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
-    const int status = tjCompress2(handle, reinterpret_cast<const unsigned char*>(rgb.constData()), width, 0, height,
-                                   TJPF_RGB, &jpeg, &size, TJSAMP_420, 92, 0);
+    const int status = tjCompress2(handle, reinterpret_cast<const unsigned char*>(rgb.constData()), width, 0,
+                                   height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 92, 0);
     tjDestroy(handle);
     if (status != 0) return fail(QStringLiteral("cannot encode ") + path);
     QFile file(path);
@@ -93,7 +94,8 @@ bool writePhoto(const QString& path, int width, int height, quint64 seed) {
         image->setIccProfile(profile);
         image->writeMetadata();
     } catch (const std::exception& e) {
-        return fail(QStringLiteral("cannot tag ") + path + QStringLiteral(": ") + QString::fromLocal8Bit(e.what()));
+        return fail(QStringLiteral("cannot tag ") + path + QStringLiteral(": ") +
+                    QString::fromLocal8Bit(e.what()));
     }
     return true;
 }
@@ -168,7 +170,8 @@ int main(int argc, char** argv) {
         const QString name = QStringLiteral("/photo-%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
         if (!writePhoto(root + QStringLiteral("/rotated") + name, width, height, quint64(i))) return 1;
         QFile::remove(root + QStringLiteral("/upright") + name);
-        if (!QFile::copy(root + QStringLiteral("/rotated") + name, root + QStringLiteral("/upright") + name) ||
+        if (!QFile::copy(root + QStringLiteral("/rotated") + name,
+                         root + QStringLiteral("/upright") + name) ||
             !setOrientation(root + QStringLiteral("/upright") + name, 1))
             return 1;
     }

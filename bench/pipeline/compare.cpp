@@ -73,7 +73,8 @@ qint64 bytesIn(const QString& folder) {
 
 int filesIn(const QString& folder, const QStringList& filters = {}) {
     int count = 0;
-    QDirIterator it(folder, filters, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    QDirIterator it(folder, filters, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
         if (!it.filePath().contains(QLatin1String("/.vesk-"))) ++count;
@@ -128,7 +129,8 @@ Run execute(const Side& side, const QString& output) {
 }
 
 bool exists(const QString& tool) {
-    return tool.isEmpty() || !QStandardPaths::findExecutable(tool).isEmpty() || QFileInfo(tool).isExecutable();
+    return tool.isEmpty() || !QStandardPaths::findExecutable(tool).isEmpty() ||
+           QFileInfo(tool).isExecutable();
 }
 
 // Outputs that are images: this many, each readable and, when asked, upright (taller
@@ -139,7 +141,8 @@ std::function<QString(const QString&)> images(int count, const QString& filter, 
         QDirIterator it(output, {filter}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             found.append(it.next());
-        if (found.size() != count) return QStringLiteral("%1 files instead of %2").arg(found.size()).arg(count);
+        if (found.size() != count)
+            return QStringLiteral("%1 files instead of %2").arg(found.size()).arg(count);
         QImageReader reader(found.first());
         reader.setAutoTransform(true);
         const QImage image = reader.read();
@@ -210,11 +213,16 @@ int main(int argc, char** argv) {
         return result.join(' ');
     };
     const auto perFile = [&](const QStringList& paths, const QString& body) {
-        return QStringLiteral("for f in %1; do n=$(basename \"$f\" .jpg); %2 || exit 1; done").arg(quoted(paths), body);
+        return QStringLiteral("for f in %1; do n=$(basename \"$f\" .jpg); %2 || exit 1; done")
+            .arg(quoted(paths), body);
     };
     const auto ours = [](const QString& id, const QStringList& inputsList) {
-        return Side{QStringLiteral("vesk-notch (") + id + QStringLiteral(")"), {},
-                    QStringList{id, QStringLiteral("$OUT")} + inputsList, {}, {}, {}};
+        return Side{QStringLiteral("vesk-notch (") + id + QStringLiteral(")"),
+                    {},
+                    QStringList{id, QStringLiteral("$OUT")} + inputsList,
+                    {},
+                    {},
+                    {}};
     };
     const auto tool = [](const QString& label, const QString& command, const QString& program) {
         return Side{label, command, {}, program, {}, {}};
@@ -222,7 +230,8 @@ int main(int argc, char** argv) {
     const int treeFiles = quick ? 200 : 10000;
     const auto treeCheck = [treeFiles](const QString& output) -> QString {
         const int found = filesIn(output, {QStringLiteral("file-*"), QStringLiteral(".hidden-*")});
-        return found == treeFiles ? QString() : QStringLiteral("%1 files instead of %2").arg(found).arg(treeFiles);
+        return found == treeFiles ? QString()
+                                  : QStringLiteral("%1 files instead of %2").arg(found).arg(treeFiles);
     };
     const auto zipCheck = [](const QString& output) -> QString {
         QStringList zips;
@@ -243,8 +252,10 @@ int main(int argc, char** argv) {
         info.waitForFinished(-1);
         const QString text = QString::fromUtf8(info.readAllStandardOutput());
         const auto pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text);
-        const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(text);
-        if (!pages.hasMatch() || pages.captured(1).toInt() != photos) return QStringLiteral("wrong page count");
+        const auto size =
+            QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(text);
+        if (!pages.hasMatch() || pages.captured(1).toInt() != photos)
+            return QStringLiteral("wrong page count");
         // A page may stand upright by its own rotation (img2pdf turns pages so).
         const auto rotation = QRegularExpression(QStringLiteral("Page rot:\\s+(\\d+)")).match(text);
         const bool turned = rotation.hasMatch() && rotation.captured(1).toInt() % 180 == 90;
@@ -264,8 +275,9 @@ int main(int argc, char** argv) {
         {QStringLiteral("Compress, %1 rotated photos").arg(photos),
          {ours(QStringLiteral("compressImage"), rotatedPhotos),
           tool(QStringLiteral("convert, per file"),
-               perFile(rotatedPhotos, QStringLiteral("/usr/bin/convert \"$f\" -auto-orient -resize '2048x2048>' "
-                                                     "-quality 70 \"$OUT/$n-compressed.jpg\"")),
+               perFile(rotatedPhotos,
+                       QStringLiteral("/usr/bin/convert \"$f\" -auto-orient -resize '2048x2048>' "
+                                      "-quality 70 \"$OUT/$n-compressed.jpg\"")),
                QStringLiteral("/usr/bin/convert")),
           tool(QStringLiteral("vipsthumbnail"),
                QStringLiteral("vipsthumbnail -s '2048x2048>' -o \"$OUT/%s-compressed.jpg[Q=70]\" ") +
@@ -274,54 +286,70 @@ int main(int argc, char** argv) {
          images(photos, QStringLiteral("*.jpg"), true)},
         {QStringLiteral("Convert format, 2 upright photos"),
          {ours(QStringLiteral("convertFormat"), twoUpright),
-          tool(QStringLiteral("convert, per file"), perFile(twoUpright, QStringLiteral("/usr/bin/convert \"$f\" \"$OUT/$n.png\"")),
+          tool(QStringLiteral("convert, per file"),
+               perFile(twoUpright, QStringLiteral("/usr/bin/convert \"$f\" \"$OUT/$n.png\"")),
                QStringLiteral("/usr/bin/convert"))},
          images(2, QStringLiteral("*.png"), false)},
         {QStringLiteral("Images to PDF, %1 rotated photos").arg(photos),
          {ours(QStringLiteral("imagesToPDF"), rotatedPhotos),
-          tool(QStringLiteral("img2pdf"), QStringLiteral("img2pdf ") + quoted(rotatedPhotos) + QStringLiteral(" -o \"$OUT/Images.pdf\""),
+          tool(QStringLiteral("img2pdf"),
+               QStringLiteral("img2pdf ") + quoted(rotatedPhotos) + QStringLiteral(" -o \"$OUT/Images.pdf\""),
                QStringLiteral("img2pdf"))},
          pdfCheck},
         {QStringLiteral("Strip EXIF, %1 upright photos").arg(photos),
          {ours(QStringLiteral("stripEXIF"), uprightPhotos),
-          tool(QStringLiteral("exiftool"), QStringLiteral("exiftool -q -all= -o \"$OUT/\" ") + quoted(uprightPhotos),
+          tool(QStringLiteral("exiftool"),
+               QStringLiteral("exiftool -q -all= -o \"$OUT/\" ") + quoted(uprightPhotos),
                QStringLiteral("exiftool")),
           tool(QStringLiteral("jpegtran -copy none, per file"),
-               perFile(uprightPhotos, QStringLiteral("jpegtran -copy none -outfile \"$OUT/$n-clean.jpg\" \"$f\"")),
+               perFile(uprightPhotos,
+                       QStringLiteral("jpegtran -copy none -outfile \"$OUT/$n-clean.jpg\" \"$f\"")),
                QStringLiteral("jpegtran"))},
          images(photos, QStringLiteral("*.jpg"), false)},
         {QStringLiteral("Strip EXIF, %1 rotated photos").arg(photos),
          {ours(QStringLiteral("stripEXIF"), rotatedPhotos),
-          tool(QStringLiteral("jpegtran -copy none -rotate 90, per file"),
-               perFile(rotatedPhotos,
-                       QStringLiteral("jpegtran -copy none -rotate 90 -outfile \"$OUT/$n-clean.jpg\" \"$f\"")),
-               QStringLiteral("jpegtran"))},
+          tool(
+              QStringLiteral("jpegtran -copy none -rotate 90, per file"),
+              perFile(rotatedPhotos,
+                      QStringLiteral("jpegtran -copy none -rotate 90 -outfile \"$OUT/$n-clean.jpg\" \"$f\"")),
+              QStringLiteral("jpegtran"))},
          images(photos, QStringLiteral("*.jpg"), true)},
         {QStringLiteral("Zip, a tree of %1 files").arg(treeFiles),
          {ours(QStringLiteral("zip"), {in + QStringLiteral("/tree")}),
           tool(QStringLiteral("zip -r -y -6"), zipZip.arg(in, QStringLiteral("tree")), QStringLiteral("zip")),
-          tool(QStringLiteral("bsdtar -a"), bsdtarZip.arg(in, QStringLiteral("tree")), QStringLiteral("bsdtar"))},
+          tool(QStringLiteral("bsdtar -a"), bsdtarZip.arg(in, QStringLiteral("tree")),
+               QStringLiteral("bsdtar"))},
          zipCheck},
         {QStringLiteral("Zip, %1 photos").arg(photos),
          {ours(QStringLiteral("zip"), {rotated}),
-          tool(QStringLiteral("zip -r -y -6"), zipZip.arg(in, QStringLiteral("rotated")), QStringLiteral("zip")),
-          tool(QStringLiteral("bsdtar -a"), bsdtarZip.arg(in, QStringLiteral("rotated")), QStringLiteral("bsdtar"))},
+          tool(QStringLiteral("zip -r -y -6"), zipZip.arg(in, QStringLiteral("rotated")),
+               QStringLiteral("zip")),
+          tool(QStringLiteral("bsdtar -a"), bsdtarZip.arg(in, QStringLiteral("rotated")),
+               QStringLiteral("bsdtar"))},
          zipCheck},
         {QStringLiteral("Unzip, the tree's archive"),
          {ours(QStringLiteral("unzip"), {in + QStringLiteral("/tree.zip")}),
-          tool(QStringLiteral("unzip"), QStringLiteral("unzip -q '%1/tree.zip' -d \"$OUT\"").arg(in), QStringLiteral("unzip")),
+          tool(QStringLiteral("unzip"), QStringLiteral("unzip -q '%1/tree.zip' -d \"$OUT\"").arg(in),
+               QStringLiteral("unzip")),
           tool(QStringLiteral("bsdtar -x"), QStringLiteral("bsdtar -xf '%1/tree.zip' -C \"$OUT\"").arg(in),
                QStringLiteral("bsdtar"))},
          treeCheck},
         {QStringLiteral("Unzip, the photos' archive"),
          {ours(QStringLiteral("unzip"), {in + QStringLiteral("/photos.zip")}),
-          tool(QStringLiteral("unzip"), QStringLiteral("unzip -q '%1/photos.zip' -d \"$OUT\"").arg(in), QStringLiteral("unzip")),
+          tool(QStringLiteral("unzip"), QStringLiteral("unzip -q '%1/photos.zip' -d \"$OUT\"").arg(in),
+               QStringLiteral("unzip")),
           tool(QStringLiteral("bsdtar -x"), QStringLiteral("bsdtar -xf '%1/photos.zip' -C \"$OUT\"").arg(in),
                QStringLiteral("bsdtar"))},
          unzipPhotosCheck},
         {QStringLiteral("Tray add, the tree"),
-         {Side{QStringLiteral("vesk-notch (tray add)"), {}, {QStringLiteral("tray-add"), in + QStringLiteral("/tree")}, {}, {}, {}},
-          tool(QStringLiteral("cp -r"), QStringLiteral("cp -r '%1/tree' \"$OUT/\"").arg(in), QStringLiteral("cp"))},
+         {Side{QStringLiteral("vesk-notch (tray add)"),
+               {},
+               {QStringLiteral("tray-add"), in + QStringLiteral("/tree")},
+               {},
+               {},
+               {}},
+          tool(QStringLiteral("cp -r"), QStringLiteral("cp -r '%1/tree' \"$OUT/\"").arg(in),
+               QStringLiteral("cp"))},
          treeCheck},
     };
 
@@ -348,10 +376,11 @@ int main(int argc, char** argv) {
     }
     QDir(output).removeRecursively();
 
-    QString text = QStringLiteral("\nPipelines beside command-line tools: %1 (median of %2, wall time from spawn to "
-                                  "reaping; peak memory; bytes written)\n")
-                       .arg(quick ? QStringLiteral("short inputs") : QStringLiteral("full inputs"))
-                       .arg(repetitions);
+    QString text =
+        QStringLiteral("\nPipelines beside command-line tools: %1 (median of %2, wall time from spawn to "
+                       "reaping; peak memory; bytes written)\n")
+            .arg(quick ? QStringLiteral("short inputs") : QStringLiteral("full inputs"))
+            .arg(repetitions);
     const auto line = [](const QString& label, const QString& a, const QString& b, const QString& c) {
         return QStringLiteral("    %1%2%3%4\n")
             .arg(label.leftJustified(40), a.rightJustified(12), b.rightJustified(12), c.rightJustified(12));
@@ -367,7 +396,9 @@ int main(int argc, char** argv) {
                 continue;
             }
             if (side.runs.isEmpty() || !side.runs.first().error.isEmpty()) {
-                text += line(side.label, side.runs.isEmpty() ? QStringLiteral("not run") : side.runs.first().error, {}, {});
+                text +=
+                    line(side.label,
+                         side.runs.isEmpty() ? QStringLiteral("not run") : side.runs.first().error, {}, {});
                 continue;
             }
             QList<double> ms, peak;
@@ -378,13 +409,17 @@ int main(int argc, char** argv) {
                 bytes.append(double(run.bytes));
             }
             const double m = medianOf(ms);
-            if (i == 0) oursMs = m;
-            else if (!fastest || m < *fastest) fastest = m;
-            text += line(side.label, median(ms, msText), QStringLiteral("%1 MB").arg(medianOf(peak), 0, 'f', 0),
-                         bytesText(qint64(medianOf(bytes))));
+            if (i == 0)
+                oursMs = m;
+            else if (!fastest || m < *fastest)
+                fastest = m;
+            text +=
+                line(side.label, median(ms, msText), QStringLiteral("%1 MB").arg(medianOf(peak), 0, 'f', 0),
+                     bytesText(qint64(medianOf(bytes))));
         }
         if (oursMs && fastest)
-            text += QStringLiteral("    ratio to the fastest tool: %1x (goal <= 1.0x)\n").arg(*oursMs / *fastest, 0, 'f', 2);
+            text += QStringLiteral("    ratio to the fastest tool: %1x (goal <= 1.0x)\n")
+                        .arg(*oursMs / *fastest, 0, 'f', 2);
     }
     std::fputs(qPrintable(text), stdout);
     return 0;

@@ -31,9 +31,8 @@ int main(int argc, char** argv) {
     if (args.size() == 2 && args[0] == QLatin1String("tray-add")) {
         // The tray lives in the XDG folders the caller chose.
         TrayStore tray(QStringLiteral("Vesk"));
-        const QList<TrayItem> accepted =
-            tray.add({QUrl::fromLocalFile(QDir(args[1]).absolutePath())}, false,
-                     [](const QList<TrayItem>&) { QCoreApplication::exit(0); });
+        const QList<TrayItem> accepted = tray.add({QUrl::fromLocalFile(QDir(args[1]).absolutePath())}, false,
+                                                  [](const QList<TrayItem>&) { QCoreApplication::exit(0); });
         if (accepted.isEmpty()) {
             std::fprintf(stderr, "vesk-bench-pipeline: the tray took nothing\n");
             return 1;
@@ -57,6 +56,7 @@ int main(int argc, char** argv) {
             QCoreApplication::exit(1);
         }
     });
-    runner.run(pipeline, urls, QDir(args[1]).absolutePath(), [](const QList<QUrl>&) { QCoreApplication::exit(0); });
+    runner.run(pipeline, urls, QDir(args[1]).absolutePath(),
+               [](const QList<QUrl>&) { QCoreApplication::exit(0); });
     return app.exec();
 }

@@ -54,7 +54,8 @@ class Extractor {
 public:
     Extractor(const QString& archivePath, const QString& folder, const Limits& limits,
               const std::atomic<bool>* stop)
-        : m_archivePath(archivePath), m_folder(folder), m_limits(limits), m_stop(stop), m_umask(currentUmask()) {}
+        : m_archivePath(archivePath), m_folder(folder), m_limits(limits), m_stop(stop),
+          m_umask(currentUmask()) {}
 
     std::optional<Failure> run() {
         m_archive.reset(archive_read_new());
