@@ -6,6 +6,8 @@
 
 namespace vesk {
 
+class ClipboardService;
+
 // What the panes read of the rest of the program and the actions they call on it, as
 // plain functions the shell fills from the bridge, the permissions, the notch window
 // controller and the update service. A flag that is not set reads as the pane's absent
@@ -25,6 +27,12 @@ struct SettingsWindowEnvironment {
     std::function<void()> onRequestBluetooth;
     // ---- Now Playing: whether a started source reads every player.
     std::function<bool()> isUniversal;
+    // ---- Widgets: lays the desk out again on every display after the row changed.
+    std::function<void()> onLayoutChanged;
+    // ---- Clipboard: the history the desk shows (none: the pane shows its header only),
+    // and the desk's refresh of its clips after the history was cleared.
+    std::function<ClipboardService*()> clipboardService;
+    std::function<void()> onClipsChanged;
 
     // Reads a flag, or `absent` when it is not set.
     template <typename T> static T read(const std::function<T()>& flag, T absent = T()) {

@@ -364,6 +364,19 @@ void AppDelegate::openSettings() {
 
 SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
     SettingsWindowEnvironment environment;
+    // The desk panes act on the window controller's services.
+    if (NotchWindowController* controller = m_notchController->controller()) {
+        const QPointer<NotchWindowController> desk(controller);
+        environment.onLayoutChanged = [desk] {
+            if (desk) desk->relayoutWidgets();
+        };
+        environment.clipboardService = [desk]() -> ClipboardService* {
+            return desk ? &desk->clipboardService() : nullptr;
+        };
+        environment.onClipsChanged = [desk] {
+            if (desk) desk->refreshClips();
+        };
+    }
     // Over stand-ins the panes take their absent answers.
     ActivityBridge* bridge = m_bridge->bridge();
     if (!bridge) return environment;
