@@ -1,13 +1,17 @@
 #include "Scenes.h"
 
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 
 namespace vesk::snapshot {
 
 namespace {
 
+ClipboardService* clipboard = nullptr;
+
 // A machine where everything the panes ask about is there.
 void fill(SettingsWindowEnvironment& environment) {
+    environment.clipboardService = [] { return clipboard; };
     environment.canSuppress = [] { return true; };
     environment.brightnessAvailable = [] { return true; };
     environment.bluetoothPermission = [] { return PermissionState::granted; };
@@ -15,6 +19,10 @@ void fill(SettingsWindowEnvironment& environment) {
 }
 
 } // namespace
+
+void setClipboard(ClipboardService* service) {
+    clipboard = service;
+}
 
 QList<Scene> scenes() {
     QList<Scene> list;
@@ -48,6 +56,16 @@ QList<Scene> scenes() {
     add("fileTray-pipelines-off", SettingsPane::fileTray, [](SettingsStore& s, SettingsWindowEnvironment&) {
         s.setPipelineOrder({PipelineID::zip});
         s.setPipelinesEnabled(false);
+    });
+    add("desk-overflow", SettingsPane::desk, [](SettingsStore& s, SettingsWindowEnvironment&) {
+        WidgetSet all;
+        WidgetCells wide;
+        for (WidgetID id : allCases<WidgetID>()) {
+            all.insert(id);
+            wide.insert(id, 6);
+        }
+        s.setEnabledWidgets(all);
+        s.setWidgetCells(wide);
     });
     return list;
 }

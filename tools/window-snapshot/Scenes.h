@@ -11,8 +11,9 @@
 class QWidget;
 
 namespace vesk {
+class ClipboardService;
 class SettingsStore;
-}
+} // namespace vesk
 
 namespace vesk::snapshot {
 
@@ -28,6 +29,9 @@ struct Scene {
 
 // One scene per pane (named by raw value) and every special state.
 QList<Scene> scenes();
+
+// The clipboard history the Clipboard pane is shown with; it must outlive the scenes.
+void setClipboard(ClipboardService* service);
 
 // Every building block of the panes in its states, in one column.
 QWidget* controlsSheet(SettingsStore& settings);

@@ -15,6 +15,8 @@
 #include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Pasteboard/SystemPasteboard.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,7 +91,13 @@ bool writeControls(const QString& folder, const QString& settingsPath, double sc
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The panes' services keep their files in a throwaway data folder, never the user's.
+    QTemporaryDir data;
+    if (data.isValid()) qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     QApplication app(argc, argv);
+    SystemPasteboard pasteboard;
+    ClipboardService clipboard(pasteboard, QStringLiteral("Vesk"));
+    snapshot::setClipboard(&clipboard);
     const QStringList args = app.arguments().mid(1);
     QString folder, only;
     double scale = 2;

@@ -49,17 +49,18 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
          [](const PaneContext& c) { return makeNowPlayingPane(c.settings, c.inputs.value(0).toBool()); }});
     factory.set(SettingsPane::fileTray,
                 {{}, [](const PaneContext& c) { return makeFileTrayPane(c.settings); }});
-    factory.set(SettingsPane::desk, {{}, [](const PaneContext& c) {
-                                         return makeDeskPane(c.settings, [action = c.environment.onLayoutChanged] {
-                                             Env::call(action);
-                                         });
-                                     }});
+    factory.set(SettingsPane::desk,
+                {{}, [](const PaneContext& c) {
+                     return makeDeskPane(c.settings,
+                                         [action = c.environment.onLayoutChanged] { Env::call(action); });
+                 }});
     factory.set(SettingsPane::clipboard,
                 {{}, [](const PaneContext& c) -> QWidget* {
                      const auto& e = c.environment;
                      ClipboardService* service = e.clipboardService ? e.clipboardService() : nullptr;
                      if (!service) return nullptr;
-                     return makeClipboardPane(c.settings, *service, [action = e.onClipsChanged] { Env::call(action); });
+                     return makeClipboardPane(c.settings, *service,
+                                              [action = e.onClipsChanged] { Env::call(action); });
                  }});
     return factory;
 }

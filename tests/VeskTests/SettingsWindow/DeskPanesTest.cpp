@@ -47,13 +47,14 @@ protected:
 };
 
 TEST_F(DeskPaneTest, TheListShowsEveryWidgetOnceAndTheSelectedWidth) {
-    EXPECT_EQ(listed(), (QStringList{"media+", "todos+", "shortcuts+", "mirror+", "calendar", "timer", "notes",
-                                     "quickApps", "weather", "clipboard", "audioDevice"}));
+    EXPECT_EQ(listed(), (QStringList{"media+", "todos+", "shortcuts+", "mirror+", "calendar", "timer",
+                                     "notes", "quickApps", "weather", "clipboard", "audioDevice"}));
     EXPECT_FALSE(pane().rows().first()->upArrow()->isEnabled());
     EXPECT_FALSE(pane().rows().last()->downArrow()->isEnabled());
     EXPECT_EQ(pane().widthSlider()->pill(), u"5 cells"_qs);
-    EXPECT_EQ(pane().widthFootnote()->text(), u"Each cell is 54 pt. A widget won't go below 4 cells — narrower "
-                                              "than that it stops being useful rather than just tight."_qs);
+    EXPECT_EQ(pane().widthFootnote()->text(),
+              u"Each cell is 54 pt. A widget won't go below 4 cells — narrower "
+              "than that it stops being useful rather than just tight."_qs);
 
     settings.setWidgetOrder({WidgetID::notes, WidgetID::notes, WidgetID::media});
     EXPECT_EQ(listed().mid(0, 3), (QStringList{"notes", "media+", "calendar"})) << "repeats dropped";
@@ -99,7 +100,8 @@ TEST_F(DeskPaneTest, ThePreviewScalesTheRowAndNamesWhatDoesNotFit) {
     EXPECT_EQ(tiles, (QList<int>{129, 103, 103, 52}));
     EXPECT_EQ(WidgetLayoutPreview::scaleFor(0), 1);
 
-    EXPECT_EQ(WidgetLayoutPreview::overflowText({WidgetID::weather}), u"Weather doesn't fit and won't be shown."_qs);
+    EXPECT_EQ(WidgetLayoutPreview::overflowText({WidgetID::weather}),
+              u"Weather doesn't fit and won't be shown."_qs);
     EXPECT_EQ(WidgetLayoutPreview::overflowText({WidgetID::weather, WidgetID::clipboard}),
               u"Weather, Clipboard don't fit and won't be shown."_qs);
 

@@ -56,15 +56,17 @@ QWidget* privacyLine(const QString& symbol, const QString& text) {
 
 } // namespace
 
-QWidget* makeClipboardPane(SettingsStore& settings, ClipboardService& service, std::function<void()> onChange) {
+QWidget* makeClipboardPane(SettingsStore& settings, ClipboardService& service,
+                           std::function<void()> onChange) {
     auto* pane = new PaneColumn;
     const QPointer<ClipboardService> weak(&service);
 
     auto* card = new SettingsCard;
-    card->addRow(new SettingsRow(QStringLiteral("Remember what you copy"),
-                                 new SwitchToggle(settings, SettingBinding::forKey(settings, u"clipboardEnabled"_qs)),
-                                 QStringLiteral("Recent clips appear on the Desk. Click one to put it back on the "
-                                                "clipboard.")));
+    card->addRow(
+        new SettingsRow(QStringLiteral("Remember what you copy"),
+                        new SwitchToggle(settings, SettingBinding::forKey(settings, u"clipboardEnabled"_qs)),
+                        QStringLiteral("Recent clips appear on the Desk. Click one to put it back on the "
+                                       "clipboard.")));
     card->addRow(new ValueSlider(QStringLiteral("Keep at most"), settings,
                                  SettingBinding::forKey(settings, u"clipboardMaxItems"_qs), 5, 200,
                                  QStringLiteral(" clips")));
@@ -78,13 +80,14 @@ QWidget* makeClipboardPane(SettingsStore& settings, ClipboardService& service, s
         weak->setPersists(value.toBool());
         if (!value.toBool()) weak->forgetOnDisk();
     };
-    auto* keep = new SettingsRow(QStringLiteral("Keep history after quitting"), new SwitchToggle(settings, persists),
-                                 QStringLiteral(" "));
+    auto* keep = new SettingsRow(QStringLiteral("Keep history after quitting"),
+                                 new SwitchToggle(settings, persists), QStringLiteral(" "));
     followSettings(keep, settings, [keep, &settings] {
-        keep->footnote()->setText(settings.clipboardPersists()
-                                      ? QStringLiteral("History is written to disk and survives a restart.")
-                                      : QStringLiteral("History lives in memory only and is gone when VeskNotch "
-                                                       "quits."));
+        keep->footnote()->setText(
+            settings.clipboardPersists()
+                ? QStringLiteral("History is written to disk and survives a restart.")
+                : QStringLiteral("History lives in memory only and is gone when VeskNotch "
+                                 "quits."));
     });
     card->addRow(keep);
     pane->add(card);
@@ -95,12 +98,15 @@ QWidget* makeClipboardPane(SettingsStore& settings, ClipboardService& service, s
     auto* stack = new QVBoxLayout(lines);
     stack->setContentsMargins(14, 14, 14, 14);
     stack->setSpacing(7);
-    stack->addWidget(privacyLine(u"lock.fill"_qs, u"Passwords are never recorded. Password managers mark what they "
-                                                  "copy as concealed, and VeskNotch skips anything so marked."_qs));
-    stack->addWidget(privacyLine(u"desktopcomputer"_qs,
-                                 u"History stays on this computer. It is never synced to your other computers."_qs));
-    stack->addWidget(privacyLine(u"trash"_qs, u"Clearing the list deletes any copied images from disk too, not just "
-                                              "the rows."_qs));
+    stack->addWidget(privacyLine(u"lock.fill"_qs,
+                                 u"Passwords are never recorded. Password managers mark what they "
+                                 "copy as concealed, and VeskNotch skips anything so marked."_qs));
+    stack->addWidget(
+        privacyLine(u"desktopcomputer"_qs,
+                    u"History stays on this computer. It is never synced to your other computers."_qs));
+    stack->addWidget(privacyLine(u"trash"_qs,
+                                 u"Clearing the list deletes any copied images from disk too, not just "
+                                 "the rows."_qs));
     privacy->addRow(lines);
     pane->add(privacy);
 

@@ -131,7 +131,8 @@ QString WidgetRow::cellsText() const {
 }
 
 void WidgetRow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onSelect) onSelect();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onSelect)
+        onSelect();
 }
 
 void WidgetRow::paintEvent(QPaintEvent*) {
@@ -216,22 +217,22 @@ void DeskPane::buildWidthCard() {
     stack->addWidget(new TextView(displayName(id), Vesk::Type_::settingsSection(), Vesk::Stone::x400), 0,
                      Qt::AlignLeft);
     auto* card = new SettingsCard;
-    SettingBinding binding{
-        QStringLiteral("widgetCells.") + toRaw(id),
-        [this, id] { return QVariant(double(storedCells(m_settings, id))); },
-        [this, id](const QVariant& value) {
-            writeCells(m_settings, id, value.toDouble());
-            if (m_onLayoutChanged) m_onLayoutChanged();
-        }};
+    SettingBinding binding{QStringLiteral("widgetCells.") + toRaw(id),
+                           [this, id] { return QVariant(double(storedCells(m_settings, id))); },
+                           [this, id](const QVariant& value) {
+                               writeCells(m_settings, id, value.toDouble());
+                               if (m_onLayoutChanged) m_onLayoutChanged();
+                           }};
     m_slider = new ValueSlider(QStringLiteral("Width"), m_settings, binding, minCells(id), 8,
                                QStringLiteral(" cells"));
     card->addRow(m_slider);
     stack->addWidget(card);
-    m_footnote = new TextView(QStringLiteral("Each cell is %1 pt. A widget won't go below %2 cells — narrower "
-                                             "than that it stops being useful rather than just tight.")
-                                  .arg(54)
-                                  .arg(minCells(id)),
-                              Vesk::Type_::settingsFootnote(), Vesk::Stone::x400);
+    m_footnote =
+        new TextView(QStringLiteral("Each cell is %1 pt. A widget won't go below %2 cells — narrower "
+                                    "than that it stops being useful rather than just tight.")
+                         .arg(54)
+                         .arg(minCells(id)),
+                     Vesk::Type_::settingsFootnote(), Vesk::Stone::x400);
     m_footnote->setWrapping(true, footnoteWidth);
     stack->addWidget(m_footnote);
     add(m_widthCard);

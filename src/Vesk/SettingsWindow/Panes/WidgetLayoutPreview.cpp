@@ -46,7 +46,8 @@ WidgetLayoutPreview::WidgetLayoutPreview(SettingsStore& settings, QWidget* paren
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(8);
-    column->addWidget(new TextView(QStringLiteral("Preview"), Vesk::Type_::settingsSection(), Vesk::Stone::x400));
+    column->addWidget(
+        new TextView(QStringLiteral("Preview"), Vesk::Type_::settingsSection(), Vesk::Stone::x400));
     column->addWidget(m_stage);
     m_notice->setWrapping(true);
     column->addWidget(m_notice);
@@ -60,7 +61,8 @@ double WidgetLayoutPreview::availableWidth(const QScreen* screen) {
 DeskLayout WidgetLayoutPreview::layoutFor(const SettingsStore& settings, double available) {
     const WidgetLayoutEngine engine{
         .cellWidth = 54, .gap = 22, .contentPadding = settings.contentPadding(), .maxWidth = 1100};
-    return engine.layout(settings.widgetOrder(), settings.enabledWidgets(), settings.widgetCells(), available);
+    return engine.layout(settings.widgetOrder(), settings.enabledWidgets(), settings.widgetCells(),
+                         available);
 }
 
 double WidgetLayoutPreview::scaleFor(double totalWidth) {
@@ -72,7 +74,8 @@ QString WidgetLayoutPreview::overflowText(const QList<WidgetID>& overflow) {
     QStringList names;
     for (WidgetID id : overflow)
         names << displayName(id);
-    return names.join(QStringLiteral(", ")) + (overflow.size() == 1 ? QStringLiteral(" doesn't") : QStringLiteral(" don't")) +
+    return names.join(QStringLiteral(", ")) +
+           (overflow.size() == 1 ? QStringLiteral(" doesn't") : QStringLiteral(" don't")) +
            QStringLiteral(" fit and won't be shown.");
 }
 
@@ -146,8 +149,8 @@ void Stage::paintEvent(QPaintEvent*) {
             }
             const double contentHeight = symbol + 3 + metrics.height();
             const double top = tile.center().y() - contentHeight / 2;
-            Symbols::paint(painter, QRectF(tile.center().x() - symbol / 2, top, symbol, symbol), vesk::symbol(id),
-                           colour);
+            Symbols::paint(painter, QRectF(tile.center().x() - symbol / 2, top, symbol, symbol),
+                           vesk::symbol(id), colour);
             painter.setFont(nameFont);
             painter.setPen(colour);
             painter.drawText(QRectF(tile.left() + 2, top + symbol + 3, tile.width() - 4, metrics.height()),
