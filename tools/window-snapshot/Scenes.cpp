@@ -8,10 +8,12 @@ namespace vesk::snapshot {
 namespace {
 
 ClipboardService* clipboard = nullptr;
+QuickAppsService* quickApps = nullptr;
 
 // A machine where everything the panes ask about is there.
 void fill(SettingsWindowEnvironment& environment) {
     environment.clipboardService = [] { return clipboard; };
+    environment.quickAppsService = [] { return quickApps; };
     environment.canSuppress = [] { return true; };
     environment.brightnessAvailable = [] { return true; };
     environment.bluetoothPermission = [] { return PermissionState::granted; };
@@ -22,6 +24,10 @@ void fill(SettingsWindowEnvironment& environment) {
 
 void setClipboard(ClipboardService* service) {
     clipboard = service;
+}
+
+void setQuickApps(QuickAppsService* service) {
+    quickApps = service;
 }
 
 QList<Scene> scenes() {

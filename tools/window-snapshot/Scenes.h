@@ -12,6 +12,7 @@ class QWidget;
 
 namespace vesk {
 class ClipboardService;
+class QuickAppsService;
 class SettingsStore;
 } // namespace vesk
 
@@ -32,6 +33,8 @@ QList<Scene> scenes();
 
 // The clipboard history the Clipboard pane is shown with; it must outlive the scenes.
 void setClipboard(ClipboardService* service);
+// The pinned applications the Quick Apps pane is shown with; they must outlive the scenes.
+void setQuickApps(QuickAppsService* service);
 
 // Every building block of the panes in its states, in one column.
 QWidget* controlsSheet(SettingsStore& settings);

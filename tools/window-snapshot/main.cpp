@@ -17,6 +17,7 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Pasteboard/SystemPasteboard.h"
 #include "VeskServices/Clipboard/ClipboardService.h"
+#include "VeskServices/QuickApps/QuickAppsService.h"
 
 #include <QApplication>
 #include <QDir>
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
     SystemPasteboard pasteboard;
     ClipboardService clipboard(pasteboard, QStringLiteral("Vesk"));
     snapshot::setClipboard(&clipboard);
+    QuickAppsService quickApps(QStringLiteral("Vesk"));
+    snapshot::setQuickApps(&quickApps);
     const QStringList args = app.arguments().mid(1);
     QString folder, only;
     double scale = 2;

@@ -3,6 +3,7 @@
 #include "Vesk/SettingsWindow/Panes/ClipboardPane.h"
 #include "Vesk/SettingsWindow/Panes/DeskPane.h"
 #include "Vesk/SettingsWindow/Panes/FileTrayPane.h"
+#include "Vesk/SettingsWindow/Panes/QuickAppsPane.h"
 #include "Vesk/SettingsWindow/Panes/SoundPanes.h"
 #include "Vesk/SettingsWindow/Panes/StatusPanes.h"
 
@@ -61,6 +62,14 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
                      if (!service) return nullptr;
                      return makeClipboardPane(c.settings, *service,
                                               [action = e.onClipsChanged] { Env::call(action); });
+                 }});
+    factory.set(SettingsPane::quickApps,
+                {{}, [](const PaneContext& c) -> QWidget* {
+                     const auto& e = c.environment;
+                     QuickAppsService* service = e.quickAppsService ? e.quickAppsService() : nullptr;
+                     if (!service) return nullptr;
+                     return makeQuickAppsPane(*service,
+                                              [action = e.onQuickAppsChanged] { Env::call(action); });
                  }});
     return factory;
 }

@@ -7,6 +7,7 @@
 namespace vesk {
 
 class ClipboardService;
+class QuickAppsService;
 
 // What the panes read of the rest of the program and the actions they call on it, as
 // plain functions the shell fills from the bridge, the permissions, the notch window
@@ -33,6 +34,9 @@ struct SettingsWindowEnvironment {
     // and the desk's refresh of its clips after the history was cleared.
     std::function<ClipboardService*()> clipboardService;
     std::function<void()> onClipsChanged;
+    // ---- Quick Apps: the desk's pinned applications, and the desk's refresh of them.
+    std::function<QuickAppsService*()> quickAppsService;
+    std::function<void()> onQuickAppsChanged;
 
     // Reads a flag, or `absent` when it is not set.
     template <typename T> static T read(const std::function<T()>& flag, T absent = T()) {

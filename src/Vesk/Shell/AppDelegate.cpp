@@ -376,6 +376,12 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         environment.onClipsChanged = [desk] {
             if (desk) desk->refreshClips();
         };
+        environment.quickAppsService = [desk]() -> QuickAppsService* {
+            return desk ? &desk->quickAppsService() : nullptr;
+        };
+        environment.onQuickAppsChanged = [desk] {
+            if (desk) desk->refreshQuickApps();
+        };
     }
     // Over stand-ins the panes take their absent answers.
     ActivityBridge* bridge = m_bridge->bridge();
