@@ -1,5 +1,6 @@
 #include "Scenes.h"
 
+#include "VeskKit/Diagnostics/BuildProfile.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskServices/Clipboard/ClipboardService.h"
 
@@ -9,11 +10,15 @@ namespace {
 
 ClipboardService* clipboard = nullptr;
 QuickAppsService* quickApps = nullptr;
+ShortcutsService* shortcuts = nullptr;
+ShortcutsService* shortcutsWithoutFolder = nullptr;
 
 // A machine where everything the panes ask about is there.
 void fill(SettingsWindowEnvironment& environment) {
     environment.clipboardService = [] { return clipboard; };
     environment.quickAppsService = [] { return quickApps; };
+    environment.shortcutsService = [] { return shortcuts; };
+    environment.buildProfile = [] { return BuildProfile(false); };
     environment.canSuppress = [] { return true; };
     environment.brightnessAvailable = [] { return true; };
     environment.bluetoothPermission = [] { return PermissionState::granted; };
@@ -28,6 +33,11 @@ void setClipboard(ClipboardService* service) {
 
 void setQuickApps(QuickAppsService* service) {
     quickApps = service;
+}
+
+void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder) {
+    shortcuts = listing;
+    shortcutsWithoutFolder = withoutFolder;
 }
 
 QList<Scene> scenes() {
@@ -62,6 +72,12 @@ QList<Scene> scenes() {
     add("fileTray-pipelines-off", SettingsPane::fileTray, [](SettingsStore& s, SettingsWindowEnvironment&) {
         s.setPipelineOrder({PipelineID::zip});
         s.setPipelinesEnabled(false);
+    });
+    add("shortcuts-by-name", SettingsPane::shortcuts, [](SettingsStore&, SettingsWindowEnvironment& e) {
+        e.shortcutsService = [] { return shortcutsWithoutFolder; };
+    });
+    add("shortcuts-sandboxed", SettingsPane::shortcuts, [](SettingsStore&, SettingsWindowEnvironment& e) {
+        e.buildProfile = [] { return BuildProfile(true); };
     });
     add("desk-overflow", SettingsPane::desk, [](SettingsStore& s, SettingsWindowEnvironment&) {
         WidgetSet all;

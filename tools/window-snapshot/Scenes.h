@@ -13,6 +13,7 @@ class QWidget;
 namespace vesk {
 class ClipboardService;
 class QuickAppsService;
+class ShortcutsService;
 class SettingsStore;
 } // namespace vesk
 
@@ -35,6 +36,9 @@ QList<Scene> scenes();
 void setClipboard(ClipboardService* service);
 // The pinned applications the Quick Apps pane is shown with; they must outlive the scenes.
 void setQuickApps(QuickAppsService* service);
+// The shortcut scripts the Shortcuts pane is shown with: one service over a folder of
+// scripts and one without a folder.
+void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder);
 
 // Every building block of the panes in its states, in one column.
 QWidget* controlsSheet(SettingsStore& settings);

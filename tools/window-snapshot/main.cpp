@@ -16,10 +16,13 @@
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Pasteboard/SystemPasteboard.h"
+#include "VeskPlatform/Shortcuts/ScriptFolderShortcuts.h"
 #include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
+#include "VeskServices/Shortcuts/ShortcutsService.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
@@ -69,7 +72,9 @@ bool writeScene(const snapshot::Scene& scene, const QString& folder, const QStri
                            : content->sizeHint().height();
     window.resize(SettingsWindow::contentSize.width(),
                   std::max(SettingsWindow::contentSize.height(), needed));
-    QApplication::processEvents();
+    // Scans and listings the panes start answer from worker threads.
+    for (QDeadlineTimer settle(400); !settle.hasExpired();)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     return write(window, QDir(folder).filePath(scene.name + QStringLiteral(".png")), scale);
 }
 
@@ -101,6 +106,22 @@ int main(int argc, char** argv) {
     snapshot::setClipboard(&clipboard);
     QuickAppsService quickApps(QStringLiteral("Vesk"));
     snapshot::setQuickApps(&quickApps);
+    // A few executable scripts to list, and a folder that does not exist.
+    QTemporaryDir scripts;
+    for (const char* name : {"Backup Photos.sh", "Note.sh", "Start Focus.sh"}) {
+        QFile script(scripts.filePath(QString::fromUtf8(name)));
+        if (script.open(QIODevice::WriteOnly)) script.write("#!/bin/sh\n");
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+    ScriptFolderShortcuts::Options listedOptions;
+    listedOptions.folder = scripts.path();
+    ScriptFolderShortcuts::Options missingOptions;
+    missingOptions.folder = scripts.filePath(QStringLiteral("none"));
+    ScriptFolderShortcuts listed(listedOptions);
+    ScriptFolderShortcuts missing(missingOptions);
+    ShortcutsService shortcuts(QStringLiteral("Vesk"), {.scripts = &listed});
+    ShortcutsService withoutFolder(QStringLiteral("Vesk"), {.scripts = &missing});
+    snapshot::setShortcuts(&shortcuts, &withoutFolder);
     const QStringList args = app.arguments().mid(1);
     QString folder, only;
     double scale = 2;

@@ -4,6 +4,7 @@
 #include "Vesk/SettingsWindow/Panes/DeskPane.h"
 #include "Vesk/SettingsWindow/Panes/FileTrayPane.h"
 #include "Vesk/SettingsWindow/Panes/QuickAppsPane.h"
+#include "Vesk/SettingsWindow/Panes/ShortcutsPane.h"
 #include "Vesk/SettingsWindow/Panes/SoundPanes.h"
 #include "Vesk/SettingsWindow/Panes/StatusPanes.h"
 
@@ -71,6 +72,19 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
                      return makeQuickAppsPane(*service,
                                               [action = e.onQuickAppsChanged] { Env::call(action); });
                  }});
+    // Built again when the repository arrives (the shell refreshes the inputs then).
+    factory.set(
+        SettingsPane::shortcuts,
+        {[](const Env& e) {
+             return PaneInputs{QVariant::fromValue(quintptr(e.repository ? e.repository() : nullptr))};
+         },
+         [](const PaneContext& c) -> QWidget* {
+             const auto& e = c.environment;
+             ShortcutsService* service = e.shortcutsService ? e.shortcutsService() : nullptr;
+             if (!service) return nullptr;
+             return new ShortcutsPane(*service, e.buildProfile ? e.buildProfile() : BuildProfile::current(),
+                                      e.repository ? e.repository() : nullptr);
+         }});
     return factory;
 }
 

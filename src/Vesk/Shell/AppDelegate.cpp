@@ -382,6 +382,10 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         environment.onQuickAppsChanged = [desk] {
             if (desk) desk->refreshQuickApps();
         };
+        environment.shortcutsService = [desk]() -> ShortcutsService* {
+            return desk ? &desk->shortcutsService() : nullptr;
+        };
+        environment.repository = [desk]() -> DeskRepository* { return desk ? desk->repository() : nullptr; };
     }
     // Over stand-ins the panes take their absent answers.
     ActivityBridge* bridge = m_bridge->bridge();
@@ -406,6 +410,9 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         if (services) services->requestBluetoothPermission();
     };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
+    environment.buildProfile = [services] {
+        return services ? services->profile() : BuildProfile::current();
+    };
     return environment;
 }
 
