@@ -5,6 +5,8 @@
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Onboarding/OnboardingModel.h"
+#include "Vesk/Onboarding/OnboardingWindow.h"
 #include "Vesk/Permissions/ActivationHolds.h"
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/PermissionPrompt.h"
@@ -16,6 +18,7 @@
 #include "Vesk/Shell/DeveloperHooks.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
+#include "Vesk/Shell/SyncStartup.h"
 #include "Vesk/Shell/TrayAddActivity.h"
 #include "Vesk/Shell/UpdateService.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"
@@ -26,9 +29,12 @@
 #include "VeskKit/Notch/NotchEvent.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Camera/DesktopCameraAccess.h"
+#include "VeskPlatform/Machine/DeviceName.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskServices/Weather/WeatherProvider.h"
+#include "VeskSync/SyncCoordinator.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -118,15 +124,15 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_notchController->setContextMenuProvider(
         [weak]() -> std::unique_ptr<QMenu> { return weak ? weak->notchContextMenu() : nullptr; });
 
-    // 12. The weather provider is started here once it exists.
+    // 12.
+    if (WeatherProvider* weather = m_notchController->weatherProvider()) weather->start();
     m_notchController->startDragMonitors();
     buildStatusItem();
 
     // 13.
     addObservers();
 
-    // 14. The sync coordinator for cloudContainerID and its start-up task come
-    // here once the synced store exists.
+    // 14.
     m_tickTimer = mainScheduler().postRepeating(heartbeatInterval, [weak] {
         if (weak) weak->tick();
     });
@@ -141,6 +147,7 @@ void AppDelegate::applicationDidFinishLaunching() {
                                                            weak->didFailToRegisterForRemoteNotifications(
                                                                error);
                                                    }});
+    startSync();
 
     // 15. to 17.
     m_print(m_notchController->geometryReport() + QLatin1Char('\n'));
@@ -156,13 +163,13 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::didRegisterForRemoteNotifications(const QByteArray& deviceToken) {
-    // The sync coordinator notes the answer here once it exists.
+    if (m_sync) m_sync->notePushRegistration(SyncCoordinator::PushRegistration::registered());
     TraceLog::trace(QStringLiteral("push registered (") + QString::number(deviceToken.size()) +
                     QStringLiteral("-byte token)"));
 }
 
 void AppDelegate::didFailToRegisterForRemoteNotifications(const QString& error) {
-    // The sync coordinator notes the answer here once it exists.
+    if (m_sync) m_sync->notePushRegistration(SyncCoordinator::PushRegistration::failed(error));
     TraceLog::trace(QStringLiteral("push registration FAILED: ") + error);
 }
 
@@ -299,6 +306,46 @@ void AppDelegate::runDeveloperHooks() {
     DeveloperHooks::run(targets, this);
 }
 
+// ---- Synced store
+
+void AppDelegate::startSync() {
+    m_sync = m_factory->makeSyncCoordinator(cloudContainerID);
+    if (m_menus) m_menus->setSyncCoordinator(m_sync.get());
+    NotchWindowController* controller = m_notchController->controller();
+    const QPointer<AppDelegate> weak(this);
+    m_syncStartup = std::make_unique<SyncStartup>(SyncStartup::Parts{
+        .sync = *m_sync,
+        .surface = *m_notchController,
+        .syncEnabled = m_settings->syncEnabled(),
+        .deviceID = machine::deviceName(),
+        .availableShortcuts =
+            controller ? [controller](
+                             QObject* context,
+                             std::function<void(QStringList)>
+                                 done) { controller->shortcutsService().available(context, std::move(done)); }
+                       : std::function<void(QObject*, std::function<void(QStringList)>)>(),
+        .seedTray =
+            [weak] {
+                DeveloperHooks::Targets targets;
+                targets.trayStore = [weak]() -> TrayStore* {
+                    return weak ? weak->m_notchController->trayStore() : nullptr;
+                };
+                targets.republishTray = [weak] {
+                    if (weak) weak->republishTray();
+                };
+                targets.log = TraceLog::trace;
+                DeveloperHooks::seedTrayAfterSync(targets);
+            },
+        .log = TraceLog::trace,
+        // The Shortcuts pane, open before the repository existed, takes it now.
+        .repositoryReady =
+            [weak] {
+                if (weak && weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
+            },
+    });
+    m_syncStartup->run();
+}
+
 // ---- Plug-in points
 
 void AppDelegate::buildMenus() {
@@ -329,11 +376,12 @@ void AppDelegate::buildMenus() {
         [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
         [surface] { return surface->trayStore(); },
         [surface]() -> const ClipboardService* { return surface->clipboardService(); }});
-    // "Welcome to VeskNotch…" stays disabled until its window exists; setShowOnboarding
-    // here enables it.
     const QPointer<AppDelegate> weak(this);
     m_menus->setOpenSettings([weak] {
         if (weak) weak->openSettings();
+    });
+    m_menus->setShowOnboarding([weak] {
+        if (weak) weak->showOnboarding();
     });
 }
 
@@ -416,7 +464,29 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
     return environment;
 }
 
-void AppDelegate::showOnboarding() {}
+void AppDelegate::showOnboarding() {
+    if (!m_onboardingWindow) {
+        const QPointer<AppDelegate> weak(this);
+        m_onboardingWindow =
+            m_factory->makeOnboardingWindow(*m_settings, m_permissions.get(), *m_activationHolds, [weak] {
+                if (weak) weak->finishOnboarding();
+            });
+        if (!m_onboardingWindow) return;
+        OnboardingModel& model = m_onboardingWindow->model();
+        const auto step = OnboardingModel::parseStep(qEnvironmentVariable("VESK_ONBOARDING"));
+        if (step && *step != model.step()) model.setStep(*step);
+    }
+    m_onboardingWindow->present();
+}
+
+void AppDelegate::finishOnboarding() {
+    UserDefaults::standard().setBool(hasCompletedOnboardingKey, true);
+    if (!m_onboardingWindow) return;
+    // Later: the window's own button is what got here.
+    OnboardingWindow* window = m_onboardingWindow.release();
+    window->hide();
+    window->deleteLater();
+}
 
 void AppDelegate::showOnboardingIfNeeded() {
     if (UserDefaults::standard().boolValue(hasCompletedOnboardingKey)) return;
