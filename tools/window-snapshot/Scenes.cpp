@@ -10,6 +10,7 @@ namespace {
 
 ClipboardService* clipboard = nullptr;
 QuickAppsService* quickApps = nullptr;
+QuickAppsService* slowQuickApps = nullptr;
 ShortcutsService* shortcuts = nullptr;
 ShortcutsService* shortcutsWithoutFolder = nullptr;
 
@@ -33,6 +34,10 @@ void setClipboard(ClipboardService* service) {
 
 void setQuickApps(QuickAppsService* service) {
     quickApps = service;
+}
+
+void setSlowQuickApps(QuickAppsService* service) {
+    slowQuickApps = service;
 }
 
 void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder) {
@@ -72,6 +77,9 @@ QList<Scene> scenes() {
     add("fileTray-pipelines-off", SettingsPane::fileTray, [](SettingsStore& s, SettingsWindowEnvironment&) {
         s.setPipelineOrder({PipelineID::zip});
         s.setPipelinesEnabled(false);
+    });
+    add("quickApps-loading", SettingsPane::quickApps, [](SettingsStore&, SettingsWindowEnvironment& e) {
+        e.quickAppsService = [] { return slowQuickApps; };
     });
     add("shortcuts-by-name", SettingsPane::shortcuts, [](SettingsStore&, SettingsWindowEnvironment& e) {
         e.shortcutsService = [] { return shortcutsWithoutFolder; };

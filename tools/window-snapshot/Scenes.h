@@ -36,6 +36,8 @@ QList<Scene> scenes();
 void setClipboard(ClipboardService* service);
 // The pinned applications the Quick Apps pane is shown with; they must outlive the scenes.
 void setQuickApps(QuickAppsService* service);
+// Pinned applications whose scan of the installed ones takes a while (the loading state).
+void setSlowQuickApps(QuickAppsService* service);
 // The shortcut scripts the Shortcuts pane is shown with: one service over a folder of
 // scripts and one without a folder.
 void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder);

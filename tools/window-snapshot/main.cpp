@@ -18,6 +18,7 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Pasteboard/SystemPasteboard.h"
 #include "VeskPlatform/Shortcuts/ScriptFolderShortcuts.h"
+#include "VeskPlatform/Workspace/DesktopApplications.h"
 #include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
 #include "VeskServices/Shortcuts/ShortcutsService.h"
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,6 +39,19 @@
 using namespace vesk;
 
 namespace {
+
+// Installed applications that take a second to list, so the pane is caught looking.
+class SlowApplications final : public DesktopApplications {
+public:
+    QList<DesktopEntry> installed() const override {
+        QThread::sleep(1);
+        return {};
+    }
+    std::optional<DesktopEntry> entry(const QString&) const override { return std::nullopt; }
+    std::optional<DesktopEntry> load(const QString&) const override { return std::nullopt; }
+    bool launch(const QString&, QString*) const override { return false; }
+    QIcon icon(const QString&) const override { return {}; }
+};
 
 bool writePng(QWidget& widget, const QString& path, double scale) {
     QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
@@ -107,6 +122,9 @@ int main(int argc, char** argv) {
     snapshot::setClipboard(&clipboard);
     QuickAppsService quickApps(QStringLiteral("Vesk"));
     snapshot::setQuickApps(&quickApps);
+    QuickAppsService slowQuickApps(
+        QStringLiteral("Vesk"), {.applications = std::make_shared<SlowApplications>(), .running = nullptr});
+    snapshot::setSlowQuickApps(&slowQuickApps);
     // A few executable scripts to list, and a folder that does not exist.
     QTemporaryDir scripts;
     for (const char* name : {"Backup Photos.sh", "Note.sh", "Start Focus.sh"}) {
