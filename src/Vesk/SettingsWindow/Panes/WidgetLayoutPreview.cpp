@@ -10,6 +10,8 @@
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -50,7 +52,18 @@ WidgetLayoutPreview::WidgetLayoutPreview(SettingsStore& settings, QWidget* paren
         new TextView(QStringLiteral("Preview"), Vesk::Type_::settingsSection(), Vesk::Stone::x400));
     column->addWidget(m_stage);
     m_notice->setWrapping(true);
-    column->addWidget(m_notice);
+    // The notice: a warning triangle before the text, in amber.
+    m_noticeRow = new QWidget(this);
+    auto* notice = new QHBoxLayout(m_noticeRow);
+    notice->setContentsMargins(0, 0, 0, 0);
+    notice->setSpacing(6);
+    auto* triangle = new QLabel(m_noticeRow);
+    const double side = Symbols::sideForFontSize(11);
+    triangle->setPixmap(QPixmap::fromImage(
+        Symbols::image(u"exclamationmark.triangle", side, Vesk::Semantic::amber, devicePixelRatioF())));
+    notice->addWidget(triangle, 0, Qt::AlignTop);
+    notice->addWidget(m_notice, 1);
+    column->addWidget(m_noticeRow);
     followSettings(this, settings, [this] { refresh(); });
 }
 
@@ -83,7 +96,7 @@ void WidgetLayoutPreview::refresh() {
     m_layout = layoutFor(m_settings, availableWidth(screen()));
     const QString text = overflowText(m_layout.overflow);
     m_notice->setText(text);
-    m_notice->setVisible(!text.isEmpty());
+    m_noticeRow->setVisible(!text.isEmpty());
     m_stage->update();
 }
 

@@ -57,6 +57,7 @@ private:
     WidgetID m_selected = WidgetID::media;
     QWidget* m_stage;
     TextView* m_notice;
+    QWidget* m_noticeRow = nullptr;
 };
 
 } // namespace vesk
