@@ -1,5 +1,7 @@
 #include "VeskKit/Settings/SettingsStore.h"
 
+#include "support/RawValues.h"
+
 #include <gtest/gtest.h>
 
 using namespace vesk;
@@ -31,30 +33,13 @@ TEST(SettingsCatalogueTest, EveryWriteLandsUnderItsOwnKeyInTheStoredForm) {
     }
 }
 
-namespace {
-
-// Raw values round-trip and match exactly: another capitalisation names nothing.
-template <typename E> void expectExactRawValues() {
-    for (const E value : allCases<E>()) {
-        const QString raw = toRaw(value);
-        SCOPED_TRACE(raw.toStdString());
-        EXPECT_EQ(fromRaw<E>(raw), value);
-        QString capitalised = raw;
-        capitalised[0] = capitalised.at(0).toUpper();
-        EXPECT_FALSE(fromRaw<E>(capitalised));
-    }
-    EXPECT_FALSE(fromRaw<E>(u""));
-}
-
-} // namespace
-
 TEST(SettingsCatalogueTest, EnumerationsRoundTripTheirExactRawValues) {
-    expectExactRawValues<ScreenPolicy>();
-    expectExactRawValues<FullscreenPolicy>();
-    expectExactRawValues<AppearanceMode>();
-    expectExactRawValues<BarStyle>();
-    expectExactRawValues<HUDSpeed>();
-    expectExactRawValues<SoundTrailing>();
-    expectExactRawValues<KeepAwakeDurationSetting>();
-    expectExactRawValues<MediaBarStyle>();
+    test::expectExactRawValues<ScreenPolicy>();
+    test::expectExactRawValues<FullscreenPolicy>();
+    test::expectExactRawValues<AppearanceMode>();
+    test::expectExactRawValues<BarStyle>();
+    test::expectExactRawValues<HUDSpeed>();
+    test::expectExactRawValues<SoundTrailing>();
+    test::expectExactRawValues<KeepAwakeDurationSetting>();
+    test::expectExactRawValues<MediaBarStyle>();
 }
