@@ -13,7 +13,6 @@
 
 using namespace vesk;
 
-
 TEST(TrayFilesTest, FolderCopiesKeepLinksAsLinksAndLeaveSpecialFilesOut) {
     QTemporaryDir dir;
     const QString src = dir.filePath("src");

@@ -10,7 +10,6 @@
 #include <QIcon>
 #include <QPainter>
 #include <QProcess>
-#include <QSet>
 #include <QTemporaryDir>
 
 using vesk::Symbols;
