@@ -203,16 +203,13 @@ TEST_F(AppDelegateTest, SwipesThatCycleOrDismissShowTheNewCurrentActivity) {
     model(0).send(NotchEvent::swipeUp());
     EXPECT_FALSE(coordinator().current());
     EXPECT_EQ(model(0).state(), NotchState::closed());
-}
 
-TEST_F(AppDelegateTest, CyclingWithNothingQueuedLeavesAnExpandedPillAlone) {
-    launch();
-    const ActivityPayload only = makePayload(QStringLiteral("a"), ActivityPriority::interrupt, 30);
-    offer(only);
+    // Cycling with nothing queued leaves an expanded pill alone.
+    offer(first);
     model(0).send(NotchEvent::hoverBegan());
-    ASSERT_EQ(model(0).state(), NotchState::activityExpanded(only));
+    ASSERT_EQ(model(0).state(), NotchState::activityExpanded(first));
     model(0).send(NotchEvent::swipeRight());
-    EXPECT_EQ(model(0).state(), NotchState::activityExpanded(only));
+    EXPECT_EQ(model(0).state(), NotchState::activityExpanded(first));
 }
 
 TEST_F(AppDelegateTest, MediaEffectsAndCommandsGoToTheNowPlayingSource) {
@@ -313,8 +310,10 @@ TEST_F(AppDelegateTest, CallbacksDoNothingOnceTheDelegateIsGone) {
     launch();
     const auto present = factory->present;
     delegate.reset();
+    const qsizetype mark = log.size();
     present(makePayload(QStringLiteral("sound"), ActivityPriority::interrupt, 1));
     scheduler.advance(5);
+    EXPECT_TRUE(since(mark).isEmpty());
 }
 
 TEST_F(AppDelegateTest, DeveloperHooksActOnTheActiveDisplay) {
