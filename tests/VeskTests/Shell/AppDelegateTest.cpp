@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QGuiApplication>
 
 #include <cmath>
@@ -21,7 +22,10 @@ using test::makePayload;
 
 class AppDelegateTest : public ::testing::Test {
 protected:
-    void SetUp() override { qputenv("VESK_TRACE", "1"); }
+    void SetUp() override {
+        qputenv("VESK_TRACE", "1");
+        QFile::remove(TraceLog::filePath()); // counts below start from an empty log
+    }
 
     void launch(int displays = 1) {
         auto made = std::make_unique<test::FakeShellFactory>(log, scheduler, displays);
