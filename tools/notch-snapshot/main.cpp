@@ -17,6 +17,7 @@
 #include "Vesk/Notch/PipelineBanner.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskServices/Audio/AudioState.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -115,6 +116,32 @@ QList<Scene> scenes() {
         m.send(NotchEvent::selectTab(DeskTab::tray));
     });
 
+    // The device widgets, alone in the row.
+    const auto deskWith = [](WidgetID id, std::function<void(NotchViewModel&)> fill) {
+        return [id, fill](NotchViewModel& m, SettingsStore& s) {
+            s.setEnabledWidgets({id});
+            m.recomputeLayout();
+            m.send(NotchEvent::click());
+            fill(m);
+        };
+    };
+    add(QStringLiteral("desk-apps"), deskWith(WidgetID::quickApps, [](NotchViewModel& m) {
+            QList<QuickApp> apps;
+            for (const char* name : {"Text Editor", "Files", "Terminal"})
+                apps.append({QUuid::createUuid(), QLatin1String(name), QLatin1String(name), std::nullopt});
+            m.setQuickApps(apps);
+        }));
+    add(QStringLiteral("desk-apps-empty"),
+        deskWith(WidgetID::quickApps, [](NotchViewModel& m) { m.setQuickApps({}); }));
+    add(QStringLiteral("desk-sound"), deskWith(WidgetID::audioDevice, [](NotchViewModel& m) {
+            using T = AudioState::Transport;
+            m.setAudioDevices({{1, QStringLiteral("Built-in Audio Analog Stereo"), T::builtIn, true},
+                               {2, QStringLiteral("Buds Pro"), T::bluetooth, false},
+                               {3, QStringLiteral("HDMI / DisplayPort 1"), T::hdmi, false}});
+        }));
+    add(QStringLiteral("desk-sound-empty"),
+        deskWith(WidgetID::audioDevice, [](NotchViewModel& m) { m.setAudioDevices({}); }));
+
     const auto drop = [](QList<DropLane> lanes, std::optional<int> hovered, int files) {
         return [lanes, hovered, files](NotchViewModel& m, SettingsStore&) {
             m.setDragURLs(sampleFiles(files));
@@ -165,9 +192,10 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
     model.recomputeLayout();
     NotchRootView root(model);
     const DeskEnvironment environment;
-    root.setDeskFactory([&environment](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
-        return new DeskView(tab, m, inset, environment, parent);
-    });
+    root.setDeskFactory(
+        [&environment](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
+            return new DeskView(tab, m, inset, environment, parent);
+        });
     scene.setup(model, settings);
 
     const QSizeF canvas = model.currentCanvasSize();

@@ -35,7 +35,7 @@ cursorarrow.click desktopcomputer display doc doc.fill doc.on.clipboard doc.on.c
 doc.richtext doc.zipper dot.radiowaves.right envelope.fill exclamationmark.triangle
 exclamationmark.triangle.fill eye.slash flame.fill folder.fill forward.fill gearshape.fill
 hand.tap hare.fill headphones hifispeaker.fill house.fill info.circle info.circle.fill iphone
-keyboard keyboard.fill laptopcomputer lightbulb.fill link location.slash lock.fill
+keyboard keyboard.fill laptopcomputer lightbulb.fill link location location.slash lock.fill
 lock.open.fill lock.shield magicmouse.fill magnifyingglass map.fill message.fill mic.fill
 minus.circle.fill moon.fill moon.stars moon.zzz.fill music.mic music.note note.text pause.fill
 person.crop.circle photo photo.fill play.fill plus plus.circle power powersleep questionmark
