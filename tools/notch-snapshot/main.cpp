@@ -139,6 +139,8 @@ QList<Scene> scenes() {
                                {2, QStringLiteral("Buds Pro"), T::bluetooth, false},
                                {3, QStringLiteral("HDMI / DisplayPort 1"), T::hdmi, false}});
         }));
+    // Without a camera (or the right to open one) the mirror says so.
+    add(QStringLiteral("desk-mirror-no-access"), deskWith(WidgetID::mirror, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-sound-empty"),
         deskWith(WidgetID::audioDevice, [](NotchViewModel& m) { m.setAudioDevices({}); }));
 

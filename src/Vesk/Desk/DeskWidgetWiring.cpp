@@ -2,6 +2,7 @@
 
 #include "Vesk/Desk/Widgets/AudioDeviceWidget.h"
 #include "Vesk/Desk/Widgets/DeskWidget.h"
+#include "Vesk/Desk/Widgets/MirrorWidget.h"
 #include "Vesk/Desk/Widgets/QuickAppsWidget.h"
 #include "Vesk/Desk/Widgets/WeatherWidget.h"
 #include "Vesk/Notch/NotchNotifications.h"
@@ -78,9 +79,9 @@ DeskWidget* DeskWidgetWiring::shortcuts(const Context&) {
     return nullptr;
 }
 
-// Mirror.
-DeskWidget* DeskWidgetWiring::mirror(const Context&) {
-    return nullptr;
+// Mirror: its own camera access and controller.
+DeskWidget* DeskWidgetWiring::mirror(const Context& context) {
+    return new MirrorWidget(context.environment, nullptr, nullptr, context.parent);
 }
 
 // Quick apps. Without a service: no icons, nothing missing or running, no launch.

@@ -25,7 +25,8 @@ using namespace vesk::test;
 namespace {
 
 QuickApp app(const char* name) {
-    return QuickApp{.id = QUuid::createUuid(), .bundleID = QLatin1String(name), .name = QLatin1String(name), .path = {}};
+    return QuickApp{
+        .id = QUuid::createUuid(), .bundleID = QLatin1String(name), .name = QLatin1String(name), .path = {}};
 }
 
 QImage render(QWidget& widget, QSize size) {
@@ -71,12 +72,12 @@ TEST_F(DeviceWidgetsTest, QuickAppsFadeAMissingAppDotARunningOneAndConfigureFrom
     EXPECT_EQ(launched, QStringList{QStringLiteral("On")});
 
     const QImage image = render(widget, QSize(140, 140));
-    const QRect on = widget.tiles().at(0)->geometry().translated(widget.tiles().at(0)->mapTo(&widget, QPoint()) -
-                                                                 widget.tiles().at(0)->pos());
+    const QRect on = widget.tiles().at(0)->geometry().translated(
+        widget.tiles().at(0)->mapTo(&widget, QPoint()) - widget.tiles().at(0)->pos());
     EXPECT_EQ(image.pixelColor(on.center().x(), on.top() + 23), QColor(Qt::blue)) << "the icon";
     EXPECT_GT(image.pixelColor(on.center().x(), on.top() + 46 + 3 + 2).alpha(), 200) << "the running dot";
-    const QRect off = widget.tiles().at(1)->geometry().translated(widget.tiles().at(1)->mapTo(&widget, QPoint()) -
-                                                                  widget.tiles().at(1)->pos());
+    const QRect off = widget.tiles().at(1)->geometry().translated(
+        widget.tiles().at(1)->mapTo(&widget, QPoint()) - widget.tiles().at(1)->pos());
     EXPECT_LT(image.pixelColor(off.left() + 6, off.top() + 23).alpha(), 120) << "the missing tile is faded";
     EXPECT_EQ(image.pixelColor(off.center().x(), off.top() + 46 + 3 + 2).alpha(), 0) << "no dot";
 
@@ -94,17 +95,19 @@ TEST_F(DeviceWidgetsTest, WiredQuickAppsWithoutAServiceMissNothingAndConfigurePo
     QStringList posted;
     QObject observer;
     for (const QString& name : {notchNotifications::veskOpenSettings, notchNotifications::veskOpenQuickApps})
-        NotificationCenter::defaultCenter().observe(name, &observer, [&posted, name](const auto&) { posted << name; });
+        NotificationCenter::defaultCenter().observe(name, &observer,
+                                                    [&posted, name](const auto&) { posted << name; });
     model.setQuickApps({app("A"), app("B")});
     QWidget parent;
-    auto* widget = qobject_cast<QuickAppsWidget*>(
-        DeskWidgetWiring::build(WidgetID::quickApps, {.model = model, .environment = environment, .parent = &parent}));
+    auto* widget = qobject_cast<QuickAppsWidget*>(DeskWidgetWiring::build(
+        WidgetID::quickApps, {.model = model, .environment = environment, .parent = &parent}));
     ASSERT_TRUE(widget);
     ASSERT_EQ(widget->tiles().size(), 2);
     EXPECT_TRUE(widget->tiles().at(0)->isEnabled());
     widget->configureButton()->click();
     ASSERT_TRUE(processEventsUntil([&] { return posted.size() == 2; })) << "the notifications never came";
-    EXPECT_EQ(posted, (QStringList{notchNotifications::veskOpenSettings, notchNotifications::veskOpenQuickApps}));
+    EXPECT_EQ(posted,
+              (QStringList{notchNotifications::veskOpenSettings, notchNotifications::veskOpenQuickApps}));
 }
 
 TEST_F(DeviceWidgetsTest, SoundOutputChecksTheDefaultLightsOnlyOtherRowsAndReReadsAfterAChoice) {
@@ -152,7 +155,9 @@ namespace {
 
 class StillLocation final : public LocationManager {
 public:
-    LocationAuthorization authorizationStatus() const override { return LocationAuthorization::authorizedWhenInUse; }
+    LocationAuthorization authorizationStatus() const override {
+        return LocationAuthorization::authorizedWhenInUse;
+    }
     void requestWhenInUseAuthorization() override {}
     void requestLocation() override { Q_EMIT locationsUpdated({LocationFix{1, 2, Date::now()}}); }
 };
@@ -184,18 +189,20 @@ TEST_F(DeviceWidgetsTest, WeatherShowsTheLocaleUnitAndEveryState) {
     EXPECT_EQ(widget.texts().first(), QStringLiteral("Weather where you are"));
 
     using M = TemperatureMeasurement;
-    WeatherReport report{.current = {.temperature = M{20, TemperatureUnit::celsius},
-                                     .apparentTemperature = M{19, TemperatureUnit::celsius},
-                                     .condition = QStringLiteral("Clear"),
-                                     .symbolName = QStringLiteral("sun.max"),
-                                     .isDaylight = true},
-                         .daily = {DayWeather{M{25, TemperatureUnit::celsius}, M{10, TemperatureUnit::celsius}}}};
+    WeatherReport report{
+        .current = {.temperature = M{20, TemperatureUnit::celsius},
+                    .apparentTemperature = M{19, TemperatureUnit::celsius},
+                    .condition = QStringLiteral("Clear"),
+                    .symbolName = QStringLiteral("sun.max"),
+                    .isDaylight = true},
+        .daily = {DayWeather{M{25, TemperatureUnit::celsius}, M{10, TemperatureUnit::celsius}}}};
     weather->next = report;
     provider.refresh(true);
     provider.refresh(true); // the place is named after the first reading
     QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-    EXPECT_EQ(widget.texts(), (QStringList{QStringLiteral("68°F"), QStringLiteral("Clear"),
-                                           QStringLiteral("H 77°F  ·  L 50°F"), QStringLiteral("Springfield")}));
+    EXPECT_EQ(widget.texts(),
+              (QStringList{QStringLiteral("68°F"), QStringLiteral("Clear"),
+                           QStringLiteral("H 77°F  ·  L 50°F"), QStringLiteral("Springfield")}));
     QLocale::setDefault(QLocale(QStringLiteral("en_GB")));
     EXPECT_EQ(widget.texts().at(2), QStringLiteral("H 25°C  ·  L 10°C"));
     const QImage image = render(widget, QSize(140, 140));
@@ -206,11 +213,12 @@ TEST_F(DeviceWidgetsTest, WeatherShowsTheLocaleUnitAndEveryState) {
     provider.refresh(true);
     EXPECT_EQ(widget.texts().size(), 3) << "no H/L line without both values";
 
-    weather->next = WeatherError{.domain = QStringLiteral("http"), .code = 500, .localizedDescription = {},
-                                 .fullDescription = {}};
+    weather->next = WeatherError{
+        .domain = QStringLiteral("http"), .code = 500, .localizedDescription = {}, .fullDescription = {}};
     provider.refresh(true);
-    EXPECT_EQ(widget.texts(), (QStringList{QStringLiteral("Couldn't load the forecast"),
-                                           QStringLiteral("Weather isn't available right now. It'll retry on its own.")}));
+    EXPECT_EQ(widget.texts(),
+              (QStringList{QStringLiteral("Couldn't load the forecast"),
+                           QStringLiteral("Weather isn't available right now. It'll retry on its own.")}));
     provider.stop();
     QLocale::setDefault(QLocale::c());
 }
