@@ -96,6 +96,12 @@ public:
     AudioService& audio() const { return *m_services.audio; }
     // Absent without the adapter.
     NowPlayingSource* media() const { return m_services.media.get(); }
+    // Whether start() started the media source (it does not after a failed self-test).
+    bool isMediaStarted() const { return m_mediaStarted; }
+    // Whether what plays anywhere can show: a started source that reads every player.
+    bool isUniversalNowPlaying() const {
+        return media() && m_mediaStarted && media()->capabilities().contains(Capability::universalNowPlaying);
+    }
     BatteryService& battery() const { return *m_services.battery; }
     BrightnessService& brightness() const { return *m_services.brightness; }
     KeyboardBacklightService& keyboardBacklight() const { return *m_services.keyboardBacklight; }
@@ -156,6 +162,7 @@ private:
     TaskHandle m_bluetoothStart;
     QMetaObject::Connection m_settingsObserver;
     QSet<QString> m_primed;
+    bool m_mediaStarted = false;
     BluetoothStartResult m_bluetoothStatus = BluetoothStartResult::needsPermission;
     std::function<void()> m_onCurrentChanged;
     std::function<void(const NowPlayingState&)> m_onNowPlayingChange;

@@ -8,9 +8,11 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Sharing/Sharing.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/NowPlaying/NowPlayingState.h"
 #include "VeskServices/Pipelines/PipelineRunner.h"
+#include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskServices/Weather/WeatherProvider.h"
@@ -65,6 +67,8 @@ struct NotchViewModel::Fields {
     NowPlayingState nowPlaying;
     QList<TrayItem> trayItems;
     QPointer<TrayStore> trayStore;
+    TimerStore* timerStore = nullptr;
+    QPointer<ClipboardService> clipboardService;
     ShortcutsService* shortcutsService = nullptr;
     QuickAppsService* quickAppsService = nullptr;
     QPointer<DeskRepository> repository;
@@ -269,6 +273,26 @@ DeskRepository* NotchViewModel::repository() const {
 void NotchViewModel::setRepository(DeskRepository* repository) {
     if (d->repository == repository) return;
     d->repository = repository;
+    Q_EMIT deskServicesChanged();
+}
+
+TimerStore* NotchViewModel::timerStore() const {
+    return d->timerStore;
+}
+
+void NotchViewModel::setTimerStore(TimerStore* store) {
+    if (d->timerStore == store) return;
+    d->timerStore = store;
+    Q_EMIT deskServicesChanged();
+}
+
+ClipboardService* NotchViewModel::clipboardService() const {
+    return d->clipboardService;
+}
+
+void NotchViewModel::setClipboardService(ClipboardService* service) {
+    if (d->clipboardService == service) return;
+    d->clipboardService = service;
     Q_EMIT deskServicesChanged();
 }
 
@@ -507,10 +531,13 @@ std::optional<int> NotchViewModel::lane(double x, double width) const {
     return int(index);
 }
 
-void NotchViewModel::addTimer(double) {
-    // Timers live in the timer store, which the window controller has not set: there is
-    // nowhere to add one, and the list stays empty.
-    setTimers({});
+void NotchViewModel::addTimer(double seconds) {
+    if (!d->timerStore) {
+        setTimers({});
+        return;
+    }
+    d->timerStore->add(seconds, QString(), true);
+    setTimers(d->timerStore->timers());
 }
 
 void NotchViewModel::openCalendarEvent(const CalendarEvent& event) {

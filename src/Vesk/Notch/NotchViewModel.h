@@ -26,6 +26,7 @@
 
 namespace vesk {
 
+class ClipboardService;
 class ClockSource;
 class DeskRepository;
 class NotchPanelInterface;
@@ -33,6 +34,7 @@ class QuickAppsService;
 class PipelineRunner;
 class Sharing;
 class SettingsStore;
+class TimerStore;
 class ShortcutsService;
 class TrayStore;
 class WeatherProvider;
@@ -130,6 +132,11 @@ public:
     // The file tray; set by the window controller. Not owned.
     TrayStore* trayStore() const;
     void setTrayStore(TrayStore* store);
+    // The shared timers and clipboard history; set by the window controller. Not owned.
+    TimerStore* timerStore() const;
+    void setTimerStore(TimerStore* store);
+    ClipboardService* clipboardService() const;
+    void setClipboardService(ClipboardService* service);
 
     // The shared shortcuts and pinned applications; set by the window controller, which
     // keeps them alive longer than the model. Not owned; none until set.

@@ -10,6 +10,7 @@ class QMenu;
 
 namespace vesk {
 
+class ClipboardService;
 class DeskRepository;
 class NotchViewModel;
 class NotchWindowController;
@@ -52,6 +53,8 @@ public:
     // owns the menu it gets and deletes it once it has closed.
     virtual void setContextMenuProvider(ContextMenuProvider provider) = 0;
 
+    // The shared clipboard history; null in tests.
+    virtual ClipboardService* clipboardService() const { return nullptr; }
     // The shared weather model (made on first use); null where there is none.
     virtual WeatherProvider* weatherProvider() { return nullptr; }
 

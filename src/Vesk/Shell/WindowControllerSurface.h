@@ -26,6 +26,7 @@ public:
     void setContextMenuProvider(ContextMenuProvider provider) override;
     WeatherProvider* weatherProvider() override;
     NotchWindowController* controller() const override { return m_controller.get(); }
+    ClipboardService* clipboardService() const override;
 
 private:
     std::unique_ptr<NotchWindowController> m_controller;
