@@ -8,6 +8,7 @@
 // --transparent leaves the desktop behind the notch transparent; --only keeps the states
 // whose names contain the text.
 #include "Samples.h"
+#include "WeatherSamples.h"
 
 #include "Vesk/Desk/DeskTrayTab.h"
 #include "Vesk/Desk/DeskView.h"
@@ -180,6 +181,16 @@ QList<Scene> scenes() {
         }));
     // Without a camera (or the right to open one) the mirror says so.
     add(QStringLiteral("desk-mirror-no-access"), deskWith(WidgetID::mirror, [](NotchViewModel&) {}));
+    const std::pair<const char*, snapshot::WeatherSample> weatherScenes[] = {
+        {"desk-weather", snapshot::WeatherSample::reading},
+        {"desk-weather-needs-location", snapshot::WeatherSample::needsLocation},
+        {"desk-weather-denied", snapshot::WeatherSample::denied},
+        {"desk-weather-failed", snapshot::WeatherSample::failed}};
+    for (const auto& [name, sample] : weatherScenes)
+        add(QLatin1String(name), deskWith(WidgetID::weather, [sample = sample](NotchViewModel& m) {
+                // The open row builds the widget once the model has a provider.
+                m.setWeatherProvider(&snapshot::sampleWeather(sample));
+            }));
     add(QStringLiteral("desk-sound-empty"),
         deskWith(WidgetID::audioDevice, [](NotchViewModel& m) { m.setAudioDevices({}); }));
 

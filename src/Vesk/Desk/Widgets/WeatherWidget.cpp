@@ -7,11 +7,13 @@
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QAbstractButton>
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cmath>
 
@@ -52,29 +54,6 @@ private:
     int m_angle = 0;
 };
 
-// The attribution link.
-class AttributionButton final : public QAbstractButton {
-public:
-    explicit AttributionButton(QWidget* parent) : QAbstractButton(parent) {
-        setText(QStringLiteral(" Weather"));
-        setToolTip(QStringLiteral("Weather data provided by Open-Meteo"));
-        setFocusPolicy(Qt::NoFocus);
-        setCursor(Qt::PointingHandCursor);
-        setFont(systemFont(9));
-    }
-    QSize sizeHint() const override {
-        const QFontMetricsF metrics(font());
-        return QSize(int(std::ceil(metrics.horizontalAdvance(text()))) + 2, int(std::ceil(metrics.height())));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setPen(Vesk::Stone::x400);
-        p.drawText(rect(), Qt::AlignCenter, text());
-    }
-};
-
 struct Line {
     QString text;
     QFont font;
@@ -96,69 +75,83 @@ QList<Line> readingLines(const WeatherSnapshot& s) {
     return lines;
 }
 
-// The current reading: symbol, temperature, condition, high and low, place.
+const QString attributionText = QStringLiteral(" Weather");
+
+// The current reading: symbol, temperature, condition, high and low, place, and the
+// attribution link under them. A cell too short for all of it shows it smaller.
 class ReadingView final : public QWidget {
 public:
     ReadingView(WeatherProvider& provider, const DeskEnvironment& environment, QWidget* parent)
-        : QWidget(parent), m_provider(&provider) {
-        m_attribution = new AttributionButton(this);
-        connect(m_attribution, &QAbstractButton::clicked, this, [this, &environment] {
-            if (m_provider && m_provider->attributionURL()) environment.open(*m_provider->attributionURL());
-        });
+        : QWidget(parent), m_provider(&provider), m_environment(environment) {
+        setMouseTracking(true);
     }
 
 protected:
-    void resizeEvent(QResizeEvent*) override {
-        const QSize hint = m_attribution->sizeHint();
-        m_attribution->setGeometry(QRect(QPoint((width() - hint.width()) / 2, layoutLines().bottom), hint));
-    }
-
     void paintEvent(QPaintEvent*) override {
         if (!m_provider || !m_provider->snapshot()) return;
+        const WeatherSnapshot& s = *m_provider->snapshot();
+        const QList<Line> lines = readingLines(s);
+        const QFont attributionFont = systemFont(9);
+        const double symbol = Symbols::sideForFontSize(30);
+        double natural = symbol + 6;
+        for (const Line& text : lines)
+            natural += QFontMetricsF(text.font).height() + (text.gapAfter ? 6 : 0);
+        natural += 6 + QFontMetricsF(attributionFont).height();
+        const double scale = std::min(1.0, height() / natural);
+        const double span = width() / scale;
+
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        const Lines lines = layoutLines();
-        const WeatherSnapshot& s = *m_provider->snapshot();
-        const double symbol = Symbols::sideForFontSize(30);
-        Symbols::paint(p, QRectF((width() - symbol) / 2, lines.symbolTop, symbol, symbol), s.symbolName,
-                       Vesk::Stone::x100);
-        double y = lines.symbolTop + symbol + 6;
+        p.translate(0, std::max(0.0, (height() - natural * scale) / 2));
+        p.scale(scale, scale);
+        Symbols::paint(p, QRectF((span - symbol) / 2, 0, symbol, symbol), s.symbolName, Vesk::Stone::x100);
+        double y = symbol + 6;
         const auto line = [&](const QString& text, const QFont& font, const QColor& colour) {
             const QFontMetricsF metrics(font);
             p.setFont(font);
             p.setPen(colour);
-            p.drawText(QRectF(6, y, width() - 12, metrics.height()), Qt::AlignHCenter | Qt::AlignTop,
-                       metrics.elidedText(text, Qt::ElideRight, width() - 12));
+            const QRectF box(6, y, span - 12, metrics.height());
+            p.drawText(box, Qt::AlignHCenter | Qt::AlignTop,
+                       metrics.elidedText(text, Qt::ElideRight, box.width()));
             y += metrics.height();
+            return box;
         };
-        for (const Line& text : readingLines(s)) {
+        for (const Line& text : lines) {
             line(text.text, text.font, text.colour);
             if (text.gapAfter) y += 6;
         }
+        y += 6;
+        const QRectF attribution = line(attributionText, attributionFont, Vesk::Stone::x400);
+        const double textWidth = QFontMetricsF(attributionFont).horizontalAdvance(attributionText);
+        const QRectF hit(attribution.center().x() - textWidth / 2, attribution.top(), textWidth,
+                         attribution.height());
+        m_attributionRect = p.transform().mapRect(hit);
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        setCursor(m_attributionRect.contains(event->position()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton || !m_attributionRect.contains(event->position())) return;
+        if (m_provider && m_provider->attributionURL()) m_environment.open(*m_provider->attributionURL());
+    }
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::ToolTip) {
+            auto* help = static_cast<QHelpEvent*>(event);
+            if (m_attributionRect.contains(help->pos()))
+                QToolTip::showText(help->globalPos(), QStringLiteral("Weather data provided by Open-Meteo"),
+                                   this);
+            else
+                QToolTip::hideText();
+            return true;
+        }
+        return QWidget::event(event);
     }
 
 private:
-    struct Lines {
-        double symbolTop = 0;
-        int bottom = 0;
-    };
-
-    // The stack centred vertically: symbol, 6, temperature, 6, the small lines, 6, attribution.
-    Lines layoutLines() const {
-        Lines lines;
-        if (!m_provider || !m_provider->snapshot()) return lines;
-        double height = Symbols::sideForFontSize(30) + 6;
-        for (const Line& text : readingLines(*m_provider->snapshot()))
-            height += QFontMetricsF(text.font).height() + (text.gapAfter ? 6 : 0);
-        height += 6;
-        const double total = height + m_attribution->sizeHint().height();
-        lines.symbolTop = std::max(0.0, (this->height() - total) / 2);
-        lines.bottom = int(std::round(lines.symbolTop + height));
-        return lines;
-    }
-
     QPointer<WeatherProvider> m_provider;
-    AttributionButton* m_attribution;
+    const DeskEnvironment& m_environment;
+    QRectF m_attributionRect;
 };
 
 } // namespace
