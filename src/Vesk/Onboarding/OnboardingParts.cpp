@@ -76,9 +76,8 @@ protected:
         painter.setPen(Qt::NoPen);
         painter.setBrush(m_granted ? Vesk::Accent::tint : Vesk::Ink::x800);
         painter.drawRoundedRect(QRectF(rect()), 8, 8);
-        const double side = Symbols::sideForFontSize(14);
-        Symbols::paint(painter, QRectF((32 - side) / 2, (32 - side) / 2, side, side), m_symbol,
-                       m_granted ? Vesk::Accent::x500 : Vesk::Stone::x400);
+        Symbols::paintForFontSize(painter, QRectF(rect()), 14, m_symbol,
+                                  m_granted ? Vesk::Accent::x500 : Vesk::Stone::x400);
     }
 
 private:

@@ -58,9 +58,7 @@ protected:
         painter.setPen(Qt::NoPen);
         painter.setBrush(Vesk::Ink::x800);
         painter.drawRoundedRect(QRectF(rect()), 8, 8);
-        const double side = Symbols::sideForFontSize(13);
-        Symbols::paint(painter, QRectF((30 - side) / 2, (30 - side) / 2, side, side), m_symbol,
-                       Vesk::Stone::x400);
+        Symbols::paintForFontSize(painter, QRectF(rect()), 13, m_symbol, Vesk::Stone::x400);
     }
 
 private:
