@@ -119,14 +119,7 @@ void AudioDeviceWidget::setDevices(const QList<AudioOutputDevice>& devices) {
         list->setContent(column);
         content = list;
     }
-    m_frame = new WidgetFrame(QStringLiteral("Sound Output"), nullptr, Qt::AlignTop, content, this);
-    m_frame->setGeometry(rect());
-    m_frame->show();
-}
-
-void AudioDeviceWidget::resizeEvent(QResizeEvent* event) {
-    DeskWidget::resizeEvent(event);
-    if (m_frame) m_frame->setGeometry(rect());
+    m_frame = WidgetFrame::filling(this, QStringLiteral("Sound Output"), nullptr, Qt::AlignTop, content);
 }
 
 } // namespace vesk

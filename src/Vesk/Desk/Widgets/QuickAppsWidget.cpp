@@ -180,14 +180,7 @@ void QuickAppsWidget::setApps(const QList<QuickApp>& apps) {
         list->setContent(grid);
         content = list;
     }
-    m_frame = new WidgetFrame(QStringLiteral("Apps"), plus, Qt::AlignCenter, content, this);
-    m_frame->setGeometry(rect());
-    m_frame->show();
-}
-
-void QuickAppsWidget::resizeEvent(QResizeEvent* event) {
-    DeskWidget::resizeEvent(event);
-    if (m_frame) m_frame->setGeometry(rect());
+    m_frame = WidgetFrame::filling(this, QStringLiteral("Apps"), plus, Qt::AlignCenter, content);
 }
 
 } // namespace vesk
