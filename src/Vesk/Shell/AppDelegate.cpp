@@ -16,6 +16,7 @@
 #include "Vesk/Shell/ActivationPolicy.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/DeveloperHooks.h"
+#include "Vesk/Shell/LaunchAtLogin.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
 #include "Vesk/Shell/TrayAddActivity.h"
@@ -27,6 +28,7 @@
 #include "VeskKit/Notch/NotchEffect.h"
 #include "VeskKit/Notch/NotchEvent.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Autostart/AutostartEntry.h"
 #include "VeskPlatform/Camera/DesktopCameraAccess.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
@@ -114,6 +116,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 10.
     m_updates = std::make_unique<UpdateService>(BuildProfile::current());
+    // "Launch at login" is the desktop's autostart entry.
+    m_launchAtLogin = std::make_unique<LaunchAtLogin>(*m_settings, autostart::entryPath());
     buildMenus();
 
     // 11.
