@@ -1,8 +1,17 @@
 #include "Vesk/SettingsWindow/SettingsPaneFactory.h"
 
+#include "Vesk/Menus/StatusItem.h"
+#include "Vesk/SettingsWindow/Panes/AboutPane.h"
 #include "Vesk/SettingsWindow/Panes/FileTrayPane.h"
+#include "Vesk/SettingsWindow/Panes/IdleLockPane.h"
 #include "Vesk/SettingsWindow/Panes/SoundPanes.h"
 #include "Vesk/SettingsWindow/Panes/StatusPanes.h"
+
+#include "VeskUI/Symbols/Symbols.h"
+#include "VeskUI/Tokens/Vesk.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
 
 namespace vesk {
 
@@ -47,6 +56,27 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
          [](const PaneContext& c) { return makeNowPlayingPane(c.settings, c.inputs.value(0).toBool()); }});
     factory.set(SettingsPane::fileTray,
                 {{}, [](const PaneContext& c) { return makeFileTrayPane(c.settings); }});
+    factory.set(SettingsPane::idleLock,
+                {{}, [](const PaneContext& c) {
+                     const auto& e = c.environment;
+                     return makeIdleLockPane(c.settings, Env::read<IdleService*>(e.idleService, nullptr),
+                                             [action = e.onToggleKeepAwake] { Env::call(action); });
+                 }});
+    factory.set(SettingsPane::about,
+                {[](const Env& e) {
+                     return PaneInputs{Env::read(e.isSandboxed), Env::read(e.updatesAvailable)};
+                 },
+                 [](const PaneContext& c) {
+                     AboutFacts facts;
+                     facts.version = aboutVersion(QCoreApplication::applicationVersion());
+                     facts.isSandboxed = c.inputs.value(0).toBool();
+                     facts.updatesAvailable = c.inputs.value(1).toBool();
+                     facts.website = QStringLiteral(VESK_WEBSITE);
+                     facts.icon = QGuiApplication::windowIcon().isNull()
+                                      ? Symbols::icon(StatusItem::symbolName(), Vesk::Stone::x100)
+                                      : QGuiApplication::windowIcon();
+                     return makeAboutPane(facts);
+                 }});
     return factory;
 }
 

@@ -6,6 +6,8 @@
 
 namespace vesk {
 
+class IdleService;
+
 // What the panes read of the rest of the program and the actions they call on it, as
 // plain functions the shell fills from the bridge, the permissions, the notch window
 // controller and the update service. A flag that is not set reads as the pane's absent
@@ -25,6 +27,12 @@ struct SettingsWindowEnvironment {
     std::function<void()> onRequestBluetooth;
     // ---- Now Playing: whether a started source reads every player.
     std::function<bool()> isUniversal;
+    // ---- Idle & Lock: the idle service (none: keep-awake reads off) and its toggle.
+    std::function<IdleService*()> idleService;
+    std::function<void()> onToggleKeepAwake;
+    // ---- About: the build and its updater.
+    std::function<bool()> isSandboxed;
+    std::function<bool()> updatesAvailable;
 
     // Reads a flag, or `absent` when it is not set.
     template <typename T> static T read(const std::function<T()>& flag, T absent = T()) {

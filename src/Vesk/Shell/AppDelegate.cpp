@@ -394,6 +394,14 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         if (services) services->requestBluetoothPermission();
     };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
+    environment.idleService = [services]() -> IdleService* { return services ? &services->idle() : nullptr; };
+    environment.onToggleKeepAwake = [services] {
+        if (services) services->toggleKeepAwake();
+    };
+    environment.isSandboxed = [services] { return services && services->profile().isSandboxed; };
+    environment.updatesAvailable = [weak] {
+        return weak && weak->m_updates && weak->m_updates->isAvailable();
+    };
     return environment;
 }
 
