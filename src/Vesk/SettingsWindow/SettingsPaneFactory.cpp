@@ -3,6 +3,7 @@
 #include "Vesk/Menus/StatusItem.h"
 #include "Vesk/SettingsWindow/Panes/AboutPane.h"
 #include "Vesk/SettingsWindow/Panes/FileTrayPane.h"
+#include "Vesk/SettingsWindow/Panes/GeneralPane.h"
 #include "Vesk/SettingsWindow/Panes/IdleLockPane.h"
 #include "Vesk/SettingsWindow/Panes/SoundPanes.h"
 #include "Vesk/SettingsWindow/Panes/StatusPanes.h"
@@ -19,6 +20,11 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
     using Env = SettingsWindowEnvironment;
     SettingsPaneFactory factory;
     // One entry per pane: the flags it is built with, and how.
+    factory.set(SettingsPane::general,
+                {{}, [](const PaneContext& c) {
+                     return makeGeneralPane(c.settings, Env::read<NotchWindowController*>(
+                                                            c.environment.notchController, nullptr));
+                 }});
     factory.set(SettingsPane::battery,
                 {{}, [](const PaneContext& c) { return makeBatteryPane(c.settings); }});
     factory.set(SettingsPane::connectivity,

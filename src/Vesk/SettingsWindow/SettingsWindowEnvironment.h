@@ -7,6 +7,7 @@
 namespace vesk {
 
 class IdleService;
+class NotchWindowController;
 
 // What the panes read of the rest of the program and the actions they call on it, as
 // plain functions the shell fills from the bridge, the permissions, the notch window
@@ -27,6 +28,8 @@ struct SettingsWindowEnvironment {
     std::function<void()> onRequestBluetooth;
     // ---- Now Playing: whether a started source reads every player.
     std::function<bool()> isUniversal;
+    // ---- General: the notch windows (none: no report, nothing rebuilt).
+    std::function<NotchWindowController*()> notchController;
     // ---- Idle & Lock: the idle service (none: keep-awake reads off) and its toggle.
     std::function<IdleService*()> idleService;
     std::function<void()> onToggleKeepAwake;

@@ -394,6 +394,9 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         if (services) services->requestBluetoothPermission();
     };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
+    environment.notchController = [weak]() -> NotchWindowController* {
+        return weak && weak->m_notchController ? weak->m_notchController->controller() : nullptr;
+    };
     environment.idleService = [services]() -> IdleService* { return services ? &services->idle() : nullptr; };
     environment.onToggleKeepAwake = [services] {
         if (services) services->toggleKeepAwake();
