@@ -19,6 +19,7 @@
 #include "Vesk/Tray/TrayWidget.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskKit/Settings/SettingsTable.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -133,6 +134,26 @@ QList<Scene> scenes() {
     pasted[0].fromOtherDevice = true;
     add(QStringLiteral("open-tray-badge"), tray(pasted));
 
+    // The desk with only these widgets, after `fill` set their data.
+    const auto desk = [](WidgetSet widgets, std::function<void(NotchViewModel&)> fill) {
+        return [widgets, fill](NotchViewModel& m, SettingsStore& s) {
+            s.setEnabledWidgets(widgets);
+            m.recomputeLayout();
+            fill(m);
+            m.send(NotchEvent::click());
+        };
+    };
+    add(QStringLiteral("desk-media-playing"), desk({WidgetID::media}, [](NotchViewModel& m) {
+            m.setNowPlaying(snapshot::sampleNowPlaying(true, true));
+        }));
+    add(QStringLiteral("desk-media-paused-no-artwork"), desk({WidgetID::media}, [](NotchViewModel& m) {
+            m.setNowPlaying(snapshot::sampleNowPlaying(false, false));
+        }));
+    add(QStringLiteral("desk-media-prompt"), desk({WidgetID::media}, [](NotchViewModel&) {}));
+    add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
+    add(QStringLiteral("desk-timer-rows"),
+        desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
+
     const auto drop = [](QList<DropLane> lanes, std::optional<int> hovered, int files) {
         return [lanes, hovered, files](NotchViewModel& m, SettingsStore&) {
             m.setDragURLs(sampleFiles(files));
@@ -184,6 +205,7 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
     NotchRootView root(model);
     static const TrayViewEnvironment trayEnvironment;
     DeskEnvironment environment;
+    environment.applications = snapshot::sampleApplications();
     environment.trayContent = [](const TrayContentInputs& inputs, QWidget* parent) {
         return TrayWidget::make(inputs, trayEnvironment, parent);
     };

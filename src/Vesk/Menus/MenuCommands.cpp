@@ -15,6 +15,7 @@
 #include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskSync/DeskRepository.h"
+#include "VeskSync/SyncCoordinator.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -124,6 +125,10 @@ void MenuCommands::toggleDesk() {
         active->send(NotchEvent::click());
 }
 
+void MenuCommands::setSyncCoordinator(SyncCoordinator* sync) {
+    m_sync = sync;
+}
+
 DiagnosticsReport MenuCommands::buildDiagnostics() const {
     const ActivityBridge& bridge = m_parts.bridge;
     DiagnosticsReport::Facts facts;
@@ -150,11 +155,12 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
-    // No calendar service and no sync coordinator yet: their rows read "—".
+    // No calendar service yet: its row reads "—".
+    if (m_sync) services.push = m_sync->push().description();
     services.keepingAwake = bridge.idle().isKeepingAwake();
     services.updatesAvailable = m_parts.updates.isAvailable();
     facts.services = diagnostics::serviceRows(services);
-    facts.syncSummary = diagnostics::none();
+    facts.syncSummary = m_sync ? m_sync->status().summary() : diagnostics::none();
 
     facts.widgetCount = int(m_parts.settings.enabledWidgets().size());
     const TrayStore* tray = m_parts.trayStore ? m_parts.trayStore() : nullptr;

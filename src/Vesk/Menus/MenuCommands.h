@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@ class ClipboardService;
 class NotchViewModel;
 class Permissions;
 class SettingsStore;
+class SyncCoordinator;
 class TrayStore;
 class UpdateService;
 
@@ -53,6 +55,8 @@ public:
     void setOpenSettings(std::function<void()> open) { m_openSettings = std::move(open); }
     void setShowOnboarding(std::function<void()> show) { m_showOnboarding = std::move(show); }
     void setQuit(std::function<void()> quit) { m_quit = std::move(quit); }
+    // The synced store's coordinator, for the report's sync and push rows; held weakly.
+    void setSyncCoordinator(SyncCoordinator* sync);
 
     MenuActions actions();
     StatusMenuState statusState() const;
@@ -78,6 +82,7 @@ private:
     std::function<void()> m_showOnboarding;
     std::function<void()> m_quit;
     std::unique_ptr<StatusItem> m_statusItem;
+    QPointer<SyncCoordinator> m_sync;
 };
 
 } // namespace vesk

@@ -16,6 +16,7 @@
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskSync/DeskRepository.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -72,6 +73,7 @@ struct NotchViewModel::Fields {
     QuickAppsService* quickAppsService = nullptr;
     QPointer<DeskRepository> repository;
     QPointer<PipelineRunner> pipelineRunner;
+    QPointer<WeatherProvider> weatherProvider;
     std::function<void(const MediaCommand&)> onMediaCommand;
     QList<Clip> clips;
     QList<AudioOutputDevice> audioDevices;
@@ -291,6 +293,16 @@ ClipboardService* NotchViewModel::clipboardService() const {
 void NotchViewModel::setClipboardService(ClipboardService* service) {
     if (d->clipboardService == service) return;
     d->clipboardService = service;
+    Q_EMIT deskServicesChanged();
+}
+
+WeatherProvider* NotchViewModel::weatherProvider() const {
+    return d->weatherProvider;
+}
+
+void NotchViewModel::setWeatherProvider(WeatherProvider* provider) {
+    if (d->weatherProvider == provider) return;
+    d->weatherProvider = provider;
     Q_EMIT deskServicesChanged();
 }
 

@@ -37,6 +37,7 @@ class SettingsStore;
 class TimerStore;
 class ShortcutsService;
 class TrayStore;
+class WeatherProvider;
 struct AudioOutputDevice;
 struct MediaCommand;
 struct MotionSpec;
@@ -147,6 +148,9 @@ public:
     // The shared drop-pipeline runner; set by the window controller. Not owned.
     PipelineRunner* pipelineRunner() const;
     void setPipelineRunner(PipelineRunner* runner);
+    // The shared weather model; set by the window controller. Not owned; none until set.
+    WeatherProvider* weatherProvider() const;
+    void setWeatherProvider(WeatherProvider* provider);
 
     // The display's panel, held weakly: once its lifetime object is gone the model
     // behaves as without a panel.

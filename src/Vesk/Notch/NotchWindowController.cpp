@@ -105,6 +105,11 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
     m_timerStore = std::make_unique<TimerStore>(m_environment.modelEnvironment.clock);
+    // One store serves every display: each edit, from any desk, reaches every desk.
+    m_timerStore->onChange = [this](const QList<VeskTimer>& timers) {
+        for (const auto& entry : m_entries)
+            entry->model->setTimers(timers);
+    };
     m_shortcutsService = std::make_unique<ShortcutsService>(QStringLiteral("Vesk"));
     m_quickAppsService = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"));
     m_clipboardService = std::make_unique<ClipboardService>(*m_environment.pasteboard, QStringLiteral("Vesk"),
@@ -112,6 +117,7 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     connect(m_clipboardService.get(), &ClipboardService::loaded, this, &NotchWindowController::refreshClips);
     connect(m_clipboardService.get(), &ClipboardService::recorded, this,
             &NotchWindowController::publishClipsIfNewFirst);
+    m_locationProvider = std::make_unique<LocationProvider>();
 
     m_dragRouter =
         std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
@@ -314,6 +320,7 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
     model.setPipelineRunner(m_pipelineRunner.get());
     model.setClipboardService(m_clipboardService.get());
     model.setClips(m_clipboardService->clips());
+    model.setWeatherProvider(&weatherProvider());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
     model.setTimers(m_timerStore->timers());
@@ -403,6 +410,11 @@ void NotchWindowController::relayoutWidgets() {
 void NotchWindowController::refreshQuickApps() {
     for (const auto& entry : m_entries)
         entry->model->setQuickApps(m_quickAppsService->apps());
+}
+
+WeatherProvider& NotchWindowController::weatherProvider() {
+    if (!m_weatherProvider) m_weatherProvider = std::make_unique<WeatherProvider>(*m_locationProvider);
+    return *m_weatherProvider;
 }
 
 void NotchWindowController::publishTrayItems() {

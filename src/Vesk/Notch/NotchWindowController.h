@@ -12,6 +12,8 @@
 #include "VeskServices/Shortcuts/ShortcutsService.h"
 #include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskServices/Weather/LocationProvider.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 
 #include <QList>
 #include <QObject>
@@ -126,6 +128,9 @@ public:
     // "<application support>/Vesk/Pipelines", where pipelines write; made on every read
     // (a failure is left to the run that writes there).
     static QString pipelineOutputDirectory();
+    LocationProvider& locationProvider() { return *m_locationProvider; }
+    // Made over the location provider at the first call, then always the same one.
+    WeatherProvider& weatherProvider();
 
     // ---- Drags (driven by the shell)
 
@@ -193,6 +198,8 @@ private:
     std::unique_ptr<ShortcutsService> m_shortcutsService;
     std::unique_ptr<QuickAppsService> m_quickAppsService;
     QPointer<DeskRepository> m_repository;
+    std::unique_ptr<LocationProvider> m_locationProvider;
+    std::unique_ptr<WeatherProvider> m_weatherProvider;
     std::unique_ptr<NotchDragRouter> m_dragRouter;
     std::vector<std::unique_ptr<Entry>> m_entries;
     TaskHandle m_rebuildTask;

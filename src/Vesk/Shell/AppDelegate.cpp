@@ -19,6 +19,7 @@
 #include "Vesk/Shell/LaunchAtLogin.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
+#include "Vesk/Shell/SyncStartup.h"
 #include "Vesk/Shell/TrayAddActivity.h"
 #include "Vesk/Shell/UpdateService.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"
@@ -30,9 +31,12 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Autostart/AutostartEntry.h"
 #include "VeskPlatform/Camera/DesktopCameraAccess.h"
+#include "VeskPlatform/Machine/DeviceName.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskServices/Weather/WeatherProvider.h"
+#include "VeskSync/SyncCoordinator.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -124,15 +128,15 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_notchController->setContextMenuProvider(
         [weak]() -> std::unique_ptr<QMenu> { return weak ? weak->notchContextMenu() : nullptr; });
 
-    // 12. The weather provider is started here once it exists.
+    // 12.
+    if (WeatherProvider* weather = m_notchController->weatherProvider()) weather->start();
     m_notchController->startDragMonitors();
     buildStatusItem();
 
     // 13.
     addObservers();
 
-    // 14. The sync coordinator for cloudContainerID and its start-up task come
-    // here once the synced store exists.
+    // 14.
     m_tickTimer = mainScheduler().postRepeating(heartbeatInterval, [weak] {
         if (weak) weak->tick();
     });
@@ -147,6 +151,7 @@ void AppDelegate::applicationDidFinishLaunching() {
                                                            weak->didFailToRegisterForRemoteNotifications(
                                                                error);
                                                    }});
+    startSync();
 
     // 15. to 17.
     m_print(m_notchController->geometryReport() + QLatin1Char('\n'));
@@ -162,13 +167,13 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::didRegisterForRemoteNotifications(const QByteArray& deviceToken) {
-    // The sync coordinator notes the answer here once it exists.
+    if (m_sync) m_sync->notePushRegistration(SyncCoordinator::PushRegistration::registered());
     TraceLog::trace(QStringLiteral("push registered (") + QString::number(deviceToken.size()) +
                     QStringLiteral("-byte token)"));
 }
 
 void AppDelegate::didFailToRegisterForRemoteNotifications(const QString& error) {
-    // The sync coordinator notes the answer here once it exists.
+    if (m_sync) m_sync->notePushRegistration(SyncCoordinator::PushRegistration::failed(error));
     TraceLog::trace(QStringLiteral("push registration FAILED: ") + error);
 }
 
@@ -303,6 +308,41 @@ void AppDelegate::runDeveloperHooks() {
     // the calendar service exists.
     targets.log = TraceLog::trace;
     DeveloperHooks::run(targets, this);
+}
+
+// ---- Synced store
+
+void AppDelegate::startSync() {
+    m_sync = m_factory->makeSyncCoordinator(cloudContainerID);
+    if (m_menus) m_menus->setSyncCoordinator(m_sync.get());
+    NotchWindowController* controller = m_notchController->controller();
+    const QPointer<AppDelegate> weak(this);
+    m_syncStartup = std::make_unique<SyncStartup>(SyncStartup::Parts{
+        .sync = *m_sync,
+        .surface = *m_notchController,
+        .syncEnabled = m_settings->syncEnabled(),
+        .deviceID = machine::deviceName(),
+        .availableShortcuts =
+            controller ? [controller](
+                             QObject* context,
+                             std::function<void(QStringList)>
+                                 done) { controller->shortcutsService().available(context, std::move(done)); }
+                       : std::function<void(QObject*, std::function<void(QStringList)>)>(),
+        .seedTray =
+            [weak] {
+                DeveloperHooks::Targets targets;
+                targets.trayStore = [weak]() -> TrayStore* {
+                    return weak ? weak->m_notchController->trayStore() : nullptr;
+                };
+                targets.republishTray = [weak] {
+                    if (weak) weak->republishTray();
+                };
+                targets.log = TraceLog::trace;
+                DeveloperHooks::seedTrayAfterSync(targets);
+            },
+        .log = TraceLog::trace,
+    });
+    m_syncStartup->run();
 }
 
 // ---- Plug-in points

@@ -28,6 +28,8 @@ class Permissions;
 class LaunchAtLogin;
 class OnboardingWindow;
 class SettingsWindow;
+class SyncCoordinator;
+class SyncStartup;
 class UpdateService;
 class NotchEffect;
 class NotchEvent;
@@ -74,6 +76,8 @@ public:
     ActivityCoordinator* coordinator() const { return m_coordinator.get(); }
     NotchSurface* notchController() const { return m_notchController.get(); }
     ActivityServices* bridge() const { return m_bridge.get(); }
+    SyncCoordinator* sync() const { return m_sync.get(); }
+    SyncStartup* syncStartup() const { return m_syncStartup.get(); }
     // The first-run window while it exists (shown, or closed and kept).
     OnboardingWindow* onboardingWindow() const { return m_onboardingWindow.get(); }
     // The settings window once it was first opened; null before.
@@ -97,6 +101,8 @@ private:
     void republishTray();
     void addObservers();
     void runDeveloperHooks();
+    // Step 14: the sync coordinator and its start-up task.
+    void startSync();
 
     // The permissions and the menus over the system services.
     void buildMenus();
@@ -124,6 +130,8 @@ private:
     std::unique_ptr<ActivityCoordinator> m_coordinator;
     std::unique_ptr<NotchSurface> m_notchController;
     std::unique_ptr<ActivityServices> m_bridge;
+    std::unique_ptr<SyncCoordinator> m_sync;
+    std::unique_ptr<SyncStartup> m_syncStartup;
     std::unique_ptr<UpdateService> m_updates;
     std::unique_ptr<ActivationHolds> m_activationHolds;
     std::unique_ptr<DesktopPermissionLayers> m_permissionLayers;

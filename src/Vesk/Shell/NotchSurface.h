@@ -15,6 +15,7 @@ class DeskRepository;
 class NotchViewModel;
 class NotchWindowController;
 class TrayStore;
+class WeatherProvider;
 struct TrayItem;
 
 // The notch windows as the shell drives them: the window controller in the program,
@@ -54,6 +55,8 @@ public:
 
     // The shared clipboard history; null in tests.
     virtual ClipboardService* clipboardService() const { return nullptr; }
+    // The shared weather model (made on first use); null where there is none.
+    virtual WeatherProvider* weatherProvider() { return nullptr; }
 
     // The controller itself, for the windows and menus that need more of it; null in tests.
     virtual NotchWindowController* controller() const { return nullptr; }

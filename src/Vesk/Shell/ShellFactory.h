@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
@@ -12,6 +14,7 @@ class OnboardingWindow;
 class Permissions;
 class NotchSurface;
 class SettingsStore;
+class SyncCoordinator;
 struct ActivityPayload;
 struct RemoteNotificationHandlers;
 
@@ -32,6 +35,8 @@ public:
     // The system services; `present` gets each payload the coordinator made current.
     virtual std::unique_ptr<ActivityServices>
     makeActivityServices(ActivityCoordinator& coordinator, SettingsStore& settings, Present present) = 0;
+    // The synced store's coordinator for the cloud container `containerID`.
+    virtual std::unique_ptr<SyncCoordinator> makeSyncCoordinator(const QString& containerID) = 0;
     // Asks for pushes of the cloud container; the answer comes later on the main thread.
     virtual void registerForRemoteNotifications(RemoteNotificationHandlers handlers) = 0;
     // The first-run window over the shell's permissions (null over stand-ins); none when

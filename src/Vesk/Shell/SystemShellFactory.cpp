@@ -9,7 +9,9 @@
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Cloud/CloudContainer.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
+#include "VeskSync/SyncCoordinator.h"
 
 namespace vesk {
 
@@ -31,6 +33,9 @@ public:
                                                            Present present) override {
         return std::make_unique<BridgeActivityServices>(
             std::make_unique<ActivityBridge>(coordinator, settings, std::move(present)));
+    }
+    std::unique_ptr<SyncCoordinator> makeSyncCoordinator(const QString& containerID) override {
+        return std::make_unique<SyncCoordinator>(containerID, makeCloudContainer(containerID));
     }
     void registerForRemoteNotifications(RemoteNotificationHandlers handlers) override {
         vesk::registerForRemoteNotifications(std::move(handlers));

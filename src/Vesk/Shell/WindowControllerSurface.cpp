@@ -83,4 +83,8 @@ void WindowControllerSurface::setContextMenuProvider(ContextMenuProvider provide
     });
 }
 
+WeatherProvider* WindowControllerSurface::weatherProvider() {
+    return &m_controller->weatherProvider();
+}
+
 } // namespace vesk

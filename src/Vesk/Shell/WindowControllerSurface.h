@@ -24,6 +24,7 @@ public:
     void setOnFilesDropped(std::function<void(const QList<TrayItem>&)> handler) override;
     void setOnModelCreated(std::function<void(NotchViewModel&)> handler) override;
     void setContextMenuProvider(ContextMenuProvider provider) override;
+    WeatherProvider* weatherProvider() override;
     NotchWindowController* controller() const override { return m_controller.get(); }
     ClipboardService* clipboardService() const override;
 

@@ -71,4 +71,6 @@ TEST(NotchClipsAndTimersTest, ModelsGetNewClipsOnlyWhenOneHeadsTheHistoryAndTime
     EXPECT_EQ(std::tuple(timer.total, timer.startedAt, timer.label),
               std::tuple(90.0, std::optional(scheduler.now()), QString()));
     EXPECT_EQ(first->timers(), controller.timerStore().timers());
+    EXPECT_EQ(last->timers(), controller.timerStore().timers())
+        << "a timer started on one desk shows on the other";
 }

@@ -11,6 +11,8 @@
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskSync/SyncCoordinator.h"
+#include "support/Cloud/FakeCloudContainer.h"
 #include "support/ManualScheduler.h"
 #include "support/Permissions/FakePermissionLayers.h"
 
@@ -170,6 +172,13 @@ public:
         services = made.get();
         return made;
     }
+    // On a cloud that is never entitled, as on Linux; its store is in the test's data folder.
+    std::unique_ptr<SyncCoordinator> makeSyncCoordinator(const QString& containerID) override {
+        m_log << QStringLiteral("makeSyncCoordinator");
+        auto made = std::make_unique<SyncCoordinator>(containerID, cloud);
+        sync = made.get();
+        return made;
+    }
     void registerForRemoteNotifications(RemoteNotificationHandlers handlers) override {
         m_log << QStringLiteral("registerForRemoteNotifications");
         vesk::registerForRemoteNotifications(std::move(handlers));
@@ -198,6 +207,14 @@ public:
     ActivityCoordinator* coordinator = nullptr;
     FakeNotchSurface* surface = nullptr;
     FakeActivityServices* services = nullptr;
+    std::shared_ptr<FakeCloudContainer> cloud = [] {
+        auto made = std::make_shared<FakeCloudContainer>();
+        made->entitled = false;
+        made->prepareError =
+            CloudError{std::nullopt, QStringLiteral("There is no private cloud database here.")};
+        return made;
+    }();
+    SyncCoordinator* sync = nullptr;
     Present present;
 
 private:
