@@ -22,8 +22,10 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
     // One entry per pane: the flags it is built with, and how.
     factory.set(SettingsPane::general,
                 {{}, [](const PaneContext& c) {
-                     return makeGeneralPane(c.settings, Env::read<NotchWindowController*>(
-                                                            c.environment.notchController, nullptr));
+                     return makeGeneralPane(
+                         c.settings,
+                         Env::read<NotchWindowController*>(c.environment.notchController, nullptr),
+                         Env::read<SyncCoordinator*>(c.environment.syncCoordinator, nullptr));
                  }});
     factory.set(SettingsPane::battery,
                 {{}, [](const PaneContext& c) { return makeBatteryPane(c.settings); }});

@@ -8,6 +8,7 @@ namespace vesk {
 
 class IdleService;
 class NotchWindowController;
+class SyncCoordinator;
 
 // What the panes read of the rest of the program and the actions they call on it, as
 // plain functions the shell fills from the bridge, the permissions, the notch window
@@ -30,6 +31,8 @@ struct SettingsWindowEnvironment {
     std::function<bool()> isUniversal;
     // ---- General: the notch windows (none: no report, nothing rebuilt).
     std::function<NotchWindowController*()> notchController;
+    // The sync coordinator (none: the sync card shows its switch only).
+    std::function<SyncCoordinator*()> syncCoordinator;
     // ---- Idle & Lock: the idle service (none: keep-awake reads off) and its toggle.
     std::function<IdleService*()> idleService;
     std::function<void()> onToggleKeepAwake;

@@ -437,6 +437,9 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
     environment.notchController = [weak]() -> NotchWindowController* {
         return weak && weak->m_notchController ? weak->m_notchController->controller() : nullptr;
     };
+    environment.syncCoordinator = [weak]() -> SyncCoordinator* {
+        return weak ? weak->m_sync.get() : nullptr;
+    };
     environment.idleService = [services]() -> IdleService* { return services ? &services->idle() : nullptr; };
     environment.onToggleKeepAwake = [services] {
         if (services) services->toggleKeepAwake();

@@ -6,6 +6,7 @@
 #include "Vesk/SettingsWindow/Controls/SettingsRow.h"
 #include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
 #include "Vesk/SettingsWindow/Controls/ValueSlider.h"
+#include "Vesk/SettingsWindow/Panes/SyncCard.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -35,7 +36,7 @@ SettingsCard* toggleCard(SettingsStore& settings, std::initializer_list<Toggle> 
 
 } // namespace
 
-QWidget* makeGeneralPane(SettingsStore& settings, NotchWindowController* controller) {
+QWidget* makeGeneralPane(SettingsStore& settings, NotchWindowController* controller, SyncCoordinator* sync) {
     auto* pane = new PaneColumn;
     pane->addSection(QStringLiteral("Behaviour"));
     pane->add(toggleCard(
@@ -81,6 +82,9 @@ QWidget* makeGeneralPane(SettingsStore& settings, NotchWindowController* control
             if (notch) notch->rebuild();
         }
     });
+
+    pane->addSection(QStringLiteral("Sync"));
+    pane->add(new SyncCard(settings, sync));
 
     pane->addSection(QStringLiteral("Detected geometry"));
     auto* geometry = new SettingsCard;
