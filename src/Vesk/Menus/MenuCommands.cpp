@@ -155,7 +155,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
-    // No calendar service yet: its row reads "—".
+    services.calendarAccess = toRaw(bridge.calendar().access());
     if (m_sync) services.push = m_sync->push().description();
     services.keepingAwake = bridge.idle().isKeepingAwake();
     services.updatesAvailable = m_parts.updates.isAvailable();

@@ -8,6 +8,7 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Sharing/Sharing.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskServices/Calendar/CalendarService.h"
 #include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/NowPlaying/NowPlayingState.h"
@@ -92,6 +93,9 @@ struct NotchViewModel::Fields {
     MotionSpec motion = Vesk::Motion::close;
     Environment environment;
     SystemClock systemClock;
+    QPointer<CalendarService> calendarService;
+    std::function<void()> openCalendarSettings;
+    std::function<ActivationHolds::Hold()> holdRegular;
 
     NotchPanelInterface* livePanel() const { return panelLifetime ? panel : nullptr; }
     Sharing& sharing() const { return environment.sharing ? *environment.sharing : Sharing::system(); }
@@ -294,6 +298,22 @@ void NotchViewModel::setClipboardService(ClipboardService* service) {
     if (d->clipboardService == service) return;
     d->clipboardService = service;
     Q_EMIT deskServicesChanged();
+}
+
+CalendarService* NotchViewModel::calendarService() const {
+    return d->calendarService;
+}
+
+void NotchViewModel::setCalendarService(CalendarService* service) {
+    if (d->calendarService == service) return;
+    d->calendarService = service;
+    Q_EMIT deskServicesChanged();
+}
+
+void NotchViewModel::setCalendarAccessHandlers(std::function<void()> openSettings,
+                                               std::function<ActivationHolds::Hold()> holdRegular) {
+    d->openCalendarSettings = std::move(openSettings);
+    d->holdRegular = std::move(holdRegular);
 }
 
 WeatherProvider* NotchViewModel::weatherProvider() const {
@@ -551,10 +571,13 @@ void NotchViewModel::openCalendarEvent(const CalendarEvent& event) {
         return;
     }
 
-    const double seconds = std::trunc(event.start.secondsSinceReferenceDate);
-    if (!std::isfinite(seconds) || std::abs(seconds) > 9.0e15) return;
-    const QUrl url(QStringLiteral("ical://ekevent/") + QString::number(qint64(seconds)));
-    if (url.isValid()) open(url);
+    // The desktop has no address for an event: the calendar application is asked to show it.
+    std::optional<CalendarItem> item = d->calendarService ? d->calendarService->item(event.id) : std::nullopt;
+    if (!item) item = CalendarItem{event.id, event.calendarID, {}, {}};
+    if (d->environment.showInCalendar)
+        d->environment.showInCalendar(*item);
+    else
+        CalendarApp::open(*item);
 }
 
 void NotchViewModel::removeTrayItems(const QList<QUrl>& storedSources) {
@@ -567,7 +590,23 @@ void NotchViewModel::removeTrayItems(const QList<QUrl>& storedSources) {
 }
 
 void NotchViewModel::requestCalendarAccess() {
-    // Access is asked through the calendar service; without one there is nothing to ask.
+    CalendarService* service = d->calendarService;
+    if (!service) return;
+    if (service->access() != CalendarAccess::notDetermined) {
+        if (d->openCalendarSettings) d->openCalendarSettings();
+        return;
+    }
+    // Regular while access is asked, accessory again once the answer is in.
+    auto hold =
+        std::make_shared<ActivationHolds::Hold>(d->holdRegular ? d->holdRegular() : ActivationHolds::Hold());
+    const QPointer<CalendarService> weak(service);
+    service->start([weak, hold] {
+        if (weak)
+            TraceLog::trace(QStringLiteral("calendar access after request: ") + toRaw(weak->access()) +
+                            QStringLiteral(" error=") +
+                            weak->requestError().value_or(QStringLiteral("none")));
+        hold->release();
+    });
 }
 
 // ---- Sizing

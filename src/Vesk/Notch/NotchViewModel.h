@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Vesk/Notch/NotchGeometry.h"
+#include "Vesk/Permissions/ActivationHolds.h"
 #include "VeskKit/Gestures/ScrollGestureRecognizer.h"
 #include "VeskKit/Gestures/SwipePhase.h"
 #include "VeskKit/Notch/NotchEffect.h"
@@ -9,6 +10,7 @@
 #include "VeskKit/Notch/NotchStateMachine.h"
 #include "VeskKit/Pipeline/DropLane.h"
 #include "VeskKit/Widgets/DeskLayout.h"
+#include "VeskPlatform/Calendar/CalendarApp.h"
 #include "VeskServices/Calendar/CalendarEvent.h"
 #include "VeskServices/Clipboard/Clip.h"
 #include "VeskServices/QuickApps/QuickApp.h"
@@ -26,6 +28,7 @@
 
 namespace vesk {
 
+class CalendarService;
 class ClipboardService;
 class ClockSource;
 class DeskRepository;
@@ -68,6 +71,8 @@ public:
         std::function<bool(const QUrl&)> openURL;
         // Plays the haptic tap; there is no haptic engine on Linux, so nothing when empty.
         std::function<void()> performHaptic;
+        // Shows an event in the calendar application; CalendarApp when empty.
+        std::function<void(const CalendarItem&)> showInCalendar;
     };
 
     // The settings must outlive the model.
@@ -156,6 +161,14 @@ public:
     // behaves as without a panel.
     NotchPanelInterface* panel() const;
     void setPanel(NotchPanelInterface* panel);
+
+    // The calendar service, set by the shell. Not owned.
+    CalendarService* calendarService() const;
+    void setCalendarService(CalendarService* service);
+    // What asking for calendar access needs of the shell: opening the calendar privacy
+    // pane, and keeping the program regular while access is asked.
+    void setCalendarAccessHandlers(std::function<void()> openSettings,
+                                   std::function<ActivationHolds::Hold()> holdRegular);
 
     // Effects for the application: cycling or dismissing activities, media skips, the
     // open-desk notice. Set by the shell.

@@ -113,7 +113,6 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_bridge->start();
 
     // 9. Every model now, and those of displays attached later, get the same handlers.
-    // The calendar service is handed to each model here once it exists.
     m_notchController->setOnModelCreated([weak](NotchViewModel& model) {
         if (weak) weak->installModelHandlers(model);
     });
@@ -258,6 +257,15 @@ void AppDelegate::installModelHandlers(NotchViewModel& model) {
     model.setOnEffect([weak](const NotchEffect& effect) {
         if (weak) weak->effect(effect);
     });
+    model.setCalendarService(m_bridge->calendarService());
+    model.setCalendarAccessHandlers(
+        [weak] {
+            if (weak && weak->m_permissions) weak->m_permissions->openSettings(Permission::calendar);
+        },
+        [weak] {
+            return weak && weak->m_activationHolds ? weak->m_activationHolds->holdRegular()
+                                                   : ActivationHolds::Hold();
+        });
 }
 
 void AppDelegate::republishTray() {
@@ -304,8 +312,10 @@ void AppDelegate::runDeveloperHooks() {
     targets.openSettings = [weak] {
         if (weak) weak->openSettings();
     };
-    // VESK_REQUEST_CALENDAR asks the active model for calendar access here once
-    // the calendar service exists.
+    targets.requestCalendarAccess = [weak] {
+        if (!weak) return;
+        if (NotchViewModel* model = weak->m_notchController->activeModel()) model->requestCalendarAccess();
+    };
     targets.log = TraceLog::trace;
     DeveloperHooks::run(targets, this);
 }
@@ -357,7 +367,7 @@ void AppDelegate::buildMenus() {
     ActivityBridge* bridge = m_bridge->bridge();
     if (!bridge) return;
     m_permissionLayers = std::make_unique<DesktopPermissionLayers>(
-        bridge->eventTap(), bridge->bluetooth(),
+        bridge->eventTap(), bridge->bluetooth(), bridge->calendar(),
         std::make_unique<DesktopCameraAccess>(bridge->profile().isSandboxed));
     m_permissionPrompt = std::make_unique<PermissionPrompt>(*m_activationHolds);
     // The desk's privacy links (calendar, location) open the same panes.

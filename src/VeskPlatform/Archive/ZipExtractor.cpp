@@ -54,7 +54,8 @@ class Extractor {
 public:
     Extractor(const QString& archivePath, const QString& folder, const Limits& limits,
               const std::atomic<bool>* stop)
-        : m_archivePath(archivePath), m_folder(folder), m_limits(limits), m_stop(stop) {}
+        : m_archivePath(archivePath), m_folder(folder), m_limits(limits), m_stop(stop),
+          m_umask(currentUmask()) {}
 
     std::optional<Failure> run() {
         m_archive.reset(archive_read_new());
@@ -139,7 +140,13 @@ private:
             return refused(QStringLiteral("not a file, folder or link: ") + QString::fromUtf8(path));
         if (++m_entries > m_limits.maxEntries) return refused(QStringLiteral("too many entries"));
 
-        const auto parent = openFolders(components, components.size() - 1, true);
+        const QList<QByteArray> parentPath = components.mid(0, components.size() - 1);
+        if (!m_lastParentFd || m_lastParent != parentPath) {
+            m_lastParentFd.reset();
+            m_lastParentFd = openFolders(components, components.size() - 1, true);
+            m_lastParent = parentPath;
+        }
+        const std::optional<Descriptor>& parent = m_lastParentFd;
         if (!parent) {
             if (errno == ELOOP || errno == ENOTDIR)
                 return refused(QStringLiteral("path through a link: ") + QString::fromUtf8(path));
@@ -176,7 +183,7 @@ private:
             ::utimensat(parent->get(), leaf.constData(), times, AT_SYMLINK_NOFOLLOW);
             return std::nullopt;
         }
-        const mode_t umask = currentUmask();
+        const mode_t umask = m_umask;
         Descriptor file(::openat(parent->get(), leaf.constData(),
                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!file.valid()) {
@@ -214,7 +221,7 @@ private:
     // Folders get their modes and times last, deepest first: writing inside a folder
     // changes its time, and a read-only folder could not be filled.
     void finishFolders() {
-        const mode_t umask = currentUmask();
+        const mode_t umask = m_umask;
         for (qsizetype i = m_folders.size() - 1; i >= 0; --i) {
             const Folder& folder = m_folders[i];
             const auto parent = openFolders(folder.components, folder.components.size() - 1, false);
@@ -244,6 +251,10 @@ private:
     qint64 m_entries = 0;
     qint64 m_bytes = 0;
     QList<Folder> m_folders;
+    mode_t m_umask;
+    // The folder of the last entry, kept open: archives list a folder's files together.
+    QList<QByteArray> m_lastParent;
+    std::optional<Descriptor> m_lastParentFd;
 };
 
 } // namespace

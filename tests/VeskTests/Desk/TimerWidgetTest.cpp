@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QPointer>
+#include <QTest>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -131,6 +133,13 @@ TEST_F(TimerWidgetTest, RowsCountDownAndAPausedRowFreezes) {
     const QPoint top = finished->mapTo(&widget, QPoint(8 + 9, finished->height() / 2 - 8));
     EXPECT_TRUE(near(pixel(image, top.x(), top.y()), Vesk::Accent::x500, 60))
         << "a finished timer's ring is full";
+
+    // The pause button of a row, clicked: the list it changes replaces that row.
+    QWidget* second = widget.rows().last();
+    const QPointer<QWidget> clicked(second);
+    QTest::mouseClick(second, Qt::LeftButton, {}, QPoint(second->width() - 14, second->height() / 2));
+    EXPECT_TRUE(store.timers().last().isRunning());
+    EXPECT_TRUE(clicked) << "the clicked row outlives its own click";
 
     for (const VeskTimer& timer : store.timers())
         store.remove(timer);

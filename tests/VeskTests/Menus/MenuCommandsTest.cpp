@@ -34,7 +34,7 @@ protected:
     test::BridgeHarness harness;
     ActivationHolds holds;
     DesktopPermissionLayers layers{harness.bridge->eventTap(), harness.bridge->bluetooth(),
-                                   std::make_unique<test::FakeCameraAccess>()};
+                                   harness.bridge->calendar(), std::make_unique<test::FakeCameraAccess>()};
     PermissionPrompt prompt{holds};
     Permissions permissions{layers, prompt};
     UpdateService updates{BuildProfile(false)};
@@ -97,13 +97,13 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
     EXPECT_EQ(section(QStringLiteral("Permissions")), (Rows{{"Input Monitoring", "granted"},
                                                             {"Accessibility", "notDetermined"},
                                                             {"Bluetooth", "granted"},
-                                                            {"Calendar", "notDetermined"},
+                                                            {"Calendar", "granted"},
                                                             {"Camera", "notDetermined"}}));
     EXPECT_EQ(section(QStringLiteral("Services")), (Rows{{"Media adapter", "universal"},
                                                          {"HUD suppression", "unavailable"},
                                                          {"Brightness", "available"},
                                                          {"Bluetooth", "started"},
-                                                         {"Calendar", "—"},
+                                                         {"Calendar", "granted"},
                                                          {"Push", "—"},
                                                          {"Keep awake", "off"},
                                                          {"Updates", "App Store"}}));

@@ -254,7 +254,11 @@ bool TimerWidget::showsPicker() const {
 
 void TimerWidget::rebuildRows() {
     while (QLayoutItem* item = m_rowLayout->takeAt(0)) {
-        delete item->widget();
+        // Later: the row's own click may be what changed the list.
+        if (QWidget* row = item->widget()) {
+            row->hide();
+            row->deleteLater();
+        }
         delete item;
     }
     for (const VeskTimer& timer : std::as_const(m_timers))
