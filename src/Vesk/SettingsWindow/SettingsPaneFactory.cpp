@@ -2,6 +2,7 @@
 
 #include "Vesk/Menus/StatusItem.h"
 #include "Vesk/SettingsWindow/Panes/AboutPane.h"
+#include "Vesk/SettingsWindow/Panes/CalendarPane.h"
 #include "Vesk/SettingsWindow/Panes/FileTrayPane.h"
 #include "Vesk/SettingsWindow/Panes/GeneralPane.h"
 #include "Vesk/SettingsWindow/Panes/IdleLockPane.h"
@@ -64,6 +65,15 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
          [](const PaneContext& c) { return makeNowPlayingPane(c.settings, c.inputs.value(0).toBool()); }});
     factory.set(SettingsPane::fileTray,
                 {{}, [](const PaneContext& c) { return makeFileTrayPane(c.settings); }});
+    factory.set(SettingsPane::calendar, {{}, [](const PaneContext& c) {
+                                             const auto& e = c.environment;
+                                             return makeCalendarPane(
+                                                 c.settings,
+                                                 Env::read<CalendarService*>(e.calendarService, nullptr),
+                                                 [a = e.onCalendarFilterChanged] { Env::call(a); },
+                                                 [a = e.onCalendarRefresh] { Env::call(a); },
+                                                 [a = e.onOpenCalendarSettings] { Env::call(a); });
+                                         }});
     factory.set(SettingsPane::idleLock,
                 {{}, [](const PaneContext& c) {
                      const auto& e = c.environment;

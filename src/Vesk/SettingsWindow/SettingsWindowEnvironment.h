@@ -6,6 +6,7 @@
 
 namespace vesk {
 
+class CalendarService;
 class IdleService;
 class NotchWindowController;
 class SyncCoordinator;
@@ -33,6 +34,12 @@ struct SettingsWindowEnvironment {
     std::function<NotchWindowController*()> notchController;
     // The sync coordinator (none: the sync card shows its switch only).
     std::function<SyncCoordinator*()> syncCoordinator;
+    // ---- Calendar: the service (none: no calendars), pushing the filter, a hard refresh
+    // followed by the upcoming-event check, and the desktop's calendar settings.
+    std::function<CalendarService*()> calendarService;
+    std::function<void()> onCalendarFilterChanged;
+    std::function<void()> onCalendarRefresh;
+    std::function<void()> onOpenCalendarSettings;
     // ---- Idle & Lock: the idle service (none: keep-awake reads off) and its toggle.
     std::function<IdleService*()> idleService;
     std::function<void()> onToggleKeepAwake;

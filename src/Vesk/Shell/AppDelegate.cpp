@@ -450,6 +450,21 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
     environment.syncCoordinator = [weak]() -> SyncCoordinator* {
         return weak ? weak->m_sync.get() : nullptr;
     };
+    environment.calendarService = [services]() -> CalendarService* {
+        return services ? &services->calendar() : nullptr;
+    };
+    environment.onCalendarFilterChanged = [services] {
+        if (services) services->applyCalendarFilter();
+    };
+    environment.onCalendarRefresh = [services] {
+        if (!services) return;
+        services->calendar().refresh(true);
+        services->checkUpcomingEvent();
+    };
+    environment.onOpenCalendarSettings = [weak] {
+        if (weak && weak->m_permissions)
+            weak->m_permissions->openSettings(Permission::calendar, weak->m_settingsWindow.get());
+    };
     environment.idleService = [services]() -> IdleService* { return services ? &services->idle() : nullptr; };
     environment.onToggleKeepAwake = [services] {
         if (services) services->toggleKeepAwake();
