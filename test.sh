@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test. Exits non-zero on any failure.
+# Sets up, builds and runs every test. Exits non-zero on any failure and on any test
+# that did not run.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup
@@ -16,5 +17,13 @@ export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$sc
 unset DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS PULSE_SERVER VESK_TRACE || true
 
 # One X server for the tests that need a real display; -noreset keeps keymap changes.
+# CTest exits non-zero when a test fails or cannot run; a skipped or disabled test
+# passes there, so its list of tests that did not run fails the run here.
+status=0
 xvfb-run -a -s "-noreset -screen 0 1920x1080x24" \
-  ctest --preset default -j "$(nproc)" "$@"
+  ctest --preset default -j "$(nproc)" "$@" | tee "$scratch/ctest.log" || status=$?
+if [[ $status -eq 0 ]] && grep -q '^The following tests did not run:' "$scratch/ctest.log"; then
+  echo "test.sh: every test must run; the ones listed above did not" >&2
+  status=1
+fi
+exit "$status"

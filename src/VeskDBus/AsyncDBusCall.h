@@ -20,6 +20,13 @@ inline constexpr int readTimeoutMs = 3000;
 
 inline const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 
+// QtDBus finds the parameter types of a SLOT() by name, and QDBusVariant has no name
+// until something registers it: a subscription whose slot takes one would fail quietly
+// whenever it is the first use in the process. Call before such a connect.
+inline void registerSlotTypes() {
+    qRegisterMetaType<QDBusVariant>();
+}
+
 // Sends `message` without blocking and hands the reply (or the error message) to
 // `onReply` on the thread of `context`; nothing runs once `context` is gone.
 inline void callAsync(const QDBusConnection& bus, const QDBusMessage& message, int timeoutMs,

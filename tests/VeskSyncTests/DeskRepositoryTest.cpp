@@ -88,7 +88,9 @@ TEST_F(DeskRepositoryTest, EditsChangeOnlyWhatTheyFind) {
     for (const double age : {86400.0, 86401.0, 0.5}) {
         m_clock.set(now - age);
         repo->addTodo(QString::number(age));
-        for (const TodoSnapshot& todo : repo->todos())
+        // A copy: each toggle replaces the repository's list.
+        const QList<TodoSnapshot> todos = repo->todos();
+        for (const TodoSnapshot& todo : todos)
             if (todo.title == QString::number(age)) repo->toggleTodo(todo.id);
     }
     EXPECT_EQ(repo->archiveExpired(1, now), 1);

@@ -1,5 +1,7 @@
 #include "support/DBusFixture.h"
 
+#include "support/EventLoop.h"
+
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
@@ -8,9 +10,9 @@
 
 namespace vesk::test {
 
-PrivateBuses::PrivateBuses() {
+PrivateBuses::PrivateBuses(const QString& sessionConfig) {
     m_connectionTag = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (!startDaemon(&m_sessionAddress) || !startDaemon(&m_systemAddress)) return;
+    if (!startDaemon(&m_sessionAddress, sessionConfig) || !startDaemon(&m_systemAddress)) return;
     qputenv("DBUS_SESSION_BUS_ADDRESS", m_sessionAddress.toUtf8());
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_systemAddress.toUtf8());
 }
@@ -23,17 +25,18 @@ PrivateBuses::~PrivateBuses() {
         stop(it->get());
 }
 
-QProcess* PrivateBuses::startDaemon(QString* address) {
+QProcess* PrivateBuses::startDaemon(QString* address, const QString& config) {
     auto process = std::make_unique<QProcess>();
     // A session-type configuration also serves as the fake system bus: the real
     // system configuration needs root-owned policy files.
-    process->start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                   QStringLiteral("--print-address=1")});
-    if (!process->waitForStarted(5000)) {
+    process->start(QStringLiteral("dbus-daemon"),
+                   {config.isEmpty() ? QStringLiteral("--session") : QStringLiteral("--config-file=") + config,
+                    QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    if (!process->waitForStarted(patienceMs)) {
         m_error = QStringLiteral("dbus-daemon did not start: ") + process->errorString();
         return nullptr;
     }
-    QDeadlineTimer deadline(5000);
+    QDeadlineTimer deadline(patienceMs);
     while (!process->canReadLine() && !deadline.hasExpired())
         process->waitForReadyRead(100);
     *address = QString::fromUtf8(process->readLine()).trimmed();
@@ -73,7 +76,7 @@ QProcess* PrivateBuses::startMockProcess(const QStringList& args, const QString&
     // Debian's interpreter: the first python3 on PATH may lack Debian's modules.
     process->start(QStringLiteral("/usr/bin/python3"),
                    QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock")} + args);
-    if (!process->waitForStarted(5000)) {
+    if (!process->waitForStarted(patienceMs)) {
         m_error = QStringLiteral("dbusmock did not start: ") + process->errorString();
         return nullptr;
     }

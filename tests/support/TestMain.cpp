@@ -1,6 +1,8 @@
 // Shared main for every test executable: a QApplication on the offscreen platform
 // (unless the test run chose one), private XDG folders for this process, and the
 // offscreen plugin's "does not support" chatter filtered out.
+#include "support/ChildMain.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -45,6 +47,7 @@ int main(int argc, char** argv) {
 
     previousHandler = qInstallMessageHandler(filterOffscreenNoise);
     QApplication app(argc, argv);
+    if (const std::optional<int> status = vesk::test::runChildMain(app.arguments())) return *status;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -56,9 +57,14 @@ int main(int argc, char** argv) {
     source.setWindowFlags(Qt::FramelessWindowHint);
     source.setGeometry(args[1].toInt(), args[2].toInt(), 100, 100);
     source.show();
-    QTimer::singleShot(200, [] {
+    // Ready once the server has mapped the window, so a press at its place lands in it.
+    QTimer exposed;
+    QObject::connect(&exposed, &QTimer::timeout, [&] {
+        if (!source.windowHandle() || !source.windowHandle()->isExposed()) return;
+        exposed.stop();
         std::printf("ready\n");
         std::fflush(stdout);
     });
+    exposed.start(10);
     return app.exec();
 }

@@ -119,6 +119,7 @@ void DesktopDoNotDisturb::onNotificationProperties(const QString& interface, con
 
 void DesktopDoNotDisturb::tryPortal() {
     QDBusConnection bus = QDBusConnection::sessionBus();
+    dbus::registerSlotTypes();
     bus.connect(portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
                 SLOT(onPortalSettingChanged(QString, QString, QDBusVariant)));
     QDBusMessage call =

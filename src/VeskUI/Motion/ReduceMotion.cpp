@@ -26,6 +26,7 @@ ReduceMotion& ReduceMotion::shared() {
 
 ReduceMotion::ReduceMotion(const QDBusConnection& bus, QObject* parent) : QObject(parent), m_bus(bus) {
     if (!m_bus.isConnected()) return;
+    dbus::registerSlotTypes();
     m_bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
                   SLOT(onSettingChanged(QString, QString, QDBusVariant)));
     m_watcher =

@@ -29,7 +29,7 @@ protected:
     }
 
     bool waitReady() {
-        return processEventsUntil([&] { return snapshot().status == AudioHardwareStatus::ready; }, 15000);
+        return processEventsUntil([&] { return snapshot().status == AudioHardwareStatus::ready; });
     }
     AudioHardwareSnapshot snapshot() const { return hardware->snapshot(); }
     // Takes the events so far.

@@ -28,7 +28,7 @@ protected:
         QObject::connect(&layer, &DoNotDisturb::started, [this](bool active) { starts << active; });
         QObject::connect(&layer, &DoNotDisturb::activeChanged, [this](bool active) { changes << active; });
         layer.start();
-        ASSERT_TRUE(processEventsUntil([&] { return !starts.isEmpty(); }, 10000));
+        ASSERT_TRUE(processEventsUntil([&] { return !starts.isEmpty(); })) << "the layer never started";
     }
 
     DesktopDoNotDisturb layer;

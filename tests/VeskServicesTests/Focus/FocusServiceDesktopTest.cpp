@@ -24,7 +24,7 @@ TEST_F(FocusServiceDesktopTest, FollowsTheNotificationServersInhibitedProperty) 
     QObject context;
     service.states().consume(&context, [&](FocusModeState s) { states << s.isActive; });
     service.start();
-    ASSERT_TRUE(processEventsUntil([&] { return states.size() == 1; }, 10000));
+    ASSERT_TRUE(processEventsUntil([&] { return states.size() == 1; }));
     EXPECT_EQ(states, QList<bool>{true}) << "the starting state is the one read";
 
     for (bool inhibited : {false, false, true})

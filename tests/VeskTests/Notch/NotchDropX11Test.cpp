@@ -49,7 +49,10 @@ TEST(NotchDropX11Test, AFileDraggedFromAnotherProgramArmsTheNotchAndLandsInTheTr
     QProcess source;
     source.start(QStringLiteral(VESK_BINARY_DIR "/bin/vesk-drag-source"), {"700", "500", file});
     ASSERT_TRUE(source.waitForStarted());
-    ASSERT_TRUE(processEventsUntil([&] { return source.readAllStandardOutput().contains("ready"); }));
+    QByteArray said;
+    ASSERT_TRUE(processEventsUntil([&] {
+        return (said += source.readAllStandardOutput()).contains("ready");
+    })) << "the drag source never showed its window";
 
     bool sawLanes = false;
     QObject::connect(model, &NotchViewModel::dragLanesChanged,
@@ -64,21 +67,22 @@ TEST(NotchDropX11Test, AFileDraggedFromAnotherProgramArmsTheNotchAndLandsInTheTr
     step({"mousedown", "1"});
     for (int i = 0; i < 10; ++i)
         step({"mousemove_relative", "--", "21", "-50"});
-    ASSERT_TRUE(processEventsUntil([&] { return controller.isDragArmed(); }, 2000));
+    ASSERT_TRUE(processEventsUntil([&] { return controller.isDragArmed(); }))
+        << "the drag never armed the notch";
     // Onto the drawn notch: without a compositing manager the panel's window shape is
     // the drawn outline, and a drag source looks for its target only inside it.
     step({"mousemove", "960", "3"});
     step({"mousemove_relative", "--", "2", "1"});
-    EXPECT_TRUE(processEventsUntil([&] { return model->state() == NotchState::dropTarget(); }, 3000));
+    EXPECT_TRUE(processEventsUntil([&] { return model->state() == NotchState::dropTarget(); }));
     EXPECT_TRUE(sawLanes);
     step({"mouseup", "1"});
 
-    EXPECT_TRUE(processEventsUntil([&] { return !dropped.isEmpty(); }, 5000));
+    EXPECT_TRUE(processEventsUntil([&] { return !dropped.isEmpty(); })) << "nothing was dropped";
     ASSERT_EQ(controller.trayStore().items().size(), 1);
     EXPECT_EQ(controller.trayStore().items().first().displayName, "dragged.txt");
     EXPECT_EQ(dropped, controller.trayStore().items());
     EXPECT_TRUE(QFile::exists(file)); // copied, not moved
-    EXPECT_TRUE(processEventsUntil([&] { return !controller.isDragArmed(); }, 2000));
+    EXPECT_TRUE(processEventsUntil([&] { return !controller.isDragArmed(); }));
     source.kill();
     source.waitForFinished();
 }

@@ -7,6 +7,7 @@
 #include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include "support/EventLoop.h"
+#include "support/X11/EventBarrier.h"
 #include "support/X11/FocusedWindow.h"
 
 #include <gtest/gtest.h>
@@ -93,7 +94,7 @@ TEST(NotchPanelX11, TakesTheKeyboardOnlyWhenAskedAndGivesItBack) {
     ASSERT_TRUE(test::processEventsUntil([&] { return focusedWindow() == editor.winId(); }));
 
     auto panel = shownPanel();
-    test::processEventsFor(100);
+    ASSERT_TRUE(test::waitForX11EventsSoFar());
     EXPECT_EQ(focusedWindow(), editor.winId()) << "showing the panel takes nothing";
 
     panel->setKeyboardFocusRequested(true);

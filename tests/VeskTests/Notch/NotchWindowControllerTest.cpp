@@ -233,6 +233,19 @@ TEST_F(NotchWindowControllerTest, EscapeAtAPanelClosesEveryOpenDeskAndOtherWindo
     EXPECT_FALSE(b->state().isOpen());
 }
 
+TEST_F(NotchWindowControllerTest, TheTrayKeepsAtMostTheFilesTheSettingAllows) {
+    settings.setTrayMaxItems(5.9);
+    auto controller = make();
+    for (int i = 1; i <= 6; ++i) {
+        controller->trayStore().add({QUrl::fromLocalFile(makeFile(QStringLiteral("file-%1.txt").arg(i)))},
+                                    false);
+        scheduler.runPending();
+    }
+    EXPECT_EQ(controller->trayStore().items().size(), 5);
+    defaults->setDouble(QStringLiteral("trayMaxItems"), 1e300); // hand-edited: held to 200
+    EXPECT_EQ(controller->trayStore().maxItems(), 200);
+}
+
 TEST_F(NotchWindowControllerTest, AClickElsewhereClosesOpenDesksWhosePanelItMissed) {
     auto controller = make();
     NotchViewModel* a = controller->model(idOf("A"));

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSize>
@@ -24,7 +26,7 @@ QList<QSize> visibleWindowSizes(qint64 pid) {
     QProcess search;
     search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                              QStringLiteral("--pid"), QString::number(pid)});
-    search.waitForFinished(5000);
+    search.waitForFinished(test::patienceMs);
     QList<QSize> sizes;
     const QStringList ids =
         QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -32,7 +34,7 @@ QList<QSize> visibleWindowSizes(qint64 pid) {
     for (const QString& id : ids) {
         QProcess query;
         query.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id});
-        query.waitForFinished(5000);
+        query.waitForFinished(test::patienceMs);
         const QRegularExpressionMatch match =
             geometry.match(QString::fromUtf8(query.readAllStandardOutput()));
         if (match.hasMatch()) sizes.append(QSize(match.captured(1).toInt(), match.captured(2).toInt()));
@@ -57,11 +59,19 @@ protected:
         for (QProcess* process : {&program, &second})
             if (process->state() != QProcess::NotRunning) {
                 process->kill();
-                process->waitForFinished(5000);
+                process->waitForFinished(test::patienceMs);
             }
     }
 
-    void start(QProcess& process, const QProcessEnvironment& extra = {}) {
+    // Onboarding is marked done first, as for a user who has been through it, unless the
+    // test wants the first launch.
+    void start(QProcess& process, const QProcessEnvironment& extra = {}, bool onboarded = true) {
+        if (onboarded) {
+            const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesk");
+            QDir().mkpath(folder);
+            QFile defaults(folder + QStringLiteral("/defaults.json"));
+            if (defaults.open(QIODevice::WriteOnly)) defaults.write("{\"hasCompletedOnboarding\": true}\n");
+        }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("VESK_TRACE"), QStringLiteral("1"));
         environment.insert(QStringLiteral("VESK_NO_BT"), QString());
@@ -70,7 +80,7 @@ protected:
             environment.insert(key, extra.value(key));
         process.setProcessEnvironment(environment);
         process.start(programPath(), {});
-        ASSERT_TRUE(process.waitForStarted(5000)) << qPrintable(process.errorString());
+        ASSERT_TRUE(process.waitForStarted(test::patienceMs)) << qPrintable(process.errorString());
     }
 
     // Lines of standard error read so far.
@@ -79,13 +89,11 @@ protected:
         return m_errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     bool launched(QProcess& process) {
-        return test::processEventsUntil(
-                   [&] {
-                       m_output += QString::fromUtf8(process.readAllStandardOutput());
-                       return m_output.contains(QStringLiteral("display ")) ||
-                              process.state() == QProcess::NotRunning;
-                   },
-                   20000) &&
+        return test::processEventsUntil([&] {
+                   m_output += QString::fromUtf8(process.readAllStandardOutput());
+                   return m_output.contains(QStringLiteral("display ")) ||
+                          process.state() == QProcess::NotRunning;
+               }) &&
                process.state() == QProcess::Running;
     }
 
@@ -105,8 +113,9 @@ TEST_F(VeskNotchX11Test, AVolumeChangeGrowsTheNotchIntoTheSoundPill) {
     ASSERT_TRUE(launched(program)) << qPrintable(m_output) << qPrintable(errorLines(program).join('\n'));
 
     int closedWidth = 0;
-    ASSERT_TRUE(test::processEventsUntil(
-        [&] { return (closedWidth = widestWindow(program.processId())) > 0; }, 10000));
+    ASSERT_TRUE(test::processEventsUntil([&] {
+        return (closedWidth = widestWindow(program.processId())) > 0;
+    })) << "the notch window never showed";
 
     // The first volume the program hears only primes it; keep changing until a pill shows.
     const QRegularExpression activityLine(QStringLiteral("^state activity.*sound"));
@@ -116,19 +125,27 @@ TEST_F(VeskNotchX11Test, AVolumeChangeGrowsTheNotchIntoTheSoundPill) {
         ASSERT_TRUE(pulse.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("test"),
                                  QString::number(percent += 3) + QLatin1Char('%')}));
         shown = test::processEventsUntil([&] { return !errorLines(program).filter(activityLine).isEmpty(); },
-                                         500);
+                                         2000);
     }
     ASSERT_TRUE(shown) << qPrintable(errorLines(program).join('\n'));
-    EXPECT_TRUE(
-        test::processEventsUntil([&] { return widestWindow(program.processId()) > closedWidth; }, 5000))
+    EXPECT_TRUE(test::processEventsUntil([&] { return widestWindow(program.processId()) > closedWidth; }))
         << "closed " << closedWidth << ", now " << widestWindow(program.processId());
+}
+
+TEST_F(VeskNotchX11Test, TheFirstLaunchShowsTheWelcomeWindow) {
+    QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesk/defaults.json"));
+    start(program, {}, /*onboarded=*/false);
+    ASSERT_TRUE(launched(program)) << qPrintable(errorLines(program).join('\n'));
+    EXPECT_TRUE(test::processEventsUntil(
+        [&] { return visibleWindowSizes(program.processId()).contains(QSize(700, 620)); }, 20000))
+        << "no 700 × 620 window appeared";
 }
 
 TEST_F(VeskNotchX11Test, ASecondCopyForTheSameDisplayLeavesAtOnce) {
     start(program);
     ASSERT_TRUE(launched(program)) << qPrintable(errorLines(program).join('\n'));
     start(second);
-    ASSERT_TRUE(second.waitForFinished(5000));
+    ASSERT_TRUE(second.waitForFinished(test::patienceMs));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError()).contains(QStringLiteral("already running")));
@@ -142,7 +159,7 @@ TEST_F(VeskNotchX11Test, TerminationSignalsEndTheProgramNormally) {
         start(program);
         ASSERT_TRUE(launched(program)) << qPrintable(errorLines(program).join('\n'));
         ::kill(pid_t(program.processId()), number);
-        ASSERT_TRUE(program.waitForFinished(10000));
+        ASSERT_TRUE(program.waitForFinished(test::patienceMs));
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), 0);
     }

@@ -11,7 +11,6 @@
 
 #include <QDBusInterface>
 #include <QDBusReply>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 
 using vesk::MotionSpec;
@@ -56,12 +55,10 @@ TEST(ReduceMotionTest, ReadingThePreferenceNeverWaitsForThePortal) {
     ASSERT_TRUE(portal.ok());
 
     ReduceMotion reduce(QDBusConnection::sessionBus());
-    QElapsedTimer clock;
-    clock.start();
-    // Before the portal's answer arrives the last known value (off) is used.
+    // The portal's answer comes through the event loop: until then the last known value
+    // (off) is used.
     EXPECT_FALSE(reduce.isOn());
     EXPECT_FALSE(reduce.hasAnswer());
-    EXPECT_LT(clock.elapsed(), 50);
     ASSERT_TRUE(vesk::test::processEventsUntil([&] { return reduce.hasAnswer(); }));
     EXPECT_TRUE(reduce.isOn());
 }

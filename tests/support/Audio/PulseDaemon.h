@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/EventLoop.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -47,11 +49,11 @@ public:
             {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"), QStringLiteral("-n"),
              QStringLiteral("--load=module-null-sink sink_name=test sink_properties=device.description=Test"),
              QStringLiteral("--load=module-native-protocol-unix")});
-        if (!m_process->waitForStarted(5000)) {
+        if (!m_process->waitForStarted(patienceMs)) {
             m_error = QStringLiteral("pulseaudio did not start: ") + m_process->errorString();
             return false;
         }
-        for (QDeadlineTimer deadline(10000);
+        for (QDeadlineTimer deadline(patienceMs);
              !deadline.hasExpired() && m_process->state() != QProcess::NotRunning; QThread::msleep(50))
             if (pactl({QStringLiteral("info")})) return true;
         m_error = QStringLiteral("pulseaudio never answered");
@@ -61,7 +63,7 @@ public:
     void kill() {
         if (!m_process || m_process->state() == QProcess::NotRunning) return;
         m_process->kill();
-        m_process->waitForFinished(5000);
+        m_process->waitForFinished(patienceMs);
     }
 
     bool ok() const { return m_error.isEmpty(); }
@@ -80,7 +82,7 @@ public:
         process.setProcessEnvironment(environment);
         process.setStandardErrorFile(QProcess::nullDevice());
         process.start(QStringLiteral("pactl"), arguments);
-        if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit ||
+        if (!process.waitForFinished(patienceMs) || process.exitStatus() != QProcess::NormalExit ||
             process.exitCode() != 0)
             return std::nullopt;
         return QString::fromUtf8(process.readAllStandardOutput());

@@ -1,5 +1,7 @@
 #include "support/DBusMock/DBusMockControl.h"
 
+#include "support/EventLoop.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -37,7 +39,7 @@ bool DBusMockControl::send(const QString& interface, const QString& method, cons
                            QVariantList* answer) {
     QDBusMessage message = QDBusMessage::createMethodCall(m_service, m_path, interface, method);
     message.setArguments(arguments);
-    const QDBusMessage reply = m_bus.call(message, QDBus::Block, 10000);
+    const QDBusMessage reply = m_bus.call(message, QDBus::Block, patienceMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         m_lastError = method + QStringLiteral(": ") + reply.errorMessage();
         return false;

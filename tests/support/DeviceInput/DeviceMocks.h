@@ -14,19 +14,22 @@ namespace vesk::test {
 // What python3-dbusmock's templates lack for the device backends. Needs the "logind"
 // template running: a session object at `sessionPath` (".../session/auto" or
 // ".../session/self") whose SetBrightness(subsystem, name, value) writes the fake sysfs
-// tree under `sysRoot` after `delayMs`, as logind does, and notes the session's last
-// path component in `<sysRoot>/last-session`. Empty on success, else the error.
+// tree under `sysRoot`, as logind does, and notes the session's last path component in
+// `<sysRoot>/last-session`. With `held`, each call waits (up to ten seconds) until the
+// file `<sysRoot>/release` exists. Empty on success, else the error.
 
 inline QString addLogindSession(PrivateBuses& buses, const QString& sessionPath, const QString& sysRoot,
-                                int delayMs = 0) {
+                                bool held = false) {
     // Paths travel as Python string literals.
     const auto py = [](QString text) -> QString {
         text.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
         return QStringLiteral("'") + text + QStringLiteral("'");
     };
     const QString code = QStringLiteral("import os, time\n"
-                                        "time.sleep(%1 / 1000.0)\n"
                                         "root = %2\n"
+                                        "for _ in range(1000 if %1 else 0):\n"
+                                        "    if os.path.exists(os.path.join(root, 'release')): break\n"
+                                        "    time.sleep(0.01)\n"
                                         "d = os.path.join(root, 'class', args[0], args[1])\n"
                                         "if not os.path.isdir(d):\n"
                                         "    raise dbus.exceptions.DBusException('no such device', "
@@ -36,7 +39,7 @@ inline QString addLogindSession(PrivateBuses& buses, const QString& sessionPath,
                                         "    if f == 'brightness' or os.path.exists(p):\n"
                                         "        open(p, 'w').write('%d\\n' % args[2])\n"
                                         "open(os.path.join(root, 'last-session'), 'w').write(%3)\n")
-                             .arg(delayMs)
+                             .arg(held ? QStringLiteral("True") : QStringLiteral("False"))
                              .arg(py(sysRoot), py(sessionPath.section(u'/', -1)));
     DBusMockControl logind(buses.system(), QStringLiteral("org.freedesktop.login1"),
                            QStringLiteral("/org/freedesktop/login1"));

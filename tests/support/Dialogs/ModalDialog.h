@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/EventLoop.h"
+
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
@@ -11,7 +13,7 @@ namespace vesk::test {
 
 // Runs `handle` with the next modal window once it is up (a message box or a file
 // dialog run with exec()); `handle` must close it. Call before the code that opens it.
-inline void whenModal(std::function<void(QWidget*)> handle, int timeoutMs = 5000) {
+inline void whenModal(std::function<void(QWidget*)> handle, int timeoutMs = patienceMs) {
     auto* timer = new QTimer(qApp);
     const QDeadlineTimer deadline(timeoutMs);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, handle = std::move(handle)] {

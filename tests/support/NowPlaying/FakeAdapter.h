@@ -53,7 +53,7 @@ esac
     QString folder() const { return m_folder.path(); }
 
     // Waits (running the event loop) until a stream run has the pipe open.
-    bool openStream(int timeoutMs = 5000) {
+    bool openStream(int timeoutMs = patienceMs) {
         closeStream();
         return processEventsUntil(
             [&] {
@@ -79,7 +79,7 @@ esac
     }
     // Waits until the last stream run has exited and been reaped, that is once the
     // source has seen the exit.
-    bool waitForStreamExit(int timeoutMs = 5000) {
+    bool waitForStreamExit(int timeoutMs = patienceMs) {
         const pid_t pid = pid_t(read(QStringLiteral("stream.pid")).trimmed().toInt());
         return pid > 0 &&
                processEventsUntil([pid] { return ::kill(pid, 0) != 0 && errno == ESRCH; }, timeoutMs);

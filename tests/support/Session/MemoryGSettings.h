@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/EventLoop.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -39,7 +41,7 @@ public:
             xml.close();
             QProcess compile;
             compile.start(QStringLiteral("glib-compile-schemas"), {schemas});
-            if (!compile.waitForFinished(10000) || compile.exitCode() != 0) {
+            if (!compile.waitForFinished(patienceMs) || compile.exitCode() != 0) {
                 m_error = QStringLiteral("glib-compile-schemas failed: ") +
                           QString::fromUtf8(compile.readAllStandardError());
                 return;
