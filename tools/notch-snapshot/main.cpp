@@ -153,6 +153,18 @@ QList<Scene> scenes() {
     add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-timer-rows"),
         desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
+    add(QStringLiteral("desk-calendar"), desk({WidgetID::calendar}, [](NotchViewModel& m) {
+            m.setCalendarService(snapshot::sampleCalendar(CalendarAccess::granted, true));
+        }));
+    add(QStringLiteral("desk-calendar-nothing-scheduled"), desk({WidgetID::calendar}, [](NotchViewModel& m) {
+            m.setCalendarService(snapshot::sampleCalendar(CalendarAccess::granted, false));
+        }));
+    for (CalendarAccess access : {CalendarAccess::notDetermined, CalendarAccess::writeOnly,
+                                  CalendarAccess::denied, CalendarAccess::restricted})
+        add(QStringLiteral("desk-calendar-") + toRaw(access),
+            desk({WidgetID::calendar}, [access](NotchViewModel& m) {
+                m.setCalendarService(snapshot::sampleCalendar(access, false));
+            }));
 
     const auto drop = [](QList<DropLane> lanes, std::optional<int> hovered, int files) {
         return [lanes, hovered, files](NotchViewModel& m, SettingsStore&) {

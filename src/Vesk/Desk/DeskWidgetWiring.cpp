@@ -1,5 +1,6 @@
 #include "Vesk/Desk/DeskWidgetWiring.h"
 
+#include "Vesk/Desk/Widgets/CalendarWidget.h"
 #include "Vesk/Desk/Widgets/DeskWidget.h"
 #include "Vesk/Desk/Widgets/MediaWidget.h"
 #include "Vesk/Desk/Widgets/TimerWidget.h"
@@ -62,8 +63,36 @@ DeskWidget* DeskWidgetWiring::media(const Context& context) {
 }
 
 // Calendar.
-DeskWidget* DeskWidgetWiring::calendar(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::calendar(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    const DeskEnvironment* environment = &context.environment;
+    CalendarWidget::Actions actions{
+        .onRequestAccess =
+            [model] {
+                if (model) model->requestCalendarAccess();
+            },
+        .onOpenSettings =
+            [environment] {
+                if (environment->openPrivacyPane)
+                    environment->openPrivacyPane(QStringLiteral("Privacy_Calendars"));
+            },
+        .onOpen =
+            [model](const CalendarEvent& event) {
+                if (model) model->openCalendarEvent(event);
+            },
+    };
+    auto* widget = new CalendarWidget(context.environment, std::move(actions), context.parent);
+    const auto push = [widget, model] {
+        CalendarService* service = model ? model->calendarService() : nullptr;
+        widget->setAccess(service ? service->access() : CalendarAccess::notDetermined);
+        widget->setDays(service ? service->grouped() : QList<CalendarService::Day>());
+    };
+    const std::function<CalendarService*()> current = [model] {
+        return model ? model->calendarService() : nullptr;
+    };
+    followService(context.model, widget, current, &CalendarService::accessChanged, push);
+    followService(context.model, widget, current, &CalendarService::eventsChanged, push);
+    return widget;
 }
 
 // To-dos.
