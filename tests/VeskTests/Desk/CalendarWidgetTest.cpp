@@ -1,9 +1,11 @@
 // The desk's calendar: day headers, time texts, access states, rows and their clock.
 #include "Vesk/Desk/Widgets/CalendarWidget.h"
+#include "Vesk/Desk/DeskWidgetWiring.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include "support/Calendar/CalendarFixtures.h"
+#include "support/Desk/DeskFixture.h"
 #include "support/Notch/WidgetImage.h"
 
 #include <gtest/gtest.h>
@@ -93,7 +95,8 @@ TEST_F(CalendarWidgetTest, EachAccessStateOffersItsWayOut) {
         widget.setAccess(c.access);
         ASSERT_NE(widget.emptyState(), nullptr) << qPrintable(toRaw(c.access));
         QAbstractButton* button = widget.emptyState()->actionButton();
-        EXPECT_EQ(button ? button->text() : QString(), QString::fromUtf8(c.button)) << qPrintable(toRaw(c.access));
+        EXPECT_EQ(button ? button->text() : QString(), QString::fromUtf8(c.button))
+            << qPrintable(toRaw(c.access));
         if (button) button->click();
     }
     EXPECT_EQ(requests, 1);
@@ -134,6 +137,26 @@ TEST_F(CalendarWidgetTest, TheClockTicksEveryThirtySecondsWhileShown) {
     widget.hide();
     scheduler.advance(60);
     EXPECT_EQ(widget.clock(), now + 30) << "no clock while off screen";
+}
+
+TEST(CalendarWidgetWiringTest, TheWidgetFollowsTheModelsCalendarService) {
+    DeskFixture fixture;
+    ScopedMainScheduler guard{fixture.scheduler};
+    CalendarHarness calendar(fixture.scheduler);
+    calendar.state->events = {storeEvent(QStringLiteral("review"), fixture.scheduler.now() + 600)};
+    const std::unique_ptr<CalendarService> service = calendar.make();
+    std::unique_ptr<DeskWidget> built(
+        DeskWidgetWiring::build(WidgetID::calendar, {fixture.model, fixture.environment, nullptr}));
+    auto* widget = qobject_cast<CalendarWidget*>(built.get());
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->access(), CalendarAccess::notDetermined) << "no service yet";
+
+    fixture.model.setCalendarService(service.get());
+    widget->emptyState()->actionButton()->click(); // "Allow" asks the service
+    fixture.scheduler.runPending();
+    EXPECT_EQ(widget->access(), CalendarAccess::granted);
+    ASSERT_EQ(widget->days().size(), 1);
+    EXPECT_EQ(widget->days().first().events.first().title, QStringLiteral("review"));
 }
 
 } // namespace
