@@ -1,13 +1,25 @@
 #include "Scenes.h"
 
+#include "VeskKit/Diagnostics/BuildProfile.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 
 namespace vesk::snapshot {
 
 namespace {
 
+ClipboardService* clipboard = nullptr;
+QuickAppsService* quickApps = nullptr;
+QuickAppsService* slowQuickApps = nullptr;
+ShortcutsService* shortcuts = nullptr;
+ShortcutsService* shortcutsWithoutFolder = nullptr;
+
 // A machine where everything the panes ask about is there.
 void fill(SettingsWindowEnvironment& environment) {
+    environment.clipboardService = [] { return clipboard; };
+    environment.quickAppsService = [] { return quickApps; };
+    environment.shortcutsService = [] { return shortcuts; };
+    environment.buildProfile = [] { return BuildProfile(false); };
     environment.canSuppress = [] { return true; };
     environment.brightnessAvailable = [] { return true; };
     environment.bluetoothPermission = [] { return PermissionState::granted; };
@@ -15,6 +27,23 @@ void fill(SettingsWindowEnvironment& environment) {
 }
 
 } // namespace
+
+void setClipboard(ClipboardService* service) {
+    clipboard = service;
+}
+
+void setQuickApps(QuickAppsService* service) {
+    quickApps = service;
+}
+
+void setSlowQuickApps(QuickAppsService* service) {
+    slowQuickApps = service;
+}
+
+void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder) {
+    shortcuts = listing;
+    shortcutsWithoutFolder = withoutFolder;
+}
 
 QList<Scene> scenes() {
     QList<Scene> list;
@@ -48,6 +77,25 @@ QList<Scene> scenes() {
     add("fileTray-pipelines-off", SettingsPane::fileTray, [](SettingsStore& s, SettingsWindowEnvironment&) {
         s.setPipelineOrder({PipelineID::zip});
         s.setPipelinesEnabled(false);
+    });
+    add("quickApps-loading", SettingsPane::quickApps, [](SettingsStore&, SettingsWindowEnvironment& e) {
+        e.quickAppsService = [] { return slowQuickApps; };
+    });
+    add("shortcuts-by-name", SettingsPane::shortcuts, [](SettingsStore&, SettingsWindowEnvironment& e) {
+        e.shortcutsService = [] { return shortcutsWithoutFolder; };
+    });
+    add("shortcuts-sandboxed", SettingsPane::shortcuts, [](SettingsStore&, SettingsWindowEnvironment& e) {
+        e.buildProfile = [] { return BuildProfile(true); };
+    });
+    add("desk-overflow", SettingsPane::desk, [](SettingsStore& s, SettingsWindowEnvironment&) {
+        WidgetSet all;
+        WidgetCells wide;
+        for (WidgetID id : allCases<WidgetID>()) {
+            all.insert(id);
+            wide.insert(id, 6);
+        }
+        s.setEnabledWidgets(all);
+        s.setWidgetCells(wide);
     });
     return list;
 }

@@ -1,6 +1,10 @@
 #include "Vesk/SettingsWindow/SettingsPaneFactory.h"
 
+#include "Vesk/SettingsWindow/Panes/ClipboardPane.h"
+#include "Vesk/SettingsWindow/Panes/DeskPane.h"
 #include "Vesk/SettingsWindow/Panes/FileTrayPane.h"
+#include "Vesk/SettingsWindow/Panes/QuickAppsPane.h"
+#include "Vesk/SettingsWindow/Panes/ShortcutsPane.h"
 #include "Vesk/SettingsWindow/Panes/SoundPanes.h"
 #include "Vesk/SettingsWindow/Panes/StatusPanes.h"
 
@@ -47,6 +51,40 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
          [](const PaneContext& c) { return makeNowPlayingPane(c.settings, c.inputs.value(0).toBool()); }});
     factory.set(SettingsPane::fileTray,
                 {{}, [](const PaneContext& c) { return makeFileTrayPane(c.settings); }});
+    factory.set(SettingsPane::desk,
+                {{}, [](const PaneContext& c) {
+                     return makeDeskPane(c.settings,
+                                         [action = c.environment.onLayoutChanged] { Env::call(action); });
+                 }});
+    factory.set(SettingsPane::clipboard,
+                {{}, [](const PaneContext& c) -> QWidget* {
+                     const auto& e = c.environment;
+                     ClipboardService* service = e.clipboardService ? e.clipboardService() : nullptr;
+                     if (!service) return nullptr;
+                     return makeClipboardPane(c.settings, *service,
+                                              [action = e.onClipsChanged] { Env::call(action); });
+                 }});
+    factory.set(SettingsPane::quickApps,
+                {{}, [](const PaneContext& c) -> QWidget* {
+                     const auto& e = c.environment;
+                     QuickAppsService* service = e.quickAppsService ? e.quickAppsService() : nullptr;
+                     if (!service) return nullptr;
+                     return makeQuickAppsPane(*service,
+                                              [action = e.onQuickAppsChanged] { Env::call(action); });
+                 }});
+    // Built again when the repository arrives (the shell refreshes the inputs then).
+    factory.set(
+        SettingsPane::shortcuts,
+        {[](const Env& e) {
+             return PaneInputs{QVariant::fromValue(quintptr(e.repository ? e.repository() : nullptr))};
+         },
+         [](const PaneContext& c) -> QWidget* {
+             const auto& e = c.environment;
+             ShortcutsService* service = e.shortcutsService ? e.shortcutsService() : nullptr;
+             if (!service) return nullptr;
+             return new ShortcutsPane(*service, e.buildProfile ? e.buildProfile() : BuildProfile::current(),
+                                      e.repository ? e.repository() : nullptr);
+         }});
     return factory;
 }
 

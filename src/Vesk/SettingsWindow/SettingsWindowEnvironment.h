@@ -1,10 +1,16 @@
 #pragma once
 
 #include "Vesk/Permissions/Permission.h"
+#include "VeskKit/Diagnostics/BuildProfile.h"
 
 #include <functional>
 
 namespace vesk {
+
+class ClipboardService;
+class DeskRepository;
+class QuickAppsService;
+class ShortcutsService;
 
 // What the panes read of the rest of the program and the actions they call on it, as
 // plain functions the shell fills from the bridge, the permissions, the notch window
@@ -25,6 +31,20 @@ struct SettingsWindowEnvironment {
     std::function<void()> onRequestBluetooth;
     // ---- Now Playing: whether a started source reads every player.
     std::function<bool()> isUniversal;
+    // ---- Widgets: lays the desk out again on every display after the row changed.
+    std::function<void()> onLayoutChanged;
+    // ---- Clipboard: the history the desk shows (none: the pane shows its header only),
+    // and the desk's refresh of its clips after the history was cleared.
+    std::function<ClipboardService*()> clipboardService;
+    std::function<void()> onClipsChanged;
+    // ---- Quick Apps: the desk's pinned applications, and the desk's refresh of them.
+    std::function<QuickAppsService*()> quickAppsService;
+    std::function<void()> onQuickAppsChanged;
+    // ---- Shortcuts: the user's shortcut scripts, the build, and the synced store the
+    // desk's shortcuts live in (none until the sync start-up built it).
+    std::function<ShortcutsService*()> shortcutsService;
+    std::function<BuildProfile()> buildProfile;
+    std::function<DeskRepository*()> repository;
 
     // Reads a flag, or `absent` when it is not set.
     template <typename T> static T read(const std::function<T()>& flag, T absent = T()) {

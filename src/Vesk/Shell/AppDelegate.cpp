@@ -347,6 +347,11 @@ void AppDelegate::startSync() {
                 DeveloperHooks::seedTrayAfterSync(targets);
             },
         .log = TraceLog::trace,
+        // The Shortcuts pane, open before the repository existed, takes it now.
+        .repositoryReady =
+            [weak] {
+                if (weak && weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
+            },
     });
     m_syncStartup->run();
 }
@@ -417,6 +422,29 @@ void AppDelegate::openSettings() {
 
 SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
     SettingsWindowEnvironment environment;
+    // The desk panes act on the window controller's services.
+    if (NotchWindowController* controller = m_notchController->controller()) {
+        const QPointer<NotchWindowController> desk(controller);
+        environment.onLayoutChanged = [desk] {
+            if (desk) desk->relayoutWidgets();
+        };
+        environment.clipboardService = [desk]() -> ClipboardService* {
+            return desk ? &desk->clipboardService() : nullptr;
+        };
+        environment.onClipsChanged = [desk] {
+            if (desk) desk->refreshClips();
+        };
+        environment.quickAppsService = [desk]() -> QuickAppsService* {
+            return desk ? &desk->quickAppsService() : nullptr;
+        };
+        environment.onQuickAppsChanged = [desk] {
+            if (desk) desk->refreshQuickApps();
+        };
+        environment.shortcutsService = [desk]() -> ShortcutsService* {
+            return desk ? &desk->shortcutsService() : nullptr;
+        };
+        environment.repository = [desk]() -> DeskRepository* { return desk ? desk->repository() : nullptr; };
+    }
     // Over stand-ins the panes take their absent answers.
     ActivityBridge* bridge = m_bridge->bridge();
     if (!bridge) return environment;
@@ -440,6 +468,9 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         if (services) services->requestBluetoothPermission();
     };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
+    environment.buildProfile = [services] {
+        return services ? services->profile() : BuildProfile::current();
+    };
     return environment;
 }
 

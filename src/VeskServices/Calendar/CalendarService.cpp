@@ -203,7 +203,7 @@ void CalendarService::refresh(bool hard) {
         CalendarStore& store = *worker->store;
         if (request.hard) store.reset();
         // The watch follows the window, a day wider so that nothing at its edge is missed.
-        // It starts before the read, so a change made while reading is still reported.
+        // It is set before the read, so a change made while reading is not lost.
         if (request.observe && request.window && worker->watched != request.window) {
             worker->watched = request.window;
             store.watch(request.window->first - day, request.window->second + day, [self] {
