@@ -2,6 +2,9 @@
 
 #include "VeskPlatform/Workspace/DesktopApplications.h"
 
+#include "VeskSync/ModelContainer.h"
+#include "VeskSync/ModelContext.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -10,6 +13,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRadialGradient>
+#include <QTemporaryDir>
 
 namespace vesk::snapshot {
 
@@ -208,6 +212,22 @@ private:
 };
 
 } // namespace
+
+DeskRepository* sampleRepository() {
+    static QTemporaryDir folder;
+    static std::unique_ptr<DeskRepository> repository;
+    if (repository) return repository.get();
+    const std::shared_ptr<ModelContainer> container =
+        ModelContainer::open(folder.path() + QStringLiteral("/Vesk.store"));
+    if (!container) return nullptr;
+    repository = std::make_unique<DeskRepository>(std::make_shared<ModelContext>(container),
+                                                  QStringLiteral("snapshot"));
+    repository->addShortcut(QStringLiteral("Morning Routine"), QStringLiteral("sun.max.fill"));
+    repository->addShortcut(QStringLiteral("Start a Focus Session with a Very Long Name"),
+                            QStringLiteral("timer"));
+    repository->addShortcut(QStringLiteral("Play Focus Music"), QStringLiteral("music.note"));
+    return repository.get();
+}
 
 CalendarService* sampleCalendar(CalendarAccess access, bool withEvents) {
     static std::vector<std::unique_ptr<CalendarService>> kept;

@@ -7,6 +7,7 @@
 #include "VeskServices/Pipelines/PipelineRunState.h"
 #include "VeskServices/Timers/VeskTimer.h"
 #include "VeskServices/Tray/TrayItem.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QByteArray>
 #include <QList>
@@ -43,6 +44,10 @@ std::shared_ptr<DesktopApplications> sampleApplications();
 
 // Countdowns as of now: one with hours left, one paused, one finished.
 QList<VeskTimer> sampleTimers();
+
+// A repository on a temporary store holding sample shortcuts; it lives until the
+// program ends.
+DeskRepository* sampleRepository();
 
 // A calendar service over a store of sample events (or none) with this access, already
 // started; it lives until the program ends.

@@ -155,6 +155,10 @@ QList<Scene> scenes() {
     add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-timer-rows"),
         desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
+    add(QStringLiteral("desk-shortcuts"), desk({WidgetID::shortcuts}, [](NotchViewModel& m) {
+            m.setRepository(snapshot::sampleRepository());
+        }));
+    add(QStringLiteral("desk-shortcuts-empty"), desk({WidgetID::shortcuts}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-calendar"), desk({WidgetID::calendar}, [](NotchViewModel& m) {
             m.setCalendarService(snapshot::sampleCalendar(CalendarAccess::granted, true));
         }));

@@ -6,6 +6,7 @@
 #include "Vesk/Desk/Widgets/MediaWidget.h"
 #include "Vesk/Desk/Widgets/MirrorWidget.h"
 #include "Vesk/Desk/Widgets/QuickAppsWidget.h"
+#include "Vesk/Desk/Widgets/ShortcutsWidget.h"
 #include "Vesk/Desk/Widgets/TimerWidget.h"
 #include "Vesk/Desk/Widgets/WeatherWidget.h"
 #include "Vesk/Notch/NotchNotifications.h"
@@ -13,6 +14,7 @@
 #include "VeskKit/Foundation/NotificationCenter.h"
 #include "VeskServices/Audio/AudioService.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
+#include "VeskServices/Shortcuts/ShortcutsService.h"
 #include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Weather/WeatherProvider.h"
 
@@ -142,8 +144,30 @@ DeskWidget* DeskWidgetWiring::notes(const Context&) {
 }
 
 // Shortcuts.
-DeskWidget* DeskWidgetWiring::shortcuts(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::shortcuts(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    ShortcutsWidget::Actions actions{
+        .onRun =
+            [model](const ShortcutSnapshot& item) {
+                ShortcutsService* service = model ? model->shortcutsService() : nullptr;
+                if (!service) return;
+                service->run(ShortcutEntry{.id = item.id,
+                                           .shortcutName = item.shortcutName,
+                                           .customName = item.customName,
+                                           .symbol = item.symbol,
+                                           .textInput = item.textInput});
+            },
+        .onConfigure = [] { openSettings(notchNotifications::veskOpenShortcuts); },
+    };
+    auto* widget = new ShortcutsWidget(context.environment, std::move(actions), context.parent);
+    followService<DeskRepository>(
+        context.model, widget, [model] { return model ? model->repository() : nullptr; },
+        &DeskRepository::shortcutsChanged,
+        [widget, model] {
+            DeskRepository* repository = model ? model->repository() : nullptr;
+            widget->setItems(repository ? repository->shortcuts() : QList<ShortcutSnapshot>());
+        });
+    return widget;
 }
 
 // Mirror: its own camera access and controller.
