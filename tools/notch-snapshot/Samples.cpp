@@ -213,20 +213,38 @@ private:
 
 } // namespace
 
-DeskRepository* sampleRepository() {
+namespace {
+
+// A repository on a store of its own in a folder that lasts as long as the program.
+DeskRepository* newRepository() {
     static QTemporaryDir folder;
-    static std::unique_ptr<DeskRepository> repository;
-    if (repository) return repository.get();
+    static std::vector<std::unique_ptr<DeskRepository>> kept;
     const std::shared_ptr<ModelContainer> container =
-        ModelContainer::open(folder.path() + QStringLiteral("/Vesk.store"));
+        ModelContainer::open(folder.path() + QStringLiteral("/Vesk-%1.store").arg(kept.size()));
     if (!container) return nullptr;
-    repository = std::make_unique<DeskRepository>(std::make_shared<ModelContext>(container),
-                                                  QStringLiteral("snapshot"));
+    kept.push_back(std::make_unique<DeskRepository>(std::make_shared<ModelContext>(container),
+                                                    QStringLiteral("snapshot")));
+    return kept.back().get();
+}
+
+} // namespace
+
+DeskRepository* sampleRepository() {
+    static DeskRepository* repository = nullptr;
+    if (repository) return repository;
+    repository = newRepository();
+    if (!repository) return nullptr;
     repository->addShortcut(QStringLiteral("Morning Routine"), QStringLiteral("sun.max.fill"));
     repository->addShortcut(QStringLiteral("Start a Focus Session with a Very Long Name"),
                             QStringLiteral("timer"));
     repository->addShortcut(QStringLiteral("Play Focus Music"), QStringLiteral("music.note"));
-    return repository.get();
+    return repository;
+}
+
+DeskRepository* sampleNote(const QString& text) {
+    DeskRepository* repository = newRepository();
+    if (repository && !text.isEmpty()) repository->saveNote(text);
+    return repository;
 }
 
 CalendarService* sampleCalendar(CalendarAccess access, bool withEvents) {

@@ -155,6 +155,17 @@ QList<Scene> scenes() {
     add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-timer-rows"),
         desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
+    add(QStringLiteral("desk-notes"), desk({WidgetID::notes}, [](NotchViewModel& m) {
+            m.setRepository(snapshot::sampleNote(QStringLiteral(
+                "Call the plumber before Friday\nBuy oat milk, coffee, lemons\nIdeas: a notch that "
+                "shows the next train")));
+        }));
+    add(QStringLiteral("desk-notes-empty"),
+        desk({WidgetID::notes}, [](NotchViewModel& m) { m.setRepository(snapshot::sampleNote({})); }));
+    add(QStringLiteral("desk-notes-conflict"), desk({WidgetID::notes}, [](NotchViewModel& m) {
+            m.setRepository(snapshot::sampleNote(QStringLiteral(
+                "Groceries: oat milk, coffee\n\n--- conflicted copy ---\n\nGroceries: oat milk, tea")));
+        }));
     add(QStringLiteral("desk-shortcuts"), desk({WidgetID::shortcuts}, [](NotchViewModel& m) {
             m.setRepository(snapshot::sampleRepository());
         }));

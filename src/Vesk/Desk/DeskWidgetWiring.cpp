@@ -5,6 +5,7 @@
 #include "Vesk/Desk/Widgets/DeskWidget.h"
 #include "Vesk/Desk/Widgets/MediaWidget.h"
 #include "Vesk/Desk/Widgets/MirrorWidget.h"
+#include "Vesk/Desk/Widgets/NotesWidget.h"
 #include "Vesk/Desk/Widgets/QuickAppsWidget.h"
 #include "Vesk/Desk/Widgets/ShortcutsWidget.h"
 #include "Vesk/Desk/Widgets/TimerWidget.h"
@@ -139,8 +140,29 @@ DeskWidget* DeskWidgetWiring::timer(const Context& context) {
 }
 
 // Notes.
-DeskWidget* DeskWidgetWiring::notes(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::notes(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    NotesWidget::Actions actions{
+        .save =
+            [model](const QString& text) {
+                if (DeskRepository* repository = model ? model->repository() : nullptr)
+                    repository->saveNote(text);
+            },
+        .onCommit =
+            [model] {
+                if (DeskRepository* repository = model ? model->repository() : nullptr)
+                    repository->saveNote(repository->noteText());
+            },
+    };
+    auto* widget = new NotesWidget(context.environment, std::move(actions), context.parent);
+    followService<DeskRepository>(
+        context.model, widget, [model] { return model ? model->repository() : nullptr; },
+        &DeskRepository::noteTextChanged,
+        [widget, model] {
+            DeskRepository* repository = model ? model->repository() : nullptr;
+            widget->setText(repository ? repository->noteText() : QString());
+        });
+    return widget;
 }
 
 // Shortcuts.
