@@ -7,10 +7,14 @@
 
 namespace vesk {
 
+class CalendarService;
 class ClipboardService;
 class DeskRepository;
+class IdleService;
+class NotchWindowController;
 class QuickAppsService;
 class ShortcutsService;
+class SyncCoordinator;
 
 // What the panes read of the rest of the program and the actions they call on it, as
 // plain functions the shell fills from the bridge, the permissions, the notch window
@@ -31,6 +35,22 @@ struct SettingsWindowEnvironment {
     std::function<void()> onRequestBluetooth;
     // ---- Now Playing: whether a started source reads every player.
     std::function<bool()> isUniversal;
+    // ---- General: the notch windows (none: no report, nothing rebuilt).
+    std::function<NotchWindowController*()> notchController;
+    // The sync coordinator (none: the sync card shows its switch only).
+    std::function<SyncCoordinator*()> syncCoordinator;
+    // ---- Calendar: the service (none: no calendars), pushing the filter, a hard refresh
+    // followed by the upcoming-event check, and the desktop's calendar settings.
+    std::function<CalendarService*()> calendarService;
+    std::function<void()> onCalendarFilterChanged;
+    std::function<void()> onCalendarRefresh;
+    std::function<void()> onOpenCalendarSettings;
+    // ---- Idle & Lock: the idle service (none: keep-awake reads off) and its toggle.
+    std::function<IdleService*()> idleService;
+    std::function<void()> onToggleKeepAwake;
+    // ---- About: the build and its updater.
+    std::function<bool()> isSandboxed;
+    std::function<bool()> updatesAvailable;
     // ---- Widgets: lays the desk out again on every display after the row changed.
     std::function<void()> onLayoutChanged;
     // ---- Clipboard: the history the desk shows (none: the pane shows its header only),

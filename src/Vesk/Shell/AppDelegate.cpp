@@ -16,6 +16,7 @@
 #include "Vesk/Shell/ActivationPolicy.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/DeveloperHooks.h"
+#include "Vesk/Shell/LaunchAtLogin.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
 #include "Vesk/Shell/SyncStartup.h"
@@ -28,6 +29,7 @@
 #include "VeskKit/Notch/NotchEffect.h"
 #include "VeskKit/Notch/NotchEvent.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Autostart/AutostartEntry.h"
 #include "VeskPlatform/Camera/DesktopCameraAccess.h"
 #include "VeskPlatform/Machine/DeviceName.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
@@ -117,6 +119,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 10.
     m_updates = std::make_unique<UpdateService>(BuildProfile::current());
+    // "Launch at login" is the desktop's autostart entry.
+    m_launchAtLogin = std::make_unique<LaunchAtLogin>(*m_settings, autostart::entryPath());
     buildMenus();
 
     // 11.
@@ -468,6 +472,35 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         if (services) services->requestBluetoothPermission();
     };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
+    environment.notchController = [weak]() -> NotchWindowController* {
+        return weak && weak->m_notchController ? weak->m_notchController->controller() : nullptr;
+    };
+    environment.syncCoordinator = [weak]() -> SyncCoordinator* {
+        return weak ? weak->m_sync.get() : nullptr;
+    };
+    environment.calendarService = [services]() -> CalendarService* {
+        return services ? &services->calendar() : nullptr;
+    };
+    environment.onCalendarFilterChanged = [services] {
+        if (services) services->applyCalendarFilter();
+    };
+    environment.onCalendarRefresh = [services] {
+        if (!services) return;
+        services->calendar().refresh(true);
+        services->checkUpcomingEvent();
+    };
+    environment.onOpenCalendarSettings = [weak] {
+        if (weak && weak->m_permissions)
+            weak->m_permissions->openSettings(Permission::calendar, weak->m_settingsWindow.get());
+    };
+    environment.idleService = [services]() -> IdleService* { return services ? &services->idle() : nullptr; };
+    environment.onToggleKeepAwake = [services] {
+        if (services) services->toggleKeepAwake();
+    };
+    environment.isSandboxed = [services] { return services && services->profile().isSandboxed; };
+    environment.updatesAvailable = [weak] {
+        return weak && weak->m_updates && weak->m_updates->isAvailable();
+    };
     environment.buildProfile = [services] {
         return services ? services->profile() : BuildProfile::current();
     };
