@@ -166,6 +166,22 @@ QList<Scene> scenes() {
             m.setRepository(snapshot::sampleNote(QStringLiteral(
                 "Groceries: oat milk, coffee\n\n--- conflicted copy ---\n\nGroceries: oat milk, tea")));
         }));
+    add(QStringLiteral("desk-clipboard"), desk({WidgetID::clipboard}, [](NotchViewModel& m) {
+            const auto clip = [](Clip::Kind kind, const QString& text) {
+                Clip made;
+                made.id = QUuid::createUuid();
+                made.kind = kind;
+                made.text = text;
+                return made;
+            };
+            m.setClips(
+                {clip(Clip::Kind::text, QStringLiteral("Meeting moved to Thursday 14:00,\n  room 4 on the "
+                                                       "second floor — bring the printed agenda please")),
+                 clip(Clip::Kind::url, QStringLiteral("https://example.com/docs/notch")),
+                 clip(Clip::Kind::image, QStringLiteral("Image")),
+                 clip(Clip::Kind::file, QStringLiteral("Quarterly report.pdf"))});
+        }));
+    add(QStringLiteral("desk-clipboard-empty"), desk({WidgetID::clipboard}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-shortcuts"), desk({WidgetID::shortcuts}, [](NotchViewModel& m) {
             m.setRepository(snapshot::sampleRepository());
         }));

@@ -2,6 +2,7 @@
 
 #include "Vesk/Desk/Widgets/AudioDeviceWidget.h"
 #include "Vesk/Desk/Widgets/CalendarWidget.h"
+#include "Vesk/Desk/Widgets/ClipboardWidget.h"
 #include "Vesk/Desk/Widgets/DeskWidget.h"
 #include "Vesk/Desk/Widgets/MediaWidget.h"
 #include "Vesk/Desk/Widgets/MirrorWidget.h"
@@ -14,6 +15,7 @@
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
 #include "VeskServices/Shortcuts/ShortcutsService.h"
 #include "VeskServices/Timers/TimerStore.h"
@@ -231,8 +233,42 @@ DeskWidget* DeskWidgetWiring::weather(const Context& context) {
 }
 
 // Clipboard.
-DeskWidget* DeskWidgetWiring::clipboard(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::clipboard(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    ClipboardWidget::Actions actions{
+        .onRestore =
+            [model](const Clip& clip, std::function<void(bool)> done) {
+                ClipboardService* service = model ? model->clipboardService() : nullptr;
+                if (!service) {
+                    done(false);
+                    return;
+                }
+                service->restore(clip, std::move(done));
+            },
+        .onRemove =
+            [model](const Clip& clip) {
+                if (!model) return;
+                // The service tells every display; without one only this list changes.
+                if (ClipboardService* service = model->clipboardService()) {
+                    service->remove(clip);
+                    return;
+                }
+                QList<Clip> clips = model->clips();
+                clips.removeIf([&clip](const Clip& c) { return c.id == clip.id; });
+                model->setClips(clips);
+            },
+        .onClear =
+            [model] {
+                if (!model) return;
+                if (ClipboardService* service = model->clipboardService()) service->clear();
+                model->setClips({});
+            },
+    };
+    auto* widget = new ClipboardWidget(context.environment, std::move(actions), context.parent);
+    pushOn(
+        context.model, widget, [widget, model] { widget->setClips(model ? model->clips() : QList<Clip>()); },
+        &NotchViewModel::clipsChanged);
+    return widget;
 }
 
 // Sound output. The list is read again after every choice, whatever setting it answered.
