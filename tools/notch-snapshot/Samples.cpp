@@ -2,12 +2,18 @@
 
 #include "VeskPlatform/Workspace/DesktopApplications.h"
 
+#include "VeskSync/ModelContainer.h"
+#include "VeskSync/ModelContext.h"
+
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QRadialGradient>
+#include <QTemporaryDir>
 
 namespace vesk::snapshot {
 
@@ -158,6 +164,104 @@ QList<TrayItem> sampleTrayItems(int count) {
         items.append(item(QStringLiteral("holiday-%1.jpg").arg(43 + i), QStringLiteral("public.jpeg"),
                           1'900'000, false, 0));
     return items.mid(0, count);
+}
+
+namespace {
+
+// Events around now in one calendar, as a calendar store would hold them.
+class SampleCalendarStore final : public CalendarStore {
+public:
+    SampleCalendarStore(CalendarAccess access, bool withEvents)
+        : m_access(access), m_withEvents(withEvents) {}
+    CalendarAccess access(QString*) override { return m_access; }
+    void open(std::function<void()> opened) override { opened(); }
+    QList<CalendarStoreCalendar> calendars() override {
+        return {{QStringLiteral("work"), QStringLiteral("Work"), QStringLiteral("#4a90d9")},
+                {QStringLiteral("home"), QStringLiteral("Home"), QStringLiteral("#e0a040")}};
+    }
+    std::optional<QList<CalendarStoreEvent>> events(const QStringList&, Date, Date) override {
+        if (!m_withEvents) return QList<CalendarStoreEvent>{};
+        const Date now = Date::now();
+        const auto make = [now](const char* uid, const char* calendar, const char* title, double start,
+                                double length, std::optional<QString> location = {}, bool meeting = false) {
+            CalendarStoreEvent event;
+            event.uid = QString::fromLatin1(uid);
+            event.calendarId = QString::fromLatin1(calendar);
+            event.title = QString::fromUtf8(title);
+            event.start = now + start;
+            event.end = now + start + length;
+            event.location = location;
+            if (meeting) event.notes = QStringLiteral("Join: https://meet.jit.si/vesk-review");
+            return event;
+        };
+        return QList<CalendarStoreEvent>{
+            make("standup", "work", "Team standup", -600, 1800, QStringLiteral("Room 4")),
+            make("review", "work", "Design review", 1200, 2700, std::nullopt, true),
+            make("dentist", "home", "Dentist", 86400 + 3600, 1800, QStringLiteral("Hill Street 12")),
+        };
+    }
+    void reset() override {}
+    void watch(Date, Date, std::function<void()>) override {}
+    void unwatch() override {}
+    void cancel() override {}
+    void renew() override {}
+
+private:
+    CalendarAccess m_access;
+    bool m_withEvents;
+};
+
+} // namespace
+
+namespace {
+
+// A repository on a store of its own in a folder that lasts as long as the program.
+DeskRepository* newRepository() {
+    static QTemporaryDir folder;
+    static std::vector<std::unique_ptr<DeskRepository>> kept;
+    const std::shared_ptr<ModelContainer> container =
+        ModelContainer::open(folder.path() + QStringLiteral("/Vesk-%1.store").arg(kept.size()));
+    if (!container) return nullptr;
+    kept.push_back(std::make_unique<DeskRepository>(std::make_shared<ModelContext>(container),
+                                                    QStringLiteral("snapshot")));
+    return kept.back().get();
+}
+
+} // namespace
+
+DeskRepository* sampleRepository() {
+    static DeskRepository* repository = nullptr;
+    if (repository) return repository;
+    repository = newRepository();
+    if (!repository) return nullptr;
+    repository->addShortcut(QStringLiteral("Morning Routine"), QStringLiteral("sun.max.fill"));
+    repository->addShortcut(QStringLiteral("Start a Focus Session with a Very Long Name"),
+                            QStringLiteral("timer"));
+    repository->addShortcut(QStringLiteral("Play Focus Music"), QStringLiteral("music.note"));
+    return repository;
+}
+
+DeskRepository* sampleNote(const QString& text) {
+    DeskRepository* repository = newRepository();
+    if (repository && !text.isEmpty()) repository->saveNote(text);
+    return repository;
+}
+
+CalendarService* sampleCalendar(CalendarAccess access, bool withEvents) {
+    static std::vector<std::unique_ptr<CalendarService>> kept;
+    auto service = std::make_unique<CalendarService>(Date::now, [access, withEvents] {
+        return std::make_unique<SampleCalendarStore>(access, withEvents);
+    });
+    CalendarFilter filter;
+    filter.showPastEventsToday = true;
+    service->setFilter(filter);
+    bool started = false;
+    service->start([&started] { started = true; });
+    QDeadlineTimer deadline(5000);
+    while (!started && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    kept.push_back(std::move(service));
+    return kept.back().get();
 }
 
 QList<VeskTimer> sampleTimers() {

@@ -2,10 +2,12 @@
 
 #include "VeskKit/Activity/ActivityPayload.h"
 #include "VeskKit/Pipeline/DropLane.h"
+#include "VeskServices/Calendar/CalendarService.h"
 #include "VeskServices/NowPlaying/NowPlayingState.h"
 #include "VeskServices/Pipelines/PipelineRunState.h"
 #include "VeskServices/Timers/VeskTimer.h"
 #include "VeskServices/Tray/TrayItem.h"
+#include "VeskSync/DeskRepository.h"
 
 #include <QByteArray>
 #include <QList>
@@ -42,6 +44,16 @@ std::shared_ptr<DesktopApplications> sampleApplications();
 
 // Countdowns as of now: one with hours left, one paused, one finished.
 QList<VeskTimer> sampleTimers();
+
+// A repository on a temporary store holding sample shortcuts; it lives until the
+// program ends.
+DeskRepository* sampleRepository();
+// A repository of its own whose scratch note reads `text`.
+DeskRepository* sampleNote(const QString& text);
+
+// A calendar service over a store of sample events (or none) with this access, already
+// started; it lives until the program ends.
+CalendarService* sampleCalendar(CalendarAccess access, bool withEvents);
 
 // Files as the tray lists them: an image, a document, a folder, then more images.
 QList<TrayItem> sampleTrayItems(int count = 3);

@@ -155,6 +155,49 @@ QList<Scene> scenes() {
     add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-timer-rows"),
         desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
+    add(QStringLiteral("desk-notes"), desk({WidgetID::notes}, [](NotchViewModel& m) {
+            m.setRepository(snapshot::sampleNote(QStringLiteral(
+                "Call the plumber before Friday\nBuy oat milk, coffee, lemons\nIdeas: a notch that "
+                "shows the next train")));
+        }));
+    add(QStringLiteral("desk-notes-empty"),
+        desk({WidgetID::notes}, [](NotchViewModel& m) { m.setRepository(snapshot::sampleNote({})); }));
+    add(QStringLiteral("desk-notes-conflict"), desk({WidgetID::notes}, [](NotchViewModel& m) {
+            m.setRepository(snapshot::sampleNote(QStringLiteral(
+                "Groceries: oat milk, coffee\n\n--- conflicted copy ---\n\nGroceries: oat milk, tea")));
+        }));
+    add(QStringLiteral("desk-clipboard"), desk({WidgetID::clipboard}, [](NotchViewModel& m) {
+            const auto clip = [](Clip::Kind kind, const QString& text) {
+                Clip made;
+                made.id = QUuid::createUuid();
+                made.kind = kind;
+                made.text = text;
+                return made;
+            };
+            m.setClips(
+                {clip(Clip::Kind::text, QStringLiteral("Meeting moved to Thursday 14:00,\n  room 4 on the "
+                                                       "second floor — bring the printed agenda please")),
+                 clip(Clip::Kind::url, QStringLiteral("https://example.com/docs/notch")),
+                 clip(Clip::Kind::image, QStringLiteral("Image")),
+                 clip(Clip::Kind::file, QStringLiteral("Quarterly report.pdf"))});
+        }));
+    add(QStringLiteral("desk-clipboard-empty"), desk({WidgetID::clipboard}, [](NotchViewModel&) {}));
+    add(QStringLiteral("desk-shortcuts"), desk({WidgetID::shortcuts}, [](NotchViewModel& m) {
+            m.setRepository(snapshot::sampleRepository());
+        }));
+    add(QStringLiteral("desk-shortcuts-empty"), desk({WidgetID::shortcuts}, [](NotchViewModel&) {}));
+    add(QStringLiteral("desk-calendar"), desk({WidgetID::calendar}, [](NotchViewModel& m) {
+            m.setCalendarService(snapshot::sampleCalendar(CalendarAccess::granted, true));
+        }));
+    add(QStringLiteral("desk-calendar-nothing-scheduled"), desk({WidgetID::calendar}, [](NotchViewModel& m) {
+            m.setCalendarService(snapshot::sampleCalendar(CalendarAccess::granted, false));
+        }));
+    for (CalendarAccess access : {CalendarAccess::notDetermined, CalendarAccess::writeOnly,
+                                  CalendarAccess::denied, CalendarAccess::restricted})
+        add(QStringLiteral("desk-calendar-") + toRaw(access),
+            desk({WidgetID::calendar}, [access](NotchViewModel& m) {
+                m.setCalendarService(snapshot::sampleCalendar(access, false));
+            }));
 
     // The device widgets, alone in the row.
     const auto deskWith = [](WidgetID id, std::function<void(NotchViewModel&)> fill) {

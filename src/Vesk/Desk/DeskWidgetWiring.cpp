@@ -1,17 +1,23 @@
 #include "Vesk/Desk/DeskWidgetWiring.h"
 
 #include "Vesk/Desk/Widgets/AudioDeviceWidget.h"
+#include "Vesk/Desk/Widgets/CalendarWidget.h"
+#include "Vesk/Desk/Widgets/ClipboardWidget.h"
 #include "Vesk/Desk/Widgets/DeskWidget.h"
 #include "Vesk/Desk/Widgets/MediaWidget.h"
 #include "Vesk/Desk/Widgets/MirrorWidget.h"
+#include "Vesk/Desk/Widgets/NotesWidget.h"
 #include "Vesk/Desk/Widgets/QuickAppsWidget.h"
+#include "Vesk/Desk/Widgets/ShortcutsWidget.h"
 #include "Vesk/Desk/Widgets/TimerWidget.h"
 #include "Vesk/Desk/Widgets/WeatherWidget.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
+#include "VeskServices/Shortcuts/ShortcutsService.h"
 #include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Weather/WeatherProvider.h"
 
@@ -69,8 +75,36 @@ DeskWidget* DeskWidgetWiring::media(const Context& context) {
 }
 
 // Calendar.
-DeskWidget* DeskWidgetWiring::calendar(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::calendar(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    const DeskEnvironment* environment = &context.environment;
+    CalendarWidget::Actions actions{
+        .onRequestAccess =
+            [model] {
+                if (model) model->requestCalendarAccess();
+            },
+        .onOpenSettings =
+            [environment] {
+                if (environment->openPrivacyPane)
+                    environment->openPrivacyPane(QStringLiteral("Privacy_Calendars"));
+            },
+        .onOpen =
+            [model](const CalendarEvent& event) {
+                if (model) model->openCalendarEvent(event);
+            },
+    };
+    auto* widget = new CalendarWidget(context.environment, std::move(actions), context.parent);
+    const auto push = [widget, model] {
+        CalendarService* service = model ? model->calendarService() : nullptr;
+        widget->setAccess(service ? service->access() : CalendarAccess::notDetermined);
+        widget->setDays(service ? service->grouped() : QList<CalendarService::Day>());
+    };
+    const std::function<CalendarService*()> current = [model] {
+        return model ? model->calendarService() : nullptr;
+    };
+    followService(context.model, widget, current, &CalendarService::accessChanged, push);
+    followService(context.model, widget, current, &CalendarService::eventsChanged, push);
+    return widget;
 }
 
 // To-dos.
@@ -108,13 +142,56 @@ DeskWidget* DeskWidgetWiring::timer(const Context& context) {
 }
 
 // Notes.
-DeskWidget* DeskWidgetWiring::notes(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::notes(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    NotesWidget::Actions actions{
+        .save =
+            [model](const QString& text) {
+                if (DeskRepository* repository = model ? model->repository() : nullptr)
+                    repository->saveNote(text);
+            },
+        .onCommit =
+            [model] {
+                if (DeskRepository* repository = model ? model->repository() : nullptr)
+                    repository->saveNote(repository->noteText());
+            },
+    };
+    auto* widget = new NotesWidget(context.environment, std::move(actions), context.parent);
+    followService<DeskRepository>(
+        context.model, widget, [model] { return model ? model->repository() : nullptr; },
+        &DeskRepository::noteTextChanged,
+        [widget, model] {
+            DeskRepository* repository = model ? model->repository() : nullptr;
+            widget->setText(repository ? repository->noteText() : QString());
+        });
+    return widget;
 }
 
 // Shortcuts.
-DeskWidget* DeskWidgetWiring::shortcuts(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::shortcuts(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    ShortcutsWidget::Actions actions{
+        .onRun =
+            [model](const ShortcutSnapshot& item) {
+                ShortcutsService* service = model ? model->shortcutsService() : nullptr;
+                if (!service) return;
+                service->run(ShortcutEntry{.id = item.id,
+                                           .shortcutName = item.shortcutName,
+                                           .customName = item.customName,
+                                           .symbol = item.symbol,
+                                           .textInput = item.textInput});
+            },
+        .onConfigure = [] { openSettings(notchNotifications::veskOpenShortcuts); },
+    };
+    auto* widget = new ShortcutsWidget(context.environment, std::move(actions), context.parent);
+    followService<DeskRepository>(
+        context.model, widget, [model] { return model ? model->repository() : nullptr; },
+        &DeskRepository::shortcutsChanged,
+        [widget, model] {
+            DeskRepository* repository = model ? model->repository() : nullptr;
+            widget->setItems(repository ? repository->shortcuts() : QList<ShortcutSnapshot>());
+        });
+    return widget;
 }
 
 // Mirror: its own camera access and controller.
@@ -156,8 +233,42 @@ DeskWidget* DeskWidgetWiring::weather(const Context& context) {
 }
 
 // Clipboard.
-DeskWidget* DeskWidgetWiring::clipboard(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::clipboard(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    ClipboardWidget::Actions actions{
+        .onRestore =
+            [model](const Clip& clip, std::function<void(bool)> done) {
+                ClipboardService* service = model ? model->clipboardService() : nullptr;
+                if (!service) {
+                    done(false);
+                    return;
+                }
+                service->restore(clip, std::move(done));
+            },
+        .onRemove =
+            [model](const Clip& clip) {
+                if (!model) return;
+                // The service tells every display; without one only this list changes.
+                if (ClipboardService* service = model->clipboardService()) {
+                    service->remove(clip);
+                    return;
+                }
+                QList<Clip> clips = model->clips();
+                clips.removeIf([&clip](const Clip& c) { return c.id == clip.id; });
+                model->setClips(clips);
+            },
+        .onClear =
+            [model] {
+                if (!model) return;
+                if (ClipboardService* service = model->clipboardService()) service->clear();
+                model->setClips({});
+            },
+    };
+    auto* widget = new ClipboardWidget(context.environment, std::move(actions), context.parent);
+    pushOn(
+        context.model, widget, [widget, model] { widget->setClips(model ? model->clips() : QList<Clip>()); },
+        &NotchViewModel::clipsChanged);
+    return widget;
 }
 
 // Sound output. The list is read again after every choice, whatever setting it answered.

@@ -115,6 +115,8 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_clipboardService = std::make_unique<ClipboardService>(*m_environment.pasteboard, QStringLiteral("Vesk"),
                                                             m_environment.clipboardOptions);
     connect(m_clipboardService.get(), &ClipboardService::loaded, this, &NotchWindowController::refreshClips);
+    // Removes and clears from any desk reach every desk.
+    m_clipboardService->onChange = [this](const QList<Clip>&) { refreshClips(); };
     connect(m_clipboardService.get(), &ClipboardService::recorded, this,
             &NotchWindowController::publishClipsIfNewFirst);
     m_locationProvider = std::make_unique<LocationProvider>();

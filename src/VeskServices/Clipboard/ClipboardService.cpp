@@ -145,29 +145,36 @@ void ClipboardService::clear() {
     if (onChange) onChange(m_clips);
 }
 
-void ClipboardService::restore(const Clip& clip) {
+void ClipboardService::restore(const Clip& clip, std::function<void(bool wrote)> done) {
     ++m_generation;
+    const auto answer = [&done](bool wrote) {
+        if (done) done(wrote);
+    };
     switch (clip.kind) {
     case Clip::Kind::text:
     case Clip::Kind::url:
         m_lastChangeCount = m_pasteboard.setString(clip.text);
+        answer(true);
         return;
     case Clip::Kind::file:
         m_lastChangeCount = clip.storedPath ? m_pasteboard.setUrls({QUrl::fromLocalFile(*clip.storedPath)})
                                             : m_pasteboard.clearContents();
+        answer(clip.storedPath.has_value());
         return;
     case Clip::Kind::image:
         break;
     }
-    // Decoding waits its turn on the queue; the clipboard is written once it is done.
+    // Decoding waits its turn on the queue; the clipboard is written once it is done,
+    // and only when there is an image to write.
     QPointer<ClipboardService> self(this);
-    m_queue->async([self, path = clip.storedPath.value_or(QString()), generation = m_generation] {
+    m_queue->async([self, path = clip.storedPath.value_or(QString()), generation = m_generation,
+                    done = std::move(done)] {
         const QImage image = path.isEmpty() ? QImage() : clipboard_read::loadImage(path);
-        onMain([self, image, generation] {
+        onMain([self, image, generation, done] {
             // A later restore wins.
-            if (!self || generation != self->m_generation) return;
-            self->m_lastChangeCount =
-                image.isNull() ? self->m_pasteboard.clearContents() : self->m_pasteboard.setImage(image);
+            const bool current = self && generation == self->m_generation;
+            if (current && !image.isNull()) self->m_lastChangeCount = self->m_pasteboard.setImage(image);
+            if (done) done(current && !image.isNull());
         });
     });
 }

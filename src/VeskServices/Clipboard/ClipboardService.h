@@ -70,8 +70,10 @@ public:
     void poll();
     void remove(const Clip& clip);
     void clear();
-    // Puts the clip back on the clipboard without recording it again.
-    void restore(const Clip& clip);
+    // Puts the clip back on the clipboard without recording it again; `done` (on the
+    // main thread) says whether it was written. An image is loaded first, off the main
+    // thread: when it cannot be, the clipboard is left as it was.
+    void restore(const Clip& clip, std::function<void(bool wrote)> done = {});
     // Deletes "clipboard.json"; the history in memory and the images stay.
     void forgetOnDisk();
 

@@ -40,6 +40,9 @@ TEST_F(NotchClipsAndTimersTest, ModelsGetNewClipsOnlyWhenOneHeadsTheHistoryAndTi
     EXPECT_EQ(changed.count(), 1) << "no new clip, no new list";
     copyAndPoll("second");
     EXPECT_EQ(last->clips().first().text, "second");
+    controller.clipboardService().remove(last->clips().first());
+    EXPECT_EQ(first->clips().size(), 1) << "a clip removed on one desk leaves every desk";
+    EXPECT_EQ(last->clips(), controller.clipboardService().clips());
     controller.pollClipboard(true, 1, true);
     EXPECT_EQ(controller.clipboardService().maxItems(), 1);
 

@@ -1,0 +1,114 @@
+#include "Vesk/Desk/Widgets/NotesWidget.h"
+
+#include "VeskUI/Tokens/Typography.h"
+#include "VeskUI/Tokens/Vesk.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vesk {
+
+namespace {
+
+// "Notes…", drawn over the empty editor; clicks go through to it.
+class Placeholder final : public QWidget {
+public:
+    explicit Placeholder(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        const QFontMetricsF metrics(systemFont(11));
+        resize(int(std::ceil(metrics.horizontalAdvance(text()))) + 1, int(std::ceil(metrics.height())));
+        move(11, 10);
+    }
+    static QString text() { return QStringLiteral("Notes\u2026"); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(systemFont(11));
+        painter.setPen(Vesk::Stone::x400);
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, text());
+    }
+};
+
+} // namespace
+
+NotesWidget::NotesWidget(const DeskEnvironment& environment, Actions actions, QWidget* parent)
+    : DeskWidget(environment, parent), m_actions(std::move(actions)) {
+    m_editor = new QPlainTextEdit;
+    m_editor->setFrameShape(QFrame::NoFrame);
+    m_editor->setFocusPolicy(Qt::ClickFocus);
+    m_editor->setFont(systemFont(11));
+    m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_editor->viewport()->setAutoFillBackground(false);
+    m_editor->setAutoFillBackground(false);
+    m_editor->document()->setDocumentMargin(0);
+    QPalette palette = m_editor->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    palette.setColor(QPalette::Text, Vesk::Stone::x100);
+    m_editor->setPalette(palette);
+    m_editor->setAccessibleName(Placeholder::text());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(m_editor);
+    m_placeholder = new Placeholder(this);
+    m_placeholder->raise();
+    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] { edited(); });
+}
+
+QString NotesWidget::text() const {
+    return m_editor->toPlainText();
+}
+
+bool NotesWidget::showsPlaceholder() const {
+    return !m_placeholder->isHidden();
+}
+
+void NotesWidget::setText(const QString& text) {
+    if (text == this->text()) {
+        m_loaded = true;
+        return;
+    }
+    // The user keeps their place: the cursor (held inside the new text) and the scroll.
+    const int cursor = m_editor->textCursor().position();
+    const int scroll = m_editor->verticalScrollBar()->value();
+    m_replacing = true;
+    m_editor->setPlainText(text);
+    m_replacing = false;
+    QTextCursor moved = m_editor->textCursor();
+    moved.setPosition(std::clamp(cursor, 0, int(text.size())));
+    m_editor->setTextCursor(moved);
+    m_editor->verticalScrollBar()->setValue(scroll);
+    // The note as it first arrives is no change to commit.
+    if (m_loaded && m_actions.onCommit) m_actions.onCommit();
+    m_loaded = true;
+}
+
+void NotesWidget::edited() {
+    m_placeholder->setVisible(m_editor->document()->isEmpty());
+    if (m_replacing) return;
+    if (m_actions.save) m_actions.save(text());
+    if (m_actions.onCommit) m_actions.onCommit();
+}
+
+void NotesWidget::disappeared() {
+    if (m_actions.onCommit) m_actions.onCommit();
+}
+
+void NotesWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath ground;
+    ground.addRoundedRect(QRectF(rect()), 7, 7);
+    painter.fillPath(ground, Vesk::Ink::x900);
+}
+
+} // namespace vesk

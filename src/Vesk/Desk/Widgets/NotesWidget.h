@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Vesk/Desk/Widgets/DeskWidget.h"
+
+#include <functional>
+
+class QPlainTextEdit;
+
+namespace vesk {
+
+// The scratch note: one plain-text editor filling the cell, "Notes…" while it is
+// empty. Each edit is saved at once and then committed; a text from elsewhere (a merge,
+// another computer) replaces the editor's without being saved as an edit.
+class NotesWidget : public DeskWidget {
+    Q_OBJECT
+
+public:
+    struct Actions {
+        // Stores the text as typed.
+        std::function<void(const QString&)> save;
+        // Asks the owner to store the current text.
+        std::function<void()> onCommit;
+    };
+
+    NotesWidget(const DeskEnvironment& environment, Actions actions, QWidget* parent = nullptr);
+
+    // The note as stored; an equal text changes nothing.
+    void setText(const QString& text);
+    QString text() const;
+    QPlainTextEdit* editor() const { return m_editor; }
+    bool showsPlaceholder() const;
+
+protected:
+    void disappeared() override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void edited();
+
+    Actions m_actions;
+    QPlainTextEdit* m_editor = nullptr;
+    QWidget* m_placeholder = nullptr;
+    bool m_replacing = false;
+    bool m_loaded = false;
+};
+
+} // namespace vesk

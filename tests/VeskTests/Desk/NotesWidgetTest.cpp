@@ -1,0 +1,82 @@
+// The desk's scratch note: saved per keystroke, replaced from elsewhere without saving.
+#include "Vesk/Desk/Widgets/NotesWidget.h"
+#include "VeskUI/Tokens/Vesk.h"
+
+#include "support/Notch/WidgetImage.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace vesk;
+using namespace vesk::test;
+
+namespace {
+
+class NotesWidgetTest : public ::testing::Test {
+protected:
+    NotesWidgetTest() {
+        widget.resize(200, 120);
+        widget.setAttribute(Qt::WA_DontShowOnScreen);
+    }
+
+    // The brightest pixel where "Notes…" is drawn.
+    int placeholderBrightness() {
+        const QImage image = widgetImage(widget);
+        int best = 0;
+        for (int y = 10; y < 22; ++y)
+            for (int x = 11; x < 50; ++x)
+                best = std::max(best, image.pixelColor(x, y).lightness());
+        return best;
+    }
+
+    DeskEnvironment environment;
+    QStringList saved;
+    int commits = 0;
+    NotesWidget widget{
+        environment,
+        {.save = [this](const QString& text) { saved << text; }, .onCommit = [this] { ++commits; }}};
+};
+
+TEST_F(NotesWidgetTest, EachKeystrokeSavesTheTextAndCommitsOnce) {
+    widget.setText(QString());
+    widget.show();
+    EXPECT_EQ(commits, 0) << "coming on screen commits nothing";
+    EXPECT_TRUE(widget.showsPlaceholder());
+    EXPECT_GT(placeholderBrightness(), 80) << "\"Notes…\" is drawn";
+
+    QTest::keyClicks(widget.editor(), QStringLiteral(" "));
+    EXPECT_EQ(saved, QStringList{QStringLiteral(" ")});
+    EXPECT_EQ(commits, 1);
+    EXPECT_FALSE(widget.showsPlaceholder()) << "a space hides the placeholder";
+    EXPECT_LT(placeholderBrightness(), 60);
+
+    // The repository's echo of the same text changes nothing.
+    widget.setText(QStringLiteral(" "));
+    EXPECT_EQ(saved.size(), 1);
+    EXPECT_EQ(commits, 1);
+
+    widget.hide();
+    EXPECT_EQ(commits, 2) << "leaving the screen commits once";
+}
+
+TEST_F(NotesWidgetTest, ATextFromElsewhereReplacesTheEditorsWithoutSavingIt) {
+    widget.setText(QStringLiteral("first line"));
+    EXPECT_EQ(commits, 0) << "the note as it arrives is no change";
+    QTextCursor cursor = widget.editor()->textCursor();
+    cursor.setPosition(5);
+    widget.editor()->setTextCursor(cursor);
+
+    widget.setText(QStringLiteral("first line\n— merged —\nsecond"));
+    EXPECT_EQ(widget.text(), QStringLiteral("first line\n— merged —\nsecond"));
+    EXPECT_TRUE(saved.isEmpty()) << "nothing is saved as an edit";
+    EXPECT_EQ(commits, 1);
+    EXPECT_EQ(widget.editor()->textCursor().position(), 5) << "the cursor stays";
+
+    widget.setText(QStringLiteral("ab"));
+    EXPECT_EQ(widget.editor()->textCursor().position(), 2) << "held inside a shorter text";
+}
+
+} // namespace
