@@ -9,6 +9,15 @@ scripts/setup
 cmake --preset default >/dev/null
 cmake --build --preset default --target vesk-notch vesk-media-adapter
 
+# GNOME grants location only to a program whose desktop entry is installed under the id
+# it gives GeoClue ("vesk-notch").
+entry="${XDG_DATA_HOME:-$HOME/.local/share}/applications/vesk-notch.desktop"
+if [[ ! -e "$entry" ]]; then
+  mkdir -p "$(dirname "$entry")"
+  printf '%s\n' '[Desktop Entry]' 'Type=Application' 'Name=VeskNotch' \
+    "Exec=$PWD/build/bin/vesk-notch" 'NoDisplay=true' > "$entry"
+fi
+
 if [[ -n "${DISPLAY:-}" ]]; then
   exec build/bin/vesk-notch "$@"
 fi

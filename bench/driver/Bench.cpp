@@ -98,9 +98,23 @@ void Bench::run(SubjectResult& program, SubjectResult& floor) {
     measureTogether(both, m_config.idleSeconds, QStringLiteral("idle"), &SubjectResult::idle);
     if (programSubject.running()) measureLatency(programSubject, program);
     if (programSubject.running()) program.load = measureLoad(programSubject, program);
-    measurePlaying(both);
-    programSubject.stop();
+    if (programSubject.running()) program.desk = measureDesk(programSubject, program);
+    // While music plays the floor does what the notch does: five bars at 30 frames a second.
     floorSubject.stop();
+    Subject barsSubject(QStringLiteral("floor"), m_config.floor,
+                        m_config.scratch + QStringLiteral("/floor-bars"), {QStringLiteral("--bars")});
+    SubjectResult bars;
+    if (barsSubject.start() &&
+        waitUntil(
+            [&] { return m_windows.firstNotchPaint(barsSubject.pid(), barsSubject.startNs()).has_value(); },
+            20000))
+        measurePlaying({{&programSubject, &program}, {&barsSubject, &bars}});
+    else
+        floor.failures.append(QStringLiteral("the floor with bars did not start"));
+    floor.playing = bars.playing;
+    floor.playerShown = false;
+    programSubject.stop();
+    barsSubject.stop();
 }
 
 bool Bench::startUp(Subject& subject, SubjectResult& result) {
@@ -266,8 +280,9 @@ std::optional<LoadResult> Bench::measureLoad(Subject& subject, SubjectResult& re
 
 void Bench::measurePlaying(const QList<Measured>& subjects) {
     // Back at rest first, so what a notch shows next is the player's doing.
+    // An animated floor is never quiet, and has no resting picture to wait for.
     for (const Measured& m : subjects)
-        if (m.subject->running())
+        if (m.subject->running() && m.result->restingPicture)
             waitQuiet(m.subject->pid(), m_config.quick ? 3000 : 15000, m.result->restingPicture);
     progress(QStringLiteral("starting the test player"));
     // Silence into the null sink, so the sound server sees a stream as it does while
@@ -306,6 +321,66 @@ void Bench::measurePlaying(const QList<Measured>& subjects) {
         if (!p->waitForFinished(3000)) p->kill();
         p->waitForFinished(2000);
     }
+}
+
+std::optional<qint64> Bench::fakeInput(const QByteArray& command) {
+    m_windows.clearInputDone();
+    m_xwatch->write(command);
+    if (!waitUntil([this] { return m_windows.inputDone().has_value(); }, 3000, 5)) return std::nullopt;
+    return m_windows.inputDone();
+}
+
+std::optional<DeskResult> Bench::measureDesk(Subject& subject, SubjectResult& result) {
+    DeskResult desk;
+    const quint32 pid = subject.pid();
+    const int cycles = m_config.quick ? 1 : m_config.deskCycles;
+    const auto rssMb = [pid] { return double(sampleTree(int(pid)).rssKb) / 1024.0; };
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        progress(QStringLiteral("opening the Desk (%1 of %2)").arg(cycle + 1).arg(cycles));
+        waitQuiet(pid, 15000, result.restingPicture);
+        const auto resting = m_windows.notchWindow(pid);
+        if (!resting) {
+            desk.failure = QStringLiteral("no notch window to click");
+            break;
+        }
+        if (cycle == 0) desk.restMb = rssMb();
+        const QRect frame = resting->geometry;
+        const auto clicked = fakeInput(
+            QStringLiteral("click %1 %2").arg(frame.x() + frame.width() / 2).arg(frame.y() + 2).toUtf8());
+        if (!clicked) {
+            desk.failure = QStringLiteral("the click could not be sent");
+            break;
+        }
+        // The opening is over once the window has been quiet for a while.
+        waitUntil([&] { return !m_windows.notchPaints(pid, *clicked).isEmpty(); }, 5000);
+        waitQuiet(pid, 5000);
+        const auto open = m_windows.notchWindow(pid);
+        const QList<WindowLog::Event> paints = m_windows.notchPaints(pid, *clicked);
+        if (!open || paints.isEmpty() || open->geometry.height() <= frame.height()) {
+            desk.failure = QStringLiteral("the click did not open the Desk");
+            break;
+        }
+        const auto atSize = std::find_if(paints.cbegin(), paints.cend(), [&](const WindowLog::Event& e) {
+            return e.geometry.size() == open->geometry.size();
+        });
+        desk.firstPaintMs.append(ms((atSize != paints.cend() ? *atSize : paints.first()).timeNs - *clicked));
+        desk.lastPaintMs.append(ms(paints.last().timeNs - *clicked));
+        if (cycle == 0) {
+            pause(m_config.quick ? 1000 : 5000);
+            desk.openMb = rssMb();
+        }
+        // Escape (keycode 9) closes it; the pointer still rests on the notch.
+        if (!fakeInput(QByteArrayLiteral("key 9"))) {
+            desk.failure = QStringLiteral("Escape could not be sent");
+            break;
+        }
+        if (!waitQuiet(pid, 15000, result.restingPicture)) {
+            desk.failure = QStringLiteral("Escape did not close the Desk");
+            break;
+        }
+    }
+    desk.afterMb = rssMb();
+    return desk;
 }
 
 bool Bench::waitQuiet(quint32 pid, int timeoutMs, const std::optional<QString>& resting) {

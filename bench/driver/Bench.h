@@ -49,6 +49,9 @@ private:
     void measureLatency(Subject& subject, SubjectResult& result);
     std::optional<LoadResult> measureLoad(Subject& subject, SubjectResult& result);
     void measurePlaying(const QList<Measured>& subjects);
+    std::optional<DeskResult> measureDesk(Subject& subject, SubjectResult& result);
+    // Sends a click or key through the X watcher; the time the server had it.
+    std::optional<qint64> fakeInput(const QByteArray& command);
 
     // Waits until no window of `pid` has repainted for the quiet time, and, when a
     // picture is given, until the notch window shows it again.

@@ -112,7 +112,8 @@ QString report(const Config& config, const Environment& env, const SubjectResult
 
     t.heading(QStringLiteral("Idle, %1 s").arg(config.idleSeconds));
     usageRows(t, program.idle, floor.idle);
-    t.heading(QStringLiteral("Playing (MPRIS test player), %1 s").arg(config.playingSeconds));
+    t.heading(QStringLiteral("Playing (MPRIS test player; the floor animates five bars), %1 s")
+                  .arg(config.playingSeconds));
     usageRows(t, program.playing, floor.playing);
     const auto shownCell = [](const SubjectResult& r) -> QString {
         return r.playerShown ? (*r.playerShown ? QStringLiteral("yes") : QStringLiteral("no")) : kMissing;
@@ -184,6 +185,26 @@ QString report(const Config& config, const Environment& env, const SubjectResult
     } else {
         t.heading(QStringLiteral("Under load, %1 volume changes").arg(config.loadChanges));
         t.row(QStringLiteral("last value shown"), kMissing);
+    }
+
+    if (program.desk) {
+        const DeskResult& d = *program.desk;
+        t.line();
+        t.heading(QStringLiteral("The open Desk: a click on the notch at rest, then Escape, %1 cycles")
+                      .arg(d.firstPaintMs.size()));
+        const auto cell = [](const QList<double>& v, bool worstOne) -> QString {
+            return v.isEmpty() ? kMissing
+                               : number(worstOne ? worst(v) : median(v), 0) + QStringLiteral(" ms");
+        };
+        t.row(QStringLiteral("first repaint at the Desk's size"),
+              cell(d.firstPaintMs, false) + QStringLiteral(" (worst ") + cell(d.firstPaintMs, true) +
+                  QStringLiteral(")"));
+        t.row(QStringLiteral("last repaint of the opening"), cell(d.lastPaintMs, false));
+        t.row(QStringLiteral("resident memory at rest, open 5 s"),
+              number(d.restMb, 1) + QStringLiteral(", ") + number(d.openMb, 1) + QStringLiteral(" MB"));
+        t.row(QStringLiteral("resident memory after the cycles"),
+              number(d.afterMb, 1) + QStringLiteral(" MB"));
+        if (!d.failure.isEmpty()) t.line(QStringLiteral("  ") + d.failure);
     }
 
     QStringList notes;

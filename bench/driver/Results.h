@@ -26,6 +26,7 @@ struct Config {
     int samples = 50;
     int loadChanges = 1000;
     int quietMs = 300;
+    int deskCycles = 10;
     int readyTimeoutMs = 10000;
 };
 
@@ -54,6 +55,16 @@ struct LoadResult {
     Shown shown = Shown::NoPicture;
 };
 
+// Opening the Desk with a click on the notch at rest, and closing it with Escape.
+struct DeskResult {
+    QList<double> firstPaintMs; // from the click's release to the first repaint at the Desk's size
+    QList<double> lastPaintMs;  // to the last repaint of the opening (quiet 300 ms after)
+    double restMb = 0;          // resident memory at rest before the first opening
+    double openMb = 0;          // 5 s after the first opening
+    double afterMb = 0;         // at rest after the last cycle
+    QString failure;
+};
+
 struct SubjectResult {
     QString label;
     QString program;
@@ -66,6 +77,7 @@ struct SubjectResult {
     QList<LatencySample> latency;
     QStringList latencyNotes;
     std::optional<LoadResult> load;
+    std::optional<DeskResult> desk;
 };
 
 struct Environment {

@@ -8,8 +8,9 @@
 
 namespace vesk::bench {
 
-Subject::Subject(QString label, QString program, QString folder)
-    : m_label(std::move(label)), m_program(std::move(program)), m_folder(std::move(folder)) {
+Subject::Subject(QString label, QString program, QString folder, QStringList arguments)
+    : m_label(std::move(label)), m_program(std::move(program)), m_folder(std::move(folder)),
+      m_arguments(std::move(arguments)) {
     for (const char* sub : {"home", "config/Vesk", "data", "cache"})
         QDir().mkpath(m_folder + QLatin1Char('/') + QLatin1String(sub));
     // A user who has been through the first-run window: otherwise it opens at every start.
@@ -35,7 +36,7 @@ bool Subject::start() {
     m_stopping = false;
     m_endNs = 0;
     m_startNs = monotonicNs();
-    m_process.start(m_program, {});
+    m_process.start(m_program, m_arguments);
     if (!m_process.waitForStarted(5000)) return false;
     m_pid = quint32(m_process.processId());
     return true;

@@ -12,7 +12,7 @@ namespace vesk::bench {
 // starts as on a fresh account; its output goes to log files, never to the table.
 class Subject : public QObject {
 public:
-    Subject(QString label, QString program, QString folder);
+    Subject(QString label, QString program, QString folder, QStringList arguments = {});
     ~Subject() override;
 
     const QString& label() const { return m_label; }
@@ -32,6 +32,7 @@ private:
     QString m_label;
     QString m_program;
     QString m_folder;
+    QStringList m_arguments;
     QProcess m_process;
     quint32 m_pid = 0;
     qint64 m_startNs = 0;

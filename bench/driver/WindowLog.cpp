@@ -20,6 +20,10 @@ void WindowLog::addLine(const QByteArray& line) {
         m_screen = QSize(size.value(0).toInt(), size.value(1).toInt());
         return;
     }
+    if (verb == "clicked" || verb == "keyed") {
+        m_inputDone = t;
+        return;
+    }
     if (verb == "snapshot") {
         m_snapshot = QString::fromUtf8(f.mid(3).join(' '));
         return;
@@ -58,6 +62,13 @@ std::optional<WindowLog::Event> WindowLog::firstNotchPaint(quint32 pid, qint64 a
     for (const Event& e : m_events)
         if (e.kind == Kind::Damage && e.pid == pid && e.notch && e.timeNs >= afterNs) return e;
     return std::nullopt;
+}
+
+QList<WindowLog::Event> WindowLog::notchPaints(quint32 pid, qint64 afterNs) const {
+    QList<Event> result;
+    for (const Event& e : m_events)
+        if (e.kind == Kind::Damage && e.pid == pid && e.notch && e.timeNs >= afterNs) result.append(e);
+    return result;
 }
 
 int WindowLog::paints(quint32 pid, qint64 fromNs, qint64 toNs) const {

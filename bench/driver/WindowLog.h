@@ -40,6 +40,12 @@ public:
     // The notch window of `pid` as it is now, if one is mapped.
     std::optional<Event> notchWindow(quint32 pid) const;
 
+    // Repaints of the notch window of `pid` at or after `afterNs`, in order.
+    QList<Event> notchPaints(quint32 pid, qint64 afterNs) const;
+    // When the server had the latest faked click or key ("clicked", "keyed").
+    const std::optional<qint64>& inputDone() const { return m_inputDone; }
+    void clearInputDone() { m_inputDone.reset(); }
+
     // The answer to the latest snapshot request, as "<w>x<h> <hash>" or "none".
     const std::optional<QString>& snapshot() const { return m_snapshot; }
     void clearSnapshot() { m_snapshot.reset(); }
@@ -58,6 +64,7 @@ private:
     QHash<quint32, Window> m_windows;
     QList<Event> m_events;
     std::optional<QString> m_snapshot;
+    std::optional<qint64> m_inputDone;
 };
 
 } // namespace vesk::bench

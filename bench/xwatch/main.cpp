@@ -6,11 +6,15 @@
 //
 // Commands on standard input, one a line:
 //   snapshot <window> [file.ppm]   prints a hash of the window's pixels (and saves them)
+//   click <x> <y>                  moves the pointer there and clicks the left button
+//                                  (XTest); prints "clicked" once the server has it
+//   key <keycode>                  presses and releases a key (XTest); prints "keyed"
 //
 // Repaints use the non-empty report level and re-arm after each event, so a burst of
 // drawing between two reads shows as one "damage" line.
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
+#include <xcb/xtest.h>
 
 #include <poll.h>
 #include <time.h>
@@ -229,12 +233,32 @@ private:
         std::istringstream in(line);
         std::string verb, id, path;
         in >> verb >> id >> path;
+        if (verb == "click" || verb == "key") {
+            fake(verb, std::atoi(id.c_str()), std::atoi(path.c_str()));
+            return;
+        }
         if (verb != "snapshot") {
             std::printf("%" PRId64 " error unknown command\n", now());
             return;
         }
         const auto window = xcb_window_t(std::strtoul(id.c_str(), nullptr, 0));
         snapshot(window, id, path);
+    }
+
+    // Input as a user's, through XTest; the time printed is when the server had the
+    // release (a round trip after sending it), the clock the repaints are read on.
+    void fake(const std::string& verb, int a, int b) {
+        const xcb_window_t root = m_screen->root;
+        if (verb == "click") {
+            xcb_test_fake_input(m_c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, int16_t(a), int16_t(b), 0);
+            xcb_test_fake_input(m_c, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, root, 0, 0, 0);
+            xcb_test_fake_input(m_c, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, root, 0, 0, 0);
+        } else {
+            xcb_test_fake_input(m_c, XCB_KEY_PRESS, uint8_t(a), XCB_CURRENT_TIME, root, 0, 0, 0);
+            xcb_test_fake_input(m_c, XCB_KEY_RELEASE, uint8_t(a), XCB_CURRENT_TIME, root, 0, 0, 0);
+        }
+        std::free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr));
+        std::printf("%" PRId64 " %s\n", now(), verb == "click" ? "clicked" : "keyed");
     }
 
     // A hash of the window's own pixels (a redirected window's pixmap under a compositor).

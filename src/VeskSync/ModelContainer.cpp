@@ -180,9 +180,10 @@ void ModelContainer::checkForRemoteChange() {
     Q_EMIT remoteChange();
 }
 
-void ModelContainer::didCommit() {
+void ModelContainer::didCommit(const QList<StoreChange>& changes) {
     m_checkpointTask.cancel();
     m_checkpointTask = m_queue.asyncAfter(checkpointDelay, [this] { checkpoint(); });
+    Q_EMIT committed(changes);
 }
 
 void ModelContainer::checkpoint() {

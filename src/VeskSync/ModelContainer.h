@@ -4,6 +4,7 @@
 #include "VeskKit/Foundation/SerialQueue.h"
 #include "VeskSync/Sqlite.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -13,6 +14,14 @@
 class QFileSystemWatcher;
 
 namespace vesk {
+
+// One row a commit wrote or removed, by its table and its cloud name.
+struct StoreChange {
+    QString recordType;
+    QString recordName;
+    bool removed = false;
+    friend bool operator==(const StoreChange&, const StoreChange&) = default;
+};
 
 // The first 100 bytes of an SQLite file, as far as we read them.
 struct StoreHeader {
@@ -41,17 +50,21 @@ public:
     const QString& path() const { return m_path; }
     sqlite::Connection& connection() { return m_connection; }
 
+    // Looks whether another connection committed, and says so. The file watcher calls
+    // it; a writer on a connection of its own may too, to be seen at once.
+    void checkForRemoteChange();
     // Told by a context after each of its commits.
-    void didCommit();
+    void didCommit(const QList<StoreChange>& changes);
 
 Q_SIGNALS:
+    // A context of this container committed these rows.
+    void committed(const QList<StoreChange>& changes);
     // Another connection (another copy of the program) committed to the store.
     void remoteChange();
 
 private:
     explicit ModelContainer(QString path, sqlite::Connection connection);
     void watch();
-    void checkForRemoteChange();
     void checkpoint();
 
     QString m_path;

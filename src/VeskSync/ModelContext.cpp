@@ -194,6 +194,13 @@ struct ModelContext::Impl {
         return remove.isValid();
     }
 
+    template <class T> void collectChanges(QList<StoreChange>& changes) {
+        for (const auto& entry : table<T>().order)
+            if (isChanged(*entry))
+                changes.append(
+                    {QString::fromLatin1(RecordTable<T>::name), entry->recordName, entry->deleted});
+    }
+
     // After a commit: what is in memory is what is stored.
     template <class T> void settle(const QHash<const void*, qint64>& newPks) {
         Table<T>& t = table<T>();
@@ -338,6 +345,12 @@ bool ModelContext::save(QString* error) {
         if (error) *error = db.lastError();
         return false;
     }
+    QList<StoreChange> changes;
+    d->collectChanges<SyncedNote>(changes);
+    d->collectChanges<SyncedNoteRevision>(changes);
+    d->collectChanges<SyncedTodo>(changes);
+    d->collectChanges<SyncedTimer>(changes);
+    d->collectChanges<SyncedShortcut>(changes);
     QHash<const void*, qint64> newPks;
     const bool written = d->insertNew<SyncedNote>(newPks) && d->insertNew<SyncedNoteRevision>(newPks) &&
                          d->insertNew<SyncedTodo>(newPks) && d->insertNew<SyncedTimer>(newPks) &&
@@ -359,7 +372,7 @@ bool ModelContext::save(QString* error) {
     d->settle<SyncedTodo>(newPks);
     d->settle<SyncedTimer>(newPks);
     d->settle<SyncedShortcut>(newPks);
-    m_container->didCommit();
+    m_container->didCommit(changes);
     return true;
 }
 

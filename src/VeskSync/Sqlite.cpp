@@ -95,6 +95,20 @@ Statement::~Statement() {
     if (m_stmt) sqlite3_finalize(m_stmt);
 }
 
+void Statement::bind(int index, const QVariant& value) {
+    if (value.isNull()) return bindNull(index);
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return bindInteger(index, value.toLongLong());
+    case QMetaType::Double:
+        return bindReal(index, value.toDouble());
+    default:
+        return bindText(index, value.toString());
+    }
+}
+
 void Statement::bindText(int index, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
@@ -150,6 +164,19 @@ double Statement::real(int column) const {
 QString Statement::text(int column) const {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column)) : QString();
+}
+
+QVariant Statement::value(int column) const {
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant::fromValue<qint64>(integer(column));
+    case SQLITE_FLOAT:
+        return real(column);
+    case SQLITE_NULL:
+        return {};
+    default:
+        return text(column);
+    }
 }
 
 std::optional<QString> Statement::optionalText(int column) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <optional>
 
@@ -57,6 +58,8 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     bool isValid() const { return m_stmt != nullptr; }
+    // Null, integers (Booleans too), doubles and text; anything else as its text.
+    void bind(int index, const QVariant& value);
     void bindText(int index, const QString& text);
     void bindInteger(int index, qint64 value);
     void bindReal(int index, double value);
@@ -76,6 +79,8 @@ public:
     std::optional<QString> optionalText(int column) const;
     std::optional<double> optionalReal(int column) const;
     std::optional<qint64> optionalInteger(int column) const;
+    // The column as SQLite stores it: null, qint64, double or text.
+    QVariant value(int column) const;
 
 private:
     Connection& m_connection;

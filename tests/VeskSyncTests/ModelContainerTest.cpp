@@ -145,6 +145,8 @@ VESK_TEST_CHILD(storeWriter) {
     auto container = ModelContainer::open(qEnvironmentVariable("VESK_CHILD_STORE"));
     if (!container) return 1;
     ModelContext context(container);
+    // Killed, this process cannot remove its own temporary folder: the parent does.
+    std::printf("root %s\n", qgetenv("VESK_TEST_ROOT").constData());
     for (int n = 1;; ++n) {
         context.insert(todo(QStringLiteral("row %1").arg(n)));
         if (!context.save()) return 1;
@@ -159,17 +161,22 @@ TEST_F(ModelContainerTest, StoreOfAKilledWriterOpensWithEveryCommittedRow) {
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(), childArguments("storeWriter"));
     int committed = 0;
-    QByteArray pending;
+    QByteArray pending, childRoot;
     const bool enough = processEventsUntil(
         [&] {
             pending += child.readAllStandardOutput();
             for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1))
-                if (pending.startsWith("committed ")) committed = pending.mid(10, end - 10).toInt();
+                if (pending.startsWith("committed "))
+                    committed = pending.mid(10, end - 10).toInt();
+                else if (pending.startsWith("root "))
+                    childRoot = pending.mid(5, end - 5);
             return committed >= 200;
         },
         60000);
     child.kill();
     child.waitForFinished(30000);
+    if (childRoot.startsWith(QFile::encodeName(QDir::tempPath() + QStringLiteral("/vesk-test-"))))
+        QDir(QFile::decodeName(childRoot)).removeRecursively();
     ASSERT_TRUE(enough) << "the writer never committed 200 rows";
 
     auto container = openStore();

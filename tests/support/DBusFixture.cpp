@@ -10,9 +10,9 @@
 
 namespace vesk::test {
 
-PrivateBuses::PrivateBuses() {
+PrivateBuses::PrivateBuses(const QString& sessionConfig) {
     m_connectionTag = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (!startDaemon(&m_sessionAddress) || !startDaemon(&m_systemAddress)) return;
+    if (!startDaemon(&m_sessionAddress, sessionConfig) || !startDaemon(&m_systemAddress)) return;
     qputenv("DBUS_SESSION_BUS_ADDRESS", m_sessionAddress.toUtf8());
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_systemAddress.toUtf8());
 }
@@ -25,12 +25,13 @@ PrivateBuses::~PrivateBuses() {
         stop(it->get());
 }
 
-QProcess* PrivateBuses::startDaemon(QString* address) {
+QProcess* PrivateBuses::startDaemon(QString* address, const QString& config) {
     auto process = std::make_unique<QProcess>();
     // A session-type configuration also serves as the fake system bus: the real
     // system configuration needs root-owned policy files.
-    process->start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                   QStringLiteral("--print-address=1")});
+    process->start(QStringLiteral("dbus-daemon"),
+                   {config.isEmpty() ? QStringLiteral("--session") : QStringLiteral("--config-file=") + config,
+                    QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     if (!process->waitForStarted(patienceMs)) {
         m_error = QStringLiteral("dbus-daemon did not start: ") + process->errorString();
         return nullptr;

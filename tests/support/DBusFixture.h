@@ -19,7 +19,9 @@ namespace vesk::test {
 // started here is killed by the destructor.
 class PrivateBuses {
 public:
-    PrivateBuses();
+    // `sessionConfig`: a dbus-daemon configuration file for the session bus instead of
+    // the standard session one.
+    explicit PrivateBuses(const QString& sessionConfig = {});
     ~PrivateBuses();
     PrivateBuses(const PrivateBuses&) = delete;
     PrivateBuses& operator=(const PrivateBuses&) = delete;
@@ -56,7 +58,7 @@ public:
 
 private:
     bool waitForOwner(const QString& busName, bool onSystemBus, bool owned, int timeoutMs) const;
-    QProcess* startDaemon(QString* address);
+    QProcess* startDaemon(QString* address, const QString& config = {});
     QProcess* startMockProcess(const QStringList& args, const QString& busName, bool onSystemBus);
 
     std::vector<std::unique_ptr<QProcess>> m_processes;

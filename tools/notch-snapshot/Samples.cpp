@@ -1,8 +1,12 @@
 #include "Samples.h"
 
+#include "VeskPlatform/Workspace/DesktopApplications.h"
+
 #include <QBuffer>
+#include <QIcon>
 #include <QImage>
 #include <QPainter>
+#include <QPixmap>
 #include <QRadialGradient>
 
 namespace vesk::snapshot {
@@ -134,7 +138,7 @@ QList<BannerSample> bannerSamples() {
     };
 }
 
-QList<TrayItem> sampleTrayItems() {
+QList<TrayItem> sampleTrayItems(int count) {
     const auto item = [](const QString& name, const QString& type, qint64 size, bool folder, int children) {
         TrayItem entry;
         entry.id = QUuid::createUuid();
@@ -146,9 +150,102 @@ QList<TrayItem> sampleTrayItems() {
         entry.childCount = children;
         return entry;
     };
-    return {item(QStringLiteral("holiday-042.jpg"), QStringLiteral("public.jpeg"), 2'400'000, false, 0),
-            item(QStringLiteral("Quarterly report.pdf"), QStringLiteral("com.adobe.pdf"), 840'000, false, 0),
-            item(QStringLiteral("Invoices"), QStringLiteral("public.folder"), 5'100'000, true, 12)};
+    QList<TrayItem> items{
+        item(QStringLiteral("holiday-042.jpg"), QStringLiteral("public.jpeg"), 2'400'000, false, 0),
+        item(QStringLiteral("Quarterly report.pdf"), QStringLiteral("com.adobe.pdf"), 840'000, false, 0),
+        item(QStringLiteral("Invoices"), QStringLiteral("public.folder"), 5'100'000, true, 12)};
+    for (int i = int(items.size()); i < count; ++i)
+        items.append(item(QStringLiteral("holiday-%1.jpg").arg(43 + i), QStringLiteral("public.jpeg"),
+                          1'900'000, false, 0));
+    return items.mid(0, count);
+}
+
+QList<VeskTimer> sampleTimers() {
+    const Date now = Date::now();
+    const auto timer = [](double total, std::optional<Date> startedAt, std::optional<double> paused) {
+        return VeskTimer{.id = QUuid::createUuid(),
+                         .label = QString(),
+                         .total = total,
+                         .startedAt = startedAt,
+                         .pausedRemaining = paused};
+    };
+    return {timer(3 * 3600, now - 3300, std::nullopt), timer(600, std::nullopt, 250),
+            timer(60, now - 100, std::nullopt)};
+}
+
+NowPlayingState sampleNowPlaying(bool playing, bool cover) {
+    NowPlayingState state;
+    state.isPlaying = playing;
+    state.title = text("Harbour Lights");
+    state.artist = text("The Quiet Hours");
+    state.duration = 243;
+    state.elapsed = 97;
+    state.elapsedAsOf = Date::now();
+    state.playbackRate = playing ? 1 : 0;
+    if (cover) state.artwork = sampleCover(600);
+    return state;
+}
+
+namespace {
+
+class SampleApplications final : public DesktopApplications {
+public:
+    QList<DesktopEntry> installed() const override {
+        QList<DesktopEntry> entries;
+        for (const auto& [id, name, colour] : apps)
+            entries.append({id, name, QStringLiteral("/usr/share/applications/") + id, QString(), QString()});
+        return entries;
+    }
+    std::optional<DesktopEntry> entry(const QString& id) const override {
+        for (const DesktopEntry& entry : installed())
+            if (entry.id == id) return entry;
+        return std::nullopt;
+    }
+    std::optional<DesktopEntry> load(const QString& path) const override {
+        for (const DesktopEntry& entry : installed())
+            if (entry.path == path) return entry;
+        return std::nullopt;
+    }
+    bool launch(const QString&, QString* error) const override {
+        if (error) *error = QStringLiteral("a sample launches nothing");
+        return false;
+    }
+    QIcon icon(const QString& path) const override {
+        for (const auto& [id, name, colour] : apps) {
+            if (!path.endsWith(id)) continue;
+            QPixmap pixmap(128, 128);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setBrush(QColor::fromRgb(colour));
+            painter.setPen(Qt::NoPen);
+            painter.drawRoundedRect(QRectF(8, 8, 112, 112), 26, 26);
+            painter.setPen(Qt::white);
+            QFont font = painter.font();
+            font.setPixelSize(64);
+            font.setBold(true);
+            painter.setFont(font);
+            painter.drawText(pixmap.rect(), Qt::AlignCenter, name.left(1));
+            return QIcon(pixmap);
+        }
+        return {};
+    }
+
+private:
+    struct App {
+        QString id;
+        QString name;
+        QRgb colour;
+    };
+    const QList<App> apps{{QStringLiteral("org.gnome.Music.desktop"), QStringLiteral("Music"), 0xE0533D},
+                          {QStringLiteral("spotify.desktop"), QStringLiteral("Spotify"), 0x1DB954},
+                          {QStringLiteral("vlc.desktop"), QStringLiteral("VLC"), 0xF08A24}};
+};
+
+} // namespace
+
+std::shared_ptr<DesktopApplications> sampleApplications() {
+    return std::make_shared<SampleApplications>();
 }
 
 } // namespace vesk::snapshot

@@ -2,11 +2,19 @@
 
 #include "VeskKit/Activity/ActivityPayload.h"
 #include "VeskKit/Pipeline/DropLane.h"
+#include "VeskServices/NowPlaying/NowPlayingState.h"
 #include "VeskServices/Pipelines/PipelineRunState.h"
+#include "VeskServices/Timers/VeskTimer.h"
 #include "VeskServices/Tray/TrayItem.h"
 
 #include <QByteArray>
 #include <QList>
+
+#include <memory>
+
+namespace vesk {
+class DesktopApplications;
+}
 
 namespace vesk::snapshot {
 
@@ -27,7 +35,15 @@ struct BannerSample {
 // Each state the pipeline banner draws.
 QList<BannerSample> bannerSamples();
 
-// A few files as the tray lists them: an image, a document and a folder.
-QList<TrayItem> sampleTrayItems();
+// A track 1:37 into 4:03, playing or paused, with or without its cover.
+NowPlayingState sampleNowPlaying(bool playing, bool cover);
+// Three installed players with drawn icons, as a desktop-entry layer that launches nothing.
+std::shared_ptr<DesktopApplications> sampleApplications();
+
+// Countdowns as of now: one with hours left, one paused, one finished.
+QList<VeskTimer> sampleTimers();
+
+// Files as the tray lists them: an image, a document, a folder, then more images.
+QList<TrayItem> sampleTrayItems(int count = 3);
 
 } // namespace vesk::snapshot

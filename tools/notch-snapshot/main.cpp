@@ -15,8 +15,11 @@
 #include "Vesk/Notch/NotchRootView.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Notch/PipelineBanner.h"
+#include "Vesk/Tray/TrayChip.h"
+#include "Vesk/Tray/TrayWidget.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskKit/Settings/SettingsTable.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -39,6 +42,8 @@ struct Scene {
     QString name;
     std::function<void(NotchViewModel&, SettingsStore&)> setup;
     std::optional<PipelineRunState> banner;
+    // Runs once the scene stands (a hovered chip, say).
+    std::function<void(NotchRootView&)> after = {};
 };
 
 NotchGeometry geometry(bool housing) {
@@ -109,11 +114,45 @@ QList<Scene> scenes() {
         m.setTrayItems(snapshot::sampleTrayItems());
         m.send(NotchEvent::click());
     });
-    add(QStringLiteral("open-tray"), [](NotchViewModel& m, SettingsStore&) {
-        m.setTrayItems(snapshot::sampleTrayItems());
-        m.send(NotchEvent::click());
-        m.send(NotchEvent::selectTab(DeskTab::tray));
-    });
+    const auto tray = [](QList<TrayItem> items) {
+        return [items](NotchViewModel& m, SettingsStore&) {
+            m.setTrayItems(items);
+            m.send(NotchEvent::click());
+            m.send(NotchEvent::selectTab(DeskTab::tray));
+        };
+    };
+    const QList<TrayItem> five = snapshot::sampleTrayItems(5);
+    add(QStringLiteral("open-tray"), tray(snapshot::sampleTrayItems(3)));
+    add(QStringLiteral("open-tray-empty"), tray({}));
+    add(QStringLiteral("open-tray-one"), tray(five.mid(0, 1)));
+    add(QStringLiteral("open-tray-five"), tray(five));
+    list.append(
+        {QStringLiteral("open-tray-hover"), tray(five.mid(0, 2)), std::nullopt, [](NotchRootView& root) {
+             if (auto* chip = root.findChild<TrayChip*>()) chip->setHovering(true);
+         }});
+    QList<TrayItem> pasted = five.mid(0, 2);
+    pasted[0].fromOtherDevice = true;
+    add(QStringLiteral("open-tray-badge"), tray(pasted));
+
+    // The desk with only these widgets, after `fill` set their data.
+    const auto desk = [](WidgetSet widgets, std::function<void(NotchViewModel&)> fill) {
+        return [widgets, fill](NotchViewModel& m, SettingsStore& s) {
+            s.setEnabledWidgets(widgets);
+            m.recomputeLayout();
+            fill(m);
+            m.send(NotchEvent::click());
+        };
+    };
+    add(QStringLiteral("desk-media-playing"), desk({WidgetID::media}, [](NotchViewModel& m) {
+            m.setNowPlaying(snapshot::sampleNowPlaying(true, true));
+        }));
+    add(QStringLiteral("desk-media-paused-no-artwork"), desk({WidgetID::media}, [](NotchViewModel& m) {
+            m.setNowPlaying(snapshot::sampleNowPlaying(false, false));
+        }));
+    add(QStringLiteral("desk-media-prompt"), desk({WidgetID::media}, [](NotchViewModel&) {}));
+    add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
+    add(QStringLiteral("desk-timer-rows"),
+        desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
 
     const auto drop = [](QList<DropLane> lanes, std::optional<int> hovered, int files) {
         return [lanes, hovered, files](NotchViewModel& m, SettingsStore&) {
@@ -164,10 +203,16 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
     model.setTrayStore(&tray);
     model.recomputeLayout();
     NotchRootView root(model);
-    const DeskEnvironment environment;
-    root.setDeskFactory([&environment](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
-        return new DeskView(tab, m, inset, environment, parent);
-    });
+    static const TrayViewEnvironment trayEnvironment;
+    DeskEnvironment environment;
+    environment.applications = snapshot::sampleApplications();
+    environment.trayContent = [](const TrayContentInputs& inputs, QWidget* parent) {
+        return TrayWidget::make(inputs, trayEnvironment, parent);
+    };
+    root.setDeskFactory(
+        [&environment](DeskTab tab, NotchViewModel& m, double inset, QWidget* parent) -> QWidget* {
+            return new DeskView(tab, m, inset, environment, parent);
+        });
     scene.setup(model, settings);
 
     const QSizeF canvas = model.currentCanvasSize();
@@ -175,6 +220,14 @@ QImage renderScene(const Scene& scene, bool housing, double scale, bool transpar
     root.show();
     settle();
     root.finishAnimations();
+    if (scene.after) {
+        scene.after(root);
+        // Hover animations run on their own clock: let them end.
+        QElapsedTimer hover;
+        hover.start();
+        while (hover.elapsed() < 500)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
     if (scene.banner) {
         // The tray tab's banner in the sample's state, as the pipeline runner would set it.
         if (auto* desk = qobject_cast<DeskView*>(root.content()); desk && desk->trayTab())

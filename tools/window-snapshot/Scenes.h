@@ -32,4 +32,14 @@ QList<Scene> scenes();
 // Every building block of the panes in its states, in one column.
 QWidget* controlsSheet(SettingsStore& settings);
 
+// Writes a widget to a PNG at a scale; false when it could not.
+using Writer = std::function<bool(QWidget& widget, const QString& path, double scale)>;
+// The first-run window's pages and the demo's beats whose names contain `only` (all
+// when it is empty).
+bool writeOnboarding(const QString& folder, SettingsStore& settings, double scale, const QString& only,
+                     const Writer& write);
+// The tray's preview window with each kind of file, written through `write`.
+bool writePreviews(const QString& folder, double scale, const QString& only,
+                   const std::function<bool(QWidget&, const QString&, double)>& write);
+
 } // namespace vesk::snapshot

@@ -5,9 +5,10 @@
 //   window-snapshot <folder> [--scale <n>] [--only <text>]
 //
 // Each pane is written as <raw value>.png with the window grown to the pane's full
-// height; controls.png holds the building blocks in their states. --scale renders at
+// height; controls.png holds the building blocks in their states; onboarding-<page>.png
+// the first-run window and demo-<script>-<beat>.png each beat of its notch demo. --scale renders at
 // that many pixels a point (default 2); --only keeps the pictures whose names contain
-// the text.
+// the text. The tray's preview window is written as preview-<kind>.png.
 #include "Scenes.h"
 
 #include "Vesk/SettingsWindow/SettingsRootView.h"
@@ -31,7 +32,7 @@ using namespace vesk;
 
 namespace {
 
-bool write(QWidget& widget, const QString& path, double scale) {
+bool writePng(QWidget& widget, const QString& path, double scale) {
     QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
@@ -67,7 +68,7 @@ bool writeScene(const snapshot::Scene& scene, const QString& folder, const QStri
     window.resize(SettingsWindow::contentSize.width(),
                   std::max(SettingsWindow::contentSize.height(), needed));
     QApplication::processEvents();
-    return write(window, QDir(folder).filePath(scene.name + QStringLiteral(".png")), scale);
+    return writePng(window, QDir(folder).filePath(scene.name + QStringLiteral(".png")), scale);
 }
 
 bool writeControls(const QString& folder, const QString& settingsPath, double scale) {
@@ -82,7 +83,7 @@ bool writeControls(const QString& folder, const QString& settingsPath, double sc
     sheet->resize(width,
                   sheet->hasHeightForWidth() ? sheet->heightForWidth(width) : sheet->sizeHint().height());
     QApplication::processEvents();
-    return write(*sheet, QDir(folder).filePath(QStringLiteral("controls.png")), scale);
+    return writePng(*sheet, QDir(folder).filePath(QStringLiteral("controls.png")), scale);
 }
 
 } // namespace
@@ -121,5 +122,12 @@ int main(int argc, char** argv) {
             ok = writeScene(scene, folder, settingsPath, scale) && ok;
     if (only.isEmpty() || QStringLiteral("controls").contains(only))
         ok = writeControls(folder, settingsPath, scale) && ok;
+    {
+        QFile::remove(settingsPath);
+        auto defaults = UserDefaults::atPath(settingsPath);
+        SettingsStore settings(*defaults);
+        ok = snapshot::writeOnboarding(folder, settings, scale, only, writePng) && ok;
+    }
+    ok = snapshot::writePreviews(folder, scale, only, writePng) && ok;
     return ok ? 0 : 1;
 }

@@ -10,6 +10,9 @@
 
 #include <QPointer>
 
+#include <algorithm>
+#include <cmath>
+
 namespace vesk {
 
 namespace {
@@ -21,6 +24,14 @@ QString decimal(double value) {
         !text.contains(QLatin1Char('n')))
         text += QStringLiteral(".0");
     return text;
+}
+
+// A day count from its floating-point setting: truncated and held to the range the
+// settings offer, since a hand-edited value may be anything (NaN reads as the default).
+int calendarDays(double stored, double lowest) {
+    constexpr double highest = 30, fallback = 7;
+    if (std::isnan(stored)) return int(fallback);
+    return int(std::clamp(std::trunc(stored), lowest, highest));
 }
 
 QString boolText(bool value) {
@@ -38,6 +49,7 @@ ActivityBridge::Services ActivityBridge::Services::system() {
     services.eventTap = std::make_unique<EventTapService>();
     services.focus = std::make_unique<FocusService>();
     services.bluetooth = std::make_unique<BluetoothService>();
+    services.calendar = std::make_unique<CalendarService>(Date::now);
     services.idle = std::make_unique<IdleService>();
     services.sounds = std::make_unique<CanberraSoundPlayer>();
     if (std::unique_ptr<MediaRemoteSource> source = MediaRemoteSource::create(resourcesDirectory())) {
@@ -54,7 +66,7 @@ ActivityBridge::ActivityBridge(ActivityCoordinator& coordinator, SettingsStore& 
       m_services(std::move(services)) {
     Q_ASSERT(m_services.audio && m_services.battery && m_services.brightness &&
              m_services.keyboardBacklight && m_services.eventTap && m_services.focus &&
-             m_services.bluetooth && m_services.idle && m_services.sounds);
+             m_services.bluetooth && m_services.calendar && m_services.idle && m_services.sounds);
 }
 
 ActivityBridge::~ActivityBridge() {
@@ -100,6 +112,14 @@ void ActivityBridge::start() {
     });
     idle().start();
 
+    applyCalendarFilter();
+    // Looks for an upcoming event once the first read is in; stop() cancels the look.
+    const TaskHandle calendarStarted = TaskHandle::make();
+    m_tasks.append(calendarStarted);
+    calendar().start([self, calendarStarted] {
+        if (self && !calendarStarted.isCancelled()) self->checkUpcomingEvent();
+    });
+
     startMedia();
     consume(audio().states(), &ActivityBridge::handleAudio);
     consume(battery().events(), &ActivityBridge::handleBattery);
@@ -123,11 +143,30 @@ void ActivityBridge::stop() {
     battery().stop();
     focus().stop();
     bluetooth().stop();
+    calendar().stop();
     idle().stopKeepAwake();
     idle().stop();
 }
 
-void ActivityBridge::checkUpcomingEvent() {}
+void ActivityBridge::checkUpcomingEvent() {
+    if (calendar().access() != CalendarAccess::granted) return;
+    const std::optional<CalendarEvent> event = calendar().upcoming(m_settings.calendarLeadMinutes() * 60);
+    if (!event || m_announcedEvents.contains(event->id)) return;
+    // Recorded before offering, so a refused announcement is not tried again.
+    m_announcedEvents.insert(event->id);
+    offer(payloads::calendar(event->id, event->title, event->start - now(), now()));
+}
+
+void ActivityBridge::applyCalendarFilter() {
+    CalendarFilter filter;
+    filter.visibleCalendars = m_settings.visibleCalendars();
+    filter.daysBehind = calendarDays(m_settings.calendarDaysBehind(), 0);
+    filter.daysAhead = calendarDays(m_settings.calendarDaysAhead(), 1);
+    filter.showPastEventsToday = m_settings.showPastEventsToday();
+    filter.showAllDayEvents = m_settings.showAllDayEvents();
+    filter.showMultiDayEvents = m_settings.showMultiDayEvents();
+    calendar().setFilter(filter);
+}
 
 void ActivityBridge::applyThresholds() {
     battery().setLowBatteryThreshold(m_settings.batteryLowThreshold() / 100);

@@ -9,6 +9,7 @@
 #include "VeskServices/Battery/BatteryService.h"
 #include "VeskServices/Bluetooth/BluetoothService.h"
 #include "VeskServices/Brightness/BrightnessService.h"
+#include "VeskServices/Calendar/CalendarService.h"
 #include "VeskServices/EventTap/EventTapService.h"
 #include "VeskServices/Focus/FocusService.h"
 #include "VeskServices/Idle/IdleService.h"
@@ -48,6 +49,7 @@ public:
         std::unique_ptr<EventTapService> eventTap;
         std::unique_ptr<FocusService> focus;
         std::unique_ptr<BluetoothService> bluetooth;
+        std::unique_ptr<CalendarService> calendar;
         std::unique_ptr<IdleService> idle;
         std::unique_ptr<SoundPlayer> sounds;
         // What is playing; none when the now-playing adapter is not installed.
@@ -74,9 +76,10 @@ public:
     void startEventTap();
     // The media-key handler: true when the key was applied and the tap may swallow it.
     bool handleMediaKey(const MediaKeyEvent& event);
-    // Announces the next calendar event once; there is no calendar source in this
-    // program yet, so nothing is announced.
+    // Announces the next calendar event once, while calendar access is granted.
     void checkUpcomingEvent();
+    // Copies the calendar settings into the calendar service's filter.
+    void applyCalendarFilter();
     // Flips keep-awake for the chosen duration and announces the new state.
     void toggleKeepAwake();
     // Asks for Bluetooth and, when granted, starts the Bluetooth service.
@@ -96,12 +99,19 @@ public:
     AudioService& audio() const { return *m_services.audio; }
     // Absent without the adapter.
     NowPlayingSource* media() const { return m_services.media.get(); }
+    // Whether start() started the media source (it does not after a failed self-test).
+    bool isMediaStarted() const { return m_mediaStarted; }
+    // Whether what plays anywhere can show: a started source that reads every player.
+    bool isUniversalNowPlaying() const {
+        return media() && m_mediaStarted && media()->capabilities().contains(Capability::universalNowPlaying);
+    }
     BatteryService& battery() const { return *m_services.battery; }
     BrightnessService& brightness() const { return *m_services.brightness; }
     KeyboardBacklightService& keyboardBacklight() const { return *m_services.keyboardBacklight; }
     EventTapService& eventTap() const { return *m_services.eventTap; }
     FocusService& focus() const { return *m_services.focus; }
     BluetoothService& bluetooth() const { return *m_services.bluetooth; }
+    CalendarService& calendar() const { return *m_services.calendar; }
     IdleService& idle() const { return *m_services.idle; }
     KeyIntent& keyIntent() { return m_keyIntent; }
 
@@ -111,6 +121,8 @@ public:
     const QSet<QString>& primed() const { return m_primed; }
     // The item key of the last playing item considered for a pill.
     const std::optional<QString>& lastMediaItemKey() const { return m_lastMediaItemKey; }
+    // Calendar event ids already announced.
+    const QSet<QString>& announcedEvents() const { return m_announcedEvents; }
     // Stream tasks running now.
     int taskCount() const { return static_cast<int>(m_tasks.size()); }
 
@@ -156,10 +168,12 @@ private:
     TaskHandle m_bluetoothStart;
     QMetaObject::Connection m_settingsObserver;
     QSet<QString> m_primed;
+    bool m_mediaStarted = false;
     BluetoothStartResult m_bluetoothStatus = BluetoothStartResult::needsPermission;
     std::function<void()> m_onCurrentChanged;
     std::function<void(const NowPlayingState&)> m_onNowPlayingChange;
     std::optional<QString> m_lastMediaItemKey;
+    QSet<QString> m_announcedEvents;
     BuildProfile m_profile = BuildProfile::current();
     KeyIntent m_keyIntent;
 };

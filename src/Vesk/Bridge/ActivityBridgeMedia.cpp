@@ -39,6 +39,7 @@ void ActivityBridge::startMedia() {
         return;
     }
     source->start();
+    m_mediaStarted = true;
     consume(source->states(), &ActivityBridge::handleNowPlaying);
 }
 

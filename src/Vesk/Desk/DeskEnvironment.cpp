@@ -2,6 +2,7 @@
 
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/Scheduler.h"
+#include "VeskPlatform/Workspace/DesktopApplications.h"
 
 #include <QDesktopServices>
 
@@ -10,6 +11,11 @@ namespace vesk {
 const ClockSource& DeskEnvironment::clockSource() const {
     static const SystemClock system;
     return clock ? *clock : system;
+}
+
+std::shared_ptr<DesktopApplications> DeskEnvironment::desktopApplications() const {
+    static const std::shared_ptr<DesktopApplications> desktop = DesktopApplications::create();
+    return applications ? applications : desktop;
 }
 
 Scheduler& DeskEnvironment::mainThreadScheduler() const {

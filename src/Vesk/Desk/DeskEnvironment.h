@@ -7,12 +7,14 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
 namespace vesk {
 
 class ClockSource;
+class DesktopApplications;
 class Pasteboard;
 class Scheduler;
 class TrayStore;
@@ -55,7 +57,11 @@ struct DeskEnvironment {
     // Builds the tray tab's list of items, once per tray tab; the place stays blank while empty.
     std::function<TrayContent(const TrayContentInputs&, QWidget* parent)> trayContent;
 
+    // The installed applications the media widget offers; the desktop's own when null.
+    std::shared_ptr<DesktopApplications> applications;
+
     const ClockSource& clockSource() const;
+    std::shared_ptr<DesktopApplications> desktopApplications() const;
     Scheduler& mainThreadScheduler() const;
     bool open(const QUrl& url) const;
 };

@@ -1,8 +1,12 @@
 #include "Vesk/Desk/DeskWidgetWiring.h"
 
 #include "Vesk/Desk/Widgets/DeskWidget.h"
+#include "Vesk/Desk/Widgets/MediaWidget.h"
+#include "Vesk/Desk/Widgets/TimerWidget.h"
 #include "Vesk/Notch/NotchNotifications.h"
+#include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
+#include "VeskServices/Timers/TimerStore.h"
 
 namespace vesk {
 
@@ -43,8 +47,18 @@ void DeskWidgetWiring::openSettings(const QString& paneNotification) {
 // ---- One function per widget. A widget not built yet leaves its slot empty.
 
 // Media player.
-DeskWidget* DeskWidgetWiring::media(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::media(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    // Dropped while the shell has set no handler.
+    const auto send = [model](const MediaCommand& command) {
+        if (model && model->onMediaCommand()) model->onMediaCommand()(command);
+    };
+    auto* widget = new MediaWidget(context.environment, send, context.parent);
+    pushOn(
+        context.model, widget,
+        [widget, model] { widget->setState(model ? model->nowPlaying() : NowPlayingState()); },
+        &NotchViewModel::nowPlayingChanged);
+    return widget;
 }
 
 // Calendar.
@@ -58,8 +72,32 @@ DeskWidget* DeskWidgetWiring::todos(const Context&) {
 }
 
 // Timers.
-DeskWidget* DeskWidgetWiring::timer(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::timer(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    const DeskEnvironment* environment = &context.environment;
+    const auto edit = [model](const std::function<void(TimerStore&)>& change) {
+        if (!model) return;
+        refreshAfterEdit(
+            model->timerStore(), change, [](TimerStore& store) { return store.timers(); },
+            [&](const QList<VeskTimer>& timers) { model->setTimers(timers); });
+    };
+    TimerWidget::Actions actions{
+        .onAdd =
+            [model](double seconds) {
+                if (model) model->addTimer(seconds);
+            },
+        .onToggle =
+            [edit, environment](const VeskTimer& timer) {
+                edit([&](TimerStore& store) { store.toggle(timer, environment->clockSource().now()); });
+            },
+        .onRemove = [edit](const VeskTimer& timer) { edit([&](TimerStore& store) { store.remove(timer); }); },
+    };
+    auto* widget = new TimerWidget(context.environment, std::move(actions), context.parent);
+    pushOn(
+        context.model, widget,
+        [widget, model] { widget->setTimers(model ? model->timers() : QList<VeskTimer>()); },
+        &NotchViewModel::timersChanged);
+    return widget;
 }
 
 // Notes.

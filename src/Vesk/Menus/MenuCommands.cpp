@@ -12,8 +12,10 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Machine/MachineModel.h"
 #include "VeskPlatform/Machine/OperatingSystem.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskSync/DeskRepository.h"
+#include "VeskSync/SyncCoordinator.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -123,6 +125,10 @@ void MenuCommands::toggleDesk() {
         active->send(NotchEvent::click());
 }
 
+void MenuCommands::setSyncCoordinator(SyncCoordinator* sync) {
+    m_sync = sync;
+}
+
 DiagnosticsReport MenuCommands::buildDiagnostics() const {
     const ActivityBridge& bridge = m_parts.bridge;
     DiagnosticsReport::Facts facts;
@@ -149,15 +155,18 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
-    // No calendar service and no sync coordinator yet: their rows read "—".
+    services.calendarAccess = toRaw(bridge.calendar().access());
+    if (m_sync) services.push = m_sync->push().description();
     services.keepingAwake = bridge.idle().isKeepingAwake();
     services.updatesAvailable = m_parts.updates.isAvailable();
     facts.services = diagnostics::serviceRows(services);
-    facts.syncSummary = diagnostics::none();
+    facts.syncSummary = m_sync ? m_sync->status().summary() : diagnostics::none();
 
     facts.widgetCount = int(m_parts.settings.enabledWidgets().size());
     const TrayStore* tray = m_parts.trayStore ? m_parts.trayStore() : nullptr;
     facts.trayCount = tray ? int(tray->items().size()) : 0;
+    const ClipboardService* clipboard = m_parts.clipboardService ? m_parts.clipboardService() : nullptr;
+    facts.clipCount = clipboard ? int(clipboard->clips().size()) : 0;
     // Every model holds the one repository once the synced store is up.
     if (m_parts.models)
         for (const NotchViewModel* model : m_parts.models())

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -16,9 +17,11 @@ namespace vesk {
 
 class ActivationHolds;
 class ActivityBridge;
+class ClipboardService;
 class NotchViewModel;
 class Permissions;
 class SettingsStore;
+class SyncCoordinator;
 class TrayStore;
 class UpdateService;
 
@@ -40,6 +43,8 @@ public:
         // Every display's notch, in the window controller's order.
         std::function<QList<NotchViewModel*>()> models;
         std::function<TrayStore*()> trayStore;
+        // The clipboard history; null without one.
+        std::function<const ClipboardService*()> clipboardService = {};
     };
 
     explicit MenuCommands(Parts parts, QObject* parent = nullptr);
@@ -50,6 +55,8 @@ public:
     void setOpenSettings(std::function<void()> open) { m_openSettings = std::move(open); }
     void setShowOnboarding(std::function<void()> show) { m_showOnboarding = std::move(show); }
     void setQuit(std::function<void()> quit) { m_quit = std::move(quit); }
+    // The synced store's coordinator, for the report's sync and push rows; held weakly.
+    void setSyncCoordinator(SyncCoordinator* sync);
 
     MenuActions actions();
     StatusMenuState statusState() const;
@@ -75,6 +82,7 @@ private:
     std::function<void()> m_showOnboarding;
     std::function<void()> m_quit;
     std::unique_ptr<StatusItem> m_statusItem;
+    QPointer<SyncCoordinator> m_sync;
 };
 
 } // namespace vesk

@@ -8,12 +8,16 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Sharing/Sharing.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskServices/Calendar/CalendarService.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/NowPlaying/NowPlayingState.h"
 #include "VeskServices/Pipelines/PipelineRunner.h"
+#include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskSync/DeskRepository.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -64,10 +68,13 @@ struct NotchViewModel::Fields {
     NowPlayingState nowPlaying;
     QList<TrayItem> trayItems;
     QPointer<TrayStore> trayStore;
+    TimerStore* timerStore = nullptr;
+    QPointer<ClipboardService> clipboardService;
     ShortcutsService* shortcutsService = nullptr;
     QuickAppsService* quickAppsService = nullptr;
     QPointer<DeskRepository> repository;
     QPointer<PipelineRunner> pipelineRunner;
+    QPointer<WeatherProvider> weatherProvider;
     std::function<void(const MediaCommand&)> onMediaCommand;
     QList<Clip> clips;
     QList<AudioOutputDevice> audioDevices;
@@ -86,6 +93,9 @@ struct NotchViewModel::Fields {
     MotionSpec motion = Vesk::Motion::close;
     Environment environment;
     SystemClock systemClock;
+    QPointer<CalendarService> calendarService;
+    std::function<void()> openCalendarSettings;
+    std::function<ActivationHolds::Hold()> holdRegular;
 
     NotchPanelInterface* livePanel() const { return panelLifetime ? panel : nullptr; }
     Sharing& sharing() const { return environment.sharing ? *environment.sharing : Sharing::system(); }
@@ -267,6 +277,52 @@ DeskRepository* NotchViewModel::repository() const {
 void NotchViewModel::setRepository(DeskRepository* repository) {
     if (d->repository == repository) return;
     d->repository = repository;
+    Q_EMIT deskServicesChanged();
+}
+
+TimerStore* NotchViewModel::timerStore() const {
+    return d->timerStore;
+}
+
+void NotchViewModel::setTimerStore(TimerStore* store) {
+    if (d->timerStore == store) return;
+    d->timerStore = store;
+    Q_EMIT deskServicesChanged();
+}
+
+ClipboardService* NotchViewModel::clipboardService() const {
+    return d->clipboardService;
+}
+
+void NotchViewModel::setClipboardService(ClipboardService* service) {
+    if (d->clipboardService == service) return;
+    d->clipboardService = service;
+    Q_EMIT deskServicesChanged();
+}
+
+CalendarService* NotchViewModel::calendarService() const {
+    return d->calendarService;
+}
+
+void NotchViewModel::setCalendarService(CalendarService* service) {
+    if (d->calendarService == service) return;
+    d->calendarService = service;
+    Q_EMIT deskServicesChanged();
+}
+
+void NotchViewModel::setCalendarAccessHandlers(std::function<void()> openSettings,
+                                               std::function<ActivationHolds::Hold()> holdRegular) {
+    d->openCalendarSettings = std::move(openSettings);
+    d->holdRegular = std::move(holdRegular);
+}
+
+WeatherProvider* NotchViewModel::weatherProvider() const {
+    return d->weatherProvider;
+}
+
+void NotchViewModel::setWeatherProvider(WeatherProvider* provider) {
+    if (d->weatherProvider == provider) return;
+    d->weatherProvider = provider;
     Q_EMIT deskServicesChanged();
 }
 
@@ -491,10 +547,13 @@ std::optional<int> NotchViewModel::lane(double x, double width) const {
     return int(index);
 }
 
-void NotchViewModel::addTimer(double) {
-    // Timers live in the timer store, which the window controller has not set: there is
-    // nowhere to add one, and the list stays empty.
-    setTimers({});
+void NotchViewModel::addTimer(double seconds) {
+    if (!d->timerStore) {
+        setTimers({});
+        return;
+    }
+    d->timerStore->add(seconds, QString(), true);
+    setTimers(d->timerStore->timers());
 }
 
 void NotchViewModel::openCalendarEvent(const CalendarEvent& event) {
@@ -512,10 +571,13 @@ void NotchViewModel::openCalendarEvent(const CalendarEvent& event) {
         return;
     }
 
-    const double seconds = std::trunc(event.start.secondsSinceReferenceDate);
-    if (!std::isfinite(seconds) || std::abs(seconds) > 9.0e15) return;
-    const QUrl url(QStringLiteral("ical://ekevent/") + QString::number(qint64(seconds)));
-    if (url.isValid()) open(url);
+    // The desktop has no address for an event: the calendar application is asked to show it.
+    std::optional<CalendarItem> item = d->calendarService ? d->calendarService->item(event.id) : std::nullopt;
+    if (!item) item = CalendarItem{event.id, event.calendarID, {}, {}};
+    if (d->environment.showInCalendar)
+        d->environment.showInCalendar(*item);
+    else
+        CalendarApp::open(*item);
 }
 
 void NotchViewModel::removeTrayItems(const QList<QUrl>& storedSources) {
@@ -528,7 +590,23 @@ void NotchViewModel::removeTrayItems(const QList<QUrl>& storedSources) {
 }
 
 void NotchViewModel::requestCalendarAccess() {
-    // Access is asked through the calendar service; without one there is nothing to ask.
+    CalendarService* service = d->calendarService;
+    if (!service) return;
+    if (service->access() != CalendarAccess::notDetermined) {
+        if (d->openCalendarSettings) d->openCalendarSettings();
+        return;
+    }
+    // Regular while access is asked, accessory again once the answer is in.
+    auto hold =
+        std::make_shared<ActivationHolds::Hold>(d->holdRegular ? d->holdRegular() : ActivationHolds::Hold());
+    const QPointer<CalendarService> weak(service);
+    service->start([weak, hold] {
+        if (weak)
+            TraceLog::trace(QStringLiteral("calendar access after request: ") + toRaw(weak->access()) +
+                            QStringLiteral(" error=") +
+                            weak->requestError().value_or(QStringLiteral("none")));
+        hold->release();
+    });
 }
 
 // ---- Sizing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Vesk/Notch/NotchGeometry.h"
+#include "Vesk/Permissions/ActivationHolds.h"
 #include "VeskKit/Gestures/ScrollGestureRecognizer.h"
 #include "VeskKit/Gestures/SwipePhase.h"
 #include "VeskKit/Notch/NotchEffect.h"
@@ -9,6 +10,7 @@
 #include "VeskKit/Notch/NotchStateMachine.h"
 #include "VeskKit/Pipeline/DropLane.h"
 #include "VeskKit/Widgets/DeskLayout.h"
+#include "VeskPlatform/Calendar/CalendarApp.h"
 #include "VeskServices/Calendar/CalendarEvent.h"
 #include "VeskServices/Clipboard/Clip.h"
 #include "VeskServices/QuickApps/QuickApp.h"
@@ -26,6 +28,8 @@
 
 namespace vesk {
 
+class CalendarService;
+class ClipboardService;
 class ClockSource;
 class DeskRepository;
 class NotchPanelInterface;
@@ -33,8 +37,10 @@ class QuickAppsService;
 class PipelineRunner;
 class Sharing;
 class SettingsStore;
+class TimerStore;
 class ShortcutsService;
 class TrayStore;
+class WeatherProvider;
 struct AudioOutputDevice;
 struct MediaCommand;
 struct MotionSpec;
@@ -65,6 +71,8 @@ public:
         std::function<bool(const QUrl&)> openURL;
         // Plays the haptic tap; there is no haptic engine on Linux, so nothing when empty.
         std::function<void()> performHaptic;
+        // Shows an event in the calendar application; CalendarApp when empty.
+        std::function<void(const CalendarItem&)> showInCalendar;
     };
 
     // The settings must outlive the model.
@@ -127,6 +135,11 @@ public:
     // The file tray; set by the window controller. Not owned.
     TrayStore* trayStore() const;
     void setTrayStore(TrayStore* store);
+    // The shared timers and clipboard history; set by the window controller. Not owned.
+    TimerStore* timerStore() const;
+    void setTimerStore(TimerStore* store);
+    ClipboardService* clipboardService() const;
+    void setClipboardService(ClipboardService* service);
 
     // The shared shortcuts and pinned applications; set by the window controller, which
     // keeps them alive longer than the model. Not owned; none until set.
@@ -140,11 +153,22 @@ public:
     // The shared drop-pipeline runner; set by the window controller. Not owned.
     PipelineRunner* pipelineRunner() const;
     void setPipelineRunner(PipelineRunner* runner);
+    // The shared weather model; set by the window controller. Not owned; none until set.
+    WeatherProvider* weatherProvider() const;
+    void setWeatherProvider(WeatherProvider* provider);
 
     // The display's panel, held weakly: once its lifetime object is gone the model
     // behaves as without a panel.
     NotchPanelInterface* panel() const;
     void setPanel(NotchPanelInterface* panel);
+
+    // The calendar service, set by the shell. Not owned.
+    CalendarService* calendarService() const;
+    void setCalendarService(CalendarService* service);
+    // What asking for calendar access needs of the shell: opening the calendar privacy
+    // pane, and keeping the program regular while access is asked.
+    void setCalendarAccessHandlers(std::function<void()> openSettings,
+                                   std::function<ActivationHolds::Hold()> holdRegular);
 
     // Effects for the application: cycling or dismissing activities, media skips, the
     // open-desk notice. Set by the shell.

@@ -7,6 +7,7 @@
 #include "Vesk/Notch/NotchRootView.h"
 #include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/ScreenGeometryResolver.h"
+#include "Vesk/Tray/TrayWidget.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Settings/SettingsStore.h"
@@ -27,6 +28,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace vesk {
@@ -53,6 +56,14 @@ QString describe(const NotchState& state) {
 QString describe(const QRectF& rect) {
     return QStringLiteral("(%1, %2, %3, %4)")
         .arg(length(rect.x()), length(rect.y()), length(rect.width()), length(rect.height()));
+}
+
+// The tray's size from its floating-point setting: truncated and held to the range the
+// settings window offers, since a hand-edited value may be anything.
+int trayLimit(double stored) {
+    constexpr double lowest = 5, highest = 200, fallback = 50;
+    if (!std::isfinite(stored)) return int(fallback);
+    return int(std::trunc(std::clamp(stored, lowest, highest)));
 }
 
 // A text field of ours has the keyboard: it pastes for itself.
@@ -85,12 +96,28 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
         m_environment.pasteboard = m_ownPasteboard.get();
     }
 
+    if (!m_environment.trayOptions.maxItems) {
+        // "Keep at most" reaches the tray here, read at every add.
+        m_environment.trayOptions.maxItems = [&settings] { return trayLimit(settings.trayMaxItems()); };
+    }
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
     m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
+    m_timerStore = std::make_unique<TimerStore>(m_environment.modelEnvironment.clock);
+    // One store serves every display: each edit, from any desk, reaches every desk.
+    m_timerStore->onChange = [this](const QList<VeskTimer>& timers) {
+        for (const auto& entry : m_entries)
+            entry->model->setTimers(timers);
+    };
     m_shortcutsService = std::make_unique<ShortcutsService>(QStringLiteral("Vesk"));
     m_quickAppsService = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"));
+    m_clipboardService = std::make_unique<ClipboardService>(*m_environment.pasteboard, QStringLiteral("Vesk"),
+                                                            m_environment.clipboardOptions);
+    connect(m_clipboardService.get(), &ClipboardService::loaded, this, &NotchWindowController::refreshClips);
+    connect(m_clipboardService.get(), &ClipboardService::recorded, this,
+            &NotchWindowController::publishClipsIfNewFirst);
+    m_locationProvider = std::make_unique<LocationProvider>();
 
     m_dragRouter =
         std::make_unique<NotchDragRouter>(m_settings, *m_trayStore,
@@ -113,6 +140,11 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_deskEnvironment.pasteboard = m_environment.pasteboard;
     m_deskEnvironment.clock = m_environment.modelEnvironment.clock;
     m_deskEnvironment.openURL = m_environment.modelEnvironment.openURL;
+    m_trayViewEnvironment.pasteboard = m_environment.pasteboard;
+    m_trayViewEnvironment.altHeld = m_environment.altHeld;
+    m_deskEnvironment.trayContent = [this](const TrayContentInputs& inputs, QWidget* parent) {
+        return TrayWidget::make(inputs, m_trayViewEnvironment, parent);
+    };
 
     rebuild();
 
@@ -276,13 +308,18 @@ void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry
 
     model.setTrayStore(m_trayStore.get());
     model.setTrayItems(m_trayStore->items());
+    model.setTimerStore(m_timerStore.get());
     model.setShortcutsService(m_shortcutsService.get());
     model.setQuickAppsService(m_quickAppsService.get());
     model.setQuickApps(m_quickAppsService->apps());
     model.setRepository(m_repository);
     model.setPipelineRunner(m_pipelineRunner.get());
+    model.setClipboardService(m_clipboardService.get());
+    model.setClips(m_clipboardService->clips());
+    model.setWeatherProvider(&weatherProvider());
     const auto& outputDevices = m_environment.modelEnvironment.outputDevices;
     model.setAudioDevices(outputDevices ? outputDevices() : AudioService::outputDevices());
+    model.setTimers(m_timerStore->timers());
     model.recomputeLayout();
 
     installHostCallbacks(*entry);
@@ -371,9 +408,36 @@ void NotchWindowController::refreshQuickApps() {
         entry->model->setQuickApps(m_quickAppsService->apps());
 }
 
+WeatherProvider& NotchWindowController::weatherProvider() {
+    if (!m_weatherProvider) m_weatherProvider = std::make_unique<WeatherProvider>(*m_locationProvider);
+    return *m_weatherProvider;
+}
+
 void NotchWindowController::publishTrayItems() {
     for (const auto& entry : m_entries)
         entry->model->setTrayItems(m_trayStore->items());
+}
+
+void NotchWindowController::refreshClips() {
+    const QList<Clip>& clips = m_clipboardService->clips();
+    m_publishedFirstClip = clips.isEmpty() ? std::nullopt : std::make_optional(clips.first().id);
+    for (const auto& entry : m_entries)
+        entry->model->setClips(clips);
+}
+
+void NotchWindowController::pollClipboard(bool enabled, int maxItems, bool persists) {
+    if (!enabled) return;
+    m_clipboardService->setMaxItems(maxItems);
+    m_clipboardService->setPersists(persists);
+    m_clipboardService->poll();
+    publishClipsIfNewFirst();
+}
+
+void NotchWindowController::publishClipsIfNewFirst() {
+    const QList<Clip>& clips = m_clipboardService->clips();
+    const std::optional<QUuid> first = clips.isEmpty() ? std::nullopt : std::make_optional(clips.first().id);
+    if (first == m_publishedFirstClip) return;
+    refreshClips();
 }
 
 // ---- Drags

@@ -4,11 +4,16 @@
 #include "Vesk/Notch/NotchDisplay.h"
 #include "Vesk/Notch/NotchGeometry.h"
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Tray/TrayViewEnvironment.h"
 #include "VeskKit/Foundation/Scheduler.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
 #include "VeskServices/Shortcuts/ShortcutsService.h"
-#include "VeskServices/Pipelines/PipelineRunner.h"
+#include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskServices/Weather/LocationProvider.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 
 #include <QList>
 #include <QObject>
@@ -61,6 +66,8 @@ public:
         std::function<bool()> altHeld;
         // Options of the shared tray (its queue, clock, size limit).
         TrayStoreOptions trayOptions;
+        // Options of the clipboard history (its reader, queue, clock, front application).
+        ClipboardServiceOptions clipboardOptions;
         // Handed to every view model.
         NotchViewModel::Environment modelEnvironment;
         // Options of the shared pipeline runner (where its work runs).
@@ -97,6 +104,14 @@ public:
     // ---- Shared desk services
 
     TrayStore& trayStore() { return *m_trayStore; }
+    TimerStore& timerStore() { return *m_timerStore; }
+    ClipboardService& clipboardService() { return *m_clipboardService; }
+    // Every model's clips := the history's.
+    void refreshClips();
+    // Every other heartbeat tick: when enabled, hands the settings to the history and
+    // polls it. A read it starts ends later; the models get the new list once a new
+    // clip heads it.
+    void pollClipboard(bool enabled, int maxItems, bool persists);
     // What every desk opened from now on reaches outside its view model.
     DeskEnvironment& deskEnvironment() { return m_deskEnvironment; }
     ShortcutsService& shortcutsService() { return *m_shortcutsService; }
@@ -113,6 +128,9 @@ public:
     // "<application support>/Vesk/Pipelines", where pipelines write; made on every read
     // (a failure is left to the run that writes there).
     static QString pipelineOutputDirectory();
+    LocationProvider& locationProvider() { return *m_locationProvider; }
+    // Made over the location provider at the first call, then always the same one.
+    WeatherProvider& weatherProvider();
 
     // ---- Drags (driven by the shell)
 
@@ -158,6 +176,7 @@ private:
     bool handleKey(const QKeyEvent& key);
     bool paste();
     void publishTrayItems();
+    void publishClipsIfNewFirst();
     Entry* entry(quint32 displayID) const;
 
     SettingsStore& m_settings;
@@ -167,15 +186,22 @@ private:
     std::unique_ptr<SleepWatch> m_ownSleepWatch;
     std::unique_ptr<Pasteboard> m_ownPasteboard;
     std::unique_ptr<TrayStore> m_trayStore;
+    std::unique_ptr<TimerStore> m_timerStore;
+    std::unique_ptr<ClipboardService> m_clipboardService;
+    // The first clip the models were last given.
+    std::optional<QUuid> m_publishedFirstClip;
     std::unique_ptr<ShortcutsService> m_shortcutsService;
     std::unique_ptr<QuickAppsService> m_quickAppsService;
     QPointer<DeskRepository> m_repository;
+    std::unique_ptr<LocationProvider> m_locationProvider;
+    std::unique_ptr<WeatherProvider> m_weatherProvider;
     std::unique_ptr<NotchDragRouter> m_dragRouter;
     std::vector<std::unique_ptr<Entry>> m_entries;
     TaskHandle m_rebuildTask;
     std::function<QMenu*()> m_contextMenuProvider;
     std::function<void(NotchViewModel&)> m_onModelCreated;
     DeskEnvironment m_deskEnvironment;
+    TrayViewEnvironment m_trayViewEnvironment;
     // Declared last, so it goes first: runs in flight stop before anything they reach.
     std::unique_ptr<PipelineRunner> m_pipelineRunner;
 };

@@ -5,8 +5,9 @@
 namespace vesk {
 
 DesktopPermissionLayers::DesktopPermissionLayers(EventTapService& eventTap, BluetoothService& bluetooth,
+                                                 CalendarService& calendar,
                                                  std::unique_ptr<CameraAccess> camera)
-    : m_eventTap(&eventTap), m_bluetooth(&bluetooth), m_camera(std::move(camera)) {}
+    : m_eventTap(&eventTap), m_bluetooth(&bluetooth), m_calendar(&calendar), m_camera(std::move(camera)) {}
 
 DesktopPermissionLayers::~DesktopPermissionLayers() = default;
 
@@ -39,11 +40,32 @@ void DesktopPermissionLayers::probeBluetooth(std::function<void()> done) {
 }
 
 CalendarAuthorization DesktopPermissionLayers::calendarAuthorization() const {
+    switch (m_calendar ? m_calendar->access() : CalendarAccess::notDetermined) {
+    case CalendarAccess::granted:
+        return CalendarAuthorization::fullAccess;
+    case CalendarAccess::notDetermined:
+        return CalendarAuthorization::notDetermined;
+    case CalendarAccess::writeOnly:
+        return CalendarAuthorization::writeOnly;
+    case CalendarAccess::denied:
+        return CalendarAuthorization::denied;
+    case CalendarAccess::restricted:
+        return CalendarAuthorization::restricted;
+    }
     return CalendarAuthorization::notDetermined;
 }
 
 void DesktopPermissionLayers::requestCalendarAccess(std::function<void(bool granted)> done) {
-    onMain([done = std::move(done)] { done(false); });
+    const QPointer<CalendarService> calendar = m_calendar;
+    const auto answer = [calendar, done = std::move(done)] {
+        done(calendar && calendar->access() == CalendarAccess::granted);
+    };
+    // There is nothing to ask the user: starting the service finds out whether the
+    // calendars can be read.
+    if (calendar && calendar->access() == CalendarAccess::notDetermined)
+        calendar->start(answer);
+    else
+        onMain(answer);
 }
 
 CameraAccess::Authorization DesktopPermissionLayers::cameraAuthorization() const {

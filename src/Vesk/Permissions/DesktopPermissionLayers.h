@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Vesk/Permissions/PermissionLayers.h"
+#include "VeskServices/Calendar/CalendarService.h"
 
 #include <QPointer>
 
@@ -10,12 +11,11 @@ namespace vesk {
 
 // The permissions on this desktop: Input Monitoring and Accessibility are the key tap's
 // checks, Bluetooth is whether BlueZ answers, the camera whether a video device can be
-// opened (or the camera portal allowed it). There is no calendar layer yet, so calendar
-// access is never decided and a request is refused.
+// opened (or the camera portal allowed it), the calendar the calendar service's access.
 class DesktopPermissionLayers final : public PermissionLayers {
 public:
     // The services belong to the bridge and must outlive these layers.
-    DesktopPermissionLayers(EventTapService& eventTap, BluetoothService& bluetooth,
+    DesktopPermissionLayers(EventTapService& eventTap, BluetoothService& bluetooth, CalendarService& calendar,
                             std::unique_ptr<CameraAccess> camera);
     ~DesktopPermissionLayers() override;
 
@@ -36,6 +36,7 @@ public:
 private:
     QPointer<EventTapService> m_eventTap;
     QPointer<BluetoothService> m_bluetooth;
+    QPointer<CalendarService> m_calendar;
     std::unique_ptr<CameraAccess> m_camera;
 };
 

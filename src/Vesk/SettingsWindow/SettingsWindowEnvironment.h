@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Vesk/Permissions/Permission.h"
+
 #include <functional>
 
 namespace vesk {
@@ -11,6 +13,19 @@ namespace vesk {
 // tests and the snapshot tool pass only what they need. Flags are read when a pane is
 // built and again whenever the window re-reads its inputs.
 struct SettingsWindowEnvironment {
+    // ---- Sound and Display: the "System HUDs" section.
+    // Whether the volume and brightness keys can be taken from the desktop here.
+    std::function<bool()> canSuppress;
+    // Asks for that again, and where it is still refused shows how to free the keys.
+    std::function<void()> onRequestAccessibility;
+    // ---- Display: whether the built-in display's brightness can be read.
+    std::function<bool()> brightnessAvailable;
+    // ---- Connectivity: the Bluetooth permission (absent: unknown) and asking for it.
+    std::function<PermissionState()> bluetoothPermission;
+    std::function<void()> onRequestBluetooth;
+    // ---- Now Playing: whether a started source reads every player.
+    std::function<bool()> isUniversal;
+
     // Reads a flag, or `absent` when it is not set.
     template <typename T> static T read(const std::function<T()>& flag, T absent = T()) {
         return flag ? flag() : absent;

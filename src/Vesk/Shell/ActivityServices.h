@@ -5,6 +5,7 @@
 namespace vesk {
 
 class ActivityBridge;
+class CalendarService;
 struct MediaCommand;
 struct NowPlayingState;
 
@@ -27,6 +28,9 @@ public:
     virtual void checkUpcomingEvent() = 0;
     // Sends a transport command to the now-playing source; nothing without one.
     virtual void sendMediaCommand(const MediaCommand& command) = 0;
+
+    // The calendar service every notch view model reads; null when there is none.
+    virtual CalendarService* calendarService() const { return nullptr; }
 
     // The bridge itself, for the windows and menus that need more of it; null in tests.
     virtual ActivityBridge* bridge() const { return nullptr; }

@@ -5,16 +5,20 @@
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Onboarding/OnboardingModel.h"
+#include "Vesk/Onboarding/OnboardingWindow.h"
 #include "Vesk/Permissions/ActivationHolds.h"
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/PermissionPrompt.h"
 #include "Vesk/Permissions/Permissions.h"
+#include "Vesk/SettingsWindow/SettingsRootView.h"
 #include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "Vesk/Shell/ActivationPolicy.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/DeveloperHooks.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
+#include "Vesk/Shell/SyncStartup.h"
 #include "Vesk/Shell/TrayAddActivity.h"
 #include "Vesk/Shell/UpdateService.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"
@@ -25,9 +29,12 @@
 #include "VeskKit/Notch/NotchEvent.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Camera/DesktopCameraAccess.h"
+#include "VeskPlatform/Machine/DeviceName.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskServices/Weather/WeatherProvider.h"
+#include "VeskSync/SyncCoordinator.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -104,7 +111,6 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_bridge->start();
 
     // 9. Every model now, and those of displays attached later, get the same handlers.
-    // The calendar service is handed to each model here once it exists.
     m_notchController->setOnModelCreated([weak](NotchViewModel& model) {
         if (weak) weak->installModelHandlers(model);
     });
@@ -117,15 +123,15 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_notchController->setContextMenuProvider(
         [weak]() -> std::unique_ptr<QMenu> { return weak ? weak->notchContextMenu() : nullptr; });
 
-    // 12. The weather provider is started here once it exists.
+    // 12.
+    if (WeatherProvider* weather = m_notchController->weatherProvider()) weather->start();
     m_notchController->startDragMonitors();
     buildStatusItem();
 
     // 13.
     addObservers();
 
-    // 14. The sync coordinator for cloudContainerID and its start-up task come
-    // here once the synced store exists.
+    // 14.
     m_tickTimer = mainScheduler().postRepeating(heartbeatInterval, [weak] {
         if (weak) weak->tick();
     });
@@ -140,6 +146,7 @@ void AppDelegate::applicationDidFinishLaunching() {
                                                            weak->didFailToRegisterForRemoteNotifications(
                                                                error);
                                                    }});
+    startSync();
 
     // 15. to 17.
     m_print(m_notchController->geometryReport() + QLatin1Char('\n'));
@@ -155,13 +162,13 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::didRegisterForRemoteNotifications(const QByteArray& deviceToken) {
-    // The sync coordinator notes the answer here once it exists.
+    if (m_sync) m_sync->notePushRegistration(SyncCoordinator::PushRegistration::registered());
     TraceLog::trace(QStringLiteral("push registered (") + QString::number(deviceToken.size()) +
                     QStringLiteral("-byte token)"));
 }
 
 void AppDelegate::didFailToRegisterForRemoteNotifications(const QString& error) {
-    // The sync coordinator notes the answer here once it exists.
+    if (m_sync) m_sync->notePushRegistration(SyncCoordinator::PushRegistration::failed(error));
     TraceLog::trace(QStringLiteral("push registration FAILED: ") + error);
 }
 
@@ -246,6 +253,15 @@ void AppDelegate::installModelHandlers(NotchViewModel& model) {
     model.setOnEffect([weak](const NotchEffect& effect) {
         if (weak) weak->effect(effect);
     });
+    model.setCalendarService(m_bridge->calendarService());
+    model.setCalendarAccessHandlers(
+        [weak] {
+            if (weak && weak->m_permissions) weak->m_permissions->openSettings(Permission::calendar);
+        },
+        [weak] {
+            return weak && weak->m_activationHolds ? weak->m_activationHolds->holdRegular()
+                                                   : ActivationHolds::Hold();
+        });
 }
 
 void AppDelegate::republishTray() {
@@ -292,10 +308,47 @@ void AppDelegate::runDeveloperHooks() {
     targets.openSettings = [weak] {
         if (weak) weak->openSettings();
     };
-    // VESK_REQUEST_CALENDAR asks the active model for calendar access here once
-    // the calendar service exists.
+    targets.requestCalendarAccess = [weak] {
+        if (!weak) return;
+        if (NotchViewModel* model = weak->m_notchController->activeModel()) model->requestCalendarAccess();
+    };
     targets.log = TraceLog::trace;
     DeveloperHooks::run(targets, this);
+}
+
+// ---- Synced store
+
+void AppDelegate::startSync() {
+    m_sync = m_factory->makeSyncCoordinator(cloudContainerID);
+    if (m_menus) m_menus->setSyncCoordinator(m_sync.get());
+    NotchWindowController* controller = m_notchController->controller();
+    const QPointer<AppDelegate> weak(this);
+    m_syncStartup = std::make_unique<SyncStartup>(SyncStartup::Parts{
+        .sync = *m_sync,
+        .surface = *m_notchController,
+        .syncEnabled = m_settings->syncEnabled(),
+        .deviceID = machine::deviceName(),
+        .availableShortcuts =
+            controller ? [controller](
+                             QObject* context,
+                             std::function<void(QStringList)>
+                                 done) { controller->shortcutsService().available(context, std::move(done)); }
+                       : std::function<void(QObject*, std::function<void(QStringList)>)>(),
+        .seedTray =
+            [weak] {
+                DeveloperHooks::Targets targets;
+                targets.trayStore = [weak]() -> TrayStore* {
+                    return weak ? weak->m_notchController->trayStore() : nullptr;
+                };
+                targets.republishTray = [weak] {
+                    if (weak) weak->republishTray();
+                };
+                targets.log = TraceLog::trace;
+                DeveloperHooks::seedTrayAfterSync(targets);
+            },
+        .log = TraceLog::trace,
+    });
+    m_syncStartup->run();
 }
 
 // ---- Plug-in points
@@ -310,7 +363,7 @@ void AppDelegate::buildMenus() {
     ActivityBridge* bridge = m_bridge->bridge();
     if (!bridge) return;
     m_permissionLayers = std::make_unique<DesktopPermissionLayers>(
-        bridge->eventTap(), bridge->bluetooth(),
+        bridge->eventTap(), bridge->bluetooth(), bridge->calendar(),
         std::make_unique<DesktopCameraAccess>(bridge->profile().isSandboxed));
     m_permissionPrompt = std::make_unique<PermissionPrompt>(*m_activationHolds);
     // The desk's privacy links (calendar, location) open the same panes.
@@ -326,12 +379,14 @@ void AppDelegate::buildMenus() {
     m_menus = std::make_unique<MenuCommands>(MenuCommands::Parts{
         *m_settings, *bridge, *m_updates, *m_permissions, *m_activationHolds,
         [surface] { return surface->activeModel(); }, [surface] { return surface->models(); },
-        [surface] { return surface->trayStore(); }});
-    // "Welcome to VeskNotch…" stays disabled until its window exists; setShowOnboarding
-    // here enables it.
+        [surface] { return surface->trayStore(); },
+        [surface]() -> const ClipboardService* { return surface->clipboardService(); }});
     const QPointer<AppDelegate> weak(this);
     m_menus->setOpenSettings([weak] {
         if (weak) weak->openSettings();
+    });
+    m_menus->setShowOnboarding([weak] {
+        if (weak) weak->showOnboarding();
     });
 }
 
@@ -345,15 +400,72 @@ void AppDelegate::buildStatusItem() {
 
 void AppDelegate::openSettings() {
     if (!m_settingsWindow) {
-        SettingsWindowEnvironment environment;
         m_settingsWindow =
             std::make_unique<SettingsWindow>(*m_settings, m_settings->defaults(), m_activationHolds.get(),
-                                             std::move(environment), initialSettingsPane());
+                                             settingsEnvironment(), initialSettingsPane());
+        // A permission or a facility that comes or goes shows in the open pane.
+        if (ActivityBridge* bridge = m_bridge->bridge()) {
+            SettingsRootView* root = m_settingsWindow->root();
+            connect(bridge, &ActivityBridge::bluetoothStatusChanged, root,
+                    &SettingsRootView::refreshPaneInputs);
+            connect(&bridge->brightness(), &BrightnessService::availabilityChanged, root,
+                    &SettingsRootView::refreshPaneInputs);
+        }
     }
     m_settingsWindow->present();
 }
 
-void AppDelegate::showOnboarding() {}
+SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
+    SettingsWindowEnvironment environment;
+    // Over stand-ins the panes take their absent answers.
+    ActivityBridge* bridge = m_bridge->bridge();
+    if (!bridge) return environment;
+    const QPointer<ActivityBridge> services(bridge);
+    const QPointer<AppDelegate> weak(this);
+    environment.canSuppress = [services] { return services && services->eventTap().hasAccessibility(); };
+    environment.onRequestAccessibility = [weak, services] {
+        if (!weak || !services) return;
+        // Linux has no prompt: a fresh check, then the desktop's page where the keys are freed.
+        if (!services->eventTap().requestAccessibility() && weak->m_permissionPrompt)
+            weak->m_permissionPrompt->openPane(paneAnchor(Permission::accessibility),
+                                               weak->m_settingsWindow.get());
+        if (weak && weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
+    };
+    environment.brightnessAvailable = [services] { return services && services->brightness().isAvailable(); };
+    environment.bluetoothPermission = [weak] {
+        return weak && weak->m_permissions ? weak->m_permissions->state(Permission::bluetooth)
+                                           : PermissionState::unknown;
+    };
+    environment.onRequestBluetooth = [services] {
+        if (services) services->requestBluetoothPermission();
+    };
+    environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
+    return environment;
+}
+
+void AppDelegate::showOnboarding() {
+    if (!m_onboardingWindow) {
+        const QPointer<AppDelegate> weak(this);
+        m_onboardingWindow =
+            m_factory->makeOnboardingWindow(*m_settings, m_permissions.get(), *m_activationHolds, [weak] {
+                if (weak) weak->finishOnboarding();
+            });
+        if (!m_onboardingWindow) return;
+        OnboardingModel& model = m_onboardingWindow->model();
+        const auto step = OnboardingModel::parseStep(qEnvironmentVariable("VESK_ONBOARDING"));
+        if (step && *step != model.step()) model.setStep(*step);
+    }
+    m_onboardingWindow->present();
+}
+
+void AppDelegate::finishOnboarding() {
+    UserDefaults::standard().setBool(hasCompletedOnboardingKey, true);
+    if (!m_onboardingWindow) return;
+    // Later: the window's own button is what got here.
+    OnboardingWindow* window = m_onboardingWindow.release();
+    window->hide();
+    window->deleteLater();
+}
 
 void AppDelegate::showOnboardingIfNeeded() {
     if (UserDefaults::standard().boolValue(hasCompletedOnboardingKey)) return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Vesk/SettingsWindow/SettingsWindowEnvironment.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
@@ -24,7 +25,10 @@ class DesktopPermissionLayers;
 class MenuCommands;
 class PermissionPrompt;
 class Permissions;
+class OnboardingWindow;
 class SettingsWindow;
+class SyncCoordinator;
+class SyncStartup;
 class UpdateService;
 class NotchEffect;
 class NotchEvent;
@@ -71,6 +75,10 @@ public:
     ActivityCoordinator* coordinator() const { return m_coordinator.get(); }
     NotchSurface* notchController() const { return m_notchController.get(); }
     ActivityServices* bridge() const { return m_bridge.get(); }
+    SyncCoordinator* sync() const { return m_sync.get(); }
+    SyncStartup* syncStartup() const { return m_syncStartup.get(); }
+    // The first-run window while it exists (shown, or closed and kept).
+    OnboardingWindow* onboardingWindow() const { return m_onboardingWindow.get(); }
     // The settings window once it was first opened; null before.
     SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     qint64 calendarTick() const { return m_calendarTick; }
@@ -92,6 +100,8 @@ private:
     void republishTray();
     void addObservers();
     void runDeveloperHooks();
+    // Step 14: the sync coordinator and its start-up task.
+    void startSync();
 
     // The permissions and the menus over the system services.
     void buildMenus();
@@ -104,9 +114,13 @@ private:
     void buildStatusItem();
     // The settings window (also for VESK_SETTINGS), built on first use.
     void openSettings();
+    // What the settings panes read of the services and call on them.
+    SettingsWindowEnvironment settingsEnvironment();
     // The welcome window.
     void showOnboarding();
     void showOnboardingIfNeeded();
+    // Records that onboarding is done and lets the window go.
+    void finishOnboarding();
 
     std::unique_ptr<ShellFactory> m_factory;
     std::function<void(const QString&)> m_print;
@@ -115,6 +129,8 @@ private:
     std::unique_ptr<ActivityCoordinator> m_coordinator;
     std::unique_ptr<NotchSurface> m_notchController;
     std::unique_ptr<ActivityServices> m_bridge;
+    std::unique_ptr<SyncCoordinator> m_sync;
+    std::unique_ptr<SyncStartup> m_syncStartup;
     std::unique_ptr<UpdateService> m_updates;
     std::unique_ptr<ActivationHolds> m_activationHolds;
     std::unique_ptr<DesktopPermissionLayers> m_permissionLayers;
@@ -122,6 +138,7 @@ private:
     std::unique_ptr<Permissions> m_permissions;
     std::unique_ptr<MenuCommands> m_menus;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<OnboardingWindow> m_onboardingWindow;
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;
     bool m_launched = false;

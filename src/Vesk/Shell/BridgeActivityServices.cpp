@@ -38,4 +38,8 @@ void BridgeActivityServices::sendMediaCommand(const MediaCommand& command) {
     if (NowPlayingSource* media = m_bridge->media()) media->send(command);
 }
 
+CalendarService* BridgeActivityServices::calendarService() const {
+    return &m_bridge->calendar();
+}
+
 } // namespace vesk

@@ -19,6 +19,7 @@ public:
     void stop() override;
     void checkUpcomingEvent() override;
     void sendMediaCommand(const MediaCommand& command) override;
+    CalendarService* calendarService() const override;
     ActivityBridge* bridge() const override { return m_bridge.get(); }
 
 private:

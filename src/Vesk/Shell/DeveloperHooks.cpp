@@ -128,4 +128,12 @@ void run(const Targets& targets, QObject* context, const Lookup& lookup) {
     }
 }
 
+void seedTrayAfterSync(const Targets& targets, const Lookup& lookup) {
+    const auto seed = lookup("VESK_SEED_TRAY");
+    if (!seed) return;
+    const QList<QUrl> paths = pathList(*seed);
+    seedTray(targets, paths);
+    log(targets, QStringLiteral("seeded tray: ") + QString::number(paths.size()) + QStringLiteral(" files"));
+}
+
 } // namespace vesk::DeveloperHooks

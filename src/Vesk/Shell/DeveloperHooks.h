@@ -62,6 +62,9 @@ std::optional<QString> processEnvironment(const char* name);
 
 // Runs the hooks in their order; delayed work is bound to `context`.
 void run(const Targets& targets, QObject* context, const Lookup& lookup = processEnvironment);
+// VESK_SEED_TRAY's third reading, once the synced store is handed over: its path list
+// into the tray again.
+void seedTrayAfterSync(const Targets& targets, const Lookup& lookup = processEnvironment);
 
 // The demo activity for a VESK_DEMO value; nothing when the value names no kind.
 std::optional<ActivityPayload> demoPayload(const QString& value, Date now);

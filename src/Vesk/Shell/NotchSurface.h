@@ -10,10 +10,12 @@ class QMenu;
 
 namespace vesk {
 
+class ClipboardService;
 class DeskRepository;
 class NotchViewModel;
 class NotchWindowController;
 class TrayStore;
+class WeatherProvider;
 struct TrayItem;
 
 // The notch windows as the shell drives them: the window controller in the program,
@@ -50,6 +52,11 @@ public:
     // Asked for the notch's right-click menu each time one is to be shown; the surface
     // owns the menu it gets and deletes it once it has closed.
     virtual void setContextMenuProvider(ContextMenuProvider provider) = 0;
+
+    // The shared clipboard history; null in tests.
+    virtual ClipboardService* clipboardService() const { return nullptr; }
+    // The shared weather model (made on first use); null where there is none.
+    virtual WeatherProvider* weatherProvider() { return nullptr; }
 
     // The controller itself, for the windows and menus that need more of it; null in tests.
     virtual NotchWindowController* controller() const { return nullptr; }

@@ -1,14 +1,20 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
 namespace vesk {
 
+class ActivationHolds;
 class ActivityCoordinator;
 class ActivityServices;
+class OnboardingWindow;
+class Permissions;
 class NotchSurface;
 class SettingsStore;
+class SyncCoordinator;
 struct ActivityPayload;
 struct RemoteNotificationHandlers;
 
@@ -29,8 +35,16 @@ public:
     // The system services; `present` gets each payload the coordinator made current.
     virtual std::unique_ptr<ActivityServices>
     makeActivityServices(ActivityCoordinator& coordinator, SettingsStore& settings, Present present) = 0;
+    // The synced store's coordinator for the cloud container `containerID`.
+    virtual std::unique_ptr<SyncCoordinator> makeSyncCoordinator(const QString& containerID) = 0;
     // Asks for pushes of the cloud container; the answer comes later on the main thread.
     virtual void registerForRemoteNotifications(RemoteNotificationHandlers handlers) = 0;
+    // The first-run window over the shell's permissions (null over stand-ins); none when
+    // it cannot be built.
+    virtual std::unique_ptr<OnboardingWindow> makeOnboardingWindow(SettingsStore& settings,
+                                                                   Permissions* permissions,
+                                                                   ActivationHolds& holds,
+                                                                   std::function<void()> onFinish);
 };
 
 // The machine's own: the window controller, the activity bridge, the standard defaults.

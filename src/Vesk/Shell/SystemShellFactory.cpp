@@ -2,13 +2,16 @@
 
 #include "Vesk/Bridge/ActivityBridge.h"
 #include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Onboarding/OnboardingWindow.h"
 #include "Vesk/Shell/BridgeActivityServices.h"
 #include "Vesk/Shell/WindowControllerSurface.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Cloud/CloudContainer.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
+#include "VeskSync/SyncCoordinator.h"
 
 namespace vesk {
 
@@ -31,12 +34,23 @@ public:
         return std::make_unique<BridgeActivityServices>(
             std::make_unique<ActivityBridge>(coordinator, settings, std::move(present)));
     }
+    std::unique_ptr<SyncCoordinator> makeSyncCoordinator(const QString& containerID) override {
+        return std::make_unique<SyncCoordinator>(containerID, makeCloudContainer(containerID));
+    }
     void registerForRemoteNotifications(RemoteNotificationHandlers handlers) override {
         vesk::registerForRemoteNotifications(std::move(handlers));
     }
 };
 
 } // namespace
+
+std::unique_ptr<OnboardingWindow> ShellFactory::makeOnboardingWindow(SettingsStore& settings,
+                                                                     Permissions* permissions,
+                                                                     ActivationHolds& holds,
+                                                                     std::function<void()> onFinish) {
+    if (!permissions) return nullptr;
+    return std::make_unique<OnboardingWindow>(settings, *permissions, &holds, std::move(onFinish));
+}
 
 std::unique_ptr<ShellFactory> systemShellFactory() {
     return std::make_unique<SystemShellFactory>();

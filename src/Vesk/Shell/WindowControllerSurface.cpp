@@ -38,9 +38,12 @@ void WindowControllerSurface::pollDragPasteboard() {
     m_controller->pollDragPasteboard();
 }
 
-void WindowControllerSurface::pollClipboard(bool, int, bool) {
-    // The clipboard history is polled here, with these settings, once the controller
-    // owns one.
+void WindowControllerSurface::pollClipboard(bool enabled, int maxItems, bool persists) {
+    m_controller->pollClipboard(enabled, maxItems, persists);
+}
+
+ClipboardService* WindowControllerSurface::clipboardService() const {
+    return &m_controller->clipboardService();
 }
 
 void WindowControllerSurface::startDragMonitors() {
@@ -78,6 +81,10 @@ void WindowControllerSurface::setContextMenuProvider(ContextMenuProvider provide
         if (menu) QObject::connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
         return menu;
     });
+}
+
+WeatherProvider* WindowControllerSurface::weatherProvider() {
+    return &m_controller->weatherProvider();
 }
 
 } // namespace vesk

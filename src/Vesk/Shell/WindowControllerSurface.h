@@ -24,7 +24,9 @@ public:
     void setOnFilesDropped(std::function<void(const QList<TrayItem>&)> handler) override;
     void setOnModelCreated(std::function<void(NotchViewModel&)> handler) override;
     void setContextMenuProvider(ContextMenuProvider provider) override;
+    WeatherProvider* weatherProvider() override;
     NotchWindowController* controller() const override { return m_controller.get(); }
+    ClipboardService* clipboardService() const override;
 
 private:
     std::unique_ptr<NotchWindowController> m_controller;

@@ -11,6 +11,13 @@ public:
     void save(const CloudRecord&, Completion done) override { done(unavailable()); }
     void fetch(const QString&, Completion done) override { done(unavailable()); }
     void remove(const QString&, Completion done) override { done(unavailable()); }
+    std::optional<CloudError> prepare() override { return unavailable(); }
+    void fetchChanges(const std::optional<QByteArray>&, std::function<void(ChangesResult)> done) override {
+        done(unavailable());
+    }
+    // Nothing here ever changes.
+    void setOnRemoteChange(std::function<void()>) override {}
+    void setOnAccountChanged(std::function<void()>) override {}
 
 private:
     static CloudError unavailable() {

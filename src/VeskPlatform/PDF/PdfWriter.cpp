@@ -83,10 +83,10 @@ bool PdfWriter::addJpegPage(const QByteArray& jpeg, const QSize& stored, int ori
     const bool turned = orientation >= 5 && orientation <= 8;
     cairo_pdf_surface_set_size(m_surface->surface, turned ? h : w, turned ? w : h);
 
-    // An opaque surface of the picture's size carrying the JPEG: cairo embeds those
-    // bytes instead of the (never touched) pixels.
-    cairo_surface_t* picture =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, stored.width(), stored.height());
+    // A one-pixel opaque surface carrying the JPEG, scaled to the picture's size: cairo
+    // embeds the JPEG's bytes and never reads the pixels, and a surface of the picture's
+    // own size would cost a copy of all of them (its snapshot) on every page.
+    cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
     auto* bytes = new QByteArray(jpeg);
     const cairo_status_t attached = cairo_surface_set_mime_data(
         picture, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>(bytes->constData()),
@@ -97,11 +97,14 @@ bool PdfWriter::addJpegPage(const QByteArray& jpeg, const QSize& stored, int ori
     cairo_save(cr);
     const cairo_matrix_t matrix = orientationMatrix(orientation, w, h);
     cairo_transform(cr, &matrix);
+    cairo_scale(cr, w, h);
     cairo_set_source_surface(cr, picture, 0, 0);
     cairo_paint(cr);
     cairo_restore(cr);
-    cairo_surface_destroy(picture);
     cairo_show_page(cr);
+    // Released only once the page is out: the page keeps a copy-on-write snapshot of the
+    // picture until then, and letting the picture go earlier copies all its pixels.
+    cairo_surface_destroy(picture);
     ++m_pages;
     if (attached != CAIRO_STATUS_SUCCESS) m_error = QString::fromUtf8(cairo_status_to_string(attached));
     return !failed();
@@ -132,8 +135,8 @@ bool PdfWriter::addImagePage(const QImage& image) {
     cairo_t* cr = m_surface->cr;
     cairo_set_source_surface(cr, picture, 0, 0);
     cairo_paint(cr);
-    cairo_surface_destroy(picture);
     cairo_show_page(cr);
+    cairo_surface_destroy(picture);
     ++m_pages;
     return !failed();
 }

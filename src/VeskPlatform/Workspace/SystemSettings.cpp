@@ -17,13 +17,14 @@ struct Page {
 
 // Accessibility here means taking the media keys from the desktop, which the keyboard
 // shortcut pages can free; calendars come from the online accounts on GNOME.
-constexpr std::array<Page, 6> pages{{
+constexpr std::array<Page, 7> pages{{
     {"Privacy_Accessibility", "keyboard", "kcm_keys"},
     {"Privacy_ListenEvent", nullptr, nullptr},
     {"Privacy_Bluetooth", "bluetooth", "kcm_bluetooth"},
     {"Privacy_Calendars", "online-accounts", nullptr},
     {"Privacy_Camera", "camera", nullptr},
     {"Privacy_AllFiles", nullptr, nullptr},
+    {"Privacy_LocationServices", "location", nullptr},
 }};
 
 const Page* pageFor(QStringView anchor) {
@@ -80,6 +81,10 @@ QString SystemSettings::nothingNeeded(QStringView anchor) {
     if (anchor == QLatin1String("Privacy_Camera"))
         return QStringLiteral(
             "Nothing needs to be allowed: VeskNotch can use any camera your account may open.");
+    if (anchor == QLatin1String("Privacy_LocationServices"))
+        return QStringLiteral(
+            "Location comes from the desktop's location service (GeoClue); this desktop has no "
+            "page to allow it.");
     if (anchor == QLatin1String("Privacy_AllFiles"))
         return QStringLiteral(
             "Nothing needs to be allowed: VeskNotch can open every file your account can open.");

@@ -11,9 +11,9 @@ namespace vesk {
 
 // The desktop's settings application, opened at the page that matters for one privacy
 // pane. Panes are named by their anchors ("Privacy_Accessibility", "Privacy_ListenEvent",
-// "Privacy_Bluetooth", "Privacy_Calendars", "Privacy_Camera", "Privacy_AllFiles"). GNOME
-// and KDE have pages for some of them; where a desktop has none, nothing needs to be
-// allowed there, and nothingNeeded() says so in words.
+// "Privacy_Bluetooth", "Privacy_Calendars", "Privacy_Camera", "Privacy_AllFiles",
+// "Privacy_LocationServices"). GNOME and KDE have pages for some of them; where a desktop
+// has none, nothing needs to be allowed there, and nothingNeeded() says so in words.
 class SystemSettings {
 public:
     struct Launch {

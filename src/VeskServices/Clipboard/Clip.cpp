@@ -1,5 +1,7 @@
 #include "VeskServices/Clipboard/Clip.h"
 
+#include "VeskKit/Foundation/Json.h"
+
 #include <QStringList>
 #include <QTextBoundaryFinder>
 
@@ -35,6 +37,31 @@ QString Clip::preview() const {
         if (count > limit) return joined.left(cut) + QChar(0x2026);
     }
     return joined;
+}
+
+QJsonObject Clip::toJson() const {
+    QJsonObject o;
+    o.insert(QStringLiteral("id"), json::fromUuid(id));
+    o.insert(QStringLiteral("kind"), toRaw(kind));
+    o.insert(QStringLiteral("text"), text);
+    json::insertOptional(o, QStringLiteral("storedPath"), storedPath, [](const QString& s) { return s; });
+    o.insert(QStringLiteral("copiedAt"), json::fromDate(copiedAt));
+    json::insertOptional(o, QStringLiteral("sourceApp"), sourceApp, [](const QString& s) { return s; });
+    return o;
+}
+
+std::optional<Clip> Clip::fromJson(const QJsonObject& object) {
+    json::Reader r(object, QStringLiteral("clip"));
+    Clip clip;
+    clip.id = r.uuid(QStringLiteral("id"));
+    const std::optional<Kind> kind = fromRaw<Kind>(r.string(QStringLiteral("kind")));
+    clip.text = r.string(QStringLiteral("text"));
+    clip.storedPath = r.optionalString(QStringLiteral("storedPath"));
+    clip.copiedAt = r.date(QStringLiteral("copiedAt"));
+    clip.sourceApp = r.optionalString(QStringLiteral("sourceApp"));
+    if (!r.ok() || !kind) return std::nullopt;
+    clip.kind = *kind;
+    return clip;
 }
 
 } // namespace vesk

@@ -3,6 +3,7 @@
 #include "VeskKit/Foundation/Date.h"
 #include "VeskKit/Foundation/RawEnum.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QUuid>
 
@@ -31,6 +32,11 @@ struct Clip {
     QString symbol() const;
     // The row's one line: white space collapsed, at most 120 characters and an ellipsis.
     QString preview() const;
+
+    // The object stored in "clipboard.json"; fromJson gives nothing when a key is
+    // missing or of the wrong form, or the kind is unknown.
+    QJsonObject toJson() const;
+    static std::optional<Clip> fromJson(const QJsonObject& object);
 
     friend bool operator==(const Clip&, const Clip&) = default;
 };

@@ -1,5 +1,6 @@
 #include "VeskServices/Pipelines/PipelineRegistry.h"
 
+#include "VeskServices/Pipelines/FilePipelines.h"
 #include "VeskServices/Pipelines/ImagePipelines.h"
 
 namespace vesk {
@@ -13,6 +14,10 @@ QList<PipelinePtr> PipelineRegistry::defaultPipelines() {
         std::make_shared<ConvertFormatPipeline>(QStringLiteral("public.png")),
         std::make_shared<ImagesToPDFPipeline>(),
         std::make_shared<StripEXIFPipeline>(),
+        std::make_shared<ZipPipeline>(),
+        std::make_shared<UnzipPipeline>(),
+        std::make_shared<RenamePipeline>(QStringLiteral("{name}-{n}")),
+        std::make_shared<CopyPathsPipeline>(),
     };
 }
 

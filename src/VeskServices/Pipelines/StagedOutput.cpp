@@ -79,10 +79,17 @@ StagedOutput::StagedOutput(QString folder, QString name, QString extension, Kind
     }
     if (!made) throw PipelineError::writeFailed(displayName());
     m_path = QFile::decodeName(pattern);
+    if (kind == Kind::entry) {
+        m_holder = m_path;
+        m_path = m_holder + QStringLiteral("/entry");
+    }
 }
 
 StagedOutput::~StagedOutput() {
-    if (!m_published && !m_path.isEmpty()) removeTree(m_path);
+    if (!m_holder.isEmpty())
+        removeTree(m_holder);
+    else if (!m_published && !m_path.isEmpty())
+        removeTree(m_path);
 }
 
 QString StagedOutput::displayName() const {
@@ -93,10 +100,18 @@ QString StagedOutput::displayName() const {
 QUrl StagedOutput::publish() {
     // Outputs are the user's files, with the permissions any file they make gets
     // (temporaries are made private).
-    ::chmod(encoded(m_path).constData(), (m_kind == Kind::file ? 0666 : 0777) & ~processUmask());
+    Kind kind = m_kind;
+    if (kind == Kind::entry) {
+        // What the caller made there, copied with its own permissions.
+        struct stat info {};
+        if (::lstat(encoded(m_path).constData(), &info) != 0) throw PipelineError::writeFailed(displayName());
+        kind = S_ISDIR(info.st_mode) ? Kind::folder : Kind::file;
+    } else {
+        ::chmod(encoded(m_path).constData(), (m_kind == Kind::file ? 0666 : 0777) & ~processUmask());
+    }
     for (;;) {
         const QUrl candidate = pipeline_support::uniqueURL(m_folder, m_name, m_extension);
-        const int error = claim(m_path, candidate.toLocalFile(), m_kind);
+        const int error = claim(m_path, candidate.toLocalFile(), kind);
         if (error == 0) {
             m_published = true;
             return candidate;

@@ -12,7 +12,9 @@ namespace vesk {
 // failed or stopped run leaves nothing behind.
 class StagedOutput {
 public:
-    enum class Kind { file, folder };
+    // An empty file, an empty folder, or a name (in a hidden folder of its own) where
+    // the caller makes a file or folder.
+    enum class Kind { file, folder, entry };
 
     // Creates the hidden temporary for an output to be named name.extension; throws
     // PipelineError::writeFailed with that name when it cannot.
@@ -35,6 +37,8 @@ private:
     QString m_extension;
     Kind m_kind;
     QString m_path;
+    // The hidden folder an entry is made in.
+    QString m_holder;
     bool m_published = false;
 };
 

@@ -69,14 +69,29 @@ bool copyFile(const QString& source, const QString& destination, const std::atom
         *error = destination + QStringLiteral(": ") + out.errorString();
         return false;
     }
-    constexpr qint64 chunk = 1 << 20;
-    std::unique_ptr<char[]> buffer(new char[chunk]);
+    // The kernel copies (sharing blocks where the filesystem can) in chunks, so a cancel
+    // is seen between them; read and write only where it cannot.
+    constexpr qint64 chunk = qint64(8) << 20;
+    bool kernel = true;
+    std::unique_ptr<char[]> buffer;
     for (;;) {
         if (cancel.load()) {
             *error = QStringLiteral("cancelled");
             return false;
         }
-        const qint64 n = in.read(buffer.get(), chunk);
+        if (kernel) {
+            const ssize_t n = ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr, size_t(chunk), 0);
+            if (n > 0) continue;
+            if (n == 0) break;
+            if (errno == EINTR) continue;
+            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != EBADF) {
+                *error = destination + QStringLiteral(": ") + systemError();
+                return false;
+            }
+            kernel = false;
+        }
+        if (!buffer) buffer.reset(new char[1 << 20]);
+        const qint64 n = in.read(buffer.get(), 1 << 20);
         if (n < 0) {
             *error = source + QStringLiteral(": ") + in.errorString();
             return false;

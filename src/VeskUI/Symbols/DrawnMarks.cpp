@@ -209,6 +209,12 @@ void zzz(Canvas& c) {
     c.fill(small);
 }
 
+void fog(Canvas& c) {
+    c.line(QPointF(2, 4), QPointF(12, 4), 1.8);
+    c.line(QPointF(4, 8), QPointF(14, 8), 1.8);
+    c.line(QPointF(2, 12), QPointF(11, 12), 1.8);
+}
+
 void placeholder(Canvas& c) {
     c.withOpacity(0.7, [](Canvas& box) {
         QPainterPath dashed;

@@ -61,6 +61,8 @@ void slash(SymbolCanvas& c);
 void badgePlus(SymbolCanvas& c);
 void badgeExclamationmark(SymbolCanvas& c);
 void zzz(SymbolCanvas& c);
+// Banks of fog: the theme's fog icon is drawn translucent, too faint once tinted.
+void fog(SymbolCanvas& c);
 
 // What unknown names get.
 void placeholder(SymbolCanvas& c);

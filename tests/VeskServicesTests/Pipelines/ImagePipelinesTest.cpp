@@ -154,4 +154,12 @@ TEST_F(PipelineTest, ToPDFMakesOneUprightPagePerImageWithJpegsEmbeddedUnchanged)
     const QString prefix = outputFolder() + QStringLiteral("/extracted");
     tool(QStringLiteral("pdfimages"), {QStringLiteral("-j"), "-f", "1", "-l", "1", pdf, prefix});
     EXPECT_EQ(readAll(prefix + QStringLiteral("-000.jpg")), readAll(input("a.jpg"))) << "byte for byte";
+    // Drawn upright: the stored top-left corner shows at the top right.
+    tool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), "18", "-png", "-f", "1", "-l", "1", pdf, prefix});
+    const QStringList rendered = QDir(outputFolder()).entryList({QStringLiteral("extracted*.png")});
+    ASSERT_EQ(rendered.size(), 1);
+    const QImage page(outputFolder() + QLatin1Char('/') + rendered.first());
+    ASSERT_FALSE(page.isNull());
+    EXPECT_TRUE(isRed(page.pixelColor(page.width() - 3, 3)));
+    EXPECT_FALSE(isRed(page.pixelColor(2, 3)));
 }

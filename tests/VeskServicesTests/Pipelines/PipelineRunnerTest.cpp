@@ -47,6 +47,7 @@ private:
 class PipelineRunnerTest : public PipelineTest {
 protected:
     void SetUp() override {
+        PipelineTest::SetUp();
         QObject::connect(&runner, &PipelineRunner::stateChanged, [this] { states.append(runner.state()); });
     }
 

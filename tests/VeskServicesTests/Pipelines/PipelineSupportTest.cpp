@@ -54,11 +54,13 @@ TEST(PipelineSupport, LanesFollowTheRegistryOrTheEnabledList) {
         QList<PipelineID> lanes;
     } rows[] = {
         {{}, {}, {}},
-        {jpegs, {}, {compressImage, convertFormat, imagesToPDF, stripEXIF}},
-        {jpegs, {stripEXIF, compressImage}, {stripEXIF, compressImage}},
-        {jpegs, {compressImage, compressImage}, {compressImage, compressImage}},
-        {named({"a.jpg", "b.pdf"}), {}, {}},
-        {named({"b.pdf"}), {compressImage}, {}},
+        {jpegs, {}, {compressImage, convertFormat, imagesToPDF, stripEXIF, zip, rename, copyPaths}},
+        {jpegs, {zip, compressImage}, {zip, compressImage}},
+        {jpegs, {rename, rename}, {rename, rename}},
+        {named({"a.jpg", "b.pdf"}), {}, {zip, rename, copyPaths}},
+        {named({"b.pdf"}), {compressImage, zip}, {zip}},
+        {named({"Archive.ZIP"}), {}, {zip, unzip, rename, copyPaths}},
+        {named({"a.zip", "b.txt"}), {unzip}, {}},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ids(registry.lanes(row.urls, row.enabled)), row.lanes) << row.urls.size();
@@ -109,8 +111,9 @@ TEST_F(PipelineTest, UniqueNamesCountUpAndStagedOutputsNeverTakeATakenName) {
     // Unpublished, a staged output leaves nothing; removal stays inside the folder.
     { StagedOutput dropped(outputFolder(), QStringLiteral("gone"), QStringLiteral("jpg")); }
     EXPECT_FALSE(outputEntries().join(' ').contains(QStringLiteral(".vesk")));
+    QFile(input("x")).open(QIODevice::WriteOnly);
     EXPECT_FALSE(removeOutput(outputFolder(), input("x")));
-    ASSERT_TRUE(QFile::link(input(""), output("link")));
+    ASSERT_TRUE(QFile::link(input("x"), output("link")));
     EXPECT_TRUE(removeOutput(outputFolder(), output("link")));
-    EXPECT_TRUE(QFileInfo::exists(input(""))) << "a link is removed, not what it points to";
+    EXPECT_TRUE(QFileInfo::exists(input("x"))) << "a link is removed, not what it points to";
 }

@@ -100,18 +100,22 @@ inline QList<QUrl> fileUrls(const QStringList& paths) {
 // their progress.
 class PipelineTest : public ::testing::Test {
 protected:
-    QString input(const QString& name) const { return m_inputs.path() + QLatin1Char('/') + name; }
-    QString output(const QString& name) const { return m_outputs.path() + QLatin1Char('/') + name; }
-    QString outputFolder() const { return m_outputs.path(); }
+    void SetUp() override {
+        ASSERT_TRUE(QDir(m_root.path()).mkpath(QStringLiteral("inputs")));
+        ASSERT_TRUE(QDir(m_root.path()).mkpath(QStringLiteral("outputs")));
+    }
+    QString input(const QString& name) const { return m_root.path() + QStringLiteral("/inputs/") + name; }
+    QString output(const QString& name) const { return outputFolder() + QLatin1Char('/') + name; }
+    QString outputFolder() const { return m_root.path() + QStringLiteral("/outputs"); }
     // Everything in the output folder, hidden entries included.
     QStringList outputEntries() const {
-        return QDir(m_outputs.path())
+        return QDir(outputFolder())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
 
     PipelineOutcome run(const DropPipeline& pipeline, const QStringList& paths) {
         PipelineContext context;
-        context.outputFolder = m_outputs.path();
+        context.outputFolder = outputFolder();
         context.progress.report = [this](double fraction, const QString& detail) {
             QMutexLocker lock(&m_mutex);
             m_progress.append({fraction, detail});
@@ -123,8 +127,8 @@ protected:
         return m_progress;
     }
 
-    QTemporaryDir m_inputs;
-    QTemporaryDir m_outputs;
+    // Holds "inputs" and "outputs" only.
+    QTemporaryDir m_root;
     QMutex m_mutex;
     QList<std::pair<double, QString>> m_progress;
 };

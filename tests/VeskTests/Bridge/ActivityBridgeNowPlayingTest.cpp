@@ -37,14 +37,17 @@ TEST(ActivityBridgeNowPlayingTest, TheAdapterStartsOnlyWhenItsSelfTestPasses) {
     BridgeHarness::enableTracing();
     {
         BridgeHarness h;
+        EXPECT_FALSE(h.bridge->isUniversalNowPlaying()) << "not started yet";
         h.start();
         EXPECT_EQ(h.selfTestTimeout, 5.0);
         EXPECT_EQ(h.media->starts, 1);
+        EXPECT_TRUE(h.bridge->isUniversalNowPlaying());
     }
     BridgeHarness h;
     h.selfTestPasses = false;
     h.start();
     EXPECT_EQ(h.media->starts, 0);
+    EXPECT_FALSE(h.bridge->isUniversalNowPlaying()) << "a source that never started reads nothing";
     h.media->publish(playing(QStringLiteral("Unheard")));
     h.run();
     EXPECT_FALSE(h.coordinator.ambient());

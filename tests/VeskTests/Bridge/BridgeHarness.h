@@ -7,6 +7,7 @@
 
 #include "support/Audio/FakeAudioHardware.h"
 #include "support/Bluetooth/FakeBluetoothDevices.h"
+#include "support/Calendar/CalendarFixtures.h"
 #include "support/Bridge/FakeNowPlayingSource.h"
 #include "support/DeviceInput/FakeDevices.h"
 #include "support/ManualScheduler.h"
@@ -38,6 +39,7 @@ struct BridgeHarness {
         services.focus =
             std::make_unique<FocusService>(keep(dnd), FocusDatabase(QStringLiteral("/nonexistent")));
         services.bluetooth = std::make_unique<BluetoothService>(keep(devices));
+        services.calendar = calendar.make();
         services.idle =
             std::make_unique<IdleService>(keep(assertion), keep(session), &scheduler, &scheduler.clock());
         services.sounds = keep(sounds);
@@ -109,6 +111,7 @@ struct BridgeHarness {
     std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
     SettingsStore settings{*defaults};
     QList<ActivityPayload> presented;
+    CalendarHarness calendar{scheduler};
 
     FakePowerSources* power = nullptr;
     FakeDisplayBrightness* display = nullptr;

@@ -6,6 +6,7 @@
 #include "VeskSync/DeskRepository.h"
 #include "VeskSync/ModelContainer.h"
 #include "VeskSync/ModelContext.h"
+#include "VeskSync/SyncCoordinator.h"
 
 #include "../Bridge/BridgeHarness.h"
 #include "support/Permissions/FakeCameraAccess.h"
@@ -33,7 +34,7 @@ protected:
     test::BridgeHarness harness;
     ActivationHolds holds;
     DesktopPermissionLayers layers{harness.bridge->eventTap(), harness.bridge->bluetooth(),
-                                   std::make_unique<test::FakeCameraAccess>()};
+                                   harness.bridge->calendar(), std::make_unique<test::FakeCameraAccess>()};
     PermissionPrompt prompt{holds};
     Permissions permissions{layers, prompt};
     UpdateService updates{BuildProfile(false)};
@@ -96,13 +97,13 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
     EXPECT_EQ(section(QStringLiteral("Permissions")), (Rows{{"Input Monitoring", "granted"},
                                                             {"Accessibility", "notDetermined"},
                                                             {"Bluetooth", "granted"},
-                                                            {"Calendar", "notDetermined"},
+                                                            {"Calendar", "granted"},
                                                             {"Camera", "notDetermined"}}));
     EXPECT_EQ(section(QStringLiteral("Services")), (Rows{{"Media adapter", "universal"},
                                                          {"HUD suppression", "unavailable"},
                                                          {"Brightness", "available"},
                                                          {"Bluetooth", "started"},
-                                                         {"Calendar", "—"},
+                                                         {"Calendar", "granted"},
                                                          {"Push", "—"},
                                                          {"Keep awake", "off"},
                                                          {"Updates", "App Store"}}));
@@ -111,21 +112,32 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
                                                         {"Clipboard entries", "0"},
                                                         {"To-dos", "0"}}));
 
-    // Once the synced store is up, its to-dos count.
+    // Once the synced store is up: its to-dos, its status and the push answer.
     QTemporaryDir folder;
-    DeskRepository repository(
-        std::make_shared<ModelContext>(ModelContainer::open(folder.filePath("Vesk.store"))),
-        QStringLiteral("Mac"));
+    SyncCoordinator sync(QStringLiteral("iCloud.app.tessarn.notch"), makeCloudContainer(QString()),
+                         folder.filePath("Vesk.store"));
+    sync.start(true);
+    sync.notePushRegistration(SyncCoordinator::PushRegistration::failed(
+        QStringLiteral("remote notifications are not available on Linux")));
+    commands.setSyncCoordinator(&sync);
+    DeskRepository repository(std::make_shared<ModelContext>(sync.container()), QStringLiteral("Mac"));
     repository.addTodo(QStringLiteral("one"));
     repository.addTodo(QStringLiteral("two"));
     first.setRepository(&repository);
     second.setRepository(&repository);
     const DiagnosticsReport later = commands.buildDiagnostics();
-    for (const DiagnosticsReport::Section& content : later.sections)
-        if (content.title == QStringLiteral("Content")) {
-            EXPECT_EQ(content.rows.last(),
-                      DiagnosticsReport::Row(QStringLiteral("To-dos"), QStringLiteral("2")));
-        }
+    const auto rows = [&later](const QString& title) {
+        for (const DiagnosticsReport::Section& section : later.sections)
+            if (section.title == title) return section.rows;
+        return QList<DiagnosticsReport::Row>();
+    };
+    EXPECT_EQ(rows(QStringLiteral("Content")).last(),
+              DiagnosticsReport::Row(QStringLiteral("To-dos"), QStringLiteral("2")));
+    EXPECT_EQ(rows(QStringLiteral("Sync")), (Rows{{"Status", "Couldn't reach the cloud"}}));
+    EXPECT_TRUE(rows(QStringLiteral("Services"))
+                    .contains(DiagnosticsReport::Row(
+                        QStringLiteral("Push"),
+                        QStringLiteral("failed(\"remote notifications are not available on Linux\")"))));
 }
 
 } // namespace

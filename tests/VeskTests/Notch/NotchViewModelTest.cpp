@@ -13,6 +13,7 @@
 #include "VeskUI/Tokens/Vesk.h"
 
 #include "support/Activity/PayloadFactory.h"
+#include "support/Calendar/CalendarFixtures.h"
 #include "support/ManualScheduler.h"
 #include "support/Notch/FakeNotchPanel.h"
 
@@ -70,6 +71,7 @@ protected:
             return true;
         };
         environment.performHaptic = [this] { ++haptics; };
+        environment.showInCalendar = [this](const CalendarItem& item) { shownEvents << item.eventId; };
         auto made = std::make_unique<NotchViewModel>(housing(), settings, environment);
         made->setPanel(&panel);
         made->setOnEffect([this](const NotchEffect& effect) { effects << effect; });
@@ -98,6 +100,7 @@ protected:
     int haptics = 0;
     int geometryChanges = 0;
     QList<QUrl> opened;
+    QStringList shownEvents;
     QList<NotchEffect> effects;
     std::unique_ptr<NotchViewModel> model;
 };
@@ -432,9 +435,8 @@ TEST_F(NotchViewModelTest, CalendarEventsOpenTheirMeetingOrTheCalendar) {
     settings.setDetectMeetingLinks(true);
     event.meetingURL = QUrl::fromLocalFile(u"/home/user/run.sh"_qs);
     model->openCalendarEvent(event);
-    EXPECT_EQ(opened,
-              (QList<QUrl>{QUrl(u"https://meet.example.com/abc"_qs), QUrl(u"ical://ekevent/800000000"_qs),
-                           QUrl(u"ical://ekevent/800000000"_qs)}));
+    EXPECT_EQ(opened, (QList<QUrl>{QUrl(u"https://meet.example.com/abc"_qs)}));
+    EXPECT_EQ(shownEvents, (QStringList{u"e1"_qs, u"e1"_qs}));
 }
 
 TEST_F(NotchViewModelTest, WithoutTheirServicesTimersAndCalendarAccessDoNothingHarmful) {
@@ -447,6 +449,27 @@ TEST_F(NotchViewModelTest, WithoutTheirServicesTimersAndCalendarAccessDoNothingH
     EXPECT_TRUE(model->timers().isEmpty());
     model->requestCalendarAccess();
     EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(NotchViewModelTest, CalendarAccessIsAskedWhileUndecidedThenTheSettingsPaneOpens) {
+    test::CalendarHarness calendar(scheduler);
+    const std::unique_ptr<CalendarService> service = calendar.make();
+    ActivationHolds activation;
+    int panes = 0;
+    QSignalSpy servicesChanged(model.get(), &NotchViewModel::deskServicesChanged);
+    model->setCalendarService(service.get());
+    model->setCalendarAccessHandlers([&] { ++panes; }, [&] { return activation.holdRegular(); });
+    EXPECT_EQ(servicesChanged.count(), 1);
+
+    model->requestCalendarAccess();
+    EXPECT_TRUE(activation.isRegular()) << "regular while access is asked";
+    scheduler.runPending();
+    EXPECT_EQ(service->access(), CalendarAccess::granted);
+    EXPECT_FALSE(activation.isRegular());
+    EXPECT_EQ(panes, 0);
+
+    model->requestCalendarAccess();
+    EXPECT_EQ(panes, 1);
 }
 
 TEST_F(NotchViewModelTest, ObservableFieldsNotifyOnlyOnChange) {

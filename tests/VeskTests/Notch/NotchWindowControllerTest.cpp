@@ -233,6 +233,19 @@ TEST_F(NotchWindowControllerTest, EscapeAtAPanelClosesEveryOpenDeskAndOtherWindo
     EXPECT_FALSE(b->state().isOpen());
 }
 
+TEST_F(NotchWindowControllerTest, TheTrayKeepsAtMostTheFilesTheSettingAllows) {
+    settings.setTrayMaxItems(5.9);
+    auto controller = make();
+    for (int i = 1; i <= 6; ++i) {
+        controller->trayStore().add({QUrl::fromLocalFile(makeFile(QStringLiteral("file-%1.txt").arg(i)))},
+                                    false);
+        scheduler.runPending();
+    }
+    EXPECT_EQ(controller->trayStore().items().size(), 5);
+    defaults->setDouble(QStringLiteral("trayMaxItems"), 1e300); // hand-edited: held to 200
+    EXPECT_EQ(controller->trayStore().maxItems(), 200);
+}
+
 TEST_F(NotchWindowControllerTest, AClickElsewhereClosesOpenDesksWhosePanelItMissed) {
     auto controller = make();
     NotchViewModel* a = controller->model(idOf("A"));
@@ -332,6 +345,8 @@ TEST_F(NotchWindowControllerTest, DropsOnTheShelfCopyOrMoveIntoTheTrayByTheSetti
     for (const Row& row :
          {Row{false, false, false}, Row{false, true, true}, Row{true, false, true}, Row{true, true, false}}) {
         SCOPED_TRACE(::testing::Message() << "moveOnDrop " << row.moveOnDrop << " alt " << row.alt);
+        // Only the tray takes a drop here.
+        settings.setPipelinesEnabled(false);
         settings.setTrayMoveOnDrop(row.moveOnDrop);
         alt = row.alt;
         auto controller = make();
@@ -379,10 +394,10 @@ TEST_F(NotchWindowControllerTest, ADropOnAPipelineLaneRunsItIntoTheTrayAndUndoRe
     for (bool entered : {true, false}) {
         SCOPED_TRACE(entered ? "entered" : "still copying");
         host->onDragEntered(urls);
-        ASSERT_EQ(a->dragLanes().size(), 5);
-        EXPECT_EQ(a->dragLanes()[2], DropLane::pipeline(PipelineID::convertFormat));
+        const double lanes = double(a->dragLanes().size());
+        ASSERT_EQ(a->dragLanes()[2], DropLane::pipeline(PipelineID::convertFormat));
         const double content = a->contentSize(a->state()).width();
-        EXPECT_TRUE(host->onDrop(urls, QPointF((host->width() - content) / 2 + content * 2.5 / 5, 20)));
+        EXPECT_TRUE(host->onDrop(urls, QPointF((host->width() - content) / 2 + content * 2.5 / lanes, 20)));
         scheduler.runPending();
         ASSERT_TRUE(QFile::exists(output));
         if (entered) {
@@ -406,6 +421,7 @@ TEST_F(NotchWindowControllerTest, ADropOnAPipelineLaneRunsItIntoTheTrayAndUndoRe
 
 // A drop the tray cannot take, and a drag without files, both leave the drop target.
 TEST_F(NotchWindowControllerTest, DropsThatAddNothingFailAndReturnTheNotchToItsState) {
+    settings.setPipelinesEnabled(false);
     auto controller = make();
     NotchViewModel* a = controller->model(idOf("A"));
     NotchHostingView* host = controller->panel(idOf("A"))->hostingView();

@@ -2,6 +2,7 @@
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 
 #include "support/Bluetooth/FakeBluetoothDevices.h"
+#include "support/Calendar/CalendarFixtures.h"
 #include "support/DeviceInput/FakeDevices.h"
 #include "support/ManualScheduler.h"
 #include "support/Permissions/FakeCameraAccess.h"
@@ -30,7 +31,9 @@ protected:
     test::FakeBluetoothDevices* devices = nullptr;
     BluetoothService bluetooth{keep(devices)};
     test::FakeCameraAccess* camera = nullptr;
-    DesktopPermissionLayers layers{eventTap, bluetooth, keep(camera)};
+    test::CalendarHarness calendarStore{scheduler};
+    std::unique_ptr<CalendarService> calendar = calendarStore.make();
+    DesktopPermissionLayers layers{eventTap, bluetooth, *calendar, keep(camera)};
     ActivationHolds holds;
     PermissionPrompt prompt{holds};
     Permissions permissions{layers, prompt};
@@ -110,10 +113,12 @@ TEST_F(PermissionsTest, ASupersededBluetoothRequestIsAnsweredWithTheCurrentState
 }
 
 TEST_F(PermissionsTest, CalendarAndCameraAskWithoutChangingThePolicy) {
+    calendarStore.state->access = CalendarAccess::restricted;
     permissions.request(Permission::calendar, record());
     EXPECT_FALSE(holds.isRegular());
     scheduler.runPending();
-    EXPECT_EQ(reply, false) << "there is no calendar to grant access to yet";
+    EXPECT_EQ(reply, false) << "granted exactly when the calendars can be read";
+    EXPECT_EQ(permissions.state(Permission::calendar), PermissionState::denied);
 
     reply.reset();
     permissions.request(Permission::camera, record());

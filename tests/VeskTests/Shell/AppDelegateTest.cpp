@@ -72,6 +72,8 @@ TEST_F(AppDelegateTest, LaunchingWiresTheObjectsInOrder) {
                        QStringLiteral("setContextMenuProvider"),
                        QStringLiteral("startDragMonitors"),
                        QStringLiteral("registerForRemoteNotifications"),
+                       QStringLiteral("makeSyncCoordinator"),
+                       QStringLiteral("setRepository"),
                        QStringLiteral("print display 1  1920×1080\n"),
                    }));
     EXPECT_EQ(Activation::shared().policy(), ActivationPolicy::accessory);

@@ -189,6 +189,17 @@ TEST_F(DeveloperHooksTest, SeedTrayPathListAndEmptyValue) {
     EXPECT_EQ(calls, (QList<Call>{{0, QStringLiteral("log seeded 2 tray item(s)")},
                                   {0, QStringLiteral("log seeded 0 tray item(s)")}}));
     EXPECT_TRUE(DeveloperHooks::folderEntries(QString()).isEmpty()) << "not the working folder";
+
+    // The third reading, once the synced store is handed over, counts the paths given.
+    DeveloperHooks::Targets afterSync;
+    afterSync.trayStore = [this] { return tray(); };
+    afterSync.log = [this](const QString& line) { record(QStringLiteral("log ") + line); };
+    calls.clear();
+    for (const std::optional<QString>& value :
+         {std::make_optional(QString(a + ":" + b)), std::make_optional(QString()), std::optional<QString>()})
+        DeveloperHooks::seedTrayAfterSync(afterSync, [value](const char*) { return value; });
+    EXPECT_EQ(calls, (QList<Call>{{0, QStringLiteral("log seeded tray: 2 files")},
+                                  {0, QStringLiteral("log seeded tray: 0 files")}}));
 }
 
 TEST_F(DeveloperHooksTest, CloudProbeLogsSummaryAndDetail) {

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <QDBusConnectionInterface>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSize>
@@ -113,7 +115,15 @@ protected:
             }
     }
 
-    void start(QProcess& process, const QProcessEnvironment& extra = {}) {
+    // Onboarding is marked done first, as for a user who has been through it, unless the
+    // test wants the first launch.
+    void start(QProcess& process, const QProcessEnvironment& extra = {}, bool onboarded = true) {
+        if (onboarded) {
+            const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesk");
+            QDir().mkpath(folder);
+            QFile defaults(folder + QStringLiteral("/defaults.json"));
+            if (defaults.open(QIODevice::WriteOnly)) defaults.write("{\"hasCompletedOnboarding\": true}\n");
+        }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("VESK_TRACE"), QStringLiteral("1"));
         environment.insert(QStringLiteral("VESK_NO_BT"), QString());
@@ -172,6 +182,15 @@ TEST_F(VeskNotchX11Test, AVolumeChangeGrowsTheNotchIntoTheSoundPill) {
     ASSERT_TRUE(shown) << qPrintable(errorLines(program).join('\n'));
     EXPECT_TRUE(test::processEventsUntil([&] { return widestWindow(program.processId()) > closedWidth; }))
         << "closed " << closedWidth << ", now " << widestWindow(program.processId());
+}
+
+TEST_F(VeskNotchX11Test, TheFirstLaunchShowsTheWelcomeWindow) {
+    QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesk/defaults.json"));
+    start(program, {}, /*onboarded=*/false);
+    ASSERT_TRUE(launched(program)) << qPrintable(errorLines(program).join('\n'));
+    EXPECT_TRUE(test::processEventsUntil(
+        [&] { return visibleWindowSizes(program.processId()).contains(QSize(700, 620)); }, 20000))
+        << "no 700 × 620 window appeared";
 }
 
 TEST_F(VeskNotchX11Test, ASecondCopyForTheSameDisplayLeavesAtOnce) {

@@ -29,18 +29,19 @@ arrow.up.arrow.down arrow.up.bin arrow.up.circle.fill backward.fill battery.100 
 battery.25 battery.50 beats.headphones bolt.badge.a.fill bolt.fill cable.connector calendar
 calendar.badge.exclamationmark calendar.badge.plus camera camera.fill camera.viewfinder
 character.bubble checklist checkmark checkmark.circle checkmark.circle.fill chevron.down
-chevron.up circle.lefthalf.filled cloud.slash cloud.sun cloud.sun.fill cup.and.saucer.fill
+chevron.up circle.lefthalf.filled cloud cloud.bolt.rain cloud.drizzle cloud.fog cloud.moon cloud.rain cloud.slash cloud.snow cloud.sun
+cloud.sun.fill cup.and.saucer.fill
 cursorarrow.click desktopcomputer display doc doc.fill doc.on.clipboard doc.on.clipboard.fill
 doc.richtext doc.zipper dot.radiowaves.right envelope.fill exclamationmark.triangle
 exclamationmark.triangle.fill eye.slash flame.fill folder.fill forward.fill gearshape.fill
 hand.tap hare.fill headphones hifispeaker.fill house.fill info.circle info.circle.fill iphone
 keyboard keyboard.fill laptopcomputer lightbulb.fill link location.slash lock.fill
 lock.open.fill lock.shield magicmouse.fill magnifyingglass map.fill message.fill mic.fill
-minus.circle.fill moon.fill moon.zzz.fill music.mic music.note note.text pause.fill
+minus.circle.fill moon.fill moon.stars moon.zzz.fill music.mic music.note note.text pause.fill
 person.crop.circle photo photo.fill play.fill plus plus.circle power powersleep questionmark
 record.circle rectangle.3.group.fill rectangle.topthird.inset.filled shazam.logo sparkles
 speaker.slash speaker.slash.fill speaker.wave.2 speaker.wave.2.fill square.grid.2x2
-square.grid.2x2.fill square.stack.3d.up.fill star star.fill stopwatch sun.max.fill sun.min.fill
+square.grid.2x2.fill square.stack.3d.up.fill star star.fill stopwatch sun.max sun.max.fill sun.min.fill
 text.alignleft textformat thermometer timer tortoise.fill trackpad.fill trash trash.fill
 tray.and.arrow.down tray.and.arrow.down.fill tray.fill tv video.fill video.slash waveform.circle
 wifi wind xmark xmark.circle.fill)";

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Onboarding/OnboardingWindow.h"
+#include "Vesk/Permissions/Permissions.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
@@ -9,7 +11,10 @@
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/Tray/TrayStore.h"
+#include "VeskSync/SyncCoordinator.h"
+#include "support/Cloud/FakeCloudContainer.h"
 #include "support/ManualScheduler.h"
+#include "support/Permissions/FakePermissionLayers.h"
 
 #include <QMenu>
 #include <QStringList>
@@ -167,16 +172,49 @@ public:
         services = made.get();
         return made;
     }
+    // On a cloud that is never entitled, as on Linux; its store is in the test's data folder.
+    std::unique_ptr<SyncCoordinator> makeSyncCoordinator(const QString& containerID) override {
+        m_log << QStringLiteral("makeSyncCoordinator");
+        auto made = std::make_unique<SyncCoordinator>(containerID, cloud);
+        sync = made.get();
+        return made;
+    }
     void registerForRemoteNotifications(RemoteNotificationHandlers handlers) override {
         m_log << QStringLiteral("registerForRemoteNotifications");
         vesk::registerForRemoteNotifications(std::move(handlers));
     }
+    // Over stand-ins the shell has no permissions: the window gets permissions of its own
+    // over fake layers.
+    std::unique_ptr<OnboardingWindow> makeOnboardingWindow(SettingsStore& store, Permissions* given,
+                                                           ActivationHolds& holds,
+                                                           std::function<void()> onFinish) override {
+        m_log << QStringLiteral("makeOnboardingWindow");
+        if (!given) {
+            prompt = std::make_unique<PermissionPrompt>(holds);
+            permissions = std::make_unique<Permissions>(layers, *prompt);
+            given = permissions.get();
+        }
+        auto made = std::make_unique<OnboardingWindow>(store, *given, &holds, std::move(onFinish));
+        made->setAttribute(Qt::WA_DontShowOnScreen);
+        return made;
+    }
 
     std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
+    FakePermissionLayers layers;
+    std::unique_ptr<PermissionPrompt> prompt;
+    std::unique_ptr<Permissions> permissions;
     SettingsStore* settings = nullptr;
     ActivityCoordinator* coordinator = nullptr;
     FakeNotchSurface* surface = nullptr;
     FakeActivityServices* services = nullptr;
+    std::shared_ptr<FakeCloudContainer> cloud = [] {
+        auto made = std::make_shared<FakeCloudContainer>();
+        made->entitled = false;
+        made->prepareError =
+            CloudError{std::nullopt, QStringLiteral("There is no private cloud database here.")};
+        return made;
+    }();
+    SyncCoordinator* sync = nullptr;
     Present present;
 
 private:

@@ -12,6 +12,10 @@ QMenu* popupRowMenu(QObject* holder, const QPoint& globalPosition, const QList<R
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const QPointer<QObject> weak(holder);
     for (const RowMenuItem& item : items) {
+        if (item.title.isEmpty()) {
+            menu->addSeparator();
+            continue;
+        }
         QAction* action = menu->addAction(item.title);
         QObject::connect(action, &QAction::triggered, menu, [weak, run = item.action] {
             if (weak && run) run();

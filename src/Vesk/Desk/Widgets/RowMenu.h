@@ -17,6 +17,7 @@ namespace vesk {
 // the row. The menu deletes itself once closed. The caller accepts the context-menu
 // event, so the notch's own menu does not open as well.
 struct RowMenuItem {
+    // An empty title is a divider.
     QString title;
     std::function<void()> action;
 };

@@ -1,0 +1,267 @@
+#include "VeskPlatform/Archive/ZipArchive.h"
+
+#include "VeskKit/Diagnostics/TraceLog.h"
+
+#include <QFile>
+#include <QList>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vesk::zip_archive {
+
+namespace {
+
+// Entries are written through descriptors of the folder and of each folder below it,
+// opened without following links: libarchive's own disk writer resolves relative
+// paths against the process's working directory, which every thread shares.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+struct ArchiveDeleter {
+    void operator()(archive* a) const { archive_read_free(a); }
+};
+
+struct Folder {
+    QList<QByteArray> components;
+    mode_t mode;
+    struct timespec mtime;
+};
+
+class Extractor {
+public:
+    Extractor(const QString& archivePath, const QString& folder, const Limits& limits,
+              const std::atomic<bool>* stop)
+        : m_archivePath(archivePath), m_folder(folder), m_limits(limits), m_stop(stop),
+          m_umask(currentUmask()) {}
+
+    std::optional<Failure> run() {
+        m_archive.reset(archive_read_new());
+        archive* a = m_archive.get();
+        // The ZIP format only: a tar renamed ".zip" is a damaged archive.
+        archive_read_support_format_zip(a);
+        if (archive_read_open_filename(a, QFile::encodeName(m_archivePath).constData(), 1 << 20) !=
+            ARCHIVE_OK)
+            return refused(QString::fromUtf8(archive_error_string(a)));
+        m_root =
+            Descriptor(::open(QFile::encodeName(m_folder).constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC));
+        if (!m_root.valid()) return writeFailure();
+        for (;;) {
+            if (m_stop && m_stop->load()) return Failure{Failure::Kind::stopped, m_archivePath, {}};
+            archive_entry* entry = nullptr;
+            const int status = archive_read_next_header(a, &entry);
+            if (status == ARCHIVE_EOF) break;
+            if (status < ARCHIVE_WARN) return refused(QString::fromUtf8(archive_error_string(a)));
+            if (auto failure = extractEntry(entry)) return failure;
+        }
+        finishFolders();
+        return std::nullopt;
+    }
+
+private:
+    std::optional<Failure> refused(const QString& reason) const {
+        return Failure{Failure::Kind::readFailed, m_archivePath, reason};
+    }
+    std::optional<Failure> writeFailure() const {
+        return Failure{Failure::Kind::writeFailed, m_folder, QString::fromLocal8Bit(std::strerror(errno))};
+    }
+
+    static QString display(const QList<QByteArray>& components) {
+        QByteArray joined;
+        for (const QByteArray& c : components)
+            joined += (joined.isEmpty() ? "" : "/") + c;
+        return QString::fromUtf8(joined);
+    }
+
+    // Opens (making when asked) each folder along the path, never through a link.
+    std::optional<Descriptor> openFolders(const QList<QByteArray>& components, qsizetype count, bool make) {
+        Descriptor current(::dup(m_root.get()));
+        for (qsizetype i = 0; i < count; ++i) {
+            if (make && ::mkdirat(current.get(), components[i].constData(), 0700) != 0 && errno != EEXIST)
+                return std::nullopt;
+            Descriptor next(::openat(current.get(), components[i].constData(),
+                                     O_DIRECTORY | O_NOFOLLOW | O_RDONLY | O_CLOEXEC));
+            if (!next.valid()) return std::nullopt;
+            current = std::move(next);
+        }
+        return current;
+    }
+
+    // A link's target must stay inside the folder, counted from the link's own folder.
+    static bool staysInside(const QByteArray& target, qsizetype depth) {
+        if (target.isEmpty() || target.startsWith('/')) return false;
+        for (const QByteArray& part : target.split('/')) {
+            if (part.isEmpty() || part == ".") continue;
+            depth += part == ".." ? -1 : 1;
+            if (depth < 0) return false;
+        }
+        return true;
+    }
+
+    std::optional<Failure> extractEntry(archive_entry* entry) {
+        archive* a = m_archive.get();
+        const char* utf8 = archive_entry_pathname_utf8(entry);
+        const QByteArray path = utf8 ? QByteArray(utf8) : QByteArray(archive_entry_pathname(entry));
+        if (archive_entry_is_encrypted(entry)) return refused(QStringLiteral("encrypted entry"));
+        if (path.startsWith('/')) return refused(QStringLiteral("absolute path ") + QString::fromUtf8(path));
+        QList<QByteArray> components;
+        for (const QByteArray& part : path.split('/')) {
+            if (part.isEmpty() || part == ".") continue;
+            if (part == "..") return refused(QStringLiteral("\"..\" in ") + QString::fromUtf8(path));
+            components.append(part);
+        }
+        // What another system adds beside the files (resource forks and their folder).
+        if (components.isEmpty() || components.first() == "__MACOSX" || components.last().startsWith("._"))
+            return std::nullopt;
+        const mode_t type = archive_entry_filetype(entry);
+        if (archive_entry_hardlink(entry) || (type != AE_IFREG && type != AE_IFDIR && type != AE_IFLNK))
+            return refused(QStringLiteral("not a file, folder or link: ") + QString::fromUtf8(path));
+        if (++m_entries > m_limits.maxEntries) return refused(QStringLiteral("too many entries"));
+
+        const QList<QByteArray> parentPath = components.mid(0, components.size() - 1);
+        if (!m_lastParentFd || m_lastParent != parentPath) {
+            m_lastParentFd.reset();
+            m_lastParentFd = openFolders(components, components.size() - 1, true);
+            m_lastParent = parentPath;
+        }
+        const std::optional<Descriptor>& parent = m_lastParentFd;
+        if (!parent) {
+            if (errno == ELOOP || errno == ENOTDIR)
+                return refused(QStringLiteral("path through a link: ") + QString::fromUtf8(path));
+            return writeFailure();
+        }
+        const QByteArray& leaf = components.last();
+        // Setuid, setgid and sticky bits never; the umask applies to the rest.
+        const mode_t mode = archive_entry_perm(entry) & 0777;
+        struct timespec times[2];
+        times[0].tv_sec = times[1].tv_sec = archive_entry_mtime(entry);
+        times[0].tv_nsec = times[1].tv_nsec = archive_entry_mtime_nsec(entry);
+
+        if (type == AE_IFDIR) {
+            if (::mkdirat(parent->get(), leaf.constData(), 0700) != 0 && errno != EEXIST)
+                return writeFailure();
+            struct stat info {};
+            if (::fstatat(parent->get(), leaf.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+                !S_ISDIR(info.st_mode))
+                return refused(QStringLiteral("path through a link: ") + QString::fromUtf8(path));
+            m_folders.append(Folder{components, mode, times[1]});
+            return std::nullopt;
+        }
+        // A later entry of the same name replaces an earlier file or link (never a
+        // folder, and never what a link points to).
+        ::unlinkat(parent->get(), leaf.constData(), 0);
+        if (type == AE_IFLNK) {
+            const char* target = archive_entry_symlink(entry);
+            if (!target || !staysInside(QByteArray(target), components.size() - 1)) {
+                TraceLog::trace(QStringLiteral("unzip: skipped the link ") + display(components) +
+                                QStringLiteral(", which leads out of the folder"));
+                return std::nullopt;
+            }
+            if (::symlinkat(target, parent->get(), leaf.constData()) != 0) return writeFailure();
+            ::utimensat(parent->get(), leaf.constData(), times, AT_SYMLINK_NOFOLLOW);
+            return std::nullopt;
+        }
+        const mode_t umask = m_umask;
+        Descriptor file(::openat(parent->get(), leaf.constData(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!file.valid()) {
+            if (errno == EEXIST || errno == ELOOP)
+                return refused(QStringLiteral("cannot replace ") + QString::fromUtf8(path));
+            return writeFailure();
+        }
+        for (;;) {
+            if (m_stop && m_stop->load()) return Failure{Failure::Kind::stopped, m_archivePath, {}};
+            const void* block = nullptr;
+            size_t size = 0;
+            la_int64_t offset = 0;
+            const int status = archive_read_data_block(a, &block, &size, &offset);
+            if (status == ARCHIVE_EOF) break;
+            if (status < ARCHIVE_WARN) return refused(QString::fromUtf8(archive_error_string(a)));
+            m_bytes += qint64(size);
+            if (m_bytes > m_limits.maxBytes) return refused(QStringLiteral("more data than allowed"));
+            const char* data = static_cast<const char*>(block);
+            while (size > 0) {
+                const ssize_t n = ::pwrite(file.get(), data, size, offset);
+                if (n < 0) {
+                    if (errno == EINTR) continue;
+                    return writeFailure();
+                }
+                data += n;
+                size -= size_t(n);
+                offset += n;
+            }
+        }
+        ::fchmod(file.get(), mode & ~umask);
+        ::futimens(file.get(), times);
+        return std::nullopt;
+    }
+
+    // Folders get their modes and times last, deepest first: writing inside a folder
+    // changes its time, and a read-only folder could not be filled.
+    void finishFolders() {
+        const mode_t umask = m_umask;
+        for (qsizetype i = m_folders.size() - 1; i >= 0; --i) {
+            const Folder& folder = m_folders[i];
+            const auto parent = openFolders(folder.components, folder.components.size() - 1, false);
+            if (!parent) continue;
+            const char* leaf = folder.components.last().constData();
+            struct timespec times[2] = {folder.mtime, folder.mtime};
+            ::utimensat(parent->get(), leaf, times, AT_SYMLINK_NOFOLLOW);
+            ::fchmodat(parent->get(), leaf, (folder.mode | 0700) & ~umask, 0);
+        }
+    }
+
+    // Read without setting it: umask() would change it for every thread meanwhile.
+    static mode_t currentUmask() {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("Umask:")) return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+        return 022;
+    }
+
+    QString m_archivePath;
+    QString m_folder;
+    Limits m_limits;
+    const std::atomic<bool>* m_stop;
+    std::unique_ptr<archive, ArchiveDeleter> m_archive;
+    Descriptor m_root;
+    qint64 m_entries = 0;
+    qint64 m_bytes = 0;
+    QList<Folder> m_folders;
+    mode_t m_umask;
+    // The folder of the last entry, kept open: archives list a folder's files together.
+    QList<QByteArray> m_lastParent;
+    std::optional<Descriptor> m_lastParentFd;
+};
+
+} // namespace
+
+std::optional<Failure> extract(const QString& archive, const QString& folder, const Limits& limits,
+                               const std::atomic<bool>* stop) {
+    return Extractor(archive, folder, limits, stop).run();
+}
+
+} // namespace vesk::zip_archive

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "VeskKit/Foundation/Scheduler.h"
+#include "VeskPlatform/Location/LocationManager.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+#include <optional>
+
+namespace vesk {
+
+class UserDefaults;
+
+// Location through GeoClue2 on the system bus, at city accuracy. A fix starts our
+// client, takes the first location it reports and stops it again, so nothing runs
+// between fixes. GeoClue cannot be asked "may I?" without starting a client: permission
+// is not determined until a start was accepted (remembered in the user defaults, so a
+// later run begins allowed) or refused (for this run). Without GeoClue it is restricted.
+class GeoClueLocationManager final : public LocationManager {
+    Q_OBJECT
+
+public:
+    static constexpr double fixTimeout = 30;
+    static inline const QString rememberedKey = QStringLiteral("locationAuthorized");
+
+    // The bus is the system bus unless given.
+    explicit GeoClueLocationManager(UserDefaults& defaults, std::optional<QDBusConnection> bus = std::nullopt,
+                                    QObject* parent = nullptr);
+    ~GeoClueLocationManager() override;
+
+    LocationAuthorization authorizationStatus() const override { return m_authorization; }
+    void requestWhenInUseAuthorization() override;
+    void requestLocation() override;
+
+private Q_SLOTS:
+    void onLocationUpdated(const QDBusMessage& message);
+    void onClientPropertiesChanged(const QDBusMessage& message);
+
+private:
+    void checkService();
+    void startClient();
+    void withClient(std::function<void()> then);
+    void stopClient();
+    void readLocation(const QString& path);
+    void finishFix(std::optional<LocationFix> fix, const QString& reason);
+    void setAuthorization(LocationAuthorization authorization);
+
+    UserDefaults& m_defaults;
+    QDBusConnection m_bus;
+    LocationAuthorization m_authorization = LocationAuthorization::notDetermined;
+    QString m_client;
+    bool m_clientPending = false;
+    QList<std::function<void()>> m_clientWaiters;
+    bool m_starting = false;
+    bool m_started = false;
+    bool m_fixPending = false;
+    TaskHandle m_fixTimeout;
+};
+
+} // namespace vesk

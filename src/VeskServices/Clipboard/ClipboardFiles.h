@@ -1,0 +1,30 @@
+#pragma once
+
+#include "VeskServices/Clipboard/Clip.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace vesk::clipboard_files {
+
+// True for a regular file (not a link) directly inside `mediaDirectory`: the only
+// files the history ever deletes, whatever a stored path says.
+bool isOwnImage(const QString& path, const QString& mediaDirectory);
+// Deletes the paths that are our own images; others are left alone.
+void deleteOwnImages(const QStringList& paths, const QString& mediaDirectory);
+
+struct Loaded {
+    QList<Clip> clips;
+    // The file could not be wholly read and was kept aside.
+    bool keptAside = false;
+};
+
+// Reads "clipboard.json": every clip that decodes, minus image clips whose file is not
+// one of ours. An unreadable file is kept aside. Otherwise the images in the folder
+// that no loaded clip names (a history not kept, or a crash) are deleted.
+Loaded load(const QString& storeURL, const QString& mediaDirectory);
+
+QByteArray encode(const QList<Clip>& clips);
+
+} // namespace vesk::clipboard_files

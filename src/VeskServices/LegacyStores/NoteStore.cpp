@@ -1,0 +1,55 @@
+#include "VeskServices/LegacyStores/NoteStore.h"
+
+#include "VeskKit/Foundation/Files.h"
+#include "VeskServices/Storage/ContainerFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <optional>
+
+namespace vesk {
+
+namespace {
+
+// The file's text, or nothing when it is missing, unreadable or not valid UTF-8.
+std::optional<QString> readUtf8(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+NoteStore::NoteStore(const QString& containerName, const QString& fileName)
+    : m_url(storage::containerFolder(containerName) + QLatin1Char('/') + fileName),
+      m_backupURL(m_url + QStringLiteral(".bak")) {
+    load();
+}
+
+void NoteStore::load() {
+    if (const std::optional<QString> text = readUtf8(m_url)) {
+        m_text = *text;
+        files::writeAtomically(m_backupURL, m_text.toUtf8());
+        return;
+    }
+    if (const std::optional<QString> backup = readUtf8(m_backupURL)) m_text = *backup;
+}
+
+bool NoteStore::recoveredFromBackup() const {
+    return !QFileInfo::exists(m_url) && QFileInfo::exists(m_backupURL);
+}
+
+void NoteStore::save(const QString& text) {
+    m_text = text;
+    files::writeAtomically(m_url, m_text.toUtf8());
+    if (onChange) onChange(m_text);
+}
+
+} // namespace vesk

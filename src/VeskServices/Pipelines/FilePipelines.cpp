@@ -1,0 +1,185 @@
+#include "VeskServices/Pipelines/FilePipelines.h"
+
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Scheduler.h"
+#include "VeskPlatform/Pasteboard/SystemPasteboard.h"
+#include "VeskServices/Pipelines/PipelineSupport.h"
+#include "VeskServices/Pipelines/StagedOutput.h"
+#include "VeskServices/Tray/TrayFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStorageInfo>
+
+#include <chrono>
+#include <future>
+
+namespace vesk {
+
+namespace {
+
+using namespace pipeline_support;
+
+constexpr qint64 gibibyte = qint64(1) << 30;
+
+// An input that is the output folder or holds it would be copied into itself until
+// the disk is full.
+void refuseAncestorsOfTheOutput(const QList<QUrl>& urls, const QString& outputFolder) {
+    const QString output = QFileInfo(outputFolder).canonicalFilePath();
+    for (const QUrl& url : urls) {
+        const QString input = QFileInfo(url.toLocalFile()).canonicalFilePath();
+        if (input.isEmpty() || output.isEmpty()) continue;
+        if (output == input ||
+            output.startsWith(input == QLatin1String("/") ? input : input + QLatin1Char('/')))
+            throw PipelineError::unsupported();
+    }
+}
+
+[[noreturn]] void raise(const zip_archive::Failure& failure, const QString& readName,
+                        const QString& writeName) {
+    TraceLog::trace(QStringLiteral("pipelines: ") + failure.path + QStringLiteral(": ") + failure.reason);
+    switch (failure.kind) {
+    case zip_archive::Failure::Kind::stopped:
+        throw PipelineStopped{};
+    case zip_archive::Failure::Kind::readFailed:
+        throw PipelineError::readFailed(readName.isEmpty() ? QFileInfo(failure.path).fileName() : readName);
+    case zip_archive::Failure::Kind::writeFailed:
+        throw PipelineError::writeFailed(writeName);
+    case zip_archive::Failure::Kind::library:
+        break;
+    }
+    throw PipelineError::toolFailed(failure.reason);
+}
+
+// One path component: no "/" or NUL, never "." or "..".
+QString component(QString name) {
+    name.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QChar(0), QLatin1Char('-'));
+    if (name == QLatin1String(".") || name == QLatin1String("..")) return QStringLiteral("file");
+    return name;
+}
+
+} // namespace
+
+QList<QUrl> ZipPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+    if (urls.isEmpty()) throw PipelineError::noInput();
+    if (context.progress.report) context.progress.report(0.1, QStringLiteral("Compressing"));
+    refuseAncestorsOfTheOutput(urls, context.outputFolder);
+    StagedOutput output(context.outputFolder,
+                        urls.size() == 1 ? baseName(urls.first()) : QStringLiteral("Archive"),
+                        QStringLiteral("zip"));
+    QStringList paths;
+    for (const QUrl& url : urls)
+        paths.append(url.toLocalFile());
+    if (const auto failure = zip_archive::write(paths, output.path(), context.stop.get()))
+        raise(*failure, {}, output.displayName());
+    const QUrl published = output.publish();
+    if (context.progress.report) context.progress.report(1.0, QStringLiteral("Done"));
+    return {published};
+}
+
+bool UnzipPipeline::accepts(const QList<QUrl>& urls) const {
+    if (urls.isEmpty()) return false;
+    return std::all_of(urls.cbegin(), urls.cend(),
+                       [](const QUrl& url) { return extension(url).toLower() == QLatin1String("zip"); });
+}
+
+QList<QUrl> UnzipPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+    if (urls.isEmpty()) throw PipelineError::noInput();
+    QList<QUrl> produced;
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        context.checkStop();
+        const QUrl& url = urls[i];
+        context.progress(double(i) / double(urls.size()), fileName(url));
+        zip_archive::Limits limits;
+        if (m_limits) {
+            limits = *m_limits;
+        } else {
+            const qint64 free = QStorageInfo(context.outputFolder).bytesAvailable();
+            limits.maxBytes = std::min(std::max(1000 * QFileInfo(url.toLocalFile()).size(), gibibyte),
+                                       std::max<qint64>(0, free - gibibyte));
+        }
+        // Filled in a hidden folder: a failure removes it whole.
+        StagedOutput output(context.outputFolder, baseName(url), QStringLiteral("unzipped"),
+                            StagedOutput::Kind::folder);
+        if (const auto failure =
+                zip_archive::extract(url.toLocalFile(), output.path(), limits, context.stop.get()))
+            raise(*failure, fileName(url), output.displayName());
+        produced.append(output.publish());
+    }
+    if (context.progress.report) context.progress.report(1.0, QStringLiteral("Done"));
+    return produced;
+}
+
+RenamePipeline::RenamePipeline(QString pattern, DateProvider dateProvider)
+    : m_pattern(std::move(pattern)), m_dateProvider(std::move(dateProvider)) {
+    if (!m_dateProvider) m_dateProvider = [] { return Date::now(); };
+}
+
+QString RenamePipeline::name(const QUrl& url, int index, const Date& date) const {
+    QString result = m_pattern;
+    result.replace(QStringLiteral("{name}"), baseName(url));
+    result.replace(QStringLiteral("{n}"), QString::number(index + 1));
+    result.replace(QStringLiteral("{ext}"), extension(url));
+    result.replace(QStringLiteral("{date}"),
+                   QLocale::system().toString(date.toDateTime().toLocalTime(), QStringLiteral("yyyy-MM-dd")));
+    return result;
+}
+
+QList<QUrl> RenamePipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+    if (urls.isEmpty()) throw PipelineError::noInput();
+    refuseAncestorsOfTheOutput(urls, context.outputFolder);
+    const Date date = m_dateProvider();
+    static const std::atomic<bool> never{false};
+    const std::atomic<bool>& stop = context.stop ? *context.stop : never;
+    QList<QUrl> produced;
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        context.checkStop();
+        const QUrl& url = urls[i];
+        context.progress(double(i) / double(urls.size()), fileName(url));
+        StagedOutput output(context.outputFolder, component(name(url, int(i), date)), extension(url),
+                            StagedOutput::Kind::entry);
+        QString error;
+        if (!tray_files::copy(url.toLocalFile(), output.path(), stop, &error)) {
+            context.checkStop();
+            throw FileSystemError{error};
+        }
+        produced.append(output.publish());
+    }
+    if (context.progress.report) context.progress.report(1.0, QStringLiteral("Done"));
+    return produced;
+}
+
+QList<QUrl> CopyPathsPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+    if (urls.isEmpty()) throw PipelineError::noInput();
+    QStringList paths;
+    for (const QUrl& url : urls)
+        paths.append(url.isLocalFile() ? url.toLocalFile() : url.toString());
+    const QString text = paths.join(QLatin1Char('\n'));
+    Pasteboard* pasteboard = m_pasteboard;
+    const auto write = [pasteboard, text] {
+        if (pasteboard) {
+            pasteboard->setString(text);
+            return;
+        }
+        static SystemPasteboard* clipboard = new SystemPasteboard();
+        clipboard->setString(text);
+    };
+    if (mainScheduler().isCurrent()) {
+        write();
+    } else {
+        // Waits for the main thread's write, but not past the runner's going away.
+        auto done = std::make_shared<std::promise<void>>();
+        std::future<void> written = done->get_future();
+        onMain([write, done] {
+            write();
+            done->set_value();
+        });
+        while (written.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+            context.checkStop();
+    }
+    if (context.progress.report) context.progress.report(1.0, QStringLiteral("Copied"));
+    return {};
+}
+
+} // namespace vesk

@@ -1,0 +1,83 @@
+// Location through a GeoClue of our own (dbusmock) on a private system bus.
+#include "VeskPlatform/Location/GeoClueLocationManager.h"
+#include "VeskKit/Foundation/UserDefaults.h"
+
+#include "support/DBusFixture.h"
+#include "support/DBusMock/DBusMockControl.h"
+#include "support/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusVariant>
+#include <QUuid>
+
+using namespace vesk;
+using namespace vesk::test;
+
+namespace {
+
+const QString geoclue = QStringLiteral("org.freedesktop.GeoClue2");
+const QString clientPath = QStringLiteral("/org/freedesktop/GeoClue2/Client/1");
+
+class GeoClueLocationManagerTest : public BusTest {
+protected:
+    std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
+
+    bool startGeoClue(bool deny) {
+        return buses.startTemplate(QStringLiteral(VESK_SOURCE_DIR "/tests/support/DBusMock/geoclue.py"),
+                                   geoclue, true, deny ? QStringLiteral(R"({"Deny": true})") : QString());
+    }
+    std::unique_ptr<GeoClueLocationManager> make() {
+        return std::make_unique<GeoClueLocationManager>(
+            *defaults, QDBusConnection::connectToBus(buses.systemAddress(), QUuid::createUuid().toString()));
+    }
+};
+
+} // namespace
+
+TEST_F(GeoClueLocationManagerTest, OneFixStartsTheClientAtCityAccuracyAndStopsItAfterwards) {
+    ASSERT_TRUE(startGeoClue(false)) << qPrintable(buses.error());
+    auto manager = make();
+    EXPECT_EQ(manager->authorizationStatus(), LocationAuthorization::notDetermined);
+    QList<LocationFix> fixes;
+    QObject::connect(manager.get(), &LocationManager::locationsUpdated,
+                     [&](const QList<LocationFix>& f) { fixes = f; });
+    manager->requestLocation();
+    ASSERT_TRUE(processEventsUntil([&] { return !fixes.isEmpty(); }, 30000)) << "no fix came";
+    EXPECT_EQ(fixes.first().latitude, 48.137);
+    EXPECT_EQ(fixes.first().timestamp, Date::fromUnix(1700000000.5));
+    DBusMockControl client(buses.system(), geoclue, clientPath);
+    ASSERT_TRUE(
+        processEventsUntil([&] { return !client.methodCalls(QStringLiteral("Stop")).isEmpty(); }, 30000))
+        << "the client was never stopped";
+    EXPECT_EQ(manager->authorizationStatus(), LocationAuthorization::authorizedWhenInUse);
+    const auto property = [&](const char* name) {
+        const QVariantList answer =
+            client.call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                        {QStringLiteral("org.freedesktop.GeoClue2.Client"), QLatin1String(name)});
+        return answer.isEmpty() ? QVariant() : answer.first().value<QDBusVariant>().variant();
+    };
+    EXPECT_EQ(property("DesktopId"), QStringLiteral("vesk-notch"));
+    EXPECT_EQ(property("RequestedAccuracyLevel").toUInt(), 4u);
+
+    // The next run starts allowed.
+    EXPECT_EQ(make()->authorizationStatus(), LocationAuthorization::authorizedWhenInUse);
+}
+
+TEST_F(GeoClueLocationManagerTest, ARefusedStartIsDeniedAndNoServiceIsRestricted) {
+    auto absent = make();
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return absent->authorizationStatus() == LocationAuthorization::restricted; }, 30000))
+        << "a bus without GeoClue never read as restricted";
+
+    defaults->setBool(GeoClueLocationManager::rememberedKey, true);
+    ASSERT_TRUE(startGeoClue(true)) << qPrintable(buses.error());
+    auto manager = make();
+    QString failure;
+    QObject::connect(manager.get(), &LocationManager::failed, [&](const QString& why) { failure = why; });
+    manager->requestLocation();
+    ASSERT_TRUE(processEventsUntil([&] { return !failure.isEmpty(); }, 30000)) << "the refusal never came";
+    EXPECT_EQ(manager->authorizationStatus(), LocationAuthorization::denied) << qPrintable(failure);
+    EXPECT_FALSE(defaults->boolValue(GeoClueLocationManager::rememberedKey));
+}

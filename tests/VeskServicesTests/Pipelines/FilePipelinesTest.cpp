@@ -1,0 +1,258 @@
+#include "PipelineTestSupport.h"
+
+#include "VeskPlatform/Pasteboard/Pasteboard.h"
+#include "VeskServices/Pipelines/FilePipelines.h"
+#include "VeskServices/Pipelines/PipelineResult.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QProcess>
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <sys/stat.h>
+
+using namespace vesk;
+using namespace vesk::test;
+
+namespace {
+
+class MemoryPasteboard final : public Pasteboard {
+public:
+    qint64 changeCount() const override { return m_count; }
+    const QMimeData* contents() const override { return m_data.get(); }
+    qint64 setContents(QMimeData* data) override {
+        m_data.reset(data);
+        return ++m_count;
+    }
+
+private:
+    std::unique_ptr<QMimeData> m_data;
+    qint64 m_count = 0;
+};
+
+QString command(const QString& program, const QStringList& arguments, int* status = nullptr) {
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    if (status) *status = process.exitCode();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// One entry of a hand-made archive: a file (data), folder or link (target).
+struct Entry {
+    QByteArray path;
+    mode_t type = AE_IFREG;
+    QByteArray data;
+    QByteArray target;
+};
+
+Entry file(const char* path, QByteArray data = "1") {
+    return Entry{path, AE_IFREG, std::move(data), {}};
+}
+Entry folder(const char* path) {
+    return Entry{path, AE_IFDIR, {}, {}};
+}
+Entry symlinkTo(const char* path, const char* target) {
+    return Entry{path, AE_IFLNK, {}, target};
+}
+
+void writeArchive(const QString& path, const QList<Entry>& entries, bool tar = false) {
+    archive* a = archive_write_new();
+    tar ? archive_write_set_format_pax_restricted(a) : archive_write_set_format_zip(a);
+    ASSERT_EQ(archive_write_open_filename(a, QFile::encodeName(path).constData()), ARCHIVE_OK);
+    for (const Entry& e : entries) {
+        archive_entry* entry = archive_entry_new();
+        archive_entry_set_pathname(entry, e.path.constData());
+        archive_entry_set_filetype(entry, e.type);
+        archive_entry_set_perm(entry, 0644);
+        archive_entry_set_size(entry, e.data.size());
+        if (e.type == AE_IFLNK) archive_entry_set_symlink(entry, e.target.constData());
+        archive_write_header(a, entry);
+        if (!e.data.isEmpty()) archive_write_data(a, e.data.constData(), size_t(e.data.size()));
+        archive_entry_free(entry);
+    }
+    archive_write_free(a);
+}
+
+} // namespace
+
+TEST_F(PipelineTest, ZipArchivesEachInputUnderItsNameAndUnzipGivesTheTreeBack) {
+    write(input("report.pdf"), "%PDF-1.4 report");
+    const QString notes = input("Notes.2024");
+    write(notes + "/.hidden", "secret");
+    write(notes + QStringLiteral("/Ünïcode.txt"), "u");
+    write(notes + "/text.txt", QByteArray(20000, 'a'));
+    write(notes + "/photo.jpg", QByteArray(20000, 'b'));
+    ASSERT_TRUE(QFile::link(QStringLiteral("text.txt"), notes + "/link"));
+    ::chmod(QFile::encodeName(notes + "/text.txt").constData(), 0640);
+    const QDateTime old = QDateTime::fromSecsSinceEpoch(1600000000);
+    QFile stamped(notes + "/text.txt");
+    ASSERT_TRUE(stamped.open(QIODevice::ReadWrite));
+    stamped.setFileTime(old, QFileDevice::FileModificationTime);
+    stamped.close();
+
+    const ZipPipeline zip;
+    EXPECT_EQ(run(zip, {input("report.pdf")}).produced.first().fileName(), QStringLiteral("report.zip"));
+    EXPECT_EQ(progress(), (QList<std::pair<double, QString>>{{0.1, "Compressing"}, {1, "Done"}}));
+    const PipelineOutcome folder = run(zip, {notes});
+    ASSERT_FALSE(folder.failure) << message(*folder.failure).toStdString();
+    const QString archive = folder.produced.first().toLocalFile();
+    EXPECT_EQ(folder.produced.first().fileName(), QStringLiteral("Notes.zip"));
+    EXPECT_EQ(run(zip, {input("report.pdf"), notes}).produced.first().fileName(),
+              QStringLiteral("Archive.zip"));
+    EXPECT_EQ(run(zip, {input("report.pdf"), notes}).produced.first().fileName(),
+              QStringLiteral("Archive-1.zip"));
+
+    int status = -1;
+    command(QStringLiteral("unzip"), {QStringLiteral("-tq"), archive}, &status);
+    EXPECT_EQ(status, 0) << "unzip finds the archive sound";
+    const QString listing = command(QStringLiteral("unzip"), {QStringLiteral("-v"), archive});
+    for (const char* line : {"Notes.2024/.hidden", "Notes.2024/link", "Notes.2024/text.txt"})
+        EXPECT_TRUE(listing.contains(QLatin1String(line))) << line;
+    const auto method = [&](const QString& name) {
+        for (const QString& line : listing.split('\n'))
+            if (line.endsWith(name)) return line.simplified().section(' ', 1, 1);
+        return QString();
+    };
+    EXPECT_EQ(method("photo.jpg"), QStringLiteral("Stored"));
+    EXPECT_TRUE(method("text.txt").startsWith(QStringLiteral("Defl"))) << method("text.txt").toStdString();
+
+    const PipelineOutcome unzipped = run(UnzipPipeline(), {archive});
+    ASSERT_FALSE(unzipped.failure) << message(*unzipped.failure).toStdString();
+    EXPECT_EQ(unzipped.produced.first().fileName(), QStringLiteral("Notes.unzipped"));
+    const QString back = unzipped.produced.first().toLocalFile() + QStringLiteral("/Notes.2024");
+    EXPECT_EQ(readAll(back + "/.hidden"), QByteArray("secret"));
+    EXPECT_EQ(readAll(back + QStringLiteral("/Ünïcode.txt")), QByteArray("u")) << "UTF-8 names";
+    EXPECT_EQ(QFileInfo(back + "/link").symLinkTarget(), QFileInfo(back + "/text.txt").absoluteFilePath());
+    EXPECT_EQ(QFileInfo(back + "/text.txt").lastModified(), old);
+    EXPECT_EQ(QFileInfo(back + "/text.txt").permissions() & QFileDevice::ReadGroup, QFileDevice::ReadGroup);
+    EXPECT_FALSE(QFileInfo(back + "/text.txt").permissions() & QFileDevice::ReadOther);
+}
+
+TEST_F(PipelineTest, HostileArchivesFailLeavingNoFolderOrLoseTheirRefusedEntries) {
+    const zip_archive::Limits small{.maxEntries = 3, .maxBytes = 100};
+    const struct {
+        const char* name;
+        QList<Entry> entries;
+        bool fails;
+        const char* kept; // an entry that must be there when it does not fail
+        bool tar = false;
+    } rows[] = {
+        {"dotdot", {file("../x")}, true, nullptr},
+        {"absolute", {file("/abs")}, true, nullptr},
+        {"link-out", {symlinkTo("etc", "/etc"), symlinkTo("up", "../.."), file("ok")}, false, "ok"},
+        {"through-link", {folder("sub/"), symlinkTo("l", "sub"), file("l/x")}, true, nullptr},
+        {"entries", {file("a"), file("b"), file("c"), file("d")}, true, nullptr},
+        {"bytes", {file("a", QByteArray(60, 'a')), file("b", QByteArray(41, 'b'))}, true, nullptr},
+        {"within", {file("a", QByteArray(60, 'a')), file("b", QByteArray(40, 'b'))}, false, "b"},
+        {"tar", {file("a")}, true, nullptr, true},
+        {"macos", {file("__MACOSX/a"), file("._a"), file("a")}, false, "a"},
+    };
+    const QStringList around =
+        QDir(outputFolder() + "/..").entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString archive = input(QString::fromLatin1(row.name) + ".zip");
+        writeArchive(archive, row.entries, row.tar);
+        const PipelineOutcome outcome = run(UnzipPipeline(small), {archive});
+        EXPECT_EQ(bool(outcome.failure), row.fails);
+        if (row.fails) {
+            EXPECT_EQ(message(*outcome.failure), QStringLiteral("Couldn't read ") + row.name + ".zip");
+            EXPECT_TRUE(outputEntries().isEmpty()) << outputEntries().join(' ').toStdString();
+        } else {
+            const QString folder = outcome.produced.first().toLocalFile();
+            EXPECT_TRUE(QFileInfo::exists(folder + '/' + row.kept));
+            const QStringList all =
+                QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            EXPECT_FALSE(all.contains("etc") || all.contains("up") || all.contains("__MACOSX") ||
+                         all.contains("._a"));
+            QDir(folder).removeRecursively();
+        }
+    }
+    EXPECT_EQ(QDir(outputFolder() + "/..").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), around)
+        << "nothing appeared outside the output folder";
+
+    // Mode bits a writer would not set: a character device.
+    const QString device = input("device.zip");
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {"-c",
+                  "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1],'w')\ni=zipfile.ZipInfo('dev')\n"
+                  "i.external_attr=(0o020644<<16)\nz.writestr(i,b'')\nz.close()",
+                  device});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    EXPECT_TRUE(run(UnzipPipeline(small), {device}).failure);
+    EXPECT_TRUE(outputEntries().isEmpty());
+}
+
+TEST_F(PipelineTest, ZipAndRenameRefuseAnAncestorOfTheOutputFolder) {
+    for (const DropPipeline* pipeline :
+         std::initializer_list<const DropPipeline*>{new ZipPipeline, new RenamePipeline}) {
+        std::unique_ptr<const DropPipeline> owned(pipeline);
+        const PipelineOutcome outcome = run(*pipeline, {outputFolder() + "/.."});
+        ASSERT_TRUE(outcome.failure);
+        EXPECT_EQ(message(*outcome.failure), QStringLiteral("Those files aren't supported here"));
+        EXPECT_TRUE(outputEntries().isEmpty());
+    }
+}
+
+TEST_F(PipelineTest, RenameCopiesUnderPatternNamesThatStayInsideTheFolder) {
+    write(input("x.jpg"), "x");
+    write(input("y.png"), "y");
+    write(input("a{n}.txt"), "a");
+    write(input("photo.jpg"), "p");
+    write(input("Shots/one.txt"), "1");
+    write(input(".../inner"), "i");
+    const Date march5 = Date::fromDateTime(QDateTime(QDate(2026, 3, 5), QTime(12, 0)));
+    const struct {
+        QString pattern;
+        QStringList inputs;
+        QStringList names;
+    } rows[] = {
+        {"{name}-{n}", {"x.jpg", "y.png"}, {"x-1.jpg", "y-2.png"}},
+        {"{date}_{n}.{ext}", {"photo.jpg"}, {"2026-03-05_1.jpg.jpg"}},
+        {"{name}-{n}", {"a{n}.txt"}, {"a1-1.txt"}},
+        {"", {"x.jpg", "x.jpg"}, {"file.jpg", "file-1.jpg"}},
+        {"../{name}", {"x.jpg"}, {"..-x.jpg"}},
+        {"{name}", {"..."}, {"file"}},
+        {"{name}-{n}", {"Shots"}, {"Shots-1"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pattern.toStdString());
+        QStringList paths;
+        for (const QString& name : row.inputs)
+            paths.append(input(name));
+        const PipelineOutcome outcome = run(RenamePipeline(row.pattern, [&] { return march5; }), paths);
+        ASSERT_FALSE(outcome.failure) << message(*outcome.failure).toStdString();
+        QStringList names;
+        for (const QUrl& url : outcome.produced) {
+            names.append(url.fileName());
+            EXPECT_EQ(QFileInfo(url.toLocalFile()).path(), outputFolder());
+            const QString path = url.toLocalFile();
+            EXPECT_TRUE(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
+        }
+        EXPECT_EQ(names, row.names);
+    }
+    EXPECT_TRUE(QFileInfo::exists(input("x.jpg"))) << "inputs stay";
+}
+
+TEST_F(PipelineTest, CopyPathPutsEachPathOnALine) {
+    MemoryPasteboard pasteboard;
+    const CopyPathsPipeline copy(&pasteboard);
+    const PipelineOutcome outcome = run(copy, {input("a.txt"), input("My Folder")});
+    EXPECT_TRUE(outcome.produced.isEmpty());
+    EXPECT_EQ(pasteboard.string(), input("a.txt") + '\n' + input("My Folder"));
+    EXPECT_EQ(progress(), (QList<std::pair<double, QString>>{{1, "Copied"}}));
+    PipelineResult result;
+    result.title = copy.title();
+    EXPECT_EQ(result.summary(), QStringLiteral("Copy path"));
+}
