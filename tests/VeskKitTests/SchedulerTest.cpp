@@ -125,9 +125,9 @@ TEST(SerialQueueTest, ShutdownWaitsForQueuedWorkAndDropsLaterWork) {
     EXPECT_EQ(ran.load(), 10);
 }
 
-// A task that never returns holds up neither sync() nor shutdown() beyond the patience,
+// A task that never returns holds up neither finish() nor shutdown() beyond the patience,
 // and a call given up on never starts.
-TEST(SerialQueueTest, AStuckTaskHoldsUpSyncAndShutdownOnlyForThePatience) {
+TEST(SerialQueueTest, AStuckTaskHoldsUpFinishAndShutdownOnlyForThePatience) {
     SerialQueue queue(QStringLiteral("app.tessarn.notch.stuck"));
     QSemaphore release;
     std::atomic<int> stuck{0};
@@ -140,10 +140,10 @@ TEST(SerialQueueTest, AStuckTaskHoldsUpSyncAndShutdownOnlyForThePatience) {
     queue.setStopPatience(0.2);
     queue.async(getStuck);
     ASSERT_TRUE(test::processEventsUntil([&] { return stuck == 1; }));
-    EXPECT_FALSE(queue.sync([&] { late = true; }));
+    EXPECT_FALSE(queue.finish([&] { late = true; }));
     release.release();
     queue.setStopPatience(test::patienceMs / 1000.0);
-    EXPECT_TRUE(queue.sync([] {}));
+    EXPECT_TRUE(queue.finish([] {}));
     EXPECT_FALSE(late.load());
 
     queue.setStopPatience(0.2);

@@ -69,7 +69,16 @@ TaskHandle SerialQueue::repeating(double interval, std::function<void()> fn) {
     return m_scheduler->postRepeating(interval, std::move(fn));
 }
 
-bool SerialQueue::sync(const std::function<void()>& fn) {
+void SerialQueue::sync(const std::function<void()>& fn) {
+    if (!m_thread || isCurrent()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        m_context, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+}
+
+bool SerialQueue::finish(const std::function<void()>& fn) {
     if (!m_thread || isCurrent()) {
         fn();
         return true;

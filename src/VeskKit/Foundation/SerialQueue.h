@@ -27,10 +27,12 @@ public:
     void async(std::function<void()> fn);
     TaskHandle asyncAfter(double seconds, std::function<void()> fn);
     TaskHandle repeating(double interval, std::function<void()> fn);
-    // Runs fn on the queue and waits for it, at most the stop patience; runs it directly
-    // when already on the queue. False when the wait ran out: fn then never starts if it
-    // had not (a task that never returns must not hold up the caller for good).
-    bool sync(const std::function<void()>& fn);
+    // Runs fn on the queue and waits for it; runs it directly when already on the queue.
+    void sync(const std::function<void()>& fn);
+    // The same for the last work of an owner that is going away: waits at most the stop
+    // patience, so a task that never returns cannot hold up the ending for good. False
+    // when the wait ran out; fn then never starts if it had not.
+    bool finish(const std::function<void()>& fn);
 
     Scheduler& scheduler() { return *m_scheduler; }
     // The object that lives on the queue's thread, for QObjects that must be created
@@ -42,7 +44,7 @@ public:
     // most the stop patience: false when the thread was still busy then, and is left to
     // finish (or to the end of the process) on its own.
     bool shutdown();
-    // How long sync() and shutdown() wait; seconds.
+    // How long finish() and shutdown() wait; seconds.
     void setStopPatience(double seconds) { m_stopPatience = seconds; }
 
 private:
