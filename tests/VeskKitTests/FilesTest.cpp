@@ -19,7 +19,11 @@ TEST(FilesTest, AtomicWriteCreatesFoldersAndReplacesWholeFiles) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a/b/index.json"));
     ASSERT_TRUE(files::writeAtomically(path, "first"));
+    // A reader that opened the old file still reads it whole: the new one replaces it.
+    QFile reader(path);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
     ASSERT_TRUE(files::writeAtomically(path, "second"));
+    EXPECT_EQ(reader.readAll(), QByteArray("first"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("second"));

@@ -8,6 +8,7 @@
 // --transparent leaves the desktop behind the notch transparent; --only keeps the states
 // whose names contain the text.
 #include "Samples.h"
+#include "WeatherSamples.h"
 
 #include "Vesk/Desk/DeskTrayTab.h"
 #include "Vesk/Desk/DeskView.h"
@@ -20,6 +21,7 @@
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskKit/Settings/SettingsTable.h"
+#include "VeskServices/Audio/AudioState.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -153,6 +155,44 @@ QList<Scene> scenes() {
     add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-timer-rows"),
         desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
+
+    // The device widgets, alone in the row.
+    const auto deskWith = [](WidgetID id, std::function<void(NotchViewModel&)> fill) {
+        return [id, fill](NotchViewModel& m, SettingsStore& s) {
+            s.setEnabledWidgets({id});
+            m.recomputeLayout();
+            m.send(NotchEvent::click());
+            fill(m);
+        };
+    };
+    add(QStringLiteral("desk-apps"), deskWith(WidgetID::quickApps, [](NotchViewModel& m) {
+            QList<QuickApp> apps;
+            for (const char* name : {"Text Editor", "Files", "Terminal"})
+                apps.append({QUuid::createUuid(), QLatin1String(name), QLatin1String(name), std::nullopt});
+            m.setQuickApps(apps);
+        }));
+    add(QStringLiteral("desk-apps-empty"),
+        deskWith(WidgetID::quickApps, [](NotchViewModel& m) { m.setQuickApps({}); }));
+    add(QStringLiteral("desk-sound"), deskWith(WidgetID::audioDevice, [](NotchViewModel& m) {
+            using T = AudioState::Transport;
+            m.setAudioDevices({{1, QStringLiteral("Built-in Audio Analog Stereo"), T::builtIn, true},
+                               {2, QStringLiteral("Buds Pro"), T::bluetooth, false},
+                               {3, QStringLiteral("HDMI / DisplayPort 1"), T::hdmi, false}});
+        }));
+    // Without a camera (or the right to open one) the mirror says so.
+    add(QStringLiteral("desk-mirror-no-access"), deskWith(WidgetID::mirror, [](NotchViewModel&) {}));
+    const std::pair<const char*, snapshot::WeatherSample> weatherScenes[] = {
+        {"desk-weather", snapshot::WeatherSample::reading},
+        {"desk-weather-needs-location", snapshot::WeatherSample::needsLocation},
+        {"desk-weather-denied", snapshot::WeatherSample::denied},
+        {"desk-weather-failed", snapshot::WeatherSample::failed}};
+    for (const auto& [name, sample] : weatherScenes)
+        add(QLatin1String(name), deskWith(WidgetID::weather, [sample = sample](NotchViewModel& m) {
+                // The open row builds the widget once the model has a provider.
+                m.setWeatherProvider(&snapshot::sampleWeather(sample));
+            }));
+    add(QStringLiteral("desk-sound-empty"),
+        deskWith(WidgetID::audioDevice, [](NotchViewModel& m) { m.setAudioDevices({}); }));
 
     const auto drop = [](QList<DropLane> lanes, std::optional<int> hovered, int files) {
         return [lanes, hovered, files](NotchViewModel& m, SettingsStore&) {

@@ -11,8 +11,11 @@
 class QWidget;
 
 namespace vesk {
+class ClipboardService;
+class QuickAppsService;
+class ShortcutsService;
 class SettingsStore;
-}
+} // namespace vesk
 
 namespace vesk::snapshot {
 
@@ -28,6 +31,16 @@ struct Scene {
 
 // One scene per pane (named by raw value) and every special state.
 QList<Scene> scenes();
+
+// The clipboard history the Clipboard pane is shown with; it must outlive the scenes.
+void setClipboard(ClipboardService* service);
+// The pinned applications the Quick Apps pane is shown with; they must outlive the scenes.
+void setQuickApps(QuickAppsService* service);
+// Pinned applications whose scan of the installed ones takes a while (the loading state).
+void setSlowQuickApps(QuickAppsService* service);
+// The shortcut scripts the Shortcuts pane is shown with: one service over a folder of
+// scripts and one without a folder.
+void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder);
 
 // Every building block of the panes in its states, in one column.
 QWidget* controlsSheet(SettingsStore& settings);

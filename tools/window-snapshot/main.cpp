@@ -16,13 +16,21 @@
 #include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Pasteboard/SystemPasteboard.h"
+#include "VeskPlatform/Shortcuts/ScriptFolderShortcuts.h"
+#include "VeskPlatform/Workspace/DesktopApplications.h"
+#include "VeskServices/Clipboard/ClipboardService.h"
+#include "VeskServices/QuickApps/QuickAppsService.h"
+#include "VeskServices/Shortcuts/ShortcutsService.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -31,6 +39,19 @@
 using namespace vesk;
 
 namespace {
+
+// Installed applications that take a second to list, so the pane is caught looking.
+class SlowApplications final : public DesktopApplications {
+public:
+    QList<DesktopEntry> installed() const override {
+        QThread::sleep(1);
+        return {};
+    }
+    std::optional<DesktopEntry> entry(const QString&) const override { return std::nullopt; }
+    std::optional<DesktopEntry> load(const QString&) const override { return std::nullopt; }
+    bool launch(const QString&, QString*) const override { return false; }
+    QIcon icon(const QString&) const override { return {}; }
+};
 
 bool writePng(QWidget& widget, const QString& path, double scale) {
     QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
@@ -67,7 +88,9 @@ bool writeScene(const snapshot::Scene& scene, const QString& folder, const QStri
                            : content->sizeHint().height();
     window.resize(SettingsWindow::contentSize.width(),
                   std::max(SettingsWindow::contentSize.height(), needed));
-    QApplication::processEvents();
+    // Scans and listings the panes start answer from worker threads.
+    for (QDeadlineTimer settle(400); !settle.hasExpired();)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     return writePng(window, QDir(folder).filePath(scene.name + QStringLiteral(".png")), scale);
 }
 
@@ -90,7 +113,34 @@ bool writeControls(const QString& folder, const QString& settingsPath, double sc
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The panes' services keep their files in a throwaway data folder, never the user's.
+    QTemporaryDir data;
+    if (data.isValid()) qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     QApplication app(argc, argv);
+    SystemPasteboard pasteboard;
+    ClipboardService clipboard(pasteboard, QStringLiteral("Vesk"));
+    snapshot::setClipboard(&clipboard);
+    QuickAppsService quickApps(QStringLiteral("Vesk"));
+    snapshot::setQuickApps(&quickApps);
+    QuickAppsService slowQuickApps(
+        QStringLiteral("Vesk"), {.applications = std::make_shared<SlowApplications>(), .running = nullptr});
+    snapshot::setSlowQuickApps(&slowQuickApps);
+    // A few executable scripts to list, and a folder that does not exist.
+    QTemporaryDir scripts;
+    for (const char* name : {"Backup Photos.sh", "Note.sh", "Start Focus.sh"}) {
+        QFile script(scripts.filePath(QString::fromUtf8(name)));
+        if (script.open(QIODevice::WriteOnly)) script.write("#!/bin/sh\n");
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+    ScriptFolderShortcuts::Options listedOptions;
+    listedOptions.folder = scripts.path();
+    ScriptFolderShortcuts::Options missingOptions;
+    missingOptions.folder = scripts.filePath(QStringLiteral("none"));
+    ScriptFolderShortcuts listed(listedOptions);
+    ScriptFolderShortcuts missing(missingOptions);
+    ShortcutsService shortcuts(QStringLiteral("Vesk"), {.scripts = &listed});
+    ShortcutsService withoutFolder(QStringLiteral("Vesk"), {.scripts = &missing});
+    snapshot::setShortcuts(&shortcuts, &withoutFolder);
     const QStringList args = app.arguments().mid(1);
     QString folder, only;
     double scale = 2;

@@ -1,12 +1,19 @@
 #include "Vesk/Desk/DeskWidgetWiring.h"
 
+#include "Vesk/Desk/Widgets/AudioDeviceWidget.h"
 #include "Vesk/Desk/Widgets/DeskWidget.h"
 #include "Vesk/Desk/Widgets/MediaWidget.h"
+#include "Vesk/Desk/Widgets/MirrorWidget.h"
+#include "Vesk/Desk/Widgets/QuickAppsWidget.h"
 #include "Vesk/Desk/Widgets/TimerWidget.h"
+#include "Vesk/Desk/Widgets/WeatherWidget.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
+#include "VeskServices/Audio/AudioService.h"
+#include "VeskServices/QuickApps/QuickAppsService.h"
 #include "VeskServices/Timers/TimerStore.h"
+#include "VeskServices/Weather/WeatherProvider.h"
 
 namespace vesk {
 
@@ -110,19 +117,42 @@ DeskWidget* DeskWidgetWiring::shortcuts(const Context&) {
     return nullptr;
 }
 
-// Mirror.
-DeskWidget* DeskWidgetWiring::mirror(const Context&) {
-    return nullptr;
+// Mirror: its own camera access and controller.
+DeskWidget* DeskWidgetWiring::mirror(const Context& context) {
+    return new MirrorWidget(context.environment, nullptr, nullptr, context.parent);
 }
 
-// Quick apps.
-DeskWidget* DeskWidgetWiring::quickApps(const Context&) {
-    return nullptr;
+// Quick apps. Without a service: no icons, nothing missing or running, no launch.
+DeskWidget* DeskWidgetWiring::quickApps(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    const auto service = [model]() -> QuickAppsService* {
+        return model ? model->quickAppsService() : nullptr;
+    };
+    QuickAppsWidget::Actions actions{
+        .icon = [service](const QuickApp& app) -> std::optional<QIcon> {
+            QuickAppsService* s = service();
+            return s ? s->icon(app) : std::nullopt;
+        },
+        .isMissing = [service](const QuickApp& app) { return service() && service()->isMissing(app); },
+        .isRunning = [service](const QuickApp& app) { return service() && service()->isRunning(app); },
+        .onLaunch =
+            [service](const QuickApp& app) {
+                if (QuickAppsService* s = service()) s->launch(app);
+            },
+        .onConfigure = [] { openSettings(notchNotifications::veskOpenQuickApps); }};
+    auto* widget = new QuickAppsWidget(context.environment, std::move(actions), context.parent);
+    pushOn(
+        context.model, widget,
+        [widget, model] { widget->setApps(model ? model->quickApps() : QList<QuickApp>()); },
+        &NotchViewModel::quickAppsChanged);
+    return widget;
 }
 
-// Weather.
-DeskWidget* DeskWidgetWiring::weather(const Context&) {
-    return nullptr;
+// Weather. Without a provider the slot stays empty.
+DeskWidget* DeskWidgetWiring::weather(const Context& context) {
+    WeatherProvider* provider = context.model.weatherProvider();
+    if (!provider) return nullptr;
+    return new WeatherWidget(context.environment, *provider, context.parent);
 }
 
 // Clipboard.
@@ -130,9 +160,21 @@ DeskWidget* DeskWidgetWiring::clipboard(const Context&) {
     return nullptr;
 }
 
-// Sound output.
-DeskWidget* DeskWidgetWiring::audioDevice(const Context&) {
-    return nullptr;
+// Sound output. The list is read again after every choice, whatever setting it answered.
+DeskWidget* DeskWidgetWiring::audioDevice(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    auto* widget = new AudioDeviceWidget(
+        context.environment,
+        [model](const AudioOutputDevice& device) {
+            AudioService::setDefaultOutput(device.id);
+            if (model) model->refreshAudioDevices();
+        },
+        context.parent);
+    pushOn(
+        context.model, widget,
+        [widget, model] { widget->setDevices(model ? model->audioDevices() : QList<AudioOutputDevice>()); },
+        &NotchViewModel::audioDevicesChanged);
+    return widget;
 }
 
 } // namespace vesk

@@ -16,8 +16,8 @@
 #include "VeskServices/Timers/TimerStore.h"
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayStore.h"
-#include "VeskSync/DeskRepository.h"
 #include "VeskServices/Weather/WeatherProvider.h"
+#include "VeskSync/DeskRepository.h"
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -392,13 +392,17 @@ void NotchViewModel::send(const NotchEvent& event) {
         if (next.isOpen() && !old.isOpen()) {
             if (d->repository) d->repository->reloadFromStore();
             // The desk lists the output devices as they are now.
-            setAudioDevices(d->environment.outputDevices ? d->environment.outputDevices()
-                                                         : AudioService::outputDevices());
+            refreshAudioDevices();
         }
     }
 
     for (const NotchEffect& effect : effects)
         performEffect(effect);
+}
+
+void NotchViewModel::refreshAudioDevices() {
+    setAudioDevices(d->environment.outputDevices ? d->environment.outputDevices()
+                                                 : AudioService::outputDevices());
 }
 
 void NotchViewModel::updateHoverHint(const NotchEvent& event) {

@@ -104,6 +104,8 @@ public:
 
     const QList<AudioOutputDevice>& audioDevices() const;
     void setAudioDevices(const QList<AudioOutputDevice>& devices);
+    // Reads the output devices again, as opening the desk does.
+    void refreshAudioDevices();
 
     const QList<QuickApp>& quickApps() const;
     void setQuickApps(const QList<QuickApp>& apps);

@@ -246,7 +246,10 @@ void NotchWindowController::rebuild() {
         (*it)->model.release()->deleteLater();
         it = m_entries.erase(it);
     }
-    if (eligible.isEmpty()) return;
+    if (eligible.isEmpty()) {
+        Q_EMIT rebuilt();
+        return;
+    }
 
     const QSizeF handlerSize(m_settings.handlerWidth(), m_settings.handlerHeight());
     std::vector<std::unique_ptr<Entry>> ordered;
@@ -268,6 +271,7 @@ void NotchWindowController::rebuild() {
         }
     }
     m_entries = std::move(ordered);
+    Q_EMIT rebuilt();
 }
 
 void NotchWindowController::refresh(Entry& entry, QScreen* screen, const NotchGeometry& geometry) {

@@ -154,6 +154,11 @@ public:
     // plugged in later; setting it calls it at once for every model already built.
     void setOnModelCreated(std::function<void(NotchViewModel&)> handler);
 
+Q_SIGNALS:
+    // At the end of every rebuild (screens changed, the notch size adjusted): the
+    // geometry report may read otherwise.
+    void rebuilt();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,10 +1,20 @@
 #pragma once
 
 #include "Vesk/Permissions/Permission.h"
+#include "VeskKit/Diagnostics/BuildProfile.h"
 
 #include <functional>
 
 namespace vesk {
+
+class CalendarService;
+class ClipboardService;
+class DeskRepository;
+class IdleService;
+class NotchWindowController;
+class QuickAppsService;
+class ShortcutsService;
+class SyncCoordinator;
 
 // What the panes read of the rest of the program and the actions they call on it, as
 // plain functions the shell fills from the bridge, the permissions, the notch window
@@ -25,6 +35,36 @@ struct SettingsWindowEnvironment {
     std::function<void()> onRequestBluetooth;
     // ---- Now Playing: whether a started source reads every player.
     std::function<bool()> isUniversal;
+    // ---- General: the notch windows (none: no report, nothing rebuilt).
+    std::function<NotchWindowController*()> notchController;
+    // The sync coordinator (none: the sync card shows its switch only).
+    std::function<SyncCoordinator*()> syncCoordinator;
+    // ---- Calendar: the service (none: no calendars), pushing the filter, a hard refresh
+    // followed by the upcoming-event check, and the desktop's calendar settings.
+    std::function<CalendarService*()> calendarService;
+    std::function<void()> onCalendarFilterChanged;
+    std::function<void()> onCalendarRefresh;
+    std::function<void()> onOpenCalendarSettings;
+    // ---- Idle & Lock: the idle service (none: keep-awake reads off) and its toggle.
+    std::function<IdleService*()> idleService;
+    std::function<void()> onToggleKeepAwake;
+    // ---- About: the build and its updater.
+    std::function<bool()> isSandboxed;
+    std::function<bool()> updatesAvailable;
+    // ---- Widgets: lays the desk out again on every display after the row changed.
+    std::function<void()> onLayoutChanged;
+    // ---- Clipboard: the history the desk shows (none: the pane shows its header only),
+    // and the desk's refresh of its clips after the history was cleared.
+    std::function<ClipboardService*()> clipboardService;
+    std::function<void()> onClipsChanged;
+    // ---- Quick Apps: the desk's pinned applications, and the desk's refresh of them.
+    std::function<QuickAppsService*()> quickAppsService;
+    std::function<void()> onQuickAppsChanged;
+    // ---- Shortcuts: the user's shortcut scripts, the build, and the synced store the
+    // desk's shortcuts live in (none until the sync start-up built it).
+    std::function<ShortcutsService*()> shortcutsService;
+    std::function<BuildProfile()> buildProfile;
+    std::function<DeskRepository*()> repository;
 
     // Reads a flag, or `absent` when it is not set.
     template <typename T> static T read(const std::function<T()>& flag, T absent = T()) {

@@ -16,6 +16,7 @@
 #include "Vesk/Shell/ActivationPolicy.h"
 #include "Vesk/Shell/ActivityServices.h"
 #include "Vesk/Shell/DeveloperHooks.h"
+#include "Vesk/Shell/LaunchAtLogin.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
 #include "Vesk/Shell/SyncStartup.h"
@@ -28,6 +29,7 @@
 #include "VeskKit/Notch/NotchEffect.h"
 #include "VeskKit/Notch/NotchEvent.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Autostart/AutostartEntry.h"
 #include "VeskPlatform/Camera/DesktopCameraAccess.h"
 #include "VeskPlatform/Machine/DeviceName.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
@@ -117,6 +119,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 10.
     m_updates = std::make_unique<UpdateService>(BuildProfile::current());
+    // "Launch at login" is the desktop's autostart entry.
+    m_launchAtLogin = std::make_unique<LaunchAtLogin>(*m_settings, autostart::entryPath());
     buildMenus();
 
     // 11.
@@ -347,6 +351,11 @@ void AppDelegate::startSync() {
                 DeveloperHooks::seedTrayAfterSync(targets);
             },
         .log = TraceLog::trace,
+        // The Shortcuts pane, open before the repository existed, takes it now.
+        .repositoryReady =
+            [weak] {
+                if (weak && weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
+            },
     });
     m_syncStartup->run();
 }
@@ -417,6 +426,29 @@ void AppDelegate::openSettings() {
 
 SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
     SettingsWindowEnvironment environment;
+    // The desk panes act on the window controller's services.
+    if (NotchWindowController* controller = m_notchController->controller()) {
+        const QPointer<NotchWindowController> desk(controller);
+        environment.onLayoutChanged = [desk] {
+            if (desk) desk->relayoutWidgets();
+        };
+        environment.clipboardService = [desk]() -> ClipboardService* {
+            return desk ? &desk->clipboardService() : nullptr;
+        };
+        environment.onClipsChanged = [desk] {
+            if (desk) desk->refreshClips();
+        };
+        environment.quickAppsService = [desk]() -> QuickAppsService* {
+            return desk ? &desk->quickAppsService() : nullptr;
+        };
+        environment.onQuickAppsChanged = [desk] {
+            if (desk) desk->refreshQuickApps();
+        };
+        environment.shortcutsService = [desk]() -> ShortcutsService* {
+            return desk ? &desk->shortcutsService() : nullptr;
+        };
+        environment.repository = [desk]() -> DeskRepository* { return desk ? desk->repository() : nullptr; };
+    }
     // Over stand-ins the panes take their absent answers.
     ActivityBridge* bridge = m_bridge->bridge();
     if (!bridge) return environment;
@@ -440,6 +472,38 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         if (services) services->requestBluetoothPermission();
     };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
+    environment.notchController = [weak]() -> NotchWindowController* {
+        return weak && weak->m_notchController ? weak->m_notchController->controller() : nullptr;
+    };
+    environment.syncCoordinator = [weak]() -> SyncCoordinator* {
+        return weak ? weak->m_sync.get() : nullptr;
+    };
+    environment.calendarService = [services]() -> CalendarService* {
+        return services ? &services->calendar() : nullptr;
+    };
+    environment.onCalendarFilterChanged = [services] {
+        if (services) services->applyCalendarFilter();
+    };
+    environment.onCalendarRefresh = [services] {
+        if (!services) return;
+        services->calendar().refresh(true);
+        services->checkUpcomingEvent();
+    };
+    environment.onOpenCalendarSettings = [weak] {
+        if (weak && weak->m_permissions)
+            weak->m_permissions->openSettings(Permission::calendar, weak->m_settingsWindow.get());
+    };
+    environment.idleService = [services]() -> IdleService* { return services ? &services->idle() : nullptr; };
+    environment.onToggleKeepAwake = [services] {
+        if (services) services->toggleKeepAwake();
+    };
+    environment.isSandboxed = [services] { return services && services->profile().isSandboxed; };
+    environment.updatesAvailable = [weak] {
+        return weak && weak->m_updates && weak->m_updates->isAvailable();
+    };
+    environment.buildProfile = [services] {
+        return services ? services->profile() : BuildProfile::current();
+    };
     return environment;
 }
 

@@ -25,6 +25,7 @@ class DesktopPermissionLayers;
 class MenuCommands;
 class PermissionPrompt;
 class Permissions;
+class LaunchAtLogin;
 class OnboardingWindow;
 class SettingsWindow;
 class SyncCoordinator;
@@ -139,6 +140,7 @@ private:
     std::unique_ptr<MenuCommands> m_menus;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<OnboardingWindow> m_onboardingWindow;
+    std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;
     bool m_launched = false;

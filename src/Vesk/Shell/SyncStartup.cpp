@@ -65,6 +65,7 @@ void SyncStartup::started() {
     m_repository =
         std::make_unique<DeskRepository>(std::make_shared<ModelContext>(container), m_parts.deviceID);
     m_parts.surface.setRepository(m_repository.get());
+    if (m_parts.repositoryReady) m_parts.repositoryReady();
     seedShortcutsIfNeeded();
     if (m_parts.seedTray) m_parts.seedTray();
 

@@ -36,6 +36,8 @@ public:
         std::function<void()> seedTray;
         // A line for the diagnostics trace.
         std::function<void(const QString&)> log;
+        // The repository was handed to the notch (windows that show it read it again).
+        std::function<void()> repositoryReady;
     };
 
     explicit SyncStartup(Parts parts, QObject* parent = nullptr);

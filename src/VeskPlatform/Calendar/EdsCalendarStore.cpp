@@ -272,7 +272,10 @@ struct EdsCalendarStore::Core : std::enable_shared_from_this<EdsCalendarStore::C
         GSList fields{const_cast<char*>("UID"), nullptr};
         e_cal_client_view_set_flags(view, E_CAL_CLIENT_VIEW_FLAGS_NONE, nullptr);
         e_cal_client_view_set_fields_of_interest(view, &fields, nullptr);
-        for (const char* name : {"objects-added", "objects-modified", "objects-removed"})
+        // The view goes live on the server some time after it is started, and events
+        // written before that are never announced: its "complete" counts as a change too,
+        // so the calendar is read once more after the view is live.
+        for (const char* name : {"objects-added", "objects-modified", "objects-removed", "complete"})
             g_signal_connect_swapped(view, name, G_CALLBACK(&Core::viewChanged), &calendar);
         calendar.view = view;
         e_cal_client_view_start(view, &error);

@@ -202,6 +202,16 @@ void CalendarService::refresh(bool hard) {
     m_queue.async([worker = m_worker, self, request, run] {
         CalendarStore& store = *worker->store;
         if (request.hard) store.reset();
+        // The watch follows the window, a day wider so that nothing at its edge is missed.
+        // It is set before the read, so a change made while reading is not lost.
+        if (request.observe && request.window && worker->watched != request.window) {
+            worker->watched = request.window;
+            store.watch(request.window->first - day, request.window->second + day, [self] {
+                onMain([self] {
+                    if (self) self->storeChanged();
+                });
+            });
+        }
         FetchResult result;
         result.filter = request.filter;
         result.run = run;
@@ -228,15 +238,6 @@ void CalendarService::refresh(bool hard) {
                     }
                 result.events = snapshots;
             }
-        }
-        // The watch follows the window, a day wider so that nothing at its edge is missed.
-        if (request.observe && request.window && worker->watched != request.window) {
-            worker->watched = request.window;
-            store.watch(request.window->first - day, request.window->second + day, [self] {
-                onMain([self] {
-                    if (self) self->storeChanged();
-                });
-            });
         }
         onMain([self, result] {
             if (self) self->published(result);

@@ -99,6 +99,7 @@ constexpr std::array table{
     SymbolEntry{u"cloud.bolt.rain", u"weather-storm"},
     SymbolEntry{u"thermometer", {}, thermometer},
     SymbolEntry{u"flame.fill", {}, flame},
+    SymbolEntry{u"location", u"location-services-active"},
     SymbolEntry{u"location.slash", u"location-services-disabled"},
     SymbolEntry{u"map.fill", {}, mapFill},
     // Files, tray and pipelines

@@ -1,5 +1,7 @@
 #include "VeskPlatform/Files/Trash.h"
 
+#include "support/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -21,11 +23,6 @@ QString writeFile(const QString& path, const QByteArray& bytes) {
     EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
     return path;
-}
-
-QByteArray read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -50,12 +47,12 @@ TEST_F(TrashTest, EntriesMoveWithARecordUnderFreeNames) {
     ASSERT_TRUE(one && two && folder);
     EXPECT_EQ(*one, trash::homeTrash() + "/files/report 1.pdf");
     EXPECT_EQ(*two, trash::homeTrash() + "/files/report 1.2.pdf");
-    EXPECT_EQ(read(*two), "two");
-    EXPECT_EQ(read(*folder + "/inner.txt"), "inner");
+    EXPECT_EQ(vesk::test::readFile(*two), "two");
+    EXPECT_EQ(vesk::test::readFile(*folder + "/inner.txt"), "inner");
     EXPECT_FALSE(QFileInfo::exists(first));
     EXPECT_FALSE(QFileInfo::exists(place("Folder")));
 
-    const QByteArray record = read(trash::homeTrash() + "/info/report 1.2.pdf.trashinfo");
+    const QByteArray record = vesk::test::readFile(trash::homeTrash() + "/info/report 1.2.pdf.trashinfo");
     const QList<QByteArray> lines = record.split('\n');
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines[0], "[Trash Info]");
@@ -70,7 +67,7 @@ TEST_F(TrashTest, WhenTheTrashCannotBeMadeNothingMoves) {
     QString error;
     EXPECT_FALSE(trash::moveToTrash(file, &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(read(file), "keep");
+    EXPECT_EQ(vesk::test::readFile(file), "keep");
     // Nothing appears in the working folder either.
     EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath("files/keep.txt")));
 }
@@ -87,7 +84,7 @@ TEST_F(TrashTest, EntriesOnAnotherFilesystemStay) {
     ::stat(QFile::encodeName(place("")).constData(), &b);
     if (a.st_dev != b.st_dev) {
         EXPECT_FALSE(moved);
-        EXPECT_EQ(read(file), "far");
+        EXPECT_EQ(vesk::test::readFile(file), "far");
     } else {
         EXPECT_TRUE(moved);
     }

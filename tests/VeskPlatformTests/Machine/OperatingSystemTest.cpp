@@ -4,17 +4,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/Files.h"
+
 #include <gtest/gtest.h>
 
 namespace vesk {
 namespace {
-
-void write(const QString& path, const QByteArray& text) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
 
 TEST(OperatingSystemTest, VersionIdPaddedToThreeNumbers) {
     const std::vector<std::pair<const char*, const char*>> table{
@@ -33,16 +28,16 @@ TEST(OperatingSystemTest, VersionIdPaddedToThreeNumbers) {
 
 TEST(OperatingSystemTest, FallsBackToTheSystemCopyThenToTheKernelRelease) {
     QTemporaryDir root;
-    write(root.filePath(QStringLiteral("proc/sys/kernel/osrelease")), "6.1.0-18-amd64\n");
+    vesk::test::writeFile(root.filePath(QStringLiteral("proc/sys/kernel/osrelease")), "6.1.0-18-amd64\n");
     EXPECT_EQ(machine::osVersion(root.path()), QStringLiteral("6.1.0-18-amd64"));
 
-    write(root.filePath(QStringLiteral("usr/lib/os-release")), "VERSION_ID=\"11\"\n");
+    vesk::test::writeFile(root.filePath(QStringLiteral("usr/lib/os-release")), "VERSION_ID=\"11\"\n");
     EXPECT_EQ(machine::osVersion(root.path()), QStringLiteral("11.0.0"));
 
-    write(root.filePath(QStringLiteral("etc/os-release")), "ID=arch\n");
+    vesk::test::writeFile(root.filePath(QStringLiteral("etc/os-release")), "ID=arch\n");
     EXPECT_EQ(machine::osVersion(root.path()), QStringLiteral("6.1.0-18-amd64"));
 
-    write(root.filePath(QStringLiteral("etc/os-release")), "VERSION_ID=12\n");
+    vesk::test::writeFile(root.filePath(QStringLiteral("etc/os-release")), "VERSION_ID=12\n");
     EXPECT_EQ(machine::osVersion(root.path()), QStringLiteral("12.0.0"));
 }
 

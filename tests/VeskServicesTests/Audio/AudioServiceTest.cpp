@@ -268,25 +268,3 @@ TEST(AudioStateTest, Decibels) {
         EXPECT_NEAR(state.decibels(), c.decibels, 1e-4) << "volume " << c.volume;
     }
 }
-
-TEST(AudioStateTest, TransportSymbolsDifferBetweenActivitiesAndTheDeviceList) {
-    const struct {
-        AudioTransport transport;
-        const char* stateSymbol;
-        const char* deviceSymbol;
-    } rows[] = {
-        {AudioTransport::builtIn, "speaker.wave.2.fill", "laptopcomputer"},
-        {AudioTransport::bluetooth, "airpods.gen3", "airpods.gen3"},
-        {AudioTransport::usb, "hifispeaker.fill", "cable.connector"},
-        {AudioTransport::hdmi, "tv", "display"},
-        {AudioTransport::displayPort, "tv", "display"},
-        {AudioTransport::airPlay, "airplayaudio", "airplayaudio"},
-        {AudioTransport::virtual_, "speaker.wave.2.fill", "waveform.circle"},
-        {AudioTransport::other, "speaker.wave.2.fill", "speaker.wave.2"},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(symbol(row.transport), QLatin1String(row.stateSymbol)) << qPrintable(toRaw(row.transport));
-        EXPECT_EQ((AudioOutputDevice{1, {}, row.transport, false}).symbol(), QLatin1String(row.deviceSymbol))
-            << qPrintable(toRaw(row.transport));
-    }
-}

@@ -263,30 +263,3 @@ TEST(EventTapServiceNoDisplayTest, WithoutAnX11DisplayTheTapNeedsPermissions) {
               EventTapService::Status(EventTapService::NeedsInputMonitoring{}));
     EXPECT_FALSE(isRunning(service.status()));
 }
-
-TEST(MediaKeyTest, Families) {
-    const std::pair<MediaKey, char> table[] = {
-        {MediaKey::soundUp, 'v'},      {MediaKey::soundDown, 'v'},      {MediaKey::mute, 'v'},
-        {MediaKey::brightnessUp, 'b'}, {MediaKey::brightnessDown, 'b'}, {MediaKey::play, 't'},
-        {MediaKey::next, 't'},         {MediaKey::previous, 't'},       {MediaKey::fast, 't'},
-        {MediaKey::rewind, 't'},       {MediaKey::illuminationUp, 'i'}, {MediaKey::illuminationDown, 'i'},
-    };
-    ASSERT_EQ(std::size(table), allMediaKeys.size());
-    for (const auto& [key, family] : table) {
-        EXPECT_EQ(isVolume(key), family == 'v') << qPrintable(caseName(key));
-        EXPECT_EQ(isBrightness(key), family == 'b') << qPrintable(caseName(key));
-        EXPECT_EQ(isTransport(key), family == 't') << qPrintable(caseName(key));
-        EXPECT_EQ(isIllumination(key), family == 'i') << qPrintable(caseName(key));
-    }
-}
-
-TEST(EventTapStatusTest, RunningAndDescriptions) {
-    EXPECT_TRUE(isRunning(EventTapService::Running{EventTapService::Mode::listen}));
-    EXPECT_TRUE(isRunning(EventTapService::DegradedToListen{QStringLiteral("x")}));
-    EXPECT_FALSE(isRunning(EventTapService::Stopped{}));
-    EXPECT_FALSE(isRunning(EventTapService::NeedsInputMonitoring{}));
-    EXPECT_FALSE(isRunning(EventTapService::NeedsAccessibility{}));
-    EXPECT_EQ(describe(EventTapService::Running{EventTapService::Mode::intercept}),
-              QStringLiteral("running(intercept)"));
-    EXPECT_EQ(describe(EventTapService::NeedsAccessibility{}), QStringLiteral("needsAccessibility"));
-}

@@ -32,30 +32,6 @@ struct Harness {
 
 } // namespace
 
-TEST(IdleServiceTest, DurationsHaveTheirRawValuesAndLengths) {
-    struct Row {
-        KeepAwakeDuration duration;
-        const char* raw;
-        std::optional<double> seconds;
-    };
-    const Row table[] = {
-        {KeepAwakeDuration::indefinite, "indefinite", std::nullopt},
-        {KeepAwakeDuration::thirtyMinutes, "thirtyMinutes", 1800.0},
-        {KeepAwakeDuration::oneHour, "oneHour", 3600.0},
-        {KeepAwakeDuration::twoHours, "twoHours", 7200.0},
-    };
-    const auto cases = allCases<KeepAwakeDuration>();
-    ASSERT_EQ(cases.size(), std::size(table));
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        EXPECT_EQ(cases[i], table[i].duration);
-        EXPECT_EQ(toRaw(table[i].duration), QLatin1String(table[i].raw));
-        EXPECT_EQ(fromRaw<KeepAwakeDuration>(QString::fromLatin1(table[i].raw)), table[i].duration);
-        EXPECT_EQ(seconds(table[i].duration), table[i].seconds);
-    }
-    EXPECT_FALSE(fromRaw<KeepAwakeDuration>(u"forever"));
-    EXPECT_FALSE(fromRaw<KeepAwakeDuration>(u"OneHour"));
-}
-
 TEST(IdleServiceTest, ATimedKeepAwakeEndsOnTimeAndReleasesTheAssertion) {
     Harness h;
     const Date t = h.scheduler.now();

@@ -1,4 +1,5 @@
 #include "PipelineTestSupport.h"
+#include "support/Files.h"
 
 #include "VeskPlatform/Pasteboard/Pasteboard.h"
 #include "VeskServices/Pipelines/FilePipelines.h"
@@ -40,13 +41,6 @@ QString command(const QString& program, const QStringList& arguments, int* statu
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-void write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // One entry of a hand-made archive: a file (data), folder or link (target).
 struct Entry {
     QByteArray path;
@@ -86,12 +80,12 @@ void writeArchive(const QString& path, const QList<Entry>& entries, bool tar = f
 } // namespace
 
 TEST_F(PipelineTest, ZipArchivesEachInputUnderItsNameAndUnzipGivesTheTreeBack) {
-    write(input("report.pdf"), "%PDF-1.4 report");
+    vesk::test::writeFile(input("report.pdf"), "%PDF-1.4 report");
     const QString notes = input("Notes.2024");
-    write(notes + "/.hidden", "secret");
-    write(notes + QStringLiteral("/Ünïcode.txt"), "u");
-    write(notes + "/text.txt", QByteArray(20000, 'a'));
-    write(notes + "/photo.jpg", QByteArray(20000, 'b'));
+    vesk::test::writeFile(notes + "/.hidden", "secret");
+    vesk::test::writeFile(notes + QStringLiteral("/Ünïcode.txt"), "u");
+    vesk::test::writeFile(notes + "/text.txt", QByteArray(20000, 'a'));
+    vesk::test::writeFile(notes + "/photo.jpg", QByteArray(20000, 'b'));
     ASSERT_TRUE(QFile::link(QStringLiteral("text.txt"), notes + "/link"));
     ::chmod(QFile::encodeName(notes + "/text.txt").constData(), 0640);
     const QDateTime old = QDateTime::fromSecsSinceEpoch(1600000000);
@@ -206,12 +200,12 @@ TEST_F(PipelineTest, ZipAndRenameRefuseAnAncestorOfTheOutputFolder) {
 }
 
 TEST_F(PipelineTest, RenameCopiesUnderPatternNamesThatStayInsideTheFolder) {
-    write(input("x.jpg"), "x");
-    write(input("y.png"), "y");
-    write(input("a{n}.txt"), "a");
-    write(input("photo.jpg"), "p");
-    write(input("Shots/one.txt"), "1");
-    write(input(".../inner"), "i");
+    vesk::test::writeFile(input("x.jpg"), "x");
+    vesk::test::writeFile(input("y.png"), "y");
+    vesk::test::writeFile(input("a{n}.txt"), "a");
+    vesk::test::writeFile(input("photo.jpg"), "p");
+    vesk::test::writeFile(input("Shots/one.txt"), "1");
+    vesk::test::writeFile(input(".../inner"), "i");
     const Date march5 = Date::fromDateTime(QDateTime(QDate(2026, 3, 5), QTime(12, 0)));
     const struct {
         QString pattern;

@@ -1,5 +1,7 @@
 #include "VeskServices/Clipboard/Clip.h"
 
+#include "support/RawValues.h"
+
 #include <gtest/gtest.h>
 
 using namespace vesk;
@@ -17,20 +19,8 @@ Clip clip(Clip::Kind kind, const QString& text) {
 
 } // namespace
 
-TEST(ClipTest, KindsAndSymbols) {
-    struct Row {
-        Clip::Kind kind;
-        const char* raw;
-        const char* symbol;
-    };
-    for (const Row& row :
-         {Row{Clip::Kind::text, "text", "text.alignleft"}, Row{Clip::Kind::url, "url", "link"},
-          Row{Clip::Kind::image, "image", "photo"}, Row{Clip::Kind::file, "file", "doc"}}) {
-        EXPECT_EQ(toRaw(row.kind), QLatin1String(row.raw));
-        EXPECT_EQ(fromRaw<Clip::Kind>(QString::fromLatin1(row.raw)), row.kind);
-        EXPECT_EQ(clip(row.kind, {}).symbol(), QLatin1String(row.symbol));
-    }
-    EXPECT_FALSE(fromRaw<Clip::Kind>(u"Text"));
+TEST(ClipTest, KindsAreStoredByTheirExactNames) {
+    test::expectExactRawValues<Clip::Kind>();
 }
 
 TEST(ClipTest, PreviewCollapsesWhiteSpaceAndCutsAt120Characters) {

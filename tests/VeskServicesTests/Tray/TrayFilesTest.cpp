@@ -1,5 +1,7 @@
 #include "VeskServices/Tray/TrayFiles.h"
 
+#include "support/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -11,28 +13,12 @@
 
 using namespace vesk;
 
-namespace {
-
-void write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
 TEST(TrayFilesTest, FolderCopiesKeepLinksAsLinksAndLeaveSpecialFilesOut) {
     QTemporaryDir dir;
     const QString src = dir.filePath("src");
-    write(src + "/a.txt", "a");
-    write(src + "/.hidden", "h");
-    write(src + "/Sub/b.txt", "b");
+    vesk::test::writeFile(src + "/a.txt", "a");
+    vesk::test::writeFile(src + "/.hidden", "h");
+    vesk::test::writeFile(src + "/Sub/b.txt", "b");
     ASSERT_TRUE(QFile::link("a.txt", src + "/rel-link"));
     ASSERT_TRUE(QFile::link(dir.path(), src + "/loop"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(src + "/pipe").constData(), 0600), 0);
@@ -42,9 +28,9 @@ TEST(TrayFilesTest, FolderCopiesKeepLinksAsLinksAndLeaveSpecialFilesOut) {
     QString error;
     ASSERT_TRUE(tray_files::copy(src, dir.filePath("dst"), cancel, &error)) << error.toStdString();
     const QString dst = dir.filePath("dst");
-    EXPECT_EQ(read(dst + "/a.txt"), "a");
-    EXPECT_EQ(read(dst + "/.hidden"), "h");
-    EXPECT_EQ(read(dst + "/Sub/b.txt"), "b");
+    EXPECT_EQ(vesk::test::readFile(dst + "/a.txt"), "a");
+    EXPECT_EQ(vesk::test::readFile(dst + "/.hidden"), "h");
+    EXPECT_EQ(vesk::test::readFile(dst + "/Sub/b.txt"), "b");
     struct stat mode {};
     ASSERT_EQ(::stat(QFile::encodeName(dst + "/a.txt").constData(), &mode), 0);
     EXPECT_EQ(mode.st_mode & 07777, 0400u);
@@ -57,7 +43,7 @@ TEST(TrayFilesTest, FolderCopiesKeepLinksAsLinksAndLeaveSpecialFilesOut) {
 
 TEST(TrayFilesTest, ACancelledCopyStopsWithAnError) {
     QTemporaryDir dir;
-    write(dir.filePath("big.bin"), QByteArray(4 << 20, 'x'));
+    vesk::test::writeFile(dir.filePath("big.bin"), QByteArray(4 << 20, 'x'));
     std::atomic<bool> cancel{true};
     QString error;
     EXPECT_FALSE(tray_files::copy(dir.filePath("big.bin"), dir.filePath("copy.bin"), cancel, &error));
@@ -67,19 +53,19 @@ TEST(TrayFilesTest, ACancelledCopyStopsWithAnError) {
 TEST(TrayFilesTest, DeletingAMovedSourceKeepsWhatAppearedDuringTheCopy) {
     QTemporaryDir dir;
     const QString src = dir.filePath("src");
-    write(src + "/a.txt", "a");
-    write(src + "/Sub/b.txt", "b");
+    vesk::test::writeFile(src + "/a.txt", "a");
+    vesk::test::writeFile(src + "/Sub/b.txt", "b");
     std::atomic<bool> cancel{false};
     ASSERT_TRUE(tray_files::copy(src, dir.filePath("copy"), cancel, nullptr));
-    write(src + "/Sub/new.txt", "new");
+    vesk::test::writeFile(src + "/Sub/new.txt", "new");
 
     EXPECT_FALSE(tray_files::deleteCopiedSource(src, dir.filePath("copy")));
     EXPECT_FALSE(QFileInfo::exists(src + "/a.txt"));
     EXPECT_FALSE(QFileInfo::exists(src + "/Sub/b.txt"));
-    EXPECT_EQ(read(src + "/Sub/new.txt"), "new");
-    EXPECT_EQ(read(dir.filePath("copy/Sub/b.txt")), "b");
+    EXPECT_EQ(vesk::test::readFile(src + "/Sub/new.txt"), "new");
+    EXPECT_EQ(vesk::test::readFile(dir.filePath("copy/Sub/b.txt")), "b");
 
-    write(dir.filePath("one.txt"), "1");
+    vesk::test::writeFile(dir.filePath("one.txt"), "1");
     ASSERT_TRUE(tray_files::copy(dir.filePath("one.txt"), dir.filePath("one-copy.txt"), cancel, nullptr));
     EXPECT_TRUE(tray_files::deleteCopiedSource(dir.filePath("one.txt"), dir.filePath("one-copy.txt")));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("one.txt")));

@@ -15,32 +15,27 @@ BrightnessState brightnessAt(double level) {
 
 } // namespace
 
-TEST(ActivityBridgeTest, TheFirstAudioStatePrimesWithoutAPill) {
-    BridgeHarness h;
-    h.start();
-    EXPECT_TRUE(h.bridge->primed().contains(QStringLiteral("audio")));
-    EXPECT_TRUE(h.presented.isEmpty());
-
-    h.changeOutput([](AudioHardwareDevice& d) { d.volume = 0.6; });
-    const QList<ActivityPayload> shown = h.takePresented();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].title, QStringLiteral("Speakers"));
-    EXPECT_EQ(shown[0].trailing, ActivityTrailing::bar(0.6));
-}
-
-TEST(ActivityBridgeTest, TheFirstFocusStatePrimesTheGateWithoutAPill) {
+// The first audio and Focus states only prime: the next change shows.
+TEST(ActivityBridgeTest, TheFirstAudioAndFocusStatesPrimeWithoutAPill) {
     BridgeHarness h;
     h.start(true);
+    EXPECT_TRUE(h.bridge->primed().contains(QStringLiteral("audio")));
+    EXPECT_TRUE(h.bridge->primed().contains(QStringLiteral("focus")));
     EXPECT_TRUE(h.presented.isEmpty());
     EXPECT_TRUE(h.coordinator.focusActive());
-    EXPECT_TRUE(h.bridge->primed().contains(QStringLiteral("focus")));
 
     h.dnd->flip(false);
     h.run();
-    const QList<ActivityPayload> shown = h.takePresented();
+    QList<ActivityPayload> shown = h.takePresented();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].subtitle, QStringLiteral("Off"));
     EXPECT_FALSE(h.coordinator.focusActive());
+
+    h.changeOutput([](AudioHardwareDevice& d) { d.volume = 0.6; });
+    shown = h.takePresented();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, QStringLiteral("Speakers"));
+    EXPECT_EQ(shown[0].trailing, ActivityTrailing::bar(0.6));
 }
 
 TEST(ActivityBridgeTest, AFocusPillPassesItsOwnGateButFocusHoldsBackOtherKinds) {

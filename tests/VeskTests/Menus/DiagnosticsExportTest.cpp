@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace vesk {
 namespace {
 
@@ -56,7 +58,19 @@ protected:
 
 TEST_F(DiagnosticsExportTest, WritesTheReportAndShowsIt) {
     const QString path = folder.filePath(DiagnosticsExport::proposedName());
+    // An earlier report is replaced whole, never rewritten where it lies: a second name
+    // of the old file keeps the old text.
+    const QString earlier = folder.filePath(QStringLiteral("earlier.txt"));
+    {
+        QFile old(earlier);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("earlier report");
+    }
+    ASSERT_EQ(::link(QFile::encodeName(earlier).constData(), QFile::encodeName(path).constData()), 0);
     EXPECT_EQ(exporter(path).run(sampleReport()), path);
+    QFile kept(earlier);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "earlier report");
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

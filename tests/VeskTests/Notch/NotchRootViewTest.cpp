@@ -10,6 +10,7 @@
 #include "VeskUI/Tokens/Vesk.h"
 
 #include "support/Activity/PayloadFactory.h"
+#include "support/Desk/DeskFixture.h"
 #include "support/EventLoop.h"
 #include "support/Notch/WidgetImage.h"
 
@@ -23,18 +24,6 @@ namespace {
 using test::near;
 using test::pixel;
 
-// A 180 × 32 notch at the top of a 1512-wide screen.
-NotchGeometry housing() {
-    return NotchGeometry{.displayID = 1,
-                         .screenFrame = QRectF(0, 0, 1512, 982),
-                         .hasHardwareNotch = true,
-                         .notchSize = QSizeF(180, 32),
-                         .notchOrigin = QPointF(666, 0),
-                         .menuBarHeight = 37,
-                         .backingScale = 2,
-                         .maximumFramesPerSecond = 60};
-}
-
 ActivityPayload activity(ActivityKind kind, ActivityPriority priority, ActivityTrailing trailing) {
     return test::shownPayload(ActivityGlyph::symbol(symbol(kind)), u"Volume"_qs, std::nullopt,
                               std::move(trailing), kind, priority);
@@ -42,7 +31,7 @@ ActivityPayload activity(ActivityKind kind, ActivityPriority priority, ActivityT
 
 class NotchRootViewTest : public ::testing::Test {
 protected:
-    NotchRootViewTest() : settings(*defaults), model(housing(), settings), root(model) {
+    NotchRootViewTest() : settings(*defaults), model(test::deskHousing(), settings), root(model) {
         root.resize(800, 220);
         root.setAttribute(Qt::WA_DontShowOnScreen);
         root.show();

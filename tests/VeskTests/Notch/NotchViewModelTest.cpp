@@ -14,6 +14,7 @@
 
 #include "support/Activity/PayloadFactory.h"
 #include "support/Calendar/CalendarFixtures.h"
+#include "support/Desk/DeskFixture.h"
 #include "support/ManualScheduler.h"
 #include "support/Notch/FakeNotchPanel.h"
 
@@ -26,18 +27,6 @@
 using namespace vesk;
 
 namespace {
-
-// A 180 × 32 camera housing on a 1512-wide screen.
-NotchGeometry housing() {
-    return NotchGeometry{.displayID = 7,
-                         .screenFrame = QRectF(0, 0, 1512, 982),
-                         .hasHardwareNotch = true,
-                         .notchSize = QSizeF(180, 32),
-                         .notchOrigin = QPointF(666, 0),
-                         .menuBarHeight = 37,
-                         .backingScale = 2,
-                         .maximumFramesPerSecond = 120};
-}
 
 ActivityPayload payload(ActivityKind kind, ActivityPriority priority) {
     return test::makePayload(toRaw(kind), priority, 2, kind);
@@ -72,7 +61,7 @@ protected:
         };
         environment.performHaptic = [this] { ++haptics; };
         environment.showInCalendar = [this](const CalendarItem& item) { shownEvents << item.eventId; };
-        auto made = std::make_unique<NotchViewModel>(housing(), settings, environment);
+        auto made = std::make_unique<NotchViewModel>(test::deskHousing(), settings, environment);
         made->setPanel(&panel);
         made->setOnEffect([this](const NotchEffect& effect) { effects << effect; });
         made->setOnGeometryChange([this] { ++geometryChanges; });
@@ -115,7 +104,7 @@ TEST_F(NotchViewModelTest, OpeningGrowsTheWindowAtOnceAndTakesFocus) {
     EXPECT_EQ(model->motion(), Vesk::Motion::open);
     EXPECT_EQ(panel.currentCanvas(), canvasOf(open));
     EXPECT_EQ(panel.drawnCanvas(), canvasOf(open));
-    EXPECT_EQ(panel.frame, NotchSizing::panelFrame(canvasOf(open), housing()));
+    EXPECT_EQ(panel.frame, NotchSizing::panelFrame(canvasOf(open), test::deskHousing()));
     EXPECT_EQ(panel.drawnBottomRadius(), 34);
     EXPECT_TRUE(panel.keyboardFocusRequested());
     EXPECT_EQ(panel.calls.count(u"focus"_qs), 1);
@@ -488,9 +477,9 @@ TEST_F(NotchViewModelTest, ObservableFieldsNotifyOnlyOnChange) {
     EXPECT_EQ(nowPlaying.count(), 1);
     EXPECT_EQ(model->nowPlaying(), playing);
 
-    model->setGeometry(housing());
+    model->setGeometry(test::deskHousing());
     EXPECT_EQ(geometry.count(), 0);
-    NotchGeometry moved = housing();
+    NotchGeometry moved = test::deskHousing();
     moved.notchOrigin = QPointF(700, 0);
     model->setGeometry(moved);
     EXPECT_EQ(geometry.count(), 1);

@@ -6,6 +6,7 @@
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Notch/PipelineBanner.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Power/SleepWatch.h"
@@ -52,6 +53,9 @@ class NotchWindowControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qputenv("VESK_TRACE", "1");
+        // The tray and the pipelines keep their files in the process's data folder: each
+        // test starts without those an earlier test in this process left.
+        ASSERT_TRUE(QDir(files::applicationSupportFolder()).removeRecursively());
         setScreens({screenA, screenB});
         sources = qEnvironmentVariable("VESK_TEST_ROOT") + QStringLiteral("/sources");
         ASSERT_TRUE(QDir().mkpath(sources));

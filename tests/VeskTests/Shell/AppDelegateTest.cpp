@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QGuiApplication>
 
 #include <cmath>
@@ -21,7 +22,10 @@ using test::makePayload;
 
 class AppDelegateTest : public ::testing::Test {
 protected:
-    void SetUp() override { qputenv("VESK_TRACE", "1"); }
+    void SetUp() override {
+        qputenv("VESK_TRACE", "1");
+        QFile::remove(TraceLog::filePath()); // counts below start from an empty log
+    }
 
     void launch(int displays = 1) {
         auto made = std::make_unique<test::FakeShellFactory>(log, scheduler, displays);
@@ -203,16 +207,13 @@ TEST_F(AppDelegateTest, SwipesThatCycleOrDismissShowTheNewCurrentActivity) {
     model(0).send(NotchEvent::swipeUp());
     EXPECT_FALSE(coordinator().current());
     EXPECT_EQ(model(0).state(), NotchState::closed());
-}
 
-TEST_F(AppDelegateTest, CyclingWithNothingQueuedLeavesAnExpandedPillAlone) {
-    launch();
-    const ActivityPayload only = makePayload(QStringLiteral("a"), ActivityPriority::interrupt, 30);
-    offer(only);
+    // Cycling with nothing queued leaves an expanded pill alone.
+    offer(first);
     model(0).send(NotchEvent::hoverBegan());
-    ASSERT_EQ(model(0).state(), NotchState::activityExpanded(only));
+    ASSERT_EQ(model(0).state(), NotchState::activityExpanded(first));
     model(0).send(NotchEvent::swipeRight());
-    EXPECT_EQ(model(0).state(), NotchState::activityExpanded(only));
+    EXPECT_EQ(model(0).state(), NotchState::activityExpanded(first));
 }
 
 TEST_F(AppDelegateTest, MediaEffectsAndCommandsGoToTheNowPlayingSource) {
@@ -313,8 +314,10 @@ TEST_F(AppDelegateTest, CallbacksDoNothingOnceTheDelegateIsGone) {
     launch();
     const auto present = factory->present;
     delegate.reset();
+    const qsizetype mark = log.size();
     present(makePayload(QStringLiteral("sound"), ActivityPriority::interrupt, 1));
     scheduler.advance(5);
+    EXPECT_TRUE(since(mark).isEmpty());
 }
 
 TEST_F(AppDelegateTest, DeveloperHooksActOnTheActiveDisplay) {

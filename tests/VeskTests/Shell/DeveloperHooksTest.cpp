@@ -1,6 +1,7 @@
 #include "Vesk/Shell/DeveloperHooks.h"
 #include "Vesk/Shell/DebugActivitySource.h"
 
+#include "VeskKit/Foundation/Files.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "support/Cloud/FakeCloudContainer.h"
 #include "support/ManualScheduler.h"
@@ -21,6 +22,14 @@ namespace {
 // seconds since launch.
 class DeveloperHooksTest : public ::testing::Test {
 protected:
+    // The tray keeps its files in the process's data folder: start each test without
+    // those of an earlier one.
+    void SetUp() override {
+        ASSERT_TRUE(QDir(files::applicationSupportFolder()).removeRecursively());
+        ASSERT_TRUE(
+            QDir(qEnvironmentVariable("VESK_TEST_ROOT") + QStringLiteral("/seed")).removeRecursively());
+    }
+
     struct Call {
         double at;
         QString what;

@@ -53,6 +53,7 @@ protected:
                 },
             .seedTray = [this] { lines << QStringLiteral("(tray)"); },
             .log = [this](const QString& line) { lines << line; },
+            .repositoryReady = [this] { readyWithRepository = surface.repository() != nullptr; },
         });
         startup->run();
     }
@@ -68,6 +69,7 @@ protected:
     test::FakeNotchSurface surface{calls, settings, 2};
     QStringList available;
     int listings = 0;
+    std::optional<bool> readyWithRepository;
     QStringList lines;
     std::unique_ptr<SyncCoordinator> sync;
     std::unique_ptr<SyncStartup> startup;
@@ -83,6 +85,7 @@ TEST_F(SyncStartupTest, ImportsHandsOverSeedsAndCollapsesEightSecondsLater) {
     DeskRepository* repository = startup->repository();
     ASSERT_TRUE(repository);
     EXPECT_EQ(surface.model(1).repository(), repository);
+    EXPECT_EQ(readyWithRepository, true) << "told once the repository was handed over";
     EXPECT_EQ(repository->todos().size(), 2);
     EXPECT_EQ(listings, 0) << "imported shortcuts are the user's: nothing seeded";
     EXPECT_TRUE(defaults->boolValue(QStringLiteral("hasSeededShortcuts")));

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "VeskKit/Settings/SettingsTable.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+namespace vesk {
+
+class CalendarService;
+class SettingsStore;
+
+namespace calendarVisibility {
+// The one identifier of a set that means "no calendar": NUL, then "none".
+QString noneMarker();
+// An empty set shows every calendar; any other shows exactly those it holds.
+bool isVisible(const CalendarIdentifiers& stored, const QString& id);
+// The set to store after switching one calendar on or off; `all` are the calendars
+// listed now (what an empty set stands for).
+CalendarIdentifiers setVisible(const CalendarIdentifiers& stored, const QStringList& all, const QString& id,
+                               bool on);
+} // namespace calendarVisibility
+
+// Calendar access, the calendars with a switch each, the events the service loads and
+// the upcoming-event settings. Every change that alters which events are kept calls
+// `onFilterChanged` once; "Refresh now" calls `onRefresh`. Without a service the pane
+// shows the access notice as not determined and an empty list.
+QWidget* makeCalendarPane(SettingsStore& settings, CalendarService* service,
+                          std::function<void()> onFilterChanged, std::function<void()> onRefresh,
+                          std::function<void()> onOpenSettings);
+
+} // namespace vesk

@@ -1,0 +1,114 @@
+#include "Vesk/SettingsWindow/Panes/QuickAppsPane.h"
+#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "VeskServices/QuickApps/QuickAppsService.h"
+
+#include "support/EventLoop.h"
+#include "support/Workspace/FakeDesktopApplications.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLineEdit>
+
+namespace vesk {
+namespace {
+
+// Desktop entries that are installed, as the desktop lists them.
+class InstalledApplications final : public DesktopApplications {
+public:
+    QList<DesktopEntry> entries;
+    QList<DesktopEntry> installed() const override { return entries; }
+    std::optional<DesktopEntry> entry(const QString& id) const override {
+        for (const DesktopEntry& each : entries)
+            if (each.id == id) return each;
+        return std::nullopt;
+    }
+    std::optional<DesktopEntry> load(const QString&) const override { return std::nullopt; }
+    bool launch(const QString&, QString*) const override { return true; }
+    QIcon icon(const QString&) const override { return {}; }
+};
+
+class QuickAppsPaneTest : public ::testing::Test {
+protected:
+    QuickAppsPaneTest() {
+        for (int i = 0; i < 75; ++i) {
+            const QString name = QStringLiteral("App %1").arg(i, 2, 10, QLatin1Char('0'));
+            applications->entries << test::desktopEntry(
+                QStringLiteral("app%1.desktop").arg(i), name,
+                QStringLiteral("/usr/share/applications/app%1.desktop").arg(i));
+        }
+        applications->entries << test::desktopEntry(u"org.example.Editor.desktop"_qs, u"Text Editor"_qs,
+                                                    u"/usr/share/applications/org.example.Editor.desktop"_qs);
+    }
+
+    QuickAppsPane& open() {
+        pane = std::make_unique<QuickAppsPane>(
+            service, [this] { ++changes; }, [](QWidget*) { return std::optional<QList<QUrl>>(); });
+        EXPECT_EQ(pane->message(), u"Looking for apps…"_qs);
+        EXPECT_TRUE(test::processEventsUntil([&] { return !pane->isLoading(); }, 20000))
+            << "the scan never ended";
+        return *pane;
+    }
+
+    std::shared_ptr<InstalledApplications> applications = std::make_shared<InstalledApplications>();
+    QuickAppsService service{
+        QStringLiteral("QuickAppsPaneTest-") + QUuid::createUuid().toString(QUuid::WithoutBraces),
+        QuickAppsService::Environment{.applications = applications,
+                                      .running = std::make_shared<test::FakeRunningApplications>()}};
+    std::unique_ptr<QuickAppsPane> pane;
+    int changes = 0;
+};
+
+TEST_F(QuickAppsPaneTest, TheInstalledListShowsSixtyAndNarrowsBySearch) {
+    QuickAppsPane& p = open();
+    EXPECT_EQ(p.listed().size(), 60);
+    EXPECT_EQ(p.listed().first().name, u"App 00"_qs);
+    p.searchField()->setText(u"text EDIT"_qs);
+    ASSERT_EQ(p.listed().size(), 1);
+    EXPECT_EQ(p.listed().first().name, u"Text Editor"_qs);
+    p.searchField()->setText(u"xyz"_qs);
+    EXPECT_EQ(p.message(), u"Nothing matches “xyz”."_qs);
+}
+
+TEST_F(QuickAppsPaneTest, AddingMovesAnAppToTheEndOfTheDeskAndTheEndsAreInert) {
+    QuickAppsPane& p = open();
+    p.addApp(p.listed()[0]);
+    p.addApp(p.listed()[0]);
+    EXPECT_EQ(changes, 2);
+    ASSERT_EQ(p.chosen().size(), 2);
+    EXPECT_EQ(p.chosen().last().name, u"App 01"_qs);
+    EXPECT_EQ(p.listed().first().name, u"App 02"_qs);
+    QList<QAbstractButton*> ups, downs;
+    for (QAbstractButton* button : p.findChildren<QAbstractButton*>()) {
+        if (!button->isVisibleTo(&p)) continue; // rows replaced, awaiting deletion
+        if (button->objectName() == u"up"_qs) ups << button;
+        if (button->objectName() == u"down"_qs) downs << button;
+    }
+    ASSERT_EQ(ups.size(), 2);
+    EXPECT_EQ(std::count_if(ups.begin(), ups.end(), [](QAbstractButton* b) { return !b->isEnabled(); }), 1);
+    EXPECT_EQ(std::count_if(downs.begin(), downs.end(), [](QAbstractButton* b) { return !b->isEnabled(); }),
+              1);
+}
+
+TEST_F(QuickAppsPaneTest, AChosenAppWhoseEntryIsGoneSaysSoAndStaysRemovable) {
+    service.add(
+        QuickApp{.id = QUuid::createUuid(), .bundleID = u"gone.desktop"_qs, .name = u"Gone"_qs, .path = {}});
+    QuickAppsPane& p = open();
+    bool amber = false;
+    for (TextView* text : p.findChildren<TextView*>())
+        amber = amber || text->text() == u"Not installed on this computer"_qs;
+    EXPECT_TRUE(amber);
+    p.removeApp(p.chosen().first());
+    EXPECT_TRUE(service.apps().isEmpty());
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(QuickAppsPaneTest, AScanEndingAfterThePaneWentChangesNothing) {
+    pane = std::make_unique<QuickAppsPane>(service, [this] { ++changes; });
+    pane.reset();
+    test::processEventsFor(200);
+    EXPECT_EQ(changes, 0);
+}
+
+} // namespace
+} // namespace vesk
