@@ -1,20 +1,22 @@
 #include "Vesk/Shell/AppDelegate.h"
+#include "Vesk/Shell/DisplayLoss.h"
+#include "Vesk/Shell/ExitWatchdog.h"
 #include "Vesk/Shell/ShellFactory.h"
 #include "Vesk/Shell/SingleInstanceLock.h"
 #include "Vesk/Shell/TerminationSignals.h"
+#include "VeskPlatform/Audio/PulseAudioHardware.h"
 #include "VeskPlatform/Workspace/ChildEnvironment.h"
 
 #include <QApplication>
 #include <QTimer>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
-// The application and its delegate live for the whole run.
-std::unique_ptr<QApplication> application;
-std::unique_ptr<vesk::AppDelegate> delegate;
+// How long ending may take: after a termination request, and after the display went away.
+constexpr double quitPatience = 15.0;
+constexpr double displayLossPatience = 1.5;
 
 } // namespace
 
@@ -24,6 +26,12 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         vesk::childEnvironment::markPlatformForced();
     }
+
+    // libdbus aborts the process on a caller's mistake by default, and Qt 6.4's D-Bus
+    // thread makes one (a blocking wait on a call that was never sent) when the session
+    // bus goes away under a new subscription: the bus's loss must end us through
+    // SIGTERM, not an abort. The mistake is then a warning.
+    if (!qEnvironmentVariableIsSet("DBUS_FATAL_WARNINGS")) qputenv("DBUS_FATAL_WARNINGS", "0");
 
     // Checked before connecting to the display, so a second copy leaves at once.
     const QString display = qEnvironmentVariable("DISPLAY");
@@ -40,22 +48,39 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    application = std::make_unique<QApplication>(argc, argv);
+    // Everything long-lived lives in this scope: exit(), which libraries may call from
+    // inside the event loop, destroys nothing of it.
+    vesk::displayLoss::watchStartUp();
+    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VeskNotch"));
     QApplication::setApplicationVersion(QStringLiteral(VESK_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vesk-notch"));
 
+    vesk::AppDelegate* running = nullptr;
+    vesk::displayLoss::install(
+        [&running] {
+            if (running) running->applicationWillTerminate();
+        },
+        displayLossPatience);
+
+    // The sound server's connection and its thread, which the services share.
+    vesk::PulseAudioHardware soundServer;
+    vesk::AudioHardware::setShared(&soundServer);
+
     vesk::TerminationSignals termination;
-    QObject::connect(&termination, &vesk::TerminationSignals::terminationRequested, application.get(),
+    QObject::connect(&termination, &vesk::TerminationSignals::terminationRequested, &application,
                      &QCoreApplication::quit);
 
-    delegate = std::make_unique<vesk::AppDelegate>(vesk::systemShellFactory());
-    QObject::connect(application.get(), &QCoreApplication::aboutToQuit, delegate.get(),
-                     [] { delegate->applicationWillTerminate(); });
-    QTimer::singleShot(0, delegate.get(), [] { delegate->applicationDidFinishLaunching(); });
+    vesk::AppDelegate delegate(vesk::systemShellFactory());
+    running = &delegate;
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, [&delegate] {
+        vesk::exitWatchdog::arm(quitPatience, "vesk-notch: ending took too long; stopped.\n", 1);
+        delegate.applicationWillTerminate();
+    });
+    QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
 
-    application->exec();
-    delegate.reset();
-    application.reset();
-    return 0;
+    const int status = application.exec();
+    vesk::displayLoss::uninstall();
+    running = nullptr;
+    return status;
 }

@@ -154,7 +154,7 @@ ModelContainer::~ModelContainer() {
     m_checkpointTask.cancel();
     m_connection.close();
     // Closing the last connection (after it read the log) removes the log.
-    m_queue.sync([this] {
+    m_queue.finish([this] {
         checkpoint();
         m_checkpointConnection.close();
     });

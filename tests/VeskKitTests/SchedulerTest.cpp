@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QSemaphore>
 #include <QThread>
 
 #include <atomic>
@@ -122,4 +123,33 @@ TEST(SerialQueueTest, ShutdownWaitsForQueuedWorkAndDropsLaterWork) {
     queue->shutdown();
     queue->async([&] { ran += 100; });
     EXPECT_EQ(ran.load(), 10);
+}
+
+// A task that never returns holds up neither finish() nor shutdown() beyond the patience,
+// and a call given up on never starts.
+TEST(SerialQueueTest, AStuckTaskHoldsUpFinishAndShutdownOnlyForThePatience) {
+    SerialQueue queue(QStringLiteral("app.tessarn.notch.stuck"));
+    QSemaphore release;
+    std::atomic<int> stuck{0};
+    const auto getStuck = [&] {
+        ++stuck;
+        release.acquire();
+    };
+    std::atomic<bool> late{false};
+
+    queue.setStopPatience(0.2);
+    queue.async(getStuck);
+    ASSERT_TRUE(test::processEventsUntil([&] { return stuck == 1; }));
+    EXPECT_FALSE(queue.finish([&] { late = true; }));
+    release.release();
+    queue.setStopPatience(test::patienceMs / 1000.0);
+    EXPECT_TRUE(queue.finish([] {}));
+    EXPECT_FALSE(late.load());
+
+    queue.setStopPatience(0.2);
+    queue.async(getStuck);
+    ASSERT_TRUE(test::processEventsUntil([&] { return stuck == 2; }));
+    EXPECT_FALSE(queue.shutdown());
+    // Left to finish by itself.
+    release.release();
 }

@@ -241,6 +241,20 @@ DeskRepository* sampleRepository() {
     return repository;
 }
 
+DeskRepository* sampleTodos() {
+    DeskRepository* repository = newRepository();
+    if (!repository) return nullptr;
+    for (const char* title : {"Book the dentist", "Send the quarterly report to the whole team before Friday",
+                              "Water the plants", "Renew the passport"})
+        repository->addTodo(QString::fromUtf8(title));
+    const QList<TodoSnapshot> items = repository->todos();
+    for (const TodoSnapshot& item : items) {
+        if (item.title == QStringLiteral("Water the plants")) repository->toggleTodo(item.id);
+        if (item.title == QStringLiteral("Renew the passport")) repository->favoriteTodo(item.id);
+    }
+    return repository;
+}
+
 DeskRepository* sampleNote(const QString& text) {
     DeskRepository* repository = newRepository();
     if (repository && !text.isEmpty()) repository->saveNote(text);

@@ -48,6 +48,8 @@ QList<VeskTimer> sampleTimers();
 // A repository on a temporary store holding sample shortcuts; it lives until the
 // program ends.
 DeskRepository* sampleRepository();
+// A repository of its own with sample to-dos, one done and one a favourite.
+DeskRepository* sampleTodos();
 // A repository of its own whose scratch note reads `text`.
 DeskRepository* sampleNote(const QString& text);
 

@@ -155,6 +155,10 @@ QList<Scene> scenes() {
     add(QStringLiteral("desk-timer-picker"), desk({WidgetID::timer}, [](NotchViewModel&) {}));
     add(QStringLiteral("desk-timer-rows"),
         desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
+    add(QStringLiteral("desk-todos"),
+        desk({WidgetID::todos}, [](NotchViewModel& m) { m.setRepository(snapshot::sampleTodos()); }));
+    add(QStringLiteral("desk-todos-empty"),
+        desk({WidgetID::todos}, [](NotchViewModel& m) { m.setRepository(snapshot::sampleNote({})); }));
     add(QStringLiteral("desk-notes"), desk({WidgetID::notes}, [](NotchViewModel& m) {
             m.setRepository(snapshot::sampleNote(QStringLiteral(
                 "Call the plumber before Friday\nBuy oat milk, coffee, lemons\nIdeas: a notch that "

@@ -10,6 +10,7 @@
 #include "Vesk/Desk/Widgets/QuickAppsWidget.h"
 #include "Vesk/Desk/Widgets/ShortcutsWidget.h"
 #include "Vesk/Desk/Widgets/TimerWidget.h"
+#include "Vesk/Desk/Widgets/TodoWidget.h"
 #include "Vesk/Desk/Widgets/WeatherWidget.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "VeskKit/Foundation/Clock.h"
@@ -108,8 +109,29 @@ DeskWidget* DeskWidgetWiring::calendar(const Context& context) {
 }
 
 // To-dos.
-DeskWidget* DeskWidgetWiring::todos(const Context&) {
-    return nullptr;
+DeskWidget* DeskWidgetWiring::todos(const Context& context) {
+    const QPointer<NotchViewModel> model(&context.model);
+    const auto edit = [model](const std::function<void(DeskRepository&)>& change) {
+        if (DeskRepository* repository = model ? model->repository() : nullptr) change(*repository);
+    };
+    TodoWidget::Actions actions{
+        .onAdd = [edit](const QString& text) { edit([&](DeskRepository& r) { r.addTodo(text); }); },
+        .onToggle =
+            [edit](const TodoSnapshot& item) { edit([&](DeskRepository& r) { r.toggleTodo(item.id); }); },
+        .onFavorite =
+            [edit](const TodoSnapshot& item) { edit([&](DeskRepository& r) { r.favoriteTodo(item.id); }); },
+        .onDelete =
+            [edit](const TodoSnapshot& item) { edit([&](DeskRepository& r) { r.deleteTodo(item.id); }); },
+    };
+    auto* widget = new TodoWidget(context.environment, std::move(actions), context.parent);
+    followService<DeskRepository>(
+        context.model, widget, [model] { return model ? model->repository() : nullptr; },
+        &DeskRepository::todosChanged,
+        [widget, model] {
+            DeskRepository* repository = model ? model->repository() : nullptr;
+            widget->setItems(repository ? repository->todos() : QList<TodoSnapshot>());
+        });
+    return widget;
 }
 
 // Timers.

@@ -1,8 +1,23 @@
 #include "VeskKit/Foundation/SerialQueue.h"
 
+#include "VeskKit/Diagnostics/TraceLog.h"
+
+#include <QDeadlineTimer>
+#include <QSemaphore>
 #include <QThread>
 
+#include <algorithm>
+#include <mutex>
+
 namespace vesk {
+
+namespace {
+
+qint64 patienceMs(double seconds) {
+    return qint64(std::max(seconds, 0.0) * 1000.0);
+}
+
+} // namespace
 
 SerialQueue::SerialQueue(QString label, Scheduler* overrideScheduler) : m_label(std::move(label)) {
     if (overrideScheduler) {
@@ -25,13 +40,18 @@ SerialQueue::~SerialQueue() {
     shutdown();
 }
 
-void SerialQueue::shutdown() {
-    if (!m_thread) return;
+bool SerialQueue::shutdown() {
+    if (!m_thread) return true;
     m_thread->quit();
-    m_thread->wait();
-    delete m_thread;
+    const bool stopped = m_thread->wait(QDeadlineTimer(patienceMs(m_stopPatience)));
+    if (stopped)
+        delete m_thread;
+    else
+        // Deleting a running thread aborts the process: it is left to finish by itself.
+        TraceLog::trace(QStringLiteral("queue ") + m_label + QStringLiteral(" did not stop in time"));
     m_thread = nullptr;
     m_context = nullptr;
+    return stopped;
 }
 
 void SerialQueue::async(std::function<void()> fn) {
@@ -56,6 +76,38 @@ void SerialQueue::sync(const std::function<void()>& fn) {
     }
     QMetaObject::invokeMethod(
         m_context, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+}
+
+bool SerialQueue::finish(const std::function<void()>& fn) {
+    if (!m_thread || isCurrent()) {
+        fn();
+        return true;
+    }
+    // Shared with the queue, which may take the call after the caller gave up on it.
+    struct Call {
+        std::function<void()> fn;
+        std::mutex mutex;
+        bool abandoned = false;
+        QSemaphore done;
+    };
+    auto call = std::make_shared<Call>();
+    call->fn = fn;
+    QMetaObject::invokeMethod(
+        m_context,
+        [call] {
+            {
+                std::lock_guard lock(call->mutex);
+                if (call->abandoned) return;
+            }
+            call->fn();
+            call->done.release();
+        },
+        Qt::QueuedConnection);
+    if (call->done.tryAcquire(1, int(patienceMs(m_stopPatience)))) return true;
+    std::lock_guard lock(call->mutex);
+    call->abandoned = true;
+    TraceLog::trace(QStringLiteral("queue ") + m_label + QStringLiteral(" did not answer in time"));
+    return false;
 }
 
 } // namespace vesk

@@ -29,6 +29,10 @@ public:
     TaskHandle repeating(double interval, std::function<void()> fn);
     // Runs fn on the queue and waits for it; runs it directly when already on the queue.
     void sync(const std::function<void()>& fn);
+    // The same for the last work of an owner that is going away: waits at most the stop
+    // patience, so a task that never returns cannot hold up the ending for good. False
+    // when the wait ran out; fn then never starts if it had not.
+    bool finish(const std::function<void()>& fn);
 
     Scheduler& scheduler() { return *m_scheduler; }
     // The object that lives on the queue's thread, for QObjects that must be created
@@ -36,8 +40,12 @@ public:
     QObject* context() const { return m_context; }
     bool isCurrent() const { return m_scheduler->isCurrent(); }
 
-    // Stops the thread after the work already queued; later work is dropped.
-    void shutdown();
+    // Stops the thread after the work already queued; later work is dropped. Waits at
+    // most the stop patience: false when the thread was still busy then, and is left to
+    // finish (or to the end of the process) on its own.
+    bool shutdown();
+    // How long finish() and shutdown() wait; seconds.
+    void setStopPatience(double seconds) { m_stopPatience = seconds; }
 
 private:
     QString m_label;
@@ -45,6 +53,7 @@ private:
     QObject* m_context = nullptr;
     std::unique_ptr<QtScheduler> m_ownScheduler;
     Scheduler* m_scheduler = nullptr;
+    double m_stopPatience = 10.0;
 };
 
 } // namespace vesk

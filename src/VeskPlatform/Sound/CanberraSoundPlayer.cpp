@@ -62,7 +62,7 @@ CanberraSoundPlayer::CanberraSoundPlayer() : m_core(std::make_unique<Core>()) {}
 CanberraSoundPlayer::~CanberraSoundPlayer() {
     if (!m_core->queue) return;
     Core* core = m_core.get();
-    m_core->queue->sync([core] {
+    m_core->queue->finish([core] {
         if (core->context) ca_context_destroy(core->context);
         core->context = nullptr;
         // Sounds cut short are not always reported by the sound system: report them here.

@@ -60,7 +60,7 @@ MediaRemoteSource::~MediaRemoteSource() {
         std::lock_guard lock(m_mutex);
         m_stopped = true;
     }
-    m_queue.sync([this] { tearDown(); });
+    m_queue.finish([this] { tearDown(); });
 }
 
 void MediaRemoteSource::tearDown() {

@@ -71,7 +71,7 @@ TrayStore::TrayStore(const QString& containerName, TrayStoreOptions options, QOb
 TrayStore::~TrayStore() {
     // Copies stop at their next chunk and clean up; deletions already queued still run.
     m_stopping->store(true);
-    m_queue->sync([] {});
+    m_queue->finish([] {});
     m_queue.reset();
 }
 

@@ -4,9 +4,13 @@
 #include "support/DBusFixture.h"
 #include "support/EventLoop.h"
 
+#include "Vesk/Shell/SingleInstanceLock.h"
+
 #include <gtest/gtest.h>
 
+#include <QDBusConnectionInterface>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -21,9 +25,13 @@ QString programPath() {
     return QStringLiteral(VESK_BINARY_DIR "/bin/vesk-notch");
 }
 
-// The sizes of the program's visible windows, as the X server reports them.
-QList<QSize> visibleWindowSizes(qint64 pid) {
+// The sizes of the program's visible windows, as the X server (the test's, or
+// `display`) reports them.
+QList<QSize> visibleWindowSizes(qint64 pid, const QString& display = {}) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);
     QProcess search;
+    search.setProcessEnvironment(environment);
     search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                              QStringLiteral("--pid"), QString::number(pid)});
     search.waitForFinished(test::patienceMs);
@@ -33,6 +41,7 @@ QList<QSize> visibleWindowSizes(qint64 pid) {
     static const QRegularExpression geometry(QStringLiteral("Geometry: (\\d+)x(\\d+)"));
     for (const QString& id : ids) {
         QProcess query;
+        query.setProcessEnvironment(environment);
         query.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id});
         query.waitForFinished(test::patienceMs);
         const QRegularExpressionMatch match =
@@ -42,12 +51,55 @@ QList<QSize> visibleWindowSizes(qint64 pid) {
     return sizes;
 }
 
-int widestWindow(qint64 pid) {
+int widestWindow(qint64 pid, const QString& display = {}) {
     int widest = 0;
-    for (const QSize& size : visibleWindowSizes(pid))
+    for (const QSize& size : visibleWindowSizes(pid, display))
         widest = std::max(widest, size.width());
     return widest;
 }
+
+// An X server of the test's own, to stop under the program. Stopped by the destructor.
+class PrivateXServer {
+public:
+    ~PrivateXServer() { stop(); }
+
+    // Starts Xvfb on a free display number, or on `display` again; false (see error())
+    // when it did not come up.
+    bool start(const QString& display = {}) {
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+        // It writes its display number once it takes connections.
+        QStringList arguments{QStringLiteral("-displayfd"),  QStringLiteral("1"),
+                              QStringLiteral("-screen"),     QStringLiteral("0"),
+                              QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                              QStringLiteral("tcp")};
+        if (!display.isEmpty()) arguments.prepend(display);
+        m_process.start(QStringLiteral("Xvfb"), arguments);
+        QByteArray said;
+        if (!test::processEventsUntil([&] {
+                said += m_process.readAllStandardOutput();
+                return said.contains('\n') || m_process.state() == QProcess::NotRunning;
+            }) ||
+            !said.contains('\n')) {
+            m_error = QStringLiteral("Xvfb did not start");
+            return false;
+        }
+        m_display = QLatin1Char(':') + QString::fromLatin1(said.trimmed());
+        return true;
+    }
+    void stop() {
+        if (m_process.state() == QProcess::NotRunning) return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(test::patienceMs)) m_process.kill();
+        m_process.waitForFinished(test::patienceMs);
+    }
+    const QString& display() const { return m_display; }
+    const QString& error() const { return m_error; }
+
+private:
+    QProcess m_process;
+    QString m_display;
+    QString m_error;
+};
 
 class VeskNotchX11Test : public ::testing::Test {
 protected:
@@ -163,6 +215,98 @@ TEST_F(VeskNotchX11Test, TerminationSignalsEndTheProgramNormally) {
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), 0);
     }
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+// The display goes away under the program, in the middle of its run or of its start-up:
+// it ends by itself, promptly, and gives its lock back, so a copy started on the next
+// server of that number shows its notch.
+TEST_F(VeskNotchX11Test, WhenItsDisplayGoesAwayTheProgramEndsAndCanStartAgain) {
+    for (const int stopAfterMs : {-1, 300}) {
+        SCOPED_TRACE(stopAfterMs < 0 ? "once running" : "0.3 s after launch");
+        PrivateXServer server;
+        ASSERT_TRUE(server.start()) << qPrintable(server.error());
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("DISPLAY"), server.display());
+        m_output.clear();
+        m_errors.clear();
+        start(program, environment);
+        if (stopAfterMs < 0) {
+            ASSERT_TRUE(launched(program)) << qPrintable(errorLines(program).join('\n'));
+            ASSERT_TRUE(test::processEventsUntil([&] {
+                return widestWindow(program.processId(), server.display()) > 0;
+            })) << "the notch window never showed";
+        } else {
+            // The stop falls in the start-up, at a time chosen by the scenario.
+            test::processEventsFor(stopAfterMs);
+        }
+        server.stop();
+        QElapsedTimer ending;
+        ending.start();
+        ASSERT_TRUE(program.waitForFinished(test::patienceMs)) << "still running without its display";
+        EXPECT_LT(ending.elapsed(), 5000);
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_NE(program.exitCode(), 0);
+        const QStringList errors = errorLines(program);
+        EXPECT_EQ(errors.filter(QStringLiteral("vesk-notch:")).size(), 1) << qPrintable(errors.join('\n'));
+        SingleInstanceLock lock(SingleInstanceLock::pathForDisplay(server.display()));
+        EXPECT_TRUE(lock.tryLock()) << "the lock is still held";
+    }
+}
+
+TEST_F(VeskNotchX11Test, ANewServerOfTheSameNumberGetsANewNotch) {
+    PrivateXServer first;
+    ASSERT_TRUE(first.start()) << qPrintable(first.error());
+    const QString display = first.display();
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    start(program, environment);
+    ASSERT_TRUE(launched(program)) << qPrintable(errorLines(program).join('\n'));
+    first.stop();
+    ASSERT_TRUE(program.waitForFinished(test::patienceMs)) << "still running without its display";
+
+    PrivateXServer again;
+    ASSERT_TRUE(again.start(display)) << qPrintable(again.error());
+    m_output.clear();
+    start(second, environment);
+    ASSERT_TRUE(launched(second)) << qPrintable(errorLines(second).join('\n'));
+    EXPECT_TRUE(test::processEventsUntil([&] { return widestWindow(second.processId(), display) > 0; }))
+        << "the new copy never showed its notch";
+}
+
+// The desktop's libraries end the program with SIGTERM when the session bus goes away:
+// that is the normal ending, and it ends.
+TEST_F(VeskNotchX11Test, WhenItsSessionBusGoesAwayTheProgramEndsNormally) {
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    ASSERT_TRUE(test::processEventsUntil([&] { return bus.canReadLine(); })) << "dbus-daemon did not start";
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    start(program, environment);
+    ASSERT_TRUE(launched(program)) << qPrintable(errorLines(program).join('\n'));
+    // GLib's connection is the one that ends the program: its second, beside Qt's.
+    QDBusConnectionInterface* watcher =
+        QDBusConnection::connectToBus(address, QStringLiteral("session-bus-watch")).interface();
+    ASSERT_TRUE(watcher);
+    ASSERT_TRUE(test::processEventsUntil([&] {
+        int connections = 0;
+        const QStringList names = watcher->registeredServiceNames().value();
+        for (const QString& name : names)
+            connections += name.startsWith(u':') && watcher->servicePid(name).value() == program.processId();
+        return connections >= 2;
+    })) << "the program never connected to the session bus twice";
+    bus.terminate();
+    ASSERT_TRUE(bus.waitForFinished(test::patienceMs));
+    ASSERT_TRUE(program.waitForFinished(test::patienceMs)) << "still running without its session bus";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << qPrintable(errorLines(program).join('\n'));
+    EXPECT_EQ(program.exitCode(), 0);
 }
 
 } // namespace

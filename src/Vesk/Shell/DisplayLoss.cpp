@@ -1,0 +1,109 @@
+#include "Vesk/Shell/DisplayLoss.h"
+
+#include "Vesk/Shell/ExitWatchdog.h"
+#include "VeskKit/Diagnostics/TraceLog.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMetaObject>
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace vesk::displayLoss {
+
+namespace {
+
+constexpr const char* lostLine = "vesk-notch: the display went away; ending.\n";
+constexpr const char* stuckLine = "vesk-notch: ending after the display went away took too long; stopped.\n";
+
+std::function<void()> lostHandler;
+double lostPatience = 1.5;
+bool installed = false;
+bool ending = false;
+
+// Stops what can be stopped and ends the process: neither static destructors nor the
+// rest of exit() run.
+[[noreturn]] void end() {
+    if (!ending) {
+        ending = true;
+        exitWatchdog::arm(lostPatience, stuckLine, 1);
+        std::fputs(lostLine, stderr);
+        TraceLog::trace(QStringLiteral("display went away; ending"));
+        if (lostHandler) lostHandler();
+    }
+    std::fflush(nullptr);
+    ::_exit(1);
+}
+
+// Qt calls exit() on the main thread when it finds its X connection broken. exit()
+// destroys the calling thread's thread_local objects first, before any static one:
+// this sentinel's destructor is the first thing exit() runs.
+struct ExitSentinel {
+    ~ExitSentinel() {
+        if (installed) end();
+    }
+};
+thread_local ExitSentinel sentinel;
+
+// Xlib's answer to a broken connection; it holds the display's lock here, so the
+// ending runs from the event loop, under the watchdog from now on.
+int onIOErrorQuietly(Display*) {
+    return 0;
+}
+
+void onIOErrorExit(Display*, void*) {
+    if (!installed) return;
+    exitWatchdog::arm(lostPatience, stuckLine, 1);
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [] { end(); }, Qt::QueuedConnection);
+}
+
+QtMessageHandler previousHandler = nullptr;
+bool startingUp = false;
+
+void filterMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    // Ours says it, once.
+    if (message.startsWith(QLatin1String("The X11 connection broke")) ||
+        (startingUp && (message.startsWith(QLatin1String("could not connect to display")) ||
+                        message.startsWith(QLatin1String("Could not load the Qt platform plugin")))))
+        return;
+    if (type == QtFatalMsg && startingUp) {
+        std::fprintf(stderr, "vesk-notch: cannot reach the display %s; ending.\n",
+                     qgetenv("DISPLAY").constData());
+        std::fflush(nullptr);
+        ::_exit(1);
+    }
+    if (previousHandler) previousHandler(type, context, message);
+}
+
+} // namespace
+
+void watchStartUp() {
+    startingUp = true;
+    previousHandler = qInstallMessageHandler(filterMessages);
+}
+
+void install(std::function<void()> onLost, double patience) {
+    lostHandler = std::move(onLost);
+    lostPatience = patience;
+    installed = true;
+    startingUp = false;
+    // Constructs the main thread's sentinel.
+    [[maybe_unused]] ExitSentinel* here = &sentinel;
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 && x11->display()) {
+        XSetIOErrorHandler(onIOErrorQuietly);
+        XSetIOErrorExitHandler(x11->display(), onIOErrorExit, nullptr);
+    }
+}
+
+void uninstall() {
+    installed = false;
+    lostHandler = nullptr;
+}
+
+} // namespace vesk::displayLoss
