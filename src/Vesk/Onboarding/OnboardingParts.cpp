@@ -2,6 +2,7 @@
 
 #include "Vesk/SettingsWindow/Controls/NoticeCards.h"
 #include "Vesk/SettingsWindow/Controls/SmallAccentButton.h"
+#include "Vesk/SettingsWindow/Controls/SymbolView.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "VeskPlatform/Workspace/SystemSettings.h"
 #include "VeskUI/Symbols/Symbols.h"
@@ -40,27 +41,6 @@ QFont button() {
 
 namespace {
 
-// A symbol in a square, for a font of `size`.
-class SymbolMark final : public QWidget {
-public:
-    SymbolMark(QString name, double size, QColor color, QWidget* parent = nullptr)
-        : QWidget(parent), m_name(std::move(name)), m_color(color) {
-        const int side = int(std::ceil(Symbols::sideForFontSize(size)));
-        setFixedSize(side, side);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        Symbols::paint(painter, QRectF(rect()), m_name, m_color);
-    }
-
-private:
-    QString m_name;
-    QColor m_color;
-};
-
 // The 32 × 32 tile of a permission: tinted once granted.
 class PermissionTile final : public QWidget {
 public:
@@ -76,9 +56,8 @@ protected:
         painter.setPen(Qt::NoPen);
         painter.setBrush(m_granted ? Vesk::Accent::tint : Vesk::Ink::x800);
         painter.drawRoundedRect(QRectF(rect()), 8, 8);
-        const double side = Symbols::sideForFontSize(14);
-        Symbols::paint(painter, QRectF((32 - side) / 2, (32 - side) / 2, side, side), m_symbol,
-                       m_granted ? Vesk::Accent::x500 : Vesk::Stone::x400);
+        Symbols::paintForFontSize(painter, QRectF(rect()), 14, m_symbol,
+                                  m_granted ? Vesk::Accent::x500 : Vesk::Stone::x400);
     }
 
 private:
@@ -191,7 +170,7 @@ PermissionRow::PermissionRow(Permission permission, PermissionState state, std::
         auto* mark = new QHBoxLayout(on);
         mark->setContentsMargins(0, 0, 0, 0);
         mark->setSpacing(4);
-        mark->addWidget(new SymbolMark(QStringLiteral("checkmark"), 9, Vesk::Semantic::sage, on));
+        mark->addWidget(new SymbolView(QStringLiteral("checkmark"), 9, Vesk::Semantic::sage, on));
         mark->addWidget(
             new TextView(QStringLiteral("On"), systemFont(11, QFont::Medium), Vesk::Semantic::sage));
         m_control = on;
@@ -234,14 +213,14 @@ StuckHelp::StuckHelp(Permission permission, std::function<void()> onDismiss,
     auto* header = new QHBoxLayout;
     header->setSpacing(7);
     header->addWidget(
-        new SymbolMark(QStringLiteral("exclamationmark.triangle.fill"), 11, Vesk::Semantic::amber, this));
+        new SymbolView(QStringLiteral("exclamationmark.triangle.fill"), 11, Vesk::Semantic::amber, this));
     header->addWidget(
         new TextView(QStringLiteral("That didn't take"), onboardingType::rowTitle(), Vesk::Stone::x100));
     header->addStretch(1);
     auto* close = new PlainTextButton(QString(), systemFont(9, QFont::DemiBold), Vesk::Stone::x400, this);
     close->setObjectName(QStringLiteral("dismiss"));
     close->setFixedSize(16, 16);
-    auto* cross = new SymbolMark(QStringLiteral("xmark"), 9, Vesk::Stone::x400, close);
+    auto* cross = new SymbolView(QStringLiteral("xmark"), 9, Vesk::Stone::x400, close);
     cross->move((16 - cross->width()) / 2, (16 - cross->height()) / 2);
     cross->setAttribute(Qt::WA_TransparentForMouseEvents);
     connect(close, &QAbstractButton::clicked, this, [onDismiss = std::move(onDismiss)] {

@@ -217,6 +217,14 @@ void Symbols::paint(QPainter& painter, const QRectF& rect, QStringView name, con
     painter.restore();
 }
 
+void Symbols::paintForFontSize(QPainter& painter, const QRectF& area, double fontSize, QStringView name,
+                               const QColor& color) {
+    const double side = sideForFontSize(fontSize);
+    paint(painter,
+          QRectF(area.x() + (area.width() - side) / 2, area.y() + (area.height() - side) / 2, side, side),
+          name, color);
+}
+
 QIcon Symbols::icon(const QString& name, const QColor& color) {
     return QIcon(new SymbolIconEngine(name, color));
 }

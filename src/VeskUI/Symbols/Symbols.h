@@ -38,6 +38,10 @@ public:
     static QImage image(QStringView name, double side, const QColor& color, qreal devicePixelRatio = 1.0);
     // Draws the symbol in `color`, as a square centred in `rect` as large as fits.
     static void paint(QPainter& painter, const QRectF& rect, QStringView name, const QColor& color);
+    // Draws the symbol in `color` at the side it takes beside text of `fontSize`, centred
+    // in `area` (and spilling over it where the area is smaller).
+    static void paintForFontSize(QPainter& painter, const QRectF& area, double fontSize, QStringView name,
+                                 const QColor& color);
     // An icon for menus and the tray, sharp at every size.
     static QIcon icon(const QString& name, const QColor& color);
 

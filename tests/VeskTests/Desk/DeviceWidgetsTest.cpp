@@ -179,6 +179,23 @@ public:
 
 } // namespace
 
+TEST_F(DeviceWidgetsTest, TheFrameCoversTheWidgetThroughResizesAndRebuilds) {
+    AudioDeviceWidget widget(environment, {});
+    render(widget, QSize(216, 140));
+    EXPECT_EQ(widget.frame()->geometry(), QRect(0, 0, 216, 140));
+    widget.resize(300, 150);
+    EXPECT_EQ(widget.frame()->geometry(), QRect(0, 0, 300, 150));
+    EXPECT_EQ(widget.frame()->content()->geometry(), QRect(0, 0, 300, 150))
+        << "the empty state grows with it";
+
+    widget.setDevices({{1, QStringLiteral("Speakers"), AudioState::Transport::builtIn, true}});
+    EXPECT_TRUE(widget.frame()->isVisible());
+    EXPECT_EQ(widget.frame()->geometry(), QRect(0, 0, 300, 150))
+        << "a rebuilt frame starts at the widget's size";
+    widget.resize(200, 120);
+    EXPECT_EQ(widget.frame()->geometry(), QRect(0, 0, 200, 120)) << "and keeps to it";
+}
+
 TEST_F(DeviceWidgetsTest, WeatherShowsTheLocaleUnitAndEveryState) {
     auto weather = std::make_shared<CannedWeather>();
     LocationProvider locations({.manager = std::make_shared<StillLocation>(),

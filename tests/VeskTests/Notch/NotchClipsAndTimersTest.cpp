@@ -1,16 +1,8 @@
 // The window controller's shared timers and clipboard history across two displays.
 #include "Vesk/Notch/NotchViewModel.h"
-#include "Vesk/Notch/NotchWindowController.h"
-#include "VeskKit/Foundation/UserDefaults.h"
-#include "VeskKit/Settings/SettingsStore.h"
-#include "VeskPlatform/Power/SleepWatch.h"
-#include "VeskServices/Audio/AudioState.h"
 
-#include "support/ManualScheduler.h"
+#include "support/Notch/TwoDisplayController.h"
 #include "support/Pasteboard/FakeClipboard.h"
-#include "support/Screens/OffscreenScreens.h"
-#include "support/Tray/FakeThumbnailGenerator.h"
-#include "support/WindowController/FakePointerWatches.h"
 
 #include <gtest/gtest.h>
 
@@ -19,28 +11,14 @@
 using namespace vesk;
 using namespace vesk::test;
 
-TEST(NotchClipsAndTimersTest, ModelsGetNewClipsOnlyWhenOneHeadsTheHistoryAndTimersReachTheStore) {
-    ASSERT_TRUE(setOffscreenScreens({{"A", QRect(0, 0, 1512, 982)}, {"B", QRect(1512, 0, 1920, 1080)}}));
-    QCoreApplication::processEvents();
-    ManualScheduler scheduler;
-    ScopedMainScheduler guard{scheduler};
-    std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
-    SettingsStore settings{*defaults};
-    FakeDragWatch drag;
-    FakeOutsideClickWatch clicks;
-    SleepWatch sleep{QDBusConnection(QStringLiteral("none"))};
+using NotchClipsAndTimersTest = TwoDisplayControllerTest;
+
+TEST_F(NotchClipsAndTimersTest, ModelsGetNewClipsOnlyWhenOneHeadsTheHistoryAndTimersReachTheStore) {
     FakeClipboard clipboard;
-    NotchWindowController::Environment environment;
-    environment.dragWatch = &drag;
-    environment.clickWatch = &clicks;
-    environment.sleepWatch = &sleep;
     environment.pasteboard = &clipboard;
-    environment.trayOptions.queueScheduler = &scheduler;
-    environment.trayOptions.thumbnails = std::make_shared<FakeThumbnailGenerator>();
     environment.clipboardOptions = {
         .reader = &clipboard, .clock = &scheduler.clock(), .queueScheduler = &scheduler};
     environment.modelEnvironment.clock = &scheduler.clock();
-    environment.modelEnvironment.outputDevices = [] { return QList<AudioOutputDevice>{}; };
     NotchWindowController controller(settings, environment);
     scheduler.runPending();
     NotchViewModel* first = controller.displays().first().model;

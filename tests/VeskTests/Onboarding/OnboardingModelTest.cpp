@@ -1,9 +1,6 @@
 #include "Vesk/Onboarding/OnboardingModel.h"
-#include "Vesk/Permissions/Permissions.h"
-#include "VeskKit/Settings/SettingsStore.h"
 
-#include "support/ManualScheduler.h"
-#include "support/Permissions/FakePermissionLayers.h"
+#include "support/Permissions/FakePermissionsHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +12,8 @@ namespace {
 using Step = OnboardingModel::Step;
 using Authorization = BluetoothService::Authorization;
 
-class OnboardingModelTest : public ::testing::Test {
+class OnboardingModelTest : public ::testing::Test, protected test::FakePermissionsHarness {
 protected:
-    test::ManualScheduler scheduler;
-    test::ScopedMainScheduler guard{scheduler};
-    std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
-    SettingsStore settings{*defaults};
-    test::FakePermissionLayers layers;
-    ActivationHolds holds;
-    PermissionPrompt prompt{holds};
-    Permissions permissions{layers, prompt};
     OnboardingModel model{settings, permissions};
 
     // Asks for Bluetooth and lets the daemon answer `answer`.

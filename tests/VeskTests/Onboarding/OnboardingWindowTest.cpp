@@ -12,7 +12,7 @@
 #include "VeskUI/Tokens/Vesk.h"
 
 #include "support/Notch/WidgetImage.h"
-#include "support/Permissions/FakePermissionLayers.h"
+#include "support/Permissions/FakePermissionsHarness.h"
 #include "support/Shell/FakeShellParts.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +95,7 @@ TEST_F(OnboardingShellTest, NoWindowOnceDoneAndTheHookPicksTheFirstPage) {
     EXPECT_EQ(delegate->onboardingWindow()->model().step(), Step::permissions);
 }
 
-class OnboardingViewTest : public ::testing::Test {
+class OnboardingViewTest : public ::testing::Test, protected test::FakePermissionsHarness {
 protected:
     OnboardingViewTest() {
         window.setAttribute(Qt::WA_DontShowOnScreen);
@@ -113,14 +113,6 @@ protected:
         return controls;
     }
 
-    test::ManualScheduler scheduler;
-    test::ScopedMainScheduler mainGuard{scheduler};
-    std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
-    SettingsStore settings{*defaults};
-    test::FakePermissionLayers layers;
-    ActivationHolds holds;
-    PermissionPrompt prompt{holds};
-    Permissions permissions{layers, prompt};
     int finished = 0;
     OnboardingWindow window{settings, permissions, &holds, [this] { ++finished; }};
 };

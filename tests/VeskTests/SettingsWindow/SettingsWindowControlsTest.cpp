@@ -6,6 +6,7 @@
 #include "Vesk/SettingsWindow/Controls/SettingsRow.h"
 #include "Vesk/SettingsWindow/Controls/SmallAccentButton.h"
 #include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
+#include "Vesk/SettingsWindow/Controls/SymbolView.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "Vesk/SettingsWindow/Controls/ValueSlider.h"
 #include "VeskKit/Settings/SettingsStore.h"
@@ -253,6 +254,20 @@ TEST_F(SettingsWindowControlsTest, NoticesShowTheirTextsAndAllowCallsEachTime) {
     EXPECT_GT(edge.red(), edge.blue() + 10);
     const QImage neutral = test::widgetImage(*unavailable);
     EXPECT_TRUE(test::near(test::pixel(neutral, neutral.width() / 2, 0), Vesk::Ink::x700, 12));
+}
+
+TEST_F(SettingsWindowControlsTest, SymbolViewIsTextSizedAndFadesOnlyInADimmedParent) {
+    QWidget holder;
+    auto* symbol = new SymbolView(QStringLiteral("record.circle"), 20, Vesk::Stone::x100, &holder);
+    EXPECT_EQ(symbol->size(), QSize(24, 24)) << "the side beside 20 pt text";
+    const auto centre = [&] {
+        const QImage image = test::widgetImage(holder);
+        return test::pixel(image, 12, 12).alpha();
+    };
+    holder.resize(24, 24);
+    EXPECT_GT(centre(), 200) << "the centre dot at full opacity";
+    dimming::setDimmed(&holder, true);
+    EXPECT_NEAR(centre(), 255 * dimming::dimmedOpacity, 20);
 }
 
 TEST_F(SettingsWindowControlsTest, RenderedCardFillAndRowHairline) {

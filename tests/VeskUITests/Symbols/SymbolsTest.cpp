@@ -107,6 +107,22 @@ TEST_F(SymbolsTest, PaintCentresASquareSymbolInTheRectangle) {
     EXPECT_EQ(QColor::fromRgba(canvas.pixel(30, 10)).rgb(), vesk::Vesk::Stone::x100.rgb());
 }
 
+TEST_F(SymbolsTest, PaintForFontSizeKeepsTheTextSizedSquareInTheMiddle) {
+    QImage canvas(40, 40, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    Symbols::paintForFontSize(painter, QRectF(0, 0, 40, 40), 10, u"record.circle", vesk::Vesk::Stone::x100);
+    painter.end();
+    // 12 × 12 from (14, 14), not the whole canvas as a plain paint would.
+    const QRect square(14, 14, 12, 12);
+    int inkedOutside = 0;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            if (!square.contains(x, y) && qAlpha(canvas.pixel(x, y)) > 0) ++inkedOutside;
+    EXPECT_EQ(inkedOutside, 0);
+    EXPECT_GT(qAlpha(canvas.pixel(20, 20)), 200); // the centre dot
+}
+
 TEST_F(SymbolsTest, UnknownNamesDrawAPlaceholderAndAreReportedOnce) {
     qputenv("VESK_TRACE", "1");
     const QImage first = Symbols::image(u"no.such.symbol", 24, Qt::white);

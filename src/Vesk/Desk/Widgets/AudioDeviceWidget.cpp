@@ -1,13 +1,13 @@
 #include "Vesk/Desk/Widgets/AudioDeviceWidget.h"
 
 #include "Vesk/Desk/Widgets/DeskScrollList.h"
+#include "Vesk/Desk/Widgets/HoverButton.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "Vesk/Desk/Widgets/WidgetFrame.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QEnterEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,9 +17,9 @@ namespace vesk {
 
 namespace {
 
-class DeviceRow final : public QAbstractButton {
+class DeviceRow final : public HoverButton {
 public:
-    DeviceRow(const AudioOutputDevice& device, QWidget* parent) : QAbstractButton(parent), m_device(device) {
+    DeviceRow(const AudioOutputDevice& device, QWidget* parent) : HoverButton(parent), m_device(device) {
         setFocusPolicy(Qt::NoFocus);
         setCursor(Qt::PointingHandCursor);
         setToolTip(device.isDefault ? device.name + QStringLiteral(" — current output")
@@ -33,14 +33,11 @@ public:
     }
 
 protected:
-    void enterEvent(QEnterEvent*) override { setHovering(true); }
-    void leaveEvent(QEvent*) override { setHovering(false); }
-
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         const QRectF area = rect();
-        if (m_hovering && !m_device.isDefault) {
+        if (isHovering() && !m_device.isDefault) {
             QPainterPath fill;
             fill.addRoundedRect(area, 6, 6);
             p.fillPath(fill, Vesk::Ink::x850);
@@ -70,14 +67,8 @@ protected:
 
 private:
     QFont nameFont() const { return systemFont(11, m_device.isDefault ? QFont::Medium : QFont::Normal); }
-    void setHovering(bool hovering) {
-        if (m_hovering == hovering) return;
-        m_hovering = hovering;
-        update();
-    }
 
     AudioOutputDevice m_device;
-    bool m_hovering = false;
 };
 
 } // namespace
@@ -119,14 +110,7 @@ void AudioDeviceWidget::setDevices(const QList<AudioOutputDevice>& devices) {
         list->setContent(column);
         content = list;
     }
-    m_frame = new WidgetFrame(QStringLiteral("Sound Output"), nullptr, Qt::AlignTop, content, this);
-    m_frame->setGeometry(rect());
-    m_frame->show();
-}
-
-void AudioDeviceWidget::resizeEvent(QResizeEvent* event) {
-    DeskWidget::resizeEvent(event);
-    if (m_frame) m_frame->setGeometry(rect());
+    m_frame = WidgetFrame::filling(this, QStringLiteral("Sound Output"), nullptr, Qt::AlignTop, content);
 }
 
 } // namespace vesk

@@ -24,9 +24,6 @@ public:
     QList<QAbstractButton*> rows() const;
     WidgetFrame* frame() const { return m_frame; }
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     std::function<void(const AudioOutputDevice&)> m_onSelect;
     QList<AudioOutputDevice> m_devices;

@@ -1,12 +1,12 @@
 #include "Vesk/Desk/Widgets/QuickAppsWidget.h"
 
 #include "Vesk/Desk/Widgets/DeskScrollList.h"
+#include "Vesk/Desk/Widgets/HoverButton.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "Vesk/Desk/Widgets/WidgetFrame.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QEnterEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -20,10 +20,10 @@ constexpr double dotSide = 4;
 constexpr double stackSpacing = 3;
 constexpr double tileHeight = QuickAppsWidget::iconSide + stackSpacing + dotSide;
 
-class AppTile final : public QAbstractButton {
+class AppTile final : public HoverButton {
 public:
     AppTile(const QuickApp& app, std::optional<QIcon> icon, bool missing, bool running, QWidget* parent)
-        : QAbstractButton(parent), m_icon(std::move(icon)), m_missing(missing), m_running(running) {
+        : HoverButton(parent), m_icon(std::move(icon)), m_missing(missing), m_running(running) {
         setFocusPolicy(Qt::NoFocus);
         setCursor(missing ? Qt::ArrowCursor : Qt::PointingHandCursor);
         setEnabled(!missing);
@@ -31,17 +31,12 @@ public:
         setAccessibleName(app.name);
     }
 
-    bool isHovering() const { return m_hovering; }
-
 protected:
-    void enterEvent(QEnterEvent*) override { setHovering(true); }
-    void leaveEvent(QEvent*) override { setHovering(false); }
-
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        const bool grown = m_hovering && !m_missing;
+        const bool grown = isHovering() && !m_missing;
         const double side = QuickAppsWidget::iconSide * (grown ? 1.1 : 1.0);
         const QPointF centre(width() / 2.0, QuickAppsWidget::iconSide / 2.0);
         const QRectF box(centre.x() - side / 2, centre.y() - side / 2, side, side);
@@ -77,16 +72,9 @@ protected:
     }
 
 private:
-    void setHovering(bool hovering) {
-        if (m_hovering == hovering) return;
-        m_hovering = hovering;
-        update();
-    }
-
     std::optional<QIcon> m_icon;
     bool m_missing;
     bool m_running;
-    bool m_hovering = false;
 };
 
 // Tiles in as many columns of at least the minimum width as fit.
@@ -180,14 +168,7 @@ void QuickAppsWidget::setApps(const QList<QuickApp>& apps) {
         list->setContent(grid);
         content = list;
     }
-    m_frame = new WidgetFrame(QStringLiteral("Apps"), plus, Qt::AlignCenter, content, this);
-    m_frame->setGeometry(rect());
-    m_frame->show();
-}
-
-void QuickAppsWidget::resizeEvent(QResizeEvent* event) {
-    DeskWidget::resizeEvent(event);
-    if (m_frame) m_frame->setGeometry(rect());
+    m_frame = WidgetFrame::filling(this, QStringLiteral("Apps"), plus, Qt::AlignCenter, content);
 }
 
 } // namespace vesk

@@ -42,9 +42,6 @@ public:
     QAbstractButton* configureButton() const;
     WidgetFrame* frame() const { return m_frame; }
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     Actions m_actions;
     WidgetFrame* m_frame = nullptr;

@@ -225,9 +225,7 @@ void WeatherWidget::rebuild() {
                                        QStringLiteral("Couldn't load the forecast"), failure);
         break;
     }
-    m_frame = new WidgetFrame(QStringLiteral("Weather"), nullptr, Qt::AlignCenter, content, this);
-    m_frame->setGeometry(rect());
-    m_frame->show();
+    m_frame = WidgetFrame::filling(this, QStringLiteral("Weather"), nullptr, Qt::AlignCenter, content);
 }
 
 QStringList WeatherWidget::texts() const {
@@ -236,11 +234,6 @@ QStringList WeatherWidget::texts() const {
     for (const Line& line : readingLines(*m_provider->snapshot()))
         texts << line.text;
     return texts;
-}
-
-void WeatherWidget::resizeEvent(QResizeEvent* event) {
-    DeskWidget::resizeEvent(event);
-    if (m_frame) m_frame->setGeometry(rect());
 }
 
 } // namespace vesk

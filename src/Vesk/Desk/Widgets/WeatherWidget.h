@@ -23,9 +23,6 @@ public:
     // loading.
     QStringList texts() const;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     enum class Shown { none, reading, loading, needsLocation, denied, failed };
     void rebuild();

@@ -19,6 +19,15 @@ WidgetFrame::WidgetFrame(const QString& title, QWidget* trailing, Qt::Alignment 
     place();
 }
 
+WidgetFrame* WidgetFrame::filling(QWidget* host, const QString& title, QWidget* trailing,
+                                  Qt::Alignment alignment, QWidget* content) {
+    auto* frame = new WidgetFrame(title, trailing, alignment, content, host);
+    frame->setGeometry(host->rect());
+    frame->show();
+    host->installEventFilter(frame);
+    return frame;
+}
+
 void WidgetFrame::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     place();
@@ -28,6 +37,11 @@ bool WidgetFrame::event(QEvent* event) {
     // A child that changes its size limits or its wish is placed again.
     if (event->type() == QEvent::LayoutRequest) place();
     return QWidget::event(event);
+}
+
+bool WidgetFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
 }
 
 void WidgetFrame::place() {

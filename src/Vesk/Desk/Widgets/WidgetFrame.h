@@ -17,6 +17,11 @@ public:
     WidgetFrame(const QString& title, QWidget* trailing, Qt::Alignment alignment, QWidget* content,
                 QWidget* parent = nullptr);
 
+    // A frame over the whole of `host`, shown, that keeps to the host's size from then on:
+    // for widgets that build their frame again whenever what they show changes.
+    static WidgetFrame* filling(QWidget* host, const QString& title, QWidget* trailing,
+                                Qt::Alignment alignment, QWidget* content);
+
     QString title() const { return accessibleName(); }
     QWidget* content() const { return m_content; }
     QWidget* trailing() const { return m_trailing; }
@@ -24,6 +29,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void place();

@@ -2,6 +2,7 @@
 
 #include "Vesk/SettingsWindow/Controls/Dimming.h"
 #include "Vesk/SettingsWindow/Controls/SmallAccentButton.h"
+#include "Vesk/SettingsWindow/Controls/SymbolView.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
@@ -9,9 +10,7 @@
 
 #include <QHBoxLayout>
 #include <QPainter>
-
 #include <QVBoxLayout>
-#include <cmath>
 
 namespace vesk {
 
@@ -19,29 +18,6 @@ namespace {
 
 constexpr double noticeRadius = 16;
 constexpr int noticePadding = 13;
-
-// A symbol drawn at the dimming opacity, square, for a font of `size`.
-class SymbolView final : public QWidget {
-public:
-    SymbolView(QString name, double size, QColor color, QWidget* parent = nullptr)
-        : QWidget(parent), m_name(std::move(name)), m_size(size), m_color(color) {
-        const int side = int(std::ceil(Symbols::sideForFontSize(size)));
-        setFixedSize(side, side);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        dimming::apply(painter, this);
-        Symbols::paint(painter, QRectF(rect()), m_name, m_color);
-    }
-
-private:
-    QString m_name;
-    double m_size;
-    QColor m_color;
-};
 
 // The 30 × 30 tile behind a permission's symbol.
 class PermissionTile final : public QWidget {
@@ -58,9 +34,7 @@ protected:
         painter.setPen(Qt::NoPen);
         painter.setBrush(Vesk::Ink::x800);
         painter.drawRoundedRect(QRectF(rect()), 8, 8);
-        const double side = Symbols::sideForFontSize(13);
-        Symbols::paint(painter, QRectF((30 - side) / 2, (30 - side) / 2, side, side), m_symbol,
-                       Vesk::Stone::x400);
+        Symbols::paintForFontSize(painter, QRectF(rect()), 13, m_symbol, Vesk::Stone::x400);
     }
 
 private:

@@ -25,16 +25,44 @@ QFont tileTitleFont(bool selected, double size) {
     return systemFont(size, selected ? QFont::DemiBold : QFont::Normal);
 }
 
-// A preview tile: the sample in a black rounded box, the title under it.
-class PreviewTile final : public QAbstractButton {
+// A tile of a picker row: checked while its value is stored; the row, not the button
+// group, decides which one that is.
+class PickerTile : public QAbstractButton {
 public:
-    PreviewTile(PickerOption option, PreviewPainter preview, QWidget* parent)
-        : QAbstractButton(parent), m_option(std::move(option)), m_preview(std::move(preview)) {
+    explicit PickerTile(QWidget* parent) : QAbstractButton(parent) {
         setCheckable(true);
         setAutoExclusive(false);
         setCursor(Qt::PointingHandCursor);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
+};
+
+// The label over a row of tiles, the row filled by the caller.
+QHBoxLayout* labelledTileRow(QWidget* picker, const QString& label, const QMargins& margins) {
+    auto* column = new QVBoxLayout(picker);
+    column->setContentsMargins(margins);
+    column->setSpacing(8);
+    column->addWidget(new TextView(label, Vesk::Type_::settingsRow(), Vesk::Stone::x100));
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
+    column->addLayout(row);
+    return row;
+}
+
+// Puts a tile in the row, named after its setting and value; pressing it writes the value.
+void addTile(QHBoxLayout* row, QList<QAbstractButton*>& tiles, QAbstractButton* tile,
+             const SettingBinding& binding, const QString& value) {
+    tile->setObjectName(binding.key + QLatin1Char('.') + value);
+    row->addWidget(tile, 1);
+    tiles.append(tile);
+    QObject::connect(tile, &QAbstractButton::clicked, tile, [write = binding.write, value] { write(value); });
+}
+
+// A preview tile: the sample in a black rounded box, the title under it.
+class PreviewTile final : public PickerTile {
+public:
+    PreviewTile(PickerOption option, PreviewPainter preview, QWidget* parent)
+        : PickerTile(parent), m_option(std::move(option)), m_preview(std::move(preview)) {}
     const QString& value() const { return m_option.value; }
     QSize sizeHint() const override {
         const QFontMetricsF metrics(tileTitleFont(true, 10));
@@ -64,15 +92,10 @@ private:
 };
 
 // A copy-or-move tile: title and subtitle on a rounded fill, the accent when selected.
-class ModeTile final : public QAbstractButton {
+class ModeTile final : public PickerTile {
 public:
     ModeTile(QString title, QString subtitle, QWidget* parent)
-        : QAbstractButton(parent), m_title(std::move(title)), m_subtitle(std::move(subtitle)) {
-        setCheckable(true);
-        setAutoExclusive(false);
-        setCursor(Qt::PointingHandCursor);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    }
+        : PickerTile(parent), m_title(std::move(title)), m_subtitle(std::move(subtitle)) {}
     QSize sizeHint() const override {
         const double lines = QFontMetricsF(systemFont(12, QFont::DemiBold)).height() + 1 +
                              QFontMetricsF(systemFont(10)).height();
@@ -112,21 +135,9 @@ PreviewPicker::PreviewPicker(const QString& label, SettingsStore& settings, cons
                              const QList<PickerOption>& options, PreviewPainter preview, QWidget* parent)
     : QWidget(parent) {
     setObjectName(binding.key + QStringLiteral("Picker"));
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(12, 10, 12, 10);
-    column->setSpacing(8);
-    column->addWidget(new TextView(label, Vesk::Type_::settingsRow(), Vesk::Stone::x100));
-    auto* row = new QHBoxLayout;
-    row->setSpacing(8);
-    column->addLayout(row);
-    const auto write = binding.write;
-    for (const PickerOption& option : options) {
-        auto* tile = new PreviewTile(option, preview, this);
-        tile->setObjectName(binding.key + QLatin1Char('.') + option.value);
-        row->addWidget(tile, 1);
-        m_tiles.append(tile);
-        connect(tile, &QAbstractButton::clicked, this, [write, value = option.value] { write(value); });
-    }
+    QHBoxLayout* row = labelledTileRow(this, label, QMargins(12, 10, 12, 10));
+    for (const PickerOption& option : options)
+        addTile(row, m_tiles, new PreviewTile(option, preview, this), binding, option.value);
     followSetting(this, settings, {QString(), binding.read, binding.write}, [this](const QVariant& stored) {
         for (QAbstractButton* tile : m_tiles)
             tile->setChecked(static_cast<PreviewTile*>(tile)->value() == stored.toString());
@@ -159,27 +170,17 @@ SettingsPicker::SettingsPicker(const QString& label, SettingsStore& settings, co
                                QWidget* parent)
     : QWidget(parent) {
     setObjectName(binding.key + QStringLiteral("Picker"));
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(14, 12, 14, 4);
-    column->setSpacing(8);
-    column->addWidget(new TextView(label, Vesk::Type_::settingsRow(), Vesk::Stone::x100));
-    auto* row = new QHBoxLayout;
-    row->setSpacing(8);
-    column->addLayout(row);
-    const auto write = binding.write;
+    QHBoxLayout* row = labelledTileRow(this, label, QMargins(14, 12, 14, 4));
     const struct {
         TrayDropMode mode;
         const char* title;
         const char* subtitle;
     } modes[] = {{TrayDropMode::copy, "Copy", "keep the original"},
                  {TrayDropMode::move, "Move", "remove the original"}};
-    for (const auto& mode : modes) {
-        auto* tile = new ModeTile(QString::fromUtf8(mode.title), QString::fromUtf8(mode.subtitle), this);
-        tile->setObjectName(binding.key + QLatin1Char('.') + toRaw(mode.mode));
-        row->addWidget(tile, 1);
-        m_tiles.append(tile);
-        connect(tile, &QAbstractButton::clicked, this, [write, raw = toRaw(mode.mode)] { write(raw); });
-    }
+    for (const auto& mode : modes)
+        addTile(row, m_tiles,
+                new ModeTile(QString::fromUtf8(mode.title), QString::fromUtf8(mode.subtitle), this), binding,
+                toRaw(mode.mode));
     followSetting(this, settings, {QString(), binding.read, binding.write}, [this](const QVariant& stored) {
         const auto mode = fromRaw<TrayDropMode>(stored.toString());
         for (int i = 0; i < m_tiles.size(); ++i)

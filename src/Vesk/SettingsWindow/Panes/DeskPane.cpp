@@ -41,9 +41,8 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        const double side = Symbols::sideForFontSize(8);
-        Symbols::paint(painter, QRectF((width() - side) / 2, (height() - side) / 2, side, side), m_symbol,
-                       isEnabled() ? Vesk::Stone::x300 : Vesk::Ink::x600);
+        Symbols::paintForFontSize(painter, QRectF(rect()), 8, m_symbol,
+                                  isEnabled() ? Vesk::Stone::x300 : Vesk::Ink::x600);
     }
 
 private:
@@ -67,9 +66,8 @@ protected:
         QPainterPath tile;
         tile.addRoundedRect(QRectF(rect()), 7, 7);
         painter.fillPath(tile, m_on ? Vesk::Accent::tint : Vesk::Ink::x800);
-        const double side = Symbols::sideForFontSize(12);
-        Symbols::paint(painter, QRectF((width() - side) / 2, (height() - side) / 2, side, side), symbol(m_id),
-                       m_on ? Vesk::Accent::x500 : Vesk::Stone::x400);
+        Symbols::paintForFontSize(painter, QRectF(rect()), 12, symbol(m_id),
+                                  m_on ? Vesk::Accent::x500 : Vesk::Stone::x400);
     }
 
 private:

@@ -56,9 +56,8 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         dimming::apply(painter, this);
-        const double side = Symbols::sideForFontSize(12);
-        Symbols::paint(painter, QRectF((width() - side) / 2, (height() - side) / 2, side, side),
-                       symbol(m_pipeline), m_on ? Vesk::Accent::x500 : Vesk::Stone::x400);
+        Symbols::paintForFontSize(painter, QRectF(rect()), 12, symbol(m_pipeline),
+                                  m_on ? Vesk::Accent::x500 : Vesk::Stone::x400);
     }
 
 private:

@@ -36,9 +36,8 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        const double side = Symbols::sideForFontSize(m_fontSize);
-        Symbols::paint(painter, QRectF((width() - side) / 2, (height() - side) / 2, side, side), m_symbol,
-                       isEnabled() ? m_colour : Vesk::Ink::x600);
+        Symbols::paintForFontSize(painter, QRectF(rect()), m_fontSize, m_symbol,
+                                  isEnabled() ? m_colour : Vesk::Ink::x600);
     }
 
 private:

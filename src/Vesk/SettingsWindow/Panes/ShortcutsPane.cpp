@@ -31,9 +31,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        const double side = Symbols::sideForFontSize(m_size);
-        Symbols::paint(painter, QRectF((width() - side) / 2, (height() - side) / 2, side, side), m_symbol,
-                       m_colour);
+        Symbols::paintForFontSize(painter, QRectF(rect()), m_size, m_symbol, m_colour);
     }
 
 private:
