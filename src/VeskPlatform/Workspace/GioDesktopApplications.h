@@ -4,8 +4,8 @@
 
 namespace vesk {
 
-// Desktop entries through GIO's GDesktopAppInfo, which follows the Desktop Entry
-// Specification's folders and precedence. Construction starts reading every entry on a
+// Desktop entries through GIO's GDesktopAppInfo, which follows the freedesktop folders
+// of desktop entries and their precedence. Construction starts reading every entry on a
 // worker thread, so GIO builds its index of the entries off the main thread; the
 // main-thread calls then read one entry each.
 class GioDesktopApplications final : public DesktopApplications {
