@@ -206,8 +206,10 @@ TEST_F(SyncStartupTest, ImportsEveryFieldOfTheFilesTheOlderStoresWrote) {
     const ShortcutEntry entry{QUuid::createUuid(), QStringLiteral("Dim Screen"), QStringLiteral("Low light"),
                               QStringLiteral("moon"), QStringLiteral("50")};
     service.add(entry);
+    scheduler.clock().set(Date{789012345.678901}); // fractions of a second survive both ways
     TodoStore todos(QStringLiteral("Vesk"), QStringLiteral("todos.json"), &scheduler.clock());
     todos.add(QStringLiteral("open"));
+    scheduler.clock().advance(0.25);
     todos.add(QStringLiteral("done favourite"));
     todos.toggleDone(todos.items().first(), scheduler.now() + 5);
     todos.toggleFavorite(todos.items().first());
