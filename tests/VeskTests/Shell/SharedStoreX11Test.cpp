@@ -154,24 +154,31 @@ TEST_F(SharedStoreX11Test, TwoCopiesStartingAndStoppingAroundEachOtherKeepTheSto
     // 8 s after its start a copy collapses the two notes into one.
     ASSERT_TRUE(test::processEventsUntil([] { return !trace(QStringLiteral("deduped")).isEmpty(); }));
 
+    // Each round stops and starts each copy once. The second copy is told to end just as
+    // the first starts, so one opens the store while the other folds its log in and
+    // closes; once it is killed instead, leaving its log to recover.
     int starts = 2;
-    for (int round = 1; round <= rounds; ++round)
-        for (Copy* copy : {&a, &b}) {
-            SCOPED_TRACE(QStringLiteral("round %1, %2").arg(round).arg(copy->name).toStdString());
-            // Once a copy dies instead of ending: the other one, or its own next start,
-            // finds the log to recover.
-            stop(*copy, round == 3 && copy == &b ? SIGKILL : SIGTERM);
-            addTodo(QStringLiteral("round %1 while the %2 was stopped").arg(round).arg(copy->name));
-            start(*copy);
-            ASSERT_TRUE(launched(*copy));
-            ++starts;
-            ASSERT_TRUE(
-                test::processEventsUntil([&] { return trace(QStringLiteral("sync: ")).size() == starts; }));
-        }
+    for (int round = 1; round <= rounds; ++round) {
+        SCOPED_TRACE(QStringLiteral("round %1").arg(round).toStdString());
+        stop(a, SIGTERM);
+        addTodo(QStringLiteral("round %1 while the first copy was stopped").arg(round));
+        start(a);
+        stop(b, round == 3 ? SIGKILL : SIGTERM);
+        ASSERT_TRUE(launched(a));
+        ASSERT_TRUE(
+            test::processEventsUntil([&] { return trace(QStringLiteral("sync: ")).size() == starts + 1; }));
+        addTodo(QStringLiteral("round %1 while the second copy was stopped").arg(round));
+        start(b);
+        ASSERT_TRUE(launched(b));
+        starts += 2;
+        ASSERT_TRUE(
+            test::processEventsUntil([&] { return trace(QStringLiteral("sync: ")).size() == starts; }));
+    }
     stop(a, SIGTERM);
     stop(b, SIGTERM);
 
-    EXPECT_EQ(trace(QStringLiteral("cannot be read now")), QStringList{}) << "a copy found the store busy";
+    // A copy that found the store busy longer than it waits runs without it (allowed);
+    // what matters is that nothing was taken for damage.
     const QString folder = QFileInfo(SyncCoordinator::storeURL()).absolutePath();
     EXPECT_EQ(QDir(folder).entryList({QStringLiteral("*.corrupt-*")}, QDir::Files), QStringList{});
     sqlite::Connection db = connect();
