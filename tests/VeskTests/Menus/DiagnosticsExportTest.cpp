@@ -77,8 +77,8 @@ TEST_F(DiagnosticsExportTest, WritesTheReportAndShowsIt) {
     const QString text = QString::fromUtf8(file.readAll());
     EXPECT_EQ(text, sampleReport().formatted());
     EXPECT_TRUE(text.contains(QString::fromUtf8(sampleDisplays))) << qPrintable(text);
-    EXPECT_TRUE(text.contains(QStringLiteral("  Version  1.0.0 (—)\n  Build    App Store (sandboxed)\n"
-                                             "  macOS    12.0.0\n  Model    ThinkPad X1\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("  Version  1.0.0 (—)\n  Build    Flatpak (sandboxed)\n"
+                                             "  OS       12.0.0\n  Model    ThinkPad X1\n")));
     EXPECT_EQ(revealed, QStringList{path});
     EXPECT_TRUE(failures.isEmpty());
     EXPECT_TRUE(regularWhileChoosing);

@@ -106,7 +106,7 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
                                                          {"Calendar", "granted"},
                                                          {"Push", "—"},
                                                          {"Keep awake", "off"},
-                                                         {"Updates", "App Store"}}));
+                                                         {"Updates", "package manager"}}));
     EXPECT_EQ(section(QStringLiteral("Content")), (Rows{{"Widgets enabled", "4"},
                                                         {"Items on the shelf", "0"},
                                                         {"Clipboard entries", "0"},
