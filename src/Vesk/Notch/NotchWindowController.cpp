@@ -280,9 +280,16 @@ void NotchWindowController::refresh(Entry& entry, QScreen* screen, const NotchGe
     entry.display.screen = screen;
     NotchViewModel& model = *entry.model;
     model.setGeometry(geometry);
+    NotchPanel& panel = *entry.panel;
+    // Armed for a drag, the panel keeps the drop size the drag gave it until disarmed.
+    if (m_dragRouter->isArmed() && !model.state().isOpen()) {
+        panel.setDrawnCanvas(panel.currentCanvas());
+        panel.setFrame(NotchSizing::panelFrame(panel.currentCanvas(), geometry));
+        panel.syncBackdrop();
+        return;
+    }
     // A new notch size changes the state's canvas: the panel and the clickable area follow
     // now, not at the next hover.
-    NotchPanel& panel = *entry.panel;
     const QSizeF canvas = model.currentCanvasSize();
     panel.setCurrentCanvas(canvas);
     panel.setDrawnCanvas(canvas);
