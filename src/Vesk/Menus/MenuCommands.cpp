@@ -138,7 +138,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     facts.version = orNone(QCoreApplication::applicationVersion());
     // There is no build number apart from the version.
     facts.build = diagnostics::none();
-    facts.osVersion = machine::osName();
+    facts.osName = machine::osName();
     facts.model = orNone(machine::model());
     facts.profile = bridge.profile();
     if (m_parts.models)

@@ -69,7 +69,7 @@ DiagnosticsReport DiagnosticsReport::make(const Facts& facts) {
               facts.version + QStringLiteral(" (") + facts.build + QStringLiteral(")")},
              {QStringLiteral("Build"),
               facts.profile.isSandboxed ? QStringLiteral("Flatpak (sandboxed)") : QStringLiteral("Direct")},
-             {QStringLiteral("OS"), facts.osVersion},
+             {QStringLiteral("OS"), facts.osName},
              {QStringLiteral("Model"), facts.model},
          }});
 

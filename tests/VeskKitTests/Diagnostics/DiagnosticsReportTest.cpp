@@ -10,7 +10,7 @@ DiagnosticsReport::Facts laptopFacts() {
     DiagnosticsReport::Facts facts;
     facts.version = QStringLiteral("1.0.0");
     facts.build = QStringLiteral("42");
-    facts.osVersion = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
+    facts.osName = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
     facts.model = QStringLiteral("ThinkPad X1");
     facts.profile = BuildProfile(false);
     facts.screens = {{QStringLiteral("eDP-1"), QStringLiteral("1920 × 1200"), QStringLiteral("200 × 32")},
