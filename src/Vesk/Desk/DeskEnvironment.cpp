@@ -3,8 +3,7 @@
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskPlatform/Workspace/DesktopApplications.h"
-
-#include <QDesktopServices>
+#include "VeskPlatform/Workspace/UrlOpener.h"
 
 namespace vesk {
 
@@ -23,7 +22,7 @@ Scheduler& DeskEnvironment::mainThreadScheduler() const {
 }
 
 bool DeskEnvironment::open(const QUrl& url) const {
-    return openURL ? openURL(url) : QDesktopServices::openUrl(url);
+    return openURL ? openURL(url) : urlOpener::open(url);
 }
 
 } // namespace vesk

@@ -278,11 +278,24 @@ void NotchWindowController::rebuild() {
 
 void NotchWindowController::refresh(Entry& entry, QScreen* screen, const NotchGeometry& geometry) {
     entry.display.screen = screen;
-    entry.model->setGeometry(geometry);
+    NotchViewModel& model = *entry.model;
+    model.setGeometry(geometry);
     NotchPanel& panel = *entry.panel;
-    panel.setDrawnCanvas(panel.currentCanvas());
-    panel.setFrame(NotchSizing::panelFrame(panel.currentCanvas(), geometry));
+    // Armed for a drag, the panel keeps the drop size the drag gave it until disarmed.
+    if (m_dragRouter->isArmed() && !model.state().isOpen()) {
+        panel.setDrawnCanvas(panel.currentCanvas());
+        panel.setFrame(NotchSizing::panelFrame(panel.currentCanvas(), geometry));
+        panel.syncBackdrop();
+        return;
+    }
+    // A new notch size changes the state's canvas: the panel and the clickable area follow
+    // now, not at the next hover.
+    const QSizeF canvas = model.currentCanvasSize();
+    panel.setCurrentCanvas(canvas);
+    panel.setDrawnCanvas(canvas);
+    panel.setFrame(NotchSizing::panelFrame(canvas, geometry));
     panel.syncBackdrop();
+    panel.hostingView()->setInteractiveRect(model.interactiveRect(canvas));
 }
 
 void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry) {

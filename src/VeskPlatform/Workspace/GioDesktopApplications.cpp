@@ -1,7 +1,7 @@
 #include "VeskPlatform/Workspace/GioDesktopApplications.h"
 
 #include "VeskPlatform/Files/TypeIcons.h"
-#include "VeskPlatform/Workspace/ChildEnvironment.h"
+#include "VeskPlatform/Workspace/GioLaunchContext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -121,9 +121,7 @@ bool GioDesktopApplications::launch(const QString& path, QString* error) const {
         if (error) *error = QStringLiteral("%1 is not an application entry").arg(path);
         return false;
     }
-    GObjectRef<GAppLaunchContext> context(g_app_launch_context_new());
-    if (childEnvironment::isPlatformForced())
-        g_app_launch_context_unsetenv(context.object, "QT_QPA_PLATFORM");
+    GObjectRef<GAppLaunchContext> context(childEnvironment::newLaunchContext());
     GError* failure = nullptr;
     const bool launched = g_app_info_launch(G_APP_INFO(info.object), nullptr, context.object, &failure);
     if (!launched && error)

@@ -6,10 +6,10 @@
 #include "Vesk/SettingsWindow/Controls/SettingsCard.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
+#include "VeskPlatform/Workspace/UrlOpener.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QUrl>
@@ -112,8 +112,7 @@ QWidget* makeAboutPane(const AboutFacts& facts) {
             url.setScheme(QStringLiteral("https"));
             url.setHost(site.host());
             url.setPath(QString::fromUtf8(target.path));
-            QObject::connect(link, &QAbstractButton::clicked, link,
-                             [url] { QDesktopServices::openUrl(url); });
+            QObject::connect(link, &QAbstractButton::clicked, link, [url] { urlOpener::open(url); });
             line->addWidget(link);
         }
         line->addStretch(1);
