@@ -34,10 +34,12 @@ struct TrayContentInputs {
     TrayActions actions;
 };
 
-// The view listing the tray's items, and how it takes each new list of items.
+// The view listing the tray's items, and how it takes each new list of items and each
+// change of what a plain drag does.
 struct TrayContent {
     QWidget* widget = nullptr;
     std::function<void(const QList<TrayItem>&)> setItems;
+    std::function<void(bool copyByDefault)> setCopyByDefault;
 };
 
 // What the open desk and its widgets reach outside the view model. The window
