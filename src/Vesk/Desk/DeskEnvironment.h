@@ -21,7 +21,8 @@ class TrayStore;
 
 // What the tray tab's actions do; each looks the tray store up afresh when it runs.
 struct TrayActions {
-    std::function<void(const TrayItem&)> onRemove;
+    // Removes the items and republishes the list once.
+    std::function<void(const QList<TrayItem>&)> onRemove;
     std::function<void()> onClear;
     std::function<void()> onPaste;
 };

@@ -15,10 +15,10 @@ TrayActions trayActions(NotchViewModel& model, const DeskEnvironment& environmen
     const QPointer<NotchViewModel> weak(&model);
     Pasteboard* pasteboard = environment.pasteboard;
     TrayActions actions;
-    actions.onRemove = [weak](const TrayItem& item) {
+    actions.onRemove = [weak](const QList<TrayItem>& items) {
         if (!weak) return;
         DeskWidgetWiring::refreshAfterEdit(
-            weak->trayStore(), [&](TrayStore& store) { store.remove(item); },
+            weak->trayStore(), [&](TrayStore& store) { store.remove(items); },
             [](TrayStore& store) { return store.items(); },
             [&](const QList<TrayItem>& items) { weak->setTrayItems(items); });
     };

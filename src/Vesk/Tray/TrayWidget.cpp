@@ -224,17 +224,18 @@ void TrayWidget::setCopyByDefault(bool copyByDefault) {
 
 // A removal republishes the list, and the new list may drop the very chip, button or
 // menu that asked for it: it runs once their own call has returned.
-void TrayWidget::remove(const TrayItem& item) {
+void TrayWidget::remove(const QList<TrayItem>& items) {
     QMetaObject::invokeMethod(
         this,
-        [this, item] {
-            if (m_actions.onRemove) m_actions.onRemove(item);
+        [this, items] {
+            if (m_actions.onRemove) m_actions.onRemove(items);
         },
         Qt::QueuedConnection);
 }
 
 void TrayWidget::rebuild() {
-    const auto onRemove = [this](const TrayItem& item) { remove(item); };
+    const auto onRemove = [this](const TrayItem& item) { remove({item}); };
+    const auto onRemoveAll = [this](const QList<TrayItem>& items) { remove(items); };
     if (m_items.isEmpty()) {
         retire(m_header);
         retire(m_row);
@@ -278,7 +279,7 @@ void TrayWidget::rebuild() {
 
     if (m_items.size() >= 2) {
         if (!m_allChip)
-            m_allChip = new TrayAllChip(m_items, m_copyByDefault, onRemove, m_environment, m_rowContent);
+            m_allChip = new TrayAllChip(m_items, m_copyByDefault, onRemoveAll, m_environment, m_rowContent);
         m_allChip->setItems(m_items);
         m_allChip->show();
     } else {

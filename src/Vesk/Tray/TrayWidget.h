@@ -64,7 +64,7 @@ protected:
 
 private:
     void rebuild();
-    void remove(const TrayItem& item);
+    void remove(const QList<TrayItem>& items);
     void place();
     void placeRow();
 

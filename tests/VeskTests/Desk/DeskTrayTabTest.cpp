@@ -54,7 +54,7 @@ TEST_F(DeskTrayTabTest, APasteThatAddsShowsTheTray) {
     EXPECT_EQ(model.state(), NotchState::open(DeskTab::tray));
     scheduler.advance(1);
     ASSERT_EQ(store->items().size(), 1) << "the pasted text never entered the tray";
-    trayActions(model, environment).onRemove(store->items().first());
+    trayActions(model, environment).onRemove({store->items().first()});
     EXPECT_TRUE(store->items().isEmpty());
     EXPECT_TRUE(model.trayItems().isEmpty());
 }
@@ -65,7 +65,7 @@ TEST_F(DeskTrayTabTest, WithoutAStoreRemoveAndClearEmptyTheListAndPasteDoesNothi
     actions.onClear();
     EXPECT_TRUE(model.trayItems().isEmpty());
     model.setTrayItems(shown);
-    actions.onRemove(shown.first());
+    actions.onRemove(shown);
     EXPECT_TRUE(model.trayItems().isEmpty());
     pasteboard.setString(QStringLiteral("a note"));
     actions.onPaste();

@@ -51,8 +51,9 @@ protected:
         environment.altHeld = [] { return true; };
         TrayContentInputs inputs{
             .items = store->items(), .store = store.get(), .copyByDefault = true, .actions = {}};
-        inputs.actions.onRemove = [this](const TrayItem& item) {
-            store->remove(item);
+        inputs.actions.onRemove = [this](const QList<TrayItem>& items) {
+            ++republished;
+            store->remove(items);
             view->setItems(store->items());
         };
         view = std::make_unique<TrayWidget>(inputs, environment);
@@ -95,6 +96,7 @@ protected:
     TrayViewEnvironment environment;
     std::unique_ptr<TrayStore> store;
     std::unique_ptr<TrayWidget> view;
+    int republished = 0;
 };
 
 TEST_F(TrayWidgetStoreTest, MovingAllItemsOutKeepsExactlyTheItemsWhoseFilesStayed) {
@@ -108,11 +110,13 @@ TEST_F(TrayWidgetStoreTest, MovingAllItemsOutKeepsExactlyTheItemsWhoseFilesStaye
         const QList<TrayItem> all = store->items();
         const QList<TrayItem> leaving = all.mid(0, row.leaving);
         const QList<TrayItem> staying = all.mid(row.leaving);
+        republished = 0;
         dragAllOut(leaving);
         ASSERT_TRUE(test::processEventsUntil([&] { return store->items().size() == staying.size(); }));
         test::processEventsFor(50);
         scheduler.advance(1);
 
+        EXPECT_EQ(republished, 1) << "one list for the whole drag";
         EXPECT_EQ(ids(store->items()), ids(staying));
         EXPECT_EQ(ids(tray_index::read(store->indexPath()).items), ids(staying)) << "the saved index";
         EXPECT_EQ(itemFolders(), ids(staying)) << "no folder left without its item";

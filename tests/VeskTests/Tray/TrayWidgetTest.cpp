@@ -48,7 +48,10 @@ protected:
     std::unique_ptr<TrayWidget> widget(const QList<TrayItem>& list, bool copyByDefault = true) {
         TrayContentInputs inputs{
             .items = list, .store = nullptr, .copyByDefault = copyByDefault, .actions = {}};
-        inputs.actions.onRemove = [this](const TrayItem& item) { removed << item.displayName; };
+        inputs.actions.onRemove = [this](const QList<TrayItem>& items) {
+            for (const TrayItem& item : items)
+                removed << item.displayName;
+        };
         auto view = std::make_unique<TrayWidget>(inputs, environment, nullptr);
         view->resize(880, 160);
         view->setAttribute(Qt::WA_DontShowOnScreen);
