@@ -21,7 +21,8 @@ class TrayStore;
 
 // What the tray tab's actions do; each looks the tray store up afresh when it runs.
 struct TrayActions {
-    std::function<void(const TrayItem&)> onRemove;
+    // Removes the items and republishes the list once.
+    std::function<void(const QList<TrayItem>&)> onRemove;
     std::function<void()> onClear;
     std::function<void()> onPaste;
 };
@@ -34,10 +35,12 @@ struct TrayContentInputs {
     TrayActions actions;
 };
 
-// The view listing the tray's items, and how it takes each new list of items.
+// The view listing the tray's items, and how it takes each new list of items and each
+// change of what a plain drag does.
 struct TrayContent {
     QWidget* widget = nullptr;
     std::function<void(const QList<TrayItem>&)> setItems;
+    std::function<void(bool copyByDefault)> setCopyByDefault;
 };
 
 // What the open desk and its widgets reach outside the view model. The window

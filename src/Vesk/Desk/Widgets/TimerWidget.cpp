@@ -138,9 +138,12 @@ protected:
         event->accept();
         const VeskTimer timer = m_timer;
         const auto remove = m_actions.onRemove;
-        popupRowMenu(parentWidget(), event->globalPos(), {{QStringLiteral("Remove"), [remove, timer] {
-                                                               if (remove) remove(timer);
-                                                           }}});
+        popupRowMenu(parentWidget(), event->globalPos(),
+                     {{QStringLiteral("Remove"),
+                       [remove, timer] {
+                           if (remove) remove(timer);
+                       },
+                       true}});
     }
 
 private:

@@ -170,9 +170,12 @@ protected:
         event->accept();
         const TodoSnapshot item = m_item;
         const auto remove = m_actions.onDelete;
-        popupRowMenu(m_holder, event->globalPos(), {{QStringLiteral("Delete"), [remove, item] {
-                                                         if (remove) remove(item);
-                                                     }}});
+        popupRowMenu(m_holder, event->globalPos(),
+                     {{QStringLiteral("Delete"),
+                       [remove, item] {
+                           if (remove) remove(item);
+                       },
+                       true}});
     }
 
 private:
