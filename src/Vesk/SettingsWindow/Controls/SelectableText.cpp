@@ -1,0 +1,33 @@
+#include "Vesk/SettingsWindow/Controls/SelectableText.h"
+
+#include <QFontMetricsF>
+
+#include <cmath>
+
+namespace vesk {
+
+SelectableText::SelectableText(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
+    : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setText(text);
+    setFont(font);
+    QPalette ink = palette();
+    ink.setColor(QPalette::WindowText, color);
+    setPalette(ink);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A click focuses it, so Ctrl+C copies what the mouse selected; no caret blinks.
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    setCursor(Qt::IBeamCursor);
+}
+
+void SelectableText::setWrapping(int maxLines) {
+    setWordWrap(true);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    if (maxLines > 0)
+        setMaximumHeight(int(std::ceil(QFontMetricsF(font()).lineSpacing() * maxLines)));
+}
+
+} // namespace vesk
