@@ -17,7 +17,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -142,6 +144,18 @@ TEST(SettingsWindowAboutTest, TheVersionCanBeSelectedAndCopied) {
     EXPECT_EQ(version->selectedText(), QStringLiteral("Version 1.4 (—)"));
     QTest::keyClick(version, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Version 1.4 (—)"));
+
+    // The context menu's Copy does the same.
+    QGuiApplication::clipboard()->clear();
+    QContextMenuEvent menuAsked(QContextMenuEvent::Mouse, QPoint(2, y), version->mapToGlobal(QPoint(2, y)));
+    QApplication::sendEvent(version, &menuAsked);
+    auto* menu = version->findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().first()->text(), QStringLiteral("Copy"));
+    menu->actions().first()->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Version 1.4 (—)"));
+    menu->close();
 }
 
 } // namespace

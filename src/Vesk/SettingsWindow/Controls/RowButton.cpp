@@ -11,6 +11,8 @@ namespace vesk {
 
 RowButton::RowButton(QWidget* parent) : QAbstractButton(parent) {
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab; a click does not take focus, so no tint stays behind it.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 

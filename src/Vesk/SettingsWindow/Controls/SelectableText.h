@@ -14,6 +14,10 @@ public:
 
     // Wraps onto as many lines as the width needs, or at most `maxLines` (0: no limit).
     void setWrapping(int maxLines = 0);
+
+protected:
+    // A label offers a menu only for links: this one offers Copy for the selection.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 };
 
 } // namespace vesk
