@@ -16,8 +16,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QDateTime>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>

@@ -68,7 +68,8 @@ const QList<std::pair<SettingsPane, QList<Control>>>& controlTable() {
             {SettingsPane::connectivity,
              {"connectivityEnabled", "connectivityDuration", "connectivityWarnLow",
               "connectivityLowThreshold"}},
-            {SettingsPane::focus, {"focusEnabled", "focusDuration", "focusReplaceWaveform", "focusHideLabel"}},
+            {SettingsPane::focus,
+             {"focusEnabled", "focusDuration", "focusReplaceWaveform", "focusHideLabel"}},
             {SettingsPane::nowPlaying,
              {"nowPlayingEnabled", "nowPlayingIdleDuration", "nowPlayingBarStyle.monochrome",
               "nowPlayingBarStyle.colored", "nowPlayingBarStyle.gradient", "nowPlayingPeekOnChange",
@@ -89,10 +90,11 @@ const QList<std::pair<SettingsPane, QList<Control>>>& controlTable() {
               "dismissAtEventEnd",
               "detectMeetingLinks"}},
             {SettingsPane::fileTray,
-             {"trayMoveOnDrop.copy", "trayMoveOnDrop.move", "trayCopyByDefault.copy", "trayCopyByDefault.move",
-              "trayMaxItems", "pipelinesEnabled", "pipelineOrder.compressImage", "pipelineOrder.convertFormat",
-              "pipelineOrder.zip", "pipelineOrder.unzip", "pipelineOrder.stripEXIF",
-              "pipelineOrder.imagesToPDF", "pipelineOrder.rename", "pipelineOrder.copyPaths"}},
+             {"trayMoveOnDrop.copy", "trayMoveOnDrop.move", "trayCopyByDefault.copy",
+              "trayCopyByDefault.move", "trayMaxItems", "pipelinesEnabled", "pipelineOrder.compressImage",
+              "pipelineOrder.convertFormat", "pipelineOrder.zip", "pipelineOrder.unzip",
+              "pipelineOrder.stripEXIF", "pipelineOrder.imagesToPDF", "pipelineOrder.rename",
+              "pipelineOrder.copyPaths"}},
             {SettingsPane::idleLock,
              {{"keepAwake", ""},
               "keepAwakeDuration.indefinite",
@@ -243,7 +245,8 @@ protected:
         if (auto* track = body->findChild<SliderTrack*>(control.name); track && control.name == control.key) {
             const double middle = (track->lowest() + track->highest()) / 2;
             setting->write(settings, middle);
-            return std::abs(track->value() - middle) <= (track->highest() - track->lowest()) / SliderTrack::steps;
+            return std::abs(track->value() - middle) <=
+                   (track->highest() - track->lowest()) / SliderTrack::steps;
         }
         const QString value = control.name.section(u'.', 1);
         if (control.name.section(u'.', 0, 0) == control.key && now.typeId() == QMetaType::QString &&
@@ -271,7 +274,8 @@ protected:
         }
         if (name.startsWith(u"calendar.")) {
             const bool wasOn = child<QAbstractButton>(body, name)->isChecked();
-            settings.setVisibleCalendars(wasOn ? CalendarIdentifiers{u"gone"_qs} : CalendarIdentifiers{member});
+            settings.setVisibleCalendars(wasOn ? CalendarIdentifiers{u"gone"_qs}
+                                               : CalendarIdentifiers{member});
             return child<QAbstractButton>(body, name)->isChecked() == !wasOn;
         }
         return false;
@@ -282,12 +286,13 @@ protected:
     std::unique_ptr<QWidget> holder;
     std::shared_ptr<test::FakeCalendarStore::State> calendarState =
         std::make_shared<test::FakeCalendarStore::State>();
-    CalendarService calendar{Date::now,
-                             [state = calendarState] { return std::make_unique<test::FakeCalendarStore>(state); }};
-    IdleService idle{std::make_unique<test::FakePowerAssertion>(), std::make_unique<test::FakeSessionEvents>()};
+    CalendarService calendar{
+        Date::now, [state = calendarState] { return std::make_unique<test::FakeCalendarStore>(state); }};
+    IdleService idle{std::make_unique<test::FakePowerAssertion>(),
+                     std::make_unique<test::FakeSessionEvents>()};
     test::FakeClipboard pasteboard;
-    ClipboardService clipboard{pasteboard,
-                               u"SettingsWindowPanesTest-"_qs + QUuid::createUuid().toString(QUuid::WithoutBraces)};
+    ClipboardService clipboard{pasteboard, u"SettingsWindowPanesTest-"_qs +
+                                               QUuid::createUuid().toString(QUuid::WithoutBraces)};
 };
 
 // The keys whose stored values differ.
@@ -317,7 +322,8 @@ TEST_F(SettingsWindowPanesTest, EveryControlWritesItsKeyOnceAndShowsWritesFromEl
             settings.setSuppressSystemHUD(true);
             QWidget* body = build(pane);
             if (controlLabels().contains(control.name))
-                EXPECT_EQ(labelOf(body->findChild<QWidget*>(control.name)), controlLabels().value(control.name));
+                EXPECT_EQ(labelOf(body->findChild<QWidget*>(control.name)),
+                          controlLabels().value(control.name));
             const QVariantMap before = defaults->dictionaryRepresentation();
             qint64 revision = settings.revision();
             press(body, control.name);

@@ -34,8 +34,7 @@ void SelectableText::setWrapping(int maxLines) {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
-    if (maxLines > 0)
-        setMaximumHeight(int(std::ceil(QFontMetricsF(font()).lineSpacing() * maxLines)));
+    if (maxLines > 0) setMaximumHeight(int(std::ceil(QFontMetricsF(font()).lineSpacing() * maxLines)));
 }
 
 void SelectableText::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,8 +1,8 @@
 #include "Vesk/SettingsWindow/Panes/SyncCard.h"
 
 #include "Vesk/Onboarding/OnboardingParts.h"
-#include "Vesk/SettingsWindow/Controls/SettingsCard.h"
 #include "Vesk/SettingsWindow/Controls/SelectableText.h"
+#include "Vesk/SettingsWindow/Controls/SettingsCard.h"
 #include "Vesk/SettingsWindow/Controls/SettingsRow.h"
 #include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
