@@ -18,8 +18,6 @@ public:
     explicit ProgressSpinner(QWidget* parent = nullptr);
 
     bool isTurning() const { return m_timer.isActive(); }
-    // The spoke drawn brightest.
-    int step() const { return m_step; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
