@@ -3,6 +3,8 @@
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskPlatform/Workspace/DesktopApplications.h"
+#include "VeskUI/Motion/ReduceMotion.h"
+#include "VeskUI/Tokens/Vesk.h"
 
 #include <QDesktopServices>
 
@@ -24,6 +26,11 @@ Scheduler& DeskEnvironment::mainThreadScheduler() const {
 
 bool DeskEnvironment::open(const QUrl& url) const {
     return openURL ? openURL(url) : QDesktopServices::openUrl(url);
+}
+
+MotionSpec DeskEnvironment::hoverMotion() const {
+    const bool reduced = reducesMotion ? reducesMotion() : ReduceMotion::shared().isOn();
+    return reduced ? MotionSpec::linear(0) : Vesk::Motion::hover;
 }
 
 } // namespace vesk

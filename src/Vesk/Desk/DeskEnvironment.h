@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskServices/Tray/TrayItem.h"
+#include "VeskUI/Motion/MotionSpec.h"
 
 #include <QList>
 #include <QString>
@@ -59,11 +60,15 @@ struct DeskEnvironment {
 
     // The installed applications the media widget offers; the desktop's own when null.
     std::shared_ptr<DesktopApplications> applications;
+    // Whether the desktop asks for reduced motion; its shared preference when empty.
+    std::function<bool()> reducesMotion;
 
     const ClockSource& clockSource() const;
     std::shared_ptr<DesktopApplications> desktopApplications() const;
     Scheduler& mainThreadScheduler() const;
     bool open(const QUrl& url) const;
+    // How hover changes move: the shared hover spring, or a jump under reduced motion.
+    MotionSpec hoverMotion() const;
 };
 
 } // namespace vesk
