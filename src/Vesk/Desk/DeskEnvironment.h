@@ -14,6 +14,8 @@ class QWidget;
 
 namespace vesk {
 
+class CameraAccess;
+class CameraCapture;
 class ClockSource;
 class DesktopApplications;
 class Pasteboard;
@@ -62,6 +64,10 @@ struct DeskEnvironment {
     std::shared_ptr<DesktopApplications> applications;
     // Whether the desktop asks for reduced motion; its shared preference when empty.
     std::function<bool()> reducesMotion;
+    // The mirror's camera permission and capture; the desktop's own and Qt Multimedia
+    // when null or empty. A capture is made on the mirror's queue.
+    CameraAccess* cameraAccess = nullptr;
+    std::function<std::unique_ptr<CameraCapture>()> makeCameraCapture;
 
     const ClockSource& clockSource() const;
     std::shared_ptr<DesktopApplications> desktopApplications() const;
