@@ -51,6 +51,7 @@ public:
     std::optional<DesktopEntry> load(const QString&) const override { return std::nullopt; }
     bool launch(const QString&, QString*) const override { return false; }
     QIcon icon(const QString&) const override { return {}; }
+    QImage iconImage(const QString&, int) const override { return {}; }
 };
 
 bool writePng(QWidget& widget, const QString& path, double scale) {

@@ -26,6 +26,7 @@ public:
     std::optional<DesktopEntry> load(const QString&) const override { return std::nullopt; }
     bool launch(const QString&, QString*) const override { return true; }
     QIcon icon(const QString&) const override { return {}; }
+    QImage iconImage(const QString&, int) const override { return {}; }
 };
 
 class QuickAppsPaneTest : public ::testing::Test {

@@ -48,7 +48,7 @@ int tileBleed() {
 // has room for the grown icon; only the icon's square takes the pointer.
 class LaunchTile final : public QAbstractButton {
 public:
-    LaunchTile(const QString& id, const QIcon& icon, const DeskEnvironment& environment, QWidget* parent)
+    LaunchTile(const QString& id, const QImage& icon, const DeskEnvironment& environment, QWidget* parent)
         : QAbstractButton(parent), m_icon(icon), m_environment(environment), m_scale(1.0) {
         setObjectName(id);
         setAccessibleName(id);
@@ -77,10 +77,9 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         const double side = MediaLaunchPrompt::tileSide * scale();
-        const QRectF target((width() - side) / 2, (height() - side) / 2, side, side);
-        const QPixmap pixmap =
-            m_icon.pixmap(QSize(int(std::ceil(side)), int(std::ceil(side))), devicePixelRatioF());
-        painter.drawPixmap(target, pixmap, QRectF(pixmap.rect()));
+        const QSizeF fitted = QSizeF(m_icon.size()).scaled(QSizeF(side, side), Qt::KeepAspectRatio);
+        painter.drawImage(QRectF(QPointF(width() - fitted.width(), height() - fitted.height()) / 2, fitted),
+                          m_icon);
     }
 
 private:
@@ -90,7 +89,7 @@ private:
         m_scale.animateTo(on ? hoverScale : 1.0, m_environment.hoverMotion());
     }
 
-    QIcon m_icon;
+    QImage m_icon;
     const DeskEnvironment& m_environment;
     MotionAnimator m_scale;
     bool m_hovering = false;
@@ -125,13 +124,14 @@ QSize MediaLaunchPrompt::sizeHint() const {
 void MediaLaunchPrompt::lookUp() {
     const quint64 generation = ++m_generation;
     const QPointer<MediaLaunchPrompt> self(this);
-    // Reading desktop entries can take longer than a frame.
-    (void)QtConcurrent::run([applications = m_applications, self, generation] {
+    const int pixels = int(std::ceil(tileSide * hoverScale * devicePixelRatioF()));
+    // Reading desktop entries and their icons can take longer than a frame.
+    (void)QtConcurrent::run([applications = m_applications, self, generation, pixels] {
         QList<Found> found;
         for (const QStringList& slot : candidates()) {
             for (const QString& id : slot) {
                 if (const std::optional<DesktopEntry> entry = applications->entry(id)) {
-                    found.append({entry->id, entry->path});
+                    found.append({entry->id, entry->path, applications->iconImage(entry->path, pixels)});
                     break;
                 }
             }
@@ -151,7 +151,7 @@ void MediaLaunchPrompt::showFound(const QList<Found>& found) {
     qDeleteAll(m_tiles);
     m_tiles.clear();
     for (const Found& app : found) {
-        auto* tile = new LaunchTile(app.id, m_applications->icon(app.path), m_environment, this);
+        auto* tile = new LaunchTile(app.id, app.icon, m_environment, this);
         connect(tile, &QAbstractButton::clicked, this, [this, id = app.id] { launch(id); });
         tile->show();
         m_tiles.append(tile);

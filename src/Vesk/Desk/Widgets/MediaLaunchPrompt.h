@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QStringList>
 #include <QWidget>
@@ -51,6 +52,7 @@ private:
     struct Found {
         QString id;
         QString path;
+        QImage icon;
     };
     void showFound(const QList<Found>& found);
     void launch(const QString& id) const;
