@@ -4,6 +4,7 @@
 #include "Vesk/Shell/ShellFactory.h"
 #include "Vesk/Shell/SingleInstanceLock.h"
 #include "Vesk/Shell/TerminationSignals.h"
+#include "VeskKit/Foundation/SerialQueue.h"
 #include "VeskPlatform/Audio/PulseAudioHardware.h"
 #include "VeskPlatform/Workspace/ChildEnvironment.h"
 
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
 
     const int status = application.exec();
+    vesk::SerialQueue::awaitRetired();
     vesk::displayLoss::uninstall();
     running = nullptr;
     return status;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSemaphore>
 #include <QThread>
 
@@ -114,42 +115,121 @@ TEST(SerialQueueTest, DelayedAndRepeatingWorkRunsOnTheQueueAndStopsWhenCancelled
     EXPECT_TRUE(onQueue);
 }
 
-TEST(SerialQueueTest, ShutdownWaitsForQueuedWorkAndDropsLaterWork) {
-    std::atomic<int> ran{0};
+namespace {
+
+// What a task blocked on the queue touches. Shared with the task, so a test that leaves the
+// thread running (or ends before it wakes) never frees what the thread still uses.
+struct Blocker {
+    QSemaphore release;
+    std::atomic<int> entered{0};
+    std::atomic<int> ranBehind{0};
+    std::atomic<bool> aboutToStop{false};
+
+    static std::shared_ptr<Blocker> make() { return std::make_shared<Blocker>(); }
+};
+
+// Queues a task that holds the queue until released and, once it runs, `behind` tasks
+// after it (work queued while the queue is busy, not taken in one batch with it).
+bool blockWithWorkBehind(SerialQueue& queue, const std::shared_ptr<Blocker>& blocker, int behind) {
+    const int entered = blocker->entered + 1;
+    queue.async([blocker] {
+        ++blocker->entered;
+        blocker->release.acquire();
+    });
+    if (!test::processEventsUntil([&] { return blocker->entered == entered; })) return false;
+    for (int i = 0; i < behind; ++i)
+        queue.async([blocker] { ++blocker->ranBehind; });
+    return true;
+}
+
+// Releases the blocked task once the main thread is about to stop the queue, so the
+// stopping happens while work is still queued behind the busy task.
+std::thread releaseWhenStopping(const std::shared_ptr<Blocker>& blocker) {
+    return std::thread([blocker] {
+        while (!blocker->aboutToStop.load())
+            std::this_thread::yield();
+        blocker->release.release();
+    });
+}
+
+} // namespace
+
+TEST(SerialQueueTest, ShutdownRunsTheWorkQueuedBehindABusyTaskAndDropsLaterWork) {
+    auto blocker = Blocker::make();
     auto queue = std::make_unique<SerialQueue>(QStringLiteral("app.tessarn.notch.shutdown"));
-    for (int i = 0; i < 10; ++i)
-        queue->async([&] { ++ran; });
-    queue->sync([] {});
-    queue->shutdown();
-    queue->async([&] { ran += 100; });
-    EXPECT_EQ(ran.load(), 10);
+    queue->setStopPatience(test::patienceMs / 1000.0);
+    ASSERT_TRUE(blockWithWorkBehind(*queue, blocker, 2));
+    std::thread releaser = releaseWhenStopping(blocker);
+    blocker->aboutToStop = true;
+    EXPECT_TRUE(queue->shutdown());
+    releaser.join();
+    EXPECT_EQ(blocker->ranBehind.load(), 2);
+    queue->async([blocker] { blocker->ranBehind += 100; });
+    EXPECT_EQ(blocker->ranBehind.load(), 2);
 }
 
 // A task that never returns holds up neither finish() nor shutdown() beyond the patience,
 // and a call given up on never starts.
 TEST(SerialQueueTest, AStuckTaskHoldsUpFinishAndShutdownOnlyForThePatience) {
+    auto blocker = Blocker::make();
+    auto late = std::make_shared<std::atomic<bool>>(false);
     SerialQueue queue(QStringLiteral("app.tessarn.notch.stuck"));
-    QSemaphore release;
-    std::atomic<int> stuck{0};
-    const auto getStuck = [&] {
-        ++stuck;
-        release.acquire();
-    };
-    std::atomic<bool> late{false};
 
     queue.setStopPatience(0.2);
-    queue.async(getStuck);
-    ASSERT_TRUE(test::processEventsUntil([&] { return stuck == 1; }));
-    EXPECT_FALSE(queue.finish([&] { late = true; }));
-    release.release();
+    ASSERT_TRUE(blockWithWorkBehind(queue, blocker, 0));
+    EXPECT_FALSE(queue.finish([late] { *late = true; }));
+    blocker->release.release();
     queue.setStopPatience(test::patienceMs / 1000.0);
     EXPECT_TRUE(queue.finish([] {}));
-    EXPECT_FALSE(late.load());
+    EXPECT_FALSE(late->load());
 
     queue.setStopPatience(0.2);
-    queue.async(getStuck);
-    ASSERT_TRUE(test::processEventsUntil([&] { return stuck == 2; }));
+    ASSERT_TRUE(blockWithWorkBehind(queue, blocker, 1));
     EXPECT_FALSE(queue.shutdown());
-    // Left to finish by itself.
-    release.release();
+    EXPECT_EQ(blocker->ranBehind.load(), 0);
+    // Left to finish by itself, with what it touches kept alive by its tasks.
+    blocker->release.release();
+}
+
+// A retired queue finishes its queued work without the caller waiting, then goes away
+// by itself on the main thread.
+TEST(SerialQueueTest, ARetiredQueueFinishesItsWorkOnItsOwnAndIsDeleted) {
+    auto blocker = Blocker::make();
+    auto queue = std::make_unique<SerialQueue>(QStringLiteral("app.tessarn.notch.retired"));
+    QPointer<QThread> thread;
+    queue->sync([&] { thread = QThread::currentThread(); });
+    ASSERT_TRUE(blockWithWorkBehind(*queue, blocker, 2));
+
+    SerialQueue::retire(std::move(queue)); // returns while the task is still blocked
+    EXPECT_EQ(blocker->ranBehind.load(), 0);
+    blocker->release.release();
+    ASSERT_TRUE(test::processEventsUntil([&] { return thread.isNull(); }));
+    EXPECT_EQ(blocker->ranBehind.load(), 2);
+
+    // Over a manual scheduler there is no thread to finish: it is simply destroyed.
+    ManualScheduler scheduler;
+    SerialQueue::retire(std::make_unique<SerialQueue>(QStringLiteral("manual"), &scheduler));
+}
+
+// At the end of the program the queues still retiring are waited for: one that finishes
+// runs all its work, one that is stuck holds up the end only for its patience.
+TEST(SerialQueueTest, TheEndWaitsForRetiredQueuesOnlyForTheirPatience) {
+    auto finishing = Blocker::make();
+    auto stuck = Blocker::make();
+    auto first = std::make_unique<SerialQueue>(QStringLiteral("app.tessarn.notch.ending"));
+    auto second = std::make_unique<SerialQueue>(QStringLiteral("app.tessarn.notch.stuckending"));
+    first->setStopPatience(test::patienceMs / 1000.0);
+    second->setStopPatience(0.2);
+    ASSERT_TRUE(blockWithWorkBehind(*first, finishing, 3));
+    ASSERT_TRUE(blockWithWorkBehind(*second, stuck, 1));
+    SerialQueue::retire(std::move(first));
+    SerialQueue::retire(std::move(second));
+
+    std::thread releaser = releaseWhenStopping(finishing);
+    finishing->aboutToStop = true;
+    SerialQueue::awaitRetired();
+    releaser.join();
+    EXPECT_EQ(finishing->ranBehind.load(), 3);
+    EXPECT_EQ(stuck->ranBehind.load(), 0);
+    stuck->release.release();
 }

@@ -52,6 +52,7 @@ public:
     std::optional<DesktopEntry> load(const QString&) const override { return std::nullopt; }
     bool launch(const QString&, QString*) const override { return false; }
     QIcon icon(const QString&) const override { return {}; }
+    QImage iconImage(const QString&, int) const override { return {}; }
 };
 
 // Shortcut scripts that take a few seconds to list, so the pane is caught reading them.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskServices/Tray/TrayItem.h"
+#include "VeskUI/Motion/MotionSpec.h"
 
 #include <QList>
 #include <QString>
@@ -13,6 +14,8 @@ class QWidget;
 
 namespace vesk {
 
+class CameraAccess;
+class CameraCapture;
 class ClockSource;
 class DesktopApplications;
 class Pasteboard;
@@ -62,11 +65,19 @@ struct DeskEnvironment {
 
     // The installed applications the media widget offers; the desktop's own when null.
     std::shared_ptr<DesktopApplications> applications;
+    // Whether the desktop asks for reduced motion; its shared preference when empty.
+    std::function<bool()> reducesMotion;
+    // The mirror's camera permission and capture; the desktop's own and Qt Multimedia
+    // when null or empty. A capture is made on the mirror's queue.
+    CameraAccess* cameraAccess = nullptr;
+    std::function<std::unique_ptr<CameraCapture>()> makeCameraCapture;
 
     const ClockSource& clockSource() const;
     std::shared_ptr<DesktopApplications> desktopApplications() const;
     Scheduler& mainThreadScheduler() const;
     bool open(const QUrl& url) const;
+    // How hover changes move: the shared hover spring, or a jump under reduced motion.
+    MotionSpec hoverMotion() const;
 };
 
 } // namespace vesk

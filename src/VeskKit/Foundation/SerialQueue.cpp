@@ -2,11 +2,14 @@
 
 #include "VeskKit/Diagnostics/TraceLog.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QSemaphore>
 #include <QThread>
 
 #include <algorithm>
+#include <map>
 #include <mutex>
 
 namespace vesk {
@@ -42,8 +45,22 @@ SerialQueue::~SerialQueue() {
 
 bool SerialQueue::shutdown() {
     if (!m_thread) return true;
-    m_thread->quit();
-    const bool stopped = m_thread->wait(QDeadlineTimer(patienceMs(m_stopPatience)));
+    postQuit();
+    return stopBy(QDeadlineTimer(patienceMs(m_stopPatience)));
+}
+
+// The quit is a task of its own behind everything queued so far, so that work runs
+// first; work posted after it is never run.
+void SerialQueue::postQuit() {
+    if (m_quitPosted) return;
+    m_quitPosted = true;
+    QThread* thread = m_thread;
+    QMetaObject::invokeMethod(
+        m_context, [thread] { thread->quit(); }, Qt::QueuedConnection);
+}
+
+bool SerialQueue::stopBy(QDeadlineTimer deadline) {
+    const bool stopped = m_thread->wait(deadline);
     if (stopped)
         delete m_thread;
     else
@@ -52,6 +69,71 @@ bool SerialQueue::shutdown() {
     m_thread = nullptr;
     m_context = nullptr;
     return stopped;
+}
+
+namespace {
+
+// Queues finishing on their own, by a number of their own (an address may be reused).
+// Never destroyed: nothing may wait on a thread while statics are torn down.
+struct RetiredQueues {
+    std::mutex mutex;
+    std::map<quint64, std::unique_ptr<SerialQueue>> queues;
+    quint64 lastId = 0;
+};
+
+RetiredQueues& retiredQueues() {
+    static auto* retired = new RetiredQueues;
+    return *retired;
+}
+
+} // namespace
+
+void SerialQueue::retire(std::unique_ptr<SerialQueue> queue) {
+    if (!queue) return;
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!queue->m_thread || !application) {
+        queue.reset();
+        return;
+    }
+    RetiredQueues& retired = retiredQueues();
+    // Held while the hand-off is set up, so awaitRetired cannot take the queue half-way.
+    std::lock_guard lock(retired.mutex);
+    const quint64 id = ++retired.lastId;
+    SerialQueue* raw = queue.get();
+    retired.queues.emplace(id, std::move(queue));
+    // Deleted on the main thread once its thread has ended; the destructor's wait is then
+    // only for the thread's last steps.
+    QObject::connect(
+        raw->m_thread, &QThread::finished, application,
+        [id] {
+            std::unique_ptr<SerialQueue> done;
+            {
+                RetiredQueues& retired = retiredQueues();
+                std::lock_guard lock(retired.mutex);
+                const auto found = retired.queues.find(id);
+                if (found == retired.queues.end()) return;
+                done = std::move(found->second);
+                retired.queues.erase(found);
+            }
+        },
+        Qt::QueuedConnection);
+    raw->postQuit();
+}
+
+void SerialQueue::awaitRetired() {
+    std::map<quint64, std::unique_ptr<SerialQueue>> queues;
+    {
+        RetiredQueues& retired = retiredQueues();
+        std::lock_guard lock(retired.mutex);
+        queues.swap(retired.queues);
+    }
+    // The patiences run side by side, from now.
+    QElapsedTimer started;
+    started.start();
+    for (auto& [id, queue] : queues) {
+        const qint64 left = std::max<qint64>(0, patienceMs(queue->m_stopPatience) - started.elapsed());
+        queue->stopBy(QDeadlineTimer(left));
+    }
 }
 
 void SerialQueue::async(std::function<void()> fn) {

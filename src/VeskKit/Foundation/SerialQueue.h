@@ -2,6 +2,7 @@
 
 #include "VeskKit/Foundation/Scheduler.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 
 #include <functional>
@@ -44,16 +45,27 @@ public:
     // most the stop patience: false when the thread was still busy then, and is left to
     // finish (or to the end of the process) on its own.
     bool shutdown();
+    // For an owner going away while the program runs: the queue finishes its queued work
+    // on its own and is then deleted on the main thread; the caller never waits. A queue
+    // over another scheduler is destroyed at once.
+    static void retire(std::unique_ptr<SerialQueue> queue);
+    // Called once as the program ends: waits for the queues still retiring, each at most
+    // its stop patience.
+    static void awaitRetired();
     // How long finish() and shutdown() wait; seconds.
     void setStopPatience(double seconds) { m_stopPatience = seconds; }
 
 private:
+    void postQuit();
+    bool stopBy(QDeadlineTimer deadline);
+
     QString m_label;
     QThread* m_thread = nullptr;
     QObject* m_context = nullptr;
     std::unique_ptr<QtScheduler> m_ownScheduler;
     Scheduler* m_scheduler = nullptr;
     double m_stopPatience = 10.0;
+    bool m_quitPosted = false;
 };
 
 } // namespace vesk

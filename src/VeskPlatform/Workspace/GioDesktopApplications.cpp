@@ -78,7 +78,17 @@ std::unique_ptr<DesktopApplications> DesktopApplications::create() {
     return std::make_unique<GioDesktopApplications>();
 }
 
-GioDesktopApplications::GioDesktopApplications() {
+namespace {
+
+// Built where the theme is known: after the search folders and fallback theme are set.
+IconThemeFiles themeFiles() {
+    uti::ensureIconTheme();
+    return IconThemeFiles();
+}
+
+} // namespace
+
+GioDesktopApplications::GioDesktopApplications() : m_iconFiles(themeFiles()) {
     // GIO reads and indexes every entry on its first question; ask it here, off the
     // main thread. Its state is process-wide and locked, so later calls find it built.
     QThreadPool::globalInstance()->start([] { g_list_free_full(g_app_info_get_all(), g_object_unref); });
@@ -139,6 +149,33 @@ QIcon GioDesktopApplications::icon(const QString& path) const {
         if (!found.isNull()) return found;
     }
     return QIcon::fromTheme(QStringLiteral("application-x-executable"));
+}
+
+QImage GioDesktopApplications::iconImage(const QString& path, int pixels) const {
+    GObjectRef<GDesktopAppInfo> info(loadFile(path));
+    if (!info) return {};
+    QStringList names;
+    if (GIcon* icon = g_app_info_get_icon(G_APP_INFO(info.object))) {
+        if (G_IS_THEMED_ICON(icon)) {
+            for (const gchar* const* name = g_themed_icon_get_names(G_THEMED_ICON(icon)); name && *name;
+                 ++name)
+                names << QString::fromUtf8(*name);
+        } else if (G_IS_FILE_ICON(icon)) {
+            GFile* file = g_file_icon_get_file(G_FILE_ICON(icon));
+            char* iconPath = file ? g_file_get_path(file) : nullptr;
+            const QImage image = IconThemeFiles::read(QFile::decodeName(iconPath), pixels);
+            g_free(iconPath);
+            if (!image.isNull()) return image;
+        }
+    }
+    names << QStringLiteral("application-x-executable");
+    for (const QString& name : std::as_const(names)) {
+        const QString file = m_iconFiles.find(name, pixels);
+        if (file.isEmpty()) continue;
+        const QImage image = IconThemeFiles::read(file, pixels);
+        if (!image.isNull()) return image;
+    }
+    return {};
 }
 
 QString GioDesktopApplications::desktopFileID(const QString& path) {

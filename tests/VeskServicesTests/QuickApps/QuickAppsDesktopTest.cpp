@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -160,4 +162,18 @@ TEST_F(QuickAppsDesktopTest, LaunchesWithoutThePlatformWeChoseAndDrawsThemeIcons
     ASSERT_FALSE(generic.isNull()) << "the icon theme has no generic program icon";
     EXPECT_EQ(pixel("vesktest-alpha.desktop"), generic.pixelColor(24, 24));
     EXPECT_FALSE(pixel("vesktest-gone.desktop").isValid());
+}
+
+TEST_F(QuickAppsDesktopTest, IconImagesAreReadFromTheThemeFilesOnAnyThread) {
+    QImage beta, alpha, gone;
+    std::thread worker([&] {
+        beta = desktop.iconImage(applications(system) + QStringLiteral("vesktest-beta.desktop"), 34);
+        alpha = desktop.iconImage(applications(system) + QStringLiteral("vesktest-alpha.desktop"), 34);
+        gone = desktop.iconImage(applications(system) + QStringLiteral("vesktest-gone.desktop"), 34);
+    });
+    worker.join();
+    ASSERT_EQ(beta.size(), QSize(34, 34)) << "the 48-point file, scaled to fit";
+    EXPECT_EQ(beta.pixelColor(17, 17), QColor(Qt::magenta));
+    EXPECT_FALSE(alpha.isNull()) << "an icon name the theme lacks gives the generic program icon";
+    EXPECT_TRUE(gone.isNull());
 }

@@ -44,6 +44,7 @@ public:
         ++iconLookups;
         return {};
     }
+    QImage iconImage(const QString&, int) const override { return {}; }
 };
 
 class QuickAppsPaneTest : public ::testing::Test {
