@@ -23,16 +23,14 @@ constexpr double displayLossPatience = 1.5;
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        vesk::childEnvironment::markPlatformForced();
-    }
+    // Both are ours alone: the programs we start get the user's environment back.
+    vesk::childEnvironment::setForThisProcess("QT_QPA_PLATFORM", "xcb");
 
     // libdbus aborts the process on a caller's mistake by default, and Qt 6.4's D-Bus
     // thread makes one (a blocking wait on a call that was never sent) when the session
     // bus goes away under a new subscription: the bus's loss must end us through
     // SIGTERM, not an abort. The mistake is then a warning.
-    if (!qEnvironmentVariableIsSet("DBUS_FATAL_WARNINGS")) qputenv("DBUS_FATAL_WARNINGS", "0");
+    vesk::childEnvironment::setForThisProcess("DBUS_FATAL_WARNINGS", "0");
 
     // Checked before connecting to the display, so a second copy leaves at once.
     const QString display = qEnvironmentVariable("DISPLAY");

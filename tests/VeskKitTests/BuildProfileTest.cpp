@@ -14,7 +14,7 @@ TEST(BuildProfileTest, DirectBuildHasEverythingAndSandboxedBuildExplainsWhatItLa
     EXPECT_EQ(sandboxed.capabilities.rawValue, 279);
     EXPECT_FALSE(direct.unavailability(Capability::idleSurface));
     EXPECT_EQ(Capability::message(*sandboxed.unavailability(Capability::hudSuppression)),
-              QStringLiteral("Not available in the App Store version."));
+              QStringLiteral("Not available in the Flatpak version."));
     EXPECT_FALSE(sandboxed.has(Capability::mediaSeek | Capability::hudSuppression));
     EXPECT_TRUE(sandboxed.has(Capability{}));
 

@@ -329,11 +329,15 @@ public:
         return false;
     }
     QIcon icon(const QString& path) const override {
+        const QImage image = iconImage(path, 128);
+        return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+    }
+    QImage iconImage(const QString& path, int pixels) const override {
         for (const auto& [id, name, colour] : apps) {
             if (!path.endsWith(id)) continue;
-            QPixmap pixmap(128, 128);
-            pixmap.fill(Qt::transparent);
-            QPainter painter(&pixmap);
+            QImage image(128, 128, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing);
             painter.setBrush(QColor::fromRgb(colour));
             painter.setPen(Qt::NoPen);
@@ -343,8 +347,9 @@ public:
             font.setPixelSize(64);
             font.setBold(true);
             painter.setFont(font);
-            painter.drawText(pixmap.rect(), Qt::AlignCenter, name.left(1));
-            return QIcon(pixmap);
+            painter.drawText(image.rect(), Qt::AlignCenter, name.left(1));
+            painter.end();
+            return image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         }
         return {};
     }

@@ -54,6 +54,7 @@ QuickAppsService* quickApps = nullptr;
 QuickAppsService* slowQuickApps = nullptr;
 ShortcutsService* shortcuts = nullptr;
 ShortcutsService* shortcutsWithoutFolder = nullptr;
+ShortcutsService* slowShortcuts = nullptr;
 
 // A machine where everything the panes ask about is there.
 void fill(SettingsWindowEnvironment& environment) {
@@ -81,9 +82,10 @@ void setSlowQuickApps(QuickAppsService* service) {
     slowQuickApps = service;
 }
 
-void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder) {
+void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder, ShortcutsService* slow) {
     shortcuts = listing;
     shortcutsWithoutFolder = withoutFolder;
+    slowShortcuts = slow;
 }
 
 QList<Scene> scenes() {
@@ -128,6 +130,9 @@ QList<Scene> scenes() {
     });
     add("shortcuts-by-name", SettingsPane::shortcuts, [](SettingsStore&, SettingsWindowEnvironment& e) {
         e.shortcutsService = [] { return shortcutsWithoutFolder; };
+    });
+    add("shortcuts-loading", SettingsPane::shortcuts, [](SettingsStore&, SettingsWindowEnvironment& e) {
+        e.shortcutsService = [] { return slowShortcuts; };
     });
     add("shortcuts-sandboxed", SettingsPane::shortcuts, [](SettingsStore&, SettingsWindowEnvironment& e) {
         e.buildProfile = [] { return BuildProfile(true); };

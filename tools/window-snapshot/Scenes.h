@@ -39,8 +39,8 @@ void setQuickApps(QuickAppsService* service);
 // Pinned applications whose scan of the installed ones takes a while (the loading state).
 void setSlowQuickApps(QuickAppsService* service);
 // The shortcut scripts the Shortcuts pane is shown with: one service over a folder of
-// scripts and one without a folder.
-void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder);
+// scripts, one without a folder and one whose listing takes a while (the loading state).
+void setShortcuts(ShortcutsService* listing, ShortcutsService* withoutFolder, ShortcutsService* slow);
 
 // Every building block of the panes in its states, in one column.
 QWidget* controlsSheet(SettingsStore& settings);

@@ -31,6 +31,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -51,6 +52,17 @@ public:
     std::optional<DesktopEntry> load(const QString&) const override { return std::nullopt; }
     bool launch(const QString&, QString*) const override { return false; }
     QIcon icon(const QString&) const override { return {}; }
+    QImage iconImage(const QString&, int) const override { return {}; }
+};
+
+// Shortcut scripts that take a few seconds to list, so the pane is caught reading them.
+class SlowShortcuts final : public ShortcutScripts {
+public:
+    bool canList() const override { return true; }
+    void list(QObject* context, std::function<void(QStringList)> done) override {
+        QTimer::singleShot(3000, context, [done] { done({}); });
+    }
+    void run(const QString&, const std::optional<QString>&) override {}
 };
 
 bool writePng(QWidget& widget, const QString& path, double scale) {
@@ -140,7 +152,9 @@ int main(int argc, char** argv) {
     ScriptFolderShortcuts missing(missingOptions);
     ShortcutsService shortcuts(QStringLiteral("Vesk"), {.scripts = &listed});
     ShortcutsService withoutFolder(QStringLiteral("Vesk"), {.scripts = &missing});
-    snapshot::setShortcuts(&shortcuts, &withoutFolder);
+    SlowShortcuts slowScripts;
+    ShortcutsService slowShortcuts(QStringLiteral("Vesk"), {.scripts = &slowScripts});
+    snapshot::setShortcuts(&shortcuts, &withoutFolder, &slowShortcuts);
     const QStringList args = app.arguments().mid(1);
     QString folder, only;
     double scale = 2;

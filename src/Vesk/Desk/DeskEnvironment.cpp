@@ -3,8 +3,9 @@
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskPlatform/Workspace/DesktopApplications.h"
-
-#include <QDesktopServices>
+#include "VeskPlatform/Workspace/UrlOpener.h"
+#include "VeskUI/Motion/ReduceMotion.h"
+#include "VeskUI/Tokens/Vesk.h"
 
 namespace vesk {
 
@@ -23,7 +24,12 @@ Scheduler& DeskEnvironment::mainThreadScheduler() const {
 }
 
 bool DeskEnvironment::open(const QUrl& url) const {
-    return openURL ? openURL(url) : QDesktopServices::openUrl(url);
+    return openURL ? openURL(url) : urlOpener::open(url);
+}
+
+MotionSpec DeskEnvironment::hoverMotion() const {
+    const bool reduced = reducesMotion ? reducesMotion() : ReduceMotion::shared().isOn();
+    return reduced ? MotionSpec::linear(0) : Vesk::Motion::hover;
 }
 
 } // namespace vesk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskServices/Tray/TrayItem.h"
+#include "VeskUI/Motion/MotionSpec.h"
 
 #include <QList>
 #include <QString>
@@ -13,6 +14,8 @@ class QWidget;
 
 namespace vesk {
 
+class CameraAccess;
+class CameraCapture;
 class ClockSource;
 class DesktopApplications;
 class Pasteboard;
@@ -21,7 +24,8 @@ class TrayStore;
 
 // What the tray tab's actions do; each looks the tray store up afresh when it runs.
 struct TrayActions {
-    std::function<void(const TrayItem&)> onRemove;
+    // Removes the items and republishes the list once.
+    std::function<void(const QList<TrayItem>&)> onRemove;
     std::function<void()> onClear;
     std::function<void()> onPaste;
 };
@@ -34,10 +38,12 @@ struct TrayContentInputs {
     TrayActions actions;
 };
 
-// The view listing the tray's items, and how it takes each new list of items.
+// The view listing the tray's items, and how it takes each new list of items and each
+// change of what a plain drag does.
 struct TrayContent {
     QWidget* widget = nullptr;
     std::function<void(const QList<TrayItem>&)> setItems;
+    std::function<void(bool copyByDefault)> setCopyByDefault;
 };
 
 // What the open desk and its widgets reach outside the view model. The window
@@ -59,11 +65,19 @@ struct DeskEnvironment {
 
     // The installed applications the media widget offers; the desktop's own when null.
     std::shared_ptr<DesktopApplications> applications;
+    // Whether the desktop asks for reduced motion; its shared preference when empty.
+    std::function<bool()> reducesMotion;
+    // The mirror's camera permission and capture; the desktop's own and Qt Multimedia
+    // when null or empty. A capture is made on the mirror's queue.
+    CameraAccess* cameraAccess = nullptr;
+    std::function<std::unique_ptr<CameraCapture>()> makeCameraCapture;
 
     const ClockSource& clockSource() const;
     std::shared_ptr<DesktopApplications> desktopApplications() const;
     Scheduler& mainThreadScheduler() const;
     bool open(const QUrl& url) const;
+    // How hover changes move: the shared hover spring, or a jump under reduced motion.
+    MotionSpec hoverMotion() const;
 };
 
 } // namespace vesk

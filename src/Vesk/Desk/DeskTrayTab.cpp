@@ -15,10 +15,10 @@ TrayActions trayActions(NotchViewModel& model, const DeskEnvironment& environmen
     const QPointer<NotchViewModel> weak(&model);
     Pasteboard* pasteboard = environment.pasteboard;
     TrayActions actions;
-    actions.onRemove = [weak](const TrayItem& item) {
+    actions.onRemove = [weak](const QList<TrayItem>& items) {
         if (!weak) return;
         DeskWidgetWiring::refreshAfterEdit(
-            weak->trayStore(), [&](TrayStore& store) { store.remove(item); },
+            weak->trayStore(), [&](TrayStore& store) { store.remove(items); },
             [](TrayStore& store) { return store.items(); },
             [&](const QList<TrayItem>& items) { weak->setTrayItems(items); });
     };
@@ -49,6 +49,13 @@ DeskTrayTab::DeskTrayTab(NotchViewModel& model, const DeskEnvironment& environme
     connect(&model, &NotchViewModel::trayItemsChanged, this, [this] {
         if (m_content.setItems) m_content.setItems(m_model.trayItems());
     });
+    // "Drag out copies" changed in the settings while the desk is open.
+    connect(&model.settings(), &SettingsStore::revisionChanged, this, [this] {
+        const bool copyByDefault = m_model.settings().trayCopyByDefault();
+        if (copyByDefault == m_copyByDefault) return;
+        m_copyByDefault = copyByDefault;
+        if (m_content.setCopyByDefault) m_content.setCopyByDefault(copyByDefault);
+    });
     rebuild();
 }
 
@@ -65,10 +72,11 @@ void DeskTrayTab::rebuild() {
     m_banner = new PipelineBanner(m_model, this);
     auto* column = static_cast<QVBoxLayout*>(layout());
     column->addWidget(m_banner);
+    m_copyByDefault = m_model.settings().trayCopyByDefault();
     if (m_environment.trayContent) {
         const TrayContentInputs inputs{.items = m_model.trayItems(),
                                        .store = m_model.trayStore(),
-                                       .copyByDefault = m_model.settings().trayCopyByDefault(),
+                                       .copyByDefault = m_copyByDefault,
                                        .actions = trayActions(m_model, m_environment)};
         m_content = m_environment.trayContent(inputs, this);
     }

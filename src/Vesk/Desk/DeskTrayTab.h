@@ -34,6 +34,7 @@ private:
     QPointer<PipelineBanner> m_banner;
     TrayContent m_content;
     bool m_hasStore = false;
+    bool m_copyByDefault = true;
 };
 
 } // namespace vesk

@@ -50,7 +50,9 @@ QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts) {
         {QStringLiteral("Push"), orNone(facts.push)},
         {QStringLiteral("Keep awake"), facts.keepingAwake ? QStringLiteral("on") : QStringLiteral("off")},
         {QStringLiteral("Updates"),
-         facts.updatesAvailable ? QStringLiteral("Sparkle") : QStringLiteral("App Store")},
+         // Linux programs are updated by the package manager (Flatpak's included); only
+         // a build that carries its own updater says otherwise.
+         facts.updatesAvailable ? QStringLiteral("built-in updater") : QStringLiteral("package manager")},
     };
 }
 

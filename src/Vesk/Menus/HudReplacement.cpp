@@ -5,14 +5,14 @@
 namespace vesk::hudReplacement {
 
 QString accessibilityTitle() {
-    return QStringLiteral("Accessibility access needed");
+    return QStringLiteral("Another program has those keys");
 }
 
 QString accessibilityMessage() {
     return QStringLiteral(
         "To replace the system volume and brightness HUDs, VeskNotch has to intercept those keys "
-        "— which needs Accessibility access.\n\nAdd VeskNotch in the list, turn it on, then "
-        "choose “Replace System HUDs” again.");
+        "— and another program holds them now.\n\nTurn off that program's shortcuts for them (often "
+        "the desktop's own), then choose “Replace System HUDs” again.");
 }
 
 bool toggle(SettingsStore& settings, const std::function<bool()>& hasAccessibility,

@@ -121,8 +121,11 @@ bool MenuCommands::toggleSuppression() {
 }
 
 void MenuCommands::toggleDesk() {
-    if (NotchViewModel* active = m_parts.activeModel ? m_parts.activeModel() : nullptr)
-        active->send(NotchEvent::click());
+    NotchViewModel* active = m_parts.activeModel ? m_parts.activeModel() : nullptr;
+    if (!active) return;
+    // A hidden notch takes no pointer input at all, so the menus are the way back.
+    if (active->state().kind() == NotchState::Kind::hidden) active->send(NotchEvent::toggleHidden());
+    active->send(NotchEvent::click());
 }
 
 void MenuCommands::setSyncCoordinator(SyncCoordinator* sync) {
@@ -135,7 +138,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     facts.version = orNone(QCoreApplication::applicationVersion());
     // There is no build number apart from the version.
     facts.build = diagnostics::none();
-    facts.osVersion = machine::osVersion();
+    facts.osName = machine::osName();
     facts.model = orNone(machine::model());
     facts.profile = bridge.profile();
     if (m_parts.models)

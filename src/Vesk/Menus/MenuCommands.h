@@ -74,6 +74,7 @@ public:
 
     // "Replace System HUDs" on or off; the setting afterwards.
     bool toggleSuppression();
+    // A click on the active notch; a hidden one is shown first.
     void toggleDesk();
 
 private:

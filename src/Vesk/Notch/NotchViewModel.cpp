@@ -7,6 +7,7 @@
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Sharing/Sharing.h"
+#include "VeskPlatform/Workspace/UrlOpener.h"
 #include "VeskServices/Audio/AudioService.h"
 #include "VeskServices/Calendar/CalendarService.h"
 #include "VeskServices/Clipboard/ClipboardService.h"
@@ -21,7 +22,6 @@
 #include "VeskUI/Motion/MotionSpec.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QPointer>
 #include <QSet>
@@ -562,8 +562,7 @@ void NotchViewModel::addTimer(double seconds) {
 
 void NotchViewModel::openCalendarEvent(const CalendarEvent& event) {
     const auto open = [this](const QUrl& url) {
-        const bool opened =
-            d->environment.openURL ? d->environment.openURL(url) : QDesktopServices::openUrl(url);
+        const bool opened = d->environment.openURL ? d->environment.openURL(url) : urlOpener::open(url);
         if (!opened) TraceLog::trace(QStringLiteral("could not open ") + url.toString());
     };
 

@@ -17,6 +17,7 @@
 #include "VeskPlatform/Power/SleepWatch.h"
 #include "VeskPlatform/Screens/Screens.h"
 #include "VeskServices/Audio/AudioService.h"
+#include "VeskServices/Pipelines/OutputRemoval.h"
 #include "VeskSync/DeskRepository.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QSet>
+#include <QThreadPool>
 #include <QWidget>
 #include <QWindow>
 
@@ -102,6 +104,8 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     }
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
     m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
+    // Temporaries of runs that a crash or a kill cut short; once, off the main thread.
+    QThreadPool::globalInstance()->start([folder = pipelineOutputDirectory()] { removeStaleOutputs(folder); });
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
     m_timerStore = std::make_unique<TimerStore>(m_environment.modelEnvironment.clock);
@@ -278,11 +282,24 @@ void NotchWindowController::rebuild() {
 
 void NotchWindowController::refresh(Entry& entry, QScreen* screen, const NotchGeometry& geometry) {
     entry.display.screen = screen;
-    entry.model->setGeometry(geometry);
+    NotchViewModel& model = *entry.model;
+    model.setGeometry(geometry);
     NotchPanel& panel = *entry.panel;
-    panel.setDrawnCanvas(panel.currentCanvas());
-    panel.setFrame(NotchSizing::panelFrame(panel.currentCanvas(), geometry));
+    // Armed for a drag, the panel keeps the drop size the drag gave it until disarmed.
+    if (m_dragRouter->isArmed() && !model.state().isOpen()) {
+        panel.setDrawnCanvas(panel.currentCanvas());
+        panel.setFrame(NotchSizing::panelFrame(panel.currentCanvas(), geometry));
+        panel.syncBackdrop();
+        return;
+    }
+    // A new notch size changes the state's canvas: the panel and the clickable area follow
+    // now, not at the next hover.
+    const QSizeF canvas = model.currentCanvasSize();
+    panel.setCurrentCanvas(canvas);
+    panel.setDrawnCanvas(canvas);
+    panel.setFrame(NotchSizing::panelFrame(canvas, geometry));
     panel.syncBackdrop();
+    panel.hostingView()->setInteractiveRect(model.interactiveRect(canvas));
 }
 
 void NotchWindowController::build(QScreen* screen, const NotchGeometry& geometry) {

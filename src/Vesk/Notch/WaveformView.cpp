@@ -4,6 +4,7 @@
 #include "VeskUI/Motion/ReduceMotion.h"
 #include "VeskUI/Tokens/Vesk.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -28,6 +29,25 @@ constexpr std::array<Bar, WaveformView::barCount> bars{{
     {1.9, 2.4, 0.3},
 }};
 
+// Decorative, like a picture with no meaning of its own: no name, no role, and hidden,
+// so assistive tools pass it by.
+class DecorativeAccessible final : public QAccessibleWidget {
+public:
+    explicit DecorativeAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::NoRole) {}
+    QString text(QAccessible::Text) const override { return {}; }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.invisible = true;
+        return state;
+    }
+};
+
+QAccessibleInterface* decorativeWaveform(const QString& className, QObject* object) {
+    if (className == QLatin1String(WaveformView::staticMetaObject.className()) && object->isWidgetType())
+        return new DecorativeAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
 const ClockSource& systemClock() {
     static const SystemClock clock;
     return clock;
@@ -40,6 +60,8 @@ WaveformView::WaveformView(bool isPlaying, double barWidth, double spacing, doub
     : QWidget(parent), m_isPlaying(isPlaying), m_barWidth(barWidth), m_spacing(spacing),
       m_maxHeight(maxHeight), m_minHeight(minHeight), m_clock(&systemClock()) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    static const bool decorative = (QAccessible::installFactory(decorativeWaveform), true);
+    Q_UNUSED(decorative);
     // Just under 30 frames a second, never above.
     m_frames.setInterval(1000 / frameRate + 1);
     m_frames.setTimerType(Qt::PreciseTimer);

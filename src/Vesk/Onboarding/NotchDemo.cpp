@@ -73,6 +73,24 @@ double barHeight(double phase, int index) {
     return std::fabs(std::sin(phase + 0.8 * index)) * 5 + 3;
 }
 
+Drawer drawer(const QRectF& notch) {
+    constexpr double rowHeight = 40; // the divider, the tallest part
+    constexpr double textHeight = 3.5 + 3 + 3 + 3 + 1 + 4;
+    const double top = notch.top() + 24;
+    const double middle = top + rowHeight / 2;
+    Drawer d;
+    d.artwork = QRectF(notch.left() + 14, middle - 15, 30, 30);
+    const double textX = d.artwork.right() + 8;
+    const double textTop = middle - textHeight / 2;
+    d.title = QRectF(textX, textTop, 62, 3.5);
+    d.artist = QRectF(textX, d.title.bottom() + 3, 42, 3);
+    d.firstDot = QRectF(textX, d.artist.bottom() + 3 + 1, 4, 4);
+    const double rowsX = notch.right() - 14 - 46;
+    d.firstRow = QRectF(rowsX, middle - 15, 46, 8);
+    d.divider = QRectF(rowsX - 8 - 1, top, 1, rowHeight);
+    return d;
+}
+
 } // namespace notchDemo
 
 namespace {
@@ -105,27 +123,24 @@ void symbol(QPainter& painter, const QString& name, const QPointF& centre, doubl
 
 // The open desk in miniature: artwork, title lines, a divider and three rows.
 void paintDrawer(QPainter& painter, const QRectF& notch) {
-    const double top = notch.top() + 24;
-    const QRectF art(notch.left() + 14, top, 30, 30);
+    const notchDemo::Drawer d = notchDemo::drawer(notch);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(artworkGradient(art));
-    painter.drawRoundedRect(art, 4, 4);
-    const double textX = art.right() + 8;
+    painter.setBrush(artworkGradient(d.artwork));
+    painter.drawRoundedRect(d.artwork, 4, 4);
     QColor title = Vesk::Stone::x200;
     title.setAlphaF(0.8f);
-    capsule(painter, QRectF(textX, top, 62, 3.5), title);
+    capsule(painter, d.title, title);
     QColor artist = Vesk::Stone::x400;
     artist.setAlphaF(0.6f);
-    capsule(painter, QRectF(textX, top + 6.5, 42, 3), artist);
+    capsule(painter, d.artist, artist);
     QColor dot = Vesk::Stone::x300;
     dot.setAlphaF(0.7f);
     for (int i = 0; i < 3; ++i)
-        capsule(painter, QRectF(textX + i * 8, top + 13.5, 4, 4), dot);
-    const double rowsX = notch.right() - 14 - 46;
-    painter.fillRect(QRectF(rowsX - 8 - 1, top - 5, 1, 40), Vesk::Ink::x700);
+        capsule(painter, d.firstDot.translated(i * 8, 0), dot);
+    painter.fillRect(d.divider, Vesk::Ink::x700);
     painter.setBrush(Vesk::Ink::x800);
     for (int i = 0; i < 3; ++i)
-        painter.drawRoundedRect(QRectF(rowsX, top + i * 11, 46, 8), 2, 2);
+        painter.drawRoundedRect(d.firstRow.translated(0, i * 11), 2, 2);
 }
 
 } // namespace
@@ -148,6 +163,16 @@ QSizeF NotchDemo::drawnSize() const {
     return m_size->valueAs<QSizeF>();
 }
 
+double NotchDemo::cueOpacity() const {
+    return m_cueOpacity->valueAs<double>();
+}
+
+QRectF NotchDemo::notchRect() const {
+    const QSizeF size = drawnSize();
+    const QRectF card = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    return {card.center().x() - size.width() / 2, topPadding, size.width(), size.height()};
+}
+
 void NotchDemo::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     start();
@@ -163,6 +188,7 @@ void NotchDemo::start() {
     m_phase = 0;
     m_size->setValue(QVariant(notchDemo::size(m_script, 0, m_notch)));
     m_cueOpacity->setValue(0.0);
+    m_cueBeat = 0;
     if (m_script == DemoScript::media) {
         m_beat = 0;
         const QPointer<NotchDemo> self(this);
@@ -185,6 +211,7 @@ void NotchDemo::stop() {
 void NotchDemo::showBeat(int beat) {
     stop();
     m_beat = std::max(beat, 0);
+    m_cueBeat = m_beat;
     m_size->setValue(QVariant(notchDemo::size(m_script, m_beat, m_notch)));
     m_cueOpacity->setValue(m_beat > 0 ? 1.0 : 0.0);
     update();
@@ -202,8 +229,11 @@ void NotchDemo::enterBeat(int index) {
     else
         m_size->animateTo(target, beatMotion);
     if (cueChanged) {
-        // The new cue fades in; at beat 0 the old one fades out.
-        if (m_beat > 0) m_cueOpacity->setValue(0.0);
+        // The new cue fades in; at beat 0 the old one stays drawn while it fades out.
+        if (m_beat > 0) {
+            m_cueBeat = m_beat;
+            m_cueOpacity->setValue(0.0);
+        }
         const QVariant shown(m_beat > 0 ? 1.0 : 0.0);
         if (reduce)
             m_cueOpacity->setValue(shown);
@@ -250,8 +280,7 @@ void NotchDemo::paintEvent(QPaintEvent*) {
         painter.drawRoundedRect(QRectF(centre - QPointF(size.width() / 2, size.height() / 2), size), 6, 6);
     }
 
-    const QSizeF size = drawnSize();
-    const QRectF notch(card.center().x() - size.width() / 2, topPadding, size.width(), size.height());
+    const QRectF notch = notchRect();
     const NotchShape shape{3, notchDemo::isOpen(m_script, m_beat) ? 12.0 : 7.0};
     const QPainterPath body = shape.path(notch.adjusted(-shape.topRadius, 0, shape.topRadius, 0));
     painter.setBrush(Qt::black);
@@ -281,10 +310,11 @@ void NotchDemo::paintContent(QPainter& painter, const QRectF& notch) const {
         capsule(painter, QRectF(notch.right() - 9 - 40, midY - 1.25, 40 * 0.62, 2.5), Vesk::Accent::x500);
         return;
     case DemoScript::gestures: {
-        if (m_beat == 0) return;
-        const notchDemo::Cue cue = notchDemo::cue(m_beat);
+        const double opacity = cueOpacity();
+        if (m_cueBeat == 0 || opacity <= 0) return;
+        const notchDemo::Cue cue = notchDemo::cue(m_cueBeat);
         painter.save();
-        painter.setOpacity(m_cueOpacity->valueAs<double>());
+        painter.setOpacity(std::min(opacity, 1.0));
         symbol(painter, cue.symbol, QPointF(notch.left() + 9 + 5, midY), 8, Vesk::Accent::x500);
         painter.setFont(systemFont(7, QFont::DemiBold));
         painter.setPen(Vesk::Stone::x200);

@@ -39,6 +39,18 @@ Cue cue(int beat);
 // The height of media bar `index` (0 … 4) at `phase`: between 3 and 8.
 double barHeight(double phase, int index);
 
+// Where the open desk's miniature sits inside a notch shape drawn at `notch`: one row
+// 24 below the top and 14 in from each side, its parts centred on the tallest (the divider).
+struct Drawer {
+    QRectF artwork;
+    QRectF title;
+    QRectF artist;
+    QRectF firstDot;
+    QRectF divider;
+    QRectF firstRow;
+};
+Drawer drawer(const QRectF& notch);
+
 inline constexpr double mediaInterval = 0.07;
 inline constexpr double phaseStep = 0.42;
 inline constexpr double cardHeight = 210;
@@ -63,6 +75,11 @@ public:
     bool isRunning() const { return m_task.isValid() && !m_task.isCancelled(); }
     // Stops the script and shows one beat as it looks at rest (pictures of each beat).
     void showBeat(int beat);
+    // The gesture cue's opacity now (it fades in with each cue and out at beat 0).
+    double cueOpacity() const;
+    MotionAnimator* cueMotion() const { return m_cueOpacity; }
+    // Where the notch shape is drawn now.
+    QRectF notchRect() const;
 
     QSize sizeHint() const override { return {600, int(notchDemo::cardHeight)}; }
 
@@ -81,6 +98,8 @@ private:
     DemoScript m_script;
     QSizeF m_notch;
     int m_beat = 0;
+    // The beat whose cue is drawn: the last beat that had one, so it can fade out at 0.
+    int m_cueBeat = 0;
     double m_phase = 0;
     TaskHandle m_task;
     MotionAnimator* m_size;

@@ -5,6 +5,8 @@
 #include "Vesk/SettingsWindow/Controls/SymbolView.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "VeskPlatform/Workspace/SystemSettings.h"
+#include "VeskUI/Motion/MotionAnimator.h"
+#include "VeskUI/Motion/ReduceMotion.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
@@ -14,6 +16,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vesk {
@@ -77,10 +80,26 @@ void paintPanel(QWidget* widget, const QColor& outline) {
 
 // ---- Buttons
 
-AccentButton::AccentButton(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+AccentButton::AccentButton(const QString& text, QWidget* parent)
+    : QAbstractButton(parent), m_press(new MotionAnimator(QVariant(0.0), this)) {
     setText(text);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(this, &QAbstractButton::pressed, this, [this] { pressChanged(true); });
+    connect(this, &QAbstractButton::released, this, [this] { pressChanged(false); });
+    connect(m_press, &MotionAnimator::valueChanged, this, qOverload<>(&QWidget::update));
+}
+
+double AccentButton::pressAmount() const {
+    return m_press->valueAs<double>();
+}
+
+void AccentButton::pressChanged(bool down) {
+    const QVariant target(down ? 1.0 : 0.0);
+    if (ReduceMotion::shared().isOn())
+        m_press->setValue(target);
+    else
+        m_press->animateTo(target, MotionSpec::spring(0.2, 0.7));
 }
 
 QSize AccentButton::sizeHint() const {
@@ -91,15 +110,21 @@ QSize AccentButton::sizeHint() const {
 void AccentButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (isDown()) {
-        // Pressed: 0.97 of its size, around its centre.
-        painter.translate(rect().center());
-        painter.scale(0.97, 0.97);
-        painter.translate(-rect().center());
-    }
+    // Pressed: 0.97 of its size around its centre, and the darker fill.
+    const double press = pressAmount();
+    const double scale = 1 - 0.03 * press;
+    const QPointF centre = QRectF(rect()).center();
+    painter.translate(centre);
+    painter.scale(scale, scale);
+    painter.translate(-centre);
     const QRectF capsule = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const auto mix = [press](float from, float to) {
+        return from + (to - from) * float(std::clamp(press, 0.0, 1.0));
+    };
+    const QColor rest = Vesk::Accent::x500, down = Vesk::Accent::x600;
     painter.setPen(Qt::NoPen);
-    painter.setBrush(isDown() ? Vesk::Accent::x600 : Vesk::Accent::x500);
+    painter.setBrush(QColor::fromRgbF(mix(rest.redF(), down.redF()), mix(rest.greenF(), down.greenF()),
+                                      mix(rest.blueF(), down.blueF())));
     painter.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
     painter.setFont(onboardingType::button());
     painter.setPen(Vesk::Accent::on);
@@ -271,6 +296,7 @@ Note::Note(const QString& text, QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 0, 0, 0); // the bar's 2 points and the 10 between
     m_text->setWrapping(true, 470 - 12);
+    m_text->setLineSpacing(2);
     row->addWidget(m_text);
 }
 

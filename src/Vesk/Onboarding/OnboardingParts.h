@@ -22,16 +22,26 @@ QFont rowBody();  // 11
 QFont button();   // 12.5 semibold
 } // namespace onboardingType
 
+class MotionAnimator;
+
 // The large accent capsule of the footer: a shade darker and a little smaller while
-// pressed.
+// pressed, springing between the two.
 class AccentButton final : public QAbstractButton {
     Q_OBJECT
 public:
     explicit AccentButton(const QString& text, QWidget* parent = nullptr);
     QSize sizeHint() const override;
+    // How far it is drawn pressed: 0 at rest, 1 pressed (it may overshoot while springing).
+    double pressAmount() const;
+    MotionAnimator* pressMotion() const { return m_press; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    void pressChanged(bool down);
+
+    MotionAnimator* m_press;
 };
 
 // A flat text button of the onboarding ("Back", "Open Settings").

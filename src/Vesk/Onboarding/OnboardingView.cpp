@@ -218,6 +218,8 @@ void OnboardingView::buildPage() {
     textColumn->addWidget(title);
     auto* paragraph = new TextView(words.paragraph, onboardingType::body(), Vesk::Stone::x300);
     paragraph->setWrapping(true, 470);
+    paragraph->setLineSpacing(3);
+    paragraph->setObjectName(QStringLiteral("paragraph"));
     textColumn->addWidget(paragraph, 0, Qt::AlignLeft);
     m_pageColumn->addLayout(textColumn);
     m_permissionBlock = nullptr;

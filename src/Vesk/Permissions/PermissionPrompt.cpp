@@ -28,8 +28,8 @@ bool PermissionPrompt::explain(const QString& title, const QString& message,
     box.setIcon(QMessageBox::Information);
     box.setWindowTitle(QStringLiteral("VeskNotch"));
     box.setText(title);
-    box.setInformativeText(
-        hasPage ? message : message + QStringLiteral("\n\n") + SystemSettings::nothingNeeded(*settingsPane));
+    // The message already says what to do; without a page there is only nothing to open.
+    box.setInformativeText(message);
     QPushButton* open = nullptr;
     if (hasPage) open = box.addButton(QStringLiteral("Open System Settings"), QMessageBox::AcceptRole);
     QPushButton* dismiss =

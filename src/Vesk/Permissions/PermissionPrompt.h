@@ -28,8 +28,8 @@ public:
 
     // A modal alert with "Open System Settings" (the default) and "Not Now"; true when the
     // user chose to open the settings, which then open at `settingsPane` if one is given.
-    // A pane this desktop has no page for gets the reason nothing is needed added to the
-    // message and only an "OK" button.
+    // A pane this desktop has no page for gets only an "OK" button; the message is shown
+    // as it is.
     bool explain(const QString& title, const QString& message, const std::optional<QString>& settingsPane,
                  QWidget* parent = nullptr);
 

@@ -5,6 +5,7 @@
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
 
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QPainter>
@@ -146,12 +147,17 @@ SettingsSidebar::SettingsSidebar(SettingsPane selection, QWidget* parent)
     m_search->setFont(systemFont(13));
     m_search->setStyleSheet(
         QStringLiteral("QLineEdit { background: %1; color: %2; border: 1px solid %3;"
-                       " border-radius: 7px; padding: 4px 8px; margin: 0 12px; }")
+                       " border-radius: 7px; padding: 4px 8px; }")
             .arg(colour(Vesk::Ink::x800), colour(Vesk::Stone::x100), colour(Vesk::Ink::x700)));
     QPalette searchPalette = m_search->palette();
     searchPalette.setColor(QPalette::PlaceholderText, Vesk::Stone::x400);
     m_search->setPalette(searchPalette);
-    column->addWidget(m_search);
+    // The field's inset is the layout's: a style-sheet margin would leave the clear
+    // button at the widget's edge, outside the drawn field.
+    auto* searchRow = new QHBoxLayout;
+    searchRow->setContentsMargins(12, 0, 12, 0);
+    searchRow->addWidget(m_search);
+    column->addLayout(searchRow);
 
     m_list->setModel(m_model);
     m_list->setItemDelegate(new SidebarDelegate(m_list));

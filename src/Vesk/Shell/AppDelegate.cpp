@@ -357,7 +357,12 @@ void AppDelegate::startSync() {
                 if (weak && weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
             },
     });
-    m_syncStartup->run();
+    // Launching does not wait for it: the task starts once launching has returned, after
+    // the geometry report, the onboarding timer and the developer hooks' first readings.
+    const QPointer<SyncStartup> startup(m_syncStartup.get());
+    onMain([startup] {
+        if (startup) startup->run();
+    });
 }
 
 // ---- Plug-in points

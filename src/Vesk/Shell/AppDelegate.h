@@ -83,6 +83,8 @@ public:
     // The settings window once it was first opened; null before.
     SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     qint64 calendarTick() const { return m_calendarTick; }
+    // What the status item and the notch's menu do; null over stand-in services.
+    MenuCommands* menus() const { return m_menus.get(); }
 
 private:
     // The heartbeat and the hand-off to the notch.
@@ -101,7 +103,7 @@ private:
     void republishTray();
     void addObservers();
     void runDeveloperHooks();
-    // Step 14: the sync coordinator and its start-up task.
+    // Step 14: the sync coordinator, and its start-up task posted to run after launch.
     void startSync();
 
     // The permissions and the menus over the system services.

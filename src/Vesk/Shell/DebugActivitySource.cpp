@@ -23,7 +23,7 @@ ActivityPayload DebugActivitySource::make(ActivityKind kind, Date now) {
     switch (kind) {
     case ActivityKind::sound:
         return sample(P::interrupt, QStringLiteral("sound"), G::symbol(QStringLiteral("speaker.wave.2.fill")),
-                      QStringLiteral("MacBook Air Speakers"), std::nullopt, T::bar(0.62), 1.5);
+                      QStringLiteral("Built-in Speakers"), std::nullopt, T::bar(0.62), 1.5);
     case ActivityKind::display:
         return sample(P::interrupt, QStringLiteral("display"), G::symbol(QStringLiteral("sun.max.fill")),
                       QStringLiteral("Built-in Display"), std::nullopt, T::bar(0.8), 1.5);

@@ -25,7 +25,7 @@ const QFont& captionFont() {
 } // namespace
 
 TrayAllChip::TrayAllChip(const QList<TrayItem>& items, bool copyByDefault,
-                         std::function<void(const TrayItem&)> onRemove,
+                         std::function<void(const QList<TrayItem>&)> onRemove,
                          const TrayViewEnvironment& environment, QWidget* parent)
     : QWidget(parent), m_environment(environment), m_hover(QVariant(0.0)),
       m_handle(new TrayDragHandle(this)) {
@@ -33,10 +33,7 @@ TrayAllChip::TrayAllChip(const QList<TrayItem>& items, bool copyByDefault,
     m_handle->altHeld = environment.altHeld;
     m_handle->onClick = [this] { preview(); };
     // Only the items whose files the target took away leave the tray.
-    m_handle->onRemoved = [onRemove = std::move(onRemove)](const QList<TrayItem>& gone) {
-        for (const TrayItem& item : gone)
-            if (onRemove) onRemove(item);
-    };
+    m_handle->onRemoved = std::move(onRemove);
     m_handle->setGeometry(pictureRect().toAlignedRect());
     connect(&m_hover, &MotionAnimator::valueChanged, this, [this] { update(); });
     setItems(items);

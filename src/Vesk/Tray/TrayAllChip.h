@@ -23,7 +23,7 @@ public:
     static constexpr double cardSide = 62;
 
     TrayAllChip(const QList<TrayItem>& items, bool copyByDefault,
-                std::function<void(const TrayItem&)> onRemove, const TrayViewEnvironment& environment,
+                std::function<void(const QList<TrayItem>&)> onRemove, const TrayViewEnvironment& environment,
                 QWidget* parent = nullptr);
 
     void setItems(const QList<TrayItem>& items);

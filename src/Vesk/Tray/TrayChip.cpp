@@ -203,9 +203,11 @@ void TrayChip::contextMenuEvent(QContextMenuEvent* event) {
           [&environment, item] { environment.showInFolder(item.storedPath); }},
          {QStringLiteral("Copy"), [&environment, item] { environment.copy(item.storedURL()); }},
          {QString(), {}},
-         {QStringLiteral("Remove"), [onRemove, item] {
+         {QStringLiteral("Remove"),
+          [onRemove, item] {
               if (onRemove) onRemove(item);
-          }}});
+          },
+          true}});
     event->accept();
 }
 

@@ -102,13 +102,25 @@ void TrayDragHandle::startDrag() {
     if (self && move && (done == Qt::MoveAction || done == Qt::TargetMoveAction)) self->reportGone(dragged);
 }
 
+void TrayDragHandle::deliver(const QList<TrayItem>& gone) {
+    // Removing items rebuilds the row, which may drop this handle's chip: never inside
+    // this handle's own event or its watcher's signal.
+    QMetaObject::invokeMethod(
+        this,
+        [this, gone] {
+            const auto removed = onRemoved;
+            if (removed) removed(gone);
+        },
+        Qt::QueuedConnection);
+}
+
 void TrayDragHandle::reportGone(const QList<TrayItem>& dragged) {
     QList<TrayItem> gone;
     QList<TrayItem> remaining;
     for (const TrayItem& item : dragged)
         (exists(item) ? remaining : gone).append(item);
     if (!remaining.isEmpty()) watch(remaining);
-    if (!gone.isEmpty() && onRemoved) onRemoved(gone);
+    if (!gone.isEmpty()) deliver(gone);
 }
 
 void TrayDragHandle::watch(const QList<TrayItem>& remaining) {
@@ -124,7 +136,7 @@ void TrayDragHandle::watch(const QList<TrayItem>& remaining) {
                 gone.append(*it);
                 it = m_watched.erase(it);
             }
-            if (!gone.isEmpty() && onRemoved) onRemoved(gone);
+            if (!gone.isEmpty()) deliver(gone);
         });
     }
     for (const TrayItem& item : remaining) {

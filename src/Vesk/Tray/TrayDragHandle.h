@@ -21,9 +21,9 @@ namespace vesk {
 // starts, false once it ended, dropped or cancelled).
 //
 // After a drag that ended as a move, the items whose stored file or folder is gone go
-// to `onRemoved`; those still there are looked at again when their folder changes
-// within the next minute, as a file manager moving across filesystems deletes the
-// source only after the drop.
+// to `onRemoved` (once the drag's own call has returned); those still there are looked at again when their
+// folder changes within the next minute, as a file manager moving across filesystems deletes the source only
+// after the drop.
 class TrayDragHandle final : public QWidget {
     Q_OBJECT
 
@@ -59,6 +59,7 @@ protected:
 private:
     void startDrag();
     void reportGone(const QList<TrayItem>& dragged);
+    void deliver(const QList<TrayItem>& gone);
     void watch(const QList<TrayItem>& remaining);
 
     std::optional<QPointF> m_pressOrigin;

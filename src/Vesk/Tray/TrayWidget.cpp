@@ -163,6 +163,13 @@ protected:
     }
 };
 
+// What a new list drops may be inside its own event or signal: it goes once that returned.
+void retire(QWidget* widget) {
+    if (!widget) return;
+    widget->hide();
+    widget->deleteLater();
+}
+
 } // namespace
 
 TrayWidget::TrayWidget(const TrayContentInputs& inputs, const TrayViewEnvironment& environment,
@@ -180,9 +187,15 @@ TrayContent TrayWidget::make(const TrayContentInputs& inputs, const TrayViewEnvi
                              QWidget* parent) {
     auto* widget = new TrayWidget(inputs, environment, parent);
     const QPointer<TrayWidget> weak(widget);
-    return TrayContent{widget, [weak](const QList<TrayItem>& items) {
-                           if (weak) weak->setItems(items);
-                       }};
+    return TrayContent{.widget = widget,
+                       .setItems =
+                           [weak](const QList<TrayItem>& items) {
+                               if (weak) weak->setItems(items);
+                           },
+                       .setCopyByDefault =
+                           [weak](bool copyByDefault) {
+                               if (weak) weak->setCopyByDefault(copyByDefault);
+                           }};
 }
 
 QAbstractButton* TrayWidget::pasteButton() const {
@@ -200,13 +213,32 @@ void TrayWidget::setItems(const QList<TrayItem>& items) {
     rebuild();
 }
 
+void TrayWidget::setCopyByDefault(bool copyByDefault) {
+    if (copyByDefault == m_copyByDefault) return;
+    m_copyByDefault = copyByDefault;
+    if (m_header) static_cast<Header*>(m_header)->set(m_items.size(), m_copyByDefault);
+    if (m_allChip) m_allChip->setCopyByDefault(copyByDefault);
+    for (TrayChip* chip : std::as_const(m_chips))
+        chip->setCopyByDefault(copyByDefault);
+}
+
+// A removal republishes the list, and the new list may drop the very chip, button or
+// menu that asked for it: it runs once their own call has returned.
+void TrayWidget::remove(const QList<TrayItem>& items) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, items] {
+            if (m_actions.onRemove) m_actions.onRemove(items);
+        },
+        Qt::QueuedConnection);
+}
+
 void TrayWidget::rebuild() {
-    const auto onRemove = [this](const TrayItem& item) {
-        if (m_actions.onRemove) m_actions.onRemove(item);
-    };
+    const auto onRemove = [this](const TrayItem& item) { remove({item}); };
+    const auto onRemoveAll = [this](const QList<TrayItem>& items) { remove(items); };
     if (m_items.isEmpty()) {
-        delete m_header;
-        delete m_row;
+        retire(m_header);
+        retire(m_row);
         m_header = nullptr;
         m_row = nullptr;
         m_rowContent = nullptr;
@@ -220,16 +252,19 @@ void TrayWidget::rebuild() {
         place();
         return;
     }
-    delete m_empty;
+    retire(m_empty);
     m_empty = nullptr;
     if (!m_header) {
         auto* header = new Header(this);
         connect(header->paste, &QAbstractButton::clicked, this, [this] {
             if (m_actions.onPaste) m_actions.onPaste();
         });
-        connect(header->clear, &QAbstractButton::clicked, this, [this] {
-            if (m_actions.onClear) m_actions.onClear();
-        });
+        connect(
+            header->clear, &QAbstractButton::clicked, this,
+            [this] {
+                if (m_actions.onClear) m_actions.onClear();
+            },
+            Qt::QueuedConnection);
         header->show();
         m_header = header;
         m_row = new Row(this);
@@ -244,11 +279,11 @@ void TrayWidget::rebuild() {
 
     if (m_items.size() >= 2) {
         if (!m_allChip)
-            m_allChip = new TrayAllChip(m_items, m_copyByDefault, onRemove, m_environment, m_rowContent);
+            m_allChip = new TrayAllChip(m_items, m_copyByDefault, onRemoveAll, m_environment, m_rowContent);
         m_allChip->setItems(m_items);
         m_allChip->show();
     } else {
-        delete m_allChip;
+        retire(m_allChip);
         m_allChip = nullptr;
     }
     QHash<QUuid, TrayChip*> kept;
@@ -262,7 +297,8 @@ void TrayWidget::rebuild() {
         }
         kept.insert(item.id, chip);
     }
-    qDeleteAll(m_chips);
+    for (TrayChip* dropped : std::as_const(m_chips))
+        retire(dropped);
     m_chips = kept;
     place();
 }

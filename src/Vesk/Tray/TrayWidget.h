@@ -42,6 +42,9 @@ public:
 
     const QList<TrayItem>& items() const { return m_items; }
     void setItems(const QList<TrayItem>& items);
+    // What a plain drag does: the header's hint and every chip follow at once.
+    void setCopyByDefault(bool copyByDefault);
+    bool copyByDefault() const { return m_copyByDefault; }
 
     // Null while empty (or, for the all-items chip, with fewer than two items).
     TrayChip* chip(const QUuid& id) const { return m_chips.value(id); }
@@ -61,6 +64,7 @@ protected:
 
 private:
     void rebuild();
+    void remove(const QList<TrayItem>& items);
     void place();
     void placeRow();
 

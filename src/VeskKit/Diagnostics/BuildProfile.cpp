@@ -22,9 +22,9 @@ const Capability Capability::idleSurface{512};
 namespace {
 
 constexpr std::array<std::pair<Capability::Unavailability, const char*>, 4> unavailabilityMessages{{
-    {Capability::Unavailability::sandboxed, "Not available in the App Store version."},
+    {Capability::Unavailability::sandboxed, "Not available in the Flatpak version."},
     {Capability::Unavailability::permissionRequired, "Needs a permission you haven't granted."},
-    {Capability::Unavailability::osUnsupported, "Not available on this version of macOS."},
+    {Capability::Unavailability::osUnsupported, "Not available on this version of your desktop."},
     {Capability::Unavailability::helperUnavailable, "The media helper isn't responding."},
 }};
 

@@ -67,9 +67,9 @@ DiagnosticsReport DiagnosticsReport::make(const Facts& facts) {
          {
              {QStringLiteral("Version"),
               facts.version + QStringLiteral(" (") + facts.build + QStringLiteral(")")},
-             {QStringLiteral("Build"), facts.profile.isSandboxed ? QStringLiteral("App Store (sandboxed)")
-                                                                 : QStringLiteral("Direct (Developer ID)")},
-             {QStringLiteral("macOS"), facts.osVersion},
+             {QStringLiteral("Build"),
+              facts.profile.isSandboxed ? QStringLiteral("Flatpak (sandboxed)") : QStringLiteral("Direct")},
+             {QStringLiteral("OS"), facts.osName},
              {QStringLiteral("Model"), facts.model},
          }});
 

@@ -32,7 +32,7 @@ struct DiagnosticsReport {
     struct Facts {
         QString version;
         QString build;
-        QString osVersion;
+        QString osName; // the system as os-release names it
         QString model;
         BuildProfile profile{false};
         QList<Screen> screens;

@@ -36,17 +36,23 @@ struct Failure {
 std::optional<Failure> write(const QStringList& inputs, const QString& output, const std::atomic<bool>* stop);
 
 struct Limits {
-    // The most entries written.
+    // The most entries written; each folder made along an entry's path counts as one.
     qint64 maxEntries = 250000;
-    // The most bytes written.
+    // The most bytes written; each folder made counts 4096.
     qint64 maxBytes = qint64(1) << 30;
 };
 
+// The longest path an entry may have inside the archive, in bytes and in components.
+inline constexpr qsizetype maxPathBytes = 1024;
+inline constexpr qsizetype maxPathComponents = 128;
+
 // Extracts the ZIP `archive` into the existing, empty `folder`. Refuses (readFailed)
 // anything but a ZIP, encrypted entries, entries with "..", absolute paths, entries
-// that are neither files, folders nor links, paths through a link, and archives beyond
-// the limits; skips links whose target is absolute or leads out of the folder, and the
-// "__MACOSX/" and "._" entries other systems add. Modification times are restored,
+// that are neither files, folders nor links, paths through a link, paths longer than
+// maxPathBytes or maxPathComponents, and archives beyond the limits. Skips links whose
+// target is absolute or leads out of the folder (resolved through the links already
+// extracted), and the "__MACOSX/" and "._" entries other systems add; after the last
+// entry, removes every link that no longer resolves inside the folder. Modification times are restored,
 // owners never, setuid, setgid and sticky bits never (the umask applies to the rest).
 // Whatever fails, what was extracted stays in `folder` for the caller to remove.
 std::optional<Failure> extract(const QString& archive, const QString& folder, const Limits& limits,

@@ -1,5 +1,7 @@
 #include "VeskPlatform/Archive/ZipArchive.h"
 
+#include "VeskPlatform/Archive/ArchiveLinks.h"
+
 #include "VeskKit/Diagnostics/TraceLog.h"
 
 #include <QFile>
@@ -19,26 +21,11 @@ namespace vesk::zip_archive {
 
 namespace {
 
-// Entries are written through descriptors of the folder and of each folder below it,
-// opened without following links: libarchive's own disk writer resolves relative
-// paths against the process's working directory, which every thread shares.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
+using detail::Descriptor;
+using detail::LinkEnd;
 
-private:
-    int m_fd;
-};
+// A folder made along an entry's path costs what a small file does.
+constexpr qint64 folderBytes = 4096;
 
 struct ArchiveDeleter {
     void operator()(archive* a) const { archive_read_free(a); }
@@ -50,6 +37,9 @@ struct Folder {
     struct timespec mtime;
 };
 
+// Entries are written through descriptors of the folder and of each folder below it,
+// opened without following links: libarchive's own disk writer resolves relative
+// paths against the process's working directory, which every thread shares.
 class Extractor {
 public:
     Extractor(const QString& archivePath, const QString& folder, const Limits& limits,
@@ -76,6 +66,7 @@ public:
             if (status < ARCHIVE_WARN) return refused(QString::fromUtf8(archive_error_string(a)));
             if (auto failure = extractEntry(entry)) return failure;
         }
+        removeLinksLeadingOut();
         finishFolders();
         return std::nullopt;
     }
@@ -95,12 +86,18 @@ private:
         return QString::fromUtf8(joined);
     }
 
-    // Opens (making when asked) each folder along the path, never through a link.
+    // Opens (making when asked) each folder along the path, never through a link. Each
+    // folder made counts toward the limits; m_overLimit says when one stopped it.
     std::optional<Descriptor> openFolders(const QList<QByteArray>& components, qsizetype count, bool make) {
         Descriptor current(::dup(m_root.get()));
         for (qsizetype i = 0; i < count; ++i) {
-            if (make && ::mkdirat(current.get(), components[i].constData(), 0700) != 0 && errno != EEXIST)
-                return std::nullopt;
+            if (make) {
+                if (::mkdirat(current.get(), components[i].constData(), 0700) == 0) {
+                    if (!countFolder()) return std::nullopt;
+                } else if (errno != EEXIST) {
+                    return std::nullopt;
+                }
+            }
             Descriptor next(::openat(current.get(), components[i].constData(),
                                      O_DIRECTORY | O_NOFOLLOW | O_RDONLY | O_CLOEXEC));
             if (!next.valid()) return std::nullopt;
@@ -109,15 +106,44 @@ private:
         return current;
     }
 
-    // A link's target must stay inside the folder, counted from the link's own folder.
-    static bool staysInside(const QByteArray& target, qsizetype depth) {
-        if (target.isEmpty() || target.startsWith('/')) return false;
-        for (const QByteArray& part : target.split('/')) {
-            if (part.isEmpty() || part == ".") continue;
-            depth += part == ".." ? -1 : 1;
-            if (depth < 0) return false;
+    bool countFolder() {
+        m_bytes += folderBytes;
+        if (++m_entries > m_limits.maxEntries)
+            m_overLimit = QStringLiteral("too many entries");
+        else if (m_bytes > m_limits.maxBytes)
+            m_overLimit = QStringLiteral("more data than allowed");
+        return m_overLimit.isEmpty();
+    }
+
+    // A later entry can change where an earlier link leads (a name it passes through
+    // becoming a link itself): once all is on disk, every link must still resolve and
+    // stay inside.
+    void removeLinksLeadingOut() {
+        for (bool removed = true; removed;) {
+            removed = false;
+            for (auto it = m_links.begin(); it != m_links.end();) {
+                const QList<QByteArray> folder = it->mid(0, it->size() - 1);
+                const auto parent = openFolders(*it, it->size() - 1, false);
+                struct stat info {};
+                if (!parent ||
+                    ::fstatat(parent->get(), it->last().constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+                    !S_ISLNK(info.st_mode)) {
+                    it = m_links.erase(it);
+                    continue;
+                }
+                const LinkEnd end = detail::resolveLink(m_root.get(), folder, it->last(), true);
+                if (end == LinkEnd::inside) {
+                    ++it;
+                    continue;
+                }
+                ::unlinkat(parent->get(), it->last().constData(), 0);
+                TraceLog::trace(QStringLiteral("unzip: removed the link ") + display(*it) +
+                                (end == LinkEnd::outside ? QStringLiteral(", which leads out of the folder")
+                                                         : QStringLiteral(", which leads nowhere")));
+                it = m_links.erase(it);
+                removed = true;
+            }
         }
-        return true;
     }
 
     std::optional<Failure> extractEntry(archive_entry* entry) {
@@ -132,6 +158,10 @@ private:
             if (part == "..") return refused(QStringLiteral("\"..\" in ") + QString::fromUtf8(path));
             components.append(part);
         }
+        // Leaves room under PATH_MAX for the folder's own path and for copies made of it.
+        if (path.size() > maxPathBytes || components.size() > maxPathComponents)
+            return refused(QStringLiteral("a path too long: ") + QString::fromUtf8(path.left(64)) +
+                           QStringLiteral("…"));
         // What another system adds beside the files (resource forks and their folder).
         if (components.isEmpty() || components.first() == "__MACOSX" || components.last().startsWith("._"))
             return std::nullopt;
@@ -148,6 +178,7 @@ private:
         }
         const std::optional<Descriptor>& parent = m_lastParentFd;
         if (!parent) {
+            if (!m_overLimit.isEmpty()) return refused(m_overLimit);
             if (errno == ELOOP || errno == ENOTDIR)
                 return refused(QStringLiteral("path through a link: ") + QString::fromUtf8(path));
             return writeFailure();
@@ -160,8 +191,13 @@ private:
         times[0].tv_nsec = times[1].tv_nsec = archive_entry_mtime_nsec(entry);
 
         if (type == AE_IFDIR) {
-            if (::mkdirat(parent->get(), leaf.constData(), 0700) != 0 && errno != EEXIST)
+            if (::mkdirat(parent->get(), leaf.constData(), 0700) == 0) {
+                // Counted as an entry already; its blocks count too.
+                m_bytes += folderBytes;
+                if (m_bytes > m_limits.maxBytes) return refused(QStringLiteral("more data than allowed"));
+            } else if (errno != EEXIST) {
                 return writeFailure();
+            }
             struct stat info {};
             if (::fstatat(parent->get(), leaf.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
                 !S_ISDIR(info.st_mode))
@@ -174,13 +210,16 @@ private:
         ::unlinkat(parent->get(), leaf.constData(), 0);
         if (type == AE_IFLNK) {
             const char* target = archive_entry_symlink(entry);
-            if (!target || !staysInside(QByteArray(target), components.size() - 1)) {
+            // Judged by where it leads from here, through the links already made.
+            if (!target ||
+                detail::resolveLink(m_root.get(), parentPath, QByteArray(target), false) != LinkEnd::inside) {
                 TraceLog::trace(QStringLiteral("unzip: skipped the link ") + display(components) +
                                 QStringLiteral(", which leads out of the folder"));
                 return std::nullopt;
             }
             if (::symlinkat(target, parent->get(), leaf.constData()) != 0) return writeFailure();
             ::utimensat(parent->get(), leaf.constData(), times, AT_SYMLINK_NOFOLLOW);
+            m_links.append(components);
             return std::nullopt;
         }
         const mode_t umask = m_umask;
@@ -250,7 +289,11 @@ private:
     Descriptor m_root;
     qint64 m_entries = 0;
     qint64 m_bytes = 0;
+    // Why the last folder could not be made, when a limit stopped it.
+    QString m_overLimit;
     QList<Folder> m_folders;
+    // Every link made, to be judged again at the end.
+    QList<QList<QByteArray>> m_links;
     mode_t m_umask;
     // The folder of the last entry, kept open: archives list a folder's files together.
     QList<QByteArray> m_lastParent;

@@ -1,8 +1,9 @@
 #include "VeskPlatform/Calendar/CalendarApp.h"
 
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskPlatform/Workspace/ChildEnvironment.h"
+#include "VeskPlatform/Workspace/GioLaunchContext.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 #include <QThreadPool>
 #include <QUrl>
@@ -24,15 +25,15 @@ CalendarApp::Lookups CalendarApp::system() {
     lookups.isInstalled = [](const QString& desktopId) {
         return !QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopId).isEmpty();
     };
-    lookups.startDetached = [](const QString& program, const QStringList& arguments) {
-        return QProcess::startDetached(program, arguments);
-    };
+    lookups.startDetached = childEnvironment::startDetached;
     lookups.launchDefault = [] {
         GAppInfo* app = g_app_info_get_default_for_type("text/calendar", FALSE);
         if (!app) return false;
+        GAppLaunchContext* context = childEnvironment::newLaunchContext();
         GError* error = nullptr;
-        const bool launched = g_app_info_launch(app, nullptr, nullptr, &error);
+        const bool launched = g_app_info_launch(app, nullptr, context, &error);
         g_clear_error(&error);
+        g_object_unref(context);
         g_object_unref(app);
         return launched;
     };

@@ -59,8 +59,9 @@ void QtCameraCapture::start(int side, std::function<void(bool)> started,
     connect(m_camera.get(), &QCamera::errorOccurred, this, [this](QCamera::Error error) {
         if (error == QCamera::NoError || !m_started) return;
         // Busy or gone before showing anything: as if there were no camera.
+        auto done = std::exchange(m_started, {});
         stop();
-        finishStart(false);
+        done(false);
     });
     connect(m_sink.get(), &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& videoFrame) {
         const QImage image = squareCrop(videoFrame.toImage(), m_side);
@@ -76,11 +77,23 @@ void QtCameraCapture::finishStart(bool started) {
 }
 
 void QtCameraCapture::stop() {
-    if (m_camera) m_camera->stop();
-    if (m_session) m_session->setCamera(nullptr);
-    m_sink.reset();
-    m_session.reset();
-    m_camera.reset();
+    // The callbacks may hold whoever owns this capture: dropped here, not at the next start.
+    m_started = {};
+    m_frame = {};
+    if (m_camera) {
+        m_camera->disconnect(this);
+        m_camera->stop();
+    }
+    if (m_sink) m_sink->disconnect(this);
+    if (m_session) {
+        m_session->setCamera(nullptr);
+        m_session->setVideoSink(nullptr);
+    }
+    // Deleted once control is back in the event loop: stop() may come from inside one
+    // of their own signals (a start completing after a stop was asked).
+    if (m_sink) m_sink.release()->deleteLater();
+    if (m_session) m_session.release()->deleteLater();
+    if (m_camera) m_camera.release()->deleteLater();
 }
 
 } // namespace vesk

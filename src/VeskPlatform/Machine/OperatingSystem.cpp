@@ -26,15 +26,41 @@ QString unquoted(QString value) {
     return value;
 }
 
-} // namespace
-
-QString paddedVersionId(const QString& osRelease) {
-    QString versionId;
+// The value of `key` in an os-release text; empty when it is missing.
+QString field(const QString& osRelease, QLatin1String key) {
+    QString value;
     for (const QString& line : osRelease.split(QLatin1Char('\n'))) {
         const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(QLatin1String("VERSION_ID=")))
-            versionId = unquoted(trimmed.mid(int(qstrlen("VERSION_ID="))));
+        if (trimmed.startsWith(key) && trimmed.mid(key.size()).startsWith(QLatin1Char('=')))
+            value = unquoted(trimmed.mid(key.size() + 1));
     }
+    return value;
+}
+
+// The first os-release copy that exists: /usr/lib holds it when /etc has none.
+QString osRelease(const QString& root) {
+    const QDir base(root);
+    for (const char* relative : {"etc/os-release", "usr/lib/os-release"}) {
+        const QString text = readText(base.filePath(QLatin1String(relative)));
+        if (!text.isEmpty()) return text;
+    }
+    return {};
+}
+
+} // namespace
+
+QString osName(const QString& root) {
+    const QString text = osRelease(root);
+    const QString pretty = field(text, QLatin1String("PRETTY_NAME"));
+    if (!pretty.isEmpty()) return pretty;
+    const QString name = field(text, QLatin1String("NAME"));
+    const QString version = field(text, QLatin1String("VERSION_ID"));
+    if (!name.isEmpty()) return version.isEmpty() ? name : name + QLatin1Char(' ') + version;
+    return QStringLiteral("Linux ") + osVersion(root);
+}
+
+QString paddedVersionId(const QString& osRelease) {
+    const QString versionId = field(osRelease, QLatin1String("VERSION_ID"));
     if (versionId.isEmpty()) return {};
 
     QStringList parts = versionId.split(QLatin1Char('.'));
@@ -53,14 +79,8 @@ QString paddedVersionId(const QString& osRelease) {
 
 QString osVersion(const QString& root) {
     const QDir base(root);
-    // /usr/lib/os-release is where the system keeps it when /etc has no copy.
-    for (const char* relative : {"etc/os-release", "usr/lib/os-release"}) {
-        const QString text = readText(base.filePath(QLatin1String(relative)));
-        if (text.isEmpty()) continue;
-        const QString version = paddedVersionId(text);
-        if (!version.isEmpty()) return version;
-        break;
-    }
+    const QString version = paddedVersionId(osRelease(root));
+    if (!version.isEmpty()) return version;
     const QString kernel = readText(base.filePath(QStringLiteral("proc/sys/kernel/osrelease"))).trimmed();
     if (!kernel.isEmpty()) return kernel;
     return root == QLatin1String("/") ? QSysInfo::kernelVersion() : QString();

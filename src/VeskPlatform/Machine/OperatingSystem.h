@@ -10,6 +10,10 @@ namespace vesk::machine {
 // fake file-system tree.
 QString osVersion(const QString& root = QStringLiteral("/"));
 
+// The system's name as os-release gives it for people (PRETTY_NAME, e.g. "Debian GNU/Linux
+// 12 (bookworm)"); else NAME and VERSION_ID; else "Linux" and the version above.
+QString osName(const QString& root = QStringLiteral("/"));
+
 // VERSION_ID padded to three numeric parts; empty when it is missing or not numeric.
 QString paddedVersionId(const QString& osRelease);
 

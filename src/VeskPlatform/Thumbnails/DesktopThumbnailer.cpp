@@ -1,5 +1,7 @@
 #include "VeskPlatform/Thumbnails/DesktopThumbnailer.h"
 
+#include "VeskPlatform/Workspace/ChildEnvironment.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -131,6 +133,7 @@ std::optional<QImage> DesktopThumbnailer::runThumbnailer(const Entry& entry, con
     QProcess process;
     process.setProgram(args.first());
     process.setArguments(args.mid(1));
+    process.setProcessEnvironment(childEnvironment::forChildren());
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());

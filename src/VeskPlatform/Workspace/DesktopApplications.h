@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QList>
 #include <QString>
 
@@ -45,6 +46,10 @@ public:
     // The entry's icon from the icon theme (or its own file), else the theme's generic
     // program icon; a null icon when the entry does not load.
     virtual QIcon icon(const QString& path) const = 0;
+    // The same icon as an image fitting `pixels` square, read from the icon themes' files
+    // (or the entry's own icon file) without Qt's icon loader, so safe on any thread;
+    // null when the entry does not load or no file is found.
+    virtual QImage iconImage(const QString& path, int pixels) const = 0;
 
     // The desktop's own, over GIO.
     static std::unique_ptr<DesktopApplications> create();

@@ -1,7 +1,7 @@
 #include "VeskPlatform/Workspace/GioDesktopApplications.h"
 
 #include "VeskPlatform/Files/TypeIcons.h"
-#include "VeskPlatform/Workspace/ChildEnvironment.h"
+#include "VeskPlatform/Workspace/GioLaunchContext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -78,7 +78,17 @@ std::unique_ptr<DesktopApplications> DesktopApplications::create() {
     return std::make_unique<GioDesktopApplications>();
 }
 
-GioDesktopApplications::GioDesktopApplications() {
+namespace {
+
+// Built where the theme is known: after the search folders and fallback theme are set.
+IconThemeFiles themeFiles() {
+    uti::ensureIconTheme();
+    return IconThemeFiles();
+}
+
+} // namespace
+
+GioDesktopApplications::GioDesktopApplications() : m_iconFiles(themeFiles()) {
     // GIO reads and indexes every entry on its first question; ask it here, off the
     // main thread. Its state is process-wide and locked, so later calls find it built.
     QThreadPool::globalInstance()->start([] { g_list_free_full(g_app_info_get_all(), g_object_unref); });
@@ -121,9 +131,7 @@ bool GioDesktopApplications::launch(const QString& path, QString* error) const {
         if (error) *error = QStringLiteral("%1 is not an application entry").arg(path);
         return false;
     }
-    GObjectRef<GAppLaunchContext> context(g_app_launch_context_new());
-    if (childEnvironment::isPlatformForced())
-        g_app_launch_context_unsetenv(context.object, "QT_QPA_PLATFORM");
+    GObjectRef<GAppLaunchContext> context(childEnvironment::newLaunchContext());
     GError* failure = nullptr;
     const bool launched = g_app_info_launch(G_APP_INFO(info.object), nullptr, context.object, &failure);
     if (!launched && error)
@@ -141,6 +149,33 @@ QIcon GioDesktopApplications::icon(const QString& path) const {
         if (!found.isNull()) return found;
     }
     return QIcon::fromTheme(QStringLiteral("application-x-executable"));
+}
+
+QImage GioDesktopApplications::iconImage(const QString& path, int pixels) const {
+    GObjectRef<GDesktopAppInfo> info(loadFile(path));
+    if (!info) return {};
+    QStringList names;
+    if (GIcon* icon = g_app_info_get_icon(G_APP_INFO(info.object))) {
+        if (G_IS_THEMED_ICON(icon)) {
+            for (const gchar* const* name = g_themed_icon_get_names(G_THEMED_ICON(icon)); name && *name;
+                 ++name)
+                names << QString::fromUtf8(*name);
+        } else if (G_IS_FILE_ICON(icon)) {
+            GFile* file = g_file_icon_get_file(G_FILE_ICON(icon));
+            char* iconPath = file ? g_file_get_path(file) : nullptr;
+            const QImage image = IconThemeFiles::read(QFile::decodeName(iconPath), pixels);
+            g_free(iconPath);
+            if (!image.isNull()) return image;
+        }
+    }
+    names << QStringLiteral("application-x-executable");
+    for (const QString& name : std::as_const(names)) {
+        const QString file = m_iconFiles.find(name, pixels);
+        if (file.isEmpty()) continue;
+        const QImage image = IconThemeFiles::read(file, pixels);
+        if (!image.isNull()) return image;
+    }
+    return {};
 }
 
 QString GioDesktopApplications::desktopFileID(const QString& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskPlatform/Workspace/DesktopApplications.h"
+#include "VeskPlatform/Workspace/IconThemeFiles.h"
 
 namespace vesk {
 
@@ -17,10 +18,14 @@ public:
     std::optional<DesktopEntry> load(const QString& path) const override;
     bool launch(const QString& path, QString* error = nullptr) const override;
     QIcon icon(const QString& path) const override;
+    QImage iconImage(const QString& path, int pixels) const override;
 
     // The desktop-file id of an entry file: its path below an "applications" folder of
     // the XDG data folders with "/" read as "-", else its file name.
     static QString desktopFileID(const QString& path);
+
+private:
+    IconThemeFiles m_iconFiles;
 };
 
 } // namespace vesk

@@ -1,6 +1,7 @@
 #include "VeskPlatform/Workspace/SystemSettings.h"
 
-#include <QProcess>
+#include "VeskPlatform/Workspace/ChildEnvironment.h"
+
 #include <QStandardPaths>
 
 #include <array>
@@ -39,7 +40,7 @@ SystemSettings::SystemSettings(std::optional<QString> currentDesktop, FindProgra
     : m_find(find ? std::move(find)
                   : FindProgram([](const QString& name) { return QStandardPaths::findExecutable(name); })),
       m_start(start ? std::move(start) : StartProgram([](const Launch& launch) {
-          return QProcess::startDetached(launch.program, launch.arguments);
+          return childEnvironment::startDetached(launch.program, launch.arguments);
       })) {
     const QString desktops = currentDesktop ? *currentDesktop : qEnvironmentVariable("XDG_CURRENT_DESKTOP");
     m_desktops = desktops.split(QLatin1Char(':'), Qt::SkipEmptyParts);

@@ -1,5 +1,6 @@
 #include "VeskServices/Pipelines/StagedOutput.h"
 
+#include "VeskServices/Pipelines/OutputRemoval.h"
 #include "VeskServices/Pipelines/PipelineError.h"
 #include "VeskServices/Pipelines/PipelineSupport.h"
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,30 +56,48 @@ mode_t processUmask() {
 }
 
 bool removeTree(const QString& path) {
-    struct stat info {};
-    const QByteArray name = encoded(path);
-    if (::lstat(name.constData(), &info) != 0) return errno == ENOENT;
-    if (!S_ISDIR(info.st_mode)) return ::unlink(name.constData()) == 0 || errno == ENOENT;
-    // QDir deletes links inside the tree as links.
-    return QDir(path).removeRecursively();
+    const QFileInfo info(path);
+    const int folder = ::open(encoded(info.path()).constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC);
+    if (folder < 0) return errno == ENOENT;
+    const bool removed = removeTreeAt(folder, encoded(info.fileName()));
+    ::close(folder);
+    return removed;
+}
+
+// Whether `fd` is still what `path` names: the start-up sweep of another copy of the
+// program may have taken the temporary between its making and its locking.
+bool stillNamed(int fd, const QString& path) {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(encoded(path).constData(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 } // namespace
 
 StagedOutput::StagedOutput(QString folder, QString name, QString extension, Kind kind)
     : m_folder(std::move(folder)), m_name(std::move(name)), m_extension(std::move(extension)), m_kind(kind) {
-    QByteArray pattern = encoded(m_folder + QStringLiteral("/.vesk-output-XXXXXX"));
-    bool made = false;
-    if (kind == Kind::file) {
-        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd >= 0) {
-            ::close(fd);
-            made = true;
+    QByteArray pattern;
+    // The lock marks the temporary as a live run's for as long as this object lives.
+    for (int attempt = 0; attempt < 5 && m_lock < 0; ++attempt) {
+        pattern = encoded(m_folder + QLatin1Char('/') + QLatin1String(stagedOutputPrefix) +
+                          QStringLiteral("XXXXXX"));
+        int fd = -1;
+        if (kind == Kind::file) {
+            fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        } else if (::mkdtemp(pattern.data())) {
+            fd = ::open(pattern.constData(), O_DIRECTORY | O_NOFOLLOW | O_RDONLY | O_CLOEXEC);
+            if (fd < 0) ::rmdir(pattern.constData());
         }
-    } else {
-        made = ::mkdtemp(pattern.data()) != nullptr;
+        if (fd < 0) break;
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        if (stillNamed(fd, QFile::decodeName(pattern)))
+            m_lock = fd;
+        else
+            ::close(fd);
     }
-    if (!made) throw PipelineError::writeFailed(displayName());
+    if (m_lock < 0) throw PipelineError::writeFailed(displayName());
     m_path = QFile::decodeName(pattern);
     if (kind == Kind::entry) {
         m_holder = m_path;
@@ -90,6 +110,7 @@ StagedOutput::~StagedOutput() {
         removeTree(m_holder);
     else if (!m_published && !m_path.isEmpty())
         removeTree(m_path);
+    if (m_lock >= 0) ::close(m_lock);
 }
 
 QString StagedOutput::displayName() const {
@@ -119,13 +140,6 @@ QUrl StagedOutput::publish() {
         // Taken since it was found free: the next name is tried.
         if (error != EEXIST && error != ENOTEMPTY) throw PipelineError::writeFailed(displayName());
     }
-}
-
-bool removeOutput(const QString& folder, const QString& path) {
-    const QString cleanFolder = QDir::cleanPath(folder);
-    const QFileInfo info(QDir::cleanPath(path));
-    if (info.path() != cleanFolder || info.fileName().isEmpty()) return false;
-    return removeTree(info.filePath());
 }
 
 } // namespace vesk

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VeskServices/Pipelines/OutputRemoval.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -9,7 +11,8 @@ namespace vesk {
 // published under the first free name of uniqueURL's sequence, with a rename that never
 // replaces: runs writing into the folder at once never take each other's names. Until
 // it is published the temporary is removed when the staged output goes away, so a
-// failed or stopped run leaves nothing behind.
+// failed or stopped run leaves nothing behind, and while it lives the temporary is
+// locked, so no start-up sweep takes it for a leftover.
 class StagedOutput {
 public:
     // An empty file, an empty folder, or a name (in a hidden folder of its own) where
@@ -40,11 +43,8 @@ private:
     // The hidden folder an entry is made in.
     QString m_holder;
     bool m_published = false;
+    // Open on the temporary, holding its lock (see removeStaleOutputs).
+    int m_lock = -1;
 };
-
-// Deletes a file or a whole folder that a run produced: only directly inside `folder`,
-// never through a link (a link is deleted itself, and nothing it points to). False when
-// the path is elsewhere or something could not be deleted.
-bool removeOutput(const QString& folder, const QString& path);
 
 } // namespace vesk

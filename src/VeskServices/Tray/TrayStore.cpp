@@ -402,17 +402,23 @@ TrayItem TrayStore::stagePasted(const QString& name, const QImage& image, const 
 }
 
 void TrayStore::remove(const TrayItem& item) {
-    TrayItem target = item;
-    const auto listed =
-        std::find_if(m_items.cbegin(), m_items.cend(), [&](const TrayItem& i) { return i.id == item.id; });
-    // What the tray knows about its own item decides between deleting and trashing.
-    if (listed != m_items.cend()) target = *listed;
-    m_items.removeIf([&](const TrayItem& i) { return i.id == item.id; });
-    m_ranks.remove(item.id);
-    if (auto pending = m_pending.find(item.id); pending != m_pending.end())
-        pending->cancelled = true;
-    else
-        discard(target);
+    remove(QList<TrayItem>{item});
+}
+
+void TrayStore::remove(const QList<TrayItem>& items) {
+    for (const TrayItem& item : items) {
+        TrayItem target = item;
+        const auto listed = std::find_if(m_items.cbegin(), m_items.cend(),
+                                         [&](const TrayItem& i) { return i.id == item.id; });
+        // What the tray knows about its own item decides between deleting and trashing.
+        if (listed != m_items.cend()) target = *listed;
+        m_items.removeIf([&](const TrayItem& i) { return i.id == item.id; });
+        m_ranks.remove(item.id);
+        if (auto pending = m_pending.find(item.id); pending != m_pending.end())
+            pending->cancelled = true;
+        else
+            discard(target);
+    }
     save();
 }
 

@@ -79,6 +79,8 @@ public:
     // Drops the item and deletes its folder; an item the tray holds the only copy of
     // goes to the trash instead. Also stops an item that has not entered yet.
     void remove(const TrayItem& item);
+    // The same for several items, saving the index once.
+    void remove(const QList<TrayItem>& items);
     // The same for every item, entered or not.
     void removeAll();
     // Removes every item copied in from one of these paths, also those whose copy has

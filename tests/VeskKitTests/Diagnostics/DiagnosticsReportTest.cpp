@@ -10,7 +10,7 @@ DiagnosticsReport::Facts laptopFacts() {
     DiagnosticsReport::Facts facts;
     facts.version = QStringLiteral("1.0.0");
     facts.build = QStringLiteral("42");
-    facts.osVersion = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
+    facts.osName = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
     facts.model = QStringLiteral("ThinkPad X1");
     facts.profile = BuildProfile(false);
     facts.screens = {{QStringLiteral("eDP-1"), QStringLiteral("1920 × 1200"), QStringLiteral("200 × 32")},
@@ -36,8 +36,8 @@ Generated 2026-01-31T09:05:00Z
 Vesk
 ────
   Version  1.0.0 (42)
-  Build    Direct (Developer ID)
-  macOS    Debian GNU/Linux 12 (bookworm)
+  Build    Direct
+  OS       Debian GNU/Linux 12 (bookworm)
   Model    ThinkPad X1
 
 Displays
@@ -94,7 +94,7 @@ TEST(DiagnosticsReportTest, SandboxedBuildListsWhatItLacksAndEndsWithTheRedactio
     facts.screens.clear();
     facts.logTail.clear();
     const QString text = DiagnosticsReport::make(facts).formatted();
-    EXPECT_TRUE(text.contains(u"  Build    App Store (sandboxed)\n"_qs));
+    EXPECT_TRUE(text.contains(u"  Build    Flatpak (sandboxed)\n"_qs));
     EXPECT_TRUE(text.contains(u"\nDisplays\n────────\n\nPermissions\n"_qs));
     EXPECT_TRUE(text.contains(u"  To-dos              3\n\n"
                               "Unavailable in this build\n─────────────────────────\n"

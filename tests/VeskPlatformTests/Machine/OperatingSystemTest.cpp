@@ -41,5 +41,19 @@ TEST(OperatingSystemTest, FallsBackToTheSystemCopyThenToTheKernelRelease) {
     EXPECT_EQ(machine::osVersion(root.path()), QStringLiteral("12.0.0"));
 }
 
+TEST(OperatingSystemTest, NameIsThePrettyNameThenNameAndVersionThenLinux) {
+    QTemporaryDir root;
+    vesk::test::writeFile(root.filePath(QStringLiteral("proc/sys/kernel/osrelease")), "6.1.0-18-amd64\n");
+    EXPECT_EQ(machine::osName(root.path()), QStringLiteral("Linux 6.1.0-18-amd64"));
+
+    vesk::test::writeFile(root.filePath(QStringLiteral("usr/lib/os-release")),
+                          "NAME=\"Fedora Linux\"\nVERSION_ID=40\n");
+    EXPECT_EQ(machine::osName(root.path()), QStringLiteral("Fedora Linux 40"));
+
+    vesk::test::writeFile(root.filePath(QStringLiteral("etc/os-release")),
+                          "PRETTY_NAME_OLD=x\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=Debian\n");
+    EXPECT_EQ(machine::osName(root.path()), QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
+}
+
 } // namespace
 } // namespace vesk

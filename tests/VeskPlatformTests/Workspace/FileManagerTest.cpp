@@ -5,7 +5,6 @@
 #include "support/DBusMock/DBusMockControl.h"
 #include "support/EventLoop.h"
 
-#include <QDesktopServices>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -17,11 +16,11 @@ TEST(FileManagerTest, ShowsTheFileSelectedElseOpensItsFolder) {
     test::PrivateBuses buses;
     ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
     test::UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    const auto open = [&catcher](const QUrl& url) { catcher.open(url); };
     QDBusConnection bus =
         QDBusConnection::connectToBus(buses.sessionAddress(), QStringLiteral("reveal-under-test"));
 
-    fileManager::reveal(QStringLiteral("/tmp/some folder/VeskNotch-diagnostics.txt"), bus);
+    fileManager::reveal(QStringLiteral("/tmp/some folder/VeskNotch-diagnostics.txt"), bus, open);
     ASSERT_TRUE(test::processEventsUntil([&] { return !catcher.opened.isEmpty(); }));
     EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp/some folder"))});
 
@@ -33,7 +32,7 @@ TEST(FileManagerTest, ShowsTheFileSelectedElseOpensItsFolder) {
         service, {QStringLiteral("ShowItems"), QStringLiteral("ass"), QString(), QString()}));
 
     catcher.opened.clear();
-    fileManager::reveal(QStringLiteral("/tmp/some folder/VeskNotch-diagnostics.txt"), bus);
+    fileManager::reveal(QStringLiteral("/tmp/some folder/VeskNotch-diagnostics.txt"), bus, open);
     ASSERT_TRUE(test::processEventsUntil(
         [&] { return !manager.methodCalls(QStringLiteral("ShowItems")).isEmpty(); }));
     const QVariantList call = manager.methodCalls(QStringLiteral("ShowItems")).constFirst();
@@ -42,7 +41,6 @@ TEST(FileManagerTest, ShowsTheFileSelectedElseOpensItsFolder) {
               QStringList{QStringLiteral("file:///tmp/some%20folder/VeskNotch-diagnostics.txt")});
     test::processEventsFor(100);
     EXPECT_TRUE(catcher.opened.isEmpty());
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 
 namespace vesk::test {
 
-// Stands in for the desktop's URL opener (QDesktopServices::setUrlHandler).
+// Stands in for the desktop's URL opener.
 class UrlCatcher : public QObject {
     Q_OBJECT
 public:

@@ -6,6 +6,7 @@
 #include "VeskServices/Pipelines/PipelineResult.h"
 
 #include <QDateTime>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
@@ -57,6 +58,28 @@ Entry folder(const char* path) {
 }
 Entry symlinkTo(const char* path, const char* target) {
     return Entry{path, AE_IFLNK, {}, target};
+}
+
+// A path of `count` components, each `part`, ending in a file name.
+QByteArray deepPath(int count, const QByteArray& part) {
+    QByteArray path;
+    for (int i = 0; i < count; ++i)
+        path += part + '/';
+    return path + "x";
+}
+
+// Every link below `folder` leads to something inside it.
+void expectLinksStayInside(const QString& folder) {
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        if (!entry.isSymLink()) continue;
+        const QString resolved = entry.canonicalFilePath();
+        EXPECT_TRUE(resolved == root || resolved.startsWith(root + '/'))
+            << entry.filePath().toStdString() << " leads to " << resolved.toStdString();
+    }
 }
 
 void writeArchive(const QString& path, const QList<Entry>& entries, bool tar = false) {
@@ -134,12 +157,15 @@ TEST_F(PipelineTest, ZipArchivesEachInputUnderItsNameAndUnzipGivesTheTreeBack) {
 
 TEST_F(PipelineTest, HostileArchivesFailLeavingNoFolderOrLoseTheirRefusedEntries) {
     const zip_archive::Limits small{.maxEntries = 3, .maxBytes = 100};
+    const zip_archive::Limits big{.maxEntries = 1000, .maxBytes = 1 << 20};
     const struct {
         const char* name;
         QList<Entry> entries;
         bool fails;
         const char* kept; // an entry that must be there when it does not fail
         bool tar = false;
+        QStringList absent = {};
+        std::optional<zip_archive::Limits> limits = {};
     } rows[] = {
         {"dotdot", {file("../x")}, true, nullptr},
         {"absolute", {file("/abs")}, true, nullptr},
@@ -150,6 +176,55 @@ TEST_F(PipelineTest, HostileArchivesFailLeavingNoFolderOrLoseTheirRefusedEntries
         {"within", {file("a", QByteArray(60, 'a')), file("b", QByteArray(40, 'b'))}, false, "b"},
         {"tar", {file("a")}, true, nullptr, true},
         {"macos", {file("__MACOSX/a"), file("._a"), file("a")}, false, "a"},
+        // Links judged by where they lead on disk, not by their words.
+        {"chained",
+         {symlinkTo("d", "."), symlinkTo("l", "d/d/d/d/d/d/d/d/../../../../../../../.."), file("ok")},
+         false,
+         "ok",
+         false,
+         {"l"}},
+        {"via-link",
+         {folder("sub/"), symlinkTo("a", "sub/.."), symlinkTo("b", "a/.."), file("ok")},
+         false,
+         "a",
+         false,
+         {"b"},
+         big},
+        {"later-link",
+         {symlinkTo("l", "m"), symlinkTo("m", "../outside"), file("ok")},
+         false,
+         "ok",
+         false,
+         {"l", "m"}},
+        {"later-turn",
+         {symlinkTo("l", "a/b/../.."), symlinkTo("a", "."), symlinkTo("b", ".")},
+         false,
+         "a",
+         false,
+         {"l"}},
+        // Paths nothing else could handle, and folders made along them counted.
+        {"deep", {Entry{deepPath(2000, "a"), AE_IFREG, "1", {}}}, true, nullptr, false, {}, big},
+        {"path-max",
+         {Entry{deepPath(40, QByteArray(120, 'p')), AE_IFREG, "1", {}}},
+         true,
+         nullptr,
+         false,
+         {},
+         big},
+        {"folders",
+         {file("a/b/c/d/1"), file("e/f/g/h/2"), file("i/j/k/l/3")},
+         true,
+         nullptr,
+         false,
+         {},
+         zip_archive::Limits{.maxEntries = 10, .maxBytes = big.maxBytes}},
+        {"folder-bytes",
+         {file("a/b/c/1")},
+         true,
+         nullptr,
+         false,
+         {},
+         zip_archive::Limits{.maxEntries = 10, .maxBytes = 3 * 4096}},
     };
     const QStringList around =
         QDir(outputFolder() + "/..").entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -157,7 +232,7 @@ TEST_F(PipelineTest, HostileArchivesFailLeavingNoFolderOrLoseTheirRefusedEntries
         SCOPED_TRACE(row.name);
         const QString archive = input(QString::fromLatin1(row.name) + ".zip");
         writeArchive(archive, row.entries, row.tar);
-        const PipelineOutcome outcome = run(UnzipPipeline(small), {archive});
+        const PipelineOutcome outcome = run(UnzipPipeline(row.limits.value_or(small)), {archive});
         EXPECT_EQ(bool(outcome.failure), row.fails);
         if (row.fails) {
             EXPECT_EQ(message(*outcome.failure), QStringLiteral("Couldn't read ") + row.name + ".zip");
@@ -169,8 +244,12 @@ TEST_F(PipelineTest, HostileArchivesFailLeavingNoFolderOrLoseTheirRefusedEntries
                 QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
             EXPECT_FALSE(all.contains("etc") || all.contains("up") || all.contains("__MACOSX") ||
                          all.contains("._a"));
+            for (const QString& name : row.absent)
+                EXPECT_FALSE(all.contains(name)) << name.toStdString();
+            expectLinksStayInside(folder);
             QDir(folder).removeRecursively();
         }
+        EXPECT_FALSE(outputEntries().join(' ').contains(QStringLiteral(".vesk-output-")));
     }
     EXPECT_EQ(QDir(outputFolder() + "/..").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), around)
         << "nothing appeared outside the output folder";

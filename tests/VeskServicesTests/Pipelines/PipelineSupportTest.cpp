@@ -5,9 +5,15 @@
 #include "VeskServices/Pipelines/PipelineSupport.h"
 #include "VeskServices/Pipelines/StagedOutput.h"
 
-#include <QFileInfo>
+#include "support/Files.h"
 
+#include <QFileInfo>
+#include <QProcess>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace vesk;
 using namespace vesk::test;
@@ -116,4 +122,59 @@ TEST_F(PipelineTest, UniqueNamesCountUpAndStagedOutputsNeverTakeATakenName) {
     ASSERT_TRUE(QFile::link(input("x"), output("link")));
     EXPECT_TRUE(removeOutput(outputFolder(), output("link")));
     EXPECT_TRUE(QFileInfo::exists(input("x"))) << "a link is removed, not what it points to";
+}
+
+namespace {
+
+// `name` in `folder` holding `levels` nested folders of 60-character names (deeper than
+// any path can name), a file at the bottom and a link to `outside` there.
+void makeDeepTree(const QString& folder, const QString& name, int levels, const QString& outside) {
+    int fd = ::open(QFile::encodeName(folder).constData(), O_DIRECTORY | O_RDONLY);
+    ASSERT_GE(fd, 0);
+    const QByteArray part(60, 'd');
+    for (int i = 0; i <= levels; ++i) {
+        const QByteArray step = i == 0 ? QFile::encodeName(name) : part;
+        ASSERT_EQ(::mkdirat(fd, step.constData(), 0700), 0);
+        const int next = ::openat(fd, step.constData(), O_DIRECTORY | O_RDONLY);
+        ::close(fd);
+        ASSERT_GE(next, 0);
+        fd = next;
+    }
+    const int file = ::openat(fd, "bottom.txt", O_WRONLY | O_CREAT, 0600);
+    ::close(file);
+    ASSERT_EQ(::symlinkat(QFile::encodeName(outside).constData(), fd, "out"), 0);
+    ::close(fd);
+}
+
+} // namespace
+
+TEST_F(PipelineTest, RemovalReachesAnyDepthAndTheStartSweepTakesOnlyStaleTemporariesOfOurs) {
+    vesk::test::writeFile(input("keep/x"), "x");
+    const int deep = 4096 / 61 + 10;
+    makeDeepTree(outputFolder(), ".vesk-output-stale1", deep, input("keep"));
+    makeDeepTree(outputFolder(), "deep.unzipped", deep, input("keep"));
+    for (const char* name : {".vesk-output-locked", ".vesk-output-foreign", "other"})
+        ASSERT_TRUE(QDir(outputFolder()).mkdir(QLatin1String(name)));
+    ASSERT_EQ(::chown(QFile::encodeName(output(".vesk-output-foreign")).constData(), 65534, 65534), 0);
+    // Another live program's run holds its temporary's lock.
+    QProcess holder;
+    holder.start(QStringLiteral("flock"),
+                 {output(".vesk-output-locked"), "-c", "echo locked; exec sleep 60"});
+    ASSERT_TRUE(holder.waitForReadyRead(20000));
+    // And a run of this one.
+    StagedOutput live(outputFolder(), QStringLiteral("live"), QStringLiteral("unzipped"),
+                      StagedOutput::Kind::folder);
+
+    removeStaleOutputs(outputFolder());
+    const QStringList left = outputEntries();
+    EXPECT_FALSE(left.contains(".vesk-output-stale1"));
+    for (const char* name : {".vesk-output-locked", ".vesk-output-foreign", "other", "deep.unzipped"})
+        EXPECT_TRUE(left.contains(QLatin1String(name))) << name;
+    EXPECT_TRUE(QFileInfo::exists(live.path()));
+    holder.kill();
+    holder.waitForFinished();
+
+    EXPECT_TRUE(removeOutput(outputFolder(), output("deep.unzipped")));
+    EXPECT_FALSE(QFileInfo::exists(output("deep.unzipped")));
+    EXPECT_EQ(readAll(input("keep/x")), QByteArray("x")) << "links inside are removed, not followed";
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -34,7 +36,8 @@ protected:
 
         const QString marker = root->path() + QStringLiteral("/launched");
         write(root->path() + QStringLiteral("/launch.sh"),
-              "#!/bin/sh\necho \"${QT_QPA_PLATFORM-unset}\" > '" + marker.toUtf8() + "'\n");
+              "#!/bin/sh\necho \"${QT_QPA_PLATFORM-unset} ${DBUS_FATAL_WARNINGS-unset}\" > '" +
+                  marker.toUtf8() + "'\n");
         QFile::setPermissions(root->path() + QStringLiteral("/launch.sh"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
@@ -136,13 +139,16 @@ TEST_F(QuickAppsDesktopTest, LaunchesWithoutThePlatformWeChoseAndDrawsThemeIcons
     const std::optional<QuickApp> app =
         service.describe(QUrl::fromLocalFile(applications(system) + QStringLiteral("vesktest/sub.desktop")));
     ASSERT_TRUE(app);
+    // What main() sets for the program alone when the user had not.
     childEnvironment::markPlatformForced();
+    qunsetenv("DBUS_FATAL_WARNINGS");
+    childEnvironment::setForThisProcess("DBUS_FATAL_WARNINGS", "0");
     service.launch(*app);
     QFile marker(root->path() + QStringLiteral("/launched"));
     ASSERT_TRUE(processEventsUntil([&] { return marker.size() > 0; }, 30000))
         << "the entry's program never ran";
     ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
-    EXPECT_EQ(marker.readAll().trimmed(), "unset");
+    EXPECT_EQ(marker.readAll().trimmed(), "unset unset");
 
     const auto pixel = [&](const char* id) {
         const QuickApp pinned{
@@ -156,4 +162,18 @@ TEST_F(QuickAppsDesktopTest, LaunchesWithoutThePlatformWeChoseAndDrawsThemeIcons
     ASSERT_FALSE(generic.isNull()) << "the icon theme has no generic program icon";
     EXPECT_EQ(pixel("vesktest-alpha.desktop"), generic.pixelColor(24, 24));
     EXPECT_FALSE(pixel("vesktest-gone.desktop").isValid());
+}
+
+TEST_F(QuickAppsDesktopTest, IconImagesAreReadFromTheThemeFilesOnAnyThread) {
+    QImage beta, alpha, gone;
+    std::thread worker([&] {
+        beta = desktop.iconImage(applications(system) + QStringLiteral("vesktest-beta.desktop"), 34);
+        alpha = desktop.iconImage(applications(system) + QStringLiteral("vesktest-alpha.desktop"), 34);
+        gone = desktop.iconImage(applications(system) + QStringLiteral("vesktest-gone.desktop"), 34);
+    });
+    worker.join();
+    ASSERT_EQ(beta.size(), QSize(34, 34)) << "the 48-point file, scaled to fit";
+    EXPECT_EQ(beta.pixelColor(17, 17), QColor(Qt::magenta));
+    EXPECT_FALSE(alpha.isNull()) << "an icon name the theme lacks gives the generic program icon";
+    EXPECT_TRUE(gone.isNull());
 }

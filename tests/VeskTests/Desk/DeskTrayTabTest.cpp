@@ -1,4 +1,7 @@
 #include "Vesk/Desk/DeskTrayTab.h"
+#include "Vesk/Tray/TrayChip.h"
+#include "Vesk/Tray/TrayDragHandle.h"
+#include "Vesk/Tray/TrayWidget.h"
 #include "VeskPlatform/Pasteboard/SystemPasteboard.h"
 #include "VeskServices/Tray/TrayStore.h"
 
@@ -51,7 +54,7 @@ TEST_F(DeskTrayTabTest, APasteThatAddsShowsTheTray) {
     EXPECT_EQ(model.state(), NotchState::open(DeskTab::tray));
     scheduler.advance(1);
     ASSERT_EQ(store->items().size(), 1) << "the pasted text never entered the tray";
-    trayActions(model, environment).onRemove(store->items().first());
+    trayActions(model, environment).onRemove({store->items().first()});
     EXPECT_TRUE(store->items().isEmpty());
     EXPECT_TRUE(model.trayItems().isEmpty());
 }
@@ -62,7 +65,7 @@ TEST_F(DeskTrayTabTest, WithoutAStoreRemoveAndClearEmptyTheListAndPasteDoesNothi
     actions.onClear();
     EXPECT_TRUE(model.trayItems().isEmpty());
     model.setTrayItems(shown);
-    actions.onRemove(shown.first());
+    actions.onRemove(shown);
     EXPECT_TRUE(model.trayItems().isEmpty());
     pasteboard.setString(QStringLiteral("a note"));
     actions.onPaste();
@@ -74,7 +77,8 @@ TEST_F(DeskTrayTabTest, TheTabHandsItsContentTheItemsAndFollowsTheStore) {
     TrayContentInputs given;
     environment.trayContent = [&](const TrayContentInputs& inputs, QWidget* parent) {
         given = inputs;
-        return TrayContent{new QWidget(parent), [&](const QList<TrayItem>& items) { handed.append(items); }};
+        return TrayContent{
+            new QWidget(parent), [&](const QList<TrayItem>& items) { handed.append(items); }, {}};
     };
     DeskTrayTab withoutStore(model, environment);
     EXPECT_EQ(withoutStore.banner(), nullptr);
@@ -96,6 +100,27 @@ TEST_F(DeskTrayTabTest, TheTabHandsItsContentTheItemsAndFollowsTheStore) {
     given.actions.onClear();
     model.setTrayStore(nullptr);
     EXPECT_EQ(withoutStore.content(), nullptr);
+}
+
+TEST_F(DeskTrayTabTest, TheChipsFollowWhatAPlainDragDoesWhileTheDeskIsOpen) {
+    const TrayViewEnvironment trayEnvironment;
+    environment.trayContent = [&](const TrayContentInputs& inputs, QWidget* parent) {
+        return TrayWidget::make(inputs, trayEnvironment, parent);
+    };
+    const auto store = makeStore();
+    model.setTrayStore(store.get());
+    model.setTrayItems(shown);
+    DeskTrayTab tab(model, environment);
+    auto* list = qobject_cast<TrayWidget*>(tab.content());
+    ASSERT_NE(list, nullptr);
+    TrayDragHandle* handle = list->chip(shown.first().id)->dragHandle();
+    EXPECT_TRUE(handle->copyByDefault);
+    settings.setTrayCopyByDefault(false);
+    EXPECT_EQ(tab.content(), list) << "the list stays";
+    EXPECT_FALSE(handle->copyByDefault);
+    EXPECT_TRUE(list->chip(shown.first().id)->helpText().endsWith(u"drag out to move, Alt-drag to copy"_qs));
+    settings.setTrayCopyByDefault(true);
+    EXPECT_TRUE(handle->copyByDefault);
 }
 
 } // namespace

@@ -8,16 +8,19 @@
 #include "Vesk/Notch/NotchNotifications.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
 #include "VeskServices/Weather/WeatherProvider.h"
+#include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include "support/Desk/DeskFixture.h"
 #include "support/EventLoop.h"
+#include "support/Notch/WidgetImage.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QEnterEvent>
 #include <QLocale>
+#include <QVariantAnimation>
 
 using namespace vesk;
 using namespace vesk::test;
@@ -89,6 +92,58 @@ TEST_F(DeviceWidgetsTest, QuickAppsFadeAMissingAppDotARunningOneAndConfigureFrom
     ASSERT_TRUE(empty && empty->actionButton());
     empty->actionButton()->click();
     EXPECT_EQ(configured, 2);
+}
+
+TEST_F(DeviceWidgetsTest, AQuickAppGrowsAndCastsASoftShadowOverTheHoverMotionAndAtOnceUnderReduceMotion) {
+    bool reduce = false;
+    environment.reducesMotion = [&] { return reduce; };
+    QPixmap red(46, 46);
+    red.fill(Qt::red);
+    QuickAppsWidget widget(environment,
+                           {.icon = [&](const QuickApp&) -> std::optional<QIcon> { return QIcon(red); },
+                            .isMissing = {},
+                            .isRunning = {},
+                            .onLaunch = {},
+                            .onConfigure = {}});
+    widget.setApps({app("A"), app("B")});
+    render(widget, QSize(140, 140));
+    QAbstractButton* tile = widget.tiles().first();
+    auto* motion = tile->findChild<MotionAnimator*>(QStringLiteral("hover"));
+    ASSERT_NE(motion, nullptr);
+    const QPoint origin = tile->mapTo(&widget, QPoint());
+    const int x = origin.x() + tile->width() / 2;
+    const int y = origin.y() + 23; // the icon's centre
+    // Grown by 1.1 the icon reaches 25.3 from its centre, else 23.
+    const auto grown = [&](const QImage& image) { return image.pixelColor(x + 24, y) == QColor(Qt::red); };
+    const auto shade = [&](const QImage& image, int below) {
+        return image.pixelColor(x - 15, y + below).alpha();
+    };
+
+    hover(tile);
+    ASSERT_TRUE(motion->isRunning());
+    motion->animation()->pause();
+    motion->animation()->setCurrentTime(0);
+    QImage image = widgetImage(widget);
+    EXPECT_FALSE(grown(image)) << "nothing jumps";
+    EXPECT_EQ(shade(image, 32), 0);
+
+    motion->animation()->setCurrentTime(int(std::ceil(Vesk::Motion::hover.settlingTime() * 1000)));
+    image = widgetImage(widget);
+    EXPECT_TRUE(grown(image));
+    // Black, at most 0.45, fading out smoothly below the tile's own bottom (y + 30).
+    EXPECT_EQ(image.pixelColor(x - 15, y + 29).red(), 0);
+    EXPECT_LE(shade(image, 26), int(255 * 0.45) + 2);
+    EXPECT_GT(shade(image, 26), shade(image, 29));
+    EXPECT_GT(shade(image, 29), shade(image, 32));
+    EXPECT_GT(shade(image, 32), 0) << "the shadow reaches past the tile, soft";
+
+    reduce = true;
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(tile, &leave);
+    EXPECT_FALSE(motion->isRunning());
+    image = widgetImage(widget);
+    EXPECT_FALSE(grown(image)) << "under reduced motion it shrinks at once";
+    EXPECT_EQ(shade(image, 32), 0);
 }
 
 TEST_F(DeviceWidgetsTest, WiredQuickAppsWithoutAServiceMissNothingAndConfigurePostsBothNotifications) {

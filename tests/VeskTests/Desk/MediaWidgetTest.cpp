@@ -143,6 +143,13 @@ TEST_F(MediaWidgetTest, ThePromptOffersTheFirstThreeInstalledPlayers) {
     MediaLaunchPrompt* prompt = widget->prompt();
     ASSERT_TRUE(processEventsUntil([&] { return !prompt->tiles().isEmpty(); })) << "the lookup never ended";
     EXPECT_EQ(prompt->tileIDs(), all.mid(0, 3));
+    EXPECT_EQ(apps->iconImages, 3);
+    EXPECT_EQ(apps->iconImagesOnMain, 0) << "icons are read with the lookup, off the main thread";
+    QAbstractButton* first = prompt->tiles().first();
+    const QImage tiles = widgetImage(*first);
+    EXPECT_EQ(tiles.pixelColor(first->width() / 2, first->height() / 2), QColor(Qt::red)) << "the icon";
+    QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_TRUE(apps->launched.isEmpty()) << "only the 34-point square takes the pointer";
 
     apps->byID.remove(all.first());
     prompt->tiles().first()->click();

@@ -147,3 +147,32 @@ TEST_F(TimerWidgetTest, RowsCountDownAndAPausedRowFreezes) {
     EXPECT_TRUE(widget.showsPicker());
     EXPECT_EQ(widget.duration(), 7200) << "the last duration stays chosen";
 }
+
+TEST_F(TimerWidgetTest, PauseActsOnlyOnAPressAndReleaseOnItAndAZeroLengthTimerShowsAnEmptyRing) {
+    widget.setTimers({VeskTimer{.id = QUuid::createUuid(),
+                                .label = {},
+                                .total = 0,
+                                .startedAt = scheduler.now(),
+                                .pausedRemaining = std::nullopt}});
+    QCoreApplication::sendPostedEvents();
+    QWidget* row = widget.rows().first();
+    const QImage image = widgetImage(widget);
+    const QPoint top = row->mapTo(&widget, QPoint(8 + 9, row->height() / 2 - 8));
+    EXPECT_TRUE(near(pixel(image, top.x(), top.y()), Vesk::Ink::x700, 40)) << "no progress drawn";
+    EXPECT_EQ(TimerWidget::formatted(widget.timers().first().remaining(widget.clock())), "0:00");
+
+    widget.setTimers({});
+    widget.startButton()->click();
+    QCoreApplication::sendPostedEvents();
+    row = widget.rows().first();
+    const QPoint toggle(row->width() - 14, row->height() / 2);
+    const QPoint text(40, row->height() / 2);
+    // Pressed elsewhere and released on it, then pressed on it and released elsewhere.
+    QTest::mousePress(row, Qt::LeftButton, {}, text);
+    QTest::mouseRelease(row, Qt::LeftButton, {}, toggle);
+    QTest::mousePress(row, Qt::LeftButton, {}, toggle);
+    QTest::mouseRelease(row, Qt::LeftButton, {}, text);
+    EXPECT_TRUE(store.timers().first().isRunning()) << "neither half a click pauses";
+    QTest::mouseClick(row, Qt::LeftButton, {}, toggle);
+    EXPECT_FALSE(store.timers().first().isRunning());
+}

@@ -4,6 +4,7 @@
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "VeskSync/ModelContainer.h"
 #include "VeskSync/ModelContext.h"
+#include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include "support/Desk/DeskFixture.h"
@@ -11,10 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QHoverEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVariantAnimation>
 
 using namespace vesk;
 using namespace vesk::test;
@@ -93,6 +99,111 @@ TEST(TodoWidgetTest, ATaskTypedWithBlanksBecomesARowWithout) {
     ASSERT_EQ(widget->items().size(), 1);
     EXPECT_EQ(widget->items().first().title, QStringLiteral("Buy milk"));
     EXPECT_EQ(widget->countLine(), QStringLiteral("1 left"));
+}
+
+// A widget of two rows, "Starred" (a favourite) above "Plain", that records which
+// to-do each action got.
+class TodoRowsTest : public ::testing::Test {
+protected:
+    TodoRowsTest() {
+        environment.reducesMotion = [this] { return reduceMotion; };
+        widget.resize(240, 160);
+        widget.setAttribute(Qt::WA_DontShowOnScreen);
+        widget.show();
+        widget.setItems({starred, plain});
+        QCoreApplication::sendPostedEvents();
+    }
+
+    QWidget* row(int index) const { return widget.rows().at(index); }
+    static void hover(QWidget* row, bool on) {
+        QHoverEvent event(on ? QEvent::HoverEnter : QEvent::HoverLeave, QPointF(5, 5), QPointF(5, 5),
+                          QPointF(-1, -1));
+        QCoreApplication::sendEvent(row, &event);
+    }
+    static MotionAnimator* hoverMotion(QWidget* row) {
+        return row->findChild<MotionAnimator*>(QStringLiteral("hover"));
+    }
+    // The delete mark's square and the star's beside it while hovered, in the row.
+    static QRect deleteSlot(QWidget* row) {
+        return QRect(row->width() - 8 - 18, (row->height() - 18) / 2, 18, 18);
+    }
+    static QRect hoveredStarSlot(QWidget* row) { return deleteSlot(row).translated(-18 - 9, 0); }
+    // Whether any pixel of `area` shows `colour`.
+    static bool shows(const QImage& image, const QRect& area, const QColor& colour) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (near(image.pixelColor(x, y), colour, 24)) return true;
+        return false;
+    }
+
+    bool reduceMotion = true;
+    DeskEnvironment environment;
+    TodoSnapshot starred = todo(QStringLiteral("Starred"), false, true, 2);
+    TodoSnapshot plain = todo(QStringLiteral("Plain"), false, false, 1);
+    QList<QUuid> favorited;
+    QList<QUuid> deleted;
+    TodoWidget widget{environment,
+                      {.onAdd = {},
+                       .onToggle = {},
+                       .onFavorite = [this](const TodoSnapshot& item) { favorited << item.id; },
+                       .onDelete = [this](const TodoSnapshot& item) { deleted << item.id; }}};
+};
+
+TEST_F(TodoRowsTest, StarAndDeleteMarkShowByFavouriteAndHoverAndActOnTheRowsId) {
+    QImage image = widgetImage(*row(0));
+    EXPECT_TRUE(shows(image, deleteSlot(row(0)), Vesk::Accent::x500)) << "a favourite's star shows unhovered";
+    image = widgetImage(*row(1));
+    EXPECT_FALSE(shows(image, deleteSlot(row(1)), Vesk::Stone::x400))
+        << "a plain row shows no marks unhovered";
+    EXPECT_FALSE(shows(image, hoveredStarSlot(row(1)), Vesk::Stone::x400));
+
+    hover(row(1), true);
+    image = widgetImage(*row(1));
+    EXPECT_TRUE(shows(image, deleteSlot(row(1)), Vesk::Stone::x400)) << "the delete mark while hovered";
+    EXPECT_TRUE(shows(image, hoveredStarSlot(row(1)), Vesk::Stone::x400)) << "the outline star while hovered";
+
+    QTest::mouseClick(row(1), Qt::LeftButton, {}, hoveredStarSlot(row(1)).center());
+    QTest::mouseClick(row(1), Qt::LeftButton, {}, deleteSlot(row(1)).center());
+    EXPECT_EQ(favorited, QList<QUuid>{plain.id});
+    EXPECT_EQ(deleted, QList<QUuid>{plain.id});
+
+    // "Delete" from the row's secondary-click menu, at once.
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(40, 5), row(0)->mapToGlobal(QPoint(40, 5)));
+    QCoreApplication::sendEvent(row(0), &menuEvent);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr) << "no menu opened";
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().first()->text(), QStringLiteral("Delete"));
+    menu->actions().first()->trigger();
+    menu->close();
+    EXPECT_EQ(deleted, (QList<QUuid>{plain.id, starred.id}));
+}
+
+TEST_F(TodoRowsTest, HoverFadesInOverTheHoverMotionAndJumpsUnderReduceMotion) {
+    reduceMotion = false;
+    QWidget* plainRow = row(1);
+    MotionAnimator* motion = hoverMotion(plainRow);
+    ASSERT_NE(motion, nullptr);
+    const QPoint ground(3, plainRow->height() / 2);
+    hover(plainRow, true);
+    ASSERT_TRUE(motion->isRunning());
+    motion->animation()->pause();
+    motion->animation()->setCurrentTime(0);
+    QImage image = widgetImage(*plainRow);
+    EXPECT_EQ(pixel(image, ground.x(), ground.y()).alpha(), 0) << "nothing jumps in";
+    EXPECT_FALSE(shows(image, deleteSlot(plainRow), Vesk::Stone::x400));
+
+    motion->animation()->setCurrentTime(int(std::ceil(Vesk::Motion::hover.settlingTime() * 1000)));
+    image = widgetImage(*plainRow);
+    EXPECT_TRUE(near(pixel(image, ground.x(), ground.y()), Vesk::Ink::x850)) << "the hover ground, in full";
+    EXPECT_TRUE(shows(image, deleteSlot(plainRow), Vesk::Stone::x400));
+
+    reduceMotion = true;
+    hover(plainRow, false);
+    EXPECT_FALSE(motion->isRunning());
+    image = widgetImage(*plainRow);
+    EXPECT_EQ(pixel(image, ground.x(), ground.y()).alpha(), 0) << "under reduced motion it goes at once";
+    EXPECT_FALSE(shows(image, hoveredStarSlot(plainRow), Vesk::Stone::x400));
 }
 
 } // namespace

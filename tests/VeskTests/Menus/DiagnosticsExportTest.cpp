@@ -18,7 +18,7 @@ DiagnosticsReport sampleReport() {
     DiagnosticsReport::Facts facts;
     facts.version = QStringLiteral("1.0.0");
     facts.build = diagnostics::none();
-    facts.osVersion = QStringLiteral("12.0.0");
+    facts.osName = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
     facts.model = QStringLiteral("ThinkPad X1");
     facts.profile = BuildProfile(true);
     facts.screens = {diagnostics::screen(1, QSizeF(1920, 1080), std::nullopt),
@@ -77,8 +77,9 @@ TEST_F(DiagnosticsExportTest, WritesTheReportAndShowsIt) {
     const QString text = QString::fromUtf8(file.readAll());
     EXPECT_EQ(text, sampleReport().formatted());
     EXPECT_TRUE(text.contains(QString::fromUtf8(sampleDisplays))) << qPrintable(text);
-    EXPECT_TRUE(text.contains(QStringLiteral("  Version  1.0.0 (—)\n  Build    App Store (sandboxed)\n"
-                                             "  macOS    12.0.0\n  Model    ThinkPad X1\n")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("  Version  1.0.0 (—)\n  Build    Flatpak (sandboxed)\n"
+                                     "  OS       Debian GNU/Linux 12 (bookworm)\n  Model    ThinkPad X1\n")));
     EXPECT_EQ(revealed, QStringList{path});
     EXPECT_TRUE(failures.isEmpty());
     EXPECT_TRUE(regularWhileChoosing);

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace vesk {
@@ -106,7 +108,7 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
                                                          {"Calendar", "granted"},
                                                          {"Push", "—"},
                                                          {"Keep awake", "off"},
-                                                         {"Updates", "App Store"}}));
+                                                         {"Updates", "package manager"}}));
     EXPECT_EQ(section(QStringLiteral("Content")), (Rows{{"Widgets enabled", "4"},
                                                         {"Items on the shelf", "0"},
                                                         {"Clipboard entries", "0"},
@@ -138,6 +140,31 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
                     .contains(DiagnosticsReport::Row(
                         QStringLiteral("Push"),
                         QStringLiteral("failed(\"remote notifications are not available on Linux\")"))));
+}
+
+// The report as written on this machine: its system by the name os-release gives it,
+// and no word of another platform anywhere.
+TEST_F(MenuCommandsTest, TheReportNamesThisSystemAndNothingOfAnotherPlatform) {
+    harness.start();
+    QString prettyName;
+    QFile release(QStringLiteral("/etc/os-release"));
+    if (!release.open(QIODevice::ReadOnly)) release.setFileName(QStringLiteral("/usr/lib/os-release"));
+    if (release.isOpen() || release.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : release.readAll().split('\n'))
+            if (line.startsWith("PRETTY_NAME="))
+                prettyName = QString::fromUtf8(line.mid(12)).remove(QLatin1Char('"'));
+    ASSERT_FALSE(prettyName.isEmpty()) << "this machine's os-release names no system";
+
+    const QString text = commands.buildDiagnostics().formatted();
+    EXPECT_TRUE(text.contains(QRegularExpression(
+        QStringLiteral("\n  OS +") + QRegularExpression::escape(prettyName) + QStringLiteral("\n"))))
+        << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("\n  Build    Direct\n"))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("\n  Updates          package manager\n"))) << qPrintable(text);
+    const QRegularExpression otherPlatform(
+        QStringLiteral("macOS|App Store|Sparkle|MacBook|Developer ID|iCloud"),
+        QRegularExpression::CaseInsensitiveOption);
+    EXPECT_FALSE(text.contains(otherPlatform)) << qPrintable(text);
 }
 
 } // namespace

@@ -157,6 +157,37 @@ TEST_F(NotchWindowControllerTest, ABurstOfScreenChangesOrWakeUpsRebuildsOnceAfte
     EXPECT_EQ(a->geometry().notchSize.width(), 194);
 }
 
+TEST_F(NotchWindowControllerTest, ASizeAdjustmentResizesEveryPanelAndItsInputAtOnce) {
+    auto controller = make();
+    const QList<quint32> ids{idOf("A"), idOf("B")};
+    // The drawn 184 × 8 notch, closed: its canvas is 208 × 14.
+    QList<QRect> inputBefore;
+    for (quint32 id : ids) {
+        ASSERT_EQ(controller->panel(id)->size(), QSize(208, 14));
+        inputBefore << controller->panel(id)->inputRegion().boundingRect();
+        ASSERT_FALSE(inputBefore.last().isEmpty());
+    }
+
+    // What the General pane does after a change: one rebuild, no pointer anywhere near.
+    settings.setNotchWidthAdjust(20);
+    settings.setNotchHeightAdjust(4);
+    controller->rebuild();
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const quint32 id = ids.at(i);
+        NotchPanel* panel = controller->panel(id);
+        const NotchGeometry& geometry = controller->model(id)->geometry();
+        EXPECT_EQ(controller->model(id)->state(), NotchState::closed());
+        EXPECT_EQ(panel->currentCanvas(), QSizeF(228, 18));
+        EXPECT_EQ(panel->size(), QSize(228, 18));
+        EXPECT_EQ(panel->x(), int(geometry.notchOrigin.x() + geometry.notchSize.width() / 2 - 114));
+        EXPECT_EQ(panel->hostingView()->interactiveRect(), QRectF(0, 0, 228, 18));
+        // The clickable shape is the notch: 20 wider, 4 taller, still centred in the panel.
+        const QRect input = panel->inputRegion().boundingRect();
+        EXPECT_EQ(input.size(), inputBefore.at(i).size() + QSize(20, 4));
+        EXPECT_EQ(input.center().x(), inputBefore.at(i).center().x() + 10);
+    }
+}
+
 TEST_F(NotchWindowControllerTest, EveryModelBuiltIncludingLaterDisplaysReachesTheShellsHandler) {
     auto controller = make();
     QList<NotchViewModel*> created;

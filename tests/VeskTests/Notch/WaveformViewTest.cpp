@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QElapsedTimer>
 
 #include <QPaintEvent>
@@ -141,6 +142,18 @@ TEST(WaveformView, ReduceMotionStopsAPlayingWaveform) {
     portal.setAnimationsEnabled(true);
     ASSERT_TRUE(test::processEventsUntil([&] { return !reduce.isOn(); }));
     EXPECT_TRUE(view->isAnimating()) << "motion resumes when the desktop allows it again";
+}
+
+TEST(WaveformView, IsDecorationThatAssistiveToolsPassBy) {
+    QWidget parent;
+    auto view = pillWaveform(true, &parent);
+    view->setAccessibleName(QStringLiteral("should not be read"));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::NoRole);
+    EXPECT_TRUE(accessible->text(QAccessible::Name).isEmpty());
+    EXPECT_TRUE(accessible->text(QAccessible::Description).isEmpty());
+    EXPECT_TRUE(accessible->state().invisible);
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 #include "Vesk/Onboarding/NotchDemo.h"
 
+#include "VeskUI/Tokens/Vesk.h"
+#include "support/EventLoop.h"
 #include "support/ManualScheduler.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
 
 namespace vesk {
 namespace {
@@ -79,6 +83,65 @@ TEST_F(OnboardingDemoLoopTest, TheMediaBarsMoveEverySeventyMilliseconds) {
     demo.hide();
     demo.show();
     EXPECT_EQ(demo.phase(), 0);
+}
+
+// Light pixels (the cue's text and symbol are light on the black notch) inside `area`.
+int lightPixels(const QImage& image, const QRect& area) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += image.pixelColor(x, y).lightness() > 120;
+    return count;
+}
+
+bool near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) <= 12 && std::abs(a.green() - b.green()) <= 12 &&
+           std::abs(a.blue() - b.blue()) <= 12;
+}
+
+// The desk's drawer, then the gesture cue at its last beat and as it fades out at the next.
+TEST_F(OnboardingDemoLoopTest, ThreeBeatsAsTheyAreDrawn) {
+    constexpr int width = 604; // the card's centre is x = 302
+    NotchDemo desk(DemoScript::desk);
+    desk.setAttribute(Qt::WA_DontShowOnScreen);
+    desk.resize(width, 210);
+    desk.show();
+    desk.showBeat(1);
+    ASSERT_EQ(desk.notchRect(), QRectF(177, 18, 250, 96));
+    // One row 24 below the notch's top, 14 in from its sides, centred on its 40-point divider.
+    const notchDemo::Drawer drawer = notchDemo::drawer(desk.notchRect());
+    EXPECT_EQ(drawer.divider, QRectF(177 + 250 - 14 - 46 - 8 - 1, 42, 1, 40));
+    EXPECT_EQ(drawer.artwork, QRectF(191, 47, 30, 30));
+    EXPECT_EQ(drawer.title, QRectF(229, 53.25, 62, 3.5));
+    EXPECT_EQ(drawer.firstDot.top(), 66.75);
+    EXPECT_EQ(drawer.firstRow, QRectF(367, 47, 46, 8));
+    QImage picture = desk.grab().toImage();
+    const QColor black = picture.pixelColor(206, 44);
+    EXPECT_TRUE(near(black, Qt::black)) << "nothing above the artwork";
+    EXPECT_FALSE(near(picture.pixelColor(206, 75), Qt::black)) << "the artwork reaches down to 77";
+    EXPECT_TRUE(near(picture.pixelColor(206, 79), Qt::black));
+    EXPECT_TRUE(near(picture.pixelColor(358, 40), Qt::black)) << "the divider starts at 42";
+    EXPECT_TRUE(near(picture.pixelColor(358, 80), Vesk::Ink::x700));
+    EXPECT_TRUE(near(picture.pixelColor(390, 72), Vesk::Ink::x800)) << "the third row";
+
+    NotchDemo gestures(DemoScript::gestures);
+    gestures.setAttribute(Qt::WA_DontShowOnScreen);
+    gestures.resize(width, 210);
+    gestures.show();
+    scheduler.advance(0.6 + 3 * 1.2 + 0.01);
+    ASSERT_EQ(gestures.beat(), 4);
+    ASSERT_TRUE(test::processEventsUntil(
+        [&] { return gestures.cueOpacity() == 1.0 && gestures.drawnSize() == QSizeF(176, 17); }));
+    // "Drop" at the trailing end of the 176-point notch (x 214 … 390).
+    const QRect label(330, 18, 60, 17);
+    EXPECT_GT(lightPixels(gestures.grab().toImage(), label), 10);
+
+    scheduler.advance(1.2);
+    ASSERT_EQ(gestures.beat(), 0);
+    EXPECT_GT(lightPixels(gestures.grab().toImage(), label), 10) << "the cue fades out, it does not vanish";
+    ASSERT_TRUE(test::processEventsUntil(
+        [&] { return gestures.cueOpacity() == 0.0 && gestures.drawnSize() == QSizeF(92, 17); }));
+    EXPECT_EQ(lightPixels(gestures.grab().toImage(), QRect(200, 18, 204, 20)), 0) << "faded out";
 }
 
 } // namespace

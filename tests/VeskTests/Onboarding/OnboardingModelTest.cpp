@@ -72,12 +72,23 @@ TEST_F(OnboardingModelTest, StepsStopAtTheirEndsWithoutSignalling) {
 
 TEST_F(OnboardingModelTest, AReplyAfterTheModelIsGoneDoesNothing) {
     auto gone = std::make_unique<OnboardingModel>(settings, permissions);
+    QSignalSpy states(&model, &OnboardingModel::permissionStateChanged);
+    QSignalSpy stuck(&model, &OnboardingModel::stuckPermissionChanged);
     gone->request(Permission::bluetooth);
     scheduler.advance(0.2);
+    ASSERT_TRUE(holds.isRegular()) << "the request is running";
     gone.reset();
     layers.answerProbes(Authorization::denied);
     scheduler.runPending();
-    SUCCEED();
+    // The answer reached the permissions, and no model heard of it.
+    EXPECT_EQ(permissions.state(Permission::bluetooth), PermissionState::denied);
+    EXPECT_EQ(states.size(), 0);
+    EXPECT_EQ(stuck.size(), 0);
+    EXPECT_TRUE(model.permissionStates().isEmpty());
+    // The program still goes back to the background afterwards, and nothing is left waiting.
+    scheduler.advance(PermissionPrompt::regularAfterBody);
+    EXPECT_FALSE(holds.isRegular());
+    EXPECT_EQ(scheduler.pendingCount(), 0);
 }
 
 TEST(OnboardingStepTest, TheHookNamesAStepOnlyWhenItParsesCompletely) {

@@ -11,6 +11,8 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
+#include "VeskUI/Motion/MotionAnimator.h"
+#include "support/EventLoop.h"
 #include "support/Notch/WidgetImage.h"
 #include "support/Permissions/FakePermissionsHarness.h"
 #include "support/Shell/FakeShellParts.h"
@@ -19,6 +21,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QTest>
 
 namespace vesk {
@@ -175,6 +178,28 @@ TEST_F(OnboardingViewTest, PermissionRowsShowEachStateAndTheStuckHelp) {
     EXPECT_FALSE(window.model().stuckPermission());
     QCoreApplication::processEvents();
     EXPECT_EQ(view().stuckHelp(), nullptr);
+}
+
+TEST_F(OnboardingViewTest, TheButtonSpringsWhenPressedAndTheParagraphIsSpacedOut) {
+    AccentButton* button = view().primaryButton();
+    EXPECT_EQ(button->pressAmount(), 0.0);
+    QTest::mousePress(button, Qt::LeftButton);
+    EXPECT_TRUE(button->pressMotion()->isRunning()) << "the press animates";
+    ASSERT_TRUE(test::processEventsUntil([&] { return !button->pressMotion()->isRunning(); }));
+    EXPECT_EQ(button->pressAmount(), 1.0);
+    QTest::mouseRelease(button, Qt::LeftButton);
+    EXPECT_TRUE(button->pressMotion()->isRunning()) << "and so does the release";
+    ASSERT_TRUE(test::processEventsUntil([&] { return !button->pressMotion()->isRunning(); }));
+    EXPECT_EQ(button->pressAmount(), 0.0);
+
+    // The paragraph's lines stand 3 points further apart than the font's own spacing.
+    auto* paragraph = view().findChild<TextView*>(QStringLiteral("paragraph"));
+    ASSERT_NE(paragraph, nullptr);
+    TextView plain(paragraph->text(), onboardingType::body(), Vesk::Stone::x300);
+    plain.setWrapping(true, 470);
+    const int lines = qRound(plain.heightForWidth(470) / QFontMetricsF(onboardingType::body()).height());
+    ASSERT_GE(lines, 2);
+    EXPECT_NEAR(paragraph->heightForWidth(470) - plain.heightForWidth(470), 3 * (lines - 1), 1);
 }
 
 } // namespace

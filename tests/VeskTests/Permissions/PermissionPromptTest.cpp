@@ -46,8 +46,11 @@ TEST_F(PermissionPromptTest, ExplainAnswersEachChoice) {
         {"KDE", QStringLiteral("Privacy_Bluetooth"), "Not Now", false, {}, both},
         // Without a pane the same two buttons; choosing to open opens nothing.
         {"KDE", std::nullopt, "Open System Settings", true, {}, both},
-        // A desktop with no page for the pane says why nothing is needed and offers only OK.
+        // A desktop with no page for the pane offers only OK and adds nothing to the message.
         {"XFCE", QStringLiteral("Privacy_Bluetooth"), "OK", false, {}, {"OK"}},
+        // The keys' explanation: a desktop without a keyboard page has nothing to open.
+        {"XFCE", QStringLiteral("Privacy_Accessibility"), "OK", false, {}, {"OK"}},
+        {"KDE", QStringLiteral("Privacy_Accessibility"), "Open System Settings", true, {"kcm_keys"}, both},
     };
     for (const Case& c : cases) {
         launched.clear();
@@ -74,9 +77,7 @@ TEST_F(PermissionPromptTest, ExplainAnswersEachChoice) {
         EXPECT_EQ(QSet<QString>(buttons.begin(), buttons.end()),
                   QSet<QString>(c.buttons.begin(), c.buttons.end()));
         EXPECT_EQ(defaultButton, c.buttons.constFirst());
-        EXPECT_EQ(informative, c.buttons.size() == 2
-                                   ? QStringLiteral("Message.")
-                                   : "Message.\n\n" + SystemSettings::nothingNeeded(*c.pane));
+        EXPECT_EQ(informative, QStringLiteral("Message."));
         EXPECT_EQ(launched, c.launched);
         EXPECT_TRUE(regularShown);
         EXPECT_FALSE(holds.isRegular());

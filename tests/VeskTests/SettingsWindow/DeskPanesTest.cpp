@@ -93,10 +93,9 @@ TEST_F(DeskPaneTest, ThePreviewScalesTheRowAndNamesWhatDoesNotFit) {
     EXPECT_EQ(WidgetLayoutPreview::availableWidth(nullptr), 1360);
     const DeskLayout layout = WidgetLayoutPreview::layoutFor(settings, 1512 - 80);
     ASSERT_EQ(layout.totalWidth, 900);
-    const double scale = WidgetLayoutPreview::scaleFor(layout.totalWidth);
     QList<int> tiles;
-    for (const WidgetPlacement& placement : layout.placements)
-        tiles << int(std::lround(std::max(placement.width * scale, 30.0)));
+    for (double width : WidgetLayoutPreview::tileWidths(layout))
+        tiles << int(std::lround(width));
     EXPECT_EQ(tiles, (QList<int>{129, 103, 103, 52}));
     EXPECT_EQ(WidgetLayoutPreview::scaleFor(0), 1);
 
@@ -105,13 +104,13 @@ TEST_F(DeskPaneTest, ThePreviewScalesTheRowAndNamesWhatDoesNotFit) {
     EXPECT_EQ(WidgetLayoutPreview::overflowText({WidgetID::weather, WidgetID::clipboard}),
               u"Weather, Clipboard don't fit and won't be shown."_qs);
 
-    // Eleven widgets at 8 cells: a wide first one shrinks the rest below 30 points.
-    settings.setWidgetCells({{WidgetID::media, 8}});
-    settings.setEnabledWidgets({WidgetID::media, WidgetID::mirror});
-    pane().preview()->refresh();
-    const QList<QRectF> rects = pane().preview()->tileRects();
-    ASSERT_EQ(rects.size(), 2);
-    EXPECT_GE(rects.last().width(), 30);
+    // No stored layout scales a tile under 30 points, so a made-up one does: at a
+    // quarter, 40 points would be 10 and are drawn 30 wide; 300 are 75.
+    DeskLayout narrow;
+    narrow.placements = {WidgetPlacement{.id = WidgetID::media, .cells = 5, .width = 300, .x = 0},
+                         WidgetPlacement{.id = WidgetID::mirror, .cells = 1, .width = 40, .x = 322}};
+    narrow.totalWidth = 1720;
+    EXPECT_EQ(WidgetLayoutPreview::tileWidths(narrow), (QList<double>{75, 30}));
 }
 
 TEST_F(DeskPaneTest, TheStageIsBlackWithTheNotchAtItsTopCentreOrSaysNothingIsOn) {

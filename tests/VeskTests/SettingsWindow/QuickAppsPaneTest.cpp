@@ -9,15 +9,30 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QSemaphore>
+#include <QTest>
+#include <QThreadPool>
+
+#include <atomic>
 
 namespace vesk {
 namespace {
 
-// Desktop entries that are installed, as the desktop lists them.
+// Desktop entries that are installed, as the desktop lists them. A held listing waits
+// (on the scan's thread) until it is released.
 class InstalledApplications final : public DesktopApplications {
 public:
     QList<DesktopEntry> entries;
-    QList<DesktopEntry> installed() const override { return entries; }
+    std::atomic<bool> hold = false;
+    mutable QSemaphore entered, released;
+    mutable std::atomic<int> iconLookups = 0;
+    QList<DesktopEntry> installed() const override {
+        if (hold) {
+            entered.release();
+            released.acquire();
+        }
+        return entries;
+    }
     std::optional<DesktopEntry> entry(const QString& id) const override {
         for (const DesktopEntry& each : entries)
             if (each.id == id) return each;
@@ -25,7 +40,11 @@ public:
     }
     std::optional<DesktopEntry> load(const QString&) const override { return std::nullopt; }
     bool launch(const QString&, QString*) const override { return true; }
-    QIcon icon(const QString&) const override { return {}; }
+    QIcon icon(const QString&) const override {
+        ++iconLookups;
+        return {};
+    }
+    QImage iconImage(const QString&, int) const override { return {}; }
 };
 
 class QuickAppsPaneTest : public ::testing::Test {
@@ -104,10 +123,49 @@ TEST_F(QuickAppsPaneTest, AChosenAppWhoseEntryIsGoneSaysSoAndStaysRemovable) {
 }
 
 TEST_F(QuickAppsPaneTest, AScanEndingAfterThePaneWentChangesNothing) {
+    applications->hold = true;
     pane = std::make_unique<QuickAppsPane>(service, [this] { ++changes; });
+    ASSERT_TRUE(applications->entered.tryAcquire(1, test::patienceMs)) << "the scan never started";
     pane.reset();
-    test::processEventsFor(200);
+    const int lookups = applications->iconLookups;
+    // The scan answers now, after the pane went: building its rows would look up icons.
+    applications->released.release();
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(test::patienceMs));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(applications->iconLookups, lookups) << "the late answer reached the gone pane";
     EXPECT_EQ(changes, 0);
+}
+
+TEST_F(QuickAppsPaneTest, OnlyALeftClickInsideARowAddsItsApp) {
+    QuickAppsPane& p = open();
+    p.setAttribute(Qt::WA_DontShowOnScreen);
+    p.resize(600, 4000);
+    p.show();
+    auto* row = p.findChild<QAbstractButton*>(u"app.app0.desktop"_qs);
+    ASSERT_NE(row, nullptr);
+    const QPoint inside = row->rect().center();
+    const QPoint outside(row->width() / 2, row->height() + 20);
+    QTest::mouseClick(row, Qt::RightButton, {}, inside);
+    QTest::mousePress(row, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(row, Qt::LeftButton, {}, outside);
+    QTest::mouseRelease(row, Qt::LeftButton, {}, inside); // no press before it
+    EXPECT_TRUE(p.chosen().isEmpty());
+    EXPECT_EQ(changes, 0);
+
+    // Pressed on the name, released on the row: a click of the row.
+    auto* name = row->findChild<TextView*>();
+    ASSERT_NE(name, nullptr);
+    QTest::mousePress(name, Qt::LeftButton, {}, name->rect().center());
+    QTest::mouseRelease(row, Qt::LeftButton, {}, inside);
+    ASSERT_EQ(p.chosen().size(), 1);
+    EXPECT_EQ(p.chosen().first().name, u"App 00"_qs);
+    EXPECT_EQ(changes, 1);
+
+    auto* next = p.findChild<QAbstractButton*>(u"app.app1.desktop"_qs);
+    ASSERT_NE(next, nullptr);
+    QTest::keyClick(next, Qt::Key_Space);
+    ASSERT_EQ(p.chosen().size(), 2);
+    EXPECT_EQ(p.chosen().last().name, u"App 01"_qs);
 }
 
 } // namespace

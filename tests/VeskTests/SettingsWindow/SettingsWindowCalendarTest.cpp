@@ -11,14 +11,15 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLocale>
 #include <QTemporaryDir>
 
 namespace vesk {
 namespace {
 
 using calendarVisibility::noneMarker;
-using test::FakeCalendarStore;
 using calendarVisibility::setVisible;
+using test::FakeCalendarStore;
 using Ids = CalendarIdentifiers;
 
 TEST(SettingsWindowCalendarTest, SwitchingCalendarsStoresWhatIsVisible) {
@@ -98,6 +99,25 @@ TEST(SettingsWindowCalendarTest, ThePaneListsCalendarsAndCallsTheFilterOncePerCh
                     ->text()
                     .startsWith(QStringLiteral("Last refreshed ")));
     service.stop();
+}
+
+TEST(SettingsWindowCalendarTest, TheRefreshTimeDropsOnlyTheTimeZone) {
+    const struct {
+        const char* locale;
+        const char* shown;
+    } cases[] = {
+        {"es_ES", "9:05:32"},  {"ca_ES", "9:05:32"},     {"en_US", "9:05:32 AM"},
+        {"de_DE", "09:05:32"}, {"ja_JP", "9時05分32秒"}, {"fr_CA", "09 h 05 min 32 s"},
+        {"zh_CN", "09:05:32"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(refreshedTime(QLocale(QLatin1String(c.locale)), QTime(9, 5, 32)),
+                  QString::fromUtf8(c.shown))
+            << c.locale << " from "
+            << QLocale(QLatin1String(c.locale)).timeFormat(QLocale::LongFormat).toStdString();
+    // Quoted letters are text, not fields.
+    EXPECT_EQ(timeFormatWithoutZone(u"HH 'at' mm [t]"_qs), u"HH 'at' mm"_qs);
+    EXPECT_EQ(timeFormatWithoutZone(u"HH' o''clock t'"_qs), u"HH' o''clock t'"_qs);
 }
 
 TEST(SettingsWindowCalendarTest, RestrictedAccessOpensTheSettings) {

@@ -270,6 +270,22 @@ TEST_F(SettingsWindowControlsTest, SymbolViewIsTextSizedAndFadesOnlyInADimmedPar
     EXPECT_NEAR(centre(), 255 * dimming::dimmedOpacity, 20);
 }
 
+TEST_F(SettingsWindowControlsTest, RenderedAccentButtonIsDimmedWhileDisabledButOnlyOnce) {
+    QWidget holder;
+    auto* button = new SmallAccentButton(QStringLiteral("Add"), &holder);
+    button->resize(button->sizeHint());
+    holder.resize(button->size());
+    // The capsule's fill left of the text.
+    const auto fill = [&] { return test::pixel(test::widgetImage(holder), 5, button->height() / 2); };
+    EXPECT_TRUE(test::near(fill(), Vesk::Accent::x500));
+    EXPECT_EQ(fill().alpha(), 255);
+    button->setEnabled(false);
+    EXPECT_NEAR(fill().alpha(), 255 * dimming::dimmedOpacity, 3);
+    button->setEnabled(true);
+    dimming::setDimmed(&holder, true);
+    EXPECT_NEAR(fill().alpha(), 255 * dimming::dimmedOpacity, 3) << "dimmed by its card, not twice";
+}
+
 TEST_F(SettingsWindowControlsTest, RenderedCardFillAndRowHairline) {
     auto* card = new SettingsCard;
     auto* first = new SettingsRow(QStringLiteral("Show percentage"),

@@ -136,8 +136,16 @@ TEST(SettingsWindowSyncCardTest, DotAndLinesFollowTheCoordinator) {
             lines << line.text;
         EXPECT_EQ(lines, c.lines);
     }
-    EXPECT_EQ(syncCardContent(SyncStatus::idle(), false, Push::failed("m"), {}, true, now).lines.at(1).color,
-              Vesk::Semantic::amber);
+    // The push failure's message and the container error can be copied into a report.
+    const auto lines =
+        syncCardContent(SyncStatus::idle(), false, Push::failed("m"), QStringLiteral("e"), true, now).lines;
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines.at(1).color, Vesk::Semantic::amber);
+    EXPECT_FALSE(lines.at(1).selectable);
+    EXPECT_TRUE(lines.at(2).selectable) << "the message";
+    EXPECT_EQ(lines.at(2).maxLines, 0);
+    EXPECT_TRUE(lines.at(3).selectable) << "the container error";
+    EXPECT_EQ(lines.at(3).maxLines, 4);
 }
 
 } // namespace

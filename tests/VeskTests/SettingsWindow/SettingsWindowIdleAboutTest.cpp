@@ -14,7 +14,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDateTime>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTest>
 
 namespace vesk {
 namespace {
@@ -116,6 +123,39 @@ TEST(SettingsWindowAboutTest, IdentityAndUpdatesTexts) {
     std::unique_ptr<QWidget> withSite(
         makeAboutPane(facts({}, false, QStringLiteral("https://vesk.example"))));
     EXPECT_EQ(withSite->findChildren<QAbstractButton*>().size(), 4) << "Website, Support, Privacy Policy";
+}
+
+TEST(SettingsWindowAboutTest, TheVersionCanBeSelectedAndCopied) {
+    std::unique_ptr<QWidget> pane(makeAboutPane(facts(aboutVersion(QStringLiteral("1.4")), false, {})));
+    pane->setAttribute(Qt::WA_DontShowOnScreen);
+    pane->resize(600, 400);
+    pane->show();
+    auto* version = pane->findChild<QLabel*>(QStringLiteral("version"));
+    ASSERT_NE(version, nullptr);
+    QGuiApplication::clipboard()->clear();
+    // Dragged across with the mouse, then Ctrl+C.
+    const int y = version->height() / 2;
+    QTest::mousePress(version, Qt::LeftButton, {}, QPoint(0, y));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(version->width() - 1, y),
+                     version->mapToGlobal(QPointF(version->width() - 1, y)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(version, &drag);
+    QTest::mouseRelease(version, Qt::LeftButton, {}, QPoint(version->width() - 1, y));
+    EXPECT_EQ(version->selectedText(), QStringLiteral("Version 1.4 (—)"));
+    QTest::keyClick(version, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Version 1.4 (—)"));
+
+    // The context menu's Copy does the same.
+    QGuiApplication::clipboard()->clear();
+    QContextMenuEvent menuAsked(QContextMenuEvent::Mouse, QPoint(2, y), version->mapToGlobal(QPoint(2, y)));
+    QApplication::sendEvent(version, &menuAsked);
+    auto* menu = version->findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().first()->text(), QStringLiteral("Copy"));
+    menu->actions().first()->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Version 1.4 (—)"));
+    menu->close();
 }
 
 } // namespace

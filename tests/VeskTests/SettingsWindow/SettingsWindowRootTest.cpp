@@ -15,6 +15,7 @@
 
 #include <QLineEdit>
 #include <QListView>
+#include <QToolButton>
 
 namespace vesk {
 namespace {
@@ -142,6 +143,20 @@ TEST_F(SettingsWindowRootTest, RenderedWindowHasItsSidebarDetailAndVeil) {
     EXPECT_TRUE(root->veil()->testAttribute(Qt::WA_TransparentForMouseEvents));
     EXPECT_EQ(root->veil()->geometry(), QRect(0, 0, 820 - 230, 48));
     EXPECT_GE(root->header()->mapTo(root.get(), QPoint()).y(), 28 + 24) << "below the veil's margin";
+}
+
+TEST_F(SettingsWindowRootTest, RenderedSearchFieldHoldsItsClearButton) {
+    auto root = make();
+    SettingsSidebar& sidebar = *root->sidebar();
+    sidebar.searchField()->setText(QStringLiteral("bat"));
+    auto* clear = sidebar.searchField()->findChild<QToolButton*>();
+    ASSERT_NE(clear, nullptr);
+    ASSERT_TRUE(clear->isVisible());
+    const QImage image = test::widgetImage(sidebar);
+    const QRect button(clear->mapTo(&sidebar, QPoint()), clear->size());
+    // Just past the button, still the field's fill rather than the sidebar's.
+    const QColor beyond = test::pixel(image, button.right() + 2, button.center().y());
+    EXPECT_TRUE(test::near(beyond, Vesk::Ink::x800)) << beyond.name().toStdString();
 }
 
 TEST_F(SettingsWindowRootTest, RenderedHeaderTileHasThePaneGradient) {

@@ -1,4 +1,5 @@
 #include "Vesk/SettingsWindow/Panes/ShortcutsPane.h"
+#include "Vesk/SettingsWindow/Controls/ProgressSpinner.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "VeskPlatform/Shortcuts/ShortcutScripts.h"
 #include "VeskServices/Shortcuts/ShortcutSeeder.h"
@@ -13,6 +14,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace vesk {
 namespace {
@@ -98,6 +100,55 @@ TEST_F(ShortcutsPaneTest, WithoutARepositoryAddingDoesNothingAndTheSandboxSaysSo
     for (TextView* text : pane->findChildren<TextView*>())
         sandboxed = sandboxed || text->text().startsWith(u"Not available in the Flatpak version."_qs);
     EXPECT_TRUE(sandboxed);
+}
+
+TEST_F(ShortcutsPaneTest, OnlyALeftClickInsideAListedRowAddsIt) {
+    ASSERT_TRUE(container);
+    const auto pane = open(repository.get());
+    pane->setAttribute(Qt::WA_DontShowOnScreen);
+    pane->resize(600, 800);
+    pane->show();
+    auto* row = pane->findChild<QAbstractButton*>(u"shortcut.Backup Photos"_qs);
+    ASSERT_NE(row, nullptr);
+    const QPoint inside = row->rect().center();
+    QTest::mouseClick(row, Qt::RightButton, {}, inside);
+    QTest::mousePress(row, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(row, Qt::LeftButton, {}, QPoint(inside.x(), row->height() + 20));
+    QTest::mouseRelease(row, Qt::LeftButton, {}, inside);
+    EXPECT_TRUE(repository->shortcuts().isEmpty());
+    QTest::mouseClick(row, Qt::LeftButton, {}, inside);
+    EXPECT_EQ(chosenNames(), QStringList{u"Backup Photos "_qs + ShortcutSeeder::symbol(u"Backup Photos"_qs)});
+}
+
+TEST_F(ShortcutsPaneTest, ListabilityIsReadAgainOnReloadAndWhenShownAgain) {
+    scripts.listable = false;
+    auto pane = open(repository.get());
+    pane->setAttribute(Qt::WA_DontShowOnScreen);
+    pane->show();
+    ASSERT_NE(pane->nameField(), nullptr);
+    EXPECT_EQ(pane->searchField(), nullptr) << "nothing to list: the by-name card";
+
+    // The folder appears while the pane is on screen; it is noticed when the window is
+    // shown again. The loading row turns while it is shown.
+    scripts.listable = true;
+    pane->hide();
+    pane->show();
+    ASSERT_TRUE(pane->isLoading());
+    auto* spinner = pane->findChild<ProgressSpinner*>();
+    ASSERT_NE(spinner, nullptr);
+    EXPECT_TRUE(spinner->isVisible());
+    EXPECT_TRUE(spinner->isTurning());
+    ASSERT_TRUE(test::processEventsUntil([&] { return !pane->isLoading(); }));
+    EXPECT_FALSE(spinner->isTurning()) << "the loading row is gone";
+    EXPECT_NE(pane->searchField(), nullptr);
+    EXPECT_EQ(pane->results().size(), 3);
+
+    // It goes again; the reload notices.
+    scripts.listable = false;
+    pane->findChild<QAbstractButton*>(u"reload"_qs)->click();
+    EXPECT_FALSE(pane->isLoading());
+    EXPECT_EQ(pane->searchField(), nullptr);
+    EXPECT_NE(pane->nameField(), nullptr);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Shell/ActivationPolicy.h"
+#include "Vesk/Shell/SyncStartup.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
 #include "support/Activity/PayloadFactory.h"
@@ -11,6 +12,8 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <cmath>
 #include <limits>
@@ -77,21 +80,31 @@ TEST_F(AppDelegateTest, LaunchingWiresTheObjectsInOrder) {
                        QStringLiteral("startDragMonitors"),
                        QStringLiteral("registerForRemoteNotifications"),
                        QStringLiteral("makeSyncCoordinator"),
-                       QStringLiteral("setRepository"),
                        QStringLiteral("print display 1  1920×1080\n"),
                    }));
     EXPECT_EQ(Activation::shared().policy(), ActivationPolicy::accessory);
     EXPECT_FALSE(QGuiApplication::quitOnLastWindowClosed());
     // No menu until the menus exist: a right click passes on.
     EXPECT_EQ(factory->surface->contextMenuProvider(), nullptr);
+    // The onboarding timer is set before the store opens.
+    EXPECT_EQ(scheduler.pendingCount(), 4) << "heartbeat, push answer, sync start-up, onboarding";
+    EXPECT_EQ(delegate->syncStartup()->repository(), nullptr) << "launch did not wait for the store";
 
-    // The push answer arrives later on the main thread.
-    const qsizetype traced = TraceLog::recentLogLines(100).size();
-    EXPECT_FALSE(TraceLog::recentLogLines(1).value(0).contains(QStringLiteral("push")));
+    // The store opens and the push answer arrives once launching has returned.
+    const auto pushLine = [] {
+        return TraceLog::recentLogLines(100).filter(QStringLiteral("push registration FAILED")).size();
+    };
+    EXPECT_EQ(pushLine(), 0);
+    const qsizetype launchEnd = log.size();
     scheduler.runPending();
-    ASSERT_EQ(TraceLog::recentLogLines(100).size(), traced + 1);
-    EXPECT_TRUE(TraceLog::recentLogLines(1).first().endsWith(
-        QStringLiteral("  push registration FAILED: remote notifications are not available on Linux")));
+    EXPECT_EQ(since(launchEnd), QStringList{QStringLiteral("setRepository")});
+    EXPECT_NE(delegate->syncStartup()->repository(), nullptr);
+    EXPECT_EQ(pushLine(), 1);
+    EXPECT_TRUE(TraceLog::recentLogLines(100)
+                    .filter(QStringLiteral("push"))
+                    .first()
+                    .endsWith(QStringLiteral(
+                        "  push registration FAILED: remote notifications are not available on Linux")));
 
     // Launch is entered once.
     const qsizetype mark = log.size();
@@ -99,8 +112,21 @@ TEST_F(AppDelegateTest, LaunchingWiresTheObjectsInOrder) {
     EXPECT_TRUE(since(mark).isEmpty());
 }
 
+// The launch readings of VESK_SEED_TRAY come before the start-up task's third one.
+TEST_F(AppDelegateTest, TheTraysLaunchSeedingComesBeforeTheStoresOwn) {
+    qputenv("VESK_SEED_TRAY", "");
+    const auto unset = qScopeGuard([] { qunsetenv("VESK_SEED_TRAY"); });
+    launch();
+    scheduler.runPending();
+    const QStringList seeded = TraceLog::recentLogLines(100).filter(QRegularExpression("  seeded.*tray"));
+    ASSERT_EQ(seeded.size(), 2) << qPrintable(seeded.join('\n'));
+    EXPECT_TRUE(seeded.at(0).endsWith(QStringLiteral("  seeded 0 tray item(s)")));
+    EXPECT_TRUE(seeded.at(1).endsWith(QStringLiteral("  seeded tray: 0 files")));
+}
+
 TEST_F(AppDelegateTest, HeartbeatPollsAndChecksOnItsTicks) {
     launch();
+    scheduler.runPending(); // the store's start-up
     const qsizetype mark = log.size();
     scheduler.advance(0.24);
     EXPECT_TRUE(since(mark).isEmpty());

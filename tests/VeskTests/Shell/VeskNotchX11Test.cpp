@@ -13,9 +13,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QSize>
+#include <QSystemTrayIcon>
 
 #include <csignal>
 
@@ -26,9 +30,8 @@ QString programPath() {
     return QStringLiteral(VESK_BINARY_DIR "/bin/vesk-notch");
 }
 
-// The sizes of the program's visible windows, as the X server (the test's, or
-// `display`) reports them.
-QList<QSize> visibleWindowSizes(qint64 pid, const QString& display = {}) {
+// The program's visible windows, as the X server (the test's, or `display`) places them.
+QList<QRect> visibleWindows(qint64 pid, const QString& display = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);
     QProcess search;
@@ -36,10 +39,12 @@ QList<QSize> visibleWindowSizes(qint64 pid, const QString& display = {}) {
     search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                              QStringLiteral("--pid"), QString::number(pid)});
     search.waitForFinished(test::patienceMs);
-    QList<QSize> sizes;
+    QList<QRect> windows;
     const QStringList ids =
         QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    static const QRegularExpression geometry(QStringLiteral("Geometry: (\\d+)x(\\d+)"));
+    static const QRegularExpression geometry(
+        QStringLiteral("Position: (-?\\d+),(-?\\d+).*Geometry: (\\d+)x(\\d+)"),
+        QRegularExpression::DotMatchesEverythingOption);
     for (const QString& id : ids) {
         QProcess query;
         query.setProcessEnvironment(environment);
@@ -47,9 +52,22 @@ QList<QSize> visibleWindowSizes(qint64 pid, const QString& display = {}) {
         query.waitForFinished(test::patienceMs);
         const QRegularExpressionMatch match =
             geometry.match(QString::fromUtf8(query.readAllStandardOutput()));
-        if (match.hasMatch()) sizes.append(QSize(match.captured(1).toInt(), match.captured(2).toInt()));
+        if (match.hasMatch())
+            windows.append(QRect(match.captured(1).toInt(), match.captured(2).toInt(),
+                                 match.captured(3).toInt(), match.captured(4).toInt()));
     }
+    return windows;
+}
+
+QList<QSize> visibleWindowSizes(qint64 pid, const QString& display = {}) {
+    QList<QSize> sizes;
+    for (const QRect& window : visibleWindows(pid, display))
+        sizes.append(window.size());
     return sizes;
+}
+
+bool xdotool(const QStringList& arguments) {
+    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
 
 int widestWindow(qint64 pid, const QString& display = {}) {
@@ -140,6 +158,63 @@ TEST_F(VeskNotchX11Test, AVolumeChangeGrowsTheNotchIntoTheSoundPill) {
     ASSERT_TRUE(shown) << qPrintable(errorLines(program).join('\n'));
     EXPECT_TRUE(test::processEventsUntil([&] { return widestWindow(program.processId()) > closedWidth; }))
         << "closed " << closedWidth << ", now " << widestWindow(program.processId());
+}
+
+// Two wheel clicks toward the user hide the notch, which then takes no pointer input at
+// all; the status menu's "Toggle Desk" brings it back with the Desk open.
+TEST_F(VeskNotchX11Test, AHiddenNotchComesBackOpenFromTheStatusMenu) {
+    QProcess tray;
+    tray.start(QStringLiteral("trayer"),
+               {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                QStringLiteral("--width"), QStringLiteral("120")});
+    ASSERT_TRUE(tray.waitForStarted(test::patienceMs));
+    const auto stopTray = qScopeGuard([&tray] {
+        tray.terminate();
+        if (!tray.waitForFinished(3000)) tray.kill();
+    });
+    ASSERT_TRUE(test::processEventsUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }))
+        << "the tray host never came up";
+    start(program);
+    ASSERT_TRUE(launched(program)) << qPrintable(errorLines(program).join('\n'));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    // The notch hangs from the top centre; the status item is docked at the top right.
+    QRect notch, icon;
+    ASSERT_TRUE(test::processEventsUntil([&] {
+        for (const QRect& window : visibleWindows(program.processId())) {
+            if (window.top() == 0 && window.center().x() == screen.center().x()) notch = window;
+            if (window.width() < 64 && window.left() > screen.right() - 130) icon = window;
+        }
+        return !notch.isEmpty() && !icon.isEmpty();
+    })) << "notch "
+        << notch.width() << ", status item " << icon.width();
+    const auto reached = [&](const QString& state) {
+        return test::processEventsUntil([&] {
+            const QStringList states =
+                errorLines(program).filter(QRegularExpression(QStringLiteral("^state ")));
+            return !states.isEmpty() && states.last().startsWith(QStringLiteral("state ") + state + u' ');
+        });
+    };
+
+    ASSERT_TRUE(
+        xdotool({"mousemove", QString::number(notch.center().x()), QString::number(notch.top() + 3)}));
+    ASSERT_TRUE(reached(QStringLiteral("closed"))) << "the notch never took the pointer";
+    ASSERT_TRUE(xdotool({"click", "5"}));
+    test::processEventsFor(100);
+    ASSERT_TRUE(xdotool({"click", "5"}));
+    ASSERT_TRUE(reached(QStringLiteral("hidden"))) << qPrintable(errorLines(program).join('\n'));
+    EXPECT_TRUE(errorLines(program).last().endsWith(QStringLiteral("interactiveRect (0.0, 0.0, 0.0, 0.0)")));
+
+    // The status menu opens at the icon; its fourth entry is "Toggle Desk".
+    ASSERT_TRUE(xdotool(
+        {"mousemove", QString::number(icon.center().x()), QString::number(icon.center().y()), "click", "3"}));
+    ASSERT_TRUE(test::processEventsUntil([&] {
+        for (const QRect& window : visibleWindows(program.processId()))
+            if (window.height() > 100 && window.top() < screen.height() / 2) return true;
+        return false;
+    })) << "the status menu never opened";
+    ASSERT_TRUE(xdotool({"key", "Down", "Down", "Down", "Return"}));
+    ASSERT_TRUE(reached(QStringLiteral("open(desk)"))) << qPrintable(errorLines(program).join('\n'));
 }
 
 TEST_F(VeskNotchX11Test, TheFirstLaunchShowsTheWelcomeWindow) {

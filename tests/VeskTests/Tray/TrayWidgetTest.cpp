@@ -48,7 +48,10 @@ protected:
     std::unique_ptr<TrayWidget> widget(const QList<TrayItem>& list, bool copyByDefault = true) {
         TrayContentInputs inputs{
             .items = list, .store = nullptr, .copyByDefault = copyByDefault, .actions = {}};
-        inputs.actions.onRemove = [this](const TrayItem& item) { removed << item.displayName; };
+        inputs.actions.onRemove = [this](const QList<TrayItem>& items) {
+            for (const TrayItem& item : items)
+                removed << item.displayName;
+        };
         auto view = std::make_unique<TrayWidget>(inputs, environment, nullptr);
         view->resize(880, 160);
         view->setAttribute(Qt::WA_DontShowOnScreen);
@@ -133,7 +136,7 @@ TEST_F(TrayWidgetTest, HoverShowsTheRemoveButtonAndTheAccentOutline) {
         accent = accent || pixel(hovered, edge.x() + dx, edge.y()).lightness() > 150;
     EXPECT_TRUE(accent) << "the accent outline while hovered";
     chip->removeButton()->click();
-    EXPECT_EQ(removed, QStringList{list[0].displayName});
+    EXPECT_TRUE(test::processEventsUntil([&] { return removed == QStringList{list[0].displayName}; }));
 }
 
 TEST_F(TrayWidgetTest, TheBadgeShowsOnlyForItemsFromAnotherDevice) {
@@ -162,6 +165,17 @@ TEST_F(TrayWidgetTest, TheContextMenuPreviewsShowsCopiesAndRemoves) {
             titles << action->text();
         EXPECT_EQ(titles,
                   (QStringList{u"Preview"_qs, u"Show in Folder"_qs, u"Copy"_qs, QString(), u"Remove"_qs}));
+        // Only "Remove" wears the destructive colour.
+        const QImage image = menu->grab().toImage();
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator()) continue;
+            bool oxblood = false;
+            const QRect row = menu->actionGeometry(action);
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                for (int x = row.left(); x <= row.right(); ++x)
+                    oxblood = oxblood || near(image.pixelColor(x, y), Vesk::Semantic::oxblood, 40);
+            EXPECT_EQ(oxblood, action->text() == u"Remove"_qs) << action->text().toStdString();
+        }
         for (QAction* action : menu->actions())
             if (action->text() == title) action->trigger();
         menu->close();
@@ -173,7 +187,7 @@ TEST_F(TrayWidgetTest, TheContextMenuPreviewsShowsCopiesAndRemoves) {
     choose(u"Preview"_qs);
     EXPECT_EQ(previewed, QList<QUrl>{list[0].storedURL()});
     choose(u"Remove"_qs);
-    EXPECT_EQ(removed, QStringList{list[0].displayName});
+    EXPECT_TRUE(test::processEventsUntil([&] { return removed == QStringList{list[0].displayName}; }));
 }
 
 TEST_F(TrayWidgetTest, SpaceInThePanelPreviewsTheHoveredChip) {

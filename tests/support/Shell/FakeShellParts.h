@@ -113,7 +113,8 @@ private:
 
 class FakeActivityServices final : public ActivityServices {
 public:
-    explicit FakeActivityServices(CallLog& log) : m_log(log) {}
+    explicit FakeActivityServices(CallLog& log, ActivityBridge* bridge = nullptr)
+        : m_log(log), m_bridge(bridge) {}
 
     void setOnNowPlayingChange(std::function<void(const NowPlayingState&)> handler) override {
         m_log << QStringLiteral("setOnNowPlayingChange");
@@ -131,11 +132,15 @@ public:
         m_log << QStringLiteral("sendMediaCommand ") + command.adapterArguments().join(QLatin1Char(' '));
     }
 
+    // A bridge of the test's own (over fake layers), so the shell builds its menus.
+    ActivityBridge* bridge() const override { return m_bridge; }
+
     std::function<void(const NowPlayingState&)> onNowPlayingChange;
     std::function<void()> onCurrentChanged;
 
 private:
     CallLog& m_log;
+    ActivityBridge* m_bridge;
 };
 
 // Makes real settings (in memory) and a coordinator on the manual clock, and the fakes
@@ -168,7 +173,7 @@ public:
                                                            Present presentCallback) override {
         m_log << QStringLiteral("makeActivityServices");
         present = std::move(presentCallback);
-        auto made = std::make_unique<FakeActivityServices>(m_log);
+        auto made = std::make_unique<FakeActivityServices>(m_log, bridge);
         services = made.get();
         return made;
     }
@@ -200,6 +205,8 @@ public:
     }
 
     std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
+    // Handed to the services when set before launch: the shell then builds its menus.
+    ActivityBridge* bridge = nullptr;
     FakePermissionLayers layers;
     std::unique_ptr<PermissionPrompt> prompt;
     std::unique_ptr<Permissions> permissions;

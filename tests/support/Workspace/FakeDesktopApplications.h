@@ -3,10 +3,14 @@
 #include "VeskPlatform/Workspace/DesktopApplications.h"
 #include "VeskPlatform/Workspace/RunningApplications.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QPixmap>
 #include <QSet>
 #include <QStringList>
+#include <QThread>
+
+#include <atomic>
 
 namespace vesk::test {
 
@@ -35,6 +39,16 @@ public:
         QPixmap pixmap(4, 4);
         pixmap.fill(Qt::red);
         return QIcon(pixmap);
+    }
+    // Counts its calls, and those on the main thread.
+    mutable std::atomic<int> iconImages{0};
+    mutable std::atomic<int> iconImagesOnMain{0};
+    QImage iconImage(const QString&, int pixels) const override {
+        ++iconImages;
+        if (QThread::currentThread() == QCoreApplication::instance()->thread()) ++iconImagesOnMain;
+        QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::red);
+        return image;
     }
 };
 

@@ -1,5 +1,6 @@
 #include "Vesk/Desk/Widgets/MediaLaunchPrompt.h"
 
+#include "Vesk/Desk/DeskEnvironment.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskPlatform/Workspace/DesktopApplications.h"
 #include "VeskUI/Motion/MotionAnimator.h"
@@ -7,7 +8,9 @@
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QAbstractButton>
+#include <QEnterEvent>
 #include <QFontMetricsF>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QtConcurrent>
@@ -36,42 +39,60 @@ QFont secondFont() {
     return systemFont(13, QFont::DemiBold);
 }
 
-// An application's icon that grows a little while the pointer is over it.
+// Room around a tile's square for its grown icon.
+int tileBleed() {
+    return int(std::ceil(MediaLaunchPrompt::tileSide * (hoverScale - 1) / 2));
+}
+
+// An application's icon that grows a little while the pointer is over it. The widget
+// has room for the grown icon; only the icon's square takes the pointer.
 class LaunchTile final : public QAbstractButton {
 public:
-    LaunchTile(const QString& id, const QIcon& icon, QWidget* parent)
-        : QAbstractButton(parent), m_icon(icon), m_scale(1.0) {
+    LaunchTile(const QString& id, const QImage& icon, const DeskEnvironment& environment, QWidget* parent)
+        : QAbstractButton(parent), m_icon(icon), m_environment(environment), m_scale(1.0) {
         setObjectName(id);
         setAccessibleName(id);
         setFocusPolicy(Qt::NoFocus);
         setCursor(Qt::PointingHandCursor);
-        // Room for the grown icon.
-        const int side = int(std::ceil(MediaLaunchPrompt::tileSide * hoverScale));
+        setMouseTracking(true);
+        const int side = int(MediaLaunchPrompt::tileSide) + 2 * tileBleed();
         setFixedSize(side, side);
         QObject::connect(&m_scale, &MotionAnimator::valueChanged, this, [this] { update(); });
     }
     double scale() const { return m_scale.value().toDouble(); }
+    QRectF square() const {
+        const double side = MediaLaunchPrompt::tileSide;
+        return QRectF((width() - side) / 2, (height() - side) / 2, side, side);
+    }
 
 protected:
-    void enterEvent(QEnterEvent*) override { hover(true); }
+    bool hitButton(const QPoint& position) const override { return square().contains(position); }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        hover(square().contains(event->position()));
+        QAbstractButton::mouseMoveEvent(event);
+    }
+    void enterEvent(QEnterEvent* event) override { hover(square().contains(event->position())); }
     void leaveEvent(QEvent*) override { hover(false); }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         const double side = MediaLaunchPrompt::tileSide * scale();
-        const QRectF target((width() - side) / 2, (height() - side) / 2, side, side);
-        const QPixmap pixmap =
-            m_icon.pixmap(QSize(int(std::ceil(side)), int(std::ceil(side))), devicePixelRatioF());
-        painter.drawPixmap(target, pixmap, QRectF(pixmap.rect()));
+        const QSizeF fitted = QSizeF(m_icon.size()).scaled(QSizeF(side, side), Qt::KeepAspectRatio);
+        painter.drawImage(QRectF(QPointF(width() - fitted.width(), height() - fitted.height()) / 2, fitted),
+                          m_icon);
     }
 
 private:
     void hover(bool on) {
-        m_scale.animateTo(on ? hoverScale : 1.0, Vesk::Motion::respectingReduceMotion(Vesk::Motion::hover));
+        if (on == m_hovering) return;
+        m_hovering = on;
+        m_scale.animateTo(on ? hoverScale : 1.0, m_environment.hoverMotion());
     }
 
-    QIcon m_icon;
+    QImage m_icon;
+    const DeskEnvironment& m_environment;
     MotionAnimator m_scale;
+    bool m_hovering = false;
 };
 
 } // namespace
@@ -88,28 +109,29 @@ const QList<QStringList>& MediaLaunchPrompt::candidates() {
     return slots;
 }
 
-MediaLaunchPrompt::MediaLaunchPrompt(std::shared_ptr<DesktopApplications> applications, QWidget* parent)
-    : QWidget(parent), m_applications(std::move(applications)) {
+MediaLaunchPrompt::MediaLaunchPrompt(const DeskEnvironment& environment, QWidget* parent)
+    : QWidget(parent), m_environment(environment), m_applications(environment.desktopApplications()) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 }
 
 QSize MediaLaunchPrompt::sizeHint() const {
     const double texts =
         QFontMetricsF(firstFont()).height() + textSpacing + QFontMetricsF(secondFont()).height();
-    const double row = m_tiles.isEmpty() ? 0 : sectionSpacing + tileSide * hoverScale;
+    const double row = m_tiles.isEmpty() ? 0 : sectionSpacing + tileSide;
     return QSize(200, int(std::ceil(texts + row)));
 }
 
 void MediaLaunchPrompt::lookUp() {
     const quint64 generation = ++m_generation;
     const QPointer<MediaLaunchPrompt> self(this);
-    // Reading desktop entries can take longer than a frame.
-    (void)QtConcurrent::run([applications = m_applications, self, generation] {
+    const int pixels = int(std::ceil(tileSide * hoverScale * devicePixelRatioF()));
+    // Reading desktop entries and their icons can take longer than a frame.
+    (void)QtConcurrent::run([applications = m_applications, self, generation, pixels] {
         QList<Found> found;
         for (const QStringList& slot : candidates()) {
             for (const QString& id : slot) {
                 if (const std::optional<DesktopEntry> entry = applications->entry(id)) {
-                    found.append({entry->id, entry->path});
+                    found.append({entry->id, entry->path, applications->iconImage(entry->path, pixels)});
                     break;
                 }
             }
@@ -129,7 +151,7 @@ void MediaLaunchPrompt::showFound(const QList<Found>& found) {
     qDeleteAll(m_tiles);
     m_tiles.clear();
     for (const Found& app : found) {
-        auto* tile = new LaunchTile(app.id, m_applications->icon(app.path), this);
+        auto* tile = new LaunchTile(app.id, app.icon, m_environment, this);
         connect(tile, &QAbstractButton::clicked, this, [this, id = app.id] { launch(id); });
         tile->show();
         m_tiles.append(tile);
@@ -167,15 +189,15 @@ void MediaLaunchPrompt::resizeEvent(QResizeEvent*) {
 void MediaLaunchPrompt::place() {
     const double texts =
         QFontMetricsF(firstFont()).height() + textSpacing + QFontMetricsF(secondFont()).height();
-    const double tile = tileSide * hoverScale;
-    const double total = texts + (m_tiles.isEmpty() ? 0 : sectionSpacing + tile);
+    const double total = texts + (m_tiles.isEmpty() ? 0 : sectionSpacing + tileSide);
     const double top = (height() - total) / 2 + texts + sectionSpacing;
-    const double rowWidth = m_tiles.size() * tile +
-                            std::max<qsizetype>(m_tiles.size() - 1, 0) * (tileSpacing - (tile - tileSide));
+    const double rowWidth =
+        m_tiles.size() * tileSide + std::max<qsizetype>(m_tiles.size() - 1, 0) * tileSpacing;
     double x = (width() - rowWidth) / 2;
+    // Each tile's square sits in the row; its widget reaches past it for the grown icon.
     for (QAbstractButton* button : std::as_const(m_tiles)) {
-        button->move(int(std::lround(x)), int(std::lround(top)));
-        x += tile + tileSpacing - (tile - tileSide);
+        button->move(int(std::lround(x)) - tileBleed(), int(std::lround(top)) - tileBleed());
+        x += tileSide + tileSpacing;
     }
 }
 
@@ -184,7 +206,7 @@ void MediaLaunchPrompt::paintEvent(QPaintEvent*) {
     const QFontMetricsF first(firstFont());
     const QFontMetricsF second(secondFont());
     const double texts = first.height() + textSpacing + second.height();
-    const double total = texts + (m_tiles.isEmpty() ? 0 : sectionSpacing + tileSide * hoverScale);
+    const double total = texts + (m_tiles.isEmpty() ? 0 : sectionSpacing + tileSide);
     const double top = (height() - total) / 2;
     const QRectF inner = QRectF(rect()).adjusted(8, 0, -8, 0);
     painter.setFont(firstFont());

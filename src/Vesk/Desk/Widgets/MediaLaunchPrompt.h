@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QStringList>
 #include <QWidget>
@@ -12,6 +13,7 @@ class QHBoxLayout;
 namespace vesk {
 
 class DesktopApplications;
+struct DeskEnvironment;
 
 // Shown by the media widget when nothing is playing: two lines of text and up to three
 // installed media players as icon tiles; a tile starts its player. The players are
@@ -26,7 +28,8 @@ public:
     static constexpr int maxTiles = 3;
     static constexpr double tileSide = 34;
 
-    MediaLaunchPrompt(std::shared_ptr<DesktopApplications> applications, QWidget* parent = nullptr);
+    // Players come from the environment's desktop applications; `environment` must outlive the prompt.
+    explicit MediaLaunchPrompt(const DeskEnvironment& environment, QWidget* parent = nullptr);
 
     // Starts a lookup (on coming on screen); a result arriving after cancel() is dropped.
     void lookUp();
@@ -49,11 +52,13 @@ private:
     struct Found {
         QString id;
         QString path;
+        QImage icon;
     };
     void showFound(const QList<Found>& found);
     void launch(const QString& id) const;
     void place();
 
+    const DeskEnvironment& m_environment;
     std::shared_ptr<DesktopApplications> m_applications;
     QList<QAbstractButton*> m_tiles;
     quint64 m_generation = 0;

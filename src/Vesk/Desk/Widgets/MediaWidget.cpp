@@ -218,7 +218,7 @@ MediaWidget::MediaWidget(const DeskEnvironment& environment,
     }
     player->buttons = m_buttons;
 
-    m_prompt = new MediaLaunchPrompt(environment.desktopApplications());
+    m_prompt = new MediaLaunchPrompt(environment);
     m_pages = new QStackedWidget;
     m_pages->addWidget(m_player);
     m_pages->addWidget(m_prompt);

@@ -17,7 +17,9 @@ class CameraCapture;
 // Runs the mirror's camera on the serial queue "app.tessarn.notch.mirror": the capture
 // is made, started and stopped only there (opening a camera can take longer than a
 // frame), and only the newest frame travels to the main thread. Each start is a new
-// session with its own number. Main thread only.
+// session with its own number. A start that opens the camera after a later stop (or
+// the controller's end) turns it off at once and shows nothing; the controller's end
+// never waits for the camera. Main thread only.
 class MirrorController : public QObject {
     Q_OBJECT
 

@@ -19,12 +19,13 @@ MirrorWidget::MirrorWidget(const DeskEnvironment& environment, CameraAccess* acc
                            std::unique_ptr<MirrorController> controller, QWidget* parent)
     : DeskWidget(environment, parent), m_controller(std::move(controller)) {
     setAccessibleName(QStringLiteral("Mirror"));
+    if (!access) access = environment.cameraAccess;
     if (!access) {
         m_ownAccess = std::make_unique<DesktopCameraAccess>(BuildProfile::current().isSandboxed);
         access = m_ownAccess.get();
     }
     m_access = access;
-    if (!m_controller) m_controller = std::make_unique<MirrorController>();
+    if (!m_controller) m_controller = std::make_unique<MirrorController>(environment.makeCameraCapture);
     connect(m_controller.get(), &MirrorController::frameArrived, this,
             [this](quint64 session, const QImage& frame) {
                 if (m_session != session) return;

@@ -23,7 +23,8 @@ class MirrorWidget : public DeskWidget {
 public:
     static constexpr double circleSide = 78;
 
-    // The desktop's camera access and a controller over Qt Multimedia when null.
+    // The environment's camera access and capture when null (by default the desktop's
+    // and Qt Multimedia).
     MirrorWidget(const DeskEnvironment& environment, CameraAccess* access = nullptr,
                  std::unique_ptr<MirrorController> controller = nullptr, QWidget* parent = nullptr);
     ~MirrorWidget() override;

@@ -4,6 +4,8 @@
 #include "Vesk/Desk/Widgets/HoverButton.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "Vesk/Desk/Widgets/WidgetFrame.h"
+#include "VeskUI/Imaging/GaussianBlur.h"
+#include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -20,48 +22,72 @@ constexpr double dotSide = 4;
 constexpr double stackSpacing = 3;
 constexpr double tileHeight = QuickAppsWidget::iconSide + stackSpacing + dotSide;
 
+// The shadow under a raised icon: black, blurred by a radius of 7 points, 3 points down.
+constexpr double shadowOpacity = 0.45;
+constexpr double shadowRadius = 7;
+constexpr double shadowDrop = 3;
+constexpr double hoverGrowth = 0.1;
+
+// An application's icon that grows and casts a soft shadow while the pointer is over
+// it. The shadow reaches past the tile, so the grid draws it (paintShadow) under the
+// tiles.
 class AppTile final : public HoverButton {
 public:
-    AppTile(const QuickApp& app, std::optional<QIcon> icon, bool missing, bool running, QWidget* parent)
-        : HoverButton(parent), m_icon(std::move(icon)), m_missing(missing), m_running(running) {
+    AppTile(const QuickApp& app, std::optional<QIcon> icon, bool missing, bool running,
+            const DeskEnvironment& environment, QWidget* parent)
+        : HoverButton(parent), m_icon(std::move(icon)), m_missing(missing), m_running(running),
+          m_environment(environment), m_hover(new MotionAnimator(QVariant(0.0), this)) {
         setFocusPolicy(Qt::NoFocus);
         setCursor(missing ? Qt::ArrowCursor : Qt::PointingHandCursor);
         setEnabled(!missing);
         setToolTip(missing ? app.name + QStringLiteral(" — not installed on this computer") : app.name);
         setAccessibleName(app.name);
+        m_hover->setObjectName(QStringLiteral("hover"));
+        connect(m_hover, &MotionAnimator::valueChanged, this, [this] {
+            // The grid repaints the shadow's reach, and this tile with it.
+            if (parentWidget()) parentWidget()->update(shadowReach().toAlignedRect());
+        });
+    }
+
+    // The icon's square at its present size, in the tile's coordinates.
+    QRectF iconRect() const {
+        const double side = QuickAppsWidget::iconSide * (1 + hoverGrowth * m_hover->valueAs<double>());
+        return QRectF(width() / 2.0 - side / 2, QuickAppsWidget::iconSide / 2.0 - side / 2, side, side);
+    }
+
+    void paintShadow(QPainter& p) {
+        const double opacity = shadowOpacity * std::clamp(m_hover->valueAs<double>(), 0.0, 1.0);
+        if (opacity <= 0) return;
+        const double dpr = p.device()->devicePixelRatioF();
+        if (m_shadow.isNull() || m_shadowRatio != dpr) makeShadow(dpr);
+        const QRectF icon = iconRect();
+        const double scale = icon.width() / QuickAppsWidget::iconSide;
+        const double margin = shadowMargin() * scale;
+        p.save();
+        p.setOpacity(opacity);
+        p.drawImage(
+            icon.adjusted(-margin, -margin, margin, margin).translated(pos() + QPointF(0, shadowDrop)),
+            m_shadow);
+        p.restore();
     }
 
 protected:
+    void enterEvent(QEnterEvent* event) override {
+        HoverButton::enterEvent(event);
+        if (!m_missing) m_hover->animateTo(1.0, m_environment.hoverMotion());
+    }
+    void leaveEvent(QEvent* event) override {
+        HoverButton::leaveEvent(event);
+        m_hover->animateTo(0.0, m_environment.hoverMotion());
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        const bool grown = isHovering() && !m_missing;
-        const double side = QuickAppsWidget::iconSide * (grown ? 1.1 : 1.0);
-        const QPointF centre(width() / 2.0, QuickAppsWidget::iconSide / 2.0);
-        const QRectF box(centre.x() - side / 2, centre.y() - side / 2, side, side);
+        const QRectF box = iconRect();
         p.setOpacity(m_missing ? 0.35 : 1.0);
-        if (grown) {
-            // A soft shadow under the raised icon.
-            QPainterPath shadow;
-            shadow.addRoundedRect(box.translated(0, 3).adjusted(2, 2, -2, -2), 11, 11);
-            p.fillPath(shadow, QColor(0, 0, 0, int(255 * 0.45 * 0.5)));
-        }
-        if (m_icon && !m_icon->isNull()) {
-            const QPixmap pixmap = m_icon->pixmap(QSize(int(side), int(side)), devicePixelRatioF());
-            const QSizeF fitted =
-                QSizeF(pixmap.deviceIndependentSize()).scaled(box.size(), Qt::KeepAspectRatio);
-            p.drawPixmap(
-                QRectF(QPointF(centre.x() - fitted.width() / 2, centre.y() - fitted.height() / 2), fitted),
-                pixmap, pixmap.rect());
-        } else {
-            QPainterPath tile;
-            tile.addRoundedRect(box, 11, 11);
-            p.fillPath(tile, Vesk::Ink::x800);
-            const double mark = Symbols::sideForFontSize(17);
-            Symbols::paint(p, QRectF(centre.x() - mark / 2, centre.y() - mark / 2, mark, mark),
-                           QStringLiteral("questionmark"), Vesk::Stone::x400);
-        }
+        paintIcon(p, box);
         p.setOpacity(1);
         if (m_running) {
             p.setPen(Qt::NoPen);
@@ -72,16 +98,67 @@ protected:
     }
 
 private:
+    static double shadowMargin() { return std::ceil(shadowRadius * 1.5) + 1; }
+
+    QRectF shadowReach() const {
+        const double margin = shadowMargin() * (1 + 2 * hoverGrowth);
+        return QRectF(geometry()).adjusted(-margin, -margin, margin, margin + shadowDrop);
+    }
+
+    void paintIcon(QPainter& p, const QRectF& box) const {
+        if (m_icon && !m_icon->isNull()) {
+            const QPixmap pixmap = m_icon->pixmap(box.size().toSize(), p.device()->devicePixelRatioF());
+            const QSizeF fitted =
+                QSizeF(pixmap.deviceIndependentSize()).scaled(box.size(), Qt::KeepAspectRatio);
+            p.drawPixmap(QRectF(box.center() - QPointF(fitted.width(), fitted.height()) / 2, fitted), pixmap,
+                         pixmap.rect());
+        } else {
+            QPainterPath tile;
+            tile.addRoundedRect(box, 11, 11);
+            p.fillPath(tile, Vesk::Ink::x800);
+            const double mark = Symbols::sideForFontSize(17);
+            Symbols::paint(p, QRectF(box.center() - QPointF(mark, mark) / 2, QSizeF(mark, mark)),
+                           QStringLiteral("questionmark"), Vesk::Stone::x400);
+        }
+    }
+
+    // The icon's outline at rest, blurred, in black; made once per pixel ratio.
+    void makeShadow(double dpr) {
+        const double margin = shadowMargin();
+        const double side = QuickAppsWidget::iconSide + 2 * margin;
+        QImage shape(QSize(int(std::ceil(side * dpr)), int(std::ceil(side * dpr))),
+                     QImage::Format_ARGB32_Premultiplied);
+        shape.setDevicePixelRatio(dpr);
+        shape.fill(Qt::transparent);
+        {
+            QPainter p(&shape);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            paintIcon(p, QRectF(margin, margin, QuickAppsWidget::iconSide, QuickAppsWidget::iconSide));
+        }
+        // A shadow's radius reads as twice the blur's deviation.
+        QImage blurred =
+            gaussianBlurredAlpha(shape.convertToFormat(QImage::Format_Alpha8), shadowRadius / 2 * dpr);
+        m_shadow = blurred.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        m_shadow.setDevicePixelRatio(dpr);
+        m_shadowRatio = dpr;
+    }
+
     std::optional<QIcon> m_icon;
     bool m_missing;
     bool m_running;
+    const DeskEnvironment& m_environment;
+    MotionAnimator* m_hover;
+    QImage m_shadow;
+    double m_shadowRatio = 0;
 };
 
-// Tiles in as many columns of at least the minimum width as fit.
+// Tiles in as many columns of at least the minimum width as fit; the tiles' shadows
+// are drawn here, under them.
 class TileGrid final : public QWidget {
 public:
     using QWidget::QWidget;
-    QList<QWidget*> tiles;
+    QList<AppTile*> tiles;
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override {
@@ -90,6 +167,13 @@ public:
     }
 
 protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        for (AppTile* tile : std::as_const(tiles))
+            tile->paintShadow(p);
+    }
+
     void resizeEvent(QResizeEvent*) override {
         const int count = columns(width());
         const double columnWidth = (width() - (count - 1) * QuickAppsWidget::columnSpacing) / count;
@@ -158,7 +242,7 @@ void QuickAppsWidget::setApps(const QList<QuickApp>& apps) {
         for (const QuickApp& app : apps) {
             auto* tile = new AppTile(app, m_actions.icon ? m_actions.icon(app) : std::nullopt,
                                      m_actions.isMissing && m_actions.isMissing(app),
-                                     m_actions.isRunning && m_actions.isRunning(app), grid);
+                                     m_actions.isRunning && m_actions.isRunning(app), environment(), grid);
             connect(tile, &QAbstractButton::clicked, this, [this, app] {
                 if (m_actions.onLaunch) m_actions.onLaunch(app);
             });

@@ -20,7 +20,12 @@ struct RowMenuItem {
     // An empty title is a divider.
     QString title;
     std::function<void()> action;
+    // An entry that deletes something: its text in the destructive colour.
+    bool destructive = false;
 };
+
+// The property that marks a destructive entry's action.
+inline constexpr char destructiveProperty[] = "veskDestructive";
 
 QMenu* popupRowMenu(QObject* holder, const QPoint& globalPosition, const QList<RowMenuItem>& items);
 

@@ -128,9 +128,18 @@ protected:
                        Vesk::Stone::x300);
     }
 
+    // Pause and resume act like a button: pressed and released on it.
+    void mousePressEvent(QMouseEvent* event) override {
+        m_togglePressed = event->button() == Qt::LeftButton && toggleRect(20).contains(event->position());
+        if (m_togglePressed)
+            event->accept();
+        else
+            QWidget::mousePressEvent(event);
+    }
     void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && toggleRect(20).contains(event->position()) &&
-            m_actions.onToggle)
+        if (event->button() != Qt::LeftButton) return;
+        const bool pressed = std::exchange(m_togglePressed, false);
+        if (pressed && toggleRect(20).contains(event->position()) && m_actions.onToggle)
             m_actions.onToggle(m_timer);
     }
 
@@ -138,9 +147,12 @@ protected:
         event->accept();
         const VeskTimer timer = m_timer;
         const auto remove = m_actions.onRemove;
-        popupRowMenu(parentWidget(), event->globalPos(), {{QStringLiteral("Remove"), [remove, timer] {
-                                                               if (remove) remove(timer);
-                                                           }}});
+        popupRowMenu(parentWidget(), event->globalPos(),
+                     {{QStringLiteral("Remove"),
+                       [remove, timer] {
+                           if (remove) remove(timer);
+                       },
+                       true}});
     }
 
 private:
@@ -151,6 +163,7 @@ private:
     VeskTimer m_timer;
     const TimerWidget& m_widget;
     TimerWidget::Actions m_actions;
+    bool m_togglePressed = false;
 };
 
 QString presetLabel(double seconds) {

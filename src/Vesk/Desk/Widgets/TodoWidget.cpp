@@ -36,7 +36,8 @@ QColor mix(const QColor& from, const QColor& to, double t) {
 // The "plus", the field and its underline; a press anywhere on it focuses the field.
 class Composer final : public QWidget {
 public:
-    Composer(QLineEdit* field, QWidget* parent) : QWidget(parent), m_field(field), m_focus(0.0) {
+    Composer(QLineEdit* field, const DeskEnvironment& environment, QWidget* parent)
+        : QWidget(parent), m_field(field), m_environment(environment), m_focus(0.0) {
         auto* layout = new QHBoxLayout(this);
         layout->setContentsMargins(8 + 12 + 8, 7, 8, 7);
         layout->addWidget(field);
@@ -48,8 +49,7 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
-            m_focus.animateTo(event->type() == QEvent::FocusIn ? 1.0 : 0.0,
-                              Vesk::Motion::respectingReduceMotion(Vesk::Motion::hover));
+            m_focus.animateTo(event->type() == QEvent::FocusIn ? 1.0 : 0.0, m_environment.hoverMotion());
         return false;
     }
     void mousePressEvent(QMouseEvent* event) override {
@@ -70,34 +70,46 @@ protected:
 
 private:
     QLineEdit* m_field;
+    const DeskEnvironment& m_environment;
     MotionAnimator m_focus;
 };
 
-// One to-do: check box, title (struck through when done), star and delete.
+// One to-do: check box, title (struck through when done), star and delete. The hover
+// ground, the outline star and the delete mark fade in and out with the pointer; the
+// star slides aside as the delete mark comes.
 class TodoRow final : public QWidget {
 public:
-    TodoRow(const TodoSnapshot& item, const TodoWidget::Actions& actions, QWidget* holder, QWidget* parent)
-        : QWidget(parent), m_item(item), m_actions(actions), m_holder(holder) {
+    TodoRow(const TodoSnapshot& item, const TodoWidget::Actions& actions, const DeskEnvironment& environment,
+            QWidget* holder, QWidget* parent)
+        : QWidget(parent), m_item(item), m_actions(actions), m_environment(environment), m_holder(holder),
+          m_hover(new MotionAnimator(QVariant(0.0), this)) {
         setAttribute(Qt::WA_Hover);
         setAccessibleName(item.title);
         setFixedHeight(int(std::ceil(std::max(20.0, QFontMetricsF(systemFont(12.5)).height()) + 12)));
+        m_hover->setObjectName(QStringLiteral("hover"));
+        connect(m_hover, &MotionAnimator::valueChanged, this, [this] { update(); });
     }
     bool hovering = false;
     bool showsStar() const { return m_item.isFavorite || hovering; }
     bool showsDelete() const { return hovering; }
 
 protected:
+    // How far the hover look has come in, 0 to 1 (the spring's overshoot cut off).
+    double shown() const { return std::clamp(m_hover->valueAs<double>(), 0.0, 1.0); }
     QRectF checkRect() const { return QRectF(8, (height() - 20) / 2.0, 20, 20); }
     QRectF deleteRect() const { return QRectF(width() - 8 - 18, (height() - 18) / 2.0, 18, 18); }
-    QRectF starRect() const { return showsDelete() ? deleteRect().translated(-18 - 9, 0) : deleteRect(); }
+    QRectF starRect() const { return deleteRect().translated(-(18 + 9) * shown(), 0); }
 
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        if (hovering) {
+        const double t = shown();
+        if (t > 0) {
             QPainterPath ground;
             ground.addRoundedRect(QRectF(rect()), 8, 8);
-            painter.fillPath(ground, Vesk::Ink::x850);
+            QColor colour = Vesk::Ink::x850;
+            colour.setAlphaF(float(colour.alphaF() * t));
+            painter.fillPath(ground, colour);
         }
         const QRectF circle = checkRect().adjusted(2.5, 2.5, -2.5, -2.5);
         if (m_item.isDone) {
@@ -112,9 +124,10 @@ protected:
             painter.setBrush(Qt::NoBrush);
             painter.drawEllipse(circle.adjusted(0.75, 0.75, -0.75, -0.75));
         }
+        const bool starDrawn = m_item.isFavorite || t > 0;
         double right = width() - 8;
-        if (showsDelete()) right = deleteRect().left() - 9;
-        if (showsStar()) right = starRect().left() - 9;
+        if (t > 0) right = deleteRect().left() - 9;
+        if (starDrawn) right = starRect().left() - 9;
         right = std::min(right, width() - 8.0 - 4);
         const double left = checkRect().right() + 9;
         const QFont font = systemFont(12.5);
@@ -130,15 +143,17 @@ protected:
             painter.setPen(QPen(Vesk::Stone::x400, 1));
             painter.drawLine(QPointF(left, y), QPointF(left + metrics.horizontalAdvance(title), y));
         }
-        if (showsStar()) {
+        if (starDrawn) {
             const double side = Symbols::sideForFontSize(10);
             const QRectF star = starRect();
+            painter.setOpacity(m_item.isFavorite ? 1.0 : t);
             Symbols::paint(painter, QRectF(star.center() - QPointF(side / 2, side / 2), QSizeF(side, side)),
                            m_item.isFavorite ? u"star.fill" : u"star",
                            m_item.isFavorite ? Vesk::Accent::x500 : Vesk::Stone::x400);
         }
-        if (showsDelete()) {
+        if (t > 0) {
             const double side = Symbols::sideForFontSize(9);
+            painter.setOpacity(t);
             Symbols::paint(painter,
                            QRectF(deleteRect().center() - QPointF(side / 2, side / 2), QSizeF(side, side)),
                            u"xmark", Vesk::Stone::x400);
@@ -148,7 +163,7 @@ protected:
     bool event(QEvent* event) override {
         if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave) {
             hovering = event->type() == QEvent::HoverEnter;
-            update();
+            m_hover->animateTo(hovering ? 1.0 : 0.0, m_environment.hoverMotion());
         }
         return QWidget::event(event);
     }
@@ -170,15 +185,20 @@ protected:
         event->accept();
         const TodoSnapshot item = m_item;
         const auto remove = m_actions.onDelete;
-        popupRowMenu(m_holder, event->globalPos(), {{QStringLiteral("Delete"), [remove, item] {
-                                                         if (remove) remove(item);
-                                                     }}});
+        popupRowMenu(m_holder, event->globalPos(),
+                     {{QStringLiteral("Delete"),
+                       [remove, item] {
+                           if (remove) remove(item);
+                       },
+                       true}});
     }
 
 private:
     TodoSnapshot m_item;
     const TodoWidget::Actions& m_actions;
+    const DeskEnvironment& m_environment;
     QWidget* m_holder;
+    MotionAnimator* m_hover;
 };
 
 // "N left".
@@ -244,7 +264,7 @@ TodoWidget::TodoWidget(const DeskEnvironment& environment, Actions actions, QWid
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(8);
-    m_composer = new Composer(m_field, content);
+    m_composer = new Composer(m_field, environment, content);
     stack->addWidget(m_composer);
     m_body = new QWidget(content);
     auto* body = new QVBoxLayout(m_body);
@@ -303,7 +323,7 @@ void TodoWidget::rebuild() {
         rows->setContentsMargins(0, 0, 0, 0);
         rows->setSpacing(1);
         for (const TodoSnapshot& item : ordered(m_items))
-            rows->addWidget(new TodoRow(item, m_actions, this, column));
+            rows->addWidget(new TodoRow(item, m_actions, environment(), this, column));
         rows->addStretch(1);
         list->setContent(column);
         layout->addWidget(list, 1);

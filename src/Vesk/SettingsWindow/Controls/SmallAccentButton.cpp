@@ -33,7 +33,10 @@ QSize SmallAccentButton::sizeHint() const {
 void SmallAccentButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    dimming::apply(painter, this);
+    // Disabled on its own (not through a dimmed ancestor, which dims it already), it
+    // is drawn dimmed like any control that cannot be used.
+    const bool ownDisabled = testAttribute(Qt::WA_ForceDisabled) && !dimming::isDimmed(this);
+    painter.setOpacity(dimming::opacity(this) * (ownDisabled ? dimming::dimmedOpacity : 1.0));
     const QRectF capsule = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(Qt::NoPen);
     painter.setBrush(isDown() ? Vesk::Accent::x600 : Vesk::Accent::x500);

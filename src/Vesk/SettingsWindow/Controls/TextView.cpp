@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <cmath>
 
@@ -53,6 +54,11 @@ void TextView::setTracking(double tracking) {
     changed();
 }
 
+void TextView::setLineSpacing(double spacing) {
+    m_lineSpacing = spacing;
+    changed();
+}
+
 void TextView::setAlignment(Qt::Alignment alignment) {
     m_alignment = alignment;
     update();
@@ -62,6 +68,23 @@ QFont TextView::effectiveFont() const {
     QFont font = m_font;
     if (m_tracking != 0) font.setLetterSpacing(QFont::AbsoluteSpacing, m_tracking);
     return font;
+}
+
+double TextView::layOut(QTextLayout& layout, double width) const {
+    layout.setFont(effectiveFont());
+    QTextOption option(Qt::AlignLeft);
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    double y = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (line.lineNumber() > 0) y += m_lineSpacing;
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout.endLayout();
+    return y;
 }
 
 void TextView::changed() {
@@ -89,6 +112,10 @@ int TextView::heightForWidth(int width) const {
     // Layouts ask at their own width even where the view is held narrower.
     width = std::min(width, m_maxWidth);
     const QFontMetricsF metrics(effectiveFont());
+    if (m_lineSpacing != 0) {
+        QTextLayout layout(m_text);
+        return int(std::ceil(std::max(layOut(layout, std::max(width, 1)), metrics.height())));
+    }
     const QRectF bounds = metrics.boundingRect(QRectF(0, 0, std::max(width, 1), 1e6), wrapFlags, m_text);
     return int(std::ceil(std::max(bounds.height(), metrics.height())));
 }
@@ -98,7 +125,11 @@ void TextView::paintEvent(QPaintEvent*) {
     dimming::apply(painter, this);
     painter.setFont(effectiveFont());
     painter.setPen(m_color);
-    if (m_wrap)
+    if (m_wrap && m_lineSpacing != 0) {
+        QTextLayout layout(m_text);
+        layOut(layout, width());
+        layout.draw(&painter, QPointF(0, 0));
+    } else if (m_wrap)
         painter.drawText(rect(), wrapFlags, m_text);
     else
         painter.drawText(rect(), int(m_alignment) | Qt::TextSingleLine, m_text);

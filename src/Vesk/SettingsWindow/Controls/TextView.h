@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QWidget>
 
+class QTextLayout;
+
 namespace vesk {
 
 // A piece of text in one font and colour, drawn at the dimming opacity: one line, or
@@ -23,6 +25,8 @@ public:
     void setWrapping(bool wrap, int maxWidth = QWIDGETSIZE_MAX);
     // Extra spacing between letters, in pixels (negative tightens).
     void setTracking(double tracking);
+    // Extra space between wrapped lines, in pixels.
+    void setLineSpacing(double spacing);
     void setAlignment(Qt::Alignment alignment);
 
     QSize sizeHint() const override;
@@ -35,6 +39,8 @@ protected:
 
 private:
     QFont effectiveFont() const;
+    // Lays the wrapped text out at `width`, lines `m_lineSpacing` apart; its height.
+    double layOut(QTextLayout& layout, double width) const;
     void changed();
 
     QString m_text;
@@ -43,6 +49,7 @@ private:
     bool m_wrap = false;
     int m_maxWidth = QWIDGETSIZE_MAX;
     double m_tracking = 0;
+    double m_lineSpacing = 0;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
 };
 

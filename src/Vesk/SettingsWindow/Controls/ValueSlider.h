@@ -19,6 +19,8 @@ public:
 
     SliderTrack(double lowest, double highest, QWidget* parent = nullptr);
 
+    double lowest() const { return m_lowest; }
+    double highest() const { return m_highest; }
     double value() const;
     void setValue(double value);
     // The knob's place, 0 … steps.
@@ -60,6 +62,7 @@ public:
     // value no 64-bit integer holds (or none at all) shows as the nearest bound.
     static QString pillText(double value, double lowest, double highest, const QString& suffix);
 
+    TextView* label() const { return m_label; }
     SliderTrack* track() const { return m_track; }
     QString pill() const { return m_pillText; }
 

@@ -3,13 +3,14 @@
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Onboarding/OnboardingParts.h"
 #include "Vesk/SettingsWindow/Controls/PaneColumn.h"
+#include "Vesk/SettingsWindow/Controls/SelectableText.h"
 #include "Vesk/SettingsWindow/Controls/SettingsCard.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
+#include "VeskPlatform/Workspace/UrlOpener.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QUrl>
@@ -65,7 +66,7 @@ QWidget* makeAboutPane(const AboutFacts& facts) {
     text->setSpacing(3);
     text->addWidget(
         new TextView(QStringLiteral("VeskNotch"), systemFont(16, QFont::DemiBold), Vesk::Stone::x100));
-    auto* version = new TextView(facts.version, Vesk::Type_::settingsFootnote(), Vesk::Stone::x300);
+    auto* version = new SelectableText(facts.version, Vesk::Type_::settingsFootnote(), Vesk::Stone::x300);
     version->setObjectName(QStringLiteral("version"));
     text->addWidget(version);
     auto* edition = new TextView(aboutEdition(facts), Vesk::Type_::settingsFootnote(), Vesk::Stone::x400);
@@ -112,8 +113,7 @@ QWidget* makeAboutPane(const AboutFacts& facts) {
             url.setScheme(QStringLiteral("https"));
             url.setHost(site.host());
             url.setPath(QString::fromUtf8(target.path));
-            QObject::connect(link, &QAbstractButton::clicked, link,
-                             [url] { QDesktopServices::openUrl(url); });
+            QObject::connect(link, &QAbstractButton::clicked, link, [url] { urlOpener::open(url); });
             line->addWidget(link);
         }
         line->addStretch(1);

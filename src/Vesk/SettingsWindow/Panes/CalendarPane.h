@@ -3,9 +3,12 @@
 #include "VeskKit/Settings/SettingsTable.h"
 
 #include <QStringList>
+#include <QTime>
 #include <QWidget>
 
 #include <functional>
+
+class QLocale;
 
 namespace vesk {
 
@@ -22,6 +25,12 @@ bool isVisible(const CalendarIdentifiers& stored, const QString& id);
 CalendarIdentifiers setVisible(const CalendarIdentifiers& stored, const QStringList& all, const QString& id,
                                bool on);
 } // namespace calendarVisibility
+
+// The locale's long time format without its time-zone field (and the brackets and
+// spaces around it); quoted literals stay as they are.
+QString timeFormatWithoutZone(const QString& format);
+// A time as the "Last refreshed" footnote writes it: hours, minutes and seconds.
+QString refreshedTime(const QLocale& locale, QTime time);
 
 // Calendar access, the calendars with a switch each, the events the service loads and
 // the upcoming-event settings. Every change that alters which events are kept calls

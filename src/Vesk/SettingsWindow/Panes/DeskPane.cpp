@@ -85,6 +85,7 @@ WidgetRow::WidgetRow(WidgetID id, QWidget* parent)
       m_cells(new TextView(QString(), Vesk::Type_::settingsFootnote(), Vesk::Stone::x400, this)),
       m_toggle(new SwitchToggle(this)) {
     setObjectName(QStringLiteral("widget.") + toRaw(id));
+    m_toggle->setObjectName(QStringLiteral("enabledWidgets.") + toRaw(id));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 8, 12, 8);
     row->setSpacing(11);

@@ -2,6 +2,7 @@
 
 #include "Vesk/Notch/NotchWindowController.h"
 #include "Vesk/SettingsWindow/Controls/PaneColumn.h"
+#include "Vesk/SettingsWindow/Controls/SelectableText.h"
 #include "Vesk/SettingsWindow/Controls/SettingsCard.h"
 #include "Vesk/SettingsWindow/Controls/SettingsRow.h"
 #include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
@@ -10,7 +11,6 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
 
@@ -88,16 +88,9 @@ QWidget* makeGeneralPane(SettingsStore& settings, NotchWindowController* control
 
     pane->addSection(QStringLiteral("Detected geometry"));
     auto* geometry = new SettingsCard;
-    auto* report = new QLabel;
+    auto* report = new SelectableText(QString(), Vesk::Type_::numeric(), Vesk::Stone::x300);
     report->setObjectName(QStringLiteral("geometryReport"));
-    report->setFont(Vesk::Type_::numeric());
-    QPalette ink = report->palette();
-    ink.setColor(QPalette::WindowText, Vesk::Stone::x300);
-    report->setPalette(ink);
-    report->setTextInteractionFlags(Qt::TextSelectableByMouse);
     report->setContentsMargins(12, 12, 12, 12);
-    report->setTextFormat(Qt::PlainText);
-    report->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     const auto read = [report, notch] { report->setText(notch ? notch->geometryReport() : QString()); };
     read();
     if (controller) QObject::connect(controller, &NotchWindowController::rebuilt, report, read);

@@ -1,7 +1,10 @@
 #include "Vesk/SettingsWindow/Panes/QuickAppsPane.h"
 
+#include "Vesk/SettingsWindow/Controls/ProgressSpinner.h"
+#include "Vesk/SettingsWindow/Controls/RowButton.h"
 #include "Vesk/SettingsWindow/Controls/SettingsCard.h"
 #include "Vesk/SettingsWindow/Controls/SettingsRow.h"
+#include "Vesk/SettingsWindow/Controls/SymbolView.h"
 #include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
 #include "VeskUI/Symbols/Symbols.h"
@@ -13,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -46,17 +48,13 @@ private:
     QColor m_colour;
 };
 
-// A row of a card with a hairline along its bottom; clicking it anywhere runs `onClick`.
+// A row of a card with a hairline along its bottom.
 class CardRow final : public QWidget {
 public:
     explicit CardRow(QWidget* parent = nullptr) : QWidget(parent) {}
-    std::function<void()> onClick;
 
 protected:
     void paintEvent(QPaintEvent*) override { paintRowRule(this); }
-    void mouseReleaseEvent(QMouseEvent*) override {
-        if (onClick) onClick();
-    }
 };
 
 QLabel* iconLabel(const QIcon& icon, QWidget* parent) {
@@ -93,8 +91,7 @@ QuickAppsPane::QuickAppsPane(QuickAppsService& service, std::function<void()> on
     : PaneColumn(parent), m_service(service), m_onChange(std::move(onChange)),
       m_chooser(chooser ? std::move(chooser) : Chooser(chooseDesktopEntries)), m_chosenCard(new SettingsCard),
       m_installedCard(new SettingsCard), m_search(new QLineEdit),
-      m_message(new TextView(QString(), Vesk::Type_::settingsFootnote(), Vesk::Stone::x400)),
-      m_progress(new QWidget) {
+      m_message(new TextView(QString(), Vesk::Type_::settingsFootnote(), Vesk::Stone::x400)) {
     addSection(QStringLiteral("On the Desk"));
     add(m_chosenCard);
     addSection(QStringLiteral("Installed apps"));
@@ -127,17 +124,7 @@ QuickAppsPane::QuickAppsPane(QuickAppsService& service, std::function<void()> on
     connect(m_search, &QLineEdit::textChanged, this, &QuickAppsPane::filter);
     m_installedCard->addRow(search);
 
-    auto* loading = new QHBoxLayout(m_progress);
-    loading->setContentsMargins(14, 14, 14, 14);
-    loading->setSpacing(8);
-    auto* bar = new QProgressBar;
-    bar->setRange(0, 0);
-    bar->setTextVisible(false);
-    bar->setFixedSize(40, 6);
-    loading->addWidget(bar);
-    loading->addWidget(new TextView(QStringLiteral("Looking for apps…"), Vesk::Type_::settingsFootnote(),
-                                    Vesk::Stone::x400));
-    loading->addStretch(1);
+    m_progress = progressRow(QStringLiteral("Looking for apps…"));
     m_installedCard->addRow(m_progress);
     m_message->setWrapping(true);
     m_installedCard->addRow(padded(m_message));
@@ -219,8 +206,8 @@ void QuickAppsPane::filter() {
 }
 
 QWidget* QuickAppsPane::installedRow(const QuickApp& app) {
-    auto* row = new CardRow;
-    row->setCursor(Qt::PointingHandCursor);
+    auto* row = new RowButton;
+    row->setObjectName(QStringLiteral("app.") + app.bundleID);
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(14, 7, 14, 7);
     line->setSpacing(10);
@@ -228,10 +215,9 @@ QWidget* QuickAppsPane::installedRow(const QuickApp& app) {
     line->addWidget(new TextView(app.name, Vesk::Type_::settingsRow(), Vesk::Stone::x100, row));
     line->addStretch(1);
     line->addSpacing(8);
-    auto* plus = new SymbolButton(u"plus.circle"_qs, 12, Vesk::Accent::x500, QSize(16, 16), row);
-    line->addWidget(plus);
-    row->onClick = [this, app] { addApp(app); };
-    connect(plus, &QAbstractButton::clicked, this, [this, app] { addApp(app); });
+    line->addWidget(new SymbolView(u"plus.circle"_qs, 12, Vesk::Accent::x500, row));
+    // The whole row is the button.
+    connect(row, &QAbstractButton::clicked, this, [this, app] { addApp(app); });
     return row;
 }
 

@@ -75,7 +75,7 @@ private:
     SettingsCard* m_installedCard;
     QLineEdit* m_search;
     TextView* m_message;
-    QWidget* m_progress;
+    QWidget* m_progress = nullptr;
 };
 
 QWidget* makeQuickAppsPane(QuickAppsService& service, std::function<void()> onChange);

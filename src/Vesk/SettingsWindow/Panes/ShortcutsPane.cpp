@@ -1,5 +1,7 @@
 #include "Vesk/SettingsWindow/Panes/ShortcutsPane.h"
 
+#include "Vesk/SettingsWindow/Controls/ProgressSpinner.h"
+#include "Vesk/SettingsWindow/Controls/RowButton.h"
 #include "Vesk/SettingsWindow/Controls/SettingsCard.h"
 #include "Vesk/SettingsWindow/Controls/SettingsRow.h"
 #include "Vesk/SettingsWindow/Controls/SmallAccentButton.h"
@@ -13,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -41,14 +44,8 @@ private:
 };
 
 class RuledRow final : public QWidget {
-public:
-    std::function<void()> onClick;
-
 protected:
     void paintEvent(QPaintEvent*) override { paintRowRule(this); }
-    void mouseReleaseEvent(QMouseEvent*) override {
-        if (onClick) onClick();
-    }
 };
 
 QLineEdit* plainField(const QString& placeholder) {
@@ -110,28 +107,31 @@ ShortcutsPane::ShortcutsPane(ShortcutsService& service, const BuildProfile& prof
     addSection(QStringLiteral("On the Desk"));
     add(m_chosenCard);
     addSection(QStringLiteral("On this computer"));
-    m_canList = m_service.canList() && m_profile.capabilities.contains(Capability::shortcutListing);
-    m_loading = m_canList;
-    if (m_canList) {
-        auto* search = new RuledRow;
-        auto* row = new QHBoxLayout(search);
-        row->setContentsMargins(14, 9, 14, 9);
-        row->setSpacing(8);
-        row->addWidget(new Glyph(u"magnifyingglass"_qs, 11, Vesk::Stone::x400));
-        m_search = plainField(QStringLiteral("Search shortcuts"));
-        row->addWidget(m_search, 1);
-        auto* reload = new Glyph(u"arrow.clockwise"_qs, 11, Vesk::Stone::x400);
-        reload->setToolTip(QStringLiteral("Reload the list"));
-        row->addWidget(reload);
-        connect(reload, &QAbstractButton::clicked, this, &ShortcutsPane::load);
-        connect(m_search, &QLineEdit::textChanged, this, &ShortcutsPane::rebuildList);
-        m_lowerCard->addRow(search);
-        m_listArea = new QWidget;
-        auto* list = new QVBoxLayout(m_listArea);
-        list->setContentsMargins(0, 0, 0, 0);
-        list->setSpacing(0);
-        m_lowerCard->addRow(m_listArea);
-    } else {
+    m_canList = listable();
+    buildLowerCard();
+    add(m_lowerCard);
+    addFootnote(QStringLiteral("Shortcuts you add here stay on this computer."));
+
+    if (m_repository)
+        connect(m_repository, &DeskRepository::shortcutsChanged, this, [this] {
+            rebuildChosen();
+            rebuildList();
+        });
+    rebuildChosen();
+    load();
+}
+
+bool ShortcutsPane::listable() const {
+    return m_service.canList() && m_profile.capabilities.contains(Capability::shortcutListing);
+}
+
+void ShortcutsPane::buildLowerCard() {
+    clearRows(m_lowerCard->rows());
+    m_search = nullptr;
+    m_listArea = nullptr;
+    m_name = nullptr;
+    m_add = nullptr;
+    if (!m_canList) {
         auto* stack = new QVBoxLayout;
         stack->setSpacing(8);
         stack->addWidget(footnote(
@@ -143,18 +143,41 @@ ShortcutsPane::ShortcutsPane(ShortcutsService& service, const BuildProfile& prof
                       "VeskNotch lists the executable scripts in ~/.config/Vesk/Shortcuts, and that folder "
                       "doesn't exist yet. Type a shortcut's exact name to add it.")));
         stack->addWidget(byNameRow());
-        m_lowerCard->addRow(inset(stack, 14));
+        QWidget* box = inset(stack, 14);
+        m_lowerCard->addRow(box);
+        box->show();
+        return;
     }
-    add(m_lowerCard);
-    addFootnote(QStringLiteral("Shortcuts you add here stay on this computer."));
+    auto* search = new RuledRow;
+    auto* row = new QHBoxLayout(search);
+    row->setContentsMargins(14, 9, 14, 9);
+    row->setSpacing(8);
+    row->addWidget(new Glyph(u"magnifyingglass"_qs, 11, Vesk::Stone::x400));
+    m_search = plainField(QStringLiteral("Search shortcuts"));
+    row->addWidget(m_search, 1);
+    auto* reload = new Glyph(u"arrow.clockwise"_qs, 11, Vesk::Stone::x400);
+    reload->setObjectName(QStringLiteral("reload"));
+    reload->setToolTip(QStringLiteral("Reload the list"));
+    row->addWidget(reload);
+    connect(reload, &QAbstractButton::clicked, this, &ShortcutsPane::load);
+    connect(m_search, &QLineEdit::textChanged, this, &ShortcutsPane::rebuildList);
+    m_lowerCard->addRow(search);
+    m_listArea = new QWidget;
+    auto* list = new QVBoxLayout(m_listArea);
+    list->setContentsMargins(0, 0, 0, 0);
+    list->setSpacing(0);
+    m_lowerCard->addRow(m_listArea);
+    // Rebuilt while shown, the rows show at once rather than after the next event.
+    search->show();
+    m_listArea->show();
+}
 
-    if (m_repository)
-        connect(m_repository, &DeskRepository::shortcutsChanged, this, [this] {
-            rebuildChosen();
-            rebuildList();
-        });
-    rebuildChosen();
-    load();
+void ShortcutsPane::showEvent(QShowEvent* event) {
+    PaneColumn::showEvent(event);
+    // Shown again with the window: the folder may have come or gone meanwhile.
+    if (event->spontaneous()) return;
+    if (m_shownBefore) load();
+    m_shownBefore = true;
 }
 
 QWidget* ShortcutsPane::byNameRow() {
@@ -182,8 +205,13 @@ QList<ShortcutSnapshot> ShortcutsPane::chosen() const {
 }
 
 void ShortcutsPane::load() {
+    if (listable() != m_canList) {
+        m_canList = !m_canList;
+        m_available.clear();
+        buildLowerCard();
+    }
+    m_loading = m_canList;
     if (!m_canList) return;
-    m_loading = true;
     rebuildList();
     // The listing answers on the main thread while this pane lives.
     m_service.available(this, [this](QStringList names) {
@@ -237,6 +265,12 @@ void ShortcutsPane::rebuildList() {
         m_listArea->updateGeometry();
         return;
     }
+    if (m_loading) {
+        QWidget* row = progressRow(text);
+        rows->addWidget(row);
+        row->show();
+        return;
+    }
     if (!text.isEmpty()) {
         auto* line = new QVBoxLayout;
         line->addWidget(footnote(text));
@@ -246,17 +280,19 @@ void ShortcutsPane::rebuildList() {
         return;
     }
     for (const QString& name : results()) {
-        auto* row = new RuledRow;
-        row->setCursor(Qt::PointingHandCursor);
+        auto* row = new RowButton;
+        row->setObjectName(QStringLiteral("shortcut.") + name);
         auto* line = new QHBoxLayout(row);
         line->setContentsMargins(14, 8, 14, 8);
         line->setSpacing(10);
         auto* plus = new Glyph(u"plus.circle"_qs, 12, Vesk::Accent::x500);
+        // The whole row is the button.
+        plus->setAttribute(Qt::WA_TransparentForMouseEvents);
         line->addWidget(plus);
         line->addWidget(new TextView(name, Vesk::Type_::settingsRow(), Vesk::Stone::x100));
         line->addStretch(1);
-        row->onClick = [this, name] { addNamed(name); };
-        connect(plus, &QAbstractButton::clicked, this, [this, name] { addNamed(name); });
+        line->addSpacing(8);
+        connect(row, &QAbstractButton::clicked, this, [this, name] { addNamed(name); });
         rows->addWidget(row);
         row->show();
     }

@@ -38,13 +38,20 @@ public:
     QLineEdit* searchField() const { return m_search; }
     QLineEdit* nameField() const { return m_name; }
     QAbstractButton* addButton() const { return m_add; }
-    // Lists the scripts again; each listing that ends replaces the list.
+    // Reads again whether the scripts can be listed, then lists them again; each listing
+    // that ends replaces the list. Also run each time the pane is shown again.
     void load();
     void addNamed(const QString& name);
     void addManual();
     void removeChosen(const QUuid& id);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    bool listable() const;
+    // The list card, or the by-name card where nothing can be listed.
+    void buildLowerCard();
     void rebuildChosen();
     void rebuildList();
     QWidget* byNameRow();
@@ -54,6 +61,7 @@ private:
     QPointer<DeskRepository> m_repository;
     bool m_canList = false;
     bool m_loading = true;
+    bool m_shownBefore = false;
     QStringList m_available;
     SettingsCard* m_chosenCard;
     SettingsCard* m_lowerCard;

@@ -1,6 +1,7 @@
 #include "Vesk/SettingsWindow/Panes/SyncCard.h"
 
 #include "Vesk/Onboarding/OnboardingParts.h"
+#include "Vesk/SettingsWindow/Controls/SelectableText.h"
 #include "Vesk/SettingsWindow/Controls/SettingsCard.h"
 #include "Vesk/SettingsWindow/Controls/SettingsRow.h"
 #include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
@@ -8,12 +9,9 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace vesk {
 
@@ -63,10 +61,10 @@ SyncCardContent syncCardContent(const SyncStatus& status, bool isLocalOnly,
                 {QStringLiteral("Push is unavailable, so changes from another computer only arrive "
                                 "when VeskNotch restarts."),
                  Vesk::Semantic::amber});
-            content.lines.append({push.error, Vesk::Stone::x400});
+            content.lines.append({push.error, Vesk::Stone::x400, true});
         }
     }
-    if (containerError) content.lines.append({*containerError, Vesk::Stone::x400});
+    if (containerError) content.lines.append({*containerError, Vesk::Stone::x400, true, containerErrorLines});
     return content;
 }
 
@@ -79,7 +77,7 @@ SyncCard::SyncCard(SettingsStore& settings, SyncCoordinator* sync, QWidget* pare
     card->addRow(new SettingsRow(
         QStringLiteral("Sync with the cloud"),
         new SwitchToggle(settings, SettingBinding::forKey(settings, QStringLiteral("syncEnabled"))),
-        QStringLiteral("To-dos, notes, timers and shortcuts follow you to your other computers.")));
+        QStringLiteral("To-dos, notes, timers and shortcuts stay on this computer.")));
     if (!sync) return;
 
     auto* status = new QWidget;
@@ -125,16 +123,16 @@ void SyncCard::refresh() {
     }
     for (int i = 0; i < m_content.lines.size(); ++i) {
         const SyncCardContent::Line& line = m_content.lines.at(i);
-        auto* view = new TextView(
-            line.text, i == 0 ? Vesk::Type_::settingsRow() : Vesk::Type_::settingsFootnote(), line.color);
-        if (i > 0) view->setWrapping(true);
-        if (m_sync->containerError() && i == m_content.lines.size() - 1 &&
-            line.text == *m_sync->containerError()) {
-            // Cut after four wrapped lines.
-            view->setMaximumHeight(int(std::ceil(
-                QFontMetricsF(Vesk::Type_::settingsFootnote()).lineSpacing() * containerErrorLines)));
-            view->setObjectName(QStringLiteral("containerError"));
+        const QFont font = i == 0 ? Vesk::Type_::settingsRow() : Vesk::Type_::settingsFootnote();
+        if (line.selectable) {
+            auto* text = new SelectableText(line.text, font, line.color);
+            text->setWrapping(line.maxLines);
+            if (line.maxLines > 0) text->setObjectName(QStringLiteral("containerError"));
+            column->addWidget(text);
+            continue;
         }
+        auto* view = new TextView(line.text, font, line.color);
+        if (i > 0) view->setWrapping(true);
         column->addWidget(view);
     }
 }

@@ -20,6 +20,10 @@ struct SyncCardContent {
     struct Line {
         QString text;
         QColor color;
+        // Errors a user may paste into a report can be selected and copied.
+        bool selectable = false;
+        // Cut after this many wrapped lines; 0: as many as it needs.
+        int maxLines = 0;
         bool operator==(const Line&) const = default;
     };
     QColor dot;

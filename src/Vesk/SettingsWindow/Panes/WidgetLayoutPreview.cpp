@@ -110,15 +110,19 @@ QRectF WidgetLayoutPreview::stageRect() const {
     return QRectF(m_stage->geometry());
 }
 
-QList<QRectF> WidgetLayoutPreview::tileRects() const {
-    const double scale = scaleFor(m_layout.totalWidth);
+QList<double> WidgetLayoutPreview::tileWidths(const DeskLayout& layout) {
+    const double scale = scaleFor(layout.totalWidth);
     QList<double> widths;
-    double total = 0;
-    for (const WidgetPlacement& placement : m_layout.placements) {
+    for (const WidgetPlacement& placement : layout.placements)
         widths << std::max(placement.width * scale, minimumTileWidth);
-        total += widths.last();
-    }
-    total += tileSpacing * std::max<qsizetype>(0, widths.size() - 1);
+    return widths;
+}
+
+QList<QRectF> WidgetLayoutPreview::tileRects() const {
+    const QList<double> widths = tileWidths(m_layout);
+    double total = tileSpacing * std::max<qsizetype>(0, widths.size() - 1);
+    for (double width : widths)
+        total += width;
     QList<QRectF> rects;
     double x = (m_stage->width() - total) / 2;
     for (double width : widths) {

@@ -35,6 +35,8 @@ public:
     static double availableWidth(const QScreen* screen);
     static DeskLayout layoutFor(const SettingsStore& settings, double available);
     static double scaleFor(double totalWidth);
+    // Each placement's tile width: its width scaled, but never under 30.
+    static QList<double> tileWidths(const DeskLayout& layout);
     // "Weather doesn't fit and won't be shown." and the like; empty when all fit.
     static QString overflowText(const QList<WidgetID>& overflow);
 

@@ -1,0 +1,115 @@
+// The shell's real menus, built by launching over a bridge of fake services: what their
+// entries open and where a hidden notch is brought back.
+#include "Vesk/Shell/AppDelegate.h"
+
+#include "Vesk/Menus/MenuCommands.h"
+#include "Vesk/Menus/StatusItem.h"
+#include "Vesk/Onboarding/OnboardingModel.h"
+#include "Vesk/Onboarding/OnboardingWindow.h"
+#include "Vesk/SettingsWindow/SettingsWindow.h"
+#include "support/Shell/FakeShellParts.h"
+
+#include "../Bridge/BridgeHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+
+namespace vesk {
+namespace {
+
+QAction* entry(const QMenu& menu, const QString& title) {
+    for (QAction* action : menu.actions())
+        if (action->text() == title) return action;
+    return nullptr;
+}
+
+class AppDelegateMenusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto made = std::make_unique<test::FakeShellFactory>(log, harness.scheduler);
+        made->bridge = harness.bridge.get();
+        factory = made.get();
+        delegate = std::make_unique<AppDelegate>(std::move(made));
+        delegate->setStandardOutput([](const QString&) {});
+        delegate->applicationDidFinishLaunching();
+        harness.start();
+        ASSERT_NE(delegate->menus(), nullptr) << "the shell built no menus";
+        // No tray on this display: the notch's menu carries the status menu's entries.
+        ASSERT_EQ(delegate->menus()->statusItem(), nullptr);
+        statusItem =
+            std::make_unique<StatusItem>(delegate->menus()->statusState(), delegate->menus()->actions());
+    }
+    void TearDown() override {
+        // The windows go before the services their panes read.
+        statusItem.reset();
+        delegate.reset();
+    }
+
+    std::unique_ptr<QMenu> contextMenu() const {
+        EXPECT_TRUE(factory->surface->contextMenuProvider);
+        return factory->surface->contextMenuProvider();
+    }
+    NotchViewModel& notch() const { return factory->surface->model(0); }
+
+    test::BridgeHarness harness;
+    test::CallLog log;
+    test::FakeShellFactory* factory = nullptr;
+    std::unique_ptr<AppDelegate> delegate;
+    std::unique_ptr<StatusItem> statusItem;
+};
+
+TEST_F(AppDelegateMenusTest, SettingsAndWelcomeOpenTheirWindowsFromEitherMenu) {
+    QMenu& status = *statusItem->menu();
+    const std::unique_ptr<QMenu> context = contextMenu();
+    ASSERT_TRUE(context);
+    for (const QMenu* menu : {&status, context.get()})
+        for (const char* title : {"Settings…", "Welcome to VeskNotch…"}) {
+            const QAction* action = entry(*menu, QString::fromUtf8(title));
+            ASSERT_NE(action, nullptr) << title;
+            EXPECT_TRUE(action->isEnabled()) << title;
+        }
+
+    ASSERT_EQ(delegate->settingsWindow(), nullptr);
+    entry(status, QStringLiteral("Settings…"))->trigger();
+    SettingsWindow* settings = delegate->settingsWindow();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_TRUE(settings->isVisible());
+    settings->hide();
+    entry(*context, QStringLiteral("Settings…"))->trigger();
+    EXPECT_EQ(delegate->settingsWindow(), settings) << "one window, brought back";
+    EXPECT_TRUE(settings->isVisible());
+
+    ASSERT_EQ(delegate->onboardingWindow(), nullptr);
+    entry(*context, QStringLiteral("Welcome to VeskNotch…"))->trigger();
+    OnboardingWindow* welcome = delegate->onboardingWindow();
+    ASSERT_NE(welcome, nullptr);
+    EXPECT_TRUE(welcome->isVisible());
+    EXPECT_EQ(welcome->model().step(), OnboardingModel::Step::welcome);
+    welcome->hide();
+    entry(status, QStringLiteral("Welcome to VeskNotch…"))->trigger();
+    EXPECT_EQ(delegate->onboardingWindow(), welcome);
+    EXPECT_TRUE(welcome->isVisible());
+}
+
+// A hidden notch takes no clicks; the menus' Desk entries show it and open the Desk.
+TEST_F(AppDelegateMenusTest, TheDeskEntriesBringAHiddenNotchBackOpen) {
+    notch().send(NotchEvent::swipeUp());
+    ASSERT_EQ(notch().state(), NotchState::hidden());
+    EXPECT_TRUE(notch().interactiveRect(notch().currentCanvasSize()).isEmpty());
+
+    const std::unique_ptr<QMenu> context = contextMenu();
+    QAction* open = entry(*context, QStringLiteral("Open Desk"));
+    ASSERT_NE(open, nullptr);
+    open->trigger();
+    EXPECT_EQ(notch().state(), NotchState::open(DeskTab::desk));
+
+    notch().send(NotchEvent::toggleHidden());
+    ASSERT_EQ(notch().state(), NotchState::hidden());
+    entry(*statusItem->menu(), QStringLiteral("Toggle Desk"))->trigger();
+    EXPECT_EQ(notch().state(), NotchState::open(DeskTab::desk));
+}
+
+} // namespace
+} // namespace vesk
