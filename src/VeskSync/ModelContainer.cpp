@@ -1,5 +1,6 @@
 #include "VeskSync/ModelContainer.h"
 
+#include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskSync/Schema.h"
 
@@ -43,12 +44,15 @@ Verdict judgeHeader(const StoreHeader& header) {
     return header.applicationID == 0 ? Verdict::fresh : Verdict::ours;
 }
 
-// What SQLite itself reads from the file (the log included).
-Verdict judgeOpened(sqlite::Connection& db) {
+// What SQLite itself reads from the file (the log included); none when the reading
+// failed, with the reason left in the connection.
+std::optional<Verdict> judgeOpened(sqlite::Connection& db) {
     const auto objects = db.integer("SELECT count(*) FROM sqlite_master");
+    if (!objects) return std::nullopt;
     const auto id = db.integer("PRAGMA application_id");
+    if (!id) return std::nullopt;
     const auto version = db.integer("PRAGMA user_version");
-    if (!objects || !id || !version) return Verdict::damaged;
+    if (!version) return std::nullopt;
     const StoreHeader header{true, qint32(*id), qint32(*version)};
     const Verdict verdict = judgeHeader(header);
     // A file with tables but no application id was made by someone else.
@@ -62,8 +66,14 @@ QString refusal(Verdict verdict, const QString& path) {
                : QStringLiteral("%1 is not a store of this program").arg(path);
 }
 
+// How long a statement waits for another connection's lock. Opening runs on the main
+// thread, so this stays short; a store still locked after it fails the open.
+bool setBusyTimeout(sqlite::Connection& db) {
+    return db.exec("PRAGMA busy_timeout = 250");
+}
+
 bool configure(sqlite::Connection& db) {
-    return db.exec("PRAGMA busy_timeout = 250") && db.integer("PRAGMA journal_mode = WAL") &&
+    return db.integer("PRAGMA journal_mode = WAL") &&
            db.exec("PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON; PRAGMA wal_autocheckpoint = 0");
 }
 
@@ -126,7 +136,17 @@ std::shared_ptr<ModelContainer> ModelContainer::open(const QString& path, QStrin
         // Until the file is known to be ours, closing must leave it as it is. Later the
         // main connection still never folds the log in on close (that waits for the disk).
         db.setCheckpointOnClose(false);
-        const Verdict verdict = judgeOpened(db);
+        if (!setBusyTimeout(db)) return fail(db.lastError());
+        const std::optional<Verdict> opened = judgeOpened(db);
+        // Only SQLite's word that the file is damaged puts it aside: a store that is busy
+        // (another copy holds it) or unreadable for now is left for the next start.
+        if (!opened && !db.lastFailureIsDamage()) {
+            const QString reason = QStringLiteral("%1 cannot be read now: %2").arg(path, db.lastError());
+            db.close();
+            TraceLog::trace(QStringLiteral("store: ") + reason);
+            return fail(reason);
+        }
+        const Verdict verdict = opened.value_or(Verdict::damaged);
         if (verdict == Verdict::ours || verdict == Verdict::fresh) break;
         db.close();
         if (verdict != Verdict::damaged) return fail(refusal(verdict, path));

@@ -35,10 +35,11 @@ std::optional<StoreHeader> readStoreHeader(const QString& path);
 
 // The one store file and its connection, shared by every ModelContext made on it.
 // Opening makes a new file with the schema, opens ours unchanged, refuses a file of
-// another program or of a newer schema (leaving it as it is), and keeps a damaged file
-// aside before making a new one. Commits do not wait for the disk; the log is folded
-// into the file 2 s after the last commit, on the queue "app.tessarn.notch.store".
-// Main thread only.
+// another program or of a newer schema (leaving it as it is), and keeps a file SQLite
+// calls damaged aside before making a new one; a store it cannot read for now (locked
+// by another copy, an I/O error) fails the open and is left as it is. Commits do not wait for the disk; the
+// log is folded into the file 2 s after the last commit, on the queue "app.tessarn.notch.store". Main thread
+// only.
 class ModelContainer : public QObject {
     Q_OBJECT
 

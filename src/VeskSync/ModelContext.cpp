@@ -84,18 +84,27 @@ struct ModelContext::Impl {
         return note->pk;
     }
 
+    // Whether a revision's link differs from what it last read or saved.
+    bool linkChanged(const NoteLink& link) {
+        bool pending = false;
+        const auto pk = currentPk(link, &pending);
+        return pending || pk != link.savedPk;
+    }
+
+    template <class T> bool valuesChanged(const Entry<T>& entry) {
+        return !entry.pk || entry.deleted || !(*entry.record == entry.saved);
+    }
+
     template <class T> bool isChanged(Entry<T>& entry) {
-        if (!entry.pk || entry.deleted || !(*entry.record == entry.saved)) return true;
-        if constexpr (isRevision<T>) {
-            bool pending = false;
-            const auto pk = currentPk(entry.link, &pending);
-            return pending || pk != entry.link.savedPk;
-        }
+        if (valuesChanged(entry)) return true;
+        if constexpr (isRevision<T>) return linkChanged(entry.link);
         return false;
     }
 
     // Takes one row of a `select` into the table: a new record, or the tracked one,
-    // refreshed unless it holds unsaved changes.
+    // refreshed unless it holds unsaved changes. A revision's values and its link are
+    // refreshed each on its own, so another writer moving it to another note is seen
+    // even while its text has an unsaved edit here.
     template <class T> Entry<T>* adopt(const sqlite::Statement& row) {
         const qint64 pk = row.integer(0);
         T values = RecordTable<T>::read(row, 2);
@@ -103,11 +112,10 @@ struct ModelContext::Impl {
         if constexpr (isRevision<T>) notePk = row.optionalInteger(6);
         Table<T>& t = table<T>();
         if (Entry<T>* entry = t.byPk.value(pk)) {
-            if (!isChanged(*entry)) {
-                *entry->record = values;
-                if constexpr (isRevision<T>)
-                    if (currentPk(entry->link) != notePk) entry->link = NoteLink{nullptr, notePk, notePk};
-            }
+            if (!valuesChanged(*entry)) *entry->record = values;
+            if constexpr (isRevision<T>)
+                if (!entry->deleted && !linkChanged(entry->link) && currentPk(entry->link) != notePk)
+                    entry->link = NoteLink{nullptr, notePk, notePk};
             entry->saved = std::move(values);
             if constexpr (isRevision<T>) entry->link.savedPk = notePk;
             return entry;
@@ -121,6 +129,17 @@ struct ModelContext::Impl {
         return t.add(std::move(entry));
     }
 
+    // Stops tracking a row. Revisions still linked to a note that goes fall back to the
+    // note the store last named for them, so the next read follows wherever another
+    // writer moved them instead of leaving a link to nothing.
+    template <class T> void drop(Entry<T>* entry) {
+        if constexpr (std::is_same_v<T, SyncedNote>)
+            for (const auto& revision : table<SyncedNoteRevision>().order)
+                if (revision->link.note == entry->record)
+                    revision->link = NoteLink{nullptr, revision->link.savedPk, revision->link.savedPk};
+        table<T>().drop(entry);
+    }
+
     template <class T> bool readAll() {
         sqlite::Statement select(db,
                                  QByteArray(QByteArray(RecordTable<T>::select) + " ORDER BY pk").constData());
@@ -131,7 +150,7 @@ struct ModelContext::Impl {
         Table<T>& t = table<T>();
         const auto tracked = t.order;
         for (const auto& entry : tracked)
-            if (entry->pk && !seen.contains(entry.get())) t.drop(entry.get());
+            if (entry->pk && !seen.contains(entry.get())) drop(entry.get());
         t.sort();
         return true;
     }
@@ -207,7 +226,7 @@ struct ModelContext::Impl {
         const auto tracked = t.order;
         for (const auto& entry : tracked) {
             if (entry->deleted) {
-                t.drop(entry.get());
+                drop(entry.get());
                 continue;
             }
             if (!entry->pk) {
@@ -226,7 +245,7 @@ struct ModelContext::Impl {
         const auto tracked = t.order;
         for (const auto& entry : tracked) {
             if (!entry->pk) {
-                t.drop(entry.get());
+                drop(entry.get());
                 continue;
             }
             entry->deleted = false;
@@ -278,7 +297,7 @@ template <class T> void ModelContext::remove(const std::shared_ptr<T>& record) {
     if (entry->pk)
         entry->deleted = true;
     else
-        t.drop(entry);
+        d->drop(entry);
 }
 
 template <class T> QString ModelContext::recordName(const std::shared_ptr<T>& record) const {

@@ -5,42 +5,59 @@
 #include <unicode/reldatefmt.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace vesk {
 
 namespace {
 
+// The month's number counted from the start of year 0 (the calendar has no year 0: 1 BC
+// is year -1).
+qint64 monthIndex(const QDate& date) {
+    const qint64 year = date.year() < 0 ? date.year() + 1 : date.year();
+    return year * 12 + date.month() - 1;
+}
+
 // Whole calendar units from `from` to a later `to`, largest first, as a calendar
-// counts them (months of different lengths included).
-std::pair<URelativeDateTimeUnit, int> largestUnit(QDateTime from, const QDateTime& to) {
-    int years = 0, months = 0;
-    while (from.addYears(years + 1) <= to)
-        ++years;
-    from = from.addYears(years);
-    while (from.addMonths(months + 1) <= to)
-        ++months;
-    from = from.addMonths(months);
-    int days = 0;
-    while (from.addDays(days + 1) <= to)
-        ++days;
+// counts them (months of different lengths included). Counted by arithmetic: the
+// dates may lie any distance apart.
+std::pair<URelativeDateTimeUnit, qint64> largestUnit(QDateTime from, const QDateTime& to) {
+    // The difference of the months, less one when the day and time of `from` fall later
+    // in its month than those of `to`.
+    qint64 months = monthIndex(to.date()) - monthIndex(from.date());
+    if (months > 0 && from.addMonths(int(months)) > to) --months;
+    from = from.addMonths(int(months));
+    qint64 days = from.date().daysTo(to.date());
+    if (days > 0 && from.addDays(days) > to) --days;
     from = from.addDays(days);
     const qint64 seconds = from.secsTo(to);
     const std::pair<URelativeDateTimeUnit, qint64> units[] = {
-        {UDAT_REL_UNIT_YEAR, years},          {UDAT_REL_UNIT_MONTH, months},
+        {UDAT_REL_UNIT_YEAR, months / 12},    {UDAT_REL_UNIT_MONTH, months % 12},
         {UDAT_REL_UNIT_WEEK, days / 7},       {UDAT_REL_UNIT_DAY, days % 7},
         {UDAT_REL_UNIT_HOUR, seconds / 3600}, {UDAT_REL_UNIT_MINUTE, seconds / 60 % 60},
     };
     for (const auto& [unit, count] : units)
-        if (count != 0) return {unit, int(count)};
-    return {UDAT_REL_UNIT_SECOND, int(seconds % 60)};
+        if (count != 0) return {unit, count};
+    return {UDAT_REL_UNIT_SECOND, seconds % 60};
+}
+
+// Dates beyond this many seconds from the reference date (about 30 million years) are
+// taken as lying there: further out the calendar and the clock cannot count them.
+constexpr double farthest = 1e15;
+
+Date withinReach(Date date) {
+    const double seconds = date.secondsSinceReferenceDate;
+    if (std::isnan(seconds)) return Date{};
+    return Date{std::clamp(seconds, -farthest, farthest)};
 }
 
 } // namespace
 
 QString relativeDateText(Date date, Date now) {
-    const QDateTime then = date.toDateTime().toLocalTime();
-    const QDateTime current = now.toDateTime().toLocalTime();
+    const QDateTime then = withinReach(date).toDateTime().toLocalTime();
+    const QDateTime current = withinReach(now).toDateTime().toLocalTime();
     const bool past = then < current;
     auto [unit, count] = past ? largestUnit(then, current) : largestUnit(current, then);
     UErrorCode status = U_ZERO_ERROR;
@@ -49,7 +66,7 @@ QString relativeDateText(Date date, Date now) {
     icu::RelativeDateTimeFormatter formatter(locale, nullptr, UDAT_STYLE_SHORT, UDISPCTX_CAPITALIZATION_NONE,
                                              status);
     icu::UnicodeString text;
-    formatter.formatNumeric(past ? -count : count, unit, text, status);
+    formatter.formatNumeric(double(past ? -count : count), unit, text, status);
     if (U_FAILURE(status)) return {};
     return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
 }

@@ -106,8 +106,9 @@ TEST_F(ModelContainerTest, RefusesForeignAndNewerStoresAndLeavesThemAsTheyAre) {
 
 TEST_F(ModelContainerTest, KeepsDamagedFilesAndOrphanedLogsAsideAndStartsAfresh) {
     write(storePath(), "this is not a database, but somebody's text");
+    std::shared_ptr<ModelContainer> container;
     {
-        auto container = openStore();
+        container = openStore();
         ModelContext context(container);
         context.insert(todo(QStringLiteral("new")));
         ASSERT_TRUE(context.save());
@@ -116,13 +117,61 @@ TEST_F(ModelContainerTest, KeepsDamagedFilesAndOrphanedLogsAsideAndStartsAfresh)
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(bytes(m_folder.filePath(aside.first())), "this is not a database, but somebody's text");
 
+    // A header cut short, and our header over pages SQLite finds malformed, are damage too.
+    container.reset();
+    const QByteArray whole = bytes(storePath());
+    ASSERT_GT(whole.size(), 4096);
+    for (const QByteArray& damaged :
+         QList<QByteArray>{whole.left(60), whole.left(100) + QByteArray(8092, 0x5a)}) {
+        QFile::remove(storePath());
+        write(storePath(), damaged);
+        openStore().reset();
+        aside = QDir(m_folder.path()).entryList({"Vesk.store.corrupt-*"}, QDir::Files);
+        EXPECT_TRUE(std::any_of(aside.begin(), aside.end(), [&](const QString& name) {
+            return bytes(m_folder.filePath(name)) == damaged;
+        }));
+    }
+    EXPECT_EQ(aside.size(), 3);
+
     // A log whose store is gone would be replayed into the new file.
+    const auto logsAside = [&] {
+        return QDir(m_folder.path()).entryList({"Vesk.store-wal.corrupt-*"}, QDir::Files).size();
+    };
+    const qsizetype logsBefore = logsAside();
     QFile::remove(storePath());
     write(storePath() + QStringLiteral("-wal"), QByteArray(4096, 'w'));
-    auto container = openStore();
+    container = openStore();
     ModelContext context(container);
     EXPECT_EQ(context.fetch<SyncedTodo>()->size(), 0);
-    EXPECT_EQ(QDir(m_folder.path()).entryList({"Vesk.store-wal.corrupt-*"}, QDir::Files).size(), 1);
+    EXPECT_EQ(logsAside(), logsBefore + 1);
+}
+
+// Another copy of the program holding the store for longer than we wait is not damage:
+// the open fails with the reason, every file stays, and a later open finds the data.
+TEST_F(ModelContainerTest, AStoreLockedByAnotherCopyFailsTheOpenAndStaysAsItIs) {
+    {
+        auto container = openStore();
+        ModelContext context(container);
+        context.insert(todo(QStringLiteral("kept")));
+        ASSERT_TRUE(context.save());
+    }
+    {
+        sqlite::Connection holder = peer();
+        ASSERT_TRUE(holder.exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE"));
+        const QStringList before = QDir(m_folder.path()).entryList(QDir::Files);
+        QString error;
+        EXPECT_FALSE(ModelContainer::open(storePath(), &error));
+        EXPECT_TRUE(error.contains(QLatin1String("locked"))) << error.toStdString();
+        EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files), before);
+        holder.exec("COMMIT");
+    }
+    auto container = openStore();
+    ModelContext context(container);
+    const auto todos = context.fetch<SyncedTodo>();
+    ASSERT_TRUE(todos);
+    ASSERT_EQ(todos->size(), 1);
+    EXPECT_EQ(todos->first()->title, QStringLiteral("kept"));
+    EXPECT_TRUE(QDir(m_folder.path()).entryList({"*.corrupt-*"}, QDir::Files).isEmpty());
 }
 
 TEST_F(ModelContainerTest, CommitsOfAnotherConnectionAreRemoteChangesOursAreNot) {

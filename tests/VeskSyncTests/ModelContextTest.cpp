@@ -66,6 +66,48 @@ TEST_F(ModelContextTest, NoteAndRevisionsAgreeBothWaysAndGoTogether) {
     EXPECT_EQ(count(db, "SyncedNoteRevision"), 0);
 }
 
+// Another context moves this context's revisions to another note and deletes their own
+// (the duplicate collapse does): the revisions follow, one of them keeping its unsaved
+// text, and no save unlinks them.
+TEST_F(ModelContextTest, RevisionsFollowAMoveByAnotherContextAndKeepTheirOwnEdits) {
+    auto container = openStore();
+    ModelContext writer(container);
+    auto note = std::make_shared<SyncedNote>();
+    auto untouched = revision(QStringLiteral("untouched"));
+    auto edited = revision(QStringLiteral("before"));
+    writer.setNote(untouched, note);
+    writer.setNote(edited, note);
+    ASSERT_TRUE(writer.save());
+    edited->text = QStringLiteral("unsaved edit");
+
+    {
+        ModelContext collapse(container);
+        auto keeper = std::make_shared<SyncedNote>();
+        collapse.insert(keeper);
+        const auto loser = collapse.fetch<SyncedNote>()->first();
+        const auto moving = collapse.revisions(loser);
+        ASSERT_EQ(moving->size(), 2);
+        for (const auto& moved : *moving)
+            collapse.setNote(moved, keeper);
+        collapse.remove(loser);
+        ASSERT_TRUE(collapse.save());
+    }
+
+    const auto notes = writer.fetch<SyncedNote>();
+    ASSERT_EQ(notes->size(), 1);
+    const auto keeper = notes->first();
+    EXPECT_EQ(writer.revisions(keeper)->size(), 2);
+    EXPECT_EQ(writer.note(untouched), keeper);
+    EXPECT_EQ(writer.note(edited), keeper);
+    EXPECT_EQ(edited->text, QStringLiteral("unsaved edit"));
+    ASSERT_TRUE(writer.save());
+    EXPECT_FALSE(writer.hasChanges());
+
+    auto db = peer();
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedNoteRevision WHERE note IS NULL"), 0);
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedNoteRevision WHERE text = 'unsaved edit'"), 1);
+}
+
 TEST_F(ModelContextTest, FetchesSeeUnsavedChangesAndRollbackForgetsThem) {
     auto container = openStore();
     {

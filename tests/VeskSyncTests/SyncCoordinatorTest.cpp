@@ -5,6 +5,7 @@
 #include "support/Cloud/FakeCloudContainer.h"
 #include "support/ManualScheduler.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
 
 using namespace vesk;
@@ -148,4 +149,27 @@ TEST_F(SyncCoordinatorTest, SyncEventsMoveTheLastSyncOnlyWhenTheyWorked) {
     sync->stop();
     EXPECT_FALSE(cloud->onAccountChanged);
     EXPECT_EQ(relativeDateText(now + 2 * 86400, now), QStringLiteral("in 2 days"));
+}
+
+// The text is counted, not stepped through: any distance comes back at once, with the
+// calendar's whole units.
+TEST_F(SyncCoordinatorTest, RelativeTextCountsAnyDistanceInWholeCalendarUnits) {
+    const Date now = Date::fromDateTime(QDateTime(QDate(2026, 1, 31), QTime(12, 0)));
+    const auto at = [&](QDate date, QTime time = QTime(12, 0)) {
+        return relativeDateText(Date::fromDateTime(QDateTime(date, time)), now);
+    };
+    EXPECT_EQ(at(QDate(2026, 2, 27)), QStringLiteral("in 3 wk."));
+    EXPECT_EQ(at(QDate(2026, 2, 28)), QStringLiteral("in 1 mo.")) << "a month from the 31st ends with February";
+    EXPECT_EQ(at(QDate(2026, 3, 31)), QStringLiteral("in 2 mo."));
+    EXPECT_EQ(at(QDate(2025, 1, 31), QTime(12, 1)), QStringLiteral("11 mo. ago"));
+    EXPECT_EQ(at(QDate(2026, 1, 31), QTime(9, 59)), QStringLiteral("2 hr. ago"));
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_EQ(at(QDate(12026, 1, 31)), QStringLiteral("in 10,000 yr."));
+    EXPECT_EQ(at(QDate(-7975, 1, 31)), QStringLiteral("10,000 yr. ago")) << "across the missing year 0";
+    // Beyond what the calendar counts: the farthest date it can, not a stall.
+    for (const double seconds : {1e300, -1e300, 3e16})
+        EXPECT_FALSE(relativeDateText(Date{seconds}, now).isEmpty());
+    EXPECT_LT(elapsed.elapsed(), 5000);
 }

@@ -106,7 +106,9 @@ void SyncStartup::collapseDuplicates() {
     const auto summary = Deduplicator().run(context);
     if (!summary || summary->isEmpty()) return;
     log(QStringLiteral("deduped %1 duplicate row(s)").arg(summary->total()));
-    if (DeskRepository* repository = m_parts.surface.repository()) repository->refresh();
+    // Reloading (not only re-reading) lets the repository's context let go of the rows
+    // that went and follow the revisions that moved to the kept note.
+    if (DeskRepository* repository = m_parts.surface.repository()) repository->reloadFromStore();
 }
 
 } // namespace vesk

@@ -102,7 +102,8 @@ TrayQuickLook::TrayQuickLook(Scheduler* queueScheduler, QWidget* parent)
 }
 
 TrayQuickLook::~TrayQuickLook() {
-    m_queue->shutdown();
+    // Its work only reads previews, whose results find no window now: nobody waits.
+    SerialQueue::retire(std::move(m_queue));
 }
 
 QString TrayQuickLook::text() const {

@@ -247,8 +247,10 @@ void CalendarService::refresh(bool hard) {
 
 void CalendarService::published(const FetchResult& result) {
     m_fetching = false;
-    // A result for a filter since replaced is dropped: the newer read is on its way.
-    if (m_access == CalendarAccess::granted && result.filter == m_filter) {
+    // A read of a run since stopped or started again, or for a filter since replaced,
+    // publishes nothing; a newer read is on its way when one was asked for.
+    const bool current = result.run == m_run;
+    if (current && m_access == CalendarAccess::granted && result.filter == m_filter) {
         setCalendars(result.calendars);
         if (result.noneSelected) {
             m_items.clear();
@@ -268,7 +270,9 @@ void CalendarService::published(const FetchResult& result) {
             setLastRefresh(now());
         }
     }
-    if (m_firstFetchPending) finishStart();
+    // The first read of a start is the current run's; a stale one ends the wait only
+    // when nothing follows it.
+    if (m_firstFetchPending && (current || !m_refreshPending)) finishStart();
     if (m_refreshPending) {
         m_refreshPending = false;
         refresh(std::exchange(m_pendingHard, false));

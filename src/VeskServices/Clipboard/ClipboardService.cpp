@@ -43,9 +43,9 @@ ClipboardService::ClipboardService(Pasteboard& pasteboard, const QString& contai
 }
 
 ClipboardService::~ClipboardService() {
-    // A read waiting on a silent owner ends now; writes already queued still happen.
+    // A read waiting on a silent owner ends now; writes already queued still happen,
+    // within the queue's patience.
     m_options.reader->interrupt();
-    m_queue->sync([] {});
     m_queue->shutdown();
 }
 

@@ -168,6 +168,26 @@ TEST_F(CalendarServiceTest, storeChangesFoldIntoOneReadAndTheTimerReadsHard) {
     EXPECT_EQ(harness.state->reads, 3) << "a stopped service neither watches nor ticks";
 }
 
+// A read still running when the service stops publishes nothing, yet it ends the
+// fetching: a refresh asked for meanwhile runs, and later ones read again.
+TEST_F(CalendarServiceTest, aReadOfAStoppedRunPublishesNothingAndRefreshingGoesOn) {
+    start();
+    ASSERT_EQ(service->calendars().size(), 1);
+    harness.state->calendars.append({QStringLiteral("home"), QStringLiteral("Home"), QString()});
+
+    service->refresh(false);
+    service->stop();
+    scheduler.runPending();
+    EXPECT_EQ(service->calendars().size(), 1) << "the stopped run's read was published";
+
+    service->refresh(false);
+    service->stop();
+    service->refresh(true); // waits for the read in flight
+    scheduler.runPending();
+    EXPECT_EQ(harness.state->reads, 4);
+    EXPECT_EQ(service->calendars().size(), 2) << "the refresh asked for meanwhile did not publish";
+}
+
 TEST(CalendarRulesTest, identifiersColoursAndSnapshots) {
     CalendarStoreEvent event = storeEvent(QStringLiteral("abc"), Date::fromUnix(1.5));
     EXPECT_EQ(calendarRules::eventID(event), QStringLiteral("work:abc"));

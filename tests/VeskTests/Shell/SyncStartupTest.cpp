@@ -8,6 +8,7 @@
 #include "VeskSync/JSONMigration.h"
 #include "VeskSync/ModelContainer.h"
 #include "VeskSync/ModelContext.h"
+#include "VeskSync/Sqlite.h"
 #include "VeskSync/SyncCoordinator.h"
 #include "support/Shell/FakeShellParts.h"
 
@@ -114,6 +115,53 @@ TEST_F(SyncStartupTest, ImportsHandsOverSeedsAndCollapsesEightSecondsLater) {
     EXPECT_TRUE(lines.first().startsWith(QStringLiteral("sync: ")));
 }
 
+// Another computer made the scratch note too, with more revisions: the collapse keeps its
+// note and moves this computer's revision over, whose text must stay in the merge.
+TEST_F(SyncStartupTest, ACollapsedScratchNoteKeepsThisComputersText) {
+    start();
+    DeskRepository* repository = startup->repository();
+    ASSERT_TRUE(repository);
+    repository->saveNote(QStringLiteral("shared\nfrom A"));
+    {
+        ModelContext elsewhere(sync->container());
+        auto note = std::make_shared<SyncedNote>();
+        note->uuid = DeskRepository::scratchNoteID;
+        elsewhere.insert(note);
+        const Date later = Date::now() + 60;
+        for (const auto& [text, editedAt] :
+             {std::pair{"shared\nolder B", later}, {"shared\nfrom B", later + 1}}) {
+            auto revision = std::make_shared<SyncedNoteRevision>();
+            revision->text = QString::fromUtf8(text);
+            revision->editedAt = editedAt;
+            revision->deviceID = QStringLiteral("Mac B");
+            elsewhere.setNote(revision, note);
+        }
+        ASSERT_TRUE(elsewhere.save());
+    }
+    scheduler.advance(SyncStartup::collapseDelay);
+    ASSERT_TRUE(lines.contains(QStringLiteral("deduped 1 duplicate row(s)")));
+
+    const auto showsBoth = [&] {
+        return repository->noteText().contains(QLatin1String("from A")) &&
+               repository->noteText().contains(QLatin1String("from B")) && repository->noteHadConflict();
+    };
+    EXPECT_TRUE(showsBoth()) << "after the collapse";
+    repository->refresh();
+    EXPECT_TRUE(showsBoth()) << "after a refresh";
+    repository->reloadFromStore();
+    EXPECT_TRUE(showsBoth()) << "after a reload";
+    repository->saveNote(repository->noteText() + QStringLiteral("\nmore"));
+    repository->reloadFromStore();
+    EXPECT_TRUE(showsBoth()) << "after one more edit";
+    EXPECT_TRUE(repository->noteText().contains(QLatin1String("more")));
+
+    sqlite::Connection db;
+    ASSERT_TRUE(db.open(SyncCoordinator::storeURL(), false));
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedNote"), 1);
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedNoteRevision WHERE note IS NULL"), 0);
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedNoteRevision"), 3);
+}
+
 TEST_F(SyncStartupTest, SeedsShortcutsOnlyOnTheFirstRunIntoAnEmptyList) {
     const struct {
         const char* name;
@@ -158,8 +206,10 @@ TEST_F(SyncStartupTest, ImportsEveryFieldOfTheFilesTheOlderStoresWrote) {
     const ShortcutEntry entry{QUuid::createUuid(), QStringLiteral("Dim Screen"), QStringLiteral("Low light"),
                               QStringLiteral("moon"), QStringLiteral("50")};
     service.add(entry);
+    scheduler.clock().set(Date{789012345.678901}); // fractions of a second survive both ways
     TodoStore todos(QStringLiteral("Vesk"), QStringLiteral("todos.json"), &scheduler.clock());
     todos.add(QStringLiteral("open"));
+    scheduler.clock().advance(0.25);
     todos.add(QStringLiteral("done favourite"));
     todos.toggleDone(todos.items().first(), scheduler.now() + 5);
     todos.toggleFavorite(todos.items().first());

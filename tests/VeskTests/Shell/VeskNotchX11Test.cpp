@@ -3,6 +3,7 @@
 #include "support/Audio/PulseDaemon.h"
 #include "support/DBusFixture.h"
 #include "support/EventLoop.h"
+#include "support/X11/PrivateXServer.h"
 
 #include "Vesk/Shell/SingleInstanceLock.h"
 
@@ -75,49 +76,6 @@ int widestWindow(qint64 pid, const QString& display = {}) {
         widest = std::max(widest, size.width());
     return widest;
 }
-
-// An X server of the test's own, to stop under the program. Stopped by the destructor.
-class PrivateXServer {
-public:
-    ~PrivateXServer() { stop(); }
-
-    // Starts Xvfb on a free display number, or on `display` again; false (see error())
-    // when it did not come up.
-    bool start(const QString& display = {}) {
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        // It writes its display number once it takes connections.
-        QStringList arguments{QStringLiteral("-displayfd"),  QStringLiteral("1"),
-                              QStringLiteral("-screen"),     QStringLiteral("0"),
-                              QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                              QStringLiteral("tcp")};
-        if (!display.isEmpty()) arguments.prepend(display);
-        m_process.start(QStringLiteral("Xvfb"), arguments);
-        QByteArray said;
-        if (!test::processEventsUntil([&] {
-                said += m_process.readAllStandardOutput();
-                return said.contains('\n') || m_process.state() == QProcess::NotRunning;
-            }) ||
-            !said.contains('\n')) {
-            m_error = QStringLiteral("Xvfb did not start");
-            return false;
-        }
-        m_display = QLatin1Char(':') + QString::fromLatin1(said.trimmed());
-        return true;
-    }
-    void stop() {
-        if (m_process.state() == QProcess::NotRunning) return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(test::patienceMs)) m_process.kill();
-        m_process.waitForFinished(test::patienceMs);
-    }
-    const QString& display() const { return m_display; }
-    const QString& error() const { return m_error; }
-
-private:
-    QProcess m_process;
-    QString m_display;
-    QString m_error;
-};
 
 class VeskNotchX11Test : public ::testing::Test {
 protected:
@@ -304,7 +262,7 @@ namespace {
 TEST_F(VeskNotchX11Test, WhenItsDisplayGoesAwayTheProgramEndsAndCanStartAgain) {
     for (const int stopAfterMs : {-1, 300}) {
         SCOPED_TRACE(stopAfterMs < 0 ? "once running" : "0.3 s after launch");
-        PrivateXServer server;
+        test::PrivateXServer server;
         ASSERT_TRUE(server.start()) << qPrintable(server.error());
         QProcessEnvironment environment;
         environment.insert(QStringLiteral("DISPLAY"), server.display());
@@ -335,7 +293,7 @@ TEST_F(VeskNotchX11Test, WhenItsDisplayGoesAwayTheProgramEndsAndCanStartAgain) {
 }
 
 TEST_F(VeskNotchX11Test, ANewServerOfTheSameNumberGetsANewNotch) {
-    PrivateXServer first;
+    test::PrivateXServer first;
     ASSERT_TRUE(first.start()) << qPrintable(first.error());
     const QString display = first.display();
     QProcessEnvironment environment;
@@ -345,7 +303,7 @@ TEST_F(VeskNotchX11Test, ANewServerOfTheSameNumberGetsANewNotch) {
     first.stop();
     ASSERT_TRUE(program.waitForFinished(test::patienceMs)) << "still running without its display";
 
-    PrivateXServer again;
+    test::PrivateXServer again;
     ASSERT_TRUE(again.start(display)) << qPrintable(again.error());
     m_output.clear();
     start(second, environment);
