@@ -151,12 +151,19 @@ PipelineWorker::Process* PipelineWorker::current() {
         process->errorBytes += text.size();
     });
     connect(child, &QProcess::finished, this, [this, process] { processEnded(process); });
-    connect(child, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            trace(QStringLiteral("cannot start ") + process->process->program());
-            processEnded(process);
-        }
-    });
+    // Told from inside start() at times: handled once start() has returned.
+    connect(
+        child, &QProcess::errorOccurred, this,
+        [this, generation = process->generation](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart) return;
+            for (const auto& slot : m_processes)
+                if (slot->generation == generation) {
+                    trace(QStringLiteral("cannot start ") + slot->process->program());
+                    processEnded(slot.get());
+                    return;
+                }
+        },
+        Qt::QueuedConnection);
     m_processes.push_back(std::move(slot));
     child->start();
     return process;
@@ -321,16 +328,21 @@ void PipelineWorker::fail(Request request) {
     PipelineOutcome outcome;
     outcome.failure = PipelineError::readFailed(name);
     // Told once nothing of the run is left; deleting a large unpacked tree takes a while.
+    const quint64 delivery = ++m_lastId;
+    if (request.run.ended)
+        m_deliveries.insert(delivery, [ended = request.run.ended, outcome] { ended(outcome); });
     const QPointer<PipelineWorker> self(this);
-    QThreadPool::globalInstance()->start([self, request = std::move(request), outcome] {
-        removeLeftovers(request.folder, request.published);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, ended = request.run.ended, outcome] {
-                if (self && ended) ended(outcome);
-            },
-            Qt::QueuedConnection);
-    });
+    QThreadPool::globalInstance()->start(
+        [self, delivery, folder = request.folder, published = request.published] {
+            removeLeftovers(folder, published);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, delivery] {
+                    if (!self) return;
+                    if (const auto deliver = self->m_deliveries.take(delivery)) deliver();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void PipelineWorker::armWatchdog() {
@@ -374,9 +386,15 @@ void PipelineWorker::shutdown() {
         request.run = {};
         request.preview = nullptr;
     }
+    m_deliveries.clear();
     QDeadlineTimer deadline(int(m_options.cancelSeconds * 1000));
     for (const auto& process : m_processes) {
         process->process->disconnect(this);
+        for (auto it = m_requests.cbegin(); it != m_requests.cend(); ++it)
+            if (it->generation == process->generation)
+                process->process->write(line({{QStringLiteral("type"), QStringLiteral("cancel")},
+                                              {QStringLiteral("id"), double(it.key())}}));
+        // Its input closing ends it once what it still runs has stopped.
         process->process->closeWriteChannel();
     }
     for (const auto& process : m_processes) {

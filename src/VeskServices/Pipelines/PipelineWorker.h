@@ -88,6 +88,8 @@ private:
     int m_lastGeneration = 0;
     QTimer m_watchdog;
     qint64 m_lastIo = -1;
+    // Failures told once what their runs left is removed.
+    QMap<quint64, std::function<void()>> m_deliveries;
 };
 
 } // namespace vesk

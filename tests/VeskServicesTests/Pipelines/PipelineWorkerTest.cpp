@@ -132,6 +132,20 @@ TEST_F(PipelineWorkerTest, AnIdleWorkerEndsByItselfAndTheNextDropStartsAnother) 
     EXPECT_EQ(outputEntries(), (QStringList{QStringLiteral("a-1.zip"), QStringLiteral("a.zip")}));
 }
 
+TEST_F(PipelineWorkerTest, AWorkerThatCannotStartFailsTheRunAndThePreview) {
+    QFile file(input("a.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    makeRunner(
+        {.program = input("no-such-worker"), .hangSeconds = 30, .idleSeconds = 30, .cancelSeconds = 1});
+    start(std::make_shared<ZipPipeline>(), {input("a.txt")});
+    EXPECT_EQ(failure(), QStringLiteral("Couldn't read a.txt"));
+    bool answered = false;
+    runner->worker().preview(input("a.txt"), QSize(10, 10),
+                             [&](const auto& rendered) { answered = !rendered; });
+    EXPECT_TRUE(processEventsUntil([&] { return answered; }));
+}
+
 TEST_F(PipelineWorkerTest, TheWorkerRunsNicedLimitedAndWithOnlyItsPipes) {
     // A descriptor of ours that a careless start would hand on.
     const int leaked = ::open(QFile::encodeName(input(".")).constData(), O_RDONLY | O_DIRECTORY);
