@@ -334,7 +334,11 @@ std::optional<DeskResult> Bench::measureDesk(Subject& subject, SubjectResult& re
     DeskResult desk;
     const quint32 pid = subject.pid();
     const int cycles = m_config.quick ? 1 : m_config.deskCycles;
-    const auto rssMb = [pid] { return double(sampleTree(int(pid)).rssKb) / 1024.0; };
+    const auto memory = [pid](double& rss, double& uss) {
+        const TreeSample sample = sampleTree(int(pid));
+        rss = sample.totalRssMb();
+        uss = sample.totalUssMb();
+    };
     for (int cycle = 0; cycle < cycles; ++cycle) {
         progress(QStringLiteral("opening the Desk (%1 of %2)").arg(cycle + 1).arg(cycles));
         waitQuiet(pid, 15000, result.restingPicture);
@@ -343,7 +347,7 @@ std::optional<DeskResult> Bench::measureDesk(Subject& subject, SubjectResult& re
             desk.failure = QStringLiteral("no notch window to click");
             break;
         }
-        if (cycle == 0) desk.restMb = rssMb();
+        if (cycle == 0) memory(desk.restMb, desk.restUssMb);
         const QRect frame = resting->geometry;
         const auto clicked = fakeInput(
             QStringLiteral("click %1 %2").arg(frame.x() + frame.width() / 2).arg(frame.y() + 2).toUtf8());
@@ -367,7 +371,7 @@ std::optional<DeskResult> Bench::measureDesk(Subject& subject, SubjectResult& re
         desk.lastPaintMs.append(ms(paints.last().timeNs - *clicked));
         if (cycle == 0) {
             pause(m_config.quick ? 1000 : 5000);
-            desk.openMb = rssMb();
+            memory(desk.openMb, desk.openUssMb);
         }
         // Escape (keycode 9) closes it; the pointer still rests on the notch.
         if (!fakeInput(QByteArrayLiteral("key 9"))) {
@@ -379,7 +383,7 @@ std::optional<DeskResult> Bench::measureDesk(Subject& subject, SubjectResult& re
             break;
         }
     }
-    desk.afterMb = rssMb();
+    memory(desk.afterMb, desk.afterUssMb);
     return desk;
 }
 

@@ -44,6 +44,12 @@ QMultiHash<int, int> childrenByParent() {
     return children;
 }
 
+// Private memory: the pages no other process maps.
+qint64 ussKb(int pid) {
+    const QByteArray rollup = readFile(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    return statusField(rollup, "Private_Clean") + statusField(rollup, "Private_Dirty");
+}
+
 void addTasks(int pid, QHash<int, TaskCounters>& tasks) {
     const QString taskDir = QStringLiteral("/proc/%1/task").arg(pid);
     const QStringList tids = QDir(taskDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -76,6 +82,7 @@ TreeSample sampleTree(int pid) {
     if (status.isEmpty() || pid <= 0) return sample;
     sample.alive = true;
     sample.rssKb = statusField(status, "VmRSS");
+    sample.ussKb = ussKb(pid);
     addTasks(pid, sample.tasks);
 
     const QMultiHash<int, int> children = childrenByParent();
@@ -89,7 +96,7 @@ TreeSample sampleTree(int pid) {
         QString name = QString::fromLocal8Bit(argv0).section(QLatin1Char('/'), -1);
         if (name.isEmpty())
             name = QString::fromUtf8(readFile(QStringLiteral("/proc/%1/comm").arg(child)).trimmed());
-        sample.children.append({child, name, statusField(childStatus, "VmRSS")});
+        sample.children.append({child, name, statusField(childStatus, "VmRSS"), ussKb(child)});
         addTasks(child, sample.tasks);
         pending.append(children.values(child));
     }
@@ -108,11 +115,27 @@ Usage usageBetween(const TreeSample& start, const TreeSample& end) {
     usage.cpuMs = double(cpuNs) / 1e6;
     usage.switches = double(switches);
     usage.rssMb = double(end.rssKb) / 1024.0;
+    usage.ussMb = double(end.ussKb) / 1024.0;
     for (const ChildProcess& child : end.children) {
         usage.childRssMb += double(child.rssKb) / 1024.0;
+        usage.childUssMb += double(child.ussKb) / 1024.0;
         usage.children.append(child.name);
     }
     return usage;
+}
+
+double TreeSample::totalRssMb() const {
+    qint64 kb = rssKb;
+    for (const ChildProcess& child : children)
+        kb += child.rssKb;
+    return double(kb) / 1024.0;
+}
+
+double TreeSample::totalUssMb() const {
+    qint64 kb = ussKb;
+    for (const ChildProcess& child : children)
+        kb += child.ussKb;
+    return double(kb) / 1024.0;
 }
 
 } // namespace vesk::bench

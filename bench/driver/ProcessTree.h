@@ -18,6 +18,7 @@ struct ChildProcess {
     int pid = 0;
     QString name;
     qint64 rssKb = 0;
+    qint64 ussKb = 0;
 };
 
 struct TreeSample {
@@ -25,7 +26,12 @@ struct TreeSample {
     bool alive = false;
     QHash<int, TaskCounters> tasks; // by thread id, over the whole tree
     qint64 rssKb = 0;               // the process itself
+    qint64 ussKb = 0;               // its private memory (unique set size)
     QList<ChildProcess> children;   // its descendants
+
+    // Resident and private memory of the process with its descendants.
+    double totalRssMb() const;
+    double totalUssMb() const;
 };
 
 struct Usage {
@@ -34,7 +40,12 @@ struct Usage {
     double switches = 0;
     double rssMb = 0;      // the process itself at the end
     double childRssMb = 0; // its descendants at the end
+    double ussMb = 0;      // private memory of the process itself at the end
+    double childUssMb = 0; // and of its descendants
     QStringList children;
+
+    double totalRssMb() const { return rssMb + childRssMb; }
+    double totalUssMb() const { return ussMb + childUssMb; }
 
     double cpuMsPerMinute() const { return seconds > 0 ? cpuMs * 60.0 / seconds : 0; }
     double corePercent() const { return seconds > 0 ? cpuMs / (seconds * 10.0) : 0; }

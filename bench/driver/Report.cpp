@@ -73,7 +73,10 @@ void usageRows(Table& t, const std::optional<Phase>& mine, const std::optional<P
     };
     const auto wakeups = [](const Phase& p) -> QString { return number(p.usage.wakeupsPerSecond(), 1); };
     const auto rss = [](const Phase& p) -> QString {
-        return number(p.usage.rssMb, 1) + QStringLiteral(" MB");
+        return number(p.usage.totalRssMb(), 1) + QStringLiteral(" MB");
+    };
+    const auto uss = [](const Phase& p) -> QString {
+        return number(p.usage.totalUssMb(), 1) + QStringLiteral(" MB");
     };
     const auto paints = [](const Phase& p) -> QString { return number(p.paintsPerSecond(), 2); };
     const bool both = mine && floor;
@@ -82,8 +85,10 @@ void usageRows(Table& t, const std::optional<Phase>& mine, const std::optional<P
                : QString());
     t.row(QStringLiteral("wake-ups per second"), cell(mine, wakeups), cell(floor, wakeups),
           both ? ratio(mine->usage.wakeupsPerSecond(), floor->usage.wakeupsPerSecond()) : QString());
-    t.row(QStringLiteral("resident memory"), cell(mine, rss), cell(floor, rss),
-          both ? ratio(mine->usage.rssMb, floor->usage.rssMb) : QString());
+    t.row(QStringLiteral("resident memory, with children"), cell(mine, rss), cell(floor, rss),
+          both ? ratio(mine->usage.totalRssMb(), floor->usage.totalRssMb()) : QString());
+    t.row(QStringLiteral("private memory (USS), children"), cell(mine, uss), cell(floor, uss),
+          both ? ratio(mine->usage.totalUssMb(), floor->usage.totalUssMb()) : QString());
     t.row(QStringLiteral("repaints per second"), cell(mine, paints), cell(floor, paints));
 }
 
@@ -200,10 +205,13 @@ QString report(const Config& config, const Environment& env, const SubjectResult
               cell(d.firstPaintMs, false) + QStringLiteral(" (worst ") + cell(d.firstPaintMs, true) +
                   QStringLiteral(")"));
         t.row(QStringLiteral("last repaint of the opening"), cell(d.lastPaintMs, false));
-        t.row(QStringLiteral("resident memory at rest, open 5 s"),
-              number(d.restMb, 1) + QStringLiteral(", ") + number(d.openMb, 1) + QStringLiteral(" MB"));
-        t.row(QStringLiteral("resident memory after the cycles"),
-              number(d.afterMb, 1) + QStringLiteral(" MB"));
+        // The program with its children, as in the idle rows.
+        const auto memory = [](double rss, double uss) -> QString {
+            return number(rss, 1) + QStringLiteral(" MB, USS ") + number(uss, 1) + QStringLiteral(" MB");
+        };
+        t.row(QStringLiteral("resident memory at rest"), memory(d.restMb, d.restUssMb));
+        t.row(QStringLiteral("resident memory open 5 s"), memory(d.openMb, d.openUssMb));
+        t.row(QStringLiteral("resident memory after the cycles"), memory(d.afterMb, d.afterUssMb));
         if (!d.failure.isEmpty()) t.line(QStringLiteral("  ") + d.failure);
     }
 
@@ -217,10 +225,9 @@ QString report(const Config& config, const Environment& env, const SubjectResult
         notes.append(QStringLiteral("latency: ") + n);
     for (const auto& phase : {program.idle, program.playing})
         if (phase && !phase->usage.children.isEmpty()) {
-            notes.append(
-                QStringLiteral("child processes (in CPU and wake-ups, not in resident memory): %1, %2 MB")
-                    .arg(phase->usage.children.join(QStringLiteral(", ")),
-                         number(phase->usage.childRssMb, 1)));
+            notes.append(QStringLiteral("child processes (in every row): %1, %2 MB resident")
+                             .arg(phase->usage.children.join(QStringLiteral(", ")),
+                                  number(phase->usage.childRssMb, 1)));
             break;
         }
     if (!notes.isEmpty()) {

@@ -59,9 +59,11 @@ struct LoadResult {
 struct DeskResult {
     QList<double> firstPaintMs; // from the click's release to the first repaint at the Desk's size
     QList<double> lastPaintMs;  // to the last repaint of the opening (quiet 300 ms after)
-    double restMb = 0;          // resident memory at rest before the first opening
-    double openMb = 0;          // 5 s after the first opening
-    double afterMb = 0;         // at rest after the last cycle
+    // Resident and private memory of the program with its child processes: at rest before
+    // the first opening, 5 s after it, and at rest after the last cycle.
+    double restMb = 0, restUssMb = 0;
+    double openMb = 0, openUssMb = 0;
+    double afterMb = 0, afterUssMb = 0;
     QString failure;
 };
 

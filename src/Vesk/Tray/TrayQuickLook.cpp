@@ -4,7 +4,7 @@
 #include "VeskKit/Foundation/SerialQueue.h"
 #include "VeskPlatform/Files/TypeIcons.h"
 #include "VeskPlatform/Files/UniformTypes.h"
-#include "VeskPlatform/ImageIO/ImageFile.h"
+#include "VeskServices/Pipelines/PipelineWorker.h"
 #include "VeskServices/Tray/ByteCount.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
@@ -17,7 +17,6 @@
 #include <QKeyEvent>
 #include <QMimeDatabase>
 #include <QPainter>
-#include <QPdfDocument>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
@@ -37,43 +36,15 @@ namespace {
 constexpr QSize iconWindow(360, 240);
 constexpr QSize textWindow(640, 480);
 
-// What a file shows as, decoded no larger than `bound`. Runs on the preview queue.
-TrayQuickLook::Loaded load(const QString& path, const QSize& bound) {
+// The start of a text file, read on the preview queue.
+TrayQuickLook::Loaded loadText(const QString& path) {
     TrayQuickLook::Loaded loaded;
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
-    if (type.inherits(QStringLiteral("application/pdf"))) {
-        QPdfDocument document;
-        if (document.load(path) == QPdfDocument::Error::None && document.pageCount() > 0) {
-            const QSizeF page = document.pagePointSize(0);
-            const QSize size = page.toSize().scaled(bound, Qt::KeepAspectRatio);
-            QImage image = document.render(0, size);
-            if (!image.isNull()) {
-                // Pages have no ground of their own: paper is white.
-                QImage paper(image.size(), QImage::Format_RGB32);
-                paper.fill(Qt::white);
-                QPainter(&paper).drawImage(0, 0, image);
-                loaded.kind = TrayQuickLook::Content::pdf;
-                loaded.picture = paper;
-            }
-        }
-        return loaded;
-    }
-    // Upright, as the camera's orientation tag says; HEIC too.
-    if (auto picture = imageio::readImage(path, double(std::max(bound.width(), bound.height())), true)) {
-        QImage image = picture->image;
-        if (image.width() > bound.width() || image.height() > bound.height())
-            image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        loaded.kind = TrayQuickLook::Content::image;
-        loaded.picture = image;
-        return loaded;
-    }
-    if (type.inherits(QStringLiteral("text/plain"))) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            loaded.kind = TrayQuickLook::Content::text;
-            // Invalid bytes become replacement characters.
-            loaded.text = QString::fromUtf8(file.read(TrayQuickLook::textLimit));
-        }
+    if (!QMimeDatabase().mimeTypeForFile(path).inherits(QStringLiteral("text/plain"))) return loaded;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        loaded.kind = TrayQuickLook::Content::text;
+        // Invalid bytes become replacement characters.
+        loaded.text = QString::fromUtf8(file.read(TrayQuickLook::textLimit));
     }
     return loaded;
 }
@@ -88,7 +59,7 @@ TrayQuickLook& TrayQuickLook::shared() {
 
 TrayQuickLook::TrayQuickLook(Scheduler* queueScheduler, QWidget* parent)
     : QWidget(parent, Qt::Tool), m_queue(std::make_unique<SerialQueue>(queueLabel(), queueScheduler)),
-      m_text(new QPlainTextEdit(this)) {
+      m_worker(new PipelineWorker(this)), m_text(new QPlainTextEdit(this)) {
     setAttribute(Qt::WA_QuitOnClose, false);
     m_text->setReadOnly(true);
     m_text->setFont(systemFont(12, QFont::Normal, FontDesign::monospaced));
@@ -153,11 +124,21 @@ void TrayQuickLook::display(int index) {
     const quint64 generation = ++m_generation;
     const QRect area = screenArea();
     const QSize bound(int(area.width() * screenShare), int(area.height() * screenShare));
+    // Pictures are decoded by the pipeline worker; what it cannot render may be text.
+    m_worker->forget(m_rendering);
     const QPointer<TrayQuickLook> self(this);
-    m_queue->async([self, generation, path, bound] {
-        Loaded loaded = load(path, bound);
-        onMain([self, generation, loaded = std::move(loaded)] {
-            if (self) self->apply(generation, loaded);
+    m_rendering = m_worker->preview(path, bound, [self, generation, path](const auto& rendered) {
+        if (!self || generation != self->m_generation) return;
+        if (rendered) {
+            const bool pdf = rendered->kind == pipeline_protocol::Rendered::Kind::pdf;
+            self->apply(generation, {pdf ? Content::pdf : Content::image, rendered->picture, {}});
+            return;
+        }
+        self->m_queue->async([self, generation, path] {
+            Loaded loaded = loadText(path);
+            onMain([self, generation, loaded = std::move(loaded)] {
+                if (self) self->apply(generation, loaded);
+            });
         });
     });
 }

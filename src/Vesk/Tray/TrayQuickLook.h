@@ -12,15 +12,17 @@ class QPlainTextEdit;
 
 namespace vesk {
 
+class PipelineWorker;
 class Scheduler;
 class SerialQueue;
 
 // Our preview window for the tray's files, one per program: a tool window titled with
 // the file's name, centred on the screen under the pointer and sized to its content up
 // to 80 % of that screen. It shows an image (upright), the first page of a PDF, the start
-// of a text file, or else the type's icon with name and size. Decoding, rendering and
-// reading run on the queue "app.tessarn.notch.preview"; the icon shows until the
-// picture arrives and a newer file's result replaces an older one's. Left and Right
+// of a text file, or else the type's icon with name and size. Images and PDF pages are
+// decoded and rendered by the pipeline worker process, text is read on the queue
+// "app.tessarn.notch.preview"; the icon shows until the picture arrives and a newer
+// file's result replaces an older one's. Left and Right
 // step through the list; Space and Escape close it.
 class TrayQuickLook final : public QWidget {
     Q_OBJECT
@@ -67,6 +69,8 @@ private:
     QRect screenArea() const;
 
     std::unique_ptr<SerialQueue> m_queue;
+    PipelineWorker* m_worker;
+    quint64 m_rendering = 0;
     QList<QUrl> m_urls;
     int m_index = 0;
     quint64 m_generation = 0;

@@ -3,6 +3,7 @@
 #include "VeskKit/Pipeline/PipelineID.h"
 #include "VeskServices/Pipelines/PipelineError.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -15,6 +16,8 @@
 #include <optional>
 
 namespace vesk {
+
+class StagedOutput;
 
 // How a pipeline tells how far it is; callable from any thread.
 struct ProgressReporter {
@@ -34,12 +37,16 @@ struct PipelineContext {
     ProgressReporter progress;
     // Set when the runner is going away: runs end at their next check.
     std::shared_ptr<const std::atomic<bool>> stop;
+    // Told of each output as soon as it is published (from the run's thread).
+    std::function<void(const QUrl&)> published;
 
     bool stopping() const { return stop && stop->load(); }
     // Ends the run (by throwing PipelineStopped) once the runner is stopping.
     void checkStop() const {
         if (stopping()) throw PipelineStopped{};
     }
+    // Publishes a staged output under its free name and tells `published`.
+    QUrl publish(StagedOutput& output) const;
 };
 
 // How a run ended: the files it produced, or why it failed.
@@ -63,15 +70,41 @@ public:
     // Whether the pipeline can work on every one of the files (never on none).
     virtual bool accepts(const QList<QUrl>& urls) const = 0;
 
-    // Runs the pipeline; never throws.
+    // Whether the work parses the files' contents, and so runs in the pipeline worker
+    // rather than in the program.
+    virtual bool runsApart() const { return false; }
+    // What the worker needs besides the id to make the same pipeline; read once per run.
+    virtual QJsonObject settings() const { return {}; }
+
+    // Runs the pipeline here; never throws.
     PipelineOutcome run(const QList<QUrl>& urls, const PipelineContext& context) const;
+
+    // The work of a pipeline that runs apart: linked into the worker only, so the
+    // program carries none of the decoders.
+    using Work = QList<QUrl> (*)(const DropPipeline& pipeline, const QList<QUrl>& urls,
+                                 const PipelineContext& context);
+    static void setWork(PipelineID id, Work work);
+    // Sets P::work as the work of `id`, for pipelines of type P.
+    template <typename P> static void setWorkOf(PipelineID id) {
+        setWork(id,
+                [](const DropPipeline& pipeline, const QList<QUrl>& urls, const PipelineContext& context) {
+                    const auto* own = dynamic_cast<const P*>(&pipeline);
+                    if (!own) throw PipelineError::unsupported();
+                    return own->work(urls, context);
+                });
+    }
 
 protected:
     // The work itself: the produced files in order. Throws PipelineError,
-    // FileSystemError or PipelineStopped.
-    virtual QList<QUrl> perform(const QList<QUrl>& urls, const PipelineContext& context) const = 0;
+    // FileSystemError or PipelineStopped. By default the work set for the id;
+    // unsupported where none is.
+    virtual QList<QUrl> perform(const QList<QUrl>& urls, const PipelineContext& context) const;
 };
 
 using PipelinePtr = std::shared_ptr<const DropPipeline>;
+
+// The pipeline of that id made from its settings (as settings() gives them); null for
+// an id that does not run apart.
+PipelinePtr pipelineFromSettings(PipelineID id, const QJsonObject& settings);
 
 } // namespace vesk

@@ -1,19 +1,13 @@
 #include "VeskServices/Pipelines/FilePipelines.h"
 
 #include "VeskKit/Diagnostics/TraceLog.h"
-#include "VeskKit/Foundation/Scheduler.h"
-#include "VeskPlatform/Pasteboard/SystemPasteboard.h"
 #include "VeskServices/Pipelines/PipelineSupport.h"
 #include "VeskServices/Pipelines/StagedOutput.h"
 #include "VeskServices/Tray/TrayFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QStorageInfo>
-
-#include <chrono>
-#include <future>
 
 namespace vesk {
 
@@ -61,7 +55,7 @@ QString component(QString name) {
 
 } // namespace
 
-QList<QUrl> ZipPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+QList<QUrl> ZipPipeline::work(const QList<QUrl>& urls, const PipelineContext& context) const {
     if (urls.isEmpty()) throw PipelineError::noInput();
     if (context.progress.report) context.progress.report(0.1, QStringLiteral("Compressing"));
     refuseAncestorsOfTheOutput(urls, context.outputFolder);
@@ -73,18 +67,12 @@ QList<QUrl> ZipPipeline::perform(const QList<QUrl>& urls, const PipelineContext&
         paths.append(url.toLocalFile());
     if (const auto failure = zip_archive::write(paths, output.path(), context.stop.get()))
         raise(*failure, {}, output.displayName());
-    const QUrl published = output.publish();
+    const QUrl published = context.publish(output);
     if (context.progress.report) context.progress.report(1.0, QStringLiteral("Done"));
     return {published};
 }
 
-bool UnzipPipeline::accepts(const QList<QUrl>& urls) const {
-    if (urls.isEmpty()) return false;
-    return std::all_of(urls.cbegin(), urls.cend(),
-                       [](const QUrl& url) { return extension(url).toLower() == QLatin1String("zip"); });
-}
-
-QList<QUrl> UnzipPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+QList<QUrl> UnzipPipeline::work(const QList<QUrl>& urls, const PipelineContext& context) const {
     if (urls.isEmpty()) throw PipelineError::noInput();
     QList<QUrl> produced;
     for (qsizetype i = 0; i < urls.size(); ++i) {
@@ -105,28 +93,13 @@ QList<QUrl> UnzipPipeline::perform(const QList<QUrl>& urls, const PipelineContex
         if (const auto failure =
                 zip_archive::extract(url.toLocalFile(), output.path(), limits, context.stop.get()))
             raise(*failure, fileName(url), output.displayName());
-        produced.append(output.publish());
+        produced.append(context.publish(output));
     }
     if (context.progress.report) context.progress.report(1.0, QStringLiteral("Done"));
     return produced;
 }
 
-RenamePipeline::RenamePipeline(QString pattern, DateProvider dateProvider)
-    : m_pattern(std::move(pattern)), m_dateProvider(std::move(dateProvider)) {
-    if (!m_dateProvider) m_dateProvider = [] { return Date::now(); };
-}
-
-QString RenamePipeline::name(const QUrl& url, int index, const Date& date) const {
-    QString result = m_pattern;
-    result.replace(QStringLiteral("{name}"), baseName(url));
-    result.replace(QStringLiteral("{n}"), QString::number(index + 1));
-    result.replace(QStringLiteral("{ext}"), extension(url));
-    result.replace(QStringLiteral("{date}"),
-                   QLocale::system().toString(date.toDateTime().toLocalTime(), QStringLiteral("yyyy-MM-dd")));
-    return result;
-}
-
-QList<QUrl> RenamePipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+QList<QUrl> RenamePipeline::work(const QList<QUrl>& urls, const PipelineContext& context) const {
     if (urls.isEmpty()) throw PipelineError::noInput();
     refuseAncestorsOfTheOutput(urls, context.outputFolder);
     const Date date = m_dateProvider();
@@ -144,42 +117,16 @@ QList<QUrl> RenamePipeline::perform(const QList<QUrl>& urls, const PipelineConte
             context.checkStop();
             throw FileSystemError{error};
         }
-        produced.append(output.publish());
+        produced.append(context.publish(output));
     }
     if (context.progress.report) context.progress.report(1.0, QStringLiteral("Done"));
     return produced;
 }
 
-QList<QUrl> CopyPathsPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
-    if (urls.isEmpty()) throw PipelineError::noInput();
-    QStringList paths;
-    for (const QUrl& url : urls)
-        paths.append(url.isLocalFile() ? url.toLocalFile() : url.toString());
-    const QString text = paths.join(QLatin1Char('\n'));
-    Pasteboard* pasteboard = m_pasteboard;
-    const auto write = [pasteboard, text] {
-        if (pasteboard) {
-            pasteboard->setString(text);
-            return;
-        }
-        static SystemPasteboard* clipboard = new SystemPasteboard();
-        clipboard->setString(text);
-    };
-    if (mainScheduler().isCurrent()) {
-        write();
-    } else {
-        // Waits for the main thread's write, but not past the runner's going away.
-        auto done = std::make_shared<std::promise<void>>();
-        std::future<void> written = done->get_future();
-        onMain([write, done] {
-            write();
-            done->set_value();
-        });
-        while (written.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
-            context.checkStop();
-    }
-    if (context.progress.report) context.progress.report(1.0, QStringLiteral("Copied"));
-    return {};
+void setFilePipelineWork() {
+    DropPipeline::setWorkOf<ZipPipeline>(PipelineID::zip);
+    DropPipeline::setWorkOf<UnzipPipeline>(PipelineID::unzip);
+    DropPipeline::setWorkOf<RenamePipeline>(PipelineID::rename);
 }
 
 } // namespace vesk

@@ -11,6 +11,9 @@ namespace vesk {
 
 class Pasteboard;
 
+// Zip, Unzip and Rename read whole files and folders (the archives parsed), so they run
+// in the pipeline worker; work() is linked there only.
+
 // One ZIP of everything dropped.
 class ZipPipeline final : public DropPipeline {
 public:
@@ -18,9 +21,8 @@ public:
     QString title() const override { return QStringLiteral("Zip"); }
     QString symbol() const override { return QStringLiteral("doc.zipper"); }
     bool accepts(const QList<QUrl>& urls) const override { return !urls.isEmpty(); }
-
-protected:
-    QList<QUrl> perform(const QList<QUrl>& urls, const PipelineContext& context) const override;
+    bool runsApart() const override { return true; }
+    QList<QUrl> work(const QList<QUrl>& urls, const PipelineContext& context) const;
 };
 
 // A folder per ZIP, extracted safely.
@@ -34,9 +36,9 @@ public:
     QString symbol() const override { return QStringLiteral("arrow.up.bin"); }
     // Every file's extension is "zip", in any case.
     bool accepts(const QList<QUrl>& urls) const override;
-
-protected:
-    QList<QUrl> perform(const QList<QUrl>& urls, const PipelineContext& context) const override;
+    bool runsApart() const override { return true; }
+    QJsonObject settings() const override;
+    QList<QUrl> work(const QList<QUrl>& urls, const PipelineContext& context) const;
 
 private:
     std::optional<zip_archive::Limits> m_limits;
@@ -51,20 +53,21 @@ public:
     QString title() const override { return QStringLiteral("Rename"); }
     QString symbol() const override { return QStringLiteral("textformat"); }
     bool accepts(const QList<QUrl>& urls) const override { return !urls.isEmpty(); }
+    bool runsApart() const override { return true; }
+    // The pattern, and the run's date: the date provider is asked here, once a run.
+    QJsonObject settings() const override;
 
     const QString& pattern() const { return m_pattern; }
     // The pattern with its tokens replaced, one after the other; no extension.
     QString name(const QUrl& url, int index, const Date& date) const;
-
-protected:
-    QList<QUrl> perform(const QList<QUrl>& urls, const PipelineContext& context) const override;
+    QList<QUrl> work(const QList<QUrl>& urls, const PipelineContext& context) const;
 
 private:
     QString m_pattern;
     DateProvider m_dateProvider;
 };
 
-// The paths, one a line, on the clipboard.
+// The paths, one a line, on the clipboard. Reads no file, so it runs in the program.
 class CopyPathsPipeline final : public DropPipeline {
 public:
     // Writes on the main thread; the desktop's clipboard when null.
@@ -80,5 +83,8 @@ protected:
 private:
     Pasteboard* m_pasteboard;
 };
+
+// Sets Zip's, Unzip's and Rename's work (in the worker).
+void setFilePipelineWork();
 
 } // namespace vesk

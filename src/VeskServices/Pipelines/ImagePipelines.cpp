@@ -12,7 +12,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QMimeDatabase>
 
 namespace vesk {
 
@@ -35,11 +34,6 @@ QList<QUrl> eachInput(const QList<QUrl>& urls, const PipelineContext& context, W
     return produced;
 }
 
-QString preferredExtension(const QString& type) {
-    const QString mime = uti::mimeTypeForIdentifier(type);
-    return mime.isEmpty() ? QString() : QMimeDatabase().mimeTypeForName(mime).preferredSuffix();
-}
-
 bool looksLikeJpeg(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.read(3) == QByteArray("\xFF\xD8\xFF", 3);
@@ -47,12 +41,7 @@ bool looksLikeJpeg(const QString& path) {
 
 } // namespace
 
-bool ImagePipeline::accepts(const QList<QUrl>& urls) const {
-    if (urls.isEmpty()) return false;
-    return std::all_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return isImage(url); });
-}
-
-QList<QUrl> CompressImagePipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+QList<QUrl> CompressImagePipeline::work(const QList<QUrl>& urls, const PipelineContext& context) const {
     return eachInput(urls, context, [&](const QUrl& url) {
         StagedOutput output(context.outputFolder, baseName(url) + QStringLiteral("-compressed"),
                             QStringLiteral("jpg"));
@@ -62,20 +51,11 @@ QList<QUrl> CompressImagePipeline::perform(const QList<QUrl>& urls, const Pipeli
                                    .maxDimension = m_maxDimension,
                                    .upright = true,
                                    .stripMetadata = false});
-        return output.publish();
+        return context.publish(output);
     });
 }
 
-QString ConvertFormatPipeline::label(const QString& type) {
-    static const std::pair<const char*, const char*> named[] = {
-        {"public.png", "PNG"}, {"public.jpeg", "JPEG"}, {"public.heic", "HEIC"}, {"public.tiff", "TIFF"}};
-    for (const auto& [identifier, text] : named)
-        if (type == QLatin1String(identifier)) return QLatin1String(text);
-    const QString extension = preferredExtension(type);
-    return extension.isEmpty() ? QStringLiteral("Image") : extension.toUpper();
-}
-
-QList<QUrl> ConvertFormatPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+QList<QUrl> ConvertFormatPipeline::work(const QList<QUrl>& urls, const PipelineContext& context) const {
     QString extension = preferredExtension(m_target);
     if (extension.isEmpty()) extension = QStringLiteral("png");
     const QByteArray format = imageio::writerFormat(m_target);
@@ -87,11 +67,11 @@ QList<QUrl> ConvertFormatPipeline::perform(const QList<QUrl>& urls, const Pipeli
                                    .maxDimension = std::nullopt,
                                    .upright = false,
                                    .stripMetadata = false});
-        return output.publish();
+        return context.publish(output);
     });
 }
 
-QList<QUrl> StripEXIFPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+QList<QUrl> StripEXIFPipeline::work(const QList<QUrl>& urls, const PipelineContext& context) const {
     return eachInput(urls, context, [&](const QUrl& url) {
         QString extension = pipeline_support::extension(url);
         if (extension.isEmpty()) extension = QStringLiteral("jpg");
@@ -110,11 +90,11 @@ QList<QUrl> StripEXIFPipeline::perform(const QList<QUrl>& urls, const PipelineCo
                                        .maxDimension = std::nullopt,
                                        .upright = true,
                                        .stripMetadata = true});
-        return output.publish();
+        return context.publish(output);
     });
 }
 
-QList<QUrl> ImagesToPDFPipeline::perform(const QList<QUrl>& urls, const PipelineContext& context) const {
+QList<QUrl> ImagesToPDFPipeline::work(const QList<QUrl>& urls, const PipelineContext& context) const {
     if (urls.isEmpty()) throw PipelineError::noInput();
     const QString name = urls.size() == 1 ? baseName(urls.first()) : QStringLiteral("Images");
     StagedOutput output(context.outputFolder, name, QStringLiteral("pdf"));
@@ -163,9 +143,16 @@ QList<QUrl> ImagesToPDFPipeline::perform(const QList<QUrl>& urls, const Pipeline
         throw PipelineError::writeFailed(output.displayName());
     }
     file.close();
-    const QUrl published = output.publish();
+    const QUrl published = context.publish(output);
     if (context.progress.report) context.progress.report(1.0, QStringLiteral("Done"));
     return {published};
+}
+
+void setImagePipelineWork() {
+    DropPipeline::setWorkOf<CompressImagePipeline>(PipelineID::compressImage);
+    DropPipeline::setWorkOf<ConvertFormatPipeline>(PipelineID::convertFormat);
+    DropPipeline::setWorkOf<StripEXIFPipeline>(PipelineID::stripEXIF);
+    DropPipeline::setWorkOf<ImagesToPDFPipeline>(PipelineID::imagesToPDF);
 }
 
 } // namespace vesk

@@ -7,9 +7,11 @@
 namespace vesk {
 
 // The four pipelines that take only images (every file passes isImage).
+// Each decodes the files, so it runs in the pipeline worker; work() is linked there only.
 class ImagePipeline : public DropPipeline {
 public:
     bool accepts(const QList<QUrl>& urls) const override;
+    bool runsApart() const override { return true; }
 };
 
 // Smaller JPEG copies, upright, no larger than maxDimension on their longer side.
@@ -21,8 +23,8 @@ public:
     QString title() const override { return QStringLiteral("Compress"); }
     QString symbol() const override { return QStringLiteral("arrow.down.circle"); }
 
-protected:
-    QList<QUrl> perform(const QList<QUrl>& urls, const PipelineContext& context) const override;
+    QJsonObject settings() const override;
+    QList<QUrl> work(const QList<QUrl>& urls, const PipelineContext& context) const;
 
 private:
     double m_quality;
@@ -44,8 +46,8 @@ public:
     // extension in capitals, else "Image".
     static QString label(const QString& type);
 
-protected:
-    QList<QUrl> perform(const QList<QUrl>& urls, const PipelineContext& context) const override;
+    QJsonObject settings() const override;
+    QList<QUrl> work(const QList<QUrl>& urls, const PipelineContext& context) const;
 
 private:
     QString m_target;
@@ -58,8 +60,7 @@ public:
     QString title() const override { return QStringLiteral("Strip EXIF"); }
     QString symbol() const override { return QStringLiteral("eye.slash"); }
 
-protected:
-    QList<QUrl> perform(const QList<QUrl>& urls, const PipelineContext& context) const override;
+    QList<QUrl> work(const QList<QUrl>& urls, const PipelineContext& context) const;
 };
 
 // One PDF with a page per image, in input order.
@@ -69,8 +70,10 @@ public:
     QString title() const override { return QStringLiteral("To PDF"); }
     QString symbol() const override { return QStringLiteral("doc.richtext"); }
 
-protected:
-    QList<QUrl> perform(const QList<QUrl>& urls, const PipelineContext& context) const override;
+    QList<QUrl> work(const QList<QUrl>& urls, const PipelineContext& context) const;
 };
+
+// Sets the four pipelines' work (in the worker).
+void setImagePipelineWork();
 
 } // namespace vesk

@@ -13,7 +13,7 @@ PipelineRunner::PipelineRunner(PipelineRegistry registry, QObject* parent)
     : PipelineRunner(std::move(registry), Options{}, parent) {}
 
 PipelineRunner::PipelineRunner(PipelineRegistry registry, Options options, QObject* parent)
-    : QObject(parent), m_registry(std::move(registry)), m_options(options) {
+    : QObject(parent), m_registry(std::move(registry)), m_options(options), m_worker(m_options.worker) {
     // A thread per run while it works; none waits idle afterwards.
     m_pool.setExpiryTimeout(0);
     m_pool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
@@ -22,6 +22,7 @@ PipelineRunner::PipelineRunner(PipelineRegistry registry, Options options, QObje
 PipelineRunner::~PipelineRunner() {
     m_stop->store(true);
     m_clearTask.cancel();
+    m_worker.shutdown();
     m_pool.waitForDone();
 }
 
@@ -62,6 +63,21 @@ void PipelineRunner::run(PipelinePtr pipeline, const QList<QUrl>& urls, const QS
         });
     };
     const int inputCount = int(urls.size());
+    if (pipeline->runsApart()) {
+        // The worker's events arrive on the main thread, in order.
+        m_worker.run(*pipeline, urls, context.outputFolder,
+                     {.progress =
+                          [self, token](double fraction, const QString& detail) {
+                              if (self) self->progressed(token, fraction, detail);
+                          },
+                      .ended =
+                          [self, token, pipeline, inputCount, folder = context.outputFolder,
+                           onFinish](const PipelineOutcome& outcome) {
+                              if (self && !outcome.stopped)
+                                  self->ended(token, pipeline, inputCount, folder, outcome, onFinish);
+                          }});
+        return;
+    }
     submit([self, token, pipeline, urls, context, inputCount, onFinish = std::move(onFinish)] {
         const PipelineOutcome outcome = pipeline->run(urls, context);
         if (outcome.stopped) return;

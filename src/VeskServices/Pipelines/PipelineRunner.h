@@ -3,6 +3,7 @@
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskServices/Pipelines/PipelineRegistry.h"
 #include "VeskServices/Pipelines/PipelineRunState.h"
+#include "VeskServices/Pipelines/PipelineWorker.h"
 
 #include <QObject>
 #include <QThreadPool>
@@ -16,8 +17,9 @@ namespace vesk {
 
 // Runs drop pipelines on dropped files and publishes the latest run's progress and
 // outcome; keeps the last result for undo until six seconds after the run ended. One
-// for the whole program, shared by every display. Main thread only; the pipelines work
-// on threads of the runner's own, made when needed and not kept idle.
+// for the whole program, shared by every display. Main thread only. Pipelines that read
+// the files' contents run in the pipeline worker process; the others on threads of the
+// runner's own, made when needed and not kept idle.
 class PipelineRunner : public QObject {
     Q_OBJECT
 
@@ -26,6 +28,7 @@ public:
         // Runs the pipelines' work and undo's deletions instead of the runner's threads
         // (tests pass a manual scheduler).
         Scheduler* workScheduler = nullptr;
+        PipelineWorker::Options worker;
     };
     using FinishHandler = std::function<void(const QList<QUrl>& produced)>;
 
@@ -34,14 +37,15 @@ public:
 
     explicit PipelineRunner(PipelineRegistry registry = PipelineRegistry(), QObject* parent = nullptr);
     PipelineRunner(PipelineRegistry registry, Options options, QObject* parent = nullptr);
-    // Runs in flight end at their next check, removing what they had not published;
-    // waits for them.
+    // Runs in flight end (the worker's within a second, killed if need be), leaving
+    // nothing of theirs; waits for them.
     ~PipelineRunner() override;
 
     const PipelineRunState& state() const { return m_state; }
     // The result undo() would delete.
     const std::optional<PipelineResult>& undoable() const { return m_undoable; }
     const PipelineRegistry& registry() const { return m_registry; }
+    PipelineWorker& worker() { return m_worker; }
 
     QList<PipelinePtr> lanes(const QList<QUrl>& urls, const QList<PipelineID>& enabled) const {
         return m_registry.lanes(urls, enabled);
@@ -79,6 +83,7 @@ private:
     quint64 m_lastToken = 0;
     std::shared_ptr<std::atomic<bool>> m_stop = std::make_shared<std::atomic<bool>>(false);
     QThreadPool m_pool;
+    PipelineWorker m_worker;
 };
 
 } // namespace vesk

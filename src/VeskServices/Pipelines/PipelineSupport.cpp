@@ -3,6 +3,7 @@
 #include "VeskPlatform/Files/UniformTypes.h"
 
 #include <QFileInfo>
+#include <QMimeDatabase>
 
 #include <sys/stat.h>
 
@@ -59,6 +60,11 @@ QString extension(const QUrl& url) {
     const QString name = fileName(url);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot > 0 ? name.mid(dot + 1) : QString();
+}
+
+QString preferredExtension(const QString& type) {
+    const QString mime = uti::mimeTypeForIdentifier(type);
+    return mime.isEmpty() ? QString() : QMimeDatabase().mimeTypeForName(mime).preferredSuffix();
 }
 
 } // namespace vesk::pipeline_support

@@ -24,4 +24,7 @@ QString baseName(const QUrl& url);
 QString extension(const QUrl& url);
 QString fileName(const QUrl& url);
 
+// The preferred file extension of a uniform type; empty when it has none.
+QString preferredExtension(const QString& type);
+
 } // namespace vesk::pipeline_support

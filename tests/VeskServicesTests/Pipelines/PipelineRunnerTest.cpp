@@ -65,7 +65,7 @@ protected:
     ManualScheduler scheduler;
     ScopedMainScheduler guard{scheduler};
     ManualScheduler work;
-    PipelineRunner runner{PipelineRegistry(QList<PipelinePtr>{}), {.workScheduler = &work}};
+    PipelineRunner runner{PipelineRegistry(QList<PipelinePtr>{}), {.workScheduler = &work, .worker = {}}};
     QList<PipelineRunState> states;
     QList<QList<QUrl>> finished;
 };
@@ -76,7 +76,7 @@ TEST_F(PipelineRunnerTest, ACompressRunReportsFinishesAndClearsSixSecondsLater) 
     writePhoto(input("a.jpg"), QSize(32, 32));
     writePhoto(input("b.jpg"), QSize(32, 32));
     start(std::make_shared<CompressImagePipeline>(), {input("a.jpg"), input("b.jpg")});
-    settle();
+    ASSERT_TRUE(test::processEventsUntil([&] { return !finished.isEmpty(); })) << "through the worker";
     ASSERT_EQ(states.size(), 5);
     EXPECT_EQ(states[0], PipelineRunState::running("Compress", 0, {}));
     EXPECT_EQ(states[1], PipelineRunState::running("Compress", 0, "a.jpg"));

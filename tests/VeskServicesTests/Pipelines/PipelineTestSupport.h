@@ -1,6 +1,9 @@
 #pragma once
 
 #include "VeskServices/Pipelines/DropPipeline.h"
+#include "VeskServices/Pipelines/PipelineWorker.h"
+
+#include "support/EventLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +116,7 @@ protected:
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
 
+    // Runs the pipeline where the program runs it: in the worker when it runs apart.
     PipelineOutcome run(const DropPipeline& pipeline, const QStringList& paths) {
         PipelineContext context;
         context.outputFolder = outputFolder();
@@ -120,7 +124,14 @@ protected:
             QMutexLocker lock(&m_mutex);
             m_progress.append({fraction, detail});
         };
-        return pipeline.run(fileUrls(paths), context);
+        if (!pipeline.runsApart()) return pipeline.run(fileUrls(paths), context);
+        std::optional<PipelineOutcome> outcome;
+        m_worker.run(pipeline, fileUrls(paths), outputFolder(),
+                     {.progress = context.progress.report,
+                      .ended = [&outcome](const PipelineOutcome& ended) { outcome = ended; }});
+        EXPECT_TRUE(test::processEventsUntil([&] { return outcome.has_value(); }))
+            << "the worker never answered";
+        return outcome.value_or(PipelineOutcome{});
     }
     QList<std::pair<double, QString>> progress() {
         QMutexLocker lock(&m_mutex);
@@ -131,6 +142,7 @@ protected:
     QTemporaryDir m_root;
     QMutex m_mutex;
     QList<std::pair<double, QString>> m_progress;
+    PipelineWorker m_worker;
 };
 
 } // namespace vesk::test

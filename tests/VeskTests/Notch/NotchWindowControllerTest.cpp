@@ -16,6 +16,7 @@
 #include "VeskSync/ModelContainer.h"
 #include "VeskSync/ModelContext.h"
 
+#include "support/EventLoop.h"
 #include "support/ManualScheduler.h"
 #include "support/Screens/OffscreenScreens.h"
 #include "support/Tray/FakeThumbnailGenerator.h"
@@ -433,7 +434,11 @@ TEST_F(NotchWindowControllerTest, ADropOnAPipelineLaneRunsItIntoTheTrayAndUndoRe
         ASSERT_EQ(a->dragLanes()[2], DropLane::pipeline(PipelineID::convertFormat));
         const double content = a->contentSize(a->state()).width();
         EXPECT_TRUE(host->onDrop(urls, QPointF((host->width() - content) / 2 + content * 2.5 / lanes, 20)));
-        scheduler.runPending();
+        // The conversion runs in the pipeline worker.
+        ASSERT_TRUE(test::processEventsUntil([&] {
+            scheduler.runPending();
+            return !controller->pipelineRunner().state().isRunning();
+        }));
         ASSERT_TRUE(QFile::exists(output));
         if (entered) {
             trayWork.runPending();

@@ -1,0 +1,4 @@
+# The pipeline tests run the pipelines through the worker, and make and inspect their
+# files with the image and archive layers.
+add_dependencies(${VESK_TEST_TARGET} vesk-pipeline-worker)
+target_link_libraries(${VESK_TEST_TARGET} PRIVATE VeskCodecs)
