@@ -28,9 +28,6 @@ namespace {
 
 using namespace pipeline_protocol;
 
-// The hidden temporaries of StagedOutput.
-const QString temporaryPattern = QStringLiteral(".vesk-output-*");
-
 void trace(const QString& message) {
     TraceLog::trace(QStringLiteral("pipeline worker: ") + message);
 }
@@ -65,15 +62,13 @@ qint64 fileTraffic(qint64 pid) {
     return total;
 }
 
-// Deletes what an unfinished run left in its folder: its published outputs and every
-// temporary there (the only process writing them is the worker that ended).
+// Deletes what an unfinished run left in its folder: its published outputs and the
+// temporaries no live run holds. The folder is shared with any other copy of the program,
+// so a temporary still locked by a run of that copy stays.
 void removeLeftovers(const QString& folder, const QStringList& published) {
     for (const QString& path : published)
         removeOutput(folder, path);
-    const QStringList temporaries = QDir(folder).entryList(
-        {temporaryPattern}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& name : temporaries)
-        removeOutput(folder, folder + QLatin1Char('/') + name);
+    removeStaleOutputs(folder);
 }
 
 QString inFolder(const QString& folder, const QString& path) {
