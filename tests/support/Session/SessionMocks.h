@@ -35,9 +35,12 @@ constexpr quint32 inhibitCookie = 4242;
 // dbusmock's logind with one active session "c1" (at sessionmock::sessionPath).
 // The template has neither GetSessionByPID nor the "auto" session; each is added on
 // request, with "auto" naming session c1 as logind does for the caller's session.
-inline QString startLogind(PrivateBuses& buses, bool withSessionByPid, bool withAutoSession) {
+inline QString startLogind(PrivateBuses& buses, bool withSessionByPid, bool withAutoSession,
+                           QProcess** process = nullptr) {
     using namespace sessionmock;
-    if (!buses.startTemplate(QStringLiteral("logind"), login1, true)) return buses.error();
+    QProcess* started = buses.startTemplate(QStringLiteral("logind"), login1, true);
+    if (!started) return buses.error();
+    if (process) *process = started;
     DBusMockControl logind(buses.system(), login1, login1Path);
     logind.call(
         DBusMockControl::mockInterface, QStringLiteral("AddSession"),
