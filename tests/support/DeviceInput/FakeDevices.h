@@ -83,12 +83,16 @@ public:
     bool created = false;
     int createCount = 0;
     int enableCount = 0;
+    int probeCount = 0;
     Mode mode = Mode::listen;
     QSet<int> intercepted;
 
     bool canListen() const override { return listenable; }
     bool canIntercept() const override { return interceptable; }
-    void forgetRefusal() override {}
+    bool probeIntercept() override {
+        ++probeCount;
+        return interceptable;
+    }
     bool create(Mode m, Callback callback) override {
         ++createCount;
         if (!createSucceeds) return false;
