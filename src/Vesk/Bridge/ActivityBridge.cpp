@@ -122,6 +122,7 @@ void ActivityBridge::start() {
 
     startMedia();
     consume(audio().states(), &ActivityBridge::handleAudio);
+    consume(audio().settableChanges(), &ActivityBridge::handleAudioSettable);
     consume(battery().events(), &ActivityBridge::handleBattery);
     consume(focus().states(), &ActivityBridge::handleFocus);
     consume(brightness().states(), &ActivityBridge::handleBrightness);
@@ -186,6 +187,12 @@ void ActivityBridge::handleAudio(const AudioState& state) {
         return;
     }
     offer(payloads::sound(state, m_settings, now()));
+}
+
+void ActivityBridge::handleAudioSettable(bool settable) {
+    // A sound server leaving or coming back is not news: only the keys follow it.
+    trace(QStringLiteral("audio volume settable = ") + boolText(settable));
+    updateConsumableKeys();
 }
 
 void ActivityBridge::handleBattery(const BatteryEvent& event) {
