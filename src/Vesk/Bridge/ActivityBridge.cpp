@@ -129,6 +129,10 @@ void ActivityBridge::start() {
     consume(keyboardBacklight().levels(), &ActivityBridge::handleBacklight);
     consume(bluetooth().events(), &ActivityBridge::handleBluetooth);
 
+    connect(&bluetooth(), &BluetoothService::startedLate, this, [this] {
+        trace(QStringLiteral("bluetooth start → started (daemon appeared)"));
+        setBluetoothStatus(BluetoothStartResult::started);
+    });
     startBluetoothWhenIdle();
 }
 
