@@ -195,8 +195,8 @@ void ActivityBridge::handleAudio(const AudioState& state) {
 
 void ActivityBridge::handleAudioSettable(bool settable) {
     // A sound server leaving or coming back is not news: only the keys follow it.
-    trace(QStringLiteral("audio volume settable = ") + boolText(settable));
     updateConsumableKeys();
+    trace(QStringLiteral("audio volume settable = ") + boolText(settable));
 }
 
 void ActivityBridge::handleBattery(const BatteryEvent& event) {

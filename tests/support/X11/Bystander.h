@@ -63,6 +63,15 @@ public:
         return error == nullptr;
     }
 
+    // Gives the keyboard back to the root window, with the pointer over no window of
+    // another client: keys then reach the root window, where this listens.
+    void focusRoot() {
+        xcb_warp_pointer(m_connection, XCB_NONE, m_root, 0, 0, 0, 0, 1, 1);
+        xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT,
+                            XCB_CURRENT_TIME);
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+
     // Lets the key go, once the server has done so.
     void release(xcb_keysym_t keysym) {
         xcb_ungrab_key(m_connection, keycodeOf(keysym), m_root, XCB_MOD_MASK_ANY);
