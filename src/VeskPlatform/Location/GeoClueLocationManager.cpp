@@ -174,15 +174,16 @@ void GeoClueLocationManager::withClient(std::function<void(bool fresh)> then) {
             if (!path) return fail(reply);
             const QString client = path->path();
             const QString owner = reply.service();
-            m_bus.connect(service, client, clientInterface, QStringLiteral("LocationUpdated"), this,
-                          SLOT(onLocationUpdated(QDBusMessage)));
-            m_bus.connect(service, client, dbus::propertiesInterface, QStringLiteral("PropertiesChanged"),
-                          this, SLOT(onClientPropertiesChanged(QDBusMessage)));
             const auto configured = [this, client, owner, fail, generation](const QDBusMessage& level) {
                 if (generation != m_clientGeneration) return;
                 if (dbus::isError(level)) return fail(level);
                 m_client = client;
                 m_clientOwner = owner;
+                // Before Start, which is when the client begins to report.
+                m_bus.connect(service, client, clientInterface, QStringLiteral("LocationUpdated"), this,
+                              SLOT(onLocationUpdated(QDBusMessage)));
+                m_bus.connect(service, client, dbus::propertiesInterface, QStringLiteral("PropertiesChanged"),
+                              this, SLOT(onClientPropertiesChanged(QDBusMessage)));
                 m_clientPending = false;
                 const auto waiters = std::exchange(m_clientWaiters, {});
                 for (const auto& waiter : waiters)
