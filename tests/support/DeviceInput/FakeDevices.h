@@ -83,16 +83,12 @@ public:
     bool created = false;
     int createCount = 0;
     int enableCount = 0;
-    int probeCount = 0;
     Mode mode = Mode::listen;
     QSet<int> intercepted;
 
     bool canListen() const override { return listenable; }
     bool canIntercept() const override { return interceptable; }
-    bool probeIntercept() override {
-        ++probeCount;
-        return interceptable;
-    }
+    bool probeIntercept() override { return interceptable; }
     bool create(Mode m, Callback callback) override {
         ++createCount;
         if (!createSucceeds) return false;
