@@ -122,12 +122,17 @@ void ActivityBridge::start() {
 
     startMedia();
     consume(audio().states(), &ActivityBridge::handleAudio);
+    consume(audio().settableChanges(), &ActivityBridge::handleAudioSettable);
     consume(battery().events(), &ActivityBridge::handleBattery);
     consume(focus().states(), &ActivityBridge::handleFocus);
     consume(brightness().states(), &ActivityBridge::handleBrightness);
     consume(keyboardBacklight().levels(), &ActivityBridge::handleBacklight);
     consume(bluetooth().events(), &ActivityBridge::handleBluetooth);
 
+    connect(&bluetooth(), &BluetoothService::startedLate, this, [this] {
+        trace(QStringLiteral("bluetooth start → started (daemon appeared)"));
+        setBluetoothStatus(BluetoothStartResult::started);
+    });
     startBluetoothWhenIdle();
 }
 
@@ -186,6 +191,12 @@ void ActivityBridge::handleAudio(const AudioState& state) {
         return;
     }
     offer(payloads::sound(state, m_settings, now()));
+}
+
+void ActivityBridge::handleAudioSettable(bool settable) {
+    // A sound server leaving or coming back is not news: only the keys follow it.
+    updateConsumableKeys();
+    trace(QStringLiteral("audio volume settable = ") + boolText(settable));
 }
 
 void ActivityBridge::handleBattery(const BatteryEvent& event) {

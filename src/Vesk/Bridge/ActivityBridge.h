@@ -151,6 +151,7 @@ private:
 
     void startMedia();
     void handleAudio(const AudioState& state);
+    void handleAudioSettable(bool settable);
     void handleNowPlaying(const NowPlayingState& state);
     void updateAmbient(const NowPlayingState& state);
     void handleBattery(const BatteryEvent& event);

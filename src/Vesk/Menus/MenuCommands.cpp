@@ -153,8 +153,8 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
         [&permissions](Permission permission) { return permissions.state(permission); });
 
     diagnostics::ServiceFacts services;
-    services.universalMediaAdapter =
-        bridge.media() && bridge.media()->capabilities().contains(Capability::universalNowPlaying);
+    // A source whose helper failed its self-test never started: not universal.
+    services.universalMediaAdapter = bridge.isUniversalNowPlaying();
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();

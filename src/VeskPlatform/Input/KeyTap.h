@@ -60,8 +60,11 @@ public:
     virtual bool canListen() const = 0;
     // Whether intercepting can work here (the accessibility check).
     virtual bool canIntercept() const = 0;
-    // Forgets an earlier refusal to intercept, so that canIntercept is asked afresh.
-    virtual void forgetRefusal() = 0;
+    // Asks afresh: tries now to take the keys named by setInterceptedKeys, keeps them
+    // only while intercepting, and answers whether no other program holds any of them.
+    // canIntercept follows the answer. Blocks for at most probeTimeoutMs.
+    virtual bool probeIntercept() = 0;
+    static constexpr int probeTimeoutMs = 1000;
 
     // Installs the tap; false when it cannot be made. Replaces an installed one.
     virtual bool create(Mode mode, Callback callback) = 0;

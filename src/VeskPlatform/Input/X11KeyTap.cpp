@@ -5,13 +5,16 @@
 #include "VeskPlatform/Screens/Panel/X11Connection.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QStringList>
+#include <QThread>
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include <xcb/xcbext.h>
 #include <xcb/xinput.h>
 
 namespace vesk {
@@ -157,16 +160,80 @@ QSet<quint32> X11KeyTap::grabbedKeycodes() const {
     return keycodes;
 }
 
-void X11KeyTap::applyGrabs() {
-    QHash<quint32, xcb_keysym_t> desired; // grab -> keysym, for messages
-    if (m_created && m_mode == Mode::intercept) {
-        const QList<quint16> combinations = m_keymap.grabModifierCombinations();
-        for (int code : std::as_const(m_wanted))
-            for (xcb_keysym_t keysym : keysymsForAuxKeyCode(code))
-                for (quint32 keycode : m_keymap.keycodesFor(keysym))
-                    for (quint16 modifiers : combinations)
-                        desired.insert(packGrab(keycode, modifiers), keysym);
+QHash<quint32, xcb_keysym_t> X11KeyTap::wantedGrabs() const {
+    QHash<quint32, xcb_keysym_t> wanted;
+    const QList<quint16> combinations = m_keymap.grabModifierCombinations();
+    for (int code : std::as_const(m_wanted))
+        for (xcb_keysym_t keysym : keysymsForAuxKeyCode(code))
+            for (quint32 keycode : m_keymap.keycodesFor(keysym))
+                for (quint16 modifiers : combinations)
+                    wanted.insert(packGrab(keycode, modifiers), keysym);
+    return wanted;
+}
+
+std::optional<QSet<xcb_keysym_t>> X11KeyTap::tryGrabs(const QHash<quint32, xcb_keysym_t>& grabs,
+                                                      int timeoutMs, QSet<quint32>* taken) {
+    struct Attempt {
+        xcb_void_cookie_t cookie;
+        quint32 grab;
+    };
+    std::vector<Attempt> attempts;
+    for (auto it = grabs.cbegin(); it != grabs.cend(); ++it)
+        // Asynchronous modes: the keyboard never freezes while we hold a key.
+        attempts.push_back({xcb_grab_key_checked(m_connection, 0, m_root, grabModifiers(it.key()),
+                                                 static_cast<xcb_keycode_t>(grabKeycode(it.key())),
+                                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                            it.key()});
+    if (timeoutMs >= 0 && !attempts.empty()) {
+        // A reply to a later request means every grab before it has been decided, so the
+        // checks below wait for nothing. Qt's reader thread may be the one that reads it.
+        const xcb_get_input_focus_cookie_t fence = xcb_get_input_focus(m_connection);
+        xcb_flush(m_connection);
+        QElapsedTimer waited;
+        waited.start();
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        while (!xcb_poll_for_reply(m_connection, fence.sequence, &reply, &error)) {
+            if (waited.elapsed() >= timeoutMs || xcb_connection_has_error(m_connection)) {
+                for (const Attempt& attempt : attempts)
+                    xcb_ungrab_key(m_connection, static_cast<xcb_keycode_t>(grabKeycode(attempt.grab)),
+                                   m_root, grabModifiers(attempt.grab));
+                xcb_flush(m_connection);
+                return std::nullopt;
+            }
+            QThread::msleep(1);
+        }
+        std::free(reply);
+        std::free(error);
     }
+    QSet<xcb_keysym_t> refused;
+    for (const Attempt& attempt : attempts) {
+        if (xcb_generic_error_t* error = xcb_request_check(m_connection, attempt.cookie)) {
+            refused.insert(grabs.value(attempt.grab));
+            std::free(error);
+        } else {
+            taken->insert(attempt.grab);
+        }
+    }
+    xcb_flush(m_connection);
+    return refused;
+}
+
+void X11KeyTap::setRefusal(const QSet<xcb_keysym_t>& refused) {
+    if (refused.isEmpty()) {
+        m_refusal.clear();
+        return;
+    }
+    QStringList names;
+    for (xcb_keysym_t keysym : refused)
+        names << keysymName(keysym);
+    names.sort();
+    m_refusal = QStringLiteral("another program holds ") + names.join(QStringLiteral(", "));
+}
+
+void X11KeyTap::applyGrabs() {
+    const QHash<quint32, xcb_keysym_t> desired =
+        m_created && m_mode == Mode::intercept ? wantedGrabs() : QHash<quint32, xcb_keysym_t>();
 
     for (auto it = m_grabs.begin(); it != m_grabs.end();) {
         if (desired.contains(*it)) {
@@ -178,41 +245,45 @@ void X11KeyTap::applyGrabs() {
         it = m_grabs.erase(it);
     }
 
-    struct Attempt {
-        xcb_void_cookie_t cookie;
-        quint32 grab;
-    };
-    std::vector<Attempt> attempts;
-    for (auto it = desired.cbegin(); it != desired.cend(); ++it) {
-        if (m_grabs.contains(it.key())) continue;
-        // Asynchronous modes: the keyboard never freezes while we hold a key.
-        attempts.push_back({xcb_grab_key_checked(m_connection, 0, m_root, grabModifiers(it.key()),
-                                                 static_cast<xcb_keycode_t>(grabKeycode(it.key())),
-                                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                            it.key()});
-    }
-    QSet<xcb_keysym_t> refused;
-    for (const Attempt& attempt : attempts) {
-        if (xcb_generic_error_t* error = xcb_request_check(m_connection, attempt.cookie)) {
-            refused.insert(desired.value(attempt.grab));
-            std::free(error);
-        } else {
-            m_grabs.insert(attempt.grab);
-        }
-    }
-    xcb_flush(m_connection);
+    QHash<quint32, xcb_keysym_t> missing;
+    for (auto it = desired.cbegin(); it != desired.cend(); ++it)
+        if (!m_grabs.contains(it.key())) missing.insert(it.key(), it.value());
+    const QSet<xcb_keysym_t> refused = tryGrabs(missing, -1, &m_grabs).value_or(QSet<xcb_keysym_t>());
     m_merger.setGrabbed(grabbedKeycodes());
 
     if (refused.isEmpty()) {
-        if (!attempts.empty()) m_refusal.clear();
+        if (!missing.isEmpty()) m_refusal.clear();
         return;
     }
-    QStringList names;
-    for (xcb_keysym_t keysym : std::as_const(refused))
-        names << keysymName(keysym);
-    names.sort();
-    m_refusal = QStringLiteral("another program holds ") + names.join(QStringLiteral(", "));
+    setRefusal(refused);
     notifyInterceptRefused(m_refusal);
+}
+
+bool X11KeyTap::probeIntercept() {
+    if (!canListen() || m_isXWayland) return false;
+    if ((!m_created || m_stale) && !loadKeymap()) return false;
+    const bool intercepting = m_created && m_mode == Mode::intercept;
+    QHash<quint32, xcb_keysym_t> grabs = wantedGrabs();
+    // Keys already held are ours: asking for them again would tell nothing.
+    for (quint32 grab : std::as_const(m_grabs))
+        grabs.remove(grab);
+    QSet<quint32> taken;
+    const std::optional<QSet<xcb_keysym_t>> refused = tryGrabs(grabs, probeTimeoutMs, &taken);
+    if (!refused) {
+        m_refusal = QStringLiteral("the X server did not answer");
+        return false;
+    }
+    if (intercepting) {
+        m_grabs.unite(taken);
+        m_merger.setGrabbed(grabbedKeycodes());
+    } else {
+        for (quint32 grab : std::as_const(taken))
+            xcb_ungrab_key(m_connection, static_cast<xcb_keycode_t>(grabKeycode(grab)), m_root,
+                           grabModifiers(grab));
+        xcb_flush(m_connection);
+    }
+    setRefusal(*refused);
+    return refused->isEmpty();
 }
 
 void X11KeyTap::ungrabAll() {

@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QTimer>
 
+#include <optional>
+
 namespace vesk {
 
 // The key tap on X11, through Qt's own connection to the X server.
@@ -25,7 +27,7 @@ public:
 
     bool canListen() const override;
     bool canIntercept() const override;
-    void forgetRefusal() override { m_refusal.clear(); }
+    bool probeIntercept() override;
 
     bool create(Mode mode, Callback callback) override;
     void destroy() override;
@@ -44,6 +46,13 @@ private:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     bool loadKeymap();
     void applyGrabs();
+    // Every grab the wanted keys need (keycode << 16 | modifiers), with its keysym.
+    QHash<quint32, xcb_keysym_t> wantedGrabs() const;
+    // Takes `grabs` in one round trip; refused ones are returned by keysym. None when
+    // the server did not answer within `timeoutMs` (then nothing is kept).
+    std::optional<QSet<xcb_keysym_t>> tryGrabs(const QHash<quint32, xcb_keysym_t>& grabs, int timeoutMs,
+                                               QSet<quint32>* taken);
+    void setRefusal(const QSet<xcb_keysym_t>& refused);
     void ungrabAll();
     void markStale();
     void deliver(const std::vector<KeyStroke>& strokes);

@@ -5,6 +5,7 @@
 
 #include <QDBusArgument>
 #include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QPointer>
 
@@ -40,6 +41,13 @@ bool denied(const QDBusMessage& reply) {
     return reply.type() == QDBusMessage::ErrorMessage && reply.errorName() == accessDenied;
 }
 
+// The daemon no longer knows the client (it restarted and numbers clients afresh).
+bool unknownClient(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ErrorMessage &&
+           (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.UnknownObject") ||
+            reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod"));
+}
+
 } // namespace
 
 GeoClueLocationManager::GeoClueLocationManager(UserDefaults& defaults, std::optional<QDBusConnection> bus,
@@ -47,6 +55,7 @@ GeoClueLocationManager::GeoClueLocationManager(UserDefaults& defaults, std::opti
     : LocationManager(parent), m_defaults(defaults), m_bus(bus.value_or(QDBusConnection::systemBus())) {
     if (m_defaults.boolValue(rememberedKey)) m_authorization = LocationAuthorization::authorizedWhenInUse;
     checkService();
+    watchOwner();
 }
 
 GeoClueLocationManager::~GeoClueLocationManager() {
@@ -76,6 +85,37 @@ void GeoClueLocationManager::checkService() {
                     setAuthorization(LocationAuthorization::restricted);
             });
     });
+}
+
+void GeoClueLocationManager::watchOwner() {
+    if (!m_bus.isConnected()) return;
+    auto* watcher = new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                // A client still being made is asked of whoever owns the name then.
+                if (m_client.isEmpty() || newOwner == m_clientOwner) return;
+                // Our client went with the daemon that made it; a fix under way asks the
+                // next one (activation brings it back where it can).
+                const bool wasRunning = m_started || m_starting;
+                forgetClient();
+                if (m_fixPending && wasRunning) startClient();
+            });
+}
+
+void GeoClueLocationManager::forgetClient() {
+    ++m_clientGeneration;
+    if (!m_client.isEmpty()) {
+        m_bus.disconnect(service, m_client, clientInterface, QStringLiteral("LocationUpdated"), this,
+                         SLOT(onLocationUpdated(QDBusMessage)));
+        m_bus.disconnect(service, m_client, dbus::propertiesInterface, QStringLiteral("PropertiesChanged"),
+                         this, SLOT(onClientPropertiesChanged(QDBusMessage)));
+    }
+    m_client.clear();
+    m_clientOwner.clear();
+    m_clientPending = false;
+    m_clientWaiters.clear();
+    m_started = false;
+    m_starting = false;
 }
 
 void GeoClueLocationManager::requestWhenInUseAuthorization() {
@@ -109,65 +149,85 @@ void GeoClueLocationManager::requestLocation() {
                     });
 }
 
-void GeoClueLocationManager::withClient(std::function<void()> then) {
+void GeoClueLocationManager::withClient(std::function<void(bool fresh)> then) {
     if (!m_client.isEmpty()) {
-        then();
+        then(false);
         return;
     }
     m_clientWaiters.append(std::move(then));
     if (m_clientPending) return;
     m_clientPending = true;
+    const quint64 generation = m_clientGeneration;
     const auto fail = [this](const QDBusMessage& reply) {
         m_clientPending = false;
         m_clientWaiters.clear();
         m_starting = false;
+        // Asked afresh of whoever owns the name now: the answer is the user's.
         if (denied(reply)) setAuthorization(LocationAuthorization::denied);
         finishFix(std::nullopt, reply.errorMessage());
     };
     dbus::callAsync(
         m_bus, call(managerPath, managerInterface, QStringLiteral("GetClient")), dbus::readTimeoutMs, this,
-        [this, fail](const QDBusMessage& reply) {
+        [this, fail, generation](const QDBusMessage& reply) {
+            if (generation != m_clientGeneration) return;
             const auto path = dbus::replyValue<QDBusObjectPath>(reply);
             if (!path) return fail(reply);
             const QString client = path->path();
-            m_bus.connect(service, client, clientInterface, QStringLiteral("LocationUpdated"), this,
-                          SLOT(onLocationUpdated(QDBusMessage)));
-            m_bus.connect(service, client, dbus::propertiesInterface, QStringLiteral("PropertiesChanged"),
-                          this, SLOT(onClientPropertiesChanged(QDBusMessage)));
+            const QString owner = reply.service();
+            const auto configured = [this, client, owner, fail, generation](const QDBusMessage& level) {
+                if (generation != m_clientGeneration) return;
+                if (dbus::isError(level)) return fail(level);
+                m_client = client;
+                m_clientOwner = owner;
+                // Before Start, which is when the client begins to report.
+                m_bus.connect(service, client, clientInterface, QStringLiteral("LocationUpdated"), this,
+                              SLOT(onLocationUpdated(QDBusMessage)));
+                m_bus.connect(service, client, dbus::propertiesInterface, QStringLiteral("PropertiesChanged"),
+                              this, SLOT(onClientPropertiesChanged(QDBusMessage)));
+                m_clientPending = false;
+                const auto waiters = std::exchange(m_clientWaiters, {});
+                for (const auto& waiter : waiters)
+                    waiter(true);
+            };
             dbus::callAsync(
                 m_bus, clientProperty(client, QStringLiteral("DesktopId"), QStringLiteral("vesk-notch")),
-                dbus::readTimeoutMs, this, [this, client, fail](const QDBusMessage& set) {
+                dbus::readTimeoutMs, this,
+                [this, client, fail, generation, configured](const QDBusMessage& set) {
+                    if (generation != m_clientGeneration) return;
                     if (dbus::isError(set)) return fail(set);
                     dbus::callAsync(
                         m_bus, clientProperty(client, QStringLiteral("RequestedAccuracyLevel"), cityAccuracy),
-                        dbus::readTimeoutMs, this, [this, client, fail](const QDBusMessage& level) {
-                            if (dbus::isError(level)) return fail(level);
-                            m_client = client;
-                            m_clientPending = false;
-                            const auto waiters = std::exchange(m_clientWaiters, {});
-                            for (const auto& waiter : waiters)
-                                waiter();
-                        });
+                        dbus::readTimeoutMs, this, configured);
                 });
         });
 }
 
-void GeoClueLocationManager::startClient() {
+void GeoClueLocationManager::startClient(bool mayRetry) {
     if (m_started || m_starting) return;
     m_starting = true;
-    withClient([this] {
+    withClient([this, mayRetry](bool fresh) {
+        const quint64 generation = m_clientGeneration;
+        const QString owner = m_clientOwner;
         dbus::callAsync(m_bus, call(m_client, clientInterface, QStringLiteral("Start")), startTimeoutMs, this,
-                        [this](const QDBusMessage& reply) {
+                        [this, mayRetry, fresh, generation, owner](const QDBusMessage& reply) {
+                            if (generation != m_clientGeneration) return;
                             m_starting = false;
-                            if (dbus::isError(reply)) {
-                                if (denied(reply)) setAuthorization(LocationAuthorization::denied);
-                                finishFix(std::nullopt, reply.errorMessage());
+                            if (!dbus::isError(reply)) {
+                                m_started = true;
+                                setAuthorization(LocationAuthorization::authorizedWhenInUse);
+                                // Only permission was asked for: stop until a fix is wanted.
+                                if (!m_fixPending) stopClient();
                                 return;
                             }
-                            m_started = true;
-                            setAuthorization(LocationAuthorization::authorizedWhenInUse);
-                            // Only permission was asked for: stop until a fix is wanted.
-                            if (!m_fixPending) stopClient();
+                            // A refusal counts only from the daemon that just made the client for us;
+                            // a kept client may since belong to another program under a new daemon.
+                            const bool usersAnswer = denied(reply) && fresh && reply.service() == owner;
+                            if (!usersAnswer && (unknownClient(reply) || denied(reply))) {
+                                forgetClient();
+                                if (mayRetry) return startClient(false);
+                            }
+                            if (usersAnswer) setAuthorization(LocationAuthorization::denied);
+                            finishFix(std::nullopt, reply.errorMessage());
                         });
     });
 }
@@ -179,16 +239,21 @@ void GeoClueLocationManager::stopClient() {
                     [](const QDBusMessage&) {});
 }
 
+bool GeoClueLocationManager::fromOurClient(const QDBusMessage& message) const {
+    // Another program's client may carry our old number under a new daemon.
+    return message.path() == m_client && message.service() == m_clientOwner;
+}
+
 void GeoClueLocationManager::onLocationUpdated(const QDBusMessage& message) {
     const QVariantList arguments = message.arguments();
-    if (!m_fixPending || arguments.size() < 2) return;
+    if (!m_fixPending || arguments.size() < 2 || !fromOurClient(message)) return;
     const auto path = dbus::valueOf<QDBusObjectPath>(arguments.at(1));
     if (path && path->path() != QLatin1String("/")) readLocation(path->path());
 }
 
 void GeoClueLocationManager::onClientPropertiesChanged(const QDBusMessage& message) {
     const QVariantList arguments = message.arguments();
-    if (arguments.size() < 2) return;
+    if (arguments.size() < 2 || !fromOurClient(message)) return;
     const QVariantMap changed = dbus::toVariantMap(arguments.at(1));
     if (!changed.contains(QStringLiteral("Active")) || !m_started) return;
     if (dbus::valueOf<bool>(changed.value(QStringLiteral("Active"))).value_or(true)) return;

@@ -17,6 +17,10 @@ class UserDefaults;
 // between fixes. GeoClue cannot be asked "may I?" without starting a client: permission
 // is not determined until a start was accepted (remembered in the user defaults, so a
 // later run begins allowed) or refused (for this run). Without GeoClue it is restricted.
+// The daemon quits when idle and numbers its clients afresh when it comes back, so the
+// client is followed through the service's owner: a new owner, or a client the daemon
+// no longer knows, means a new client. Only a refusal of a client just made by the
+// current owner is the user's; any other failure keeps the remembered grant.
 class GeoClueLocationManager final : public LocationManager {
     Q_OBJECT
 
@@ -39,8 +43,13 @@ private Q_SLOTS:
 
 private:
     void checkService();
-    void startClient();
-    void withClient(std::function<void()> then);
+    void watchOwner();
+    // `mayRetry`: a stale client may be replaced once within this attempt.
+    void startClient(bool mayRetry = true);
+    // Runs `then` with our client; `fresh` when it was made for this call.
+    void withClient(std::function<void(bool fresh)> then);
+    void forgetClient();
+    bool fromOurClient(const QDBusMessage& message) const;
     void stopClient();
     void readLocation(const QString& path);
     void finishFix(std::optional<LocationFix> fix, const QString& reason);
@@ -50,8 +59,12 @@ private:
     QDBusConnection m_bus;
     LocationAuthorization m_authorization = LocationAuthorization::notDetermined;
     QString m_client;
+    // The unique bus name of the daemon that made m_client.
+    QString m_clientOwner;
+    // Bumped whenever the client is forgotten: answers about an older one are dropped.
+    quint64 m_clientGeneration = 0;
     bool m_clientPending = false;
-    QList<std::function<void()>> m_clientWaiters;
+    QList<std::function<void(bool fresh)>> m_clientWaiters;
     bool m_starting = false;
     bool m_started = false;
     bool m_fixPending = false;

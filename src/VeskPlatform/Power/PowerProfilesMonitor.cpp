@@ -63,9 +63,9 @@ void PowerProfilesMonitor::start() {
                         ++endpoint.generation; // an answer still in flight is stale
                         endpoint.profile.reset();
                         endpoint.resolved = true;
-                        update();
+                        update(true);
                     } else {
-                        fetch(endpoint);
+                        fetch(endpoint, true);
                     }
                 }
             });
@@ -73,17 +73,17 @@ void PowerProfilesMonitor::start() {
         fetch(endpoint);
 }
 
-void PowerProfilesMonitor::fetch(Endpoint& endpoint) {
+void PowerProfilesMonitor::fetch(Endpoint& endpoint, bool startingPoint) {
     const quint64 generation = ++endpoint.generation;
     const QDBusMessage get =
         dbus::propertyGet(endpoint.service, endpoint.path, endpoint.service, activeProfileKey);
     Endpoint* target = &endpoint;
     dbus::callAsync(m_bus, get, dbus::readTimeoutMs, this,
-                    [this, target, generation](const QDBusMessage& reply) {
+                    [this, target, generation, startingPoint](const QDBusMessage& reply) {
                         if (target->generation != generation) return;
                         target->profile = dbus::replyValue<QString>(reply);
                         target->resolved = true;
-                        update();
+                        update(startingPoint);
                     });
 }
 
@@ -109,7 +109,7 @@ void PowerProfilesMonitor::onPropertiesChanged(const QDBusMessage& message) {
     }
 }
 
-void PowerProfilesMonitor::update() {
+void PowerProfilesMonitor::update(bool startingPoint) {
     const bool powerSaver = activeProfile() == powerSaverProfile;
     const bool changed = powerSaver != m_powerSaver;
     m_powerSaver = powerSaver;
@@ -119,7 +119,11 @@ void PowerProfilesMonitor::update() {
         Q_EMIT ready();
         return;
     }
-    if (changed) Q_EMIT powerSaverChanged();
+    if (!changed) return;
+    if (startingPoint)
+        Q_EMIT startingPointChanged();
+    else
+        Q_EMIT powerSaverChanged();
 }
 
 } // namespace vesk

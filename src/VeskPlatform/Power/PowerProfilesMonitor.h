@@ -15,7 +15,8 @@ namespace vesk {
 // Follows power-profiles-daemon's active profile; "power-saver" is Low Power Mode.
 // The daemon is "org.freedesktop.UPower.PowerProfiles" in newer releases and
 // "net.hadess.PowerProfiles" in older ones (Debian 12): both are followed, and a
-// daemon that starts, stops or restarts later is picked up.
+// daemon that starts, stops or restarts later is picked up. A daemon appearing or
+// leaving sets a new starting point: the profile it brings is no change.
 class PowerProfilesMonitor final : public QObject {
     Q_OBJECT
 public:
@@ -30,8 +31,12 @@ public:
 
 Q_SIGNALS:
     void ready();
-    // Emitted only after ready(), when isPowerSaver() changed.
+    // Emitted only after ready(), when the daemon changed its profile between
+    // power-saver and another one.
     void powerSaverChanged();
+    // Emitted only after ready(), when isPowerSaver() changed because a daemon appeared
+    // or left: a new starting point, not a change.
+    void startingPointChanged();
 
 private Q_SLOTS:
     void onPropertiesChanged(const QDBusMessage& message);
@@ -45,9 +50,10 @@ private:
         quint64 generation = 0;
     };
 
-    void fetch(Endpoint& endpoint);
+    // `startingPoint`: the answer comes from a daemon that just appeared.
+    void fetch(Endpoint& endpoint, bool startingPoint = false);
     Endpoint* endpointFor(const QString& path);
-    void update();
+    void update(bool startingPoint = false);
 
     QDBusConnection m_bus;
     std::array<Endpoint, 2> m_endpoints;

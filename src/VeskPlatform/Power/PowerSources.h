@@ -44,9 +44,11 @@ public:
     virtual bool isReady() const = 0;
 
 Q_SIGNALS:
-    // A power source changed; also emitted once when the first readings are in.
+    // A power source changed, or Low Power Mode's source came or went (its value then is
+    // a new starting point); also emitted once when the first readings are in.
     void powerSourcesChanged();
-    // Low Power Mode turned on or off (never for the first reading).
+    // Low Power Mode turned on or off (never for the first reading, nor for its source
+    // coming or going).
     void lowPowerModeChanged();
 };
 

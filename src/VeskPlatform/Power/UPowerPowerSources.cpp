@@ -53,6 +53,10 @@ UPowerPowerSources::UPowerPowerSources(QDBusConnection bus, QObject* parent)
     connect(m_profiles, &PowerProfilesMonitor::powerSaverChanged, this, [this] {
         if (m_ready) Q_EMIT lowPowerModeChanged();
     });
+    // Readers take the daemon's coming or going as a new reading, not as a change.
+    connect(m_profiles, &PowerProfilesMonitor::startingPointChanged, this, [this] {
+        if (m_ready) Q_EMIT powerSourcesChanged();
+    });
 }
 
 UPowerPowerSources::~UPowerPowerSources() = default;

@@ -4,6 +4,8 @@
 
 #include <QDBusServiceWatcher>
 
+#include <poll.h>
+
 namespace vesk {
 
 namespace {
@@ -16,27 +18,40 @@ const QString screenSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 const QString applicationName = QStringLiteral("VeskNotch");
 constexpr int callTimeoutMs = 3000;
 
+QDBusConnection busOf(bool system) {
+    return system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
+}
+
 } // namespace
 
 DesktopPowerAssertion::DesktopPowerAssertion(QObject* parent) : PowerAssertion(parent) {
-    watchOwner(true, login1Service, &m_logindOwned);
-    watchOwner(false, screenSaverService, &m_screenSaverOwned);
+    watchOwner(Channel::logind);
+    watchOwner(Channel::screenSaver);
 }
 
 DesktopPowerAssertion::~DesktopPowerAssertion() {
     release();
 }
 
-void DesktopPowerAssertion::watchOwner(bool systemBus, const QString& service, std::optional<bool>* owned) {
-    QDBusConnection bus = systemBus ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
+bool DesktopPowerAssertion::holds(Channel channel) const {
+    return channel == Channel::logind ? m_inhibitor.isValid() : m_cookie.has_value();
+}
+
+void DesktopPowerAssertion::watchOwner(Channel channel) {
+    const bool system = channel == Channel::logind;
+    const QString& service = system ? login1Service : screenSaverService;
+    std::optional<bool>* owned = system ? &m_logindOwned : &m_screenSaverOwned;
+    QDBusConnection bus = busOf(system);
     if (!bus.isConnected()) {
         *owned = false;
         return;
     }
     auto* watcher = new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(
-        watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-        [owned](const QString&, const QString&, const QString& newOwner) { *owned = !newOwner.isEmpty(); });
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this, channel, owned](const QString&, const QString&, const QString& newOwner) {
+                *owned = !newOwner.isEmpty();
+                ownerChanged(channel, !newOwner.isEmpty());
+            });
     QDBusMessage ask = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
@@ -50,60 +65,94 @@ void DesktopPowerAssertion::watchOwner(bool systemBus, const QString& service, s
 
 bool DesktopPowerAssertion::acquire(const QString& reason) {
     release();
-    const quint64 generation = m_generation;
-    m_pending = 0;
-    m_anySucceeded = false;
+    m_reason = reason;
+    const bool logind = take(Channel::logind);
+    const bool screenSaver = take(Channel::screenSaver);
+    m_held = logind || screenSaver;
+    return m_held;
+}
 
-    QDBusConnection system = QDBusConnection::systemBus();
-    if (system.isConnected() && m_logindOwned.value_or(true)) {
+bool DesktopPowerAssertion::take(Channel channel) {
+    const bool system = channel == Channel::logind;
+    QDBusConnection bus = busOf(system);
+    const std::optional<bool>& owned = system ? m_logindOwned : m_screenSaverOwned;
+    if (!bus.isConnected() || !owned.value_or(true)) return false;
+    const quint64 generation = m_generation;
+    if (system) {
         QDBusMessage inhibit = QDBusMessage::createMethodCall(login1Service, login1Path, managerInterface,
                                                               QStringLiteral("Inhibit"));
-        inhibit << QStringLiteral("idle") << applicationName << reason << QStringLiteral("block");
-        dbus::callAsync(system, inhibit, callTimeoutMs, this, [this, generation](const QDBusMessage& reply) {
+        inhibit << QStringLiteral("idle") << applicationName << m_reason << QStringLiteral("block");
+        m_logindPending = true;
+        dbus::callAsync(bus, inhibit, callTimeoutMs, this, [this, generation](const QDBusMessage& reply) {
             // A late answer to a released assertion closes its descriptor with the reply.
             if (generation != m_generation) return;
             const auto descriptor = dbus::replyValue<QDBusUnixFileDescriptor>(reply);
             const bool taken = descriptor && descriptor->isValid();
             if (taken) m_inhibitor = *descriptor;
-            finishAttempt(taken);
+            finishAttempt(Channel::logind, taken);
         });
-        ++m_pending;
+        return true;
     }
-
-    QDBusConnection session = QDBusConnection::sessionBus();
-    if (session.isConnected() && m_screenSaverOwned.value_or(true)) {
-        QDBusMessage inhibit = QDBusMessage::createMethodCall(screenSaverService, screenSaverPath,
-                                                              screenSaverService, QStringLiteral("Inhibit"));
-        inhibit << applicationName << reason;
-        inhibit.setAutoStartService(false);
-        dbus::callAsync(session, inhibit, callTimeoutMs, this, [this, generation](const QDBusMessage& reply) {
-            const std::optional<quint32> cookie = dbus::replyValue<quint32>(reply);
-            if (generation != m_generation) {
-                if (cookie) unInhibit(*cookie);
-                return;
-            }
-            if (cookie) m_cookie = cookie;
-            finishAttempt(cookie.has_value());
-        });
-        ++m_pending;
-    }
-
-    if (m_pending == 0) return false;
-    m_held = true;
+    QDBusMessage inhibit = QDBusMessage::createMethodCall(screenSaverService, screenSaverPath,
+                                                          screenSaverService, QStringLiteral("Inhibit"));
+    inhibit << applicationName << m_reason;
+    inhibit.setAutoStartService(false);
+    m_screenSaverPending = true;
+    dbus::callAsync(bus, inhibit, callTimeoutMs, this, [this, generation](const QDBusMessage& reply) {
+        const std::optional<quint32> cookie = dbus::replyValue<quint32>(reply);
+        if (generation != m_generation) {
+            if (cookie) unInhibit(*cookie);
+            return;
+        }
+        if (cookie) m_cookie = cookie;
+        finishAttempt(Channel::screenSaver, cookie.has_value());
+    });
     return true;
 }
 
-void DesktopPowerAssertion::finishAttempt(bool succeeded) {
-    --m_pending;
-    if (succeeded) m_anySucceeded = true;
-    if (m_pending > 0 || m_anySucceeded) return;
-    m_held = false;
-    Q_EMIT lost();
+void DesktopPowerAssertion::finishAttempt(Channel channel, bool succeeded) {
+    (channel == Channel::logind ? m_logindPending : m_screenSaverPending) = false;
+    if (succeeded) return;
+    checkStillHeld(channel == Channel::logind ? QStringLiteral("logind refused its inhibitor")
+                                              : QStringLiteral("the screensaver refused its inhibitor"));
+}
+
+void DesktopPowerAssertion::ownerChanged(Channel channel, bool owned) {
+    if (!m_held) return;
+    if (channel == Channel::screenSaver) {
+        // A cookie names an inhibition only to the owner that handed it out.
+        m_cookie.reset();
+        m_screenSaverPending = false;
+    } else if (m_inhibitor.isValid() && inhibitorClosed(m_inhibitor)) {
+        m_inhibitor = QDBusUnixFileDescriptor();
+        m_logindPending = false;
+    }
+    if (owned && !holds(channel)) {
+        take(channel);
+        return;
+    }
+    checkStillHeld(channel == Channel::logind ? QStringLiteral("logind left and took its inhibitor")
+                                              : QStringLiteral("the screensaver left with its inhibitor"));
+}
+
+void DesktopPowerAssertion::checkStillHeld(const QString& why) {
+    if (!m_held || holds(Channel::logind) || holds(Channel::screenSaver) || m_logindPending ||
+        m_screenSaverPending)
+        return;
+    release();
+    Q_EMIT lost(why);
+}
+
+bool DesktopPowerAssertion::inhibitorClosed(const QDBusUnixFileDescriptor& descriptor) {
+    // Ours is the writing end of logind's pipe: it reports an error once the reader is gone.
+    pollfd entry{descriptor.fileDescriptor(), POLLOUT, 0};
+    return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
 }
 
 void DesktopPowerAssertion::release() {
     ++m_generation;
-    m_pending = 0;
+    m_logindPending = false;
+    m_screenSaverPending = false;
     m_held = false;
     m_inhibitor = QDBusUnixFileDescriptor();
     if (m_cookie) unInhibit(*m_cookie);

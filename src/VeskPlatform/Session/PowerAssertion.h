@@ -19,8 +19,9 @@ public:
     virtual bool isHeld() const = 0;
 
 Q_SIGNALS:
-    // Every channel refused an assertion that acquire() had accepted: nothing is held.
-    void lost();
+    // Every channel refused or dropped an assertion that acquire() had accepted: nothing
+    // is held any more. `reason` says what happened last, for people to read.
+    void lost(const QString& reason);
 };
 
 } // namespace vesk

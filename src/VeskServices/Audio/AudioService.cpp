@@ -42,6 +42,7 @@ struct AudioService::Core {
     AudioHardware& hardware;
     SerialQueue queue;
     NewestStream<AudioState> states{2};
+    NewestStream<bool> settableChanges{1};
     // Written on the queue, read on any thread.
     std::atomic<quint32> deviceID{0};
 
@@ -49,8 +50,22 @@ struct AudioService::Core {
     bool listening = false;
     bool awaitingFirstAnswer = false;
     QString lastDefaultKey;
+    // What the last state or notice said about setting the volume.
+    bool settable = false;
 
-    void publish() { states.yield(stateOf(hardware.snapshot(), deviceID.load())); }
+    void publish() {
+        const AudioState state = stateOf(hardware.snapshot(), deviceID.load());
+        settable = state.canSetVolume;
+        states.yield(state);
+    }
+
+    // Every handled event ends here: a change of settability that no state carried.
+    void noticeSettable() {
+        const bool now = stateOf(hardware.snapshot(), deviceID.load()).canSetVolume;
+        if (now == settable) return;
+        settable = now;
+        settableChanges.yield(now);
+    }
 
     void adopt(const AudioHardwareSnapshot& snapshot) {
         deviceID.store(snapshot.defaultDevice);
@@ -77,14 +92,21 @@ struct AudioService::Core {
 
     void handle(const AudioHardwareEvent& event) {
         if (!listening) return;
+        if (awaitingFirstAnswer) return adoptFirstAnswer();
+        follow(event);
+        noticeSettable();
+    }
+
+    void adoptFirstAnswer() {
         const AudioHardwareSnapshot snapshot = hardware.snapshot();
-        if (awaitingFirstAnswer) {
-            if (snapshot.status == AudioHardwareStatus::waiting) return;
-            awaitingFirstAnswer = false;
-            adopt(snapshot);
-            publish();
-            return;
-        }
+        if (snapshot.status == AudioHardwareStatus::waiting) return;
+        awaitingFirstAnswer = false;
+        adopt(snapshot);
+        publish();
+    }
+
+    void follow(const AudioHardwareEvent& event) {
+        const AudioHardwareSnapshot snapshot = hardware.snapshot();
         if (snapshot.status != AudioHardwareStatus::ready || snapshot.defaultDevice == 0) {
             // Gone quietly: a volume of 0 is not news.
             deviceID.store(0);
@@ -128,6 +150,10 @@ AudioService::~AudioService() {
 
 NewestStream<AudioState> AudioService::states() const {
     return m_core->states;
+}
+
+NewestStream<bool> AudioService::settableChanges() const {
+    return m_core->settableChanges;
 }
 
 void AudioService::start() {

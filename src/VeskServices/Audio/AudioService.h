@@ -28,6 +28,10 @@ public:
     // Newest 2 states. The first after start() is the state at start, published once
     // the sound server has first answered.
     NewestStream<AudioState> states() const;
+    // Whether a volume can be set now, each time that changes after start() without it
+    // being a new state to announce: the sound server or the last output leaving, or
+    // coming back. Newest only.
+    NewestStream<bool> settableChanges() const;
 
     void start();
     void stop();

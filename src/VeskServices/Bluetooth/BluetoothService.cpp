@@ -59,6 +59,12 @@ BluetoothService::BluetoothService(std::unique_ptr<BluetoothDevices> devices, QO
     connect(m_devices.get(), &BluetoothDevices::deviceDisconnected, this,
             &BluetoothService::deviceDisconnected);
     connect(m_devices.get(), &BluetoothDevices::devicesChanged, this, &BluetoothService::devicesChanged);
+    connect(m_devices.get(), &BluetoothDevices::reachabilityChanged, this, [this] {
+        if (!m_startWanted || m_started || authorization() != Authorization::allowedAlways) return;
+        // Adopted as at start: devices already connected give no events.
+        start();
+        Q_EMIT startedLate();
+    });
     m_devices->watch();
 }
 
@@ -82,6 +88,7 @@ BluetoothService::Authorization BluetoothService::authorization() const {
 }
 
 BluetoothService::StartResult BluetoothService::start() {
+    m_startWanted = true;
     switch (authorization()) {
     case Authorization::restricted:
     case Authorization::denied:
@@ -98,6 +105,7 @@ BluetoothService::StartResult BluetoothService::start() {
 
 void BluetoothService::stop() {
     m_started = false;
+    m_startWanted = false;
     m_watched.clear();
     // Connections still waiting for their event are dropped.
     for (auto it = m_generations.begin(); it != m_generations.end(); ++it)

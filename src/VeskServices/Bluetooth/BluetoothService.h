@@ -33,7 +33,8 @@ template <> struct RawEnumTable<BluetoothStartResult> {
 // connected (with the device's battery levels, read a moment after the connection),
 // disconnected, and a low-battery warning once per connection. Devices already
 // connected when it starts, or found connected when the daemon or an adapter comes
-// later, give no events. Lives on the main thread.
+// later, give no events. A start refused because the daemon did not answer is made
+// when the daemon appears (startedLate()). Lives on the main thread.
 class BluetoothService final : public QObject {
     Q_OBJECT
 public:
@@ -62,6 +63,7 @@ public:
     void setLowBatteryThreshold(double threshold);
 
     Authorization authorization() const;
+    // Anything but `started` leaves the start to be made when the daemon appears.
     StartResult start();
     void stop();
     bool isStarted() const { return m_started; }
@@ -84,6 +86,10 @@ public:
     static QString symbol(const QString& name, const QString& iconClass);
     static BluetoothDevice describe(const BluetoothDeviceInfo& info, const BatteryTable& table);
 
+Q_SIGNALS:
+    // A start refused earlier was made: the daemon appeared.
+    void startedLate();
+
 private:
     void deviceConnected(const BluetoothDeviceInfo& info);
     void deviceDisconnected(const BluetoothDeviceInfo& info);
@@ -99,6 +105,8 @@ private:
     // whose device has since disconnected is dropped.
     QHash<QString, quint64> m_generations;
     bool m_started = false;
+    // start() was asked for and not yet made or stopped.
+    bool m_startWanted = false;
 };
 
 } // namespace vesk

@@ -42,8 +42,7 @@ bool EventTapService::hasAccessibility() const {
 }
 
 bool EventTapService::requestAccessibility() {
-    m_tap->forgetRefusal();
-    return hasAccessibility();
+    return m_tap->probeIntercept();
 }
 
 EventTapService::InputMonitoring EventTapService::inputMonitoring() const {

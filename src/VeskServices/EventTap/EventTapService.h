@@ -77,8 +77,10 @@ public:
     // Whether intercepting can work here: an X11 display (not XWayland) where no key we
     // wanted was found held by another program.
     bool hasAccessibility() const;
-    // Asks afresh: forgets an earlier refusal and answers hasAccessibility. There is no
-    // prompt to show.
+    // Asks afresh, with no prompt to show: tries the consumable keys now (waiting at most
+    // a second for the display) and answers whether no other program holds any of them.
+    // A running tap is neither stopped nor restarted; while it intercepts, it keeps
+    // what the try took.
     bool requestAccessibility();
     // Whether listening can work here: an X11 display with XInput2 2.1 or later.
     InputMonitoring inputMonitoring() const;

@@ -14,9 +14,9 @@ IdleService::IdleService(std::unique_ptr<PowerAssertion> assertion, std::unique_
       m_assertion(assertion ? std::move(assertion) : std::make_unique<DesktopPowerAssertion>()),
       m_session(session ? std::move(session) : std::make_unique<DesktopSessionEvents>()),
       m_scheduler(scheduler), m_clock(clock) {
-    // Every channel refused after all: keep-awake is off, and says so.
-    connect(m_assertion.get(), &PowerAssertion::lost, this, [this] {
-        TraceLog::trace(QStringLiteral("keep-awake refused by every inhibitor"));
+    // Nothing holds it any more: keep-awake is off, and says so.
+    connect(m_assertion.get(), &PowerAssertion::lost, this, [this](const QString& reason) {
+        TraceLog::trace(QStringLiteral("keep-awake lost: ") + reason);
         m_expiry.cancel();
         m_expiry = {};
         setKeepAwake(false, std::nullopt);

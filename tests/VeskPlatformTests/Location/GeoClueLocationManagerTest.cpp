@@ -12,6 +12,8 @@
 #include <QDBusVariant>
 #include <QUuid>
 
+#include <cmath>
+
 using namespace vesk;
 using namespace vesk::test;
 
@@ -24,9 +26,23 @@ class GeoClueLocationManagerTest : public BusTest {
 protected:
     std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
 
-    bool startGeoClue(bool deny) {
+    QProcess* startGeoClue(bool deny, const QString& parameters = {}) {
         return buses.startTemplate(QStringLiteral(VESK_SOURCE_DIR "/tests/support/DBusMock/geoclue.py"),
-                                   geoclue, true, deny ? QStringLiteral(R"({"Deny": true})") : QString());
+                                   geoclue, true, deny ? QStringLiteral(R"({"Deny": true})") : parameters);
+    }
+    // The next fix: its latitude, or NaN when it failed.
+    double nextFix(GeoClueLocationManager& manager) {
+        std::optional<double> latitude;
+        const auto fixed =
+            QObject::connect(&manager, &LocationManager::locationsUpdated,
+                             [&](const QList<LocationFix>& f) { latitude = f.first().latitude; });
+        const auto failed = QObject::connect(&manager, &LocationManager::failed,
+                                             [&](const QString&) { latitude = std::nan(""); });
+        manager.requestLocation();
+        processEventsUntil([&] { return latitude.has_value(); }, 30000);
+        QObject::disconnect(fixed);
+        QObject::disconnect(failed);
+        return latitude.value_or(std::nan(""));
     }
     std::unique_ptr<GeoClueLocationManager> make() {
         return std::make_unique<GeoClueLocationManager>(
@@ -80,4 +96,36 @@ TEST_F(GeoClueLocationManagerTest, ARefusedStartIsDeniedAndNoServiceIsRestricted
     ASSERT_TRUE(processEventsUntil([&] { return !failure.isEmpty(); }, 30000)) << "the refusal never came";
     EXPECT_EQ(manager->authorizationStatus(), LocationAuthorization::denied) << qPrintable(failure);
     EXPECT_FALSE(defaults->boolValue(GeoClueLocationManager::rememberedKey));
+}
+
+// GeoClue quits when idle and numbers its clients afresh when it comes back: a fix after
+// that, or one whose kept client now belongs to another program, takes a new client,
+// arrives, and leaves the grant as it was.
+TEST_F(GeoClueLocationManagerTest, AFixAfterTheDaemonCameBackTakesANewClientAndKeepsTheGrant) {
+    QProcess* first = startGeoClue(false);
+    ASSERT_TRUE(first) << qPrintable(buses.error());
+    auto manager = make();
+    EXPECT_EQ(nextFix(*manager), 48.137);
+
+    buses.stop(first);
+    ASSERT_TRUE(buses.waitForNameGone(geoclue, true));
+    QProcess* second = startGeoClue(false, QStringLiteral(R"({"TakenClients": 1, "Latitude": 52.52})"));
+    ASSERT_TRUE(second) << qPrintable(buses.error());
+    EXPECT_EQ(nextFix(*manager), 52.52);
+    EXPECT_EQ(manager->authorizationStatus(), LocationAuthorization::authorizedWhenInUse);
+
+    // The daemon did not change, but the client we keep is someone else's now.
+    DBusMockControl daemon(buses.system(), geoclue, QStringLiteral("/org/freedesktop/GeoClue2/Manager"));
+    ASSERT_FALSE(daemon.call(DBusMockControl::mockInterface, QStringLiteral("HandOverClient")).isEmpty())
+        << qPrintable(daemon.lastError());
+    EXPECT_EQ(nextFix(*manager), 52.52);
+    EXPECT_EQ(manager->authorizationStatus(), LocationAuthorization::authorizedWhenInUse);
+    EXPECT_TRUE(defaults->boolValue(GeoClueLocationManager::rememberedKey));
+
+    // A daemon that is gone for good fails the fix and still keeps the grant.
+    buses.stop(second);
+    ASSERT_TRUE(buses.waitForNameGone(geoclue, true));
+    EXPECT_TRUE(std::isnan(nextFix(*manager)));
+    EXPECT_EQ(manager->authorizationStatus(), LocationAuthorization::authorizedWhenInUse);
+    EXPECT_TRUE(defaults->boolValue(GeoClueLocationManager::rememberedKey));
 }

@@ -15,15 +15,18 @@ using BatteryServiceUPowerTest = BusTest;
 
 // The service over the real UPower and power-profiles-daemon backend: the first
 // answers set the starting point; later changes become events.
-TEST_F(BatteryServiceUPowerTest, UnpluggingAndLowPowerModeBecomeEvents) {
+TEST_F(BatteryServiceUPowerTest, UnpluggingAndLowPowerModeBecomeEventsButTheDaemonComingAndGoingDoesNot) {
     const QString upower = QStringLiteral("org.freedesktop.UPower");
     const QString hadess = QStringLiteral("net.hadess.PowerProfiles");
     ASSERT_TRUE(
         buses.startTemplate(QStringLiteral("upower"), upower, true, QStringLiteral("{\"OnBattery\": false}")))
         << qPrintable(buses.error());
-    ASSERT_TRUE(buses.startTemplate(QStringLiteral("power_profiles_daemon"), hadess, true,
-                                    QStringLiteral("{\"ActiveProfile\": \"balanced\"}")))
-        << qPrintable(buses.error());
+    const auto startProfiles = [&](const char* profile) {
+        return buses.startTemplate(QStringLiteral("power_profiles_daemon"), hadess, true,
+                                   QStringLiteral("{\"ActiveProfile\": \"%1\"}").arg(QLatin1String(profile)));
+    };
+    QProcess* profilesDaemon = startProfiles("balanced");
+    ASSERT_TRUE(profilesDaemon) << qPrintable(buses.error());
     DBusMockControl daemon(buses.system(), upower, QStringLiteral("/org/freedesktop/UPower"));
     // A battery at 50 %, charging.
     daemon.call(DBusMockControl::mockInterface, QStringLiteral("SetupDisplayDevice"),
@@ -49,5 +52,18 @@ TEST_F(BatteryServiceUPowerTest, UnpluggingAndLowPowerModeBecomeEvents) {
     ASSERT_TRUE(processEventsUntil([&] { return events.size() == 2; }));
     EXPECT_EQ(events[1], BatteryEvent::lowPowerMode(true));
     EXPECT_TRUE(service.currentState().lowPowerMode);
+
+    // The daemon leaving and coming back is a new starting point each time, no event;
+    // its next real change is one.
+    buses.stop(profilesDaemon);
+    ASSERT_TRUE(processEventsUntil([&] { return !service.previous()->lowPowerMode; }));
+    ASSERT_TRUE(startProfiles("power-saver")) << qPrintable(buses.error());
+    ASSERT_TRUE(processEventsUntil([&] { return service.previous()->lowPowerMode; }));
+    EXPECT_EQ(events.size(), 2u);
+    DBusMockControl returned(buses.system(), hadess, QStringLiteral("/net/hadess/PowerProfiles"));
+    ASSERT_TRUE(
+        returned.updateProperties(hadess, {{QStringLiteral("ActiveProfile"), QStringLiteral("balanced")}}));
+    ASSERT_TRUE(processEventsUntil([&] { return events.size() == 3; }));
+    EXPECT_EQ(events[2], BatteryEvent::lowPowerMode(false));
     consumer.cancel();
 }

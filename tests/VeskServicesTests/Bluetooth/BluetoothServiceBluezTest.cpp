@@ -57,3 +57,37 @@ TEST(BluetoothServiceBluezTest, ConnectionsOfTheRealDaemonBecomeEvents) {
     EXPECT_EQ(events[2].device().name, QStringLiteral("Magic Mouse"));
     consumer.cancel();
 }
+
+// BlueZ coming after the start was refused: it is adopted when it appears, devices it
+// finds connected give no events, and a connection after that gives its event.
+TEST(BluetoothServiceBluezTest, ADaemonThatAppearsAfterTheStartIsAdopted) {
+    PrivateBuses buses;
+    ASSERT_TRUE(buses.ok()) << buses.error().toStdString();
+    BluetoothService service;
+    std::vector<BluetoothEvent> events;
+    TaskHandle consumer =
+        service.events().consume(nullptr, [&](BluetoothEvent event) { events.push_back(event); });
+    bool startedLate = false;
+    QObject::connect(&service, &BluetoothService::startedLate, [&] { startedLate = true; });
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return service.authorization() == BluetoothService::Authorization::restricted; }));
+    ASSERT_EQ(service.start(), BluetoothStartResult::denied);
+
+    BluezMock bluez(buses);
+    ASSERT_TRUE(bluez.start()) << buses.error().toStdString();
+    bluez.addAdapter();
+    bluez.addDevice(mouseAddress, QStringLiteral("Magic Mouse"));
+    bluez.pair(mouseAddress);
+    bluez.connectDevice(mouseAddress);
+    bluez.addDevice(budsAddress, QStringLiteral("AirPods Pro"));
+    bluez.pair(budsAddress);
+    ASSERT_TRUE(processEventsUntil([&] { return startedLate && service.connectedDevices().size() == 1; }));
+    EXPECT_TRUE(service.isStarted());
+
+    bluez.connectDevice(budsAddress);
+    ASSERT_TRUE(processEventsUntil([&] { return !events.empty(); }));
+    EXPECT_EQ(events.size(), 1u) << "nothing for the mouse found connected";
+    EXPECT_EQ(events[0].kind(), BluetoothEvent::Kind::connected);
+    EXPECT_EQ(events[0].device().address, budsAddress);
+    consumer.cancel();
+}

@@ -2,6 +2,7 @@
 #include "VeskServices/EventTap/EventTapService.h"
 
 #include "support/EventLoop.h"
+#include "support/X11/Bystander.h"
 #include "support/X11/EventBarrier.h"
 #include "support/X11/Xdotool.h"
 
@@ -17,87 +18,12 @@
 #include <vector>
 
 using namespace vesk;
+using vesk::test::Bystander;
 using vesk::test::processEventsFor;
 using vesk::test::processEventsUntil;
 using vesk::test::xdotool;
 
 namespace {
-
-// Another X client: sees the core key events that reach the root window (what the
-// desktop's own key handling would get), and can hold a key grabbed like a desktop does.
-class Bystander {
-public:
-    Bystander() {
-        m_connection = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(m_connection)) return;
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        const quint32 mask = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
-        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(m_connection);
-    }
-    ~Bystander() {
-        if (m_connection) xcb_disconnect(m_connection);
-    }
-    bool ok() const { return m_connection && !xcb_connection_has_error(m_connection); }
-
-    // The keysyms of each keycode in the server's keymap, from its first keycode on.
-    std::vector<std::vector<xcb_keysym_t>> keymap() const {
-        const xcb_setup_t* setup = xcb_get_setup(m_connection);
-        const auto count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-        auto* reply = xcb_get_keyboard_mapping_reply(
-            m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, count), nullptr);
-        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
-        std::vector<std::vector<xcb_keysym_t>> map(count);
-        for (int i = 0; i < count; ++i)
-            map[i].assign(syms + i * reply->keysyms_per_keycode, syms + (i + 1) * reply->keysyms_per_keycode);
-        std::free(reply);
-        return map;
-    }
-    xcb_keycode_t keycodeOf(xcb_keysym_t keysym) const {
-        const auto map = keymap();
-        for (size_t i = 0; i < map.size(); ++i)
-            if (map[i].front() == keysym) return xcb_keycode_t(xcb_get_setup(m_connection)->min_keycode + i);
-        return 0;
-    }
-    // A keycode that carries nothing.
-    xcb_keycode_t freeKeycode() const {
-        const auto map = keymap();
-        for (size_t i = 1; i < map.size(); ++i)
-            if (std::all_of(map[i].begin(), map[i].end(), [](xcb_keysym_t s) { return s == 0; }))
-                return xcb_keycode_t(xcb_get_setup(m_connection)->min_keycode + i);
-        return 0;
-    }
-
-    bool grab(xcb_keysym_t keysym) {
-        xcb_generic_error_t* error = xcb_request_check(
-            m_connection, xcb_grab_key_checked(m_connection, 1, m_root, XCB_MOD_MASK_ANY, keycodeOf(keysym),
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        std::free(error);
-        return error == nullptr;
-    }
-
-    // Key presses of `keysym` seen so far.
-    int presses(xcb_keysym_t keysym) {
-        drain();
-        int count = 0;
-        for (xcb_keycode_t keycode : m_pressed)
-            count += keycode == keycodeOf(keysym);
-        return count;
-    }
-
-private:
-    void drain() {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-            if ((event->response_type & 0x7F) == XCB_KEY_PRESS)
-                m_pressed.push_back(reinterpret_cast<xcb_key_press_event_t*>(event)->detail);
-            std::free(event);
-        }
-    }
-
-    xcb_connection_t* m_connection = nullptr;
-    xcb_window_t m_root = 0;
-    std::vector<xcb_keycode_t> m_pressed;
-};
 
 // Changes the keymap with xmodmap and puts the changed keycodes back as they were when
 // it goes (the test X server keeps keymap changes between tests).
@@ -213,7 +139,7 @@ TEST_F(EventTapServiceX11Test, MuteAndTransportKeysAreNeverTaken) {
     EXPECT_EQ(bystanderPresses(XF86XK_AudioPlay), 1);
 }
 
-TEST_F(EventTapServiceX11Test, AKeyAnotherProgramHoldsDegradesToListening) {
+TEST_F(EventTapServiceX11Test, AKeyAnotherProgramHoldsDegradesToListeningAndAskingAgainTriesTheKeys) {
     ASSERT_TRUE(bystander.grab(XF86XK_AudioRaiseVolume));
     tap.setConsumableKeys({MediaKey::soundUp, MediaKey::brightnessUp});
     ASSERT_EQ(tap.start(EventTapService::Mode::intercept),
@@ -236,8 +162,17 @@ TEST_F(EventTapServiceX11Test, AKeyAnotherProgramHoldsDegradesToListening) {
     EXPECT_EQ(events, (std::vector<MediaKeyEvent>{soundUpDown, soundUpUp}));
     EXPECT_EQ(bystanderPresses(XF86XK_AudioRaiseVolume), 1);
 
-    // Asking again forgets the refusal.
+    // Asking again tries the keys now: refused while the other program holds one, and
+    // granted once it let go, without taking the key from it while only listening.
+    EXPECT_FALSE(tap.requestAccessibility());
+    EXPECT_FALSE(tap.hasAccessibility());
+    bystander.release(XF86XK_AudioRaiseVolume);
     EXPECT_TRUE(tap.requestAccessibility());
+    EXPECT_TRUE(tap.hasAccessibility());
+    EXPECT_EQ(tap.mode(), EventTapService::Mode::listen);
+    ASSERT_TRUE(xdotool({"key", "XF86AudioRaiseVolume"}));
+    ASSERT_TRUE(waitForEvents(4));
+    EXPECT_EQ(bystanderPresses(XF86XK_AudioRaiseVolume), 2);
 }
 
 TEST_F(EventTapServiceX11Test, AHeldInterceptedKeyRepeats) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "VeskKit/Diagnostics/TraceLog.h"
+
 #include <QDBusArgument>
 
 using namespace vesk;
@@ -107,4 +109,48 @@ TEST_F(IdleServiceDesktopTest, WithNoInhibitorOnTheMachineKeepAwakeStaysOff) {
     // bus answers in the order it was asked.)
     EXPECT_FALSE(service.startKeepAwake(KeepAwakeDuration::oneHour));
     EXPECT_FALSE(service.isKeepingAwake());
+}
+
+// Each inhibitor follows its service: a screensaver that comes back is asked again (and
+// logind is left alone); one that comes back refusing leaves logind's holding; once
+// logind has gone too, keep-awake is off, its timer cancelled, and the trace says why.
+TEST_F(IdleServiceDesktopTest, EachInhibitorFollowsItsServiceUntilNeitherHolds) {
+    qputenv("VESK_TRACE", "1");
+    QProcess* logindProcess = nullptr;
+    QProcess* saverProcess = nullptr;
+    ASSERT_EQ(startLogind(buses, false, false, &logindProcess), QString());
+    ASSERT_EQ(startFreedesktopScreenSaver(buses, &saverProcess), QString());
+    DBusMockControl logind(buses.system(), login1, login1Path);
+    IdleService& service = make();
+    ASSERT_TRUE(service.startKeepAwake(KeepAwakeDuration::oneHour));
+    {
+        DBusMockControl saver(buses.session(), screenSaver, screenSaverPath);
+        ASSERT_TRUE(processEventsUntil([&] {
+            return inhibitors(logind).size() == 1 && saver.methodCalls(QStringLiteral("Inhibit")).size() == 1;
+        }));
+    }
+
+    buses.stop(saverProcess);
+    ASSERT_TRUE(buses.waitForNameGone(screenSaver, false));
+    ASSERT_EQ(startFreedesktopScreenSaver(buses, &saverProcess), QString());
+    DBusMockControl returned(buses.session(), screenSaver, screenSaverPath);
+    ASSERT_TRUE(processEventsUntil([&] {
+        return returned.methodCalls(QStringLiteral("Inhibit")).size() == 1;
+    })) << "the screensaver that came back was not asked again";
+    EXPECT_EQ(inhibitors(logind).size(), 1);
+    EXPECT_TRUE(service.isKeepingAwake());
+
+    // Back without an Inhibit method: it refuses.
+    buses.stop(saverProcess);
+    ASSERT_TRUE(buses.waitForNameGone(screenSaver, false));
+    ASSERT_TRUE(buses.startMock(screenSaver, screenSaverPath, screenSaver, false))
+        << qPrintable(buses.error());
+    EXPECT_TRUE(service.isKeepingAwake());
+
+    buses.stop(logindProcess);
+    ASSERT_TRUE(processEventsUntil([&] { return !service.isKeepingAwake(); }))
+        << "keep-awake still reads on with neither inhibitor held";
+    EXPECT_FALSE(service.keepAwakeUntil());
+    EXPECT_EQ(scheduler.pendingCount(), 0) << "the expiry timer is still set";
+    EXPECT_TRUE(TraceLog::recentLogLines(20).join(u'\n').contains(QStringLiteral("keep-awake lost: ")));
 }

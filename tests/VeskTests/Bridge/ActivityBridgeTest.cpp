@@ -208,6 +208,19 @@ TEST(ActivityBridgeTest, BluetoothStartsThreeSecondsAfterStart) {
     EXPECT_EQ(h.coordinator.current()->subtitle, QStringLiteral("Disconnected"));
 }
 
+TEST(ActivityBridgeTest, ABluetoothDaemonThatAppearsLaterIsAdopted) {
+    BridgeHarness::enableTracing();
+    BridgeHarness h;
+    h.start();
+    h.devices->setReachability(BluetoothDevices::Reachability::unreachable);
+    h.run(3);
+    EXPECT_EQ(h.bridge->bluetoothStatus(), BluetoothStartResult::denied);
+    h.devices->setReachability(BluetoothDevices::Reachability::reachable);
+    EXPECT_EQ(h.bridge->bluetoothStatus(), BluetoothStartResult::started);
+    EXPECT_TRUE(h.bridge->bluetooth().isStarted());
+    EXPECT_TRUE(BridgeHarness::traced(QStringLiteral("bluetooth start → started (daemon appeared)")));
+}
+
 TEST(ActivityBridgeTest, NoBluetoothWithTheHookOrWithActivitiesOff) {
     BridgeHarness::enableTracing();
     {

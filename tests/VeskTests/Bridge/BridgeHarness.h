@@ -7,8 +7,8 @@
 
 #include "support/Audio/FakeAudioHardware.h"
 #include "support/Bluetooth/FakeBluetoothDevices.h"
-#include "support/Calendar/CalendarFixtures.h"
 #include "support/Bridge/FakeNowPlayingSource.h"
+#include "support/Calendar/CalendarFixtures.h"
 #include "support/DeviceInput/FakeDevices.h"
 #include "support/ManualScheduler.h"
 #include "support/Power/FakePowerSources.h"
@@ -24,18 +24,29 @@ namespace vesk::test {
 // An activity bridge over fake layers, on virtual time: the manual scheduler runs the
 // main thread's work and every service queue, and its clock is the coordinator's.
 struct BridgeHarness {
+    // Layers of the machine's own for the audio and the key tap. With them the main
+    // thread's work runs on the real event loop, and the audio on its own queue.
+    struct Real {
+        AudioHardware* audio = nullptr;
+        std::unique_ptr<KeyTap> tap;
+    };
+
     // Without backlights the machine has neither a panel backlight nor a keyboard one.
-    explicit BridgeHarness(bool withBacklights = true) {
+    explicit BridgeHarness(bool withBacklights = true) : BridgeHarness(withBacklights, Real()) {}
+    BridgeHarness(bool withBacklights, Real real) {
+        if (!real.audio) mainScheduler.emplace(scheduler);
         ActivityBridge::Services services;
         audio.setReady({speakers(0.5)});
-        services.audio = std::make_unique<AudioService>(audio, &scheduler);
+        services.audio = real.audio ? std::make_unique<AudioService>(*real.audio)
+                                    : std::make_unique<AudioService>(audio, &scheduler);
         services.battery = std::make_unique<BatteryService>(keep(power));
         services.brightness = std::make_unique<BrightnessService>(keep(display), &scheduler);
         display->device = withBacklights;
         services.keyboardBacklight = std::make_unique<KeyboardBacklightService>(
             keep(backlight, std::make_unique<FakeKeyboardBacklight>(true)), &scheduler);
         backlight->available = withBacklights;
-        services.eventTap = std::make_unique<EventTapService>(keep(tap), [] { return qint64(0); });
+        services.eventTap = real.tap ? std::make_unique<EventTapService>(std::move(real.tap))
+                                     : std::make_unique<EventTapService>(keep(tap), [] { return qint64(0); });
         services.focus =
             std::make_unique<FocusService>(keep(dnd), FocusDatabase(QStringLiteral("/nonexistent")));
         services.bluetooth = std::make_unique<BluetoothService>(keep(devices));
@@ -104,7 +115,7 @@ struct BridgeHarness {
     }
 
     ManualScheduler scheduler;
-    ScopedMainScheduler mainScheduler{scheduler};
+    std::optional<ScopedMainScheduler> mainScheduler;
     ActivityCoordinator coordinator{
         std::shared_ptr<const ClockSource>(std::shared_ptr<void>(), &scheduler.clock())};
     FakeAudioHardware audio;

@@ -167,5 +167,18 @@ TEST_F(MenuCommandsTest, TheReportNamesThisSystemAndNothingOfAnotherPlatform) {
     EXPECT_FALSE(text.contains(otherPlatform)) << qPrintable(text);
 }
 
+// A helper that failed its self-test was never started: what plays elsewhere cannot show.
+TEST_F(MenuCommandsTest, AMediaHelperThatFailedItsSelfTestIsNotUniversal) {
+    harness.selfTestPasses = false;
+    harness.start();
+    const DiagnosticsReport report = commands.buildDiagnostics();
+    const auto services =
+        std::find_if(report.sections.begin(), report.sections.end(), [](const DiagnosticsReport::Section& s) {
+            return s.title == QStringLiteral("Services");
+        });
+    ASSERT_NE(services, report.sections.end());
+    EXPECT_EQ(services->rows.value(0), (DiagnosticsReport::Row{"Media adapter", "app-specific"}));
+}
+
 } // namespace
 } // namespace vesk

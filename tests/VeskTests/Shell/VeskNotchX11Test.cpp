@@ -1,5 +1,7 @@
 // The program as a user runs it, on the test's X server with its own buses and sound
 // server, watched only from outside: its standard error, its windows, its exit.
+#include "VeskNotchProgram.h"
+
 #include "support/Audio/PulseDaemon.h"
 #include "support/DBusFixture.h"
 #include "support/EventLoop.h"
@@ -25,112 +27,6 @@
 
 namespace vesk {
 namespace {
-
-QString programPath() {
-    return QStringLiteral(VESK_BINARY_DIR "/bin/vesk-notch");
-}
-
-// The program's visible windows, as the X server (the test's, or `display`) places them.
-QList<QRect> visibleWindows(qint64 pid, const QString& display = {}) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);
-    QProcess search;
-    search.setProcessEnvironment(environment);
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                             QStringLiteral("--pid"), QString::number(pid)});
-    search.waitForFinished(test::patienceMs);
-    QList<QRect> windows;
-    const QStringList ids =
-        QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    static const QRegularExpression geometry(
-        QStringLiteral("Position: (-?\\d+),(-?\\d+).*Geometry: (\\d+)x(\\d+)"),
-        QRegularExpression::DotMatchesEverythingOption);
-    for (const QString& id : ids) {
-        QProcess query;
-        query.setProcessEnvironment(environment);
-        query.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id});
-        query.waitForFinished(test::patienceMs);
-        const QRegularExpressionMatch match =
-            geometry.match(QString::fromUtf8(query.readAllStandardOutput()));
-        if (match.hasMatch())
-            windows.append(QRect(match.captured(1).toInt(), match.captured(2).toInt(),
-                                 match.captured(3).toInt(), match.captured(4).toInt()));
-    }
-    return windows;
-}
-
-QList<QSize> visibleWindowSizes(qint64 pid, const QString& display = {}) {
-    QList<QSize> sizes;
-    for (const QRect& window : visibleWindows(pid, display))
-        sizes.append(window.size());
-    return sizes;
-}
-
-bool xdotool(const QStringList& arguments) {
-    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
-}
-
-int widestWindow(qint64 pid, const QString& display = {}) {
-    int widest = 0;
-    for (const QSize& size : visibleWindowSizes(pid, display))
-        widest = std::max(widest, size.width());
-    return widest;
-}
-
-class VeskNotchX11Test : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "needs the test X server";
-        ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
-    }
-    void TearDown() override {
-        for (QProcess* process : {&program, &second})
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(test::patienceMs);
-            }
-    }
-
-    // Onboarding is marked done first, as for a user who has been through it, unless the
-    // test wants the first launch.
-    void start(QProcess& process, const QProcessEnvironment& extra = {}, bool onboarded = true) {
-        if (onboarded) {
-            const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesk");
-            QDir().mkpath(folder);
-            QFile defaults(folder + QStringLiteral("/defaults.json"));
-            if (defaults.open(QIODevice::WriteOnly)) defaults.write("{\"hasCompletedOnboarding\": true}\n");
-        }
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("VESK_TRACE"), QStringLiteral("1"));
-        environment.insert(QStringLiteral("VESK_NO_BT"), QString());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        for (const QString& key : extra.keys())
-            environment.insert(key, extra.value(key));
-        process.setProcessEnvironment(environment);
-        process.start(programPath(), {});
-        ASSERT_TRUE(process.waitForStarted(test::patienceMs)) << qPrintable(process.errorString());
-    }
-
-    // Lines of standard error read so far.
-    QStringList errorLines(QProcess& process) {
-        m_errors += QString::fromUtf8(process.readAllStandardError());
-        return m_errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-    bool launched(QProcess& process) {
-        return test::processEventsUntil([&] {
-                   m_output += QString::fromUtf8(process.readAllStandardOutput());
-                   return m_output.contains(QStringLiteral("display ")) ||
-                          process.state() == QProcess::NotRunning;
-               }) &&
-               process.state() == QProcess::Running;
-    }
-
-    test::PrivateBuses buses;
-    QProcess program;
-    QProcess second;
-    QString m_output;
-    QString m_errors;
-};
 
 TEST_F(VeskNotchX11Test, AVolumeChangeGrowsTheNotchIntoTheSoundPill) {
     test::PulseDaemon pulse;

@@ -88,7 +88,7 @@ public:
 
     bool canListen() const override { return listenable; }
     bool canIntercept() const override { return interceptable; }
-    void forgetRefusal() override {}
+    bool probeIntercept() override { return interceptable; }
     bool create(Mode m, Callback callback) override {
         ++createCount;
         if (!createSucceeds) return false;

@@ -58,7 +58,7 @@ public:
     // Every channel refused after all.
     void loseIt() {
         held = false;
-        Q_EMIT lost();
+        Q_EMIT lost(QStringLiteral("every channel refused"));
     }
 
     bool accepts = true;

@@ -35,9 +35,12 @@ constexpr quint32 inhibitCookie = 4242;
 // dbusmock's logind with one active session "c1" (at sessionmock::sessionPath).
 // The template has neither GetSessionByPID nor the "auto" session; each is added on
 // request, with "auto" naming session c1 as logind does for the caller's session.
-inline QString startLogind(PrivateBuses& buses, bool withSessionByPid, bool withAutoSession) {
+inline QString startLogind(PrivateBuses& buses, bool withSessionByPid, bool withAutoSession,
+                           QProcess** process = nullptr) {
     using namespace sessionmock;
-    if (!buses.startTemplate(QStringLiteral("logind"), login1, true)) return buses.error();
+    QProcess* started = buses.startTemplate(QStringLiteral("logind"), login1, true);
+    if (!started) return buses.error();
+    if (process) *process = started;
     DBusMockControl logind(buses.system(), login1, login1Path);
     logind.call(
         DBusMockControl::mockInterface, QStringLiteral("AddSession"),
@@ -54,28 +57,16 @@ inline QString startLogind(PrivateBuses& buses, bool withSessionByPid, bool with
 }
 
 // A fake org.freedesktop.ScreenSaver on the session bus: GetActive, SetActive (which
-// emits ActiveChanged), Inhibit (answers sessionmock::inhibitCookie) and UnInhibit.
+// emits ActiveChanged), Inhibit (answers sessionmock::inhibitCookie) and UnInhibit, all
+// there from the moment the name appears.
 inline QString startFreedesktopScreenSaver(PrivateBuses& buses, QProcess** process = nullptr) {
     using namespace sessionmock;
-    QProcess* started = buses.startMock(screenSaver, screenSaverPath, screenSaver, false);
+    QProcess* started = buses.startTemplate(
+        QStringLiteral(VESK_SOURCE_DIR "/tests/support/DBusMock/freedesktop_screensaver.py"), screenSaver,
+        false);
     if (!started) return buses.error();
     if (process) *process = started;
-    DBusMockControl mock(buses.session(), screenSaver, screenSaverPath);
-    for (const DBusMockMethod& method : QList<DBusMockMethod>{
-             {QStringLiteral("GetActive"),
-              {},
-              QStringLiteral("b"),
-              QStringLiteral("ret = getattr(self, 'active', False)")},
-             {QStringLiteral("SetActive"),
-              QStringLiteral("b"),
-              {},
-              QStringLiteral("self.active = args[0]; self.EmitSignal('', 'ActiveChanged', 'b', [args[0]])")},
-             {QStringLiteral("Inhibit"), QStringLiteral("ss"), QStringLiteral("u"),
-              QStringLiteral("ret = dbus.UInt32(%1)").arg(inhibitCookie)},
-             {QStringLiteral("UnInhibit"), QStringLiteral("u"), {}, {}},
-         })
-        mock.addMethod(screenSaver, method);
-    return mock.lastError();
+    return {};
 }
 
 // dbusmock's gnome_screensaver template (GetActive, SetActive emitting ActiveChanged).
