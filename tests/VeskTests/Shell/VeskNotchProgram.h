@@ -3,6 +3,7 @@
 // The program as a user runs it, started and watched from outside by the X11 tests.
 #include "support/DBusFixture.h"
 #include "support/EventLoop.h"
+#include "support/X11/Xdotool.h"
 
 #include <gtest/gtest.h>
 
@@ -57,10 +58,6 @@ inline QList<QSize> visibleWindowSizes(qint64 pid, const QString& display = {}) 
     for (const QRect& window : visibleWindows(pid, display))
         sizes.append(window.size());
     return sizes;
-}
-
-inline bool xdotool(const QStringList& arguments) {
-    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
 
 inline int widestWindow(qint64 pid, const QString& display = {}) {

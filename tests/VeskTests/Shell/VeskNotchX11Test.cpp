@@ -93,23 +93,23 @@ TEST_F(VeskNotchX11Test, AHiddenNotchComesBackOpenFromTheStatusMenu) {
     };
 
     ASSERT_TRUE(
-        xdotool({"mousemove", QString::number(notch.center().x()), QString::number(notch.top() + 3)}));
+        test::xdotool({"mousemove", QString::number(notch.center().x()), QString::number(notch.top() + 3)}));
     ASSERT_TRUE(reached(QStringLiteral("closed"))) << "the notch never took the pointer";
-    ASSERT_TRUE(xdotool({"click", "5"}));
+    ASSERT_TRUE(test::xdotool({"click", "5"}));
     test::processEventsFor(100);
-    ASSERT_TRUE(xdotool({"click", "5"}));
+    ASSERT_TRUE(test::xdotool({"click", "5"}));
     ASSERT_TRUE(reached(QStringLiteral("hidden"))) << qPrintable(errorLines(program).join('\n'));
     EXPECT_TRUE(errorLines(program).last().endsWith(QStringLiteral("interactiveRect (0.0, 0.0, 0.0, 0.0)")));
 
     // The status menu opens at the icon; its fourth entry is "Toggle Desk".
-    ASSERT_TRUE(xdotool(
+    ASSERT_TRUE(test::xdotool(
         {"mousemove", QString::number(icon.center().x()), QString::number(icon.center().y()), "click", "3"}));
     ASSERT_TRUE(test::processEventsUntil([&] {
         for (const QRect& window : visibleWindows(program.processId()))
             if (window.height() > 100 && window.top() < screen.height() / 2) return true;
         return false;
     })) << "the status menu never opened";
-    ASSERT_TRUE(xdotool({"key", "Down", "Down", "Down", "Return"}));
+    ASSERT_TRUE(test::xdotool({"key", "Down", "Down", "Down", "Return"}));
     ASSERT_TRUE(reached(QStringLiteral("open(desk)"))) << qPrintable(errorLines(program).join('\n'));
 }
 
