@@ -447,7 +447,7 @@ TEST_F(SettingsWindowPanesTest, SuppressionOffersAllowWhereTheKeysCannotBeTaken)
     const QList<TextView*> texts = refused.findChildren<TextView*>();
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const TextView* text) {
         return text->text().startsWith(
-            QStringLiteral("Needs Accessibility access — VeskNotch has to intercept"));
+            QStringLiteral("Another program holds those keys — VeskNotch has to intercept"));
     }));
 
     SuppressionCard granted(settings, true, [] {});

@@ -56,8 +56,8 @@ SuppressionCard::SuppressionCard(SettingsStore& settings, bool canSuppress, std:
         });
         card->addRow(
             new SettingsRow(QStringLiteral("Replace the system HUD"), allow,
-                            QStringLiteral("Needs Accessibility access — VeskNotch has to intercept those "
-                                           "keys to stop the desktop drawing over it.")));
+                            QStringLiteral("Another program holds those keys — VeskNotch has to intercept "
+                                           "them to stop the desktop drawing over it.")));
         return;
     }
     card->addRow(
