@@ -1,9 +1,9 @@
 #include "Vesk/Onboarding/OnboardingParts.h"
 
-#include "Vesk/SettingsWindow/Controls/NoticeCards.h"
-#include "Vesk/SettingsWindow/Controls/SmallAccentButton.h"
-#include "Vesk/SettingsWindow/Controls/SymbolView.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/NoticeCards.h"
+#include "Vesk/Controls/SmallAccentButton.h"
+#include "Vesk/Controls/SymbolView.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskPlatform/Workspace/SystemSettings.h"
 #include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Motion/ReduceMotion.h"

@@ -1,5 +1,5 @@
-#include "Vesk/Notch/NotchWindowController.h"
-#include "Vesk/SettingsWindow/Controls/ValueSlider.h"
+#include "Vesk/Controls/ValueSlider.h"
+#include "Vesk/Screens/NotchWindowController.h"
 #include "Vesk/SettingsWindow/Panes/GeneralPane.h"
 #include "Vesk/SettingsWindow/Panes/SyncCard.h"
 #include "VeskKit/Settings/SettingsStore.h"
