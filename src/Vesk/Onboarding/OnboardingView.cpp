@@ -1,5 +1,6 @@
 #include "Vesk/Onboarding/OnboardingView.h"
 
+#include "Vesk/Controls/PlainTextButton.h"
 #include "Vesk/Controls/ScrollBarStyle.h"
 #include "Vesk/Controls/TextView.h"
 #include "Vesk/Onboarding/NotchDemo.h"

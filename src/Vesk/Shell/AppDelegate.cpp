@@ -11,6 +11,7 @@
 #include "Vesk/Permissions/PermissionPrompt.h"
 #include "Vesk/Permissions/Permissions.h"
 #include "Vesk/Screens/NotchWindowController.h"
+#include "Vesk/Screens/SettingsNotchWindows.h"
 #include "Vesk/SettingsWindow/SettingsRootView.h"
 #include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "Vesk/Shell/ActivationPolicy.h"
@@ -477,9 +478,9 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         if (services) services->requestBluetoothPermission();
     };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
-    environment.notchController = [weak]() -> NotchWindowController* {
+    environment.notchWindows = settingsNotchWindows([weak]() -> NotchWindowController* {
         return weak && weak->m_notchController ? weak->m_notchController->controller() : nullptr;
-    };
+    });
     environment.syncCoordinator = [weak]() -> SyncCoordinator* {
         return weak ? weak->m_sync.get() : nullptr;
     };

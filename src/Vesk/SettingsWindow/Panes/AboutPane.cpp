@@ -1,11 +1,11 @@
 #include "Vesk/SettingsWindow/Panes/AboutPane.h"
 
 #include "Vesk/Controls/PaneColumn.h"
+#include "Vesk/Controls/PlainTextButton.h"
 #include "Vesk/Controls/SelectableText.h"
 #include "Vesk/Controls/SettingsCard.h"
 #include "Vesk/Controls/TextView.h"
 #include "Vesk/Notch/NotchNotifications.h"
-#include "Vesk/Onboarding/OnboardingParts.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
 #include "VeskPlatform/Workspace/UrlOpener.h"
 #include "VeskUI/Tokens/Typography.h"

@@ -1,11 +1,11 @@
 #include "Vesk/SettingsWindow/Panes/SyncCard.h"
 
+#include "Vesk/Controls/PlainTextButton.h"
 #include "Vesk/Controls/SelectableText.h"
 #include "Vesk/Controls/SettingsCard.h"
 #include "Vesk/Controls/SettingsRow.h"
 #include "Vesk/Controls/SwitchToggle.h"
 #include "Vesk/Controls/TextView.h"
-#include "Vesk/Onboarding/OnboardingParts.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
