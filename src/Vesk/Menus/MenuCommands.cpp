@@ -6,7 +6,7 @@
 #include "Vesk/Menus/HudReplacement.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Permissions/Permissions.h"
-#include "Vesk/Shell/UpdateService.h"
+#include "Vesk/Updates/UpdateService.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Notch/NotchEvent.h"
 #include "VeskKit/Settings/SettingsStore.h"

@@ -1,9 +1,10 @@
 #include "Vesk/Onboarding/OnboardingParts.h"
 
-#include "Vesk/SettingsWindow/Controls/NoticeCards.h"
-#include "Vesk/SettingsWindow/Controls/SmallAccentButton.h"
-#include "Vesk/SettingsWindow/Controls/SymbolView.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/NoticeCards.h"
+#include "Vesk/Controls/PlainTextButton.h"
+#include "Vesk/Controls/SmallAccentButton.h"
+#include "Vesk/Controls/SymbolView.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskPlatform/Workspace/SystemSettings.h"
 #include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Motion/ReduceMotion.h"
@@ -128,27 +129,6 @@ void AccentButton::paintEvent(QPaintEvent*) {
     painter.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
     painter.setFont(onboardingType::button());
     painter.setPen(Vesk::Accent::on);
-    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
-}
-
-PlainTextButton::PlainTextButton(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
-    : QAbstractButton(parent), m_font(font), m_color(color) {
-    setText(text);
-    setCursor(Qt::PointingHandCursor);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-QSize PlainTextButton::sizeHint() const {
-    const QFontMetricsF metrics(m_font);
-    return {int(std::ceil(metrics.horizontalAdvance(text()) + 4)), int(std::ceil(metrics.height() + 4))};
-}
-
-void PlainTextButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setFont(m_font);
-    QColor color = m_color;
-    if (isDown()) color = color.darker(130);
-    painter.setPen(color);
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
 }
 

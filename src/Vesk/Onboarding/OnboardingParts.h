@@ -44,21 +44,6 @@ private:
     MotionAnimator* m_press;
 };
 
-// A flat text button of the onboarding ("Back", "Open Settings").
-class PlainTextButton final : public QAbstractButton {
-    Q_OBJECT
-public:
-    PlainTextButton(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr);
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QFont m_font;
-    QColor m_color;
-};
-
 // What a permission gives, for its row once granted.
 QString permissionGrantedLine(Permission permission);
 

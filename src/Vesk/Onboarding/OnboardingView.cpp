@@ -1,9 +1,10 @@
 #include "Vesk/Onboarding/OnboardingView.h"
 
+#include "Vesk/Controls/PlainTextButton.h"
+#include "Vesk/Controls/ScrollBarStyle.h"
+#include "Vesk/Controls/TextView.h"
 #include "Vesk/Onboarding/NotchDemo.h"
 #include "Vesk/Onboarding/OnboardingParts.h"
-#include "Vesk/SettingsWindow/Controls/ScrollBarStyle.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Motion/ReduceMotion.h"
 #include "VeskUI/Tokens/Vesk.h"

@@ -1,6 +1,6 @@
 #include "Vesk/SettingsWindow/SettingsHeader.h"
 
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/TextView.h"
 #include "Vesk/SettingsWindow/PaneIconTile.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"

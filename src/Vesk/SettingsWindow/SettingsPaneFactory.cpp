@@ -28,8 +28,7 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
     factory.set(SettingsPane::general,
                 {{}, [](const PaneContext& c) {
                      return makeGeneralPane(
-                         c.settings,
-                         Env::read<NotchWindowController*>(c.environment.notchController, nullptr),
+                         c.settings, c.environment.notchWindows,
                          Env::read<SyncCoordinator*>(c.environment.syncCoordinator, nullptr));
                  }});
     factory.set(SettingsPane::battery,

@@ -1,7 +1,7 @@
 #include "Vesk/SettingsWindow/SettingsRootView.h"
 
+#include "Vesk/Controls/ScrollBarStyle.h"
 #include "Vesk/Notch/NotchNotifications.h"
-#include "Vesk/SettingsWindow/Controls/ScrollBarStyle.h"
 #include "Vesk/SettingsWindow/ScrollEdgeVeil.h"
 #include "Vesk/SettingsWindow/SettingsHeader.h"
 #include "Vesk/SettingsWindow/SettingsSidebar.h"

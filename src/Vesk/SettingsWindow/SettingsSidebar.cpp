@@ -1,6 +1,6 @@
 #include "Vesk/SettingsWindow/SettingsSidebar.h"
 
-#include "Vesk/SettingsWindow/Controls/ScrollBarStyle.h"
+#include "Vesk/Controls/ScrollBarStyle.h"
 #include "Vesk/SettingsWindow/PaneIconTile.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"

@@ -3,7 +3,11 @@
 #include "Vesk/Permissions/Permission.h"
 #include "VeskKit/Diagnostics/BuildProfile.h"
 
+#include <QString>
+
 #include <functional>
+
+class QObject;
 
 namespace vesk {
 
@@ -11,14 +15,13 @@ class CalendarService;
 class ClipboardService;
 class DeskRepository;
 class IdleService;
-class NotchWindowController;
 class QuickAppsService;
 class ShortcutsService;
 class SyncCoordinator;
 
 // What the panes read of the rest of the program and the actions they call on it, as
-// plain functions the shell fills from the bridge, the permissions, the notch window
-// controller and the update service. A flag that is not set reads as the pane's absent
+// plain functions the shell fills from the bridge, the permissions, the notch windows
+// and the update service. A flag that is not set reads as the pane's absent
 // answer (false, unknown, no service) and an action that is not set does nothing, so
 // tests and the snapshot tool pass only what they need. Flags are read when a pane is
 // built and again whenever the window re-reads its inputs.
@@ -35,8 +38,16 @@ struct SettingsWindowEnvironment {
     std::function<void()> onRequestBluetooth;
     // ---- Now Playing: whether a started source reads every player.
     std::function<bool()> isUniversal;
-    // ---- General: the notch windows (none: no report, nothing rebuilt).
-    std::function<NotchWindowController*()> notchController;
+    // ---- General: what the pane reads of the notch windows and asks of them.
+    struct NotchWindows {
+        // The detected geometry (none: empty).
+        std::function<QString()> geometryReport;
+        // Reconciles the notches after a notch-size change (none: nothing rebuilt).
+        std::function<void()> rebuild;
+        // Calls `then` after every rebuild while `receiver` lives (none: never).
+        std::function<void(QObject* receiver, std::function<void()> then)> onRebuilt;
+    };
+    NotchWindows notchWindows;
     // The sync coordinator (none: the sync card shows its switch only).
     std::function<SyncCoordinator*()> syncCoordinator;
     // ---- Calendar: the service (none: no calendars), pushing the filter, a hard refresh

@@ -4,13 +4,14 @@
 #include "Vesk/Menus/MenuCommands.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/Notch/NotchViewModel.h"
-#include "Vesk/Notch/NotchWindowController.h"
 #include "Vesk/Onboarding/OnboardingModel.h"
 #include "Vesk/Onboarding/OnboardingWindow.h"
 #include "Vesk/Permissions/ActivationHolds.h"
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/PermissionPrompt.h"
 #include "Vesk/Permissions/Permissions.h"
+#include "Vesk/Screens/NotchWindowController.h"
+#include "Vesk/Screens/SettingsNotchWindows.h"
 #include "Vesk/SettingsWindow/SettingsRootView.h"
 #include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "Vesk/Shell/ActivationPolicy.h"
@@ -21,7 +22,7 @@
 #include "Vesk/Shell/ShellFactory.h"
 #include "Vesk/Shell/SyncStartup.h"
 #include "Vesk/Shell/TrayAddActivity.h"
-#include "Vesk/Shell/UpdateService.h"
+#include "Vesk/Updates/UpdateService.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
@@ -477,9 +478,9 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         if (services) services->requestBluetoothPermission();
     };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
-    environment.notchController = [weak]() -> NotchWindowController* {
+    environment.notchWindows = settingsNotchWindows([weak]() -> NotchWindowController* {
         return weak && weak->m_notchController ? weak->m_notchController->controller() : nullptr;
-    };
+    });
     environment.syncCoordinator = [weak]() -> SyncCoordinator* {
         return weak ? weak->m_sync.get() : nullptr;
     };

@@ -1,8 +1,8 @@
 #include "Vesk/Shell/ShellFactory.h"
 
 #include "Vesk/Bridge/ActivityBridge.h"
-#include "Vesk/Notch/NotchWindowController.h"
 #include "Vesk/Onboarding/OnboardingWindow.h"
+#include "Vesk/Screens/NotchWindowController.h"
 #include "Vesk/Shell/BridgeActivityServices.h"
 #include "Vesk/Shell/WindowControllerSurface.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"

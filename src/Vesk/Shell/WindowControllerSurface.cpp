@@ -1,6 +1,6 @@
 #include "Vesk/Shell/WindowControllerSurface.h"
 
-#include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Screens/NotchWindowController.h"
 
 #include <QMenu>
 

@@ -2,7 +2,7 @@
 #include "Vesk/Notch/NotchViewModel.h"
 #include "Vesk/Permissions/DesktopPermissionLayers.h"
 #include "Vesk/Permissions/Permissions.h"
-#include "Vesk/Shell/UpdateService.h"
+#include "Vesk/Updates/UpdateService.h"
 #include "VeskSync/DeskRepository.h"
 #include "VeskSync/ModelContainer.h"
 #include "VeskSync/ModelContext.h"

@@ -2,7 +2,7 @@
 // screen; the notch arms, offers its lanes and takes the file into the tray.
 #include "Vesk/Notch/NotchPanel.h"
 #include "Vesk/Notch/NotchViewModel.h"
-#include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Screens/NotchWindowController.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
 

@@ -1,5 +1,5 @@
 #include "Vesk/SettingsWindow/Panes/QuickAppsPane.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
 
 #include "support/EventLoop.h"

@@ -1,5 +1,6 @@
-#include "Vesk/Notch/NotchWindowController.h"
-#include "Vesk/SettingsWindow/Controls/ValueSlider.h"
+#include "Vesk/Controls/ValueSlider.h"
+#include "Vesk/Screens/NotchWindowController.h"
+#include "Vesk/Screens/SettingsNotchWindows.h"
 #include "Vesk/SettingsWindow/Panes/GeneralPane.h"
 #include "Vesk/SettingsWindow/Panes/SyncCard.h"
 #include "VeskKit/Settings/SettingsStore.h"
@@ -44,7 +45,8 @@ TEST(SettingsWindowGeneralTest, TheNotchIsRebuiltOncePerSizeChangeAndTheReportFo
     NotchWindowController controller(settings, environment);
 
     QSignalSpy rebuilds(&controller, &NotchWindowController::rebuilt);
-    std::unique_ptr<QWidget> pane(makeGeneralPane(settings, &controller, nullptr));
+    std::unique_ptr<QWidget> pane(
+        makeGeneralPane(settings, settingsNotchWindows([&controller] { return &controller; }), nullptr));
     EXPECT_EQ(rebuilds.size(), 0) << "opening rebuilds nothing";
     auto* report = pane->findChild<QLabel*>(QStringLiteral("geometryReport"));
     ASSERT_NE(report, nullptr);
@@ -70,7 +72,7 @@ TEST(SettingsWindowGeneralTest, TheNotchIsRebuiltOncePerSizeChangeAndTheReportFo
 TEST(SettingsWindowGeneralTest, WithoutTheNotchWindowsThereIsNoReport) {
     auto defaults = UserDefaults::inMemory();
     SettingsStore settings(*defaults);
-    std::unique_ptr<QWidget> pane(makeGeneralPane(settings, nullptr, nullptr));
+    std::unique_ptr<QWidget> pane(makeGeneralPane(settings, {}, nullptr));
     EXPECT_EQ(pane->findChild<QLabel*>(QStringLiteral("geometryReport"))->text(), QString());
     settings.setNotchWidthAdjust(4); // nothing to rebuild
 }

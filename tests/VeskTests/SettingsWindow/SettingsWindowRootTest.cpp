@@ -1,6 +1,6 @@
+#include "Vesk/Controls/SwitchToggle.h"
+#include "Vesk/Controls/TextView.h"
 #include "Vesk/Notch/NotchNotifications.h"
-#include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
 #include "Vesk/SettingsWindow/ScrollEdgeVeil.h"
 #include "Vesk/SettingsWindow/SettingsHeader.h"
 #include "Vesk/SettingsWindow/SettingsRootView.h"

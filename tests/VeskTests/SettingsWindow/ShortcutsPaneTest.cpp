@@ -1,6 +1,6 @@
 #include "Vesk/SettingsWindow/Panes/ShortcutsPane.h"
-#include "Vesk/SettingsWindow/Controls/ProgressSpinner.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/ProgressSpinner.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskPlatform/Shortcuts/ShortcutScripts.h"
 #include "VeskServices/Shortcuts/ShortcutSeeder.h"
 #include "VeskServices/Shortcuts/ShortcutsService.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Screens/NotchWindowController.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Power/SleepWatch.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Vesk/SettingsWindow/Controls/PaneColumn.h"
+#include "Vesk/Controls/PaneColumn.h"
 #include "VeskKit/Widgets/WidgetID.h"
 
 #include <QAbstractButton>

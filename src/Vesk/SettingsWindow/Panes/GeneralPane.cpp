@@ -1,17 +1,15 @@
 #include "Vesk/SettingsWindow/Panes/GeneralPane.h"
 
-#include "Vesk/Notch/NotchWindowController.h"
-#include "Vesk/SettingsWindow/Controls/PaneColumn.h"
-#include "Vesk/SettingsWindow/Controls/SelectableText.h"
-#include "Vesk/SettingsWindow/Controls/SettingsCard.h"
-#include "Vesk/SettingsWindow/Controls/SettingsRow.h"
-#include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
-#include "Vesk/SettingsWindow/Controls/ValueSlider.h"
+#include "Vesk/Controls/PaneColumn.h"
+#include "Vesk/Controls/SelectableText.h"
+#include "Vesk/Controls/SettingsCard.h"
+#include "Vesk/Controls/SettingsRow.h"
+#include "Vesk/Controls/SwitchToggle.h"
+#include "Vesk/Controls/ValueSlider.h"
 #include "Vesk/SettingsWindow/Panes/SyncCard.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QPointer>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -36,7 +34,8 @@ SettingsCard* toggleCard(SettingsStore& settings, std::initializer_list<Toggle> 
 
 } // namespace
 
-QWidget* makeGeneralPane(SettingsStore& settings, NotchWindowController* controller, SyncCoordinator* sync) {
+QWidget* makeGeneralPane(SettingsStore& settings, const SettingsWindowEnvironment::NotchWindows& notch,
+                         SyncCoordinator* sync) {
     auto* pane = new PaneColumn;
     pane->addSection(QStringLiteral("Behaviour"));
     pane->add(toggleCard(
@@ -71,15 +70,15 @@ QWidget* makeGeneralPane(SettingsStore& settings, NotchWindowController* control
     tuning->addRow(slider("Notch height", "notchHeightAdjust", -20, 20, " px"));
     pane->add(tuning);
     // Each distinct width or height rebuilds the notch; opening the pane does not.
-    const QPointer<NotchWindowController> notch(controller);
+    const auto rebuild = notch.rebuild;
     auto width = std::make_shared<double>(settings.notchWidthAdjust());
     auto height = std::make_shared<double>(settings.notchHeightAdjust());
-    QObject::connect(&settings, &SettingsStore::revisionChanged, tuning, [&settings, notch, width, height] {
+    QObject::connect(&settings, &SettingsStore::revisionChanged, tuning, [&settings, rebuild, width, height] {
         for (const auto& [last, now] : {std::pair{width, settings.notchWidthAdjust()},
                                         std::pair{height, settings.notchHeightAdjust()}}) {
             if (*last == now) continue;
             *last = now;
-            if (notch) notch->rebuild();
+            if (rebuild) rebuild();
         }
     });
 
@@ -91,9 +90,11 @@ QWidget* makeGeneralPane(SettingsStore& settings, NotchWindowController* control
     auto* report = new SelectableText(QString(), Vesk::Type_::numeric(), Vesk::Stone::x300);
     report->setObjectName(QStringLiteral("geometryReport"));
     report->setContentsMargins(12, 12, 12, 12);
-    const auto read = [report, notch] { report->setText(notch ? notch->geometryReport() : QString()); };
+    const auto read = [report, geometryReport = notch.geometryReport] {
+        report->setText(geometryReport ? geometryReport() : QString());
+    };
     read();
-    if (controller) QObject::connect(controller, &NotchWindowController::rebuilt, report, read);
+    if (notch.onRebuilt) notch.onRebuilt(report, read);
     geometry->addRow(report);
     pane->add(geometry);
     return pane;

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QUrl>
 
-#include "Vesk/SettingsWindow/Controls/PaneColumn.h"
+#include "Vesk/Controls/PaneColumn.h"
 
 #include <functional>
 #include <optional>

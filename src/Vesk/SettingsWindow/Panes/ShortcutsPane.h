@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Vesk/SettingsWindow/Controls/PaneColumn.h"
+#include "Vesk/Controls/PaneColumn.h"
 #include "VeskKit/Diagnostics/BuildProfile.h"
 #include "VeskSync/DeskRepository.h"
 

@@ -1,11 +1,11 @@
 #include "Vesk/SettingsWindow/Panes/SyncCard.h"
 
-#include "Vesk/Onboarding/OnboardingParts.h"
-#include "Vesk/SettingsWindow/Controls/SelectableText.h"
-#include "Vesk/SettingsWindow/Controls/SettingsCard.h"
-#include "Vesk/SettingsWindow/Controls/SettingsRow.h"
-#include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/PlainTextButton.h"
+#include "Vesk/Controls/SelectableText.h"
+#include "Vesk/Controls/SettingsCard.h"
+#include "Vesk/Controls/SettingsRow.h"
+#include "Vesk/Controls/SwitchToggle.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Tokens/Vesk.h"
 

@@ -1,7 +1,7 @@
 #include "Vesk/SettingsWindow/Panes/WidgetLayoutPreview.h"
 
-#include "Vesk/SettingsWindow/Controls/SettingBinding.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/SettingBinding.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskKit/Widgets/WidgetLayoutEngine.h"
 #include "VeskUI/Notch/NotchShape.h"

@@ -1,4 +1,4 @@
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
+#include "Vesk/Controls/Dimming.h"
 
 #include <QPainter>
 #include <QVariant>

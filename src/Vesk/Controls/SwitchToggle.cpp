@@ -1,6 +1,6 @@
-#include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
+#include "Vesk/Controls/SwitchToggle.h"
 
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
+#include "Vesk/Controls/Dimming.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QPainter>

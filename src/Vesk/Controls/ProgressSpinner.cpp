@@ -1,7 +1,7 @@
-#include "Vesk/SettingsWindow/Controls/ProgressSpinner.h"
+#include "Vesk/Controls/ProgressSpinner.h"
 
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/Dimming.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QHBoxLayout>

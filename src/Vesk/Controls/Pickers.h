@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Vesk/SettingsWindow/Controls/SettingBinding.h"
-#include "Vesk/SettingsWindow/Controls/TrayDropMode.h"
+#include "Vesk/Controls/SettingBinding.h"
+#include "Vesk/Controls/TrayDropMode.h"
 
 #include <QAbstractButton>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/TextView.h"
 
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
+#include "Vesk/Controls/Dimming.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

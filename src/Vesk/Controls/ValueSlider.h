@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Vesk/SettingsWindow/Controls/SettingBinding.h"
+#include "Vesk/Controls/SettingBinding.h"
 
 #include <QWidget>
 

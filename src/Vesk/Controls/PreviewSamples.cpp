@@ -1,4 +1,4 @@
-#include "Vesk/SettingsWindow/Controls/PreviewSamples.h"
+#include "Vesk/Controls/PreviewSamples.h"
 
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Vesk.h"

@@ -1,9 +1,9 @@
-#include "Vesk/SettingsWindow/Controls/ActivityHeaderCard.h"
+#include "Vesk/Controls/ActivityHeaderCard.h"
 
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
-#include "Vesk/SettingsWindow/Controls/SettingsRow.h"
-#include "Vesk/SettingsWindow/Controls/SwitchToggle.h"
-#include "Vesk/SettingsWindow/Controls/ValueSlider.h"
+#include "Vesk/Controls/Dimming.h"
+#include "Vesk/Controls/SettingsRow.h"
+#include "Vesk/Controls/SwitchToggle.h"
+#include "Vesk/Controls/ValueSlider.h"
 
 namespace vesk {
 

@@ -1,4 +1,4 @@
-#include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Screens/NotchWindowController.h"
 
 #include "Vesk/Desk/DeskView.h"
 #include "Vesk/Notch/NotchDragRouter.h"

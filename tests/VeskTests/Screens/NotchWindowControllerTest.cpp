@@ -1,6 +1,6 @@
 // The window controller over several offscreen screens, with the drag and click watches
 // faked and time on the manual scheduler.
-#include "Vesk/Notch/NotchWindowController.h"
+#include "Vesk/Screens/NotchWindowController.h"
 #include "Vesk/Notch/NotchHostingView.h"
 #include "Vesk/Notch/NotchPanel.h"
 #include "Vesk/Notch/NotchViewModel.h"

@@ -1,6 +1,6 @@
-#include "Vesk/SettingsWindow/Controls/SymbolView.h"
+#include "Vesk/Controls/SymbolView.h"
 
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
+#include "Vesk/Controls/Dimming.h"
 #include "VeskUI/Symbols/Symbols.h"
 
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "Vesk/SettingsWindow/Controls/SelectableText.h"
+#include "Vesk/Controls/SelectableText.h"
 
 #include "VeskUI/Tokens/Vesk.h"
 

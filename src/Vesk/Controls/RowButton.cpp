@@ -1,8 +1,8 @@
-#include "Vesk/SettingsWindow/Controls/RowButton.h"
+#include "Vesk/Controls/RowButton.h"
 
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
-#include "Vesk/SettingsWindow/Controls/SettingsCard.h"
-#include "Vesk/SettingsWindow/Controls/SettingsRow.h"
+#include "Vesk/Controls/Dimming.h"
+#include "Vesk/Controls/SettingsCard.h"
+#include "Vesk/Controls/SettingsRow.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "Vesk/SettingsWindow/Controls/PaneColumn.h"
+#include "Vesk/Controls/PaneColumn.h"
 
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QVBoxLayout>

@@ -1,4 +1,4 @@
-#include "Vesk/SettingsWindow/Controls/SettingBinding.h"
+#include "Vesk/Controls/SettingBinding.h"
 
 #include "VeskKit/Settings/SettingsStore.h"
 

@@ -1,6 +1,6 @@
-#include "Vesk/SettingsWindow/Controls/SmallAccentButton.h"
+#include "Vesk/Controls/SmallAccentButton.h"
 
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
+#include "Vesk/Controls/Dimming.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
 

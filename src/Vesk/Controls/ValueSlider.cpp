@@ -1,8 +1,8 @@
-#include "Vesk/SettingsWindow/Controls/ValueSlider.h"
+#include "Vesk/Controls/ValueSlider.h"
 
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
-#include "Vesk/SettingsWindow/Controls/SettingsRow.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/Dimming.h"
+#include "Vesk/Controls/SettingsRow.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QFontMetricsF>

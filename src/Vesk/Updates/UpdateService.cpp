@@ -1,4 +1,4 @@
-#include "Vesk/Shell/UpdateService.h"
+#include "Vesk/Updates/UpdateService.h"
 
 #include "VeskKit/Diagnostics/TraceLog.h"
 

@@ -1,8 +1,8 @@
-#include "Vesk/SettingsWindow/Controls/Pickers.h"
+#include "Vesk/Controls/Pickers.h"
 
-#include "Vesk/SettingsWindow/Controls/Dimming.h"
-#include "Vesk/SettingsWindow/Controls/SettingsRow.h"
-#include "Vesk/SettingsWindow/Controls/TextView.h"
+#include "Vesk/Controls/Dimming.h"
+#include "Vesk/Controls/SettingsRow.h"
+#include "Vesk/Controls/TextView.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"

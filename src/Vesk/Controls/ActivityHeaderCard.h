@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Vesk/SettingsWindow/Controls/SettingBinding.h"
-#include "Vesk/SettingsWindow/Controls/SettingsCard.h"
+#include "Vesk/Controls/SettingBinding.h"
+#include "Vesk/Controls/SettingsCard.h"
 
 namespace vesk {
 
