@@ -89,10 +89,23 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 1.
     Activation::shared().setPolicy(ActivationPolicy::accessory);
-    // 2. to 5.
+    // 2. to 4.
     m_settings = m_factory->makeSettings();
     m_coordinator = m_factory->makeCoordinator();
     m_notchController = m_factory->makeNotchSurface(*m_settings);
+    // The notch's first frame needs nothing more: it reaches the screen first, and the
+    // services, the status item and the hooks follow in their order.
+    m_notchController->afterFirstPaint([weak] {
+        if (weak) weak->finishLaunching();
+    });
+}
+
+void AppDelegate::finishLaunching() {
+    // Termination came first: nothing is started any more.
+    if (m_terminated) return;
+    const QPointer<AppDelegate> weak(this);
+
+    // 5.
     m_bridge =
         m_factory->makeActivityServices(*m_coordinator, *m_settings, [weak](const ActivityPayload& payload) {
             if (weak) weak->present(payload);
@@ -160,6 +173,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::applicationWillTerminate() {
+    m_terminated = true;
     if (m_bridge) m_bridge->stop();
     // Settings changed in the last half second are still only in memory.
     if (m_settings) m_settings->defaults().flush();

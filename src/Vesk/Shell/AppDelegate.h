@@ -60,7 +60,8 @@ public:
     explicit AppDelegate(std::unique_ptr<ShellFactory> factory = nullptr, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // Once, when the event loop runs.
+    // Once, when the event loop runs. The notch is built at once; the rest of launching
+    // runs after its first frame (see NotchSurface::afterFirstPaint).
     void applicationDidFinishLaunching();
     // Stops the system services and the drag monitors; nothing else is stopped or
     // saved.
@@ -87,6 +88,8 @@ public:
     MenuCommands* menus() const { return m_menus.get(); }
 
 private:
+    // Launching from the activity services on.
+    void finishLaunching();
     // The heartbeat and the hand-off to the notch.
     void tick();
     void syncCoordinatorToSurface();
@@ -146,6 +149,7 @@ private:
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;
     bool m_launched = false;
+    bool m_terminated = false;
 };
 
 } // namespace vesk

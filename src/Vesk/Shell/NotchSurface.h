@@ -43,6 +43,9 @@ public:
     virtual void setSourcingDrag(bool sourcing) = 0;
     // One block per display, printed once at launch.
     virtual QString geometryReport() const = 0;
+    // Runs `then` once, after the notch's first frame is on screen (at once when there
+    // is nothing to paint), so that work the first frame does not need waits for it.
+    virtual void afterFirstPaint(std::function<void()> then) { then(); }
 
     // Told of the items a drop on the notch added to the tray.
     virtual void setOnFilesDropped(std::function<void(const QList<TrayItem>&)> handler) = 0;

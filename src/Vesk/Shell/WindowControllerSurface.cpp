@@ -1,10 +1,62 @@
 #include "Vesk/Shell/WindowControllerSurface.h"
 
+#include "Vesk/Notch/NotchPanel.h"
 #include "Vesk/Screens/NotchWindowController.h"
+#include "VeskKit/Foundation/Scheduler.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QMenu>
+#include <QPointer>
 
 namespace vesk {
+
+namespace {
+
+// A window that the server never exposes still lets the work behind it run.
+constexpr double firstPaintPatience = 0.5;
+
+// Waits for the first paint of any widget in the given windows, then runs the work once,
+// after the frame is flushed, and deletes itself.
+class FirstPaintWatch final : public QObject {
+public:
+    FirstPaintWatch(QList<QPointer<QWidget>> windows, std::function<void()> then)
+        : m_windows(std::move(windows)), m_then(std::move(then)) {
+        qApp->installEventFilter(this);
+        const QPointer<FirstPaintWatch> self(this);
+        m_patience = onMainAfter(firstPaintPatience, [self] {
+            if (self) self->finish();
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            m_windows.contains(static_cast<QWidget*>(watched)->window())) {
+            // Posted: the frame reaches the screen when this paint pass ends.
+            qApp->removeEventFilter(this);
+            const QPointer<FirstPaintWatch> self(this);
+            onMain([self] {
+                if (self) self->finish();
+            });
+        }
+        return false;
+    }
+
+private:
+    void finish() {
+        qApp->removeEventFilter(this);
+        m_patience.cancel();
+        if (std::function<void()> then = std::exchange(m_then, {})) then();
+        deleteLater();
+    }
+
+    QList<QPointer<QWidget>> m_windows;
+    std::function<void()> m_then;
+    TaskHandle m_patience;
+};
+
+} // namespace
 
 WindowControllerSurface::WindowControllerSurface(std::unique_ptr<NotchWindowController> controller)
     : m_controller(std::move(controller)) {}
@@ -60,6 +112,17 @@ void WindowControllerSurface::setSourcingDrag(bool sourcing) {
 
 QString WindowControllerSurface::geometryReport() const {
     return m_controller->geometryReport();
+}
+
+void WindowControllerSurface::afterFirstPaint(std::function<void()> then) {
+    QList<QPointer<QWidget>> shown;
+    for (const NotchDisplay& display : m_controller->displays())
+        if (display.panel && display.panel->isVisible()) shown.append(display.panel.data());
+    if (shown.isEmpty()) {
+        then();
+        return;
+    }
+    new FirstPaintWatch(std::move(shown), std::move(then));
 }
 
 void WindowControllerSurface::setOnFilesDropped(std::function<void(const QList<TrayItem>&)> handler) {

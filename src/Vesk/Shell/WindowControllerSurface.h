@@ -21,6 +21,7 @@ public:
     void stopDragMonitors() override;
     void setSourcingDrag(bool sourcing) override;
     QString geometryReport() const override;
+    void afterFirstPaint(std::function<void()> then) override;
     void setOnFilesDropped(std::function<void(const QList<TrayItem>&)> handler) override;
     void setOnModelCreated(std::function<void(NotchViewModel&)> handler) override;
     void setContextMenuProvider(ContextMenuProvider provider) override;

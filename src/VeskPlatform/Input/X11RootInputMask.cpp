@@ -16,6 +16,12 @@ QHash<const void*, quint64>& owners() {
     return table;
 }
 
+// What the server accepted last; a refused selection leaves the one before in place.
+quint64& accepted() {
+    static quint64 mask = 0;
+    return mask;
+}
+
 } // namespace
 
 bool X11RootInputMask::select(xcb_connection_t* connection, xcb_window_t root, const void* owner,
@@ -40,7 +46,12 @@ bool X11RootInputMask::select(xcb_connection_t* connection, xcb_window_t root, c
         connection, xcb_input_xi_select_events_checked(connection, root, 1, &selection.header));
     const bool ok = error == nullptr;
     std::free(error);
+    if (ok) accepted() = combined;
     return ok;
+}
+
+bool X11RootInputMask::isHeld(quint64 mask) {
+    return (accepted() & mask) == mask;
 }
 
 bool X11RootInputMask::isSelected(xcb_connection_t* connection, xcb_window_t root, quint64 mask) {

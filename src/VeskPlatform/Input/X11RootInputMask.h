@@ -18,6 +18,9 @@ public:
     // Whether the server holds all of `mask` for the root window and all master devices
     // (one round trip).
     static bool isSelected(xcb_connection_t* connection, xcb_window_t root, quint64 mask);
+    // The same from the last selection the server accepted, without asking it: no other
+    // client can change this program's selections, and here only select() does.
+    static bool isHeld(quint64 mask);
 };
 
 } // namespace vesk

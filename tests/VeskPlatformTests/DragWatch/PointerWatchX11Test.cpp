@@ -44,8 +44,11 @@ std::unique_ptr<OwnWindow> showOwnWindow() {
 
 bool rawMotionSelected() {
     const auto raw = X11RawPointer::open();
-    return raw &&
-           X11RootInputMask::isSelected(raw->connection, raw->root, XCB_INPUT_XI_EVENT_MASK_RAW_MOTION);
+    const bool selected =
+        raw && X11RootInputMask::isSelected(raw->connection, raw->root, XCB_INPUT_XI_EVENT_MASK_RAW_MOTION);
+    // What the program keeps of its selection is what the server holds.
+    EXPECT_EQ(X11RootInputMask::isHeld(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION), selected);
+    return selected;
 }
 
 xcb_atom_t atom(xcb_connection_t* connection, const char* name) {

@@ -30,8 +30,9 @@ protected:
         QFile::remove(TraceLog::filePath()); // counts below start from an empty log
     }
 
-    void launch(int displays = 1) {
+    void launch(int displays = 1, bool holdFirstPaint = false) {
         auto made = std::make_unique<test::FakeShellFactory>(log, scheduler, displays);
+        made->holdFirstPaint = holdFirstPaint;
         factory = made.get();
         delegate = std::make_unique<AppDelegate>(std::move(made));
         delegate->setStandardOutput([this](const QString& text) { log << QStringLiteral("print ") + text; });
@@ -63,25 +64,55 @@ TEST_F(AppDelegateTest, NothingIsCreatedBeforeLaunchingFinishes) {
     EXPECT_EQ(idle.notchController(), nullptr);
 }
 
+// What launching does once the notch is built, in its order.
+const QStringList afterTheNotch{
+    QStringLiteral("makeActivityServices"), QStringLiteral("setOnNowPlayingChange"),
+    QStringLiteral("setOnCurrentChanged"),  QStringLiteral("setOnFilesDropped"),
+    QStringLiteral("restoreFocusFilter"),   QStringLiteral("start"),
+    QStringLiteral("setOnModelCreated"),    QStringLiteral("setContextMenuProvider"),
+    QStringLiteral("startDragMonitors"),    QStringLiteral("registerForRemoteNotifications"),
+    QStringLiteral("makeSyncCoordinator"),  QStringLiteral("print display 1  1920×1080\n"),
+};
+const QStringList theNotch{QStringLiteral("makeSettings"), QStringLiteral("makeCoordinator"),
+                           QStringLiteral("makeNotchSurface")};
+
+// The notch's first frame waits for nothing it does not show; the rest of launching then
+// goes on by itself, and what it starts gives its first answers without a user action.
+TEST_F(AppDelegateTest, TheNotchPaintsFirstAndLaunchingGoesOnByItself) {
+    launch(1, /*holdFirstPaint=*/true);
+    EXPECT_EQ(log, theNotch);
+    EXPECT_EQ(delegate->bridge(), nullptr);
+    EXPECT_EQ(scheduler.pendingCount(), 0) << "no timer, task or hook before the first frame";
+
+    factory->surface->paintFirstFrame();
+    EXPECT_EQ(log, theNotch + afterTheNotch);
+    EXPECT_NE(delegate->bridge(), nullptr);
+    scheduler.runPending();
+    EXPECT_NE(delegate->syncStartup()->repository(), nullptr) << "the store never opened";
+    const qsizetype mark = log.size();
+    scheduler.advance(15);
+    EXPECT_EQ(delegate->calendarTick(), 60);
+    EXPECT_TRUE(since(mark).contains(QStringLiteral("checkUpcomingEvent")));
+    EXPECT_FALSE(since(mark).filter(QStringLiteral("pollClipboard")).isEmpty());
+
+    // A second frame changes nothing.
+    const qsizetype launched = log.size();
+    factory->surface->paintFirstFrame();
+    EXPECT_EQ(log.size(), launched);
+}
+
+TEST_F(AppDelegateTest, TerminationBeforeTheFirstFrameStartsNothingAfterIt) {
+    launch(1, /*holdFirstPaint=*/true);
+    delegate->applicationWillTerminate();
+    factory->surface->paintFirstFrame();
+    EXPECT_EQ(log, theNotch + QStringList{QStringLiteral("stopDragMonitors")});
+    EXPECT_EQ(delegate->bridge(), nullptr);
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+}
+
 TEST_F(AppDelegateTest, LaunchingWiresTheObjectsInOrder) {
     launch();
-    EXPECT_EQ(log, (QStringList{
-                       QStringLiteral("makeSettings"),
-                       QStringLiteral("makeCoordinator"),
-                       QStringLiteral("makeNotchSurface"),
-                       QStringLiteral("makeActivityServices"),
-                       QStringLiteral("setOnNowPlayingChange"),
-                       QStringLiteral("setOnCurrentChanged"),
-                       QStringLiteral("setOnFilesDropped"),
-                       QStringLiteral("restoreFocusFilter"),
-                       QStringLiteral("start"),
-                       QStringLiteral("setOnModelCreated"),
-                       QStringLiteral("setContextMenuProvider"),
-                       QStringLiteral("startDragMonitors"),
-                       QStringLiteral("registerForRemoteNotifications"),
-                       QStringLiteral("makeSyncCoordinator"),
-                       QStringLiteral("print display 1  1920×1080\n"),
-                   }));
+    EXPECT_EQ(log, theNotch + afterTheNotch);
     EXPECT_EQ(Activation::shared().policy(), ActivationPolicy::accessory);
     EXPECT_FALSE(QGuiApplication::quitOnLastWindowClosed());
     // No menu until the menus exist: a right click passes on.

@@ -8,6 +8,7 @@
 #include "support/X11/PrivateXServer.h"
 
 #include "Vesk/Shell/SingleInstanceLock.h"
+#include "VeskKit/Diagnostics/TraceLog.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,29 @@ TEST_F(VeskNotchX11Test, AHiddenNotchComesBackOpenFromTheStatusMenu) {
     })) << "the status menu never opened";
     ASSERT_TRUE(test::xdotool({"key", "Down", "Down", "Down", "Return"}));
     ASSERT_TRUE(reached(QStringLiteral("open(desk)"))) << qPrintable(errorLines(program).join('\n'));
+}
+
+// The notch shows first; the rest of launching then runs by itself, with no user action:
+// the system services report, the push registration is answered and a hook's pill shows.
+TEST_F(VeskNotchX11Test, LaunchingGoesOnByItselfOnceTheNotchShows) {
+    QFile::remove(TraceLog::filePath());
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("VESK_DEMO"), QStringLiteral("battery"));
+    start(program, environment);
+    ASSERT_TRUE(launched(program)) << qPrintable(errorLines(program).join('\n'));
+    EXPECT_TRUE(test::processEventsUntil([&] { return widestWindow(program.processId()) > 0; }))
+        << "the notch window never showed";
+    const auto traced = [](const QString& text) {
+        return !TraceLog::recentLogLines(200).filter(text).isEmpty();
+    };
+    EXPECT_TRUE(test::processEventsUntil([&] {
+        return traced(QStringLiteral("  brightness source = ")) &&
+               traced(QStringLiteral("  push registration FAILED"));
+    })) << qPrintable(TraceLog::recentLogLines(200).join('\n'));
+    const QRegularExpression batteryPill(
+        QStringLiteral("^state (peek|activity|activityExpanded)\\(battery\\)"));
+    EXPECT_TRUE(test::processEventsUntil([&] { return !errorLines(program).filter(batteryPill).isEmpty(); }))
+        << qPrintable(errorLines(program).join('\n'));
 }
 
 TEST_F(VeskNotchX11Test, TheFirstLaunchShowsTheWelcomeWindow) {

@@ -98,7 +98,18 @@ public:
         m_log << QStringLiteral("setContextMenuProvider");
         contextMenuProvider = std::move(provider);
     }
+    // Painted at once, unless the test holds the first frame back until paintFirstFrame().
+    void afterFirstPaint(std::function<void()> then) override {
+        if (holdFirstPaint)
+            m_afterFirstPaint = std::move(then);
+        else
+            then();
+    }
+    void paintFirstFrame() {
+        if (std::function<void()> then = std::exchange(m_afterFirstPaint, {})) then();
+    }
 
+    bool holdFirstPaint = false;
     std::function<void(const QList<TrayItem>&)> onFilesDropped;
     std::function<void(NotchViewModel&)> onModelCreated;
     ContextMenuProvider contextMenuProvider;
@@ -109,6 +120,7 @@ private:
     SettingsStore& m_settings;
     DeskRepository* m_repository = nullptr;
     std::vector<std::unique_ptr<NotchViewModel>> m_models;
+    std::function<void()> m_afterFirstPaint;
 };
 
 class FakeActivityServices final : public ActivityServices {
@@ -166,6 +178,7 @@ public:
     std::unique_ptr<NotchSurface> makeNotchSurface(SettingsStore& store) override {
         m_log << QStringLiteral("makeNotchSurface");
         auto made = std::make_unique<FakeNotchSurface>(m_log, store, m_displays);
+        made->holdFirstPaint = holdFirstPaint;
         surface = made.get();
         return made;
     }
@@ -213,6 +226,8 @@ public:
     SettingsStore* settings = nullptr;
     ActivityCoordinator* coordinator = nullptr;
     FakeNotchSurface* surface = nullptr;
+    // Handed to the surface it makes.
+    bool holdFirstPaint = false;
     FakeActivityServices* services = nullptr;
     std::shared_ptr<FakeCloudContainer> cloud = [] {
         auto made = std::make_shared<FakeCloudContainer>();
