@@ -76,7 +76,9 @@ TEST(AllowAccessibilityX11Test, AllowTriesTheKeysAndFollowsTheAnswer) {
 
     AppDelegate delegate(systemShellFactory());
     delegate.applicationDidFinishLaunching();
-    ASSERT_TRUE(delegate.bridge() && delegate.bridge()->bridge());
+    // The services start once the notch's first frame is on screen.
+    ASSERT_TRUE(processEventsUntil([&] { return delegate.bridge() && delegate.bridge()->bridge(); }))
+        << "the services never started";
     const EventTapService& tap = delegate.bridge()->bridge()->eventTap();
     ASSERT_TRUE(processEventsUntil([&] { return !tap.hasAccessibility(); }))
         << "the held key was never refused: " << qPrintable(describe(tap.status()));
