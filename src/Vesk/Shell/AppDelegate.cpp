@@ -30,7 +30,6 @@
 #include "VeskKit/Notch/NotchEffect.h"
 #include "VeskKit/Notch/NotchEvent.h"
 #include "VeskKit/Settings/SettingsStore.h"
-#include "VeskPlatform/Autostart/AutostartEntry.h"
 #include "VeskPlatform/Camera/DesktopCameraAccess.h"
 #include "VeskPlatform/Machine/DeviceName.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
@@ -133,8 +132,7 @@ void AppDelegate::finishLaunching() {
 
     // 10.
     m_updates = std::make_unique<UpdateService>(BuildProfile::current());
-    // "Launch at login" is the desktop's autostart entry.
-    m_launchAtLogin = std::make_unique<LaunchAtLogin>(*m_settings, autostart::entryPath());
+    m_launchAtLogin = m_factory->makeLaunchAtLogin(*m_settings);
     buildMenus();
 
     // 11.

@@ -10,6 +10,7 @@ namespace vesk {
 class ActivationHolds;
 class ActivityCoordinator;
 class ActivityServices;
+class LaunchAtLogin;
 class OnboardingWindow;
 class Permissions;
 class NotchSurface;
@@ -45,6 +46,8 @@ public:
                                                                    Permissions* permissions,
                                                                    ActivationHolds& holds,
                                                                    std::function<void()> onFinish);
+    // "Launch at login" over the desktop's autostart entry.
+    virtual std::unique_ptr<LaunchAtLogin> makeLaunchAtLogin(SettingsStore& settings);
 };
 
 // The machine's own: the window controller, the activity bridge, the standard defaults.

@@ -4,11 +4,13 @@
 #include "Vesk/Onboarding/OnboardingWindow.h"
 #include "Vesk/Screens/NotchWindowController.h"
 #include "Vesk/Shell/BridgeActivityServices.h"
+#include "Vesk/Shell/LaunchAtLogin.h"
 #include "Vesk/Shell/WindowControllerSurface.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Autostart/AutostartEntry.h"
 #include "VeskPlatform/Cloud/CloudContainer.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskSync/SyncCoordinator.h"
@@ -50,6 +52,10 @@ std::unique_ptr<OnboardingWindow> ShellFactory::makeOnboardingWindow(SettingsSto
                                                                      std::function<void()> onFinish) {
     if (!permissions) return nullptr;
     return std::make_unique<OnboardingWindow>(settings, *permissions, &holds, std::move(onFinish));
+}
+
+std::unique_ptr<LaunchAtLogin> ShellFactory::makeLaunchAtLogin(SettingsStore& settings) {
+    return std::make_unique<LaunchAtLogin>(settings, autostart::entryPath());
 }
 
 std::unique_ptr<ShellFactory> systemShellFactory() {

@@ -118,7 +118,8 @@ TEST_F(AppDelegateTest, LaunchingWiresTheObjectsInOrder) {
     // No menu until the menus exist: a right click passes on.
     EXPECT_EQ(factory->surface->contextMenuProvider(), nullptr);
     // The onboarding timer is set before the store opens.
-    EXPECT_EQ(scheduler.pendingCount(), 4) << "heartbeat, push answer, sync start-up, onboarding";
+    EXPECT_EQ(scheduler.pendingCount(), 5)
+        << "autostart entry read, heartbeat, push answer, sync start-up, onboarding";
     EXPECT_EQ(delegate->syncStartup()->repository(), nullptr) << "launch did not wait for the store";
 
     // The store opens and the push answer arrives once launching has returned.

@@ -4,10 +4,12 @@
 #include "Vesk/Onboarding/OnboardingWindow.h"
 #include "Vesk/Permissions/Permissions.h"
 #include "Vesk/Shell/ActivityServices.h"
+#include "Vesk/Shell/LaunchAtLogin.h"
 #include "Vesk/Shell/NotchSurface.h"
 #include "Vesk/Shell/ShellFactory.h"
 #include "VeskKit/Activity/ActivityCoordinator.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Autostart/AutostartEntry.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
 #include "VeskServices/Tray/TrayStore.h"
@@ -215,6 +217,11 @@ public:
         auto made = std::make_unique<OnboardingWindow>(store, *given, &holds, std::move(onFinish));
         made->setAttribute(Qt::WA_DontShowOnScreen);
         return made;
+    }
+
+    // Its queue runs on the manual scheduler, as everything the shell starts here does.
+    std::unique_ptr<LaunchAtLogin> makeLaunchAtLogin(SettingsStore& store) override {
+        return std::make_unique<LaunchAtLogin>(store, autostart::entryPath(), QString(), &m_scheduler);
     }
 
     std::shared_ptr<UserDefaults> defaults = UserDefaults::inMemory();
