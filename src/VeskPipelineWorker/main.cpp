@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int trimThreshold = 16 << 20;
+constexpr int mmapThreshold = 32 << 20;
 
 } // namespace
 
@@ -31,8 +31,11 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     // Work such as a ZIP's allocates and frees the same few hundred kilobytes per entry;
     // handing them back to the system each time and faulting them in again doubled the
-    // time of zipping many small files. The worker ends once idle, so keeping them is cheap.
-    ::mallopt(M_TRIM_THRESHOLD, trimThreshold);
+    // time of zipping many small files. The thresholds are the most glibc's adaptive ones
+    // reach (fixing one stops the adapting), so a decoded image's buffers are reused as
+    // before; the worker ends once idle, so what it keeps is not kept long.
+    ::mallopt(M_MMAP_THRESHOLD, mmapThreshold);
+    ::mallopt(M_TRIM_THRESHOLD, 2 * mmapThreshold);
 
     QCoreApplication app(argc, argv);
     double idleSeconds = 30;
