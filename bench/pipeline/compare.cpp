@@ -3,6 +3,10 @@
 // the table (README, "Measure it"). bench/run starts it after the main table.
 //
 //   vesk-bench-compare --bin <folder of the bench programs> --scratch <folder> [--short]
+//                      [--only <text>]...
+//
+// --only times just the rows whose title contains one of the texts (case ignored), for
+// working on one row; the rows themselves are the same.
 //
 // Each command is one process tree started here: its wall time runs from the spawn to
 // the reaping of its last process, its peak memory is the largest resident size among
@@ -178,8 +182,12 @@ int main(int argc, char** argv) {
     const bool quick = args.contains(QStringLiteral("--short"));
     g_bin = args.value(args.indexOf(QStringLiteral("--bin")) + 1);
     g_scratch = args.value(args.indexOf(QStringLiteral("--scratch")) + 1);
+    QStringList only;
+    for (qsizetype i = 1; i + 1 < args.size(); ++i)
+        if (args[i] == QLatin1String("--only")) only.append(args[i + 1]);
     if (g_bin.isEmpty() || g_scratch.isEmpty()) {
-        std::fprintf(stderr, "usage: vesk-bench-compare --bin <folder> --scratch <folder> [--short]\n");
+        std::fprintf(stderr, "usage: vesk-bench-compare --bin <folder> --scratch <folder> [--short] "
+                             "[--only <text>]...\n");
         return 2;
     }
     const QString in = g_scratch + QStringLiteral("/inputs");
@@ -353,6 +361,12 @@ int main(int argc, char** argv) {
          treeCheck},
     };
 
+    if (!only.isEmpty())
+        rows.removeIf([&only](const Row& row) {
+            return std::none_of(only.cbegin(), only.cend(), [&row](const QString& text) {
+                return row.title.contains(text, Qt::CaseInsensitive);
+            });
+        });
     const QString output = g_scratch + QStringLiteral("/compare-out");
     for (Row& row : rows) {
         say(QStringLiteral("timing ") + row.title);

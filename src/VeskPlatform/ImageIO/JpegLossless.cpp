@@ -53,13 +53,20 @@ std::optional<QByteArray> transform(const QByteArray& jpeg, int orientation) {
     return QByteArray(reinterpret_cast<const char*>(out), qsizetype(outSize));
 }
 
-std::optional<QByteArray> stripMetadata(const QByteArray& jpeg) {
+std::optional<QList<Piece>> metadataFreePieces(const QByteArray& jpeg) {
+    const char* data = jpeg.constData();
     const qsizetype size = jpeg.size();
-    const auto at = [&](qsizetype i) { return static_cast<unsigned char>(jpeg[i]); };
+    const auto at = [data](qsizetype i) { return static_cast<unsigned char>(data[i]); };
     if (size < 4 || at(0) != 0xFF || at(1) != 0xD8) return std::nullopt;
-    QByteArray out;
-    out.reserve(size);
-    out.append("\xFF\xD8", 2);
+    QList<Piece> pieces;
+    const auto keep = [&pieces](qsizetype offset, qsizetype length) {
+        if (!pieces.isEmpty() && pieces.last().bytes.isEmpty() &&
+            pieces.last().offset + pieces.last().length == offset)
+            pieces.last().length += length;
+        else
+            pieces.append(Piece{offset, length, {}});
+    };
+    keep(0, 2);
     qsizetype i = 2;
     bool scanning = false;
     while (i < size) {
@@ -67,15 +74,16 @@ std::optional<QByteArray> stripMetadata(const QByteArray& jpeg) {
             // Entropy-coded data runs to the next marker that is not a stuffed zero,
             // a restart marker or fill.
             const qsizetype start = i;
-            while (i + 1 < size) {
-                if (at(i) == 0xFF) {
-                    const unsigned char next = at(i + 1);
-                    if (next != 0x00 && !(next >= 0xD0 && next <= 0xD7) && next != 0xFF) break;
-                }
+            for (;;) {
+                const void* found =
+                    i + 1 < size ? std::memchr(data + i, 0xFF, size_t(size - 1 - i)) : nullptr;
+                if (!found) return std::nullopt;
+                i = static_cast<const char*>(found) - data;
+                const unsigned char next = at(i + 1);
+                if (next != 0x00 && !(next >= 0xD0 && next <= 0xD7) && next != 0xFF) break;
                 ++i;
             }
-            if (i + 1 >= size) return std::nullopt;
-            out.append(jpeg.constData() + start, i - start);
+            keep(start, i - start);
             scanning = false;
         }
         if (at(i) != 0xFF) return std::nullopt;
@@ -84,8 +92,8 @@ std::optional<QByteArray> stripMetadata(const QByteArray& jpeg) {
         if (i >= size) return std::nullopt;
         const unsigned char marker = at(i++);
         if (marker == 0xD9) {
-            out.append("\xFF\xD9", 2);
-            return out;
+            keep(i - 2, 2);
+            return pieces;
         }
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) return std::nullopt;
         if (i + 2 > size) return std::nullopt;
@@ -93,36 +101,69 @@ std::optional<QByteArray> stripMetadata(const QByteArray& jpeg) {
         if (length < 2 || i + length > size) return std::nullopt;
         const qsizetype body = i + 2;
         const qsizetype end = i + length;
-        bool keep = true;
+        bool kept = true;
         if (marker == 0xE0) {
-            keep = startsWith(jpeg, body, "JFIF\0", 5) && length >= 16;
-            if (keep) {
+            kept = startsWith(jpeg, body, "JFIF\0", 5) && length >= 16;
+            if (kept) {
                 // The JFIF header without its thumbnail.
-                QByteArray segment = jpeg.mid(i - 2, 2 + 16);
+                QByteArray segment(data + i - 2, 2 + 16);
                 segment[2] = 0;
                 segment[3] = 16;
                 segment[2 + 14] = 0;
                 segment[2 + 15] = 0;
-                out.append(segment);
+                pieces.append(Piece{0, segment.size(), segment});
                 i = end;
                 continue;
             }
         } else if (marker == 0xE2) {
-            keep = startsWith(jpeg, body, "ICC_PROFILE\0", 12);
+            kept = startsWith(jpeg, body, "ICC_PROFILE\0", 12);
         } else if (marker == 0xEE) {
-            keep = startsWith(jpeg, body, "Adobe", 5);
+            kept = startsWith(jpeg, body, "Adobe", 5);
         } else if ((marker >= 0xE1 && marker <= 0xEF) || marker == 0xFE) {
-            keep = false;
+            kept = false;
         }
-        if (keep) {
-            out.append(char(0xFF));
-            out.append(char(marker));
-            out.append(jpeg.constData() + i, length);
-        }
+        // The marker without the fill before it.
+        if (kept) keep(i - 2, length + 2);
         i = end;
         if (marker == 0xDA) scanning = true;
     }
     return std::nullopt;
+}
+
+std::optional<QByteArray> stripMetadata(const QByteArray& jpeg) {
+    const auto pieces = metadataFreePieces(jpeg);
+    if (!pieces) return std::nullopt;
+    QByteArray out;
+    qsizetype total = 0;
+    for (const Piece& piece : *pieces)
+        total += piece.length;
+    out.reserve(total);
+    for (const Piece& piece : *pieces)
+        out.append(piece.bytes.isEmpty() ? QByteArrayView(jpeg.constData() + piece.offset, piece.length)
+                                         : QByteArrayView(piece.bytes));
+    return out;
+}
+
+QByteArray exifTiff(const QByteArray& jpeg) {
+    const qsizetype size = jpeg.size();
+    const auto at = [&jpeg](qsizetype i) { return static_cast<unsigned char>(jpeg[i]); };
+    if (size < 4 || at(0) != 0xFF || at(1) != 0xD8) return {};
+    qsizetype i = 2;
+    while (i + 4 <= size && at(i) == 0xFF) {
+        while (i < size && at(i) == 0xFF)
+            ++i;
+        if (i + 3 > size) return {};
+        const unsigned char marker = at(i++);
+        // The scans, the end or markers without a length: no metadata follows.
+        if (marker == 0xDA || marker == 0xD9 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            return {};
+        const qsizetype length = (qsizetype(at(i)) << 8) | at(i + 1);
+        if (length < 2 || i + length > size) return {};
+        if (marker == 0xE1 && length > 8 && startsWith(jpeg, i + 2, "Exif\0\0", 6))
+            return jpeg.mid(i + 8, length - 8);
+        i += length;
+    }
+    return {};
 }
 
 } // namespace vesk::imageio::jpeg

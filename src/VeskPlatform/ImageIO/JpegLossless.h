@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QSize>
 
 #include <optional>
@@ -25,5 +26,20 @@ std::optional<QByteArray> transform(const QByteArray& jpeg, int orientation);
 // profile, Adobe's colour marker, the tables, the frame and the scans, unchanged, and
 // nothing after the end marker. Absent when the data is not a well-formed JPEG.
 std::optional<QByteArray> stripMetadata(const QByteArray& jpeg);
+
+// stripMetadata's result as the pieces it is made of, in order, so that a caller can
+// write it straight from the source's bytes: a range of the source, or bytes of its own
+// (a JFIF header rewritten). Adjacent ranges are one piece.
+struct Piece {
+    qsizetype offset = 0;
+    qsizetype length = 0;
+    // When not empty, the piece's bytes instead of the range.
+    QByteArray bytes;
+};
+std::optional<QList<Piece>> metadataFreePieces(const QByteArray& jpeg);
+
+// The Exif block of the first "Exif" APP1 segment before the scans (a TIFF structure),
+// empty when there is none.
+QByteArray exifTiff(const QByteArray& jpeg);
 
 } // namespace vesk::imageio::jpeg

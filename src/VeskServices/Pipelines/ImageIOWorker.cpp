@@ -2,12 +2,21 @@
 
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskPlatform/ImageIO/ImageFile.h"
+#include "VeskPlatform/ImageIO/ImageMetadata.h"
 #include "VeskPlatform/ImageIO/JpegLossless.h"
 #include "VeskServices/Pipelines/PipelineError.h"
 #include "VeskServices/Pipelines/PipelineSupport.h"
 #include "VeskServices/Pipelines/StagedOutput.h"
 
 #include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vesk::image_io_worker {
 
@@ -42,24 +51,90 @@ void reencode(const QUrl& source, StagedOutput& destination, const Options& opti
     }
 }
 
+namespace {
+
+// A file's bytes mapped read-only: a JPEG is only scanned and copied, so reading it into
+// a buffer first would move every byte once more. (A file cut short while mapped ends the
+// process with SIGBUS: these pipelines run in the worker, whose end fails only the run.)
+class MappedFile {
+public:
+    explicit MappedFile(const QString& path) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+            m_opened = true;
+            if (info.st_size > 0) {
+                void* address =
+                    ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+                if (address != MAP_FAILED) {
+                    m_address = address;
+                    m_size = qsizetype(info.st_size);
+                }
+            }
+        }
+        ::close(fd);
+    }
+    ~MappedFile() {
+        if (m_address) ::munmap(m_address, size_t(m_size));
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool opened() const { return m_opened; }
+    // The bytes, not copied; valid while this lives.
+    QByteArray bytes() const {
+        return m_address ? QByteArray::fromRawData(static_cast<const char*>(m_address), m_size)
+                         : QByteArray();
+    }
+
+private:
+    bool m_opened = false;
+    void* m_address = nullptr;
+    qsizetype m_size = 0;
+};
+
+// In writes of at most 1 MiB: one write of a whole photo made the kernel gather large
+// page-cache pages for it, and took several times as long once memory was fragmented.
+bool writeAll(int fd, const char* data, qsizetype size) {
+    constexpr qsizetype most = qsizetype(1) << 20;
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(std::min(size, most)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+} // namespace
+
 bool stripJpegLosslessly(const QUrl& source, StagedOutput& destination) {
-    const QString path = source.toLocalFile();
-    QFile input(path);
-    if (!input.open(QIODevice::ReadOnly)) throw PipelineError::readFailed(pipeline_support::fileName(source));
-    QByteArray jpeg = input.readAll();
-    if (!imageio::jpeg::readHeader(jpeg)) return false;
-    const int orientation = imageio::ImageMetadata::readFile(path).orientation();
+    const MappedFile input(source.toLocalFile());
+    if (!input.opened()) throw PipelineError::readFailed(pipeline_support::fileName(source));
+    QByteArray jpeg = input.bytes();
+    if (!jpeg.startsWith("\xFF\xD8\xFF") || !imageio::jpeg::readHeader(jpeg)) return false;
+    const int orientation = imageio::ImageMetadata::fromExif(imageio::jpeg::exifTiff(jpeg)).orientation();
     if (orientation != 1) {
         auto turned = imageio::jpeg::transform(jpeg, orientation);
         if (!turned) return false;
         jpeg = std::move(*turned);
     }
-    const auto stripped = imageio::jpeg::stripMetadata(jpeg);
-    if (!stripped) return false;
-    QFile output(destination.path());
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        output.write(*stripped) != stripped->size() || !output.flush()) {
-        trace(QStringLiteral("cannot write"), destination.displayName(), output.errorString());
+    const auto pieces = imageio::jpeg::metadataFreePieces(jpeg);
+    if (!pieces) return false;
+    const int output =
+        ::open(QFile::encodeName(destination.path()).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    bool written = output >= 0;
+    for (const imageio::jpeg::Piece& piece : *pieces) {
+        if (!written) break;
+        written = piece.bytes.isEmpty() ? writeAll(output, jpeg.constData() + piece.offset, piece.length)
+                                        : writeAll(output, piece.bytes.constData(), piece.bytes.size());
+    }
+    const QString why = QString::fromLocal8Bit(std::strerror(errno));
+    if (output >= 0 && ::close(output) != 0) written = false;
+    if (!written) {
+        trace(QStringLiteral("cannot write"), destination.displayName(), why);
         throw PipelineError::writeFailed(destination.displayName());
     }
     return true;

@@ -81,8 +81,7 @@ QList<QUrl> StripEXIFPipeline::work(const QList<QUrl>& urls, const PipelineConte
         StagedOutput output(context.outputFolder, baseName(url) + QStringLiteral("-clean"), extension);
         // A JPEG keeps its compressed picture: decoding and re-encoding it at full
         // quality takes time and doubles the file.
-        const bool copied = format == "jpeg" && looksLikeJpeg(url.toLocalFile()) &&
-                            image_io_worker::stripJpegLosslessly(url, output);
+        const bool copied = format == "jpeg" && image_io_worker::stripJpegLosslessly(url, output);
         if (!copied)
             image_io_worker::reencode(url, output,
                                       {.format = format,

@@ -16,6 +16,7 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace vesk::tray_files {
@@ -57,57 +58,93 @@ bool isAncestor(const QString& folder, const QString& path) {
     return path.startsWith(folder + QLatin1Char('/'));
 }
 
+// Closes the descriptor it holds when it goes.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Works on descriptors, not paths: a tree of many small files pays for each path
+// lookup and status query, and the source's status read once serves for its size,
+// mode and times.
 bool copyFile(const QString& source, const QString& destination, const std::atomic<bool>& cancel,
               QString* error) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = source + QStringLiteral(": ") + in.errorString();
+    // Not blocking: a pipe put in the file's place must not hold the copy forever.
+    Descriptor in{::open(native(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    struct stat info {};
+    if (in.fd < 0 || ::fstat(in.fd, &info) != 0) {
+        *error = source + QStringLiteral(": ") + systemError();
         return false;
     }
-    QFile out(destination);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        *error = destination + QStringLiteral(": ") + out.errorString();
+    if (!S_ISREG(info.st_mode)) {
+        *error = source + QStringLiteral(": not a file");
+        return false;
+    }
+    Descriptor out{
+        ::open(native(destination).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR)};
+    if (out.fd < 0) {
+        *error = destination + QStringLiteral(": ") + systemError();
         return false;
     }
     // The kernel copies (sharing blocks where the filesystem can) in chunks, so a cancel
-    // is seen between them; read and write only where it cannot.
+    // is seen between them; read and write only where it cannot. A file that says its
+    // size is done once that much is copied; one that says none (as /proc's) is read to
+    // its end.
     constexpr qint64 chunk = qint64(8) << 20;
     bool kernel = true;
     std::unique_ptr<char[]> buffer;
+    qint64 copied = 0;
     for (;;) {
         if (cancel.load()) {
             *error = QStringLiteral("cancelled");
             return false;
         }
+        if (info.st_size > 0 && copied >= info.st_size) break;
         if (kernel) {
-            const ssize_t n = ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr, size_t(chunk), 0);
-            if (n > 0) continue;
+            const ssize_t n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, size_t(chunk), 0);
+            if (n > 0) {
+                copied += n;
+                continue;
+            }
             if (n == 0) break;
             if (errno == EINTR) continue;
-            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != EBADF) {
+            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+                errno != EBADF) {
                 *error = destination + QStringLiteral(": ") + systemError();
                 return false;
             }
             kernel = false;
         }
         if (!buffer) buffer.reset(new char[1 << 20]);
-        const qint64 n = in.read(buffer.get(), 1 << 20);
+        const ssize_t n = ::read(in.fd, buffer.get(), 1 << 20);
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
-            *error = source + QStringLiteral(": ") + in.errorString();
+            *error = source + QStringLiteral(": ") + systemError();
             return false;
         }
         if (n == 0) break;
-        if (out.write(buffer.get(), n) != n) {
-            *error = destination + QStringLiteral(": ") + out.errorString();
-            return false;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out.fd, buffer.get() + done, size_t(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) {
+                *error = destination + QStringLiteral(": ") + systemError();
+                return false;
+            }
+            done += w;
         }
+        copied += n;
     }
-    if (!out.flush()) {
-        *error = destination + QStringLiteral(": ") + out.errorString();
+    // Permissions and times as a file manager's copy keeps them, times last.
+    ::fchmod(out.fd, info.st_mode & 07777);
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ::futimens(out.fd, times);
+    const int fd = std::exchange(out.fd, -1);
+    if (::close(fd) != 0) {
+        *error = destination + QStringLiteral(": ") + systemError();
         return false;
     }
-    out.close();
-    copyModeAndTimes(source, destination);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "VeskPlatform/ImageIO/Heif.h"
 #include "VeskPlatform/ImageIO/ImageFile.h"
 #include "VeskPlatform/ImageIO/ImageMetadata.h"
+#include "VeskPlatform/ImageIO/JpegLossless.h"
 #include "VeskServices/Pipelines/ImagePipelines.h"
 
 #include <QProcess>
@@ -100,6 +101,43 @@ TEST_F(PipelineTest, StripEXIFOfAJpegCopiesItsScansUprightWithoutMetadata) {
             EXPECT_EQ(scanData(bytes), scanData(readAll(source))) << "not re-encoded";
         }
     }
+}
+
+// The segment walk itself, on bytes a photo rarely has: a JFIF thumbnail, fill between
+// segments, stuffed bytes, restart markers and fill inside the scan, data after the end.
+TEST(JpegLosslessTest, StrippingKeepsEveryScanByteAndFindsTheExifWithoutDecoding) {
+    const QByteArray tiff = ImageMetadata().withOrientation(6).exifBlock();
+    ASSERT_FALSE(tiff.isEmpty());
+    const auto segment = [](char marker, const QByteArray& body) -> QByteArray {
+        const qsizetype length = body.size() + 2;
+        return QByteArray("\xFF") + marker + char(length >> 8) + char(length & 0xFF) + body;
+    };
+    const QByteArray jfif =
+        segment('\xE0', QByteArray("JFIF\0\x01\x02\0\0\x01\0\x01\x01\x01\xAA\xBB\xCC", 17));
+    const QByteArray tables = segment('\xDB', QByteArray("\x00\x01\x02", 3));
+    const QByteArray scan = segment('\xDA', QByteArray("\x01\x01\x00\x00\x3F\x00", 6)) +
+                            QByteArray("\x12\xFF\x00\x34\xFF\xD0\x56\xFF\xFF\xD7\x78\xFF", 12);
+    const QByteArray jpeg = QByteArray("\xFF\xD8", 2) + jfif +
+                            segment('\xE1', "Exif" + QByteArray(2, '\0') + tiff) + QByteArray("\xFF\xFF") +
+                            segment('\xFE', "private note") + tables + scan +
+                            QByteArray("\xFF\xD9trailing", 10);
+    const QByteArray expected = QByteArray("\xFF\xD8", 2) +
+                                QByteArray("\xFF\xE0\x00\x10JFIF\0\x01\x02\0\0\x01\0\x01\0\0", 18) + tables +
+                                scan + QByteArray("\xFF\xD9", 2);
+
+    const auto stripped = imageio::jpeg::stripMetadata(jpeg);
+    ASSERT_TRUE(stripped);
+    EXPECT_EQ(stripped->toHex(' '), expected.toHex(' '));
+    const auto pieces = imageio::jpeg::metadataFreePieces(jpeg);
+    ASSERT_TRUE(pieces);
+    EXPECT_EQ(pieces->size(), 3) << "SOI, the JFIF header rewritten, then one range to the end marker";
+    EXPECT_EQ(imageio::jpeg::exifTiff(jpeg), tiff);
+    EXPECT_EQ(ImageMetadata::fromExif(imageio::jpeg::exifTiff(jpeg)).orientation(), 6);
+
+    EXPECT_FALSE(imageio::jpeg::stripMetadata(jpeg.left(jpeg.indexOf("\xFF\xD9")))) << "no end marker";
+    EXPECT_FALSE(imageio::jpeg::stripMetadata(QByteArray("\xFF\xD8\xFF\xD0", 4) + tables))
+        << "restart outside a scan";
+    EXPECT_TRUE(imageio::jpeg::exifTiff(QByteArray("\xFF\xD8", 2) + tables + scan).isEmpty());
 }
 
 TEST_F(PipelineTest, HeicIsDecodedUprightAndCompressed) {

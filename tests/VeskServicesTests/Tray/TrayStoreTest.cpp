@@ -1,7 +1,9 @@
 #include "TrayTestSupport.h"
 
 #include "VeskServices/Tray/TrayIndex.h"
+#include "support/Files.h"
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -24,6 +26,24 @@ QStringList names(const QList<TrayItem>& items) {
     for (const TrayItem& item : items)
         list.append(item.displayName);
     return list;
+}
+
+// Every entry below `root` by relative path: a link's target, "folder", or a file's
+// size and bytes.
+QMap<QString, QByteArray> tree(const QString& root) {
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QByteArray what = info.isSymLink() ? "link to " + QFile::encodeName(info.symLinkTarget())
+                          : info.isDir()
+                              ? QByteArray("folder")
+                              : QByteArray::number(info.size()) + ": " + vesk::test::readFile(path);
+        entries.insert(QDir(root).relativeFilePath(path), what);
+    }
+    return entries;
 }
 
 } // namespace
@@ -117,6 +137,45 @@ TEST_F(TrayStoreTest, AMovedFolderIsMeasuredOnTheQueueBeforeItEnters) {
     EXPECT_EQ(item.byteSize, 3);
     EXPECT_EQ(item.utTypeIdentifier, "public.folder");
     EXPECT_EQ(item.subtitle(), QStringLiteral("2 items \u00B7 3 bytes"));
+}
+
+TEST_F(TrayStoreTest, ACopiedTreeArrivesWholeWithItsSizesAsOneIndexEntry) {
+    auto store = openManual();
+    QByteArray big(3 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char((i * 7919) >> 3);
+    makeFile("Tree/a.txt", "abc");
+    makeFile("Tree/Sub/Deep/big.bin", big);
+    makeFile("Tree/Sub/empty.txt", "");
+    makeFile("Tree/Sub/.hidden", "1234");
+    ASSERT_TRUE(QFile::link("Deep/big.bin", source("Tree/Sub/link")));
+    ASSERT_TRUE(QFile::setPermissions(source("Tree/a.txt"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+
+    ASSERT_EQ(store->add({url(source("Tree"))}, false).size(), 1);
+    run();
+    ASSERT_EQ(store->items().size(), 1);
+    const TrayItem& item = store->items().first();
+    const auto stored = tree(item.storedPath);
+    EXPECT_EQ(stored.size(), 7);
+    const auto original = tree(source("Tree"));
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        if (!it.value().startsWith("link")) {
+            EXPECT_EQ(it.value(), original.value(it.key())) << it.key().toStdString();
+        }
+    }
+    EXPECT_EQ(stored.value("Sub/link"),
+              "link to " + QFile::encodeName(item.storedPath + "/Sub/Deep/big.bin"));
+    const QFileDevice::Permissions owner =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    EXPECT_EQ(QFileInfo(item.storedPath + "/a.txt").permissions() & owner,
+              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(QFileInfo(item.storedPath + "/Sub/Deep/big.bin").lastModified(),
+              QFileInfo(source("Tree/Sub/Deep/big.bin")).lastModified());
+    EXPECT_EQ(item.byteSize, 3 + big.size()) << "what the measure counts: visible files, links not followed";
+    EXPECT_EQ(item.childCount, 2);
+    const auto index = tray_index::read(store->indexPath());
+    ASSERT_EQ(index.items.size(), 1);
+    EXPECT_EQ(index.items.first(), item);
 }
 
 TEST_F(TrayStoreTest, AMoveAcrossFilesystemsCopiesFirstAndDeletesTheSourceOnceIndexed) {
