@@ -1,7 +1,7 @@
 #include "VeskServices/Calendar/CalendarService.h"
 
 #include "VeskKit/Diagnostics/TraceLog.h"
-#include "VeskPlatform/Calendar/EdsCalendarStore.h"
+#include "VeskPlatform/Calendar/EdsCalendarModule.h"
 #include "VeskServices/Calendar/CalendarRules.h"
 #include "VeskServices/Calendar/MeetingLinkDetector.h"
 
@@ -53,7 +53,12 @@ CalendarService::CalendarService(Now now, StoreFactory makeStore, Scheduler* que
     : QObject(parent), m_now(now ? std::move(now) : Now(&Date::now)),
       m_queue(QStringLiteral("app.tessarn.notch.calendar"), queueScheduler),
       m_worker(std::make_shared<Worker>()) {
-    if (!makeStore) makeStore = [] { return std::make_unique<EdsCalendarStore>(); };
+    // Evolution Data Server's store comes from its module, loaded on the queue by the
+    // store's first call; only the module's path is found here, on the main thread.
+    if (!makeStore)
+        makeStore = [module = edsCalendarModule::defaultPath()] {
+            return edsCalendarModule::deferred(module);
+        };
     // The store and everything it makes belong to the queue's thread.
     m_queue.sync([&] { m_worker->store = makeStore(); });
     m_worker->cancelHandle = m_worker->store.get();

@@ -1,4 +1,4 @@
-#include "VeskPlatform/Calendar/EdsCalendarStore.h"
+#include "VeskPlatform/Calendar/Eds/EdsCalendarStore.h"
 #include "VeskKit/Foundation/SerialQueue.h"
 
 #include "support/Calendar/EdsSession.h"
@@ -30,7 +30,7 @@ protected:
     }
 
     void openStore() {
-        queue.sync([this] { store = std::make_unique<EdsCalendarStore>(); });
+        queue.sync([this] { store = std::make_unique<EdsCalendarStore>(nullptr); });
         CalendarAccess access = CalendarAccess::notDetermined;
         queue.sync([&] { access = store->access(nullptr); });
         ASSERT_EQ(access, CalendarAccess::granted);

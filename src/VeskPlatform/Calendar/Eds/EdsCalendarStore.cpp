@@ -1,7 +1,6 @@
-#include "VeskPlatform/Calendar/EdsCalendarStore.h"
+#include "VeskPlatform/Calendar/Eds/EdsCalendarStore.h"
 
-#include "VeskKit/Diagnostics/TraceLog.h"
-#include "VeskPlatform/Calendar/EdsEventReader.h"
+#include "VeskPlatform/Calendar/Eds/EdsEventReader.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -18,10 +17,6 @@ namespace {
 
 // How long a calendar may take to come up before its connection counts as failed.
 constexpr guint32 connectTimeoutSeconds = 5;
-
-void trace(const QString& message) {
-    TraceLog::trace(QStringLiteral("calendar: ") + message);
-}
 
 QString takeError(GError* error) {
     if (!error) return {};
@@ -79,6 +74,10 @@ struct EdsCalendarStore::Core : std::enable_shared_from_this<EdsCalendarStore::C
     std::mutex cancelMutex;
     GCancellable* cancellable = g_cancellable_new();
 
+    const Trace traceTo;
+
+    explicit Core(Trace trace) : traceTo(trace) {}
+
     ~Core() {
         calendars.clear();
         if (registry) {
@@ -95,6 +94,10 @@ struct EdsCalendarStore::Core : std::enable_shared_from_this<EdsCalendarStore::C
         for (const auto& calendar : calendars)
             if (calendar->uid == uid) return calendar.get();
         return nullptr;
+    }
+
+    void trace(const QString& message) const {
+        if (traceTo) traceTo(QStringLiteral("calendar: ") + message);
     }
 
     void notifyChanged() {
@@ -136,7 +139,7 @@ struct EdsCalendarStore::Core : std::enable_shared_from_this<EdsCalendarStore::C
         }
         self->openingRegistry = false;
         if (!registry) {
-            trace(QStringLiteral("no source registry: ") + takeError(error));
+            self->trace(QStringLiteral("no source registry: ") + takeError(error));
         } else {
             self->registry = registry;
             for (const char* name :
@@ -210,8 +213,8 @@ struct EdsCalendarStore::Core : std::enable_shared_from_this<EdsCalendarStore::C
         calendar->connecting = false;
         const bool opening = !self->openWaiters.empty();
         if (!connected) {
-            trace(QStringLiteral("calendar ") + token->uid + QStringLiteral(" did not connect: ") +
-                  takeError(error));
+            self->trace(QStringLiteral("calendar ") + token->uid + QStringLiteral(" did not connect: ") +
+                        takeError(error));
         } else {
             calendar->client = E_CAL_CLIENT(connected);
             e_cal_client_set_default_timezone(calendar->client, EdsEventReader::localZone());
@@ -227,7 +230,8 @@ struct EdsCalendarStore::Core : std::enable_shared_from_this<EdsCalendarStore::C
     // The calendar's backend process ended: connect afresh, which counts as a change.
     static void backendDied(EClient*, gpointer data) {
         auto* calendar = static_cast<EdsCalendar*>(data);
-        trace(QStringLiteral("backend of ") + calendar->uid + QStringLiteral(" died, reconnecting"));
+        calendar->core->trace(QStringLiteral("backend of ") + calendar->uid +
+                              QStringLiteral(" died, reconnecting"));
         calendar->dropView();
         g_signal_handlers_disconnect_matched(calendar->client, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr,
                                              calendar);
@@ -287,7 +291,7 @@ struct EdsCalendarStore::Core : std::enable_shared_from_this<EdsCalendarStore::C
     static void viewChanged(EdsCalendar* calendar) { calendar->core->notifyChanged(); }
 };
 
-EdsCalendarStore::EdsCalendarStore() : d(std::make_shared<Core>()) {}
+EdsCalendarStore::EdsCalendarStore(Trace trace) : d(std::make_shared<Core>(trace)) {}
 
 EdsCalendarStore::~EdsCalendarStore() {
     cancel();
@@ -350,7 +354,7 @@ std::optional<QList<CalendarStoreEvent>> EdsCalendarStore::events(const QStringL
         EdsEventReader reader(calendar->client, id, d->currentCancellable());
         if (!reader.read(expression, start, end, &result)) {
             if (g_cancellable_is_cancelled(d->currentCancellable())) return std::nullopt;
-            trace(QStringLiteral("could not read ") + id + QStringLiteral(": ") + reader.error());
+            d->trace(QStringLiteral("could not read ") + id + QStringLiteral(": ") + reader.error());
         }
     }
     return result;
@@ -367,12 +371,15 @@ void EdsCalendarStore::reset() {
         if (e_client_check_refresh_supported(E_CLIENT(calendar->client)))
             e_client_refresh(
                 E_CLIENT(calendar->client), d->currentCancellable(),
-                [](GObject* client, GAsyncResult* result, gpointer) {
+                [](GObject* client, GAsyncResult* result, gpointer data) {
+                    std::unique_ptr<std::weak_ptr<Core>> weak(static_cast<std::weak_ptr<Core>*>(data));
                     GError* error = nullptr;
-                    if (!e_client_refresh_finish(E_CLIENT(client), result, &error))
-                        trace(QStringLiteral("refresh failed: ") + takeError(error));
+                    const bool refreshed = e_client_refresh_finish(E_CLIENT(client), result, &error);
+                    const QString message = takeError(error);
+                    if (const std::shared_ptr<Core> self = weak->lock(); self && !refreshed)
+                        self->trace(QStringLiteral("refresh failed: ") + message);
                 },
-                nullptr);
+                new std::weak_ptr<Core>(d));
     }
 }
 

@@ -12,7 +12,11 @@ namespace vesk {
 // makes it the thread's default) delivers the store's answers and signals.
 class EdsCalendarStore final : public CalendarStore {
 public:
-    EdsCalendarStore();
+    // Where the store's failures are told; null for nowhere. A plain function, so the
+    // store's module needs none of the program's own libraries for it.
+    using Trace = void (*)(const QString& message);
+
+    explicit EdsCalendarStore(Trace trace);
     ~EdsCalendarStore() override;
 
     CalendarAccess access(QString* reason) override;

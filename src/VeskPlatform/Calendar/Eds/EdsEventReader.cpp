@@ -1,4 +1,4 @@
-#include "VeskPlatform/Calendar/EdsEventReader.h"
+#include "VeskPlatform/Calendar/Eds/EdsEventReader.h"
 
 #include <QDateTime>
 #include <QTimeZone>
