@@ -3,7 +3,9 @@
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/Scheduler.h"
 
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 namespace vesk::test {
@@ -12,16 +14,23 @@ namespace vesk::test {
 class ManualClock final : public ClockSource {
 public:
     explicit ManualClock(Date start = Date{800000000.0}) : m_now(start) {}
-    Date now() const override { return m_now; }
-    void set(Date date) { m_now = date; }
-    void advance(double seconds) { m_now += seconds; }
+    Date now() const override { return m_now.load(); }
+    void set(Date date) { m_now.store(date); }
+    void advance(double seconds) {
+        Date moved = m_now.load();
+        moved += seconds;
+        m_now.store(moved);
+    }
 
 private:
-    Date m_now;
+    // Read by work that other threads post through the scheduler.
+    std::atomic<Date> m_now;
 };
 
 // Virtual time: work runs only inside advance(), in time order (ties in the order it
-// was posted), with the clock set to each item's due time as it runs.
+// was posted), with the clock set to each item's due time as it runs. Work may be
+// posted from any thread (the code under test answers its worker threads through the
+// main scheduler); it still runs only inside advance(), on the test's thread.
 class ManualScheduler final : public Scheduler {
 public:
     explicit ManualScheduler(Date start = Date{800000000.0}) : m_clock(start) {}
@@ -52,6 +61,7 @@ private:
     void schedule(Date due, double interval, std::function<void()> fn, TaskHandle handle);
 
     ManualClock m_clock;
+    mutable std::mutex m_mutex;
     std::vector<Item> m_items;
     quint64 m_sequence = 0;
 };

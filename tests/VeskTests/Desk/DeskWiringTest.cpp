@@ -187,7 +187,10 @@ TEST_F(DeskWiringTest, EveryWidgetIsBuiltForItsIdAndReachesItsService) {
         openDesk(controller, {WidgetID::media, WidgetID::todos, WidgetID::timer, WidgetID::mirror});
     ASSERT_NE(desk, nullptr);
     if (auto* media = cell<MediaWidget>(desk, WidgetID::media)) {
-        model.setNowPlaying(NowPlayingState{.isPlaying = true, .title = QStringLiteral("Song")});
+        NowPlayingState playing;
+        playing.isPlaying = true;
+        playing.title = QStringLiteral("Song");
+        model.setNowPlaying(playing);
         ASSERT_TRUE(media->showsPlayer());
         media->transportButtons().at(1)->click();
         EXPECT_EQ(commands, QList<MediaCommand>{MediaCommand::toggle()});
