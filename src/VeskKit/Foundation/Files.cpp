@@ -1,5 +1,6 @@
 #include "VeskKit/Foundation/Files.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -69,6 +70,13 @@ bool isInside(const QString& path, const QString& folder) {
     const QString canonicalPath = QFileInfo(path).canonicalFilePath();
     if (!canonicalFolder.isEmpty() && !canonicalPath.isEmpty()) return within(canonicalPath, canonicalFolder);
     return true;
+}
+
+QString besideProgram(const QString& fileName) {
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString beside = folder + QLatin1Char('/') + fileName;
+    const QString built = QDir::cleanPath(folder + QStringLiteral("/../bin/") + fileName);
+    return !QFileInfo::exists(beside) && QFileInfo::exists(built) ? built : beside;
 }
 
 } // namespace vesk::files

@@ -23,6 +23,11 @@ bool writeAtomically(const QString& path, const QByteArray& data, QString* error
 // number added if that exists) so nothing new is saved over it. Returns the new path.
 std::optional<QString> keepAside(const QString& path);
 
+// A file that ships beside the running program (a helper program, a module): in its own
+// folder, or, from a build tree where tests and tools run from another folder, in the
+// "bin" folder next to theirs. The path beside the program when neither exists.
+QString besideProgram(const QString& fileName);
+
 // True when `path` lies strictly inside `folder`, comparing cleaned absolute paths
 // (and the canonical paths when both exist, so links cannot lead out).
 bool isInside(const QString& path, const QString& folder);

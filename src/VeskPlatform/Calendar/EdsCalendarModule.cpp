@@ -1,10 +1,9 @@
 #include "VeskPlatform/Calendar/EdsCalendarModule.h"
 
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Files.h"
 #include "VeskPlatform/Calendar/DeferredCalendarStore.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -45,10 +44,7 @@ void trace(const QString& message) {
 } // namespace
 
 QString defaultPath() {
-    const QString folder = QCoreApplication::applicationDirPath();
-    const QString beside = folder + QLatin1Char('/') + QLatin1String(fileName);
-    const QString built = QDir::cleanPath(folder + QStringLiteral("/../bin/") + QLatin1String(fileName));
-    return !QFileInfo::exists(beside) && QFileInfo::exists(built) ? built : beside;
+    return files::besideProgram(QLatin1String(fileName));
 }
 
 std::unique_ptr<CalendarStore> load(const QString& path) {

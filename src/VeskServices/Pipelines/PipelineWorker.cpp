@@ -1,6 +1,7 @@
 #include "VeskServices/Pipelines/PipelineWorker.h"
 
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/Files.h"
 #include "VeskServices/Pipelines/PipelineSupport.h"
 #include "VeskServices/Pipelines/StagedOutput.h"
 
@@ -114,10 +115,7 @@ PipelineWorker::~PipelineWorker() {
 }
 
 QString PipelineWorker::defaultProgram() {
-    const QString folder = QCoreApplication::applicationDirPath();
-    const QString beside = folder + QStringLiteral("/vesk-pipeline-worker");
-    const QString built = QDir::cleanPath(folder + QStringLiteral("/../bin/vesk-pipeline-worker"));
-    return !QFileInfo(beside).isExecutable() && QFileInfo(built).isExecutable() ? built : beside;
+    return files::besideProgram(QStringLiteral("vesk-pipeline-worker"));
 }
 
 qint64 PipelineWorker::processId() const {

@@ -19,25 +19,6 @@ using namespace vesk::test::sessionmock;
 
 namespace {
 
-// logind's inhibitors as (what, who, why, mode).
-QList<QStringList> inhibitors(DBusMockControl& logind) {
-    const QVariantList reply = logind.call(managerInterface, QStringLiteral("ListInhibitors"));
-    QList<QStringList> list;
-    if (reply.isEmpty()) return list;
-    const QDBusArgument argument = reply.constFirst().value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        QString what, who, why, mode;
-        quint32 uid = 0, pid = 0;
-        argument.beginStructure();
-        argument >> what >> who >> why >> mode >> uid >> pid;
-        argument.endStructure();
-        list << QStringList{what, who, why, mode};
-    }
-    argument.endArray();
-    return list;
-}
-
 // The service, made once the test's inhibitors are on the buses.
 class IdleServiceDesktopTest : public BusTest {
 protected:

@@ -86,20 +86,9 @@ protected:
     // logind's inhibitors, by who took them.
     QStringList inhibitorOwners() {
         DBusMockControl logind(buses.system(), login1, login1Path);
-        const QVariantList reply = logind.call(managerInterface, QStringLiteral("ListInhibitors"));
         QStringList owners;
-        if (reply.isEmpty()) return owners;
-        const QDBusArgument argument = reply.constFirst().value<QDBusArgument>();
-        argument.beginArray();
-        while (!argument.atEnd()) {
-            QString what, who, why, mode;
-            quint32 uid = 0, pid = 0;
-            argument.beginStructure();
-            argument >> what >> who >> why >> mode >> uid >> pid;
-            argument.endStructure();
-            owners << who;
-        }
-        argument.endArray();
+        for (const QStringList& inhibitor : inhibitors(logind))
+            owners << inhibitor.value(1);
         return owners;
     }
     int screenSaverInhibits() {

@@ -3,7 +3,11 @@
 #include "support/DBusFixture.h"
 #include "support/DBusMock/DBusMockControl.h"
 
+#include <QDBusArgument>
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 
 #include <optional>
 
@@ -27,6 +31,25 @@ inline const QString gnomeScreenSaver = QStringLiteral("org.gnome.ScreenSaver");
 inline const QString gnomeScreenSaverPath = QStringLiteral("/org/gnome/ScreenSaver");
 // The cookie the fake screensaver hands out for an inhibition.
 constexpr quint32 inhibitCookie = 4242;
+
+// logind's inhibitors on the mock, each as (what, who, why, mode).
+inline QList<QStringList> inhibitors(DBusMockControl& logind) {
+    const QVariantList reply = logind.call(managerInterface, QStringLiteral("ListInhibitors"));
+    QList<QStringList> list;
+    if (reply.isEmpty()) return list;
+    const QDBusArgument argument = reply.constFirst().value<QDBusArgument>();
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QString what, who, why, mode;
+        quint32 uid = 0, pid = 0;
+        argument.beginStructure();
+        argument >> what >> who >> why >> mode >> uid >> pid;
+        argument.endStructure();
+        list << QStringList{what, who, why, mode};
+    }
+    argument.endArray();
+    return list;
+}
 
 } // namespace sessionmock
 
