@@ -93,22 +93,16 @@ void AudioDeviceWidget::setDevices(const QList<AudioOutputDevice>& devices) {
         content = new WidgetEmptyState(QStringLiteral("speaker.slash"), QStringLiteral("No outputs found"),
                                        QStringLiteral("Nothing to switch to."));
     } else {
-        auto* list = new DeskScrollList;
-        auto* column = new QWidget;
-        auto* layout = new QVBoxLayout(column);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(2);
-        for (const AudioOutputDevice& device : devices) {
-            auto* row = new DeviceRow(device, column);
-            connect(row, &QAbstractButton::clicked, this, [this, device] {
-                if (m_onSelect) m_onSelect(device);
-            });
-            layout->addWidget(row);
-            m_rows.append(row);
-        }
-        layout->addStretch();
-        list->setContent(column);
-        content = list;
+        content = DeskScrollList::ofRows(2, [this, &devices](QWidget* column, QVBoxLayout* rows) {
+            for (const AudioOutputDevice& device : devices) {
+                auto* row = new DeviceRow(device, column);
+                connect(row, &QAbstractButton::clicked, this, [this, device] {
+                    if (m_onSelect) m_onSelect(device);
+                });
+                rows->addWidget(row);
+                m_rows.append(row);
+            }
+        });
     }
     m_frame = WidgetFrame::filling(this, QStringLiteral("Sound Output"), nullptr, Qt::AlignTop, content);
 }

@@ -268,24 +268,18 @@ void CalendarWidget::rebuild() {
         break;
     }
     if (!shown) {
-        auto* list = new DeskScrollList;
-        auto* column = new QWidget;
-        auto* layout = new QVBoxLayout(column);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(8);
-        for (const CalendarService::Day& day : std::as_const(m_days)) {
-            layout->addWidget(new DayHeader(day.day, *this, column));
-            for (const CalendarEvent& event : day.events)
-                layout->addWidget(new CalendarRow(
-                    event, *this,
-                    [this, event] {
-                        if (m_actions.onOpen) m_actions.onOpen(event);
-                    },
-                    column));
-        }
-        layout->addStretch(1);
-        list->setContent(column);
-        shown = list;
+        shown = DeskScrollList::ofRows(8, [this](QWidget* column, QVBoxLayout* rows) {
+            for (const CalendarService::Day& day : std::as_const(m_days)) {
+                rows->addWidget(new DayHeader(day.day, *this, column));
+                for (const CalendarEvent& event : day.events)
+                    rows->addWidget(new CalendarRow(
+                        event, *this,
+                        [this, event] {
+                            if (m_actions.onOpen) m_actions.onOpen(event);
+                        },
+                        column));
+            }
+        });
     }
     m_stack->addWidget(shown);
     m_stack->setCurrentWidget(shown);

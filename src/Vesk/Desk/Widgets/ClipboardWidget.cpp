@@ -193,21 +193,15 @@ void ClipboardWidget::rebuild() {
             new WidgetEmptyState(QStringLiteral("doc.on.clipboard"), QStringLiteral("Nothing copied yet"),
                                  QStringLiteral("Copy something and it lands here."));
     } else {
-        auto* list = new DeskScrollList;
-        auto* column = new QWidget;
-        auto* layout = new QVBoxLayout(column);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(2);
-        for (const Clip& clip : std::as_const(m_clips))
-            layout->addWidget(new ClipRow(
-                clip, *this, [this, clip] { restore(clip); },
-                [this, clip] {
-                    if (m_actions.onRemove) m_actions.onRemove(clip);
-                },
-                column));
-        layout->addStretch(1);
-        list->setContent(column);
-        m_shown = list;
+        m_shown = DeskScrollList::ofRows(2, [this](QWidget* column, QVBoxLayout* rows) {
+            for (const Clip& clip : std::as_const(m_clips))
+                rows->addWidget(new ClipRow(
+                    clip, *this, [this, clip] { restore(clip); },
+                    [this, clip] {
+                        if (m_actions.onRemove) m_actions.onRemove(clip);
+                    },
+                    column));
+        });
     }
     m_content->layout()->addWidget(m_shown);
 }

@@ -1,5 +1,6 @@
 #include "Vesk/Desk/Widgets/DeskScrollList.h"
 
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 namespace vesk {
@@ -17,6 +18,19 @@ DeskScrollList::DeskScrollList(QWidget* parent) : QScrollArea(parent) {
 void DeskScrollList::setContent(QWidget* content) {
     setWidget(content);
     if (content) content->setAutoFillBackground(false);
+}
+
+DeskScrollList* DeskScrollList::ofRows(int spacing,
+                                       const std::function<void(QWidget* column, QVBoxLayout* rows)>& fill) {
+    auto* list = new DeskScrollList;
+    auto* column = new QWidget;
+    auto* rows = new QVBoxLayout(column);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(spacing);
+    fill(column, rows);
+    rows->addStretch(1);
+    list->setContent(column);
+    return list;
 }
 
 void DeskScrollList::wheelEvent(QWheelEvent* event) {

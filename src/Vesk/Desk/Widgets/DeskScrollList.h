@@ -2,6 +2,10 @@
 
 #include <QScrollArea>
 
+#include <functional>
+
+class QVBoxLayout;
+
 namespace vesk {
 
 // The vertical list of a desk widget: no scroll indicators, no frame, a transparent
@@ -16,6 +20,11 @@ public:
 
     // setWidget, keeping the content's ground transparent (setWidget fills it).
     void setContent(QWidget* content);
+
+    // A list of rows `spacing` apart, top-aligned: `fill` adds the rows to the column's
+    // layout (parenting them to `column`).
+    static DeskScrollList* ofRows(int spacing,
+                                  const std::function<void(QWidget* column, QVBoxLayout* rows)>& fill);
 
 protected:
     void wheelEvent(QWheelEvent* event) override;

@@ -104,21 +104,15 @@ void ShortcutsWidget::rebuild() {
                                                                         m_actions.onConfigure();
                                                                 }});
     } else {
-        auto* list = new DeskScrollList;
-        auto* column = new QWidget;
-        auto* layout = new QVBoxLayout(column);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(3);
-        for (const ShortcutSnapshot& item : std::as_const(m_items))
-            layout->addWidget(new ShortcutRow(
-                item,
-                [this, item] {
-                    if (m_actions.onRun) m_actions.onRun(item);
-                },
-                column));
-        layout->addStretch(1);
-        list->setContent(column);
-        m_shown = list;
+        m_shown = DeskScrollList::ofRows(3, [this](QWidget* column, QVBoxLayout* rows) {
+            for (const ShortcutSnapshot& item : std::as_const(m_items))
+                rows->addWidget(new ShortcutRow(
+                    item,
+                    [this, item] {
+                        if (m_actions.onRun) m_actions.onRun(item);
+                    },
+                    column));
+        });
     }
     m_content->layout()->addWidget(m_shown);
 }

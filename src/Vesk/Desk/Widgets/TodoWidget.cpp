@@ -317,15 +317,10 @@ void TodoWidget::rebuild() {
                                                QStringLiteral("Add one above.")));
         layout->addStretch(1);
     } else {
-        auto* list = new DeskScrollList;
-        auto* column = new QWidget;
-        auto* rows = new QVBoxLayout(column);
-        rows->setContentsMargins(0, 0, 0, 0);
-        rows->setSpacing(1);
-        for (const TodoSnapshot& item : ordered(m_items))
-            rows->addWidget(new TodoRow(item, m_actions, environment(), this, column));
-        rows->addStretch(1);
-        list->setContent(column);
+        auto* list = DeskScrollList::ofRows(1, [this](QWidget* column, QVBoxLayout* rows) {
+            for (const TodoSnapshot& item : ordered(m_items))
+                rows->addWidget(new TodoRow(item, m_actions, environment(), this, column));
+        });
         layout->addWidget(list, 1);
         m_countLine = remainingText(m_items);
         if (!m_countLine.isEmpty()) layout->addWidget(new CountLine(m_countLine, m_shown));
