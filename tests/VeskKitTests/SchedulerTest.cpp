@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QSemaphore>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <mutex>
@@ -74,6 +75,28 @@ TEST(MainSchedulerTest, OnMainRunsOnTheMainThreadAndCancelledDelaysNeverRun) {
     EXPECT_EQ(ranOn, mainThread);
     test::processEventsFor(120);
     EXPECT_FALSE(cancelledRan);
+}
+
+// Repeats are coarse so that Qt lines them up with each other's wake-ups (and other
+// programs'); a one-off delay keeps its precision.
+TEST(MainSchedulerTest, RepeatsShareWakeUpsAndDelaysStayPrecise) {
+    QObject context;
+    QtScheduler scheduler(&context);
+    TaskHandle heartbeat = scheduler.postRepeating(0.25, [] {});
+    TaskHandle health = scheduler.postRepeating(5.0, [] {});
+    TaskHandle delay = scheduler.postAfter(60.0, [] {});
+    ASSERT_TRUE(test::processEventsUntil([&] { return context.findChildren<QTimer*>().size() == 3; }));
+    QMap<int, Qt::TimerType> types;
+    for (const QTimer* timer : context.findChildren<QTimer*>()) {
+        EXPECT_TRUE(timer->isActive());
+        types.insert(timer->interval(), timer->timerType());
+    }
+    EXPECT_EQ(types, (QMap<int, Qt::TimerType>{
+                         {250, Qt::CoarseTimer}, {5000, Qt::CoarseTimer}, {60000, Qt::PreciseTimer}}));
+    heartbeat.cancel();
+    health.cancel();
+    delay.cancel();
+    EXPECT_TRUE(test::processEventsUntil([&] { return context.findChildren<QTimer*>().isEmpty(); }));
 }
 
 TEST(SerialQueueTest, RunsWorkInOrderOnItsOwnNamedThread) {

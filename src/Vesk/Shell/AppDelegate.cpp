@@ -195,11 +195,22 @@ void AppDelegate::tick() {
     m_notchController->pollDragPasteboard();
     ++m_calendarTick;
     if (m_calendarTick % 60 == 0) m_bridge->checkUpcomingEvent();
-    if (m_calendarTick % 2 == 0)
-        m_notchController->pollClipboard(m_settings->clipboardEnabled(),
-                                         clipboardLimit(m_settings->clipboardMaxItems()),
-                                         m_settings->clipboardPersists());
+    if (m_calendarTick % 2 == 0) {
+        const ClipboardPollSettings& clipboard = clipboardPollSettings();
+        m_notchController->pollClipboard(clipboard.enabled, clipboard.maxItems, clipboard.persists);
+    }
     if (m_coordinator->tick()) syncCoordinatorToSurface();
+}
+
+const AppDelegate::ClipboardPollSettings& AppDelegate::clipboardPollSettings() {
+    // Every write of a setting bumps the revision, so an unchanged revision means
+    // unchanged values.
+    if (m_clipboardPollSettings.revision != m_settings->revision())
+        m_clipboardPollSettings = {.revision = m_settings->revision(),
+                                   .enabled = m_settings->clipboardEnabled(),
+                                   .maxItems = clipboardLimit(m_settings->clipboardMaxItems()),
+                                   .persists = m_settings->clipboardPersists()};
+    return m_clipboardPollSettings;
 }
 
 void AppDelegate::syncCoordinatorToSurface() {

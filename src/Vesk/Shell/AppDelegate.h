@@ -148,6 +148,16 @@ private:
     std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;
+    // The clipboard settings as of the store's revision `revision`: read again only
+    // after a write, so the half-second poll does not look each of them up.
+    struct ClipboardPollSettings {
+        qint64 revision = -1;
+        bool enabled = false;
+        int maxItems = 0;
+        bool persists = false;
+    };
+    const ClipboardPollSettings& clipboardPollSettings();
+    ClipboardPollSettings m_clipboardPollSettings;
     bool m_launched = false;
     bool m_terminated = false;
 };

@@ -106,7 +106,9 @@ TaskHandle QtScheduler::postRepeating(double interval, std::function<void()> fn)
     onContextThread([context, handle, ms, fn = std::move(fn)]() mutable {
         if (!context || handle.isCancelled()) return;
         auto* timer = new QTimer(context);
-        timer->setTimerType(Qt::PreciseTimer);
+        // Coarse: Qt moves each run within 5 % of the interval onto a common boundary, so
+        // the heartbeat, the health check and other programs' timers wake the CPU together.
+        timer->setTimerType(Qt::CoarseTimer);
         QObject::connect(timer, &QTimer::timeout, timer, [handle, fn = std::move(fn)] {
             if (!handle.isCancelled()) fn();
         });

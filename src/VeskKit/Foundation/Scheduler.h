@@ -42,7 +42,8 @@ public:
     virtual void post(std::function<void()> fn) = 0;
     // Runs fn once after `seconds`, unless cancelled first.
     virtual TaskHandle postAfter(double seconds, std::function<void()> fn) = 0;
-    // Runs fn every `interval` seconds until cancelled.
+    // Runs fn every `interval` seconds until cancelled. A repeat may run up to 5 % of its
+    // interval early or late, so repeats of one program (and of others) share wake-ups.
     virtual TaskHandle postRepeating(double interval, std::function<void()> fn) = 0;
     // True when the calling thread is the one this scheduler runs work on.
     virtual bool isCurrent() const = 0;
