@@ -118,7 +118,9 @@ QList<QUrl> ImagesToPDFPipeline::work(const QList<QUrl>& urls, const PipelineCon
                 throw PipelineError::readFailed(fileName(url));
             // Grey and RGB JPEGs go in unchanged; CMYK ones are drawn from their pixels.
             if (header->greyOrRGB) {
-                const int orientation = imageio::ImageMetadata::readFile(path).orientation();
+                // From the bytes already read: the file is not opened and parsed again.
+                const int orientation =
+                    imageio::ImageMetadata::fromExif(imageio::jpeg::exifTiff(jpeg)).orientation();
                 if (!pdf.addJpegPage(jpeg, header->size, orientation))
                     throw PipelineError::writeFailed(output.displayName());
                 added = true;
