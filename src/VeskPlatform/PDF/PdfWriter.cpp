@@ -5,17 +5,27 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace vesk {
 
 namespace {
 
+// A picture's bytes come in one call; they go out in writes of at most 1 MiB, since one
+// write of a whole photo makes the kernel gather large page-cache pages for it.
 cairo_status_t writeToDevice(void* closure, const unsigned char* data, unsigned int length) {
     auto* device = static_cast<QIODevice*>(closure);
-    return device->write(reinterpret_cast<const char*>(data), qint64(length)) == qint64(length)
-               ? CAIRO_STATUS_SUCCESS
-               : CAIRO_STATUS_WRITE_ERROR;
+    constexpr qint64 most = qint64(1) << 20;
+    const char* next = reinterpret_cast<const char*>(data);
+    qint64 left = qint64(length);
+    while (left > 0) {
+        const qint64 piece = std::min(left, most);
+        if (device->write(next, piece) != piece) return CAIRO_STATUS_WRITE_ERROR;
+        next += piece;
+        left -= piece;
+    }
+    return CAIRO_STATUS_SUCCESS;
 }
 
 // Maps the stored picture (w x h) onto the upright page for an Exif orientation.
@@ -50,8 +60,14 @@ cairo_matrix_t orientationMatrix(int orientation, double w, double h) {
     return m;
 }
 
+// What a page's picture holds on to until cairo lets its bytes go.
+struct HeldBytes {
+    QByteArray bytes;
+    std::shared_ptr<const void> keepAlive;
+};
+
 void releaseBytes(void* data) {
-    delete static_cast<QByteArray*>(data);
+    delete static_cast<HeldBytes*>(data);
 }
 
 } // namespace
@@ -77,7 +93,8 @@ bool PdfWriter::failed() const {
     return !m_error.isEmpty() || cairo_status(m_surface->cr) != CAIRO_STATUS_SUCCESS;
 }
 
-bool PdfWriter::addJpegPage(const QByteArray& jpeg, const QSize& stored, int orientation) {
+bool PdfWriter::addJpegPage(const QByteArray& jpeg, const QSize& stored, int orientation,
+                            std::shared_ptr<const void> keepAlive) {
     if (failed()) return false;
     const double w = stored.width(), h = stored.height();
     const bool turned = orientation >= 5 && orientation <= 8;
@@ -87,11 +104,11 @@ bool PdfWriter::addJpegPage(const QByteArray& jpeg, const QSize& stored, int ori
     // embeds the JPEG's bytes and never reads the pixels, and a surface of the picture's
     // own size would cost a copy of all of them (its snapshot) on every page.
     cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
-    auto* bytes = new QByteArray(jpeg);
+    auto* held = new HeldBytes{jpeg, std::move(keepAlive)};
     const cairo_status_t attached = cairo_surface_set_mime_data(
-        picture, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>(bytes->constData()),
-        static_cast<unsigned long>(bytes->size()), releaseBytes, bytes);
-    if (attached != CAIRO_STATUS_SUCCESS) releaseBytes(bytes);
+        picture, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>(held->bytes.constData()),
+        static_cast<unsigned long>(held->bytes.size()), releaseBytes, held);
+    if (attached != CAIRO_STATUS_SUCCESS) releaseBytes(held);
 
     cairo_t* cr = m_surface->cr;
     cairo_save(cr);

@@ -23,8 +23,10 @@ public:
     PdfWriter& operator=(const PdfWriter&) = delete;
 
     // A grey or RGB JPEG of `stored` size, embedded byte for byte; an Exif orientation
-    // other than 1 turns the page's drawing, so the page stands upright.
-    bool addJpegPage(const QByteArray& jpeg, const QSize& stored, int orientation);
+    // other than 1 turns the page's drawing, so the page stands upright. When `jpeg` does
+    // not own its bytes, `keepAlive` does: it is held until the page no longer needs them.
+    bool addJpegPage(const QByteArray& jpeg, const QSize& stored, int orientation,
+                     std::shared_ptr<const void> keepAlive = {});
     // A decoded picture, upright; its alpha becomes a soft mask.
     bool addImagePage(const QImage& image);
     // Ends the document. False, with the reason, when anything failed.

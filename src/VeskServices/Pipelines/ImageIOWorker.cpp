@@ -53,47 +53,6 @@ void reencode(const QUrl& source, StagedOutput& destination, const Options& opti
 
 namespace {
 
-// A file's bytes mapped read-only: a JPEG is only scanned and copied, so reading it into
-// a buffer first would move every byte once more. (A file cut short while mapped ends the
-// process with SIGBUS: these pipelines run in the worker, whose end fails only the run.)
-class MappedFile {
-public:
-    explicit MappedFile(const QString& path) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return;
-        struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-            m_opened = true;
-            if (info.st_size > 0) {
-                void* address =
-                    ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-                if (address != MAP_FAILED) {
-                    m_address = address;
-                    m_size = qsizetype(info.st_size);
-                }
-            }
-        }
-        ::close(fd);
-    }
-    ~MappedFile() {
-        if (m_address) ::munmap(m_address, size_t(m_size));
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
-    bool opened() const { return m_opened; }
-    // The bytes, not copied; valid while this lives.
-    QByteArray bytes() const {
-        return m_address ? QByteArray::fromRawData(static_cast<const char*>(m_address), m_size)
-                         : QByteArray();
-    }
-
-private:
-    bool m_opened = false;
-    void* m_address = nullptr;
-    qsizetype m_size = 0;
-};
-
 // In writes of at most 1 MiB: one write of a whole photo made the kernel gather large
 // page-cache pages for it, and took several times as long once memory was fragmented.
 bool writeAll(int fd, const char* data, qsizetype size) {
@@ -109,6 +68,31 @@ bool writeAll(int fd, const char* data, qsizetype size) {
 }
 
 } // namespace
+
+MappedFile::MappedFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        m_opened = true;
+        if (info.st_size > 0) {
+            void* address = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (address != MAP_FAILED) {
+                m_address = address;
+                m_size = qsizetype(info.st_size);
+            }
+        }
+    }
+    ::close(fd);
+}
+
+MappedFile::~MappedFile() {
+    if (m_address) ::munmap(m_address, size_t(m_size));
+}
+
+QByteArray MappedFile::bytes() const {
+    return m_address ? QByteArray::fromRawData(static_cast<const char*>(m_address), m_size) : QByteArray();
+}
 
 bool stripJpegLosslessly(const QUrl& source, StagedOutput& destination) {
     const MappedFile input(source.toLocalFile());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QUrl>
 
 #include <optional>
@@ -24,6 +25,28 @@ struct Options {
     bool upright = false;
     // Write no source metadata at all.
     bool stripMetadata = false;
+};
+
+// A file's bytes mapped read-only: a JPEG that is only scanned and copied would
+// otherwise be read into a buffer first, moving every byte once more. (A file cut short
+// while mapped ends the process with SIGBUS: the pipelines run in the worker, whose end
+// fails only the run.)
+class MappedFile {
+public:
+    explicit MappedFile(const QString& path);
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // A regular file that could be opened (it may still be empty or unmappable).
+    bool opened() const { return m_opened; }
+    // The bytes, not copied; valid while this lives.
+    QByteArray bytes() const;
+
+private:
+    bool m_opened = false;
+    void* m_address = nullptr;
+    qsizetype m_size = 0;
 };
 
 // Writes the first image of `source` into the staged destination.

@@ -109,8 +109,10 @@ QList<QUrl> ImagesToPDFPipeline::work(const QList<QUrl>& urls, const PipelineCon
         context.progress(double(i) / count, fileName(url));
         bool added = false;
         if (looksLikeJpeg(path)) {
-            QFile input(path);
-            const QByteArray jpeg = input.open(QIODevice::ReadOnly) ? input.readAll() : QByteArray();
+            // Mapped, not read: its bytes go into the document unchanged, and the mapping
+            // stays until the page is written.
+            const auto input = std::make_shared<const image_io_worker::MappedFile>(path);
+            const QByteArray jpeg = input->bytes();
             QBuffer buffer;
             buffer.setData(jpeg);
             const auto header = imageio::jpeg::readHeader(jpeg);
@@ -121,7 +123,7 @@ QList<QUrl> ImagesToPDFPipeline::work(const QList<QUrl>& urls, const PipelineCon
                 // From the bytes already read: the file is not opened and parsed again.
                 const int orientation =
                     imageio::ImageMetadata::fromExif(imageio::jpeg::exifTiff(jpeg)).orientation();
-                if (!pdf.addJpegPage(jpeg, header->size, orientation))
+                if (!pdf.addJpegPage(jpeg, header->size, orientation, input))
                     throw PipelineError::writeFailed(output.displayName());
                 added = true;
             }

@@ -4,8 +4,10 @@
 #include "VeskPlatform/ImageIO/ImageFile.h"
 #include "VeskPlatform/ImageIO/ImageMetadata.h"
 #include "VeskPlatform/ImageIO/JpegLossless.h"
+#include "VeskPlatform/PDF/PdfWriter.h"
 #include "VeskServices/Pipelines/ImagePipelines.h"
 
+#include <QBuffer>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -200,4 +202,36 @@ TEST_F(PipelineTest, ToPDFMakesOneUprightPagePerImageWithJpegsEmbeddedUnchanged)
     ASSERT_FALSE(page.isNull());
     EXPECT_TRUE(isRed(page.pixelColor(page.width() - 3, 3)));
     EXPECT_FALSE(isRed(page.pixelColor(2, 3)));
+}
+
+// A page's JPEG may be bytes the writer does not own (a mapped file): what keeps them
+// alive is held until the page is out, and let go then. The bytes are wiped as they are
+// let go, so a page written from them afterwards would carry zeros.
+TEST(PdfWriterTest, BorrowedJpegBytesStayUntilThePageIsOutAndAreLetGo) {
+    QByteArray encoded;
+    {
+        QBuffer sink(&encoded);
+        ASSERT_TRUE(sink.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(markedPicture(QSize(48, 32)).save(&sink, "JPEG"));
+    }
+    auto storage = std::shared_ptr<QByteArray>(new QByteArray(encoded), [](QByteArray* bytes) {
+        bytes->fill('\0');
+        delete bytes;
+    });
+    const std::weak_ptr<QByteArray> watch = storage;
+    const QByteArray borrowed = QByteArray::fromRawData(storage->constData(), storage->size());
+
+    QByteArray document;
+    QBuffer out(&document);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    {
+        PdfWriter pdf(out);
+        ASSERT_TRUE(pdf.addJpegPage(borrowed, QSize(48, 32), 6, std::exchange(storage, nullptr)));
+        EXPECT_TRUE(pdf.finish());
+        EXPECT_EQ(pdf.pageCount(), 1);
+    }
+    EXPECT_TRUE(watch.expired());
+    EXPECT_TRUE(document.contains(encoded)) << "the picture's bytes, unchanged";
+    // Turned by orientation 6: the page is as wide as the picture is high.
+    EXPECT_TRUE(document.contains("/MediaBox [ 0 0 32 48 ]"));
 }
