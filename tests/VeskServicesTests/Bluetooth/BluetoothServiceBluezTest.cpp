@@ -15,6 +15,16 @@ namespace {
 const QString mouseAddress = QStringLiteral("AA:BB:CC:DD:EE:01");
 const QString budsAddress = QStringLiteral("AA:BB:CC:DD:EE:02");
 
+// An adapter with a mouse that is connected and earbuds that are paired but not.
+void addMouseConnectedAndBudsPaired(BluezMock& bluez) {
+    bluez.addAdapter();
+    bluez.addDevice(mouseAddress, QStringLiteral("Magic Mouse"));
+    bluez.pair(mouseAddress);
+    bluez.connectDevice(mouseAddress);
+    bluez.addDevice(budsAddress, QStringLiteral("AirPods Pro"));
+    bluez.pair(budsAddress);
+}
+
 } // namespace
 
 // The service over the real BlueZ backend: a device connected before start gives no
@@ -25,12 +35,7 @@ TEST(BluetoothServiceBluezTest, ConnectionsOfTheRealDaemonBecomeEvents) {
     ASSERT_TRUE(buses.ok()) << buses.error().toStdString();
     BluezMock bluez(buses);
     ASSERT_TRUE(bluez.start()) << buses.error().toStdString();
-    bluez.addAdapter();
-    bluez.addDevice(mouseAddress, QStringLiteral("Magic Mouse"));
-    bluez.pair(mouseAddress);
-    bluez.connectDevice(mouseAddress);
-    bluez.addDevice(budsAddress, QStringLiteral("AirPods Pro"));
-    bluez.pair(budsAddress);
+    addMouseConnectedAndBudsPaired(bluez);
 
     BluetoothService service;
     std::vector<BluetoothEvent> events;
@@ -75,12 +80,7 @@ TEST(BluetoothServiceBluezTest, ADaemonThatAppearsAfterTheStartIsAdopted) {
 
     BluezMock bluez(buses);
     ASSERT_TRUE(bluez.start()) << buses.error().toStdString();
-    bluez.addAdapter();
-    bluez.addDevice(mouseAddress, QStringLiteral("Magic Mouse"));
-    bluez.pair(mouseAddress);
-    bluez.connectDevice(mouseAddress);
-    bluez.addDevice(budsAddress, QStringLiteral("AirPods Pro"));
-    bluez.pair(budsAddress);
+    addMouseConnectedAndBudsPaired(bluez);
     ASSERT_TRUE(processEventsUntil([&] { return startedLate && service.connectedDevices().size() == 1; }));
     EXPECT_TRUE(service.isStarted());
 

@@ -7,6 +7,8 @@
 #include "VeskPlatform/PDF/PdfWriter.h"
 #include "VeskServices/Pipelines/ImagePipelines.h"
 
+#include "support/Files.h"
+
 #include <QBuffer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -156,10 +158,7 @@ TEST_F(PipelineTest, HeicIsDecodedUprightAndCompressed) {
 
 TEST_F(PipelineTest, AFailingInputLeavesNothingOfItsOwnAndEarlierOutputsStay) {
     writePhoto(input("good.jpg"), QSize(64, 64));
-    QFile text(input("bad.jpg"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("this is text, not a picture");
-    text.close();
+    writeFile(input("bad.jpg"), "this is text, not a picture");
     const PipelineOutcome outcome = run(CompressImagePipeline(), {input("good.jpg"), input("bad.jpg")});
     ASSERT_TRUE(outcome.failure);
     EXPECT_EQ(message(*outcome.failure), QStringLiteral("Couldn't read bad.jpg"));

@@ -5,6 +5,8 @@
 #include "VeskServices/Pipelines/ImagePipelines.h"
 #include "VeskServices/Pipelines/PipelineRunner.h"
 
+#include "support/Files.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -94,12 +96,8 @@ TEST_F(PipelineWorkerTest, AWorkerThatStopsAnsweringIsEndedAndItsRunFails) {
 // and one stuck in a read, whose worker is killed.
 TEST_F(PipelineWorkerTest, EndingTheRunnerDuringAnUnzipEndsTheWorkerAndLeavesNothing) {
     const QString tree = input("tree");
-    ASSERT_TRUE(QDir().mkpath(tree));
-    for (int i = 0; i < 16; ++i) {
-        QFile part(tree + QStringLiteral("/part%1.bin").arg(i));
-        ASSERT_TRUE(part.open(QIODevice::WriteOnly));
-        part.write(QByteArray(8 << 20, '\0'));
-    }
+    for (int i = 0; i < 16; ++i)
+        writeFile(tree + QStringLiteral("/part%1.bin").arg(i), QByteArray(8 << 20, '\0'));
     ASSERT_FALSE(zip_archive::write({tree}, input("big.zip"), nullptr));
     makeFifo(input("stuck.zip"));
 
@@ -117,9 +115,7 @@ TEST_F(PipelineWorkerTest, EndingTheRunnerDuringAnUnzipEndsTheWorkerAndLeavesNot
 }
 
 TEST_F(PipelineWorkerTest, AnIdleWorkerEndsByItselfAndTheNextDropStartsAnother) {
-    QFile file(input("a.txt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    writeFile(input("a.txt"), {});
     makeRunner({.program = {}, .hangSeconds = 30, .idleSeconds = 0.2, .cancelSeconds = 1});
     start(std::make_shared<ZipPipeline>(), {input("a.txt")});
     ASSERT_TRUE(processEventsUntil([&] { return finished.size() == 1; }));
@@ -133,9 +129,7 @@ TEST_F(PipelineWorkerTest, AnIdleWorkerEndsByItselfAndTheNextDropStartsAnother) 
 }
 
 TEST_F(PipelineWorkerTest, AWorkerThatCannotStartFailsTheRunAndThePreview) {
-    QFile file(input("a.txt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    writeFile(input("a.txt"), {});
     makeRunner(
         {.program = input("no-such-worker"), .hangSeconds = 30, .idleSeconds = 30, .cancelSeconds = 1});
     start(std::make_shared<ZipPipeline>(), {input("a.txt")});
@@ -177,10 +171,7 @@ TEST_F(PipelineWorkerTest, TheWorkerRunsNicedLimitedAndWithOnlyItsPipes) {
 
 TEST_F(PipelineWorkerTest, PreviewsArePicturesWithinTheirBoundOrNothing) {
     writePhoto(input("photo.jpg"), QSize(400, 200));
-    QFile bad(input("bad.jpg"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("not a picture");
-    bad.close();
+    writeFile(input("bad.jpg"), "not a picture");
     makeFifo(input("stuck.png"));
     PipelineWorker worker;
     const auto render = [&](const QString& path) {
