@@ -162,6 +162,13 @@ void ActivityBridge::checkUpcomingEvent() {
     offer(payloads::calendar(event->id, event->title, event->start - now(), now()));
 }
 
+void ActivityBridge::refreshCalendar() {
+    const QPointer<ActivityBridge> self(this);
+    calendar().refresh(true, [self] {
+        if (self) self->checkUpcomingEvent();
+    });
+}
+
 void ActivityBridge::applyCalendarFilter() {
     CalendarFilter filter;
     filter.visibleCalendars = m_settings.visibleCalendars();

@@ -78,6 +78,9 @@ public:
     bool handleMediaKey(const MediaKeyEvent& event);
     // Announces the next calendar event once, while calendar access is granted.
     void checkUpcomingEvent();
+    // Reads the calendars afresh (hard) and, once that read answered, announces an
+    // upcoming event it found: the settings window's "Refresh now".
+    void refreshCalendar();
     // Copies the calendar settings into the calendar service's filter.
     void applyCalendarFilter();
     // Flips keep-awake for the chosen duration and announces the new state.

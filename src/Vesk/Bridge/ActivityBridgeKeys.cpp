@@ -1,5 +1,6 @@
 // The media-key half of the bridge: starting the key tap and deciding, key by key,
-// whether the bridge applies a key itself (and the tap may swallow it).
+// whether the bridge applies a key itself (and the tap may swallow it). Only an
+// intercepting tap applies keys; a listening one only notes them.
 #include "Vesk/Bridge/ActivityBridge.h"
 
 #include "VeskKit/Settings/SettingsStore.h"
@@ -52,6 +53,10 @@ bool ActivityBridge::handleMediaKey(const MediaKeyEvent& event) {
     if (isIllumination(event.key)) m_keyIntent.stamp(KeyIntent::illumination, now());
     trace(QStringLiteral("media key ") + caseName(event.key) + QStringLiteral(" down=true fine=") +
           (event.isFineAdjust ? QStringLiteral("true") : QStringLiteral("false")));
+    // A listening tap leaves the key to whoever holds it (the desktop, as a rule), and
+    // that program changes the level itself: stepping it here too would take two steps
+    // per press. The stamps above still let the resulting change show its pill.
+    if (eventTap().mode() != EventTapService::Mode::intercept) return false;
 
     const bool up = event.key == MediaKey::brightnessUp || event.key == MediaKey::illuminationUp ||
                     event.key == MediaKey::soundUp;

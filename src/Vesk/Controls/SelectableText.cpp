@@ -37,11 +37,23 @@ void SelectableText::setWrapping(int maxLines) {
     if (maxLines > 0) setMaximumHeight(int(std::ceil(QFontMetricsF(font()).lineSpacing() * maxLines)));
 }
 
+QString SelectableText::plainSelection() const {
+    // The selection keeps the layout's own separators; a paste wants what Ctrl+C gives.
+    QString text = selectedText();
+    for (QChar& c : text) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u'\n';
+        else if (c == QChar::Nbsp)
+            c = u' ';
+    }
+    return text;
+}
+
 void SelectableText::contextMenuEvent(QContextMenuEvent* event) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QAction* copy = menu->addAction(QStringLiteral("Copy"), this,
-                                    [this] { QGuiApplication::clipboard()->setText(selectedText()); });
+                                    [this] { QGuiApplication::clipboard()->setText(plainSelection()); });
     copy->setShortcut(QKeySequence::Copy);
     copy->setEnabled(hasSelectedText());
     menu->popup(event->globalPos());

@@ -14,6 +14,8 @@ public:
 
     // Wraps onto as many lines as the width needs, or at most `maxLines` (0: no limit).
     void setWrapping(int maxLines = 0);
+    // The selection as Ctrl+C copies it: line breaks as line feeds.
+    QString plainSelection() const;
 
 protected:
     // A label offers a menu only for links: this one offers Copy for the selection.

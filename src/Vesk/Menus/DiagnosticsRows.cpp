@@ -23,6 +23,10 @@ QString orNone(const QString& text) {
     return text.isEmpty() ? none() : text;
 }
 
+QString unavailable() {
+    return QStringLiteral("unavailable");
+}
+
 } // namespace
 
 DiagnosticsReport::Screen screen(quint32 displayId, QSizeF frameSize, std::optional<QSizeF> hardwareNotch) {
@@ -30,10 +34,13 @@ DiagnosticsReport::Screen screen(quint32 displayId, QSizeF frameSize, std::optio
             hardwareNotch ? dimensions(*hardwareNotch) : QStringLiteral("none (synthetic)")};
 }
 
-QList<DiagnosticsReport::Row> permissionRows(const std::function<PermissionState(Permission)>& state) {
+QList<DiagnosticsReport::Row> permissionRows(const std::function<PermissionState(Permission)>& state,
+                                             bool bluetoothAbsent) {
     QList<DiagnosticsReport::Row> rows;
     for (Permission permission : allCases<Permission>())
-        rows.append({displayName(permission), toRaw(state(permission))});
+        rows.append({displayName(permission), permission == Permission::bluetooth && bluetoothAbsent
+                                                  ? unavailable()
+                                                  : toRaw(state(permission))});
     return rows;
 }
 
@@ -45,7 +52,9 @@ QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts) {
          facts.hasAccessibility ? QStringLiteral("active") : QStringLiteral("unavailable")},
         {QStringLiteral("Brightness"),
          facts.brightnessAvailable ? QStringLiteral("available") : QStringLiteral("unavailable")},
-        {QStringLiteral("Bluetooth"), facts.bluetooth ? toRaw(*facts.bluetooth) : none()},
+        {QStringLiteral("Bluetooth"), facts.bluetoothAbsent ? unavailable()
+                                      : facts.bluetooth     ? toRaw(*facts.bluetooth)
+                                                            : none()},
         {QStringLiteral("Calendar"), orNone(facts.calendarAccess)},
         {QStringLiteral("Push"), orNone(facts.push)},
         {QStringLiteral("Keep awake"), facts.keepingAwake ? QStringLiteral("on") : QStringLiteral("off")},
@@ -54,6 +63,14 @@ QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts) {
          // a build that carries its own updater says otherwise.
          facts.updatesAvailable ? QStringLiteral("built-in updater") : QStringLiteral("package manager")},
     };
+}
+
+QString syncStatus(const SyncStatus& status, const std::optional<QString>& containerError) {
+    // "Couldn't reach the cloud" would tell of a cloud that is not there.
+    if (status.kind == SyncStatus::Kind::unavailable &&
+        status.reason == SyncUnavailability::containerUnavailable && containerError)
+        return *containerError;
+    return status.summary();
 }
 
 } // namespace vesk::diagnostics

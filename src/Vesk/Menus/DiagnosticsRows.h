@@ -3,6 +3,7 @@
 #include "Vesk/Permissions/Permission.h"
 #include "VeskKit/Diagnostics/DiagnosticsReport.h"
 #include "VeskServices/Bluetooth/BluetoothService.h"
+#include "VeskSync/SyncStatus.h"
 
 #include <QSizeF>
 
@@ -19,6 +20,8 @@ struct ServiceFacts {
     bool hasAccessibility = false;
     bool brightnessAvailable = false;
     std::optional<BluetoothStartResult> bluetooth;
+    // No Bluetooth daemon answers: nothing was denied, there is nothing to use.
+    bool bluetoothAbsent = false;
     QString calendarAccess; // the calendar service's access case name
     QString push;           // the push registration as it prints
     bool keepingAwake = false;
@@ -31,8 +34,13 @@ inline QString none() {
 
 // "Display <id>", "<w>×<h>" and the notch as "<w>×<h>" or "none (synthetic)".
 DiagnosticsReport::Screen screen(quint32 displayId, QSizeF frameSize, std::optional<QSizeF> hardwareNotch);
-// One row per permission in declaration order: its name and its state's case name.
-QList<DiagnosticsReport::Row> permissionRows(const std::function<PermissionState(Permission)>& state);
+// One row per permission in declaration order: its name and its state's case name;
+// Bluetooth reads "unavailable" when no Bluetooth daemon answers.
+QList<DiagnosticsReport::Row> permissionRows(const std::function<PermissionState(Permission)>& state,
+                                             bool bluetoothAbsent = false);
 QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts);
+// The "Sync" row: the status's summary, or, where the store could not reach a cloud
+// because the system has none, the cloud layer's own reason.
+QString syncStatus(const SyncStatus& status, const std::optional<QString>& containerError);
 
 } // namespace vesk::diagnostics

@@ -149,8 +149,10 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
                 geometry.hasHardwareNotch ? std::make_optional(geometry.notchSize) : std::nullopt));
         }
     const Permissions& permissions = m_parts.permissions;
+    const bool bluetoothAbsent =
+        bridge.bluetooth().authorization() == BluetoothService::Authorization::restricted;
     facts.permissions = diagnostics::permissionRows(
-        [&permissions](Permission permission) { return permissions.state(permission); });
+        [&permissions](Permission permission) { return permissions.state(permission); }, bluetoothAbsent);
 
     diagnostics::ServiceFacts services;
     // A source whose helper failed its self-test never started: not universal.
@@ -158,12 +160,14 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
+    services.bluetoothAbsent = bluetoothAbsent;
     services.calendarAccess = toRaw(bridge.calendar().access());
     if (m_sync) services.push = m_sync->push().description();
     services.keepingAwake = bridge.idle().isKeepingAwake();
     services.updatesAvailable = m_parts.updates.isAvailable();
     facts.services = diagnostics::serviceRows(services);
-    facts.syncSummary = m_sync ? m_sync->status().summary() : diagnostics::none();
+    facts.syncSummary =
+        m_sync ? diagnostics::syncStatus(m_sync->status(), m_sync->containerError()) : diagnostics::none();
 
     facts.widgetCount = int(m_parts.settings.enabledWidgets().size());
     const TrayStore* tray = m_parts.trayStore ? m_parts.trayStore() : nullptr;

@@ -514,9 +514,7 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         if (services) services->applyCalendarFilter();
     };
     environment.onCalendarRefresh = [services] {
-        if (!services) return;
-        services->calendar().refresh(true);
-        services->checkUpcomingEvent();
+        if (services) services->refreshCalendar();
     };
     environment.onOpenCalendarSettings = [weak] {
         if (weak && weak->m_permissions)

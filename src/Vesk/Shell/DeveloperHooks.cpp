@@ -83,9 +83,10 @@ void run(const Targets& targets, QObject* context, const Lookup& lookup) {
     if (lookup("VESK_CLOUDKIT_PROBE")) {
         const CloudKitProbe probe{cloudContainerID, targets.cloudContainer};
         probe.run([guard, logLine = targets.log](const CloudKitProbe::Result& result) {
+            // A failure's summary carries its detail already; a success's does not.
             if (guard && logLine)
-                logLine(QStringLiteral("cloudkit: ") + result.summary() + QStringLiteral(" — ") +
-                        result.detail);
+                logLine(QStringLiteral("cloud probe: ") + result.summary() +
+                        (result.roundTripSucceeded ? QStringLiteral(" — ") + result.detail : QString()));
         });
     }
 

@@ -1,11 +1,11 @@
 #include "VeskKit/Diagnostics/TraceLog.h"
 
 #include "VeskKit/Foundation/Files.h"
+#include "VeskKit/Foundation/LocalTime.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 
 #include <QDir>
 #include <QLocale>
-#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <mutex>
@@ -43,12 +43,8 @@ bool TraceLog::isEnabled() {
     return UserDefaults::standard().boolValue(QStringLiteral("diagnosticsOptIn"));
 }
 
-QString TraceLog::timeStamp(const QTime& time) {
-    // The locale's long time format carries seconds but also the zone: drop the zone.
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    static const QRegularExpression zone(QStringLiteral("\\s*t+\\s*"));
-    format.replace(zone, QStringLiteral(" "));
-    return QLocale::system().toString(time, format.trimmed());
+QString TraceLog::timeStamp(const QTime& time, const QLocale& locale) {
+    return timeWithSeconds(locale, time);
 }
 
 void TraceLog::trace(const QString& message) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -26,8 +27,9 @@ public:
     // or unreadable. A negative limit counts as 0.
     static QStringList recentLogLines(int limit);
 
-    // The time as the user's locale writes it, with seconds and without a date.
-    static QString timeStamp(const QTime& time);
+    // The time as the user's locale (or `locale`) writes it, with seconds and without a
+    // date or time zone.
+    static QString timeStamp(const QTime& time, const QLocale& locale = QLocale::system());
 
 private:
     static void append(const QString& line);

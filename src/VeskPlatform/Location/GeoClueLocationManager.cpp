@@ -81,10 +81,21 @@ void GeoClueLocationManager::checkService() {
         dbus::callAsync(
             m_bus, busCall(QStringLiteral("ListActivatableNames")), dbus::readTimeoutMs, this,
             [this](const QDBusMessage& names) {
+                // The service may have appeared while we asked.
+                if (m_serviceAppeared) return;
                 if (!dbus::replyValue<QStringList>(names).value_or(QStringList()).contains(service))
                     setAuthorization(LocationAuthorization::restricted);
             });
     });
+}
+
+void GeoClueLocationManager::serviceAppeared() {
+    m_serviceAppeared = true;
+    if (m_authorization != LocationAuthorization::restricted) return;
+    // As if it had been there at launch: a grant remembered from an earlier run holds,
+    // so the next fix asks it; otherwise the user has yet to be asked.
+    setAuthorization(m_defaults.boolValue(rememberedKey) ? LocationAuthorization::authorizedWhenInUse
+                                                         : LocationAuthorization::notDetermined);
 }
 
 void GeoClueLocationManager::watchOwner() {
@@ -92,6 +103,7 @@ void GeoClueLocationManager::watchOwner() {
     auto* watcher = new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& newOwner) {
+                if (!newOwner.isEmpty()) serviceAppeared();
                 // A client still being made is asked of whoever owns the name then.
                 if (m_client.isEmpty() || newOwner == m_clientOwner) return;
                 // Our client went with the daemon that made it; a fix under way asks the
@@ -119,7 +131,13 @@ void GeoClueLocationManager::forgetClient() {
 }
 
 void GeoClueLocationManager::requestWhenInUseAuthorization() {
-    if (m_authorization != LocationAuthorization::notDetermined) return;
+    if (m_authorization == LocationAuthorization::denied) {
+        // The user asks again after a refusal (having changed the desktop's setting,
+        // say): one fresh request, with a client of its own, so the answer is theirs.
+        if (!m_started && !m_starting) forgetClient();
+    } else if (m_authorization != LocationAuthorization::notDetermined) {
+        return;
+    }
     startClient();
 }
 

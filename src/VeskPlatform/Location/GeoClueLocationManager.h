@@ -20,7 +20,9 @@ class UserDefaults;
 // The daemon quits when idle and numbers its clients afresh when it comes back, so the
 // client is followed through the service's owner: a new owner, or a client the daemon
 // no longer knows, means a new client. Only a refusal of a client just made by the
-// current owner is the user's; any other failure keeps the remembered grant.
+// current owner is the user's; any other failure keeps the remembered grant. A refusal
+// lasts until the user asks again (requestWhenInUseAuthorization), which makes one fresh
+// request; a GeoClue that appears after launch is taken as if it had been there.
 class GeoClueLocationManager final : public LocationManager {
     Q_OBJECT
 
@@ -43,6 +45,7 @@ private Q_SLOTS:
 
 private:
     void checkService();
+    void serviceAppeared();
     void watchOwner();
     // `mayRetry`: a stale client may be replaced once within this attempt.
     void startClient(bool mayRetry = true);
@@ -66,6 +69,8 @@ private:
     bool m_clientPending = false;
     QList<std::function<void(bool fresh)>> m_clientWaiters;
     bool m_starting = false;
+    // GeoClue has had an owner since we started watching.
+    bool m_serviceAppeared = false;
     bool m_started = false;
     bool m_fixPending = false;
     TaskHandle m_fixTimeout;

@@ -37,6 +37,7 @@ public:
 
     virtual LocationAuthorization authorizationStatus() const = 0;
     // Asks the desktop for permission; the answer comes through authorizationChanged.
+    // After a refusal this asks once more: the user has acted.
     virtual void requestWhenInUseAuthorization() = 0;
     // Asks for one fix, answered by locationsUpdated or failed. A request while one is
     // pending joins it.

@@ -189,18 +189,22 @@ void CalendarService::storeChanged() {
     });
 }
 
-void CalendarService::refresh(bool hard) {
+void CalendarService::refresh(bool hard, std::function<void()> done) {
     if (m_access != CalendarAccess::granted) {
         setEvents({});
         setCalendars({});
+        if (done) done();
         return;
     }
+    if (done) m_nextReadWaiters.append(std::move(done));
     if (m_fetching) {
         m_refreshPending = true;
         m_pendingHard = m_pendingHard || hard;
         return;
     }
     m_fetching = true;
+    // Those waiting were asked before this read began, so it answers them.
+    m_readWaiters = std::exchange(m_nextReadWaiters, {});
     const FetchRequest request{hard, m_filter, calendarRules::window(now(), m_filter), m_observing};
     QPointer<CalendarService> self(this);
     const quint64 run = m_run;
@@ -278,6 +282,9 @@ void CalendarService::published(const FetchResult& result) {
     // The first read of a start is the current run's; a stale one ends the wait only
     // when nothing follows it.
     if (m_firstFetchPending && (current || !m_refreshPending)) finishStart();
+    const QList<std::function<void()>> answered = std::exchange(m_readWaiters, {});
+    for (const auto& waiter : answered)
+        waiter();
     if (m_refreshPending) {
         m_refreshPending = false;
         refresh(std::exchange(m_pendingHard, false));

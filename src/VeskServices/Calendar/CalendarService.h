@@ -61,7 +61,9 @@ public:
     void stop();
     // Reads calendars and events afresh; `hard` first has every calendar refresh from its
     // source. Returns at once; requests made while a read runs fold into one more.
-    void refresh(bool hard);
+    // `done` runs once a read begun after this call has published (or at once without
+    // access), so it sees what the read found.
+    void refresh(bool hard, std::function<void()> done = {});
 
     // The events by the day they start on, days ascending.
     QList<Day> grouped() const;
@@ -113,6 +115,9 @@ private:
     bool m_firstFetchPending = false;
     bool m_tracedRestriction = false;
     QList<std::function<void()>> m_startWaiters;
+    // Callers of refresh() waiting for the read under way, and for the next one.
+    QList<std::function<void()>> m_readWaiters;
+    QList<std::function<void()>> m_nextReadWaiters;
     TaskHandle m_timer;
     TaskHandle m_fold;
     TaskHandle m_startDeadline;

@@ -19,8 +19,8 @@ QString describe(const CloudError& error) {
 
 QString CloudKitProbe::Result::summary() const {
     if (roundTripSucceeded)
-        return QStringLiteral("✅ CloudKit reachable (account: ") + accountStatus + QLatin1Char(')');
-    return QStringLiteral("❌ CloudKit unreachable — ") + detail;
+        return QStringLiteral("✅ Cloud reachable (account: ") + accountStatus + QLatin1Char(')');
+    return QStringLiteral("❌ Cloud unreachable — ") + detail;
 }
 
 QString CloudKitProbe::accountStatusWords(int status) {
@@ -43,8 +43,10 @@ void CloudKitProbe::run(std::function<void(Result)> done) const {
     auto finish = [done = std::move(done)](Result result) { onMain([done, result] { done(result); }); };
 
     if (!cloud->isEntitled()) {
+        // Nothing here ties a cloud database to the program's signature: the layer's own
+        // reason says so, as the sync card does.
         finish({QStringLiteral("unentitled"), false,
-                QStringLiteral("this copy was signed without the iCloud entitlement")});
+                QStringLiteral("There is no private cloud database on this system.")});
         return;
     }
     cloud->accountStatus([cloud, finish](CloudContainer::AccountStatusResult status) {
@@ -56,7 +58,7 @@ void CloudKitProbe::run(std::function<void(Result)> done) const {
         const int raw = std::get<int>(status);
         if (raw != CloudContainer::available) {
             const QString words = accountStatusWords(raw);
-            finish({words, false, QStringLiteral("iCloud account is ") + words});
+            finish({words, false, QStringLiteral("the cloud account is ") + words});
             return;
         }
         const QString available = QStringLiteral("available");

@@ -34,7 +34,9 @@ LocationProvider::LocationProvider(Environment environment, QObject* parent)
 LocationProvider::~LocationProvider() = default;
 
 void LocationProvider::requestAccess() {
-    if (m_authorization == LocationAuthorization::notDetermined)
+    // A refusal holds until the user asks again; this is the user asking.
+    if (m_authorization == LocationAuthorization::notDetermined ||
+        m_authorization == LocationAuthorization::denied)
         m_environment.manager->requestWhenInUseAuthorization();
 }
 
@@ -56,16 +58,22 @@ void LocationProvider::current(std::function<void(std::optional<LocationFix>)> d
 void LocationProvider::locationsUpdated(const QList<LocationFix>& fixes) {
     if (fixes.isEmpty()) return;
     const LocationFix fix = fixes.last();
+    // The location only moves forward: a fix measured before the one we hold (a cached
+    // answer arriving late, say) leaves it, and waiters get the newer one.
+    if (m_location && fix.timestamp < m_location->timestamp) return resumeWaiters(m_location);
     if (m_location != fix) {
         m_location = fix;
         Q_EMIT locationChanged();
     }
     resumeWaiters(fix);
-    m_environment.geocoder->reverseGeocode(fix, this, [this](std::optional<QList<PlaceDescription>> places) {
-        if (!places || places->isEmpty()) return setPlaceName(std::nullopt);
-        const PlaceDescription& place = places->first();
-        setPlaceName(place.locality ? place.locality : place.administrativeArea);
-    });
+    m_environment.geocoder->reverseGeocode(
+        fix, this, [this, fix](std::optional<QList<PlaceDescription>> places) {
+            // A name found for a fix since replaced names the wrong place.
+            if (m_location != fix) return;
+            if (!places || places->isEmpty()) return setPlaceName(std::nullopt);
+            const PlaceDescription& place = places->first();
+            setPlaceName(place.locality ? place.locality : place.administrativeArea);
+        });
 }
 
 void LocationProvider::resumeWaiters(const std::optional<LocationFix>& fix) {

@@ -13,8 +13,8 @@ namespace vesk {
 class ClockSource;
 
 // The computer's approximate location for the weather: asks for permission, hands out
-// one fix at a time (reusing one younger than 900 s) and names the place of the last
-// fix. Main thread only.
+// one fix at a time (reusing one younger than 900 s) and names the place of the newest
+// fix; an older fix never replaces a newer one. Main thread only.
 class LocationProvider : public QObject {
     Q_OBJECT
 
@@ -36,7 +36,8 @@ public:
     LocationAuthorization authorization() const { return m_authorization; }
     const std::optional<QString>& placeName() const { return m_placeName; }
 
-    // Asks the desktop for permission when it was never asked.
+    // Asks the desktop for permission when it was never asked, or asks once more after a
+    // refusal.
     void requestAccess();
     // A fix, or none without permission or when none could be had. Callers waiting at
     // the same time are all answered, in the order they asked, by the next answer.

@@ -28,6 +28,11 @@ WeatherProvider::WeatherProvider(LocationProvider& locations, Environment enviro
         static const SystemClock systemClock;
         m_environment.clock = &systemClock;
     }
+    // An answer to the user's request (or a location service that appeared) shows at
+    // once, rather than at the next tick of the 20-minute timer.
+    connect(&m_locations, &LocationProvider::authorizationChanged, this, [this] {
+        if (m_started) refreshSoon(true);
+    });
 }
 
 WeatherProvider::~WeatherProvider() {
@@ -47,6 +52,7 @@ void WeatherProvider::requestLocationAccess() {
 }
 
 void WeatherProvider::start() {
+    m_started = true;
     refreshSoon(true);
     m_timer.cancel();
     QPointer<WeatherProvider> self(this);
@@ -56,6 +62,7 @@ void WeatherProvider::start() {
 }
 
 void WeatherProvider::stop() {
+    m_started = false;
     m_timer.cancel();
     m_timer = {};
     m_failureRetry.cancel();

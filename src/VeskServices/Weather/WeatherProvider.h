@@ -49,9 +49,11 @@ public:
     LocationAuthorization authorization() const { return m_locations.authorization(); }
     LocationProvider& locations() const { return m_locations; }
 
-    // Asks for location permission when it was never asked, then refreshes.
+    // Asks for location permission when it was never asked (or once more after a
+    // refusal: the user acted), then refreshes.
     void requestLocationAccess();
-    // Refreshes now, then every refreshInterval.
+    // Refreshes now, then every refreshInterval and whenever the location permission
+    // changes.
     void start();
     void stop();
     void refresh(bool force);
@@ -79,6 +81,7 @@ private:
     std::optional<Date> m_lastFetch;
     TaskHandle m_timer;
     TaskHandle m_failureRetry;
+    bool m_started = false;
 };
 
 } // namespace vesk

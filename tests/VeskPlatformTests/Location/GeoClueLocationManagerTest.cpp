@@ -129,3 +129,47 @@ TEST_F(GeoClueLocationManagerTest, AFixAfterTheDaemonCameBackTakesANewClientAndK
     EXPECT_EQ(manager->authorizationStatus(), LocationAuthorization::authorizedWhenInUse);
     EXPECT_TRUE(defaults->boolValue(GeoClueLocationManager::rememberedKey));
 }
+
+// A refusal holds until the user asks again; then one fresh request is made, and once
+// the desktop allows it, fixes come in the same run.
+TEST_F(GeoClueLocationManagerTest, AfterARefusalTheUsersRequestAsksAgainAndAGrantGivesAFix) {
+    ASSERT_TRUE(startGeoClue(true)) << qPrintable(buses.error());
+    auto manager = make();
+    manager->requestWhenInUseAuthorization();
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return manager->authorizationStatus() == LocationAuthorization::denied; }, 30000));
+
+    // The user turns location on in the desktop's settings, then asks again.
+    DBusMockControl daemon(buses.system(), geoclue, QStringLiteral("/org/freedesktop/GeoClue2/Manager"));
+    daemon.call(DBusMockControl::mockInterface, QStringLiteral("SetDeny"), {false});
+    ASSERT_EQ(daemon.lastError(), QString());
+    manager->requestWhenInUseAuthorization();
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return manager->authorizationStatus() == LocationAuthorization::authorizedWhenInUse; }, 30000))
+        << "the user's request was not made afresh";
+    EXPECT_EQ(nextFix(*manager), 48.137);
+    EXPECT_TRUE(defaults->boolValue(GeoClueLocationManager::rememberedKey));
+}
+
+// GeoClue absent at launch and appearing later is taken as if it had been there: a grant
+// from an earlier run gives a fix; without one, the user has yet to be asked.
+TEST_F(GeoClueLocationManagerTest, GeoClueAppearingAfterLaunchIsFollowed) {
+    defaults->setBool(GeoClueLocationManager::rememberedKey, true);
+    auto allowed = make();
+    const std::shared_ptr<UserDefaults> fresh = UserDefaults::inMemory();
+    auto neverAsked = std::make_unique<GeoClueLocationManager>(
+        *fresh, QDBusConnection::connectToBus(buses.systemAddress(), QUuid::createUuid().toString()));
+    ASSERT_TRUE(processEventsUntil(
+        [&] {
+            return allowed->authorizationStatus() == LocationAuthorization::restricted &&
+                   neverAsked->authorizationStatus() == LocationAuthorization::restricted;
+        },
+        30000));
+
+    ASSERT_TRUE(startGeoClue(false)) << qPrintable(buses.error());
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return allowed->authorizationStatus() == LocationAuthorization::authorizedWhenInUse; }, 30000))
+        << "GeoClue's arrival was not followed";
+    EXPECT_EQ(nextFix(*allowed), 48.137);
+    EXPECT_EQ(neverAsked->authorizationStatus(), LocationAuthorization::notDetermined);
+}

@@ -34,9 +34,9 @@ TEST(CloudKitProbeTest, ThisSystemsContainerIsUnentitled) {
     ASSERT_TRUE(result);
     EXPECT_EQ(*result,
               (CloudKitProbe::Result{QStringLiteral("unentitled"), false,
-                                     QStringLiteral("this copy was signed without the iCloud entitlement")}));
+                                     QStringLiteral("There is no private cloud database on this system.")}));
     EXPECT_EQ(result->summary(),
-              QStringLiteral("❌ CloudKit unreachable — this copy was signed without the iCloud entitlement"));
+              QStringLiteral("❌ Cloud unreachable — There is no private cloud database on this system."));
 
     auto cloud = std::make_shared<FakeCloudContainer>();
     cloud->entitled = false;
@@ -55,9 +55,9 @@ TEST(CloudKitProbeTest, AccountStatusesOtherThanAvailableAreReportedInWords) {
         cloud->status = status;
         const auto result = runProbe(cloud);
         ASSERT_TRUE(result);
-        EXPECT_EQ(*result,
-                  (CloudKitProbe::Result{QString::fromUtf8(words), false,
-                                         QStringLiteral("iCloud account is ") + QString::fromUtf8(words)}));
+        EXPECT_EQ(*result, (CloudKitProbe::Result{QString::fromUtf8(words), false,
+                                                  QStringLiteral("the cloud account is ") +
+                                                      QString::fromUtf8(words)}));
         EXPECT_EQ(cloud->asked, QStringList{QStringLiteral("accountStatus")});
     }
 
@@ -76,7 +76,7 @@ TEST(CloudKitProbeTest, ARoundTripWritesReadsAndDeletesOneProbeRecord) {
     EXPECT_EQ(*result, (CloudKitProbe::Result{QStringLiteral("available"), true,
                                               QStringLiteral("write + read + delete succeeded")}))
         << "a failing delete still counts as reachable";
-    EXPECT_EQ(result->summary(), QStringLiteral("✅ CloudKit reachable (account: available)"));
+    EXPECT_EQ(result->summary(), QStringLiteral("✅ Cloud reachable (account: available)"));
 
     EXPECT_EQ(cloud->saved.recordType, QStringLiteral("VeskProbe"));
     static const QRegularExpression name(
@@ -101,5 +101,5 @@ TEST(CloudKitProbeTest, SaveAndFetchFailuresNameTheCloudErrorCode) {
     const auto result = runProbe(unreadable);
     EXPECT_EQ(*result, (CloudKitProbe::Result{QStringLiteral("available"), false,
                                               QStringLiteral("The request timed out.")}));
-    EXPECT_EQ(result->summary(), QStringLiteral("❌ CloudKit unreachable — The request timed out."));
+    EXPECT_EQ(result->summary(), QStringLiteral("❌ Cloud unreachable — The request timed out."));
 }

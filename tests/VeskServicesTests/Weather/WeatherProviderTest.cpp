@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
+#include <cmath>
+
 using namespace vesk;
 using namespace vesk::test;
 
@@ -203,4 +207,59 @@ TEST(WeatherSnapshotTest, FormatsWholeDegreesRoundingHalfToEven) {
           Row{20, TemperatureUnit::fahrenheit, "68°F"}, Row{-0.4, TemperatureUnit::celsius, "0°C"}})
         EXPECT_EQ(WeatherSnapshot::formatted(row.celsius, row.unit), QString::fromUtf8(row.text))
             << row.celsius;
+}
+
+// A refusal holds until the user asks again; the answer to that shows at once, without
+// waiting for the 20-minute timer.
+TEST_F(WeatherProviderTest, TheUsersRequestAfterARefusalAsksOnceAndAGrantShowsTheWeatherAtOnce) {
+    manager->status = LocationAuthorization::denied;
+    Q_EMIT manager->authorizationChanged();
+    weather.start();
+    scheduler.runPending();
+    EXPECT_EQ(weather.availability(), WeatherAvailability::locationDenied());
+    EXPECT_EQ(manager->permissionRequests, 0) << "a refusal lasts until the user acts";
+
+    weather.requestLocationAccess();
+    scheduler.runPending();
+    EXPECT_EQ(manager->permissionRequests, 1);
+    EXPECT_EQ(service->requests, 0);
+    manager->status = LocationAuthorization::authorizedWhenInUse;
+    Q_EMIT manager->authorizationChanged();
+    scheduler.runPending();
+    EXPECT_EQ(service->requests, 1);
+    EXPECT_TRUE(weather.availability().isReady());
+}
+
+// A fix measured before the one held (a late answer) leaves the location and its name.
+TEST_F(WeatherProviderTest, TheLocationNeverMovesToAnOlderFix) {
+    manager->answerWithFixAt = nullptr;
+    const Date now = scheduler.now();
+    geocoder->places = QList<PlaceDescription>{{QStringLiteral("München"), std::nullopt}};
+    Q_EMIT manager->locationsUpdated({FakeLocationManager::fix(now, 48.1)});
+    geocoder->places = QList<PlaceDescription>{{QStringLiteral("Augsburg"), std::nullopt}};
+    std::optional<LocationFix> answered;
+    scheduler.clock().advance(1000);
+    locations.current([&](std::optional<LocationFix> fix) { answered = fix; });
+    Q_EMIT manager->locationsUpdated({FakeLocationManager::fix(now - 60, 48.4)});
+    EXPECT_EQ(locations.location()->latitude, 48.1);
+    EXPECT_EQ(locations.placeName(), QStringLiteral("München"));
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(answered->latitude, 48.1) << "the waiter gets the newest fix there is";
+
+    Q_EMIT manager->locationsUpdated({FakeLocationManager::fix(now + 1, 48.4)});
+    EXPECT_EQ(locations.location()->latitude, 48.4);
+    EXPECT_EQ(locations.placeName(), QStringLiteral("Augsburg"));
+}
+
+TEST(WeatherSnapshotTest, ATemperatureBeyondAWholeNumbersRangeIsWrittenAsItIs) {
+    const auto digits = [](QString text) {
+        return text.remove(QRegularExpression(QStringLiteral("[^0-9]")));
+    };
+    const QString huge = WeatherSnapshot::formatted(1e19, TemperatureUnit::celsius);
+    EXPECT_EQ(digits(huge), QStringLiteral("10000000000000000000")) << qPrintable(huge);
+    EXPECT_TRUE(huge.endsWith(QStringLiteral("°C")));
+    const QString cold = WeatherSnapshot::formatted(-1e300, TemperatureUnit::fahrenheit);
+    EXPECT_TRUE(cold.startsWith(u'-') && cold.endsWith(QStringLiteral("°F"))) << qPrintable(cold);
+    EXPECT_TRUE(
+        WeatherSnapshot::formatted(std::nan(""), TemperatureUnit::celsius).endsWith(QStringLiteral("°C")));
 }

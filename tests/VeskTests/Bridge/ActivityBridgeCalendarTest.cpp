@@ -49,6 +49,19 @@ TEST(ActivityBridgeCalendarTest, EachOccurrenceIsAnnouncedOnceWithItsMinutes) {
     EXPECT_EQ(h.bridge->announcedEvents().size(), 3);
 }
 
+// "Refresh now" announces what the refresh found, not what was known before it.
+TEST(ActivityBridgeCalendarTest, RefreshNowAnnouncesAnEventTheRefreshFound) {
+    BridgeHarness h;
+    h.settings.setCalendarLeadMinutes(10);
+    h.start();
+    ASSERT_TRUE(h.takePresented().isEmpty());
+    h.calendar.state->events = {storeEvent(QStringLiteral("review"), h.scheduler.now() + 300)};
+    h.bridge->refreshCalendar();
+    EXPECT_TRUE(h.takePresented().isEmpty()) << "checked before the read answered";
+    h.run();
+    EXPECT_EQ(h.presentedKeys(), QStringList{QStringLiteral("calendar-work:review")});
+}
+
 TEST(ActivityBridgeCalendarTest, NothingIsAnnouncedWithoutAccess) {
     BridgeHarness h;
     h.calendar.state->access = CalendarAccess::restricted;

@@ -18,6 +18,7 @@ BluetoothDevice speaker() {
 using Trigger = std::function<void(BridgeHarness&)>;
 
 const Trigger brightnessKey = [](BridgeHarness& h) {
+    h.interceptKeys();
     h.bridge->handleMediaKey(keyDown(MediaKey::brightnessUp));
     h.run(0.2);
 };

@@ -86,6 +86,7 @@ TEST(ActivityBridgeTest, AFocusPillPassesItsOwnGateButFocusHoldsBackOtherKinds) 
 TEST(ActivityBridgeTest, BrightnessChangesShowOnlyWithinTheKeyWindow) {
     BridgeHarness h;
     h.start();
+    h.interceptKeys();
     // Changes made by other means give nothing.
     h.bridge->brightness().states().yield(brightnessAt(0.4));
     h.run();
@@ -128,6 +129,7 @@ TEST(ActivityBridgeTest, ABrightnessKeyShowsTheLevelItSet) {
     BridgeHarness::enableTracing();
     BridgeHarness h;
     h.start();
+    h.interceptKeys();
     EXPECT_TRUE(h.bridge->handleMediaKey(keyDown(MediaKey::brightnessUp)));
     EXPECT_EQ(h.display->writes, std::vector<double>{0.5625});
     h.run(0.2); // the poll finds the new level

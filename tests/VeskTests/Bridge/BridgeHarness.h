@@ -74,6 +74,12 @@ struct BridgeHarness {
     }
 
     void run(double seconds = 0) { scheduler.advance(seconds); }
+    // As for a user who replaced the system HUDs: the tap intercepts, so the bridge
+    // applies the level keys itself.
+    void interceptKeys() {
+        settings.setSuppressSystemHUD(true);
+        bridge->startEventTap();
+    }
 
     // Hands a fake layer over to its service, keeping a pointer to it.
     template <typename T>

@@ -36,6 +36,7 @@ TEST(MediaKeyHandlingTest, LevelKeysStepByASixteenthOrASixtyFourth) {
         BridgeHarness h;
         h.audio.setReady({BridgeHarness::speakers(row.before)});
         h.start();
+        h.interceptKeys();
         h.display->level = row.before;
         h.backlight->level = row.before;
         EXPECT_TRUE(h.bridge->handleMediaKey(keyDown(row.key, row.fine)));
@@ -62,6 +63,7 @@ TEST(MediaKeyHandlingTest, AVolumeThatCannotBeSetIsNeverSwallowed) {
         device.volume = std::nullopt;
         h.audio.setReady({device});
         h.start();
+        h.interceptKeys();
         EXPECT_FALSE(h.bridge->handleMediaKey(keyDown(MediaKey::soundUp)));
         EXPECT_FALSE(h.bridge->handleMediaKey(keyDown(MediaKey::soundDown)));
         EXPECT_TRUE(h.audio.volumeRequests.isEmpty());
@@ -94,6 +96,7 @@ TEST(MediaKeyHandlingTest, KeysTheBridgeCannotApplyGoToTheSystem) {
 TEST(MediaKeyHandlingTest, ARefusedWriteLeavesTheKeyToTheSystem) {
     BridgeHarness h;
     h.start();
+    h.interceptKeys();
     h.display->refuseWrites();
     h.backlight->writable = false;
     EXPECT_FALSE(h.bridge->handleMediaKey(keyDown(MediaKey::brightnessUp)));

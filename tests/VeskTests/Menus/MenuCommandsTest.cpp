@@ -135,11 +135,23 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
     };
     EXPECT_EQ(rows(QStringLiteral("Content")).last(),
               DiagnosticsReport::Row(QStringLiteral("To-dos"), QStringLiteral("2")));
-    EXPECT_EQ(rows(QStringLiteral("Sync")), (Rows{{"Status", "Couldn't reach the cloud"}}));
+    EXPECT_EQ(rows(QStringLiteral("Sync")),
+              (Rows{{"Status", "There is no private cloud database on this system."}}));
     EXPECT_TRUE(rows(QStringLiteral("Services"))
                     .contains(DiagnosticsReport::Row(
                         QStringLiteral("Push"),
                         QStringLiteral("failed(\"remote notifications are not available on Linux\")"))));
+
+    // Without a Bluetooth daemon nothing was denied: there is nothing to use.
+    harness.devices->answerProbes(false);
+    const DiagnosticsReport absent = commands.buildDiagnostics();
+    for (const DiagnosticsReport::Section& section : absent.sections) {
+        if (section.title != QLatin1String("Permissions") && section.title != QLatin1String("Services"))
+            continue;
+        EXPECT_TRUE(section.rows.contains(
+            DiagnosticsReport::Row(QStringLiteral("Bluetooth"), QStringLiteral("unavailable"))))
+            << qPrintable(section.title);
+    }
 }
 
 // The report as written on this machine: its system by the name os-release gives it,

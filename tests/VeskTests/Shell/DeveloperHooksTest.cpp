@@ -217,9 +217,8 @@ TEST_F(DeveloperHooksTest, CloudProbeLogsSummaryAndDetail) {
     m_scheduler.runPending();
     ASSERT_EQ(calls.size(), 1);
     EXPECT_EQ(calls.first().what,
-              QStringLiteral("log cloudkit: ❌ CloudKit unreachable — this copy was signed "
-                             "without the iCloud entitlement — this copy was signed without "
-                             "the iCloud entitlement"));
+              QStringLiteral("log cloud probe: ❌ Cloud unreachable — There is no private cloud "
+                             "database on this system."));
 }
 
 } // namespace

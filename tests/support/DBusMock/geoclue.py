@@ -6,7 +6,8 @@ the user) refuses location; "Latitude" and "Longitude" (double) place the locati
 answers the next number, and starting one of theirs is refused, as GeoClue refuses a
 caller that does not own the client.
 
-The mock interface's HandOverClient() gives the client GetClient answers now to
+The mock interface's SetDeny(bool) changes the answer to Start from then on, as the
+user changing the desktop's location setting would. Its HandOverClient() gives the client GetClient answers now to
 another program (its Start is refused from then on) and makes GetClient answer a new
 number, as a daemon that quit and came back with its numbering started afresh would.
 '''
@@ -85,3 +86,11 @@ def HandOverClient(self):
     manager.client_number += 1
     add_client(manager, manager.client_number, manager.start_code)
     return dbus.ObjectPath(f'{CLIENT_PREFIX}{manager.client_number}')
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')
+def SetDeny(self, deny):
+    manager = mockobject.objects[MAIN_OBJ]
+    manager.start_code = start_code(bool(deny))
+    client = mockobject.objects[f'{CLIENT_PREFIX}{manager.client_number}']
+    client.AddMethod(CLIENT_IFACE, 'Start', '', '', manager.start_code)

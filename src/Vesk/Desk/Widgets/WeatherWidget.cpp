@@ -208,12 +208,14 @@ void WeatherWidget::rebuild() {
         break;
     case Shown::denied: {
         const DeskEnvironment& env = environment();
+        // The user acting on the refusal is what makes location ask once more.
         m_stateTexts = {QStringLiteral("Location is off for VeskNotch"),
                         QStringLiteral("Turn it on in your desktop's settings.")};
         content = new WidgetEmptyState(
             QStringLiteral("location.slash"), QStringLiteral("Location is off for VeskNotch"),
             QStringLiteral("Turn it on in your desktop's settings."),
-            WidgetEmptyState::Action{QStringLiteral("Open Settings"), [&env] {
+            WidgetEmptyState::Action{QStringLiteral("Open Settings"), [&env, provider] {
+                                         if (provider) provider->requestLocationAccess();
                                          if (env.openPrivacyPane)
                                              env.openPrivacyPane(QStringLiteral("Privacy_LocationServices"));
                                      }});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeskKit/Foundation/LocalTime.h"
 #include "VeskKit/Settings/SettingsTable.h"
 
 #include <QStringList>
@@ -26,9 +27,6 @@ CalendarIdentifiers setVisible(const CalendarIdentifiers& stored, const QStringL
                                bool on);
 } // namespace calendarVisibility
 
-// The locale's long time format without its time-zone field (and the brackets and
-// spaces around it); quoted literals stay as they are.
-QString timeFormatWithoutZone(const QString& format);
 // A time as the "Last refreshed" footnote writes it: hours, minutes and seconds.
 QString refreshedTime(const QLocale& locale, QTime time);
 

@@ -70,6 +70,12 @@ SwitchToggle* settingSwitch(SettingsStore& settings, const char* key) {
     return new SwitchToggle(settings, SettingBinding::forKey(settings, QLatin1String(key)));
 }
 
+// "systemd-inhibit --list" as one unbreakable piece: non-breaking hyphens (U+2011) and
+// a no-break space.
+QString inhibitorCommand() {
+    return QStringLiteral("systemd\u2011inhibit\u00A0\u2011\u2011list");
+}
+
 } // namespace
 
 QString keepAwakeStatus(bool keepingAwake, const std::optional<Date>& until) {
@@ -131,9 +137,11 @@ QWidget* makeIdleLockPane(SettingsStore& settings, IdleService* idle,
     });
     card->addRow(block);
     pane->add(card);
+    // The footnote never wraps inside the command.
     pane->addFootnote(
-        QStringLiteral("It's a real idle inhibitor, held through the session's own services "
-                       "(systemd-inhibit --list shows it), and released the moment VeskNotch quits. "
+        QStringLiteral("It's a real idle inhibitor, held through the session's own services (") +
+        inhibitorCommand() +
+        QStringLiteral(" shows it), and released the moment VeskNotch quits. "
                        "Also on the notch's right-click menu."));
 
     pane->addSection(QStringLiteral("Screen lock"));

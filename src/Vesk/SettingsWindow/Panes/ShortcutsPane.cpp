@@ -6,12 +6,14 @@
 #include "Vesk/Controls/SettingsRow.h"
 #include "Vesk/Controls/SmallAccentButton.h"
 #include "Vesk/Controls/TextView.h"
+#include "VeskPlatform/Shortcuts/ScriptFolderShortcuts.h"
 #include "VeskServices/Shortcuts/ShortcutSeeder.h"
 #include "VeskServices/Shortcuts/ShortcutsService.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
@@ -19,6 +21,14 @@
 #include <QVBoxLayout>
 
 namespace vesk {
+
+QString ShortcutsPane::scriptFolderText() {
+    // The folder the scripts are read from, as a user would type it.
+    const QString folder = QDir::cleanPath(ScriptFolderShortcuts::defaultFolder());
+    const QString home = QDir::cleanPath(QDir::homePath());
+    if (folder.startsWith(home + u'/') && home != QLatin1String("/")) return u'~' + folder.mid(home.size());
+    return folder;
+}
 
 namespace {
 
@@ -139,9 +149,9 @@ void ShortcutsPane::buildLowerCard() {
                 ? QStringLiteral(
                       "Not available in the Flatpak version. VeskNotch can still run your shortcuts — "
                       "type a shortcut's exact name to add it.")
-                : QStringLiteral(
-                      "VeskNotch lists the executable scripts in ~/.config/Vesk/Shortcuts, and that folder "
-                      "doesn't exist yet. Type a shortcut's exact name to add it.")));
+                : QStringLiteral("VeskNotch lists the executable scripts in %1, and that folder "
+                                 "doesn't exist yet. Type a shortcut's exact name to add it.")
+                      .arg(scriptFolderText())));
         stack->addWidget(byNameRow());
         QWidget* box = inset(stack, 14);
         m_lowerCard->addRow(box);
@@ -239,9 +249,8 @@ QString ShortcutsPane::message() const {
     if (!m_canList) return {};
     if (m_loading) return QStringLiteral("Reading your shortcuts…");
     if (m_available.isEmpty())
-        return QStringLiteral(
-            "No shortcuts found. Put an executable script in ~/.config/Vesk/Shortcuts, or add it "
-            "by name.");
+        return QStringLiteral("No shortcuts found. Put an executable script in %1, or add it by name.")
+            .arg(scriptFolderText());
     if (!results().isEmpty()) return {};
     if (m_search->text().isEmpty()) return QStringLiteral("Everything is already on the Desk.");
     return QStringLiteral("Nothing matches “") + m_search->text() + QStringLiteral("”.");

@@ -35,6 +35,9 @@ public:
     QStringList results() const;
     // The lower card's message; empty while rows are listed.
     QString message() const;
+    // Where the shortcut scripts are read from ($XDG_CONFIG_HOME/Vesk/Shortcuts), with
+    // the home folder written as "~".
+    static QString scriptFolderText();
     QLineEdit* searchField() const { return m_search; }
     QLineEdit* nameField() const { return m_name; }
     QAbstractButton* addButton() const { return m_add; }

@@ -1,0 +1,133 @@
+// Texts and copies that must say what is true on this system: the diagnostics report's
+// Sync and Bluetooth rows, a multi-line copy, the Shortcuts folder, the trace stamp
+// and the keep-awake footnote's command.
+#include "Vesk/Controls/SelectableText.h"
+#include "Vesk/Controls/TextView.h"
+#include "Vesk/Menus/DiagnosticsRows.h"
+#include "Vesk/SettingsWindow/Panes/IdleLockPane.h"
+#include "Vesk/SettingsWindow/Panes/ShortcutsPane.h"
+#include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Shortcuts/ShortcutScripts.h"
+#include "VeskServices/Shortcuts/ShortcutsService.h"
+
+#include "support/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBoundaryFinder>
+#include <QUuid>
+
+namespace vesk {
+namespace {
+
+class NoScripts final : public ShortcutScripts {
+public:
+    bool canList() const override { return true; }
+    void list(QObject* context, std::function<void(QStringList)> done) override {
+        QMetaObject::invokeMethod(
+            context, [done] { done({}); }, Qt::QueuedConnection);
+    }
+    void run(const QString&, const std::optional<QString>&) override {}
+};
+
+// XDG_CONFIG_HOME set for one scope.
+struct ConfigHome {
+    explicit ConfigHome(const QString& path) : m_old(qgetenv("XDG_CONFIG_HOME")) {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path));
+    }
+    ~ConfigHome() { qputenv("XDG_CONFIG_HOME", m_old); }
+    QByteArray m_old;
+};
+
+TEST(TextsTrueHereTest, ReportRowsCopiesAndPathsSayWhatIsTrueHere) {
+    // The Sync row: where there is no cloud, the cloud layer's reason; a cloud that
+    // exists but could not be reached keeps the summary.
+    const QString noCloud = QStringLiteral("There is no private cloud database on this system.");
+    const SyncStatus unreachable = SyncStatus::unavailable(SyncUnavailability::containerUnavailable);
+    EXPECT_EQ(diagnostics::syncStatus(unreachable, noCloud), noCloud);
+    EXPECT_EQ(diagnostics::syncStatus(unreachable, std::nullopt), QStringLiteral("Couldn't reach the cloud"));
+
+    // Bluetooth with no daemon: unavailable, not denied; a real refusal stays denied.
+    diagnostics::ServiceFacts facts;
+    facts.bluetooth = BluetoothStartResult::denied;
+    const auto bluetoothRow = [](const QList<DiagnosticsReport::Row>& rows) {
+        for (const DiagnosticsReport::Row& row : rows)
+            if (row.first == QLatin1String("Bluetooth")) return row.second;
+        return QString();
+    };
+    EXPECT_EQ(bluetoothRow(diagnostics::serviceRows(facts)), QStringLiteral("denied"));
+    facts.bluetoothAbsent = true;
+    EXPECT_EQ(bluetoothRow(diagnostics::serviceRows(facts)), QStringLiteral("unavailable"));
+    const auto denied = [](Permission) { return PermissionState::denied; };
+    EXPECT_EQ(bluetoothRow(diagnostics::permissionRows(denied, true)), QStringLiteral("unavailable"));
+    EXPECT_EQ(bluetoothRow(diagnostics::permissionRows(denied, false)), QStringLiteral("denied"));
+
+    // A multi-line selection copied from the context menu has line feeds, as Ctrl+C's.
+    const QString report = QStringLiteral("Display 1: 1920×1080\nnotch 185×32 (synthetic)\nscale 1");
+    SelectableText text(report, QFont(), Qt::white);
+    text.setWrapping();
+    text.resize(400, 200);
+    text.show();
+    text.setSelection(0, int(report.size()));
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(&text, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), report);
+    QGuiApplication::clipboard()->clear();
+    QContextMenuEvent menuAsked(QContextMenuEvent::Mouse, QPoint(2, 2), text.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&text, &menuAsked);
+    auto* menu = text.findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    menu->actions().first()->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), report);
+    menu->close();
+
+    // The Shortcuts pane names the folder the scripts are read from.
+    QTemporaryDir elsewhere;
+    NoScripts scripts;
+    ShortcutsService service(QStringLiteral("TextsTrueHereTest-") +
+                                 QUuid::createUuid().toString(QUuid::WithoutBraces),
+                             ShortcutsService::Environment{.scripts = &scripts});
+    {
+        const ConfigHome home(elsewhere.filePath(QStringLiteral("config")));
+        ShortcutsPane pane(service, BuildProfile(false), nullptr);
+        ASSERT_TRUE(test::processEventsUntil([&] { return !pane.isLoading(); }));
+        EXPECT_TRUE(pane.message().contains(elsewhere.filePath(QStringLiteral("config/Vesk/Shortcuts"))))
+            << qPrintable(pane.message());
+    }
+    {
+        const ConfigHome home(QDir::homePath() + QStringLiteral("/.cfg"));
+        EXPECT_EQ(ShortcutsPane::scriptFolderText(), QStringLiteral("~/.cfg/Vesk/Shortcuts"));
+    }
+
+    // The trace stamp keeps the locale's time and drops its zone whole.
+    EXPECT_EQ(TraceLog::timeStamp(QTime(9, 9, 0), QLocale(QStringLiteral("es_ES"))),
+              QStringLiteral("9:09:00"));
+
+    // The keep-awake footnote never breaks its command across lines.
+    auto defaults = UserDefaults::inMemory();
+    SettingsStore settings(*defaults);
+    std::unique_ptr<QWidget> idlePane(makeIdleLockPane(settings, nullptr, [] {}));
+    QString footnote;
+    for (const TextView* view : idlePane->findChildren<TextView*>())
+        if (view->text().contains(QStringLiteral("inhibitor"))) footnote = view->text();
+    QString plain = footnote;
+    plain.replace(QChar(0x2011), u'-').replace(QChar::Nbsp, u' ');
+    const qsizetype start = plain.indexOf(QStringLiteral("systemd-inhibit --list"));
+    ASSERT_GE(start, 0) << qPrintable(footnote);
+    const qsizetype end = start + qsizetype(strlen("systemd-inhibit --list"));
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, footnote);
+    for (qsizetype at = breaks.toNextBoundary(); at >= 0; at = breaks.toNextBoundary())
+        EXPECT_FALSE(at > start && at < end)
+            << "a line may break after " << qPrintable(footnote.mid(start, at - start));
+}
+
+} // namespace
+} // namespace vesk
