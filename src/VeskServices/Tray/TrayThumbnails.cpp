@@ -2,6 +2,7 @@
 
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskPlatform/Files/TypeIcons.h"
+#include "VeskPlatform/Files/UniformTypes.h"
 #include "VeskPlatform/Thumbnails/PngEncoder.h"
 #include "VeskPlatform/Thumbnails/ThumbnailGenerator.h"
 #include "VeskServices/Tray/TrayFiles.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMimeDatabase>
 #include <QPointer>
 #include <QSaveFile>
 #include <QThreadPool>
@@ -81,7 +83,12 @@ void TrayThumbnails::request(const TrayItem& item, double size, QObject* context
         });
     };
     // On the main thread: the picture, rendered apart from the program.
-    auto fromPictures = [target, item, pixels, pictures = m_pictures, keep, deliver, fromGenerator] {
+    // Only pictures go there: asking about other files would start the worker for nothing.
+    const QMimeType type = QMimeDatabase().mimeTypeForName(uti::mimeTypeForIdentifier(item.utType()));
+    const bool picture =
+        type.name().startsWith(QLatin1String("image/")) || type.inherits(QStringLiteral("application/pdf"));
+    auto fromPictures = [target, item, pixels, pictures = picture ? m_pictures : PictureSource(), keep,
+                         deliver, fromGenerator] {
         if (!pictures) {
             fromGenerator();
             return;

@@ -109,9 +109,13 @@ TEST_F(TrayThumbnailsTest, PicturesComeFromTheWorkerFirstAndAreCached) {
     request(*store, photo);
     EXPECT_EQ(m_picturePaths.size(), 1) << "read back from the cache";
 
+    // A PDF is asked for; a picture that does not render, and any other file, go on to
+    // the thumbnailers.
     m_pictureColor.reset();
+    const TrayItem paper = addOne(*store, "paper.pdf");
     const TrayItem notes = addOne(*store, "notes.odt");
+    EXPECT_EQ(request(*store, paper).pixel(1, 1), qRgb(200, 40, 40));
     EXPECT_EQ(request(*store, notes).pixel(1, 1), qRgb(200, 40, 40));
-    EXPECT_EQ(m_picturePaths.size(), 2);
-    EXPECT_EQ(m_generator->paths(), QStringList{notes.storedPath});
+    EXPECT_EQ(m_picturePaths, (QStringList{photo.storedPath, paper.storedPath}));
+    EXPECT_EQ(m_generator->paths(), (QStringList{paper.storedPath, notes.storedPath}));
 }
