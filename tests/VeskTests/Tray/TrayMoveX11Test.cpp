@@ -85,32 +85,13 @@ TEST_F(TrayMoveX11Test, AllItemsMovedToATargetThatTakesThemLaterLeaveTheTrayAndT
 
     // The all-items chip leads the row, below the header; Alt makes the drag a move.
     const QPoint chip(desk.left() + 63, desk.top() + 100);
-    QStringList gesture{"mousemove",
-                        QString::number(chip.x()),
-                        QString::number(chip.y()),
-                        "sleep",
-                        "0.4",
-                        "keydown",
-                        "Alt_L",
-                        "mousedown",
-                        "1",
-                        "sleep",
-                        "0.2"};
+    const auto at = [](int x, int y) { return QStringLiteral("mousemove %1 %2 sleep 0.05 ").arg(x).arg(y); };
+    QString gesture =
+        at(chip.x(), chip.y()) + QStringLiteral("sleep 0.3 keydown Alt_L mousedown 1 sleep 0.2 ");
     for (int i = 1; i <= 10; ++i)
-        gesture << "mousemove" << QString::number(chip.x() + i * (1000 - chip.x()) / 10)
-                << QString::number(chip.y() + i * (700 - chip.y()) / 10) << "sleep"
-                << "0.05";
-    gesture << "mousemove_relative"
-            << "--"
-            << "2"
-            << "2"
-            << "sleep"
-            << "0.4"
-            << "mouseup"
-            << "1"
-            << "keyup"
-            << "Alt_L";
-    ASSERT_TRUE(test::xdotool(gesture));
+        gesture += at(chip.x() + i * (1000 - chip.x()) / 10, chip.y() + i * (700 - chip.y()) / 10);
+    gesture += QStringLiteral("mousemove_relative -- 2 2 sleep 0.4 mouseup 1 keyup Alt_L");
+    ASSERT_TRUE(test::xdotool(gesture.split(QLatin1Char(' '))));
     ASSERT_TRUE(hears("dropped move 2")) << "the target took " << said.constData();
 
     EXPECT_TRUE(test::processEventsUntil([&] { return indexed() == 0; }, 5000))
