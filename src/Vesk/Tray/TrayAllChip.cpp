@@ -2,6 +2,7 @@
 
 #include "Vesk/Tray/TrayChip.h"
 #include "Vesk/Tray/TrayDragHandle.h"
+#include "Vesk/Tray/TrayMoveWatch.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
@@ -32,8 +33,11 @@ TrayAllChip::TrayAllChip(const QList<TrayItem>& items, bool copyByDefault,
     m_handle->copyByDefault = copyByDefault;
     m_handle->altHeld = environment.altHeld;
     m_handle->onClick = [this] { preview(); };
-    // Only the items whose files the target took away leave the tray.
-    m_handle->onRemoved = std::move(onRemove);
+    // Only the items whose files the target took away leave the tray. On its own the chip
+    // follows them itself; a tray widget replaces this with a watch that outlives the chip.
+    m_handle->onMovedAway = [this, onRemove = std::move(onRemove)](const QList<TrayItem>& dragged) {
+        new TrayMoveWatch(dragged, onRemove, this);
+    };
     m_handle->setGeometry(pictureRect().toAlignedRect());
     connect(&m_hover, &MotionAnimator::valueChanged, this, [this] { update(); });
     setItems(items);

@@ -2,6 +2,7 @@
 
 #include "Vesk/Desk/Widgets/RowMenu.h"
 #include "Vesk/Tray/TrayDragHandle.h"
+#include "Vesk/Tray/TrayMoveWatch.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
@@ -82,9 +83,16 @@ TrayChip::TrayChip(const TrayItem& item, TrayStore* store, bool copyByDefault,
     m_handle->copyByDefault = copyByDefault;
     m_handle->altHeld = environment.altHeld;
     m_handle->onClick = [this] { preview(); };
-    m_handle->onRemoved = [this](const QList<TrayItem>& gone) {
-        for (const TrayItem& each : gone)
-            if (m_onRemove) m_onRemove(each);
+    // On its own the chip follows its moved file itself; a tray widget replaces this with
+    // a watch that outlives the chip.
+    m_handle->onMovedAway = [this](const QList<TrayItem>& dragged) {
+        new TrayMoveWatch(
+            dragged,
+            [this](const QList<TrayItem>& gone) {
+                for (const TrayItem& each : gone)
+                    if (m_onRemove) m_onRemove(each);
+            },
+            this);
     };
     m_handle->setGeometry(tileRect().toAlignedRect());
     const QSize button = m_remove->sizeHint();

@@ -5,13 +5,10 @@
 #include "VeskPlatform/Files/TypeIcons.h"
 
 #include <QDrag>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QTimer>
 
 #include <cmath>
 
@@ -22,10 +19,6 @@ namespace {
 void announce(bool sourcing) {
     NotificationCenter::defaultCenter().post(notchNotifications::veskTrayDragChanged,
                                              {{notchNotifications::sourcingKey, sourcing}});
-}
-
-bool exists(const TrayItem& item) {
-    return QFileInfo(item.storedPath).exists() || QFileInfo(item.storedPath).isSymLink();
 }
 
 Qt::DropAction execDrag(QWidget* source, QMimeData* data, const QPixmap& pixmap, Qt::DropAction supported) {
@@ -99,60 +92,10 @@ void TrayDragHandle::startDrag() {
         performer ? performer(this, data, pixmap, supported) : execDrag(this, data, pixmap, supported);
     announce(false);
     // Qt reports a target's own move on X11 as TargetMoveAction.
-    if (self && move && (done == Qt::MoveAction || done == Qt::TargetMoveAction)) self->reportGone(dragged);
-}
-
-void TrayDragHandle::deliver(const QList<TrayItem>& gone) {
-    // Removing items rebuilds the row, which may drop this handle's chip: never inside
-    // this handle's own event or its watcher's signal.
-    QMetaObject::invokeMethod(
-        this,
-        [this, gone] {
-            const auto removed = onRemoved;
-            if (removed) removed(gone);
-        },
-        Qt::QueuedConnection);
-}
-
-void TrayDragHandle::reportGone(const QList<TrayItem>& dragged) {
-    QList<TrayItem> gone;
-    QList<TrayItem> remaining;
-    for (const TrayItem& item : dragged)
-        (exists(item) ? remaining : gone).append(item);
-    if (!remaining.isEmpty()) watch(remaining);
-    if (!gone.isEmpty()) deliver(gone);
-}
-
-void TrayDragHandle::watch(const QList<TrayItem>& remaining) {
-    if (!m_watcher) {
-        m_watcher = new QFileSystemWatcher(this);
-        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-            QList<TrayItem> gone;
-            for (auto it = m_watched.begin(); it != m_watched.end();) {
-                if (exists(*it)) {
-                    ++it;
-                    continue;
-                }
-                gone.append(*it);
-                it = m_watched.erase(it);
-            }
-            if (!gone.isEmpty()) deliver(gone);
-        });
+    if (self && move && (done == Qt::MoveAction || done == Qt::TargetMoveAction) && self->onMovedAway) {
+        const auto movedAway = self->onMovedAway;
+        movedAway(dragged);
     }
-    for (const TrayItem& item : remaining) {
-        m_watched.append(item);
-        m_watcher->addPath(QFileInfo(item.storedPath).absolutePath());
-    }
-    const QPointer<TrayDragHandle> self(this);
-    const QList<TrayItem> batch = remaining;
-    QTimer::singleShot(int(recheckSeconds * 1000), this, [this, batch] {
-        for (const TrayItem& item : batch)
-            m_watched.removeAll(item);
-        if (m_watched.isEmpty() && m_watcher) {
-            delete m_watcher;
-            m_watcher = nullptr;
-        }
-    });
 }
 
 } // namespace vesk

@@ -9,7 +9,6 @@
 #include <functional>
 #include <optional>
 
-class QFileSystemWatcher;
 class QMimeData;
 
 namespace vesk {
@@ -20,10 +19,9 @@ namespace vesk {
 // program hears of the drag through veskTrayDragChanged ("sourcing" true before it
 // starts, false once it ended, dropped or cancelled).
 //
-// After a drag that ended as a move, the items whose stored file or folder is gone go
-// to `onRemoved` (once the drag's own call has returned); those still there are looked at again when their
-// folder changes within the next minute, as a file manager moving across filesystems deletes the source only
-// after the drop.
+// A drag that ended as a move hands its items to `onMovedAway`, which finds out which
+// files the target took (TrayMoveWatch): the target may take them only after the drag
+// returned.
 class TrayDragHandle final : public QWidget {
     Q_OBJECT
 
@@ -42,7 +40,7 @@ public:
     QList<TrayItem> items;
     bool copyByDefault = true;
     std::function<void()> onClick;
-    std::function<void(const QList<TrayItem>& gone)> onRemoved;
+    std::function<void(const QList<TrayItem>& dragged)> onMovedAway;
     // Whether Alt is held now; the keyboard's when empty.
     std::function<bool()> altHeld;
     // QDrag::exec when empty.
@@ -58,13 +56,8 @@ protected:
 
 private:
     void startDrag();
-    void reportGone(const QList<TrayItem>& dragged);
-    void deliver(const QList<TrayItem>& gone);
-    void watch(const QList<TrayItem>& remaining);
 
     std::optional<QPointF> m_pressOrigin;
-    QFileSystemWatcher* m_watcher = nullptr;
-    QList<TrayItem> m_watched;
 };
 
 } // namespace vesk

@@ -3,6 +3,8 @@
 #include "Vesk/Tray/MoreDropZone.h"
 #include "Vesk/Tray/TrayAllChip.h"
 #include "Vesk/Tray/TrayChip.h"
+#include "Vesk/Tray/TrayDragHandle.h"
+#include "Vesk/Tray/TrayMoveWatch.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
@@ -236,6 +238,14 @@ void TrayWidget::remove(const QList<TrayItem>& items) {
 void TrayWidget::rebuild() {
     const auto onRemove = [this](const TrayItem& item) { remove({item}); };
     const auto onRemoveAll = [this](const QList<TrayItem>& items) { remove(items); };
+    // The files of a move may leave after the drag returned, and the first to leave can
+    // take the chip that was dragged with it (the all-items chip goes below two items),
+    // or the desk may close: the watch belongs to the store and removes through the
+    // actions, which outlive this widget.
+    const auto watchMoves = [this](const QList<TrayItem>& dragged) {
+        QObject* owner = m_store ? static_cast<QObject*>(m_store.data()) : this;
+        new TrayMoveWatch(dragged, m_actions.onRemove, owner);
+    };
     if (m_items.isEmpty()) {
         retire(m_header);
         retire(m_row);
@@ -280,6 +290,7 @@ void TrayWidget::rebuild() {
     if (m_items.size() >= 2) {
         if (!m_allChip)
             m_allChip = new TrayAllChip(m_items, m_copyByDefault, onRemoveAll, m_environment, m_rowContent);
+        m_allChip->dragHandle()->onMovedAway = watchMoves;
         m_allChip->setItems(m_items);
         m_allChip->show();
     } else {
@@ -293,6 +304,7 @@ void TrayWidget::rebuild() {
             chip->setItem(item);
         } else {
             chip = new TrayChip(item, m_store, m_copyByDefault, onRemove, m_environment, m_rowContent);
+            chip->dragHandle()->onMovedAway = watchMoves;
             chip->show();
         }
         kept.insert(item.id, chip);

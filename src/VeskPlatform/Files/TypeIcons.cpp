@@ -1,8 +1,10 @@
 #include "VeskPlatform/Files/TypeIcons.h"
 
 #include "VeskPlatform/Files/UniformTypes.h"
+#include "VeskPlatform/Workspace/IconThemeFiles.h"
 
 #include <QDir>
+#include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QStandardPaths>
@@ -61,11 +63,24 @@ QStringList iconNames(const QString& identifier) {
 
 QImage iconImage(const QString& identifier, int pixels) {
     ensureIconTheme();
-    for (const QString& name : iconNames(identifier)) {
-        const QIcon icon = QIcon::fromTheme(name);
-        if (!icon.isNull()) return icon.pixmap(QSize(pixels, pixels)).toImage();
+    // The theme's files read by their own format: Qt's icon loader would ask every image
+    // plugin about each PNG, loading decoders the program never needs.
+    static const IconThemeFiles files;
+    static std::mutex mutex;
+    static QHash<QPair<QString, int>, QImage> made;
+    const QPair<QString, int> key(identifier, pixels);
+    {
+        std::lock_guard lock(mutex);
+        if (const auto found = made.constFind(key); found != made.cend()) return *found;
     }
-    return {};
+    QImage image;
+    for (const QString& name : iconNames(identifier)) {
+        image = IconThemeFiles::read(files.find(name, pixels), pixels);
+        if (!image.isNull()) break;
+    }
+    std::lock_guard lock(mutex);
+    made.insert(key, image);
+    return image;
 }
 
 } // namespace vesk::uti

@@ -10,8 +10,9 @@ namespace vesk::uti {
 // generic one. An identifier that names no known type gets the icons of "public.data".
 QStringList iconNames(const QString& identifier);
 
-// The icon theme's picture of a type, `pixels` square. Main thread only (icon lookup
-// goes through Qt's pixmap cache). Null when no icon theme offers any of the names.
+// The icon theme's picture of a type, `pixels` square, read from the theme's file and
+// kept. Main thread only (the theme is looked up there on first use). Null when no icon
+// theme offers any of the names.
 QImage iconImage(const QString& identifier, int pixels);
 
 // Makes QIcon::fromTheme find the installed themes without a desktop session: the XDG

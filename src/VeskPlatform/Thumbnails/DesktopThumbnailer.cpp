@@ -92,7 +92,6 @@ QList<DesktopThumbnailer::Entry> DesktopThumbnailer::entries() {
 
 std::optional<QImage> DesktopThumbnailer::thumbnail(const QString& path, int pixels) {
     if (pixels <= 0 || !QFileInfo(path).isFile()) return std::nullopt;
-    if (auto image = decodeImage(path, pixels)) return image;
 
     loadEntries();
     const QMimeDatabase db;
@@ -108,18 +107,6 @@ std::optional<QImage> DesktopThumbnailer::thumbnail(const QString& path, int pix
         }
     }
     return std::nullopt;
-}
-
-std::optional<QImage> DesktopThumbnailer::decodeImage(const QString& path, int pixels) const {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    if (!reader.canRead()) return std::nullopt;
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > pixels || size.height() > pixels))
-        reader.setScaledSize(size.scaled(pixels, pixels, Qt::KeepAspectRatio));
-    QImage image = reader.read();
-    if (image.isNull()) return std::nullopt;
-    return fitted(std::move(image), pixels);
 }
 
 std::optional<QImage> DesktopThumbnailer::runThumbnailer(const Entry& entry, const QString& path,
@@ -145,7 +132,10 @@ std::optional<QImage> DesktopThumbnailer::runThumbnailer(const Entry& entry, con
         return std::nullopt;
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return std::nullopt;
-    QImage image(output);
+    // Thumbnailers write PNG; read as nothing else, so no other decoder is tried on it.
+    QImageReader reader(output, "png");
+    reader.setAutoDetectImageFormat(false);
+    QImage image = reader.read();
     if (image.isNull()) return std::nullopt;
     return fitted(std::move(image), pixels);
 }

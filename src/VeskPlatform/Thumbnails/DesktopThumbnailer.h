@@ -9,9 +9,9 @@
 
 namespace vesk {
 
-// Previews the way Linux desktops do: images that Qt can decode are scaled in
-// process; any other type goes to the thumbnailer program that a "*.thumbnailer"
-// entry in a "thumbnailers" data folder names for its MIME type (or an ancestor).
+// Previews the way Linux desktops do: a file goes to the thumbnailer program that a
+// "*.thumbnailer" entry in a "thumbnailers" data folder names for its MIME type (or an
+// ancestor). Nothing is decoded in this process but the program's PNG.
 class DesktopThumbnailer final : public ThumbnailGenerator {
 public:
     // `dataFolders` are searched in order for "thumbnailers/"; empty means the XDG data
@@ -36,7 +36,6 @@ public:
 
 private:
     void loadEntries();
-    std::optional<QImage> decodeImage(const QString& path, int pixels) const;
     std::optional<QImage> runThumbnailer(const Entry& entry, const QString& path, int pixels) const;
 
     QStringList m_dataFolders;

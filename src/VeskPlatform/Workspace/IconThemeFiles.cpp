@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QImageReader>
+#include <QPainter>
 #include <QStandardPaths>
+#include <QSvgRenderer>
 
 #include <algorithm>
 
@@ -81,11 +83,26 @@ QString IconThemeFiles::find(const QString& name, int pixels) const {
 }
 
 QImage IconThemeFiles::read(const QString& file, int pixels) {
-    QImageReader reader(file);
-    const QSize size = reader.size();
-    if (size.isValid() && (reader.supportsOption(QImageIOHandler::ScaledSize)))
-        reader.setScaledSize(size.scaled(pixels, pixels, Qt::KeepAspectRatio));
-    QImage image = reader.read();
+    // Read by the format its name says and by nothing else: a reader left to guess asks
+    // every image plugin Qt has, loading them all into the program.
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    QImage image;
+    if (suffix == QLatin1String("svg") || suffix == QLatin1String("svgz")) {
+        QSvgRenderer renderer(file);
+        if (!renderer.isValid()) return {};
+        const QSize size = renderer.defaultSize().isEmpty()
+                               ? QSize(pixels, pixels)
+                               : renderer.defaultSize().scaled(pixels, pixels, Qt::KeepAspectRatio);
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        return image;
+    }
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("xpm")) return {};
+    QImageReader reader(file, suffix.toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    image = reader.read();
     if (image.isNull()) return {};
     if (image.width() > pixels || image.height() > pixels)
         image = image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);

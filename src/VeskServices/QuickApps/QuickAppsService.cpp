@@ -111,7 +111,14 @@ void QuickAppsService::launch(const QuickApp& app) const {
 std::optional<QIcon> QuickAppsService::icon(const QuickApp& app) const {
     const std::optional<QString> path = resolve(app);
     if (!path) return std::nullopt;
-    return m_applications->icon(*path);
+    // One icon per entry file: Qt's pixmap cache keys the sizes drawn by the icon, so a new
+    // icon at every desk opening would add its pixmaps again each time.
+    const QDateTime modified = QFileInfo(*path).lastModified();
+    const auto found = m_icons.constFind(*path);
+    if (found != m_icons.cend() && found->modified == modified) return found->icon;
+    const QIcon icon = m_applications->icon(*path);
+    m_icons.insert(*path, CachedIcon{modified, icon});
+    return icon;
 }
 
 bool QuickAppsService::isRunning(const QuickApp& app) const {

@@ -3,6 +3,8 @@
 #include "VeskKit/Foundation/JsonListFile.h"
 #include "VeskServices/QuickApps/QuickApp.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QObject>
@@ -78,6 +80,12 @@ private:
     JsonListFile m_file;
     QList<QuickApp> m_apps;
     std::function<void(const QList<QuickApp>&)> m_onChange;
+    // By entry file; read again when the file changed.
+    struct CachedIcon {
+        QDateTime modified;
+        QIcon icon;
+    };
+    mutable QHash<QString, CachedIcon> m_icons;
 };
 
 } // namespace vesk

@@ -7,6 +7,7 @@
 #include "VeskPlatform/Files/UniformTypes.h"
 #include "VeskPlatform/Pasteboard/Pasteboard.h"
 #include "VeskPlatform/Thumbnails/DesktopThumbnailer.h"
+#include "VeskServices/Pipelines/PipelineWorker.h"
 #include "VeskServices/Tray/TrayFiles.h"
 #include "VeskServices/Tray/TrayIndex.h"
 
@@ -64,8 +65,18 @@ bool writeNew(const QString& path, const QImage& image, const QByteArray& text, 
 TrayStore::TrayStore(const QString& containerName, TrayStoreOptions options, QObject* parent)
     : QObject(parent), m_root(trayRoot(containerName)), m_options(std::move(options)),
       m_queue(std::make_unique<SerialQueue>(queueLabel(), m_options.queueScheduler)),
-      m_thumbnails(m_root, orDefault(m_options.thumbnails)) {
+      m_thumbnails(m_root, picturesOrWorker(), orDefault(m_options.thumbnails)) {
     load();
+}
+
+TrayThumbnails::PictureSource TrayStore::picturesOrWorker() {
+    if (m_options.pictures) return m_options.pictures;
+    return [this](const QString& path, int pixels, TrayThumbnails::PictureDone done) {
+        if (!m_pictureWorker) m_pictureWorker = new PipelineWorker(this);
+        m_pictureWorker->preview(path, QSize(pixels, pixels), [done](const auto& rendered) {
+            done(rendered ? std::optional<QImage>(rendered->picture) : std::nullopt);
+        });
+    };
 }
 
 TrayStore::~TrayStore() {

@@ -22,6 +22,7 @@ class ClockSource;
 class Pasteboard;
 class Scheduler;
 class SerialQueue;
+class PipelineWorker;
 class ThumbnailGenerator;
 
 struct TrayStoreOptions {
@@ -32,8 +33,11 @@ struct TrayStoreOptions {
     const ClockSource* clock = nullptr;
     // Runs the tray's queue; a thread of its own when null (tests pass a manual one).
     Scheduler* queueScheduler = nullptr;
-    // Makes previews; the desktop's thumbnailers when null.
+    // Makes previews of what is no picture; the desktop's thumbnailers when null.
     std::shared_ptr<ThumbnailGenerator> thumbnails;
+    // Renders pictures for previews apart from the program; a pipeline worker of the
+    // store's own, started at the first request, when empty.
+    TrayThumbnails::PictureSource pictures;
 };
 
 // The tray's items and their files, in "<application support>/<container>/Tray":
@@ -97,6 +101,7 @@ Q_SIGNALS:
     void itemsChanged();
 
 private:
+    TrayThumbnails::PictureSource picturesOrWorker();
     struct Pending {
         quint64 call = 0;
         int position = 0;
@@ -142,6 +147,7 @@ private:
     bool m_indexWritable = true;
     std::shared_ptr<std::atomic<bool>> m_stopping = std::make_shared<std::atomic<bool>>(false);
     std::unique_ptr<SerialQueue> m_queue;
+    PipelineWorker* m_pictureWorker = nullptr;
     TrayThumbnails m_thumbnails;
 };
 

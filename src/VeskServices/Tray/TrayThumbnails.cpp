@@ -2,13 +2,16 @@
 
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskPlatform/Files/TypeIcons.h"
+#include "VeskPlatform/Files/UniformTypes.h"
+#include "VeskPlatform/Thumbnails/PngEncoder.h"
 #include "VeskPlatform/Thumbnails/ThumbnailGenerator.h"
 #include "VeskServices/Tray/TrayFiles.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
+#include <QMimeDatabase>
 #include <QPointer>
 #include <QSaveFile>
 #include <QThreadPool>
@@ -25,9 +28,8 @@ namespace {
 void writeCache(const QString& path, const QImage& image) {
     const QFileInfo existing(path);
     if (tray_files::entryExists(path) && (existing.isSymLink() || !existing.isFile())) return;
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return;
+    const QByteArray png = png::encode(image);
+    if (png.isEmpty()) return;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return;
     if (file.write(png) != png.size()) {
@@ -39,8 +41,9 @@ void writeCache(const QString& path, const QImage& image) {
 
 } // namespace
 
-TrayThumbnails::TrayThumbnails(QString root, std::shared_ptr<ThumbnailGenerator> generator)
-    : m_root(std::move(root)), m_generator(std::move(generator)) {}
+TrayThumbnails::TrayThumbnails(QString root, PictureSource pictures,
+                               std::shared_ptr<ThumbnailGenerator> generator)
+    : m_root(std::move(root)), m_pictures(std::move(pictures)), m_generator(std::move(generator)) {}
 
 void TrayThumbnails::request(const TrayItem& item, double size, QObject* context,
                              std::function<void(const QImage&)> done) const {
@@ -60,27 +63,69 @@ void TrayThumbnails::request(const TrayItem& item, double size, QObject* context
             },
             Qt::QueuedConnection);
     };
-    QThreadPool::globalInstance()->start(
-        [root = m_root, item, pixels, cache, cacheable, generator = m_generator, deliver] {
-            const bool inRealFolder = cacheable && tray_files::isRealItemFolder(root, item.id);
-            const QFileInfo cacheInfo(cache);
-            if (inRealFolder && !cacheInfo.isSymLink() && cacheInfo.isFile()) {
-                QImage cached;
-                if (cached.load(cache, "PNG")) {
-                    deliver([cached] { return cached; });
-                    return;
-                }
-            }
+    const QString root = m_root;
+    // A fresh preview is cached only in the item's own real folder.
+    auto keep = [root, item, cache, cacheable](const QImage& image) {
+        if (cacheable && tray_files::isRealItemFolder(root, item.id)) writeCache(cache, image);
+    };
+    // What no picture could be made of goes to the thumbnailer programs, then the icon.
+    auto fromGenerator = [item, pixels, generator = m_generator, keep, deliver] {
+        QThreadPool::globalInstance()->start([item, pixels, generator, keep, deliver] {
             std::optional<QImage> fresh =
                 generator ? generator->thumbnail(item.storedPath, pixels) : std::nullopt;
             if (fresh && !fresh->isNull()) {
-                if (inRealFolder) writeCache(cache, *fresh);
+                keep(*fresh);
                 deliver([image = *fresh] { return image; });
                 return;
             }
             // Icons come from Qt's pixmap cache, which lives on the main thread.
             deliver([type = item.utType(), pixels] { return uti::iconImage(type, pixels); });
         });
+    };
+    // On the main thread: the picture, rendered apart from the program.
+    // Only pictures go there: asking about other files would start the worker for nothing.
+    const QMimeType type = QMimeDatabase().mimeTypeForName(uti::mimeTypeForIdentifier(item.utType()));
+    const bool picture =
+        type.name().startsWith(QLatin1String("image/")) || type.inherits(QStringLiteral("application/pdf"));
+    auto fromPictures = [target, item, pixels, pictures = picture ? m_pictures : PictureSource(), keep,
+                         deliver, fromGenerator] {
+        if (!pictures) {
+            fromGenerator();
+            return;
+        }
+        pictures(item.storedPath, pixels, [target, keep, deliver, fromGenerator](const auto& picture) {
+            if (!target) return;
+            if (!picture || picture->isNull()) {
+                fromGenerator();
+                return;
+            }
+            QThreadPool::globalInstance()->start([image = *picture, keep, deliver] {
+                keep(image);
+                deliver([image] { return image; });
+            });
+        });
+    };
+    QThreadPool::globalInstance()->start([root, item, cache, cacheable, deliver, target, fromPictures] {
+        const QFileInfo cacheInfo(cache);
+        if (cacheable && tray_files::isRealItemFolder(root, item.id) && !cacheInfo.isSymLink() &&
+            cacheInfo.isFile()) {
+            // Our own PNG, read as PNG only: a reader left to guess would load every
+            // image plugin Qt has.
+            QImageReader reader(cache, "png");
+            reader.setAutoDetectImageFormat(false);
+            const QImage cached = reader.read();
+            if (!cached.isNull()) {
+                deliver([cached] { return cached; });
+                return;
+            }
+        }
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [target, fromPictures] {
+                if (target) fromPictures();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace vesk

@@ -8,19 +8,28 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace vesk {
 
 class ThumbnailGenerator;
 
-// Previews of tray items, cached as "thumb.png" in each item's folder. The cache read,
-// the generator and the cache write run on Qt's shared thread pool.
+// Previews of tray items, cached as "thumb.png" in each item's folder. Dropped files are
+// never decoded here: pictures (images, PDF pages) come from `pictures`, which renders
+// them in another process, and other types from the generator's thumbnailer programs.
+// The cache read, the generator and the cache write run on Qt's shared thread pool.
 class TrayThumbnails {
 public:
     // Device pixels per point of the requested size.
     static constexpr double scale = 2.0;
 
-    TrayThumbnails(QString root, std::shared_ptr<ThumbnailGenerator> generator);
+    using PictureDone = std::function<void(const std::optional<QImage>& picture)>;
+    // Renders the picture of an image or of a PDF's first page fitting `pixels` square,
+    // apart from the program; answers on the main thread, with nothing for any other
+    // file and for one that cannot be decoded. Called on the main thread.
+    using PictureSource = std::function<void(const QString& path, int pixels, PictureDone done)>;
+
+    TrayThumbnails(QString root, PictureSource pictures, std::shared_ptr<ThumbnailGenerator> generator);
 
     // Calls `done` on the main thread (never, once `context` is gone) with the cached
     // preview if one reads back (even when the file changed since), else a fresh one
@@ -31,6 +40,7 @@ public:
 
 private:
     QString m_root;
+    PictureSource m_pictures;
     std::shared_ptr<ThumbnailGenerator> m_generator;
 };
 

@@ -45,20 +45,22 @@ protected:
     }
 };
 
-TEST_F(DesktopThumbnailerTest, ImagesAreScaledInProcessKeepingTheirAspect) {
+// Pictures are decoded apart from the program: without a thumbnailer for its type, an
+// image gives nothing here, and a thumbnailer's output that is not PNG is not read.
+TEST_F(DesktopThumbnailerTest, ImagesAreNeverDecodedInProcess) {
     QImage image(400, 200, QImage::Format_RGB32);
     image.fill(qRgb(255, 0, 0));
     ASSERT_TRUE(image.save(file("wide.png")));
+    ASSERT_TRUE(image.save(file("wide.jpg"), "JPEG"));
     DesktopThumbnailer thumbnailer({data()});
-    const auto thumb = thumbnailer.thumbnail(file("wide.png"), 112);
-    ASSERT_TRUE(thumb);
-    EXPECT_EQ(thumb->size(), QSize(112, 56));
-    EXPECT_EQ(thumb->pixel(10, 10), qRgb(255, 0, 0));
+    EXPECT_FALSE(thumbnailer.thumbnail(file("wide.png"), 112));
+    EXPECT_FALSE(thumbnailer.thumbnail(file("wide.jpg"), 112));
 
-    // Small pictures are not blown up.
-    image = image.scaled(20, 10);
-    ASSERT_TRUE(image.save(file("small.png")));
-    EXPECT_EQ(thumbnailer.thumbnail(file("small.png"), 112)->size(), QSize(20, 10));
+    installPdfThumbnailer();
+    ASSERT_TRUE(QFile::remove(file("picture.png")));
+    ASSERT_TRUE(QFile::copy(file("wide.jpg"), file("picture.png")));
+    writeText(file("paper.pdf"), "%PDF-1.4\n");
+    EXPECT_FALSE(DesktopThumbnailer({data()}).thumbnail(file("paper.pdf"), 112));
 }
 
 TEST_F(DesktopThumbnailerTest, OtherTypesGoToTheThumbnailerNamedForTheirMimeType) {

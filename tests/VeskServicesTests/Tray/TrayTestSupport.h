@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -62,7 +64,26 @@ protected:
         options.clock = &m_scheduler.clock();
         options.queueScheduler = &m_scheduler;
         options.thumbnails = m_generator;
+        options.pictures = pictureSource();
         return options;
+    }
+
+    // Stands in for the worker: answers on the main loop with a square of
+    // `m_pictureColor`, or with nothing while that is unset; remembers what it was asked.
+    TrayThumbnails::PictureSource pictureSource() {
+        return [this](const QString& path, int pixels, TrayThumbnails::PictureDone done) {
+            m_picturePaths.append(path);
+            const std::optional<QRgb> color = m_pictureColor;
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [done, pixels, color] {
+                    if (!color) return done(std::nullopt);
+                    QImage image(pixels, pixels, QImage::Format_ARGB32);
+                    image.fill(*color);
+                    done(image);
+                },
+                Qt::QueuedConnection);
+        };
     }
 
     // A store over the manual scheduler.
@@ -78,6 +99,7 @@ protected:
         TrayStoreOptions options;
         options.maxItems = [this] { return m_maxItems; };
         options.thumbnails = m_generator;
+        options.pictures = pictureSource();
         return std::make_unique<TrayStore>(QStringLiteral("Vesk"), options);
     }
 
@@ -101,6 +123,8 @@ protected:
     ManualScheduler m_scheduler{Date::fromUnix(1700000000.75)};
     std::unique_ptr<ScopedMainScheduler> m_mainGuard;
     std::shared_ptr<FakeThumbnailGenerator> m_generator = std::make_shared<FakeThumbnailGenerator>();
+    std::optional<QRgb> m_pictureColor;
+    QStringList m_picturePaths;
     int m_maxItems = TrayStore::defaultMaxItems;
     QString m_testRoot;
     QString m_sources;

@@ -93,3 +93,29 @@ TEST_F(TrayThumbnailsTest, TheCacheIsNeverWrittenThroughALinkNorOverAFileNamedLi
     EXPECT_EQ(contents(own.storedPath), "not a png");
     EXPECT_EQ(m_generator->calls(), 3);
 }
+
+// Pictures are rendered apart from the program and cached; what that cannot render goes
+// to the thumbnailer programs.
+TEST_F(TrayThumbnailsTest, PicturesComeFromTheWorkerFirstAndAreCached) {
+    auto store = openManual();
+    const TrayItem photo = addOne(*store, "photo.jpg");
+    m_pictureColor = qRgb(10, 20, 30);
+    const QImage first = request(*store, photo);
+    EXPECT_EQ(first.size(), QSize(112, 112));
+    EXPECT_EQ(first.pixel(1, 1), qRgb(10, 20, 30));
+    EXPECT_EQ(m_picturePaths, QStringList{photo.storedPath});
+    EXPECT_EQ(m_generator->calls(), 0);
+    EXPECT_EQ(QImage(cachePath(photo)).pixel(1, 1), qRgb(10, 20, 30));
+    request(*store, photo);
+    EXPECT_EQ(m_picturePaths.size(), 1) << "read back from the cache";
+
+    // A PDF is asked for; a picture that does not render, and any other file, go on to
+    // the thumbnailers.
+    m_pictureColor.reset();
+    const TrayItem paper = addOne(*store, "paper.pdf");
+    const TrayItem notes = addOne(*store, "notes.odt");
+    EXPECT_EQ(request(*store, paper).pixel(1, 1), qRgb(200, 40, 40));
+    EXPECT_EQ(request(*store, notes).pixel(1, 1), qRgb(200, 40, 40));
+    EXPECT_EQ(m_picturePaths, (QStringList{photo.storedPath, paper.storedPath}));
+    EXPECT_EQ(m_generator->paths(), (QStringList{paper.storedPath, notes.storedPath}));
+}

@@ -497,7 +497,8 @@ TEST_F(NotchViewModelTest, TrayItemsWhoseSourcesWereMovedAwayLeaveTheTray) {
     TrayStore store(u"Vesk"_qs, TrayStoreOptions{.maxItems = {},
                                                  .clock = &scheduler.clock(),
                                                  .queueScheduler = &scheduler,
-                                                 .thumbnails = {}});
+                                                 .thumbnails = {},
+                                                 .pictures = {}});
     store.add({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)}, false);
     scheduler.advance(1);
     ASSERT_EQ(store.items().size(), 2);

@@ -1,5 +1,6 @@
 #include "Vesk/Tray/TrayDragHandle.h"
 #include "Vesk/Notch/NotchNotifications.h"
+#include "Vesk/Tray/TrayMoveWatch.h"
 #include "VeskKit/Foundation/NotificationCenter.h"
 
 #include <gtest/gtest.h>
@@ -20,9 +21,14 @@ protected:
         handle.resize(68, 68);
         handle.altHeld = [this] { return alt; };
         handle.onClick = [this] { ++clicks; };
-        handle.onRemoved = [this](const QList<TrayItem>& gone) {
-            for (const TrayItem& item : gone)
-                removed << item.displayName;
+        handle.onMovedAway = [this](const QList<TrayItem>& dragged) {
+            new TrayMoveWatch(
+                dragged,
+                [this](const QList<TrayItem>& gone) {
+                    for (const TrayItem& item : gone)
+                        removed << item.displayName;
+                },
+                &context);
         };
         handle.performer = [this](QWidget*, QMimeData* data, const QPixmap&, Qt::DropAction supported) {
             dragged = data->urls();

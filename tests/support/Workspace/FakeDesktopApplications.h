@@ -35,7 +35,9 @@ public:
         launched << path;
         return true;
     }
+    mutable std::atomic<int> icons{0};
     QIcon icon(const QString&) const override {
+        ++icons;
         QPixmap pixmap(4, 4);
         pixmap.fill(Qt::red);
         return QIcon(pixmap);
