@@ -159,7 +159,7 @@ void UserDefaults::load() {
             m_dirty = true;
         }
     }
-    const QStringList restored = restoreMarkers();
+    const QStringList restored = restoreMarkers(m_dirty);
     if (!restored.isEmpty())
         report << QStringLiteral("one-time marker(s) restored from %1: %2")
                       .arg(QFileInfo(markersPath()).fileName(), restored.join(QStringLiteral(", ")));
@@ -172,7 +172,7 @@ void UserDefaults::load() {
         saveMarkers();
 }
 
-QStringList UserDefaults::restoreMarkers() {
+QStringList UserDefaults::restoreMarkers(bool damaged) {
     QStringList restored;
     if (m_path.isEmpty()) return restored;
     const files::FileRead read = files::readRegularFile(markersPath(), maximumFileSize);
@@ -180,11 +180,13 @@ QStringList UserDefaults::restoreMarkers() {
     for (const QString& key : oneTimeMarkers()) {
         const bool inMain = m_values.contains(key);
         const bool inCopy = copy && copy->contains(key);
-        if (!inMain && inCopy) {
+        // Only damage loses a marker; one missing from a file that reads whole (or a file
+        // removed by hand) was removed on purpose, and the copy follows.
+        if (damaged && !inMain && inCopy) {
             m_values.insert(key, copy->value(key));
             restored << key;
             m_dirty = true;
-        } else if (inMain && (!inCopy || copy->value(key) != m_values.value(key))) {
+        } else if (inMain != inCopy || (inMain && copy->value(key) != m_values.value(key))) {
             m_markersDirty = true;
         }
     }

@@ -18,7 +18,7 @@ namespace vesk {
 // atomically, in a form that keeps whole doubles apart from integers. A file that cannot
 // be read whole is kept aside and the store starts with every member that could still be
 // read from it. The one-time markers are also kept in a second small file beside it and
-// restored from there when the main file lost them. Thread-safe.
+// restored from there when damage to the main file lost them. Thread-safe.
 //
 // Writes are coalesced: a change is in memory (and seen by every read) at once, and the
 // file is written once, writeDelay seconds after the first change that found it clean,
@@ -94,8 +94,9 @@ private:
     bool save();
     // Call with the mutex held: the markers file matches m_values.
     bool saveMarkers();
-    // Call with the mutex held; puts back the markers the main file lost and names them.
-    QStringList restoreMarkers();
+    // Call with the mutex held; puts back the markers a damaged main file lost and names
+    // them, and notes when the copy must follow the main file.
+    QStringList restoreMarkers(bool damaged);
     void noteWrite(const QString& key);
     // Call with the mutex held; true when a delayed write must be scheduled.
     bool markDirty();
