@@ -23,16 +23,20 @@ FakeClipboard::Contents picture(QRgb colour) {
     return {{QStringLiteral("image/png"), FakeClipboard::encoded(image)}};
 }
 
-QStringList texts(const QList<Clip>& clips) {
+template <typename T, typename Field> QStringList each(const QList<T>& items, Field field) {
     QStringList result;
-    for (const Clip& clip : clips)
-        result << clip.text;
+    for (const T& item : items)
+        result << item.*field;
     return result;
+}
+
+QStringList texts(const QList<Clip>& clips) {
+    return each(clips, &Clip::text);
 }
 
 QStringList storedTexts(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
+    file.open(QIODevice::ReadOnly);
     QStringList result;
     for (const QJsonValue& value : QJsonDocument::fromJson(file.readAll()).array())
         result << value.toObject().value("text").toString();
@@ -41,38 +45,15 @@ QStringList storedTexts(const QString& path) {
 
 mode_t modeOf(const QString& path) {
     struct stat status {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0) return 0;
+    ::lstat(QFile::encodeName(path).constData(), &status);
     return status.st_mode & 07777;
-}
-
-QStringList bundleIDs(const QList<QuickApp>& apps) {
-    QStringList result;
-    for (const QuickApp& app : apps)
-        result << app.bundleID;
-    return result;
 }
 
 } // namespace
 
 class ClipboardCopiesTest : public ClipboardTest {
 protected:
-    // The second display's clipboard, and a copy of the program over it.
     FakeClipboard otherDisplay;
-    std::unique_ptr<ClipboardService> openOther() {
-        auto service = std::make_unique<ClipboardService>(
-            otherDisplay, QStringLiteral("Vesk"),
-            ClipboardServiceOptions{.reader = &otherDisplay,
-                                    .frontmostApplication = [] { return std::optional<QString>(); },
-                                    .clock = &scheduler.clock(),
-                                    .queueScheduler = &scheduler});
-        scheduler.runPending();
-        return service;
-    }
-    void copyOther(ClipboardService& service, const FakeClipboard::Contents& contents) {
-        otherDisplay.copy(contents);
-        service.poll();
-        scheduler.runPending();
-    }
     // Each copy a second apart, as a person copies.
     void later() { scheduler.clock().advance(1); }
 };
@@ -86,7 +67,7 @@ TEST_F(ClipboardCopiesTest, TwoCopiesKeepEachOthersClipsImagesAndQuickAppsInPriv
     auto first = open();
     copy(*first, picture(qRgb(200, 0, 0)));
     const QString firstImage = *first->clips().first().storedPath;
-    auto second = openOther();
+    auto second = open(true, &otherDisplay);
     EXPECT_TRUE(QFile::exists(firstImage)) << "a copy starting deletes no image another copy lists";
 
     first->setPersists(true);
@@ -94,7 +75,7 @@ TEST_F(ClipboardCopiesTest, TwoCopiesKeepEachOthersClipsImagesAndQuickAppsInPriv
     later();
     copy(*first, FakeClipboard::text("from the first display"));
     later();
-    copyOther(*second, FakeClipboard::text("from the second display"));
+    copy(*second, FakeClipboard::text("from the second display"), &otherDisplay);
     EXPECT_EQ(texts(second->clips()),
               (QStringList{"from the second display", "from the first display", "Image"}))
         << "a save merges in what the other copy saved";
@@ -138,13 +119,15 @@ TEST_F(ClipboardCopiesTest, TwoCopiesKeepEachOthersClipsImagesAndQuickAppsInPriv
     b.add(pin("terminal.desktop"));
     b.add(pin("editor.desktop"));
     a.add(pin("mail.desktop"));
-    EXPECT_EQ(bundleIDs(a.apps()), (QStringList{"editor.desktop", "mail.desktop", "terminal.desktop"}));
+    EXPECT_EQ(each(a.apps(), &QuickApp::bundleID),
+              (QStringList{"editor.desktop", "mail.desktop", "terminal.desktop"}));
     const QList<QuickApp> pinned = b.apps();
     for (const QuickApp& app : pinned)
         if (app.bundleID == "editor.desktop") b.remove(app);
     a.move(0, 0);
-    EXPECT_EQ(bundleIDs(a.apps()), (QStringList{"mail.desktop", "terminal.desktop"}))
+    EXPECT_EQ(each(a.apps(), &QuickApp::bundleID), (QStringList{"mail.desktop", "terminal.desktop"}))
         << "one app per id, and the other copy's unpinning holds";
-    EXPECT_EQ(bundleIDs(QuickAppsService(QStringLiteral("Vesk"), desktop).apps()), bundleIDs(a.apps()));
+    EXPECT_EQ(each(QuickAppsService(QStringLiteral("Vesk"), desktop).apps(), &QuickApp::bundleID),
+              each(a.apps(), &QuickApp::bundleID));
     EXPECT_EQ(modeOf(a.url()), mode_t(0600));
 }
