@@ -146,7 +146,12 @@ void ClipboardService::save() {
             const FolderLock lock(QFileInfo(store).absolutePath());
             // A file forgotten on disk holds nothing to merge.
             if (QFileInfo::exists(store)) {
-                const QList<Clip> theirs = json_list::read<Clip>(store, &Clip::fromJson).items;
+                QList<Clip> theirs = json_list::read<Clip>(store, &Clip::fromJson).items;
+                // As on loading: an image clip must name an image of ours.
+                theirs.removeIf([&media](const Clip& clip) {
+                    return clip.kind == Clip::Kind::image &&
+                           !(clip.storedPath && clipboard_files::isOwnImage(*clip.storedPath, media));
+                });
                 merged =
                     clipboard_files::tidy(json_list::merge(*base, clips, theirs, idOf), maxItems, doomed);
             }
