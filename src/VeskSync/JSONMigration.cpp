@@ -1,5 +1,6 @@
 #include "VeskSync/JSONMigration.h"
 
+#include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Foundation/Json.h"
@@ -22,18 +23,39 @@ namespace {
 // Generous for a list of to-dos or a note; a larger file is not one of ours.
 constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
 
+// The name of the file, beside the old files, that says the import is done: the flag in
+// the settings can be lost with a damaged settings file, and an import run twice brings
+// back every row deleted since.
+const QString doneFileName = QStringLiteral(".json-import-done");
+
+void skipped(const QString& path, const QString& why) {
+    TraceLog::trace(QStringLiteral("import: ") + QFileInfo(path).fileName() + QStringLiteral(" skipped, ") +
+                    why);
+}
+
+// A FIFO or device in a file's place is never waited on, and the size is judged on what
+// was opened. Nothing for a missing file; a file that exists and is not read is traced.
 std::optional<QByteArray> readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maximumFileSize) return std::nullopt;
-    return file.readAll();
+    files::FileRead read = files::readRegularFile(path, maximumFileSize);
+    if (read.ok()) return std::move(read.bytes);
+    if (read.status != files::FileRead::Status::missing) skipped(path, read.error);
+    return std::nullopt;
 }
 
 // The rows of a file holding a JSON array; nothing for anything else.
 QJsonArray rows(const QString& path) {
     const auto bytes = readFile(path);
     if (!bytes) return {};
-    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
-    return document.isArray() ? document.array() : QJsonArray();
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
+    if (document.isArray()) return document.array();
+    skipped(path, error.error != QJsonParseError::NoError ? error.errorString()
+                                                          : QStringLiteral("not a JSON array"));
+    return {};
+}
+
+QString folderOf(const QString& containerName) {
+    return QFileInfo(files::applicationSupportFolder()).absolutePath() + QLatin1Char('/') + containerName;
 }
 
 // Only the hyphenated 36-character form is an id (QUuid also takes braces).
@@ -55,19 +77,41 @@ template <class T> QSet<QUuid> storedIDs(ModelContext& context) {
 
 } // namespace
 
+QString JSONMigration::doneFilePath() const {
+    return folderOf(containerName) + QLatin1Char('/') + doneFileName;
+}
+
 bool JSONMigration::hasRun() const {
-    return UserDefaults::standard().boolValue(QString::fromLatin1(flagKey));
+    return UserDefaults::standard().boolValue(QString::fromLatin1(flagKey)) ||
+           QFileInfo::exists(doneFilePath());
+}
+
+void JSONMigration::markDone() const {
+    const QString key = QString::fromLatin1(flagKey);
+    if (!UserDefaults::standard().boolValue(key)) {
+        UserDefaults::standard().setBool(key, true);
+        TraceLog::trace(QStringLiteral("import: done earlier (") + doneFileName +
+                        QStringLiteral("), the settings' flag set again"));
+    }
+    if (QFileInfo::exists(doneFilePath())) return;
+    QString reason;
+    if (!files::writeAtomically(doneFilePath(), Date::now().iso8601().toUtf8() + '\n', &reason))
+        TraceLog::trace(QStringLiteral("import: cannot write ") + doneFileName + QStringLiteral(": ") +
+                        reason);
 }
 
 std::optional<JSONMigration::Summary> JSONMigration::run(ModelContext& context, bool force,
                                                          QString* error) const {
-    if (!force && hasRun()) return Summary{};
+    if (!force && hasRun()) {
+        // Each record of the import keeps the other.
+        markDone();
+        return Summary{};
+    }
     const auto now = [this] { return clock ? clock->now() : Date::now(); };
     const QSet<QUuid> todoIDs = storedIDs<SyncedTodo>(context);
     const QSet<QUuid> shortcutIDs = storedIDs<SyncedShortcut>(context);
     const QSet<QUuid> noteIDs = storedIDs<SyncedNote>(context);
-    const QString folder =
-        QFileInfo(files::applicationSupportFolder()).absolutePath() + QLatin1Char('/') + containerName;
+    const QString folder = folderOf(containerName);
     Summary summary;
 
     // Each row on its own: one mistyped row costs only itself. Positions stay the
@@ -137,6 +181,7 @@ std::optional<JSONMigration::Summary> JSONMigration::run(ModelContext& context, 
         return std::nullopt;
     }
     UserDefaults::standard().setBool(QString::fromLatin1(flagKey), true);
+    markDone();
     return summary;
 }
 

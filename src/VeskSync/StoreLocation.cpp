@@ -47,7 +47,7 @@ bool foldLog(const QString& path) {
 
 QString SyncCoordinator::storeURL() {
     const QString folder = applicationSupport() + QStringLiteral("/Vesk");
-    QDir().mkpath(folder);
+    files::makePrivateFolder(folder);
     return folder + QStringLiteral("/Vesk.store");
 }
 

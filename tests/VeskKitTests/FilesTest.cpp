@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace vesk;
 
 TEST(FilesTest, FoldersFollowTheXdgVariables) {
@@ -62,4 +64,41 @@ TEST(FilesTest, IsInsideRejectsTheFolderItselfSiblingsDotDotAndLinksLeadingOut) 
     EXPECT_FALSE(files::isInside(tray + QStringLiteral("/../outside"), tray));
     ASSERT_TRUE(QFile::link(dir.path(), tray + QStringLiteral("/link")));
     EXPECT_FALSE(files::isInside(tray + QStringLiteral("/link"), tray));
+}
+
+TEST(FilesTest, OnlyRegularFilesAreReadAndEverythingWrittenIsTheUsersAlone) {
+    QTemporaryDir dir;
+    const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+    ASSERT_TRUE(files::writeAtomically(path("list.json"), "[1,2]"));
+    files::FileRead read = files::readRegularFile(path("list.json"), 5);
+    EXPECT_TRUE(read.ok());
+    EXPECT_EQ(read.bytes, QByteArray("[1,2]"));
+    EXPECT_EQ(files::readRegularFile(path("list.json"), 4).status, files::FileRead::Status::tooLarge);
+    EXPECT_EQ(files::readRegularFile(path("missing.json"), 4).status, files::FileRead::Status::missing);
+
+    // Neither waits for a writer nor reads without end.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.json")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path("zero.json")));
+    ASSERT_TRUE(QDir().mkpath(path("folder.json")));
+    for (const char* name : {"fifo.json", "zero.json", "folder.json"}) {
+        read = files::readRegularFile(path(name), 1024);
+        EXPECT_EQ(read.status, files::FileRead::Status::notRegular) << name;
+        EXPECT_FALSE(read.error.isEmpty());
+    }
+
+    const auto mode = [](const QString& p) {
+        struct stat status {};
+        ::stat(QFile::encodeName(p).constData(), &status);
+        return status.st_mode & 0777;
+    };
+    ASSERT_TRUE(files::writeAtomically(path("new/deeper/file"), "x"));
+    EXPECT_EQ(mode(path("new")), 0700u);
+    EXPECT_EQ(mode(path("new/deeper")), 0700u);
+    EXPECT_EQ(mode(path("new/deeper/file")), 0600u);
+    ::chmod(QFile::encodeName(path("list.json")).constData(), 0644);
+    ASSERT_TRUE(files::writeAtomically(path("list.json"), "[]"));
+    EXPECT_EQ(mode(path("list.json")), 0600u) << "an older open file is made private when rewritten";
+    ::chmod(QFile::encodeName(path("folder.json")).constData(), 0755);
+    files::restrictToOwner(path("folder.json"));
+    EXPECT_EQ(mode(path("folder.json")), 0700u);
 }

@@ -10,6 +10,8 @@
 
 #include <limits>
 
+#include <sys/stat.h>
+
 using vesk::UserDefaults;
 
 namespace {
@@ -175,4 +177,53 @@ TEST(UserDefaultsTest, WritesAreCoalescedUntilHalfASecondAfterTheFirstChange) {
     defaults.reset();
     EXPECT_EQ(onDisk(), QVariant(3.0));
     scheduler.advance(1);
+}
+
+TEST(UserDefaultsTest, ADamagedFileKeepsWhatReadsWholeAndGetsItsOneTimeMarkersBack) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    const auto write = [&path](const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    };
+    {
+        auto defaults = UserDefaults::atPath(path);
+        defaults->setBool(QStringLiteral("hasCompletedOnboarding"), true);
+        defaults->setBool(QStringLiteral("didMigrateJSONStores"), true);
+    }
+    ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("defaults.markers.json"))));
+
+    // Cut inside a number: 12 must not come back as 1.
+    write(R"({"cells":{"media":4},"contentPadding":20.0,"notchWidthAdjust":1)");
+    auto defaults = UserDefaults::atPath(path);
+    const QVariantMap expected{{QStringLiteral("cells"), QVariantMap{{QStringLiteral("media"), qint64(4)}}},
+                               {QStringLiteral("contentPadding"), 20.0},
+                               {QStringLiteral("didMigrateJSONStores"), true},
+                               {QStringLiteral("hasCompletedOnboarding"), true}};
+    EXPECT_EQ(defaults->dictionaryRepresentation(), expected);
+    EXPECT_TRUE(defaults->loadReport().contains(QStringLiteral("2 setting(s) kept")))
+        << qPrintable(defaults->loadReport());
+    EXPECT_TRUE(defaults->loadReport().endsWith(
+        QStringLiteral("one-time marker(s) restored from defaults.markers.json: didMigrateJSONStores, "
+                       "hasCompletedOnboarding")))
+        << qPrintable(defaults->loadReport());
+    auto reopened = UserDefaults::atPath(path);
+    EXPECT_EQ(reopened->dictionaryRepresentation(), expected) << "written whole again at once";
+    EXPECT_TRUE(reopened->loadReport().isEmpty());
+
+    // A marker removed through the store (a reset) stays removed.
+    reopened->remove(QStringLiteral("hasCompletedOnboarding"));
+    reopened->flush();
+    ASSERT_TRUE(QFile::remove(path));
+    // A FIFO in the file's place is kept aside without waiting for a writer.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    auto afterFifo = UserDefaults::atPath(path);
+    EXPECT_EQ(afterFifo->dictionaryRepresentation(),
+              (QVariantMap{{QStringLiteral("didMigrateJSONStores"), true}}));
+    EXPECT_TRUE(afterFifo->loadReport().contains(QStringLiteral("not a regular file")));
+    EXPECT_EQ(QDir(dir.path())
+                  .entryList({QStringLiteral("defaults.json.corrupt-*")}, QDir::System | QDir::Files)
+                  .size(),
+              2);
 }

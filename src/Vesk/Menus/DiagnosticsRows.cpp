@@ -45,7 +45,7 @@ QList<DiagnosticsReport::Row> permissionRows(const std::function<PermissionState
 }
 
 QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts) {
-    return {
+    QList<DiagnosticsReport::Row> rows{
         {QStringLiteral("Media adapter"),
          facts.universalMediaAdapter ? QStringLiteral("universal") : QStringLiteral("app-specific")},
         {QStringLiteral("HUD suppression"),
@@ -63,6 +63,9 @@ QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts) {
          // a build that carries its own updater says otherwise.
          facts.updatesAvailable ? QStringLiteral("built-in updater") : QStringLiteral("package manager")},
     };
+    // Only a settings file that needed mending is worth a line.
+    if (!facts.settingsFile.isEmpty()) rows.append({QStringLiteral("Settings file"), facts.settingsFile});
+    return rows;
 }
 
 QString syncStatus(const SyncStatus& status, const std::optional<QString>& containerError) {

@@ -26,6 +26,9 @@ struct ServiceFacts {
     QString push;           // the push registration as it prints
     bool keepingAwake = false;
     bool updatesAvailable = false;
+    // What loading the settings file found wrong and did about it; empty when it read
+    // whole, and then the section has no row for it.
+    QString settingsFile;
 };
 
 inline QString none() {

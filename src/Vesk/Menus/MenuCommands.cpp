@@ -8,6 +8,7 @@
 #include "Vesk/Permissions/Permissions.h"
 #include "Vesk/Updates/UpdateService.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Notch/NotchEvent.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/Machine/MachineModel.h"
@@ -165,6 +166,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     if (m_sync) services.push = m_sync->push().description();
     services.keepingAwake = bridge.idle().isKeepingAwake();
     services.updatesAvailable = m_parts.updates.isAvailable();
+    services.settingsFile = UserDefaults::standard().loadReport();
     facts.services = diagnostics::serviceRows(services);
     facts.syncSummary =
         m_sync ? diagnostics::syncStatus(m_sync->status(), m_sync->containerError()) : diagnostics::none();

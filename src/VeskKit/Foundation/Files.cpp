@@ -8,6 +8,13 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vesk::files {
 
 QString applicationSupportFolder() {
@@ -24,9 +31,97 @@ QString userTemporaryFolder() {
     return QDir::tempPath();
 }
 
+namespace {
+
+QString systemError(int number) {
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
+} // namespace
+
+bool makePrivateFolder(const QString& path) {
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (QFileInfo(clean).isDir()) return true;
+    // Each missing folder from the top down, so none is ever made with wider access.
+    const QStringList parts = clean.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString current;
+    for (const QString& part : parts) {
+        current += QLatin1Char('/') + part;
+        const QByteArray native = QFile::encodeName(current);
+        if (::mkdir(native.constData(), S_IRWXU) != 0 && errno != EEXIST) return false;
+    }
+    return QFileInfo(clean).isDir();
+}
+
+void restrictToOwner(const QString& path) {
+    struct stat status {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::lstat(native.constData(), &status) != 0 || S_ISLNK(status.st_mode) || status.st_uid != ::getuid())
+        return;
+    if ((status.st_mode & (S_IRWXG | S_IRWXO)) == 0) return;
+    ::chmod(native.constData(), status.st_mode & S_IRWXU);
+}
+
+FileRead readRegularFile(const QString& path, qint64 maxBytes) {
+    FileRead result;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status {};
+    if (::stat(native.constData(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return result;
+        result.status = FileRead::Status::unreadable;
+        result.error = systemError(errno);
+        return result;
+    }
+    const auto notRegular = [&result] {
+        result.status = FileRead::Status::notRegular;
+        result.error = QStringLiteral("not a regular file");
+        return result;
+    };
+    // Checked before opening too: opening a device can have effects of its own.
+    if (!S_ISREG(status.st_mode)) return notRegular();
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        result.status = errno == ENOENT ? FileRead::Status::missing : FileRead::Status::unreadable;
+        if (result.status != FileRead::Status::missing) result.error = systemError(errno);
+        return result;
+    }
+    const auto finish = [fd, &result](FileRead::Status outcome, const QString& error = {}) {
+        ::close(fd);
+        result.status = outcome;
+        result.error = error;
+        if (outcome != FileRead::Status::ok) result.bytes.clear();
+        return result;
+    };
+    // What was opened may not be what was looked at: judge the descriptor.
+    if (::fstat(fd, &status) != 0) return finish(FileRead::Status::unreadable, systemError(errno));
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return notRegular();
+    }
+    const QString tooLarge = QStringLiteral("larger than %1 bytes").arg(maxBytes);
+    if (status.st_size > maxBytes) return finish(FileRead::Status::tooLarge, tooLarge);
+    // One byte more than allowed tells a file that grew meanwhile.
+    result.bytes.resize(qsizetype(std::min<qint64>(status.st_size, maxBytes) + 1));
+    qint64 total = 0;
+    for (;;) {
+        if (total == result.bytes.size()) {
+            if (total > maxBytes) break;
+            result.bytes.resize(qsizetype(std::min<qint64>(total * 2, maxBytes + 1)));
+        }
+        const ssize_t n = ::read(fd, result.bytes.data() + total, size_t(result.bytes.size() - total));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return finish(FileRead::Status::unreadable, systemError(errno));
+        if (n == 0) break;
+        total += n;
+    }
+    if (total > maxBytes) return finish(FileRead::Status::tooLarge, tooLarge);
+    result.bytes.resize(qsizetype(total));
+    return finish(FileRead::Status::ok);
+}
+
 bool writeAtomically(const QString& path, const QByteArray& data, QString* error) {
     const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath())) {
+    if (!makePrivateFolder(info.absolutePath())) {
         if (error) *error = QStringLiteral("cannot create folder %1").arg(info.absolutePath());
         return false;
     }
@@ -35,6 +130,8 @@ bool writeAtomically(const QString& path, const QByteArray& data, QString* error
         if (error) *error = file.errorString();
         return false;
     }
+    // The new file is the user's alone, whatever an older one allowed.
+    if (file.handle() >= 0) ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
     if (file.write(data) != data.size()) {
         if (error) *error = file.errorString();
         file.cancelWriting();

@@ -15,9 +15,32 @@ QString configFolder();
 // the system temporary folder (shared with other users: callers check ownership).
 QString userTemporaryFolder();
 
-// Writes the whole file or nothing: a crash never leaves half a file. Creates the
-// parent folder. On failure returns false and, when asked, the reason.
+// Writes the whole file or nothing: a crash never leaves half a file. The file is the
+// user's alone (0600); a missing parent folder is made with makePrivateFolder. On
+// failure returns false and, when asked, the reason.
 bool writeAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);
+
+// Makes the folder and every missing parent, each new one for the user alone (0700), as
+// the base-directory rules ask. True when the folder exists afterwards.
+bool makePrivateFolder(const QString& path);
+// Takes group and other access away from a file or folder the user owns; links and
+// other users' files are left alone.
+void restrictToOwner(const QString& path);
+
+// What reading a stored file gave.
+struct FileRead {
+    enum class Status { ok, missing, notRegular, tooLarge, unreadable };
+    Status status = Status::missing;
+    QByteArray bytes;
+    // Why it was not read, for anything but ok and missing.
+    QString error;
+    bool ok() const { return status == Status::ok; }
+};
+// Reads a whole regular file of at most `maxBytes`. A FIFO, device or folder in its place
+// is never opened for reading in a way that could wait, and the size is judged on the
+// open descriptor, so neither a link to an endless device nor a file that grows is read
+// without end.
+FileRead readRegularFile(const QString& path, qint64 maxBytes);
 
 // Moves an unreadable file out of the way ("<path>.corrupt-<yyyyMMdd-HHmmss>", with a
 // number added if that exists) so nothing new is saved over it. Returns the new path.

@@ -3,7 +3,6 @@
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 
@@ -33,13 +32,13 @@ QJsonArray salvage(const QByteArray& bytes, qsizetype errorOffset) {
 
 QJsonArray JsonListFile::readArray() {
     m_damaged = false;
-    QFile file(m_path);
-    if (!file.exists()) return {};
-    if (!file.open(QIODevice::ReadOnly)) {
-        noteDamage(QStringLiteral("cannot be read: ") + file.errorString());
+    const files::FileRead read = files::readRegularFile(m_path, maxFileSize);
+    if (read.status == files::FileRead::Status::missing) return {};
+    if (!read.ok()) {
+        noteDamage(QStringLiteral("cannot be read: ") + read.error);
         return {};
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray& bytes = read.bytes;
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {

@@ -16,6 +16,9 @@ namespace vesk {
 // it. A failed save is traced, not ignored. Main thread only.
 class JsonListFile {
 public:
+    // Far more than any list of ours; a larger file is not read.
+    static constexpr qint64 maxFileSize = 64 * 1024 * 1024;
+
     explicit JsonListFile(QString path) : m_path(std::move(path)) {}
 
     const QString& path() const { return m_path; }

@@ -160,6 +160,9 @@ public:
     }
 
     const QString& error() const { return m_error; }
+    // The top-level object's members read whole before the error, each confirmed by the
+    // ',' or '}' after it (a number cut short reads as a smaller number).
+    const QVariantMap& complete() const { return m_complete; }
 
 private:
     static constexpr int maxDepth = 256;
@@ -241,6 +244,7 @@ private:
             if (!parseValue(value, depth + 1)) return false;
             object.insert(key, value);
             skipSpace();
+            if (depth == 0 && (peek(',') || peek('}')) && value.isValid()) m_complete.insert(key, value);
             if (peek(',')) {
                 ++m_pos;
                 continue;
@@ -395,6 +399,7 @@ private:
     const QByteArray& m_text;
     qsizetype m_pos = 0;
     QString m_error;
+    QVariantMap m_complete;
 };
 
 } // namespace
@@ -411,6 +416,12 @@ std::optional<QVariantMap> readTyped(const QByteArray& text, QString* error) {
     auto object = parser.document();
     if (!object && error) *error = parser.error();
     return object;
+}
+
+QVariantMap readTypedMembers(const QByteArray& text) {
+    Parser parser(text);
+    if (auto object = parser.document()) return *object;
+    return parser.complete();
 }
 
 } // namespace vesk::json

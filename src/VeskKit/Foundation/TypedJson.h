@@ -22,4 +22,9 @@ QByteArray writeTyped(const QVariantMap& object);
 // invalid QVariant. Integers beyond the 64-bit range read as doubles.
 std::optional<QVariantMap> readTyped(const QByteArray& text, QString* error = nullptr);
 
+// What can be kept of a damaged document: the top-level members that were read whole
+// before the first error, in a text cut short or broken further on. Empty when the text
+// does not begin as an object.
+QVariantMap readTypedMembers(const QByteArray& text);
+
 } // namespace vesk::json

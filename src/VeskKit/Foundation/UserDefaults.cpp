@@ -1,10 +1,11 @@
 #include "VeskKit/Foundation/UserDefaults.h"
 
+#include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskKit/Foundation/TypedJson.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cmath>
@@ -19,6 +20,9 @@ std::shared_ptr<UserDefaults>& installedStandard() {
     return instance;
 }
 std::mutex standardMutex;
+
+// Far more than any settings file; a larger one is not ours.
+constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
 
 bool isNumber(const QVariant& v) {
     switch (v.typeId()) {
@@ -79,10 +83,27 @@ QVariant normalised(const QVariant& value) {
 } // namespace
 
 UserDefaults& UserDefaults::standard() {
-    std::lock_guard lock(standardMutex);
-    auto& instance = installedStandard();
-    if (!instance) instance = atPath(files::configFolder() + QStringLiteral("/defaults.json"));
-    return *instance;
+    UserDefaults* defaults = nullptr;
+    QString report;
+    {
+        std::lock_guard lock(standardMutex);
+        auto& instance = installedStandard();
+        if (!instance) {
+            instance = atPath(files::configFolder() + QStringLiteral("/defaults.json"));
+            report = instance->loadReport();
+        }
+        defaults = instance.get();
+    }
+    // Traced once the store is in place: tracing reads the store itself.
+    if (!report.isEmpty()) TraceLog::trace(QStringLiteral("defaults: ") + report);
+    return *defaults;
+}
+
+const QStringList& UserDefaults::oneTimeMarkers() {
+    static const QStringList keys{QStringLiteral("didMigrateJSONStores"),
+                                  QStringLiteral("hasCompletedOnboarding"),
+                                  QStringLiteral("hasSeededShortcuts")};
+    return keys;
 }
 
 void UserDefaults::setStandard(std::shared_ptr<UserDefaults> defaults) {
@@ -106,24 +127,70 @@ UserDefaults::~UserDefaults() {
     flush();
 }
 
+QString UserDefaults::markersPath() const {
+    if (m_path.isEmpty()) return {};
+    const QFileInfo info(m_path);
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".markers.json");
+}
+
+QString UserDefaults::loadReport() const {
+    std::lock_guard lock(m_mutex);
+    return m_loadReport;
+}
+
 void UserDefaults::load() {
-    QFile file(m_path);
-    if (!file.exists()) return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "defaults: cannot read %s: %s\n", qPrintable(m_path),
-                     qPrintable(file.errorString()));
-        return;
+    std::lock_guard lock(m_mutex);
+    QStringList report;
+    const files::FileRead read = files::readRegularFile(m_path, maximumFileSize);
+    if (read.status != files::FileRead::Status::missing) {
+        QString error = read.error;
+        std::optional<QVariantMap> values;
+        if (read.ok()) values = json::readTyped(read.bytes, &error);
+        if (values) {
+            m_values = std::move(*values);
+        } else {
+            // Whatever was read whole before the damage is still the user's.
+            if (read.ok()) m_values = json::readTypedMembers(read.bytes);
+            const std::optional<QString> aside = files::keepAside(m_path);
+            report << QStringLiteral("%1 is unreadable (%2), kept aside as %3; %4 setting(s) kept")
+                          .arg(QFileInfo(m_path).fileName(), error,
+                               aside ? QFileInfo(*aside).fileName() : QStringLiteral("(could not move it)"))
+                          .arg(m_values.size());
+            m_dirty = true;
+        }
     }
-    QString error;
-    auto values = json::readTyped(file.readAll(), &error);
-    file.close();
-    if (!values) {
-        const auto aside = files::keepAside(m_path);
-        std::fprintf(stderr, "defaults: %s is unreadable (%s), kept aside as %s\n", qPrintable(m_path),
-                     qPrintable(error), qPrintable(aside.value_or(QStringLiteral("(could not move it)"))));
-        return;
+    const QStringList restored = restoreMarkers(m_dirty);
+    if (!restored.isEmpty())
+        report << QStringLiteral("one-time marker(s) restored from %1: %2")
+                      .arg(QFileInfo(markersPath()).fileName(), restored.join(QStringLiteral(", ")));
+    m_loadReport = report.join(QStringLiteral("; "));
+    if (!m_loadReport.isEmpty()) std::fprintf(stderr, "defaults: %s\n", qPrintable(m_loadReport));
+    // What was kept and restored is written at once, while the damaged file is aside.
+    if (m_dirty)
+        save();
+    else if (m_markersDirty)
+        saveMarkers();
+}
+
+QStringList UserDefaults::restoreMarkers(bool damaged) {
+    QStringList restored;
+    if (m_path.isEmpty()) return restored;
+    const files::FileRead read = files::readRegularFile(markersPath(), maximumFileSize);
+    const std::optional<QVariantMap> copy = read.ok() ? json::readTyped(read.bytes) : std::nullopt;
+    for (const QString& key : oneTimeMarkers()) {
+        const bool inMain = m_values.contains(key);
+        const bool inCopy = copy && copy->contains(key);
+        // Only damage loses a marker; one missing from a file that reads whole (or a file
+        // removed by hand) was removed on purpose, and the copy follows.
+        if (damaged && !inMain && inCopy) {
+            m_values.insert(key, copy->value(key));
+            restored << key;
+            m_dirty = true;
+        } else if (inMain != inCopy || (inMain && copy->value(key) != m_values.value(key))) {
+            m_markersDirty = true;
+        }
     }
-    m_values = std::move(*values);
+    return restored;
 }
 
 bool UserDefaults::save() {
@@ -134,7 +201,26 @@ bool UserDefaults::save() {
         return false;
     }
     m_dirty = false;
+    if (m_markersDirty) saveMarkers();
     return true;
+}
+
+bool UserDefaults::saveMarkers() {
+    if (m_path.isEmpty()) return true;
+    QVariantMap markers;
+    for (const QString& key : oneTimeMarkers())
+        if (m_values.contains(key)) markers.insert(key, m_values.value(key));
+    QString error;
+    if (!files::writeAtomically(markersPath(), json::writeTyped(markers), &error)) {
+        std::fprintf(stderr, "defaults: cannot write %s: %s\n", qPrintable(markersPath()), qPrintable(error));
+        return false;
+    }
+    m_markersDirty = false;
+    return true;
+}
+
+void UserDefaults::noteWrite(const QString& key) {
+    if (oneTimeMarkers().contains(key)) m_markersDirty = true;
 }
 
 bool UserDefaults::markDirty() {
@@ -184,7 +270,9 @@ void UserDefaults::setObject(const QString& key, const QVariant& value) {
     bool schedule = false;
     {
         std::lock_guard lock(m_mutex);
-        m_values.insert(key, normalised(value));
+        const QVariant stored = normalised(value);
+        if (m_values.value(key) != stored || !m_values.contains(key)) noteWrite(key);
+        m_values.insert(key, stored);
         schedule = markDirty();
     }
     if (schedule) scheduleWrite();
@@ -194,7 +282,10 @@ void UserDefaults::remove(const QString& key) {
     bool schedule = false;
     {
         std::lock_guard lock(m_mutex);
-        if (m_values.remove(key) > 0) schedule = markDirty();
+        if (m_values.remove(key) > 0) {
+            noteWrite(key);
+            schedule = markDirty();
+        }
     }
     if (schedule) scheduleWrite();
 }
@@ -205,7 +296,10 @@ void UserDefaults::removeKeys(const QStringList& keys) {
         std::lock_guard lock(m_mutex);
         qsizetype removed = 0;
         for (const QString& key : keys)
-            removed += m_values.remove(key);
+            if (m_values.remove(key) > 0) {
+                noteWrite(key);
+                ++removed;
+            }
         if (removed > 0) schedule = markDirty();
     }
     if (schedule) scheduleWrite();

@@ -15,8 +15,10 @@ namespace vesk {
 // A typed key-value store for settings and small markers. Values keep their type:
 // Boolean, integer (qint64), double, string, array (QVariantList) and dictionary
 // (QVariantMap), nested freely. The file-backed store is a JSON object written
-// atomically, in a form that keeps whole doubles apart from integers; a file that cannot
-// be read is kept aside and the store starts empty. Thread-safe.
+// atomically, in a form that keeps whole doubles apart from integers. A file that cannot
+// be read whole is kept aside and the store starts with every member that could still be
+// read from it. The one-time markers are also kept in a second small file beside it and
+// restored from there when damage to the main file lost them. Thread-safe.
 //
 // Writes are coalesced: a change is in memory (and seen by every read) at once, and the
 // file is written once, writeDelay seconds after the first change that found it clean,
@@ -33,6 +35,10 @@ public:
     static UserDefaults& standard();
     // Replaces the process-wide store (tests); nullptr goes back to the file.
     static void setStandard(std::shared_ptr<UserDefaults> defaults);
+
+    // Keys whose loss would repeat a one-time step: importing the old files again (which
+    // brings back what the user deleted since), the first-run window, first-run seeding.
+    static const QStringList& oneTimeMarkers();
 
     static std::shared_ptr<UserDefaults> inMemory();
     static std::shared_ptr<UserDefaults> atPath(const QString& path);
@@ -70,6 +76,11 @@ public:
 
     // The backing file, empty for an in-memory store.
     const QString& path() const { return m_path; }
+    // The second copy of the one-time markers, beside the backing file.
+    QString markersPath() const;
+    // What loading found wrong and did about it, in one line; empty when the file read
+    // whole (or was missing) and no marker had to be restored.
+    QString loadReport() const;
 
     // Writes pending changes now; nothing when the file is up to date.
     void flush();
@@ -81,6 +92,12 @@ private:
     void load();
     // Call with the mutex held; true when the file now holds m_values.
     bool save();
+    // Call with the mutex held: the markers file matches m_values.
+    bool saveMarkers();
+    // Call with the mutex held; puts back the markers a damaged main file lost and names
+    // them, and notes when the copy must follow the main file.
+    QStringList restoreMarkers(bool damaged);
+    void noteWrite(const QString& key);
     // Call with the mutex held; true when a delayed write must be scheduled.
     bool markDirty();
     void scheduleWrite();
@@ -90,6 +107,8 @@ private:
     mutable std::mutex m_mutex;
     QVariantMap m_values;
     bool m_dirty = false;
+    bool m_markersDirty = false;
+    QString m_loadReport;
     bool m_writeScheduled = false;
 };
 

@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
+
 namespace vesk::clipboard_files {
 
 namespace {
@@ -34,7 +36,10 @@ void deleteOwnImages(const QStringList& paths, const QString& mediaDirectory) {
         if (isOwnImage(path, mediaDirectory)) QFile::remove(path);
 }
 
-Loaded load(const QString& storeURL, const QString& mediaDirectory) {
+Loaded load(const QString& storeURL, const QString& mediaDirectory, bool sweep) {
+    files::restrictToOwner(QFileInfo(storeURL).absolutePath());
+    files::restrictToOwner(mediaDirectory);
+    files::restrictToOwner(storeURL);
     json_list::Loaded<Clip> read = json_list::read<Clip>(storeURL, &Clip::fromJson);
     Loaded loaded;
     if (read.damaged) {
@@ -48,17 +53,38 @@ Loaded load(const QString& storeURL, const QString& mediaDirectory) {
         if (clip.kind == Clip::Kind::image &&
             !(clip.storedPath && isOwnImage(*clip.storedPath, mediaDirectory)))
             continue;
-        if (clip.kind == Clip::Kind::image) named.insert(QFileInfo(*clip.storedPath).fileName());
+        if (clip.kind == Clip::Kind::image) {
+            named.insert(QFileInfo(*clip.storedPath).fileName());
+            files::restrictToOwner(*clip.storedPath);
+        }
         loaded.clips.append(clip);
     }
     // A damaged history may have named more images than could be read: keep them all.
-    if (read.damaged) return loaded;
+    // Another running copy may list images this file does not name.
+    if (read.damaged || !sweep) return loaded;
     const QDir folder(mediaDirectory);
     for (const QFileInfo& info : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
         if (!isNamedLikeOurs(info.fileName()) || named.contains(info.fileName())) continue;
         if (isOwnImage(info.filePath(), mediaDirectory)) QFile::remove(info.filePath());
     }
     return loaded;
+}
+
+QList<Clip> tidy(QList<Clip> clips, int maxItems, QStringList& doomed) {
+    std::stable_sort(clips.begin(), clips.end(),
+                     [](const Clip& a, const Clip& b) { return a.copiedAt > b.copiedAt; });
+    QList<Clip> kept;
+    for (const Clip& clip : std::as_const(clips)) {
+        const bool repeated = std::any_of(kept.cbegin(), kept.cend(), [&](const Clip& newer) {
+            return newer.kind == clip.kind && newer.text == clip.text;
+        });
+        if (repeated || kept.size() >= qsizetype(std::max(maxItems, 0))) {
+            if (clip.kind == Clip::Kind::image && clip.storedPath) doomed.append(*clip.storedPath);
+            continue;
+        }
+        kept.append(clip);
+    }
+    return kept;
 }
 
 QByteArray encode(const QList<Clip>& clips) {

@@ -21,9 +21,16 @@ struct Loaded {
 };
 
 // Reads "clipboard.json": every clip that decodes, minus image clips whose file is not
-// one of ours. An unreadable file is kept aside. Otherwise the images in the folder
-// that no loaded clip names (a history not kept, or a crash) are deleted.
-Loaded load(const QString& storeURL, const QString& mediaDirectory);
+// one of ours. An unreadable file is kept aside. Otherwise, when `sweep` (no other copy
+// of the program runs), the images in the folder that no loaded clip names (a history
+// not kept, a crash, or images another copy left) are deleted. The files and the folder
+// are made the user's alone.
+Loaded load(const QString& storeURL, const QString& mediaDirectory, bool sweep);
+
+// Newest first, one clip per kind and text (the newest), at most `maxItems`; the image
+// files of the clips that went are appended to `doomed`. A merged history comes out as a
+// history recorded by one copy would.
+QList<Clip> tidy(QList<Clip> clips, int maxItems, QStringList& doomed);
 
 QByteArray encode(const QList<Clip>& clips);
 

@@ -12,6 +12,8 @@
 #include <QImageWriter>
 #include <QUrl>
 
+#include <mutex>
+
 namespace vesk::clipboard_read {
 
 namespace {
@@ -51,6 +53,24 @@ bool withinPixelLimit(const QSize& size) {
     return !size.isValid() || qint64(size.width()) * qint64(size.height()) <= maxImagePixels;
 }
 
+// Qt refuses to allocate images over 128 MB by default, about 32 Mpx at four bytes a
+// pixel: below what the history keeps. The limit is the process's, so it is only ever
+// raised, to what the largest image the history keeps needs at eight bytes a pixel, and
+// only for an image whose size is known and within the history's own limit.
+constexpr int clipboardAllocationMiB = int(maxImagePixels * 8 / (1024 * 1024)) + 1;
+
+QImage readWithin(QImageReader& reader) {
+    const QSize size = reader.size();
+    if (!withinPixelLimit(size)) return {};
+    if (size.isValid()) {
+        static std::mutex mutex;
+        std::lock_guard lock(mutex);
+        if (QImageReader::allocationLimit() > 0 && QImageReader::allocationLimit() < clipboardAllocationMiB)
+            QImageReader::setAllocationLimit(clipboardAllocationMiB);
+    }
+    return reader.read();
+}
+
 } // namespace
 
 QStringList concealedTypes() {
@@ -87,16 +107,17 @@ QImage decodeImage(const QByteArray& data, const QByteArray& format) {
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
-    if (!withinPixelLimit(reader.size())) return {};
-    return reader.read();
+    return readWithin(reader);
 }
 
 QImage loadImage(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxImageBytes) return {};
-    QImageReader reader(&file);
-    if (!withinPixelLimit(reader.size())) return {};
-    return reader.read();
+    const files::FileRead file = files::readRegularFile(path, maxImageBytes);
+    if (!file.ok()) return {};
+    QBuffer buffer;
+    buffer.setData(file.bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return readWithin(reader);
 }
 
 std::optional<QString> writeImage(const QImage& image, const QString& folder) {

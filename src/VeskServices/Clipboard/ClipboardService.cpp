@@ -1,22 +1,35 @@
 #include "VeskServices/Clipboard/ClipboardService.h"
 
+#include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/Files.h"
+#include "VeskKit/Foundation/FolderLock.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskKit/Foundation/SerialQueue.h"
 #include "VeskPlatform/Pasteboard/ClipboardReader.h"
 #include "VeskPlatform/Pasteboard/Pasteboard.h"
 #include "VeskPlatform/Workspace/FrontmostApplication.h"
+#include "VeskServices/Clipboard/ClipboardCopies.h"
 #include "VeskServices/Clipboard/ClipboardFiles.h"
 #include "VeskServices/Clipboard/ClipboardRead.h"
 #include "VeskServices/Storage/ContainerFolder.h"
+#include "VeskServices/Storage/JsonListFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
 
 namespace vesk {
+
+namespace {
+
+QUuid idOf(const Clip& clip) {
+    return clip.id;
+}
+
+} // namespace
 
 ClipboardService::ClipboardService(Pasteboard& pasteboard, const QString& containerName,
                                    ClipboardServiceOptions options, QObject* parent)
@@ -27,15 +40,18 @@ ClipboardService::ClipboardService(Pasteboard& pasteboard, const QString& contai
     }
     const QString container = storage::containerFolder(containerName, false);
     m_mediaDirectory = container + QStringLiteral("/Clipboard");
-    QDir().mkpath(m_mediaDirectory);
+    files::makePrivateFolder(m_mediaDirectory);
     m_storeURL = container + QStringLiteral("/clipboard.json");
+    m_copies = std::make_shared<ClipboardCopies>(m_mediaDirectory);
+    m_base = std::make_shared<QSet<QUuid>>();
     // Whatever is on the clipboard at start is not news.
     m_lastChangeCount = m_pasteboard.changeCount();
     m_queue = std::make_unique<SerialQueue>(queueLabel(), m_options.queueScheduler);
 
     QPointer<ClipboardService> self(this);
-    m_queue->async([self, store = m_storeURL, media = m_mediaDirectory] {
-        const QList<Clip> clips = clipboard_files::load(store, media).clips;
+    m_queue->async([self, store = m_storeURL, media = m_mediaDirectory, copies = m_copies, base = m_base] {
+        const QList<Clip> clips = clipboard_files::load(store, media, copies->alone()).clips;
+        *base = json_list::ids(clips, idOf);
         onMain([self, clips] {
             if (self) self->finishLoading(clips);
         });
@@ -86,7 +102,8 @@ void ClipboardService::finishReading(const std::optional<Clip>& clip, quint64 ge
     if (!clip) return;
     if (generation != m_generation) {
         // Begun before a restore: what it read may be our own write.
-        if (clip->kind == Clip::Kind::image && clip->storedPath) deleteImages({*clip->storedPath});
+        // Written just now and listed nowhere: ours to delete in any case.
+        if (clip->kind == Clip::Kind::image && clip->storedPath) deleteImages({*clip->storedPath}, true);
         return;
     }
     record(*clip);
@@ -118,14 +135,62 @@ void ClipboardService::evict(QStringList& doomed) {
 
 void ClipboardService::save() {
     if (!m_persists) return;
-    m_queue->async([clips = m_clips, store = m_storeURL] {
-        files::writeAtomically(store, clipboard_files::encode(clips));
+    // Another copy of the program (another display) may have saved meanwhile: its
+    // changes are merged in, under the folder's lock, and come back to this list.
+    QPointer<ClipboardService> self(this);
+    m_queue->async([self, clips = m_clips, store = m_storeURL, base = m_base, copies = m_copies,
+                    media = m_mediaDirectory, maxItems = m_maxItems] {
+        QList<Clip> merged = clips;
+        QStringList doomed;
+        {
+            const FolderLock lock(QFileInfo(store).absolutePath());
+            // A file forgotten on disk holds nothing to merge.
+            if (QFileInfo::exists(store)) {
+                QList<Clip> theirs = json_list::read<Clip>(store, &Clip::fromJson).items;
+                // As on loading: an image clip must name an image of ours.
+                theirs.removeIf([&media](const Clip& clip) {
+                    return clip.kind == Clip::Kind::image &&
+                           !(clip.storedPath && clipboard_files::isOwnImage(*clip.storedPath, media));
+                });
+                merged =
+                    clipboard_files::tidy(json_list::merge(*base, clips, theirs, idOf), maxItems, doomed);
+            }
+            QString error;
+            if (!files::writeAtomically(store, clipboard_files::encode(merged), &error))
+                TraceLog::trace(QStringLiteral("clipboard: history not saved: ") + error);
+            else
+                *base = json_list::ids(merged, idOf);
+        }
+        if (!doomed.isEmpty() && copies->alone()) clipboard_files::deleteOwnImages(doomed, media);
+        if (json_list::ids(merged, idOf) == json_list::ids(clips, idOf)) return;
+        onMain([self, clips, merged] {
+            if (self) self->applyMerge(clips, merged);
+        });
     });
 }
 
-void ClipboardService::deleteImages(const QStringList& paths) {
+void ClipboardService::applyMerge(const QList<Clip>& saved, const QList<Clip>& merged) {
+    const QSet<QUuid> before = json_list::ids(saved, idOf);
+    const QSet<QUuid> after = json_list::ids(merged, idOf);
+    // Changes made here since that save stay; the other copy's changes join them.
+    m_clips.removeIf([&](const Clip& clip) { return before.contains(clip.id) && !after.contains(clip.id); });
+    for (const Clip& clip : merged)
+        if (!before.contains(clip.id)) m_clips.append(clip);
+    QStringList doomed;
+    m_clips = clipboard_files::tidy(m_clips, m_maxItems, doomed);
+    deleteImages(doomed);
+    if (onChange) onChange(m_clips);
+}
+
+void ClipboardService::deleteImages(const QStringList& paths, bool fresh) {
     if (paths.isEmpty()) return;
-    m_queue->async([paths, media = m_mediaDirectory] { clipboard_files::deleteOwnImages(paths, media); });
+    m_queue->async([paths, media = m_mediaDirectory, copies = m_copies, fresh] {
+        if (fresh || copies->alone())
+            clipboard_files::deleteOwnImages(paths, media);
+        else
+            TraceLog::trace(
+                QStringLiteral("clipboard: %1 image file(s) kept while another copy runs").arg(paths.size()));
+    });
 }
 
 void ClipboardService::remove(const Clip& clip) {
@@ -180,7 +245,11 @@ void ClipboardService::restore(const Clip& clip, std::function<void(bool wrote)>
 }
 
 void ClipboardService::forgetOnDisk() {
-    m_queue->async([store = m_storeURL] { QFile::remove(store); });
+    m_queue->async([store = m_storeURL, base = m_base] {
+        QFile::remove(store);
+        // The next history saved starts afresh: nothing in it was removed by anyone.
+        base->clear();
+    });
 }
 
 } // namespace vesk

@@ -4,7 +4,9 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QUuid>
 
 #include <algorithm>
 #include <functional>
@@ -13,6 +15,7 @@
 
 namespace vesk {
 
+class ClipboardCopies;
 class ClipboardReader;
 class ClockSource;
 class Pasteboard;
@@ -39,6 +42,10 @@ struct ClipboardServiceOptions {
 // clipboard owner or a big image never holds up the notch. The stored history arrives
 // with loaded(); nothing is recorded before it. A read started by poll() ends later
 // with a record (and recorded()) or with nothing.
+//
+// Two copies of the program (one per display, one user) share the folder: a saved
+// history merges in what the other copy saved since (its new clips join, the clips it
+// removed go), and image files are deleted only while no other copy runs.
 class ClipboardService final : public QObject {
     Q_OBJECT
 public:
@@ -88,7 +95,9 @@ private:
     void record(const Clip& clip);
     void evict(QStringList& doomed);
     void save();
-    void deleteImages(const QStringList& paths);
+    void applyMerge(const QList<Clip>& saved, const QList<Clip>& merged);
+    // `fresh`: files this copy just wrote and listed nowhere, deleted in any case.
+    void deleteImages(const QStringList& paths, bool fresh = false);
     Date now() const;
 
     Pasteboard& m_pasteboard;
@@ -104,6 +113,10 @@ private:
     bool m_reading = false;
     // Moves with every restore: a read begun before one might see our own contents.
     quint64 m_generation = 0;
+    // Used on the queue only: which copies run, and the ids the stored history held when
+    // this copy last read or wrote it.
+    std::shared_ptr<ClipboardCopies> m_copies;
+    std::shared_ptr<QSet<QUuid>> m_base;
     std::unique_ptr<SerialQueue> m_queue;
 };
 

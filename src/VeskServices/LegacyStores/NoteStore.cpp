@@ -15,10 +15,10 @@ namespace {
 
 // The file's text, or nothing when it is missing, unreadable or not valid UTF-8.
 std::optional<QString> readUtf8(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    // A note is text a person typed; a larger file is not one.
+    const files::FileRead read = files::readRegularFile(path, 64 * 1024 * 1024);
+    if (!read.ok()) return std::nullopt;
+    const QByteArray& bytes = read.bytes;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (decoder.hasError()) return std::nullopt;

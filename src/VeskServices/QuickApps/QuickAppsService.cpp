@@ -2,9 +2,12 @@
 
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Collation.h"
+#include "VeskKit/Foundation/Files.h"
+#include "VeskKit/Foundation/FolderLock.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskPlatform/Workspace/DesktopApplications.h"
 #include "VeskPlatform/Workspace/RunningApplications.h"
+#include "VeskServices/Storage/JsonListFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +20,10 @@
 namespace vesk {
 
 namespace {
+
+QUuid idOf(const QuickApp& app) {
+    return app.id;
+}
 
 QuickApp quickApp(const DesktopEntry& entry) {
     return QuickApp{.id = QUuid::createUuid(), .bundleID = entry.id, .name = entry.name, .path = entry.path};
@@ -33,8 +40,12 @@ QuickAppsService::QuickAppsService(const QString& containerName, Environment env
              containerName + QStringLiteral("/quickapps.json")) {
     if (!m_applications) m_applications = DesktopApplications::create();
     if (!m_running) m_running = RunningApplications::create();
-    QDir().mkpath(QFileInfo(m_file.path()).absolutePath());
+    const QString folder = QFileInfo(m_file.path()).absolutePath();
+    files::makePrivateFolder(folder);
+    files::restrictToOwner(folder);
+    files::restrictToOwner(m_file.path());
     m_apps = m_file.load<QuickApp>(&QuickApp::fromJson);
+    m_base = json_list::ids(m_apps, idOf);
 }
 
 QuickAppsService::~QuickAppsService() = default;
@@ -127,10 +138,27 @@ bool QuickAppsService::isRunning(const QuickApp& app) const {
 }
 
 void QuickAppsService::save() {
-    QJsonArray array;
-    for (const QuickApp& app : std::as_const(m_apps))
-        array.append(app.toJson());
-    m_file.save(array);
+    {
+        // Another copy of the program (another display) may have saved meanwhile: what it
+        // pinned and unpinned is merged in under the folder's lock, one app per id.
+        const FolderLock lock(QFileInfo(m_file.path()).absolutePath());
+        if (!m_file.isDamaged() && QFileInfo::exists(m_file.path())) {
+            JsonListFile current(m_file.path());
+            const QList<QuickApp> theirs = current.load<QuickApp>(&QuickApp::fromJson);
+            QList<QuickApp> merged = json_list::merge(m_base, m_apps, theirs, idOf);
+            QSet<QString> pinned;
+            merged.removeIf([&pinned](const QuickApp& app) {
+                if (pinned.contains(app.bundleID)) return true;
+                pinned.insert(app.bundleID);
+                return false;
+            });
+            m_apps = merged;
+        }
+        QJsonArray array;
+        for (const QuickApp& app : std::as_const(m_apps))
+            array.append(app.toJson());
+        if (m_file.save(array)) m_base = json_list::ids(m_apps, idOf);
+    }
     if (m_onChange) m_onChange(m_apps);
 }
 

@@ -8,7 +8,9 @@
 #include <QIcon>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QUrl>
+#include <QUuid>
 
 #include <functional>
 #include <memory>
@@ -22,7 +24,9 @@ struct DesktopEntry;
 
 // The user's pinned applications for the desk's Quick Apps, kept in "quickapps.json":
 // pins them from the installed desktop entries or an entry file, finds where each is
-// now, launches it, gives its icon and whether it runs. Main thread only.
+// now, launches it, gives its icon and whether it runs. Main thread only. Two copies of
+// the program (one per display) share the file: each save merges in what the other
+// pinned or unpinned since.
 class QuickAppsService {
 public:
     struct Environment {
@@ -79,6 +83,8 @@ private:
     std::shared_ptr<RunningApplications> m_running;
     JsonListFile m_file;
     QList<QuickApp> m_apps;
+    // The ids the file held when this copy last read or wrote it.
+    QSet<QUuid> m_base;
     std::function<void(const QList<QuickApp>&)> m_onChange;
     // By entry file; read again when the file changed.
     struct CachedIcon {

@@ -3,7 +3,9 @@
 
 #include "VeskServices/Clipboard/ClipboardRead.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QImageWriter>
 
 using namespace vesk;
 using namespace vesk::test;
@@ -86,4 +88,19 @@ TEST_F(ClipboardReadTest, EachKindOfContentsInReadOrder) {
         EXPECT_EQ(clip->storedPath, path);
         EXPECT_TRUE(clip->kind != Kind::image || !QImage(*path).isNull()) << "the image's PNG";
     }
+}
+
+TEST_F(ClipboardReadTest, ImagesUpToTheHistorysOwnLimitAreReadPastQtsDefaultAllocationLimit) {
+    // 36 Mpx at four bytes a pixel is over the 128 MB Qt allows by default.
+    QImage large(6000, 6000, QImage::Format_RGB32);
+    large.fill(0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setQuality(89); // zlib's fastest level
+    ASSERT_TRUE(writer.write(large));
+    large = QImage();
+    const QImage read = clipboard_read::decodeImage(png, "png");
+    EXPECT_EQ(read.size(), QSize(6000, 6000));
 }

@@ -32,11 +32,13 @@ protected:
         file.write(bytes);
     }
 
-    std::unique_ptr<ClipboardService> open(bool load = true) {
+    // Over `board`, another display's clipboard, when given.
+    std::unique_ptr<ClipboardService> open(bool load = true, FakeClipboard* board = nullptr) {
+        FakeClipboard& over = board ? *board : clipboard;
         auto service = std::make_unique<ClipboardService>(
-            clipboard, QStringLiteral("Vesk"),
+            over, QStringLiteral("Vesk"),
             ClipboardServiceOptions{
-                .reader = &clipboard,
+                .reader = &over,
                 .frontmostApplication = [] { return std::make_optional(QStringLiteral("editor")); },
                 .clock = &scheduler.clock(),
                 .queueScheduler = &scheduler});
@@ -44,8 +46,9 @@ protected:
         return service;
     }
     // Another program copies; the history polls and its read ends.
-    void copy(ClipboardService& service, const FakeClipboard::Contents& contents) {
-        clipboard.copy(contents);
+    void copy(ClipboardService& service, const FakeClipboard::Contents& contents,
+              FakeClipboard* board = nullptr) {
+        (board ? *board : clipboard).copy(contents);
         service.poll();
         scheduler.runPending();
     }

@@ -1,0 +1,133 @@
+// Two copies of the program, one per display of one user, share the data folder: no
+// copy deletes an image the other still lists, no save drops the other's clips or quick
+// apps, and every file and folder they write is the user's alone.
+#include "ClipboardTestSupport.h"
+
+#include "VeskServices/QuickApps/QuickAppsService.h"
+
+#include "support/Workspace/FakeDesktopApplications.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <sys/stat.h>
+
+using namespace vesk;
+using namespace vesk::test;
+
+namespace {
+
+FakeClipboard::Contents picture(QRgb colour) {
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(colour);
+    return {{QStringLiteral("image/png"), FakeClipboard::encoded(image)}};
+}
+
+template <typename T, typename Field> QStringList each(const QList<T>& items, Field field) {
+    QStringList result;
+    for (const T& item : items)
+        result << item.*field;
+    return result;
+}
+
+QStringList texts(const QList<Clip>& clips) {
+    return each(clips, &Clip::text);
+}
+
+QStringList storedTexts(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    QStringList result;
+    for (const QJsonValue& value : QJsonDocument::fromJson(file.readAll()).array())
+        result << value.toObject().value("text").toString();
+    return result;
+}
+
+mode_t modeOf(const QString& path) {
+    struct stat status {};
+    ::lstat(QFile::encodeName(path).constData(), &status);
+    return status.st_mode & 07777;
+}
+
+} // namespace
+
+class ClipboardCopiesTest : public ClipboardTest {
+protected:
+    FakeClipboard otherDisplay;
+    // Each copy a second apart, as a person copies.
+    void later() { scheduler.clock().advance(1); }
+};
+
+TEST_F(ClipboardCopiesTest, TwoCopiesKeepEachOthersClipsImagesAndQuickAppsInPrivateFiles) {
+    // Older versions made these open to everyone.
+    ASSERT_TRUE(QDir().mkpath(media()));
+    ::chmod(QFile::encodeName(container()).constData(), 0755);
+    ::chmod(QFile::encodeName(media()).constData(), 0755);
+
+    auto first = open();
+    copy(*first, picture(qRgb(200, 0, 0)));
+    const QString firstImage = *first->clips().first().storedPath;
+    auto second = open(true, &otherDisplay);
+    EXPECT_TRUE(QFile::exists(firstImage)) << "a copy starting deletes no image another copy lists";
+
+    first->setPersists(true);
+    second->setPersists(true);
+    later();
+    copy(*first, FakeClipboard::text("from the first display"));
+    later();
+    copy(*second, FakeClipboard::text("from the second display"), &otherDisplay);
+    EXPECT_EQ(texts(second->clips()),
+              (QStringList{"from the second display", "from the first display", "Image"}))
+        << "a save merges in what the other copy saved";
+    later();
+    copy(*first, FakeClipboard::text("again from the first"));
+    EXPECT_EQ(storedTexts(store()), (QStringList{"again from the first", "from the second display",
+                                                 "from the first display", "Image"}));
+
+    // Removing spreads to the other copy's next save; images stay while it runs.
+    second->remove(second->clips().at(2));
+    second->clear();
+    scheduler.runPending();
+    EXPECT_TRUE(QFile::exists(firstImage)) << "the first copy still lists it";
+    EXPECT_EQ(storedTexts(store()), QStringList{});
+    later();
+    copy(*first, FakeClipboard::text("last"));
+    EXPECT_EQ(texts(first->clips()), QStringList{"last"}) << "what the other copy removed stays removed";
+
+    for (const QString& path : {store(), firstImage})
+        EXPECT_EQ(modeOf(path), mode_t(0600)) << qPrintable(path);
+    for (const QString& path : {container(), media()})
+        EXPECT_EQ(modeOf(path), mode_t(0700)) << qPrintable(path);
+
+    // Alone again, a copy deletes what nobody lists any more.
+    second.reset();
+    first.reset();
+    auto alone = open();
+    EXPECT_FALSE(QFile::exists(firstImage));
+    EXPECT_EQ(texts(alone->clips()), QStringList{"last"});
+    EXPECT_TRUE(QDir(media()).entryList({".running-*"}, QDir::Files | QDir::Hidden).size() == 1);
+
+    // Quick apps: each copy pins and unpins; neither save loses the other's.
+    const QuickAppsService::Environment desktop{.applications = std::make_shared<FakeDesktopApplications>(),
+                                                .running = std::make_shared<FakeRunningApplications>()};
+    const auto pin = [](const QString& id) {
+        return QuickApp{.id = QUuid::createUuid(), .bundleID = id, .name = id, .path = std::nullopt};
+    };
+    QuickAppsService a(QStringLiteral("Vesk"), desktop);
+    QuickAppsService b(QStringLiteral("Vesk"), desktop);
+    a.add(pin("editor.desktop"));
+    b.add(pin("terminal.desktop"));
+    b.add(pin("editor.desktop"));
+    a.add(pin("mail.desktop"));
+    EXPECT_EQ(each(a.apps(), &QuickApp::bundleID),
+              (QStringList{"editor.desktop", "mail.desktop", "terminal.desktop"}));
+    const QList<QuickApp> pinned = b.apps();
+    for (const QuickApp& app : pinned)
+        if (app.bundleID == "editor.desktop") b.remove(app);
+    a.move(0, 0);
+    EXPECT_EQ(each(a.apps(), &QuickApp::bundleID), (QStringList{"mail.desktop", "terminal.desktop"}))
+        << "one app per id, and the other copy's unpinning holds";
+    EXPECT_EQ(each(QuickAppsService(QStringLiteral("Vesk"), desktop).apps(), &QuickApp::bundleID),
+              each(a.apps(), &QuickApp::bundleID));
+    EXPECT_EQ(modeOf(a.url()), mode_t(0600));
+}
