@@ -25,6 +25,13 @@ QAction* entry(const QMenu& menu, const QString& title) {
     return nullptr;
 }
 
+// Chooses the entry; its action runs from the event loop once the menu is done.
+void choose(QAction* action) {
+    ASSERT_NE(action, nullptr);
+    action->trigger();
+    QCoreApplication::processEvents();
+}
+
 class AppDelegateMenusTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -72,23 +79,23 @@ TEST_F(AppDelegateMenusTest, SettingsAndWelcomeOpenTheirWindowsFromEitherMenu) {
         }
 
     ASSERT_EQ(delegate->settingsWindow(), nullptr);
-    entry(status, QStringLiteral("Settings…"))->trigger();
+    choose(entry(status, QStringLiteral("Settings…")));
     SettingsWindow* settings = delegate->settingsWindow();
     ASSERT_NE(settings, nullptr);
     EXPECT_TRUE(settings->isVisible());
     settings->hide();
-    entry(*context, QStringLiteral("Settings…"))->trigger();
+    choose(entry(*context, QStringLiteral("Settings…")));
     EXPECT_EQ(delegate->settingsWindow(), settings) << "one window, brought back";
     EXPECT_TRUE(settings->isVisible());
 
     ASSERT_EQ(delegate->onboardingWindow(), nullptr);
-    entry(*context, QStringLiteral("Welcome to VeskNotch…"))->trigger();
+    choose(entry(*context, QStringLiteral("Welcome to VeskNotch…")));
     OnboardingWindow* welcome = delegate->onboardingWindow();
     ASSERT_NE(welcome, nullptr);
     EXPECT_TRUE(welcome->isVisible());
     EXPECT_EQ(welcome->model().step(), OnboardingModel::Step::welcome);
     welcome->hide();
-    entry(status, QStringLiteral("Welcome to VeskNotch…"))->trigger();
+    choose(entry(status, QStringLiteral("Welcome to VeskNotch…")));
     EXPECT_EQ(delegate->onboardingWindow(), welcome);
     EXPECT_TRUE(welcome->isVisible());
 }
@@ -102,12 +109,12 @@ TEST_F(AppDelegateMenusTest, TheDeskEntriesBringAHiddenNotchBackOpen) {
     const std::unique_ptr<QMenu> context = contextMenu();
     QAction* open = entry(*context, QStringLiteral("Open Desk"));
     ASSERT_NE(open, nullptr);
-    open->trigger();
+    choose(open);
     EXPECT_EQ(notch().state(), NotchState::open(DeskTab::desk));
 
     notch().send(NotchEvent::toggleHidden());
     ASSERT_EQ(notch().state(), NotchState::hidden());
-    entry(*statusItem->menu(), QStringLiteral("Toggle Desk"))->trigger();
+    choose(entry(*statusItem->menu(), QStringLiteral("Toggle Desk")));
     EXPECT_EQ(notch().state(), NotchState::open(DeskTab::desk));
 }
 
