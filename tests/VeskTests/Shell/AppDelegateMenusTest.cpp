@@ -6,6 +6,7 @@
 #include "Vesk/Menus/StatusItem.h"
 #include "Vesk/Onboarding/OnboardingModel.h"
 #include "Vesk/Onboarding/OnboardingWindow.h"
+#include "Vesk/SettingsWindow/SettingsRootView.h"
 #include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "support/Shell/FakeShellParts.h"
 
@@ -13,8 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 
 namespace vesk {
 namespace {
@@ -116,6 +120,36 @@ TEST_F(AppDelegateMenusTest, TheDeskEntriesBringAHiddenNotchBackOpen) {
     ASSERT_EQ(notch().state(), NotchState::hidden());
     choose(entry(*statusItem->menu(), QStringLiteral("Toggle Desk")));
     EXPECT_EQ(notch().state(), NotchState::open(DeskTab::desk));
+}
+
+// With no Bluetooth service the Connectivity pane's "Allow" cannot be granted: it says
+// why, as the welcome window does, instead of doing nothing.
+TEST_F(AppDelegateMenusTest, AllowingBluetoothWithoutItsServiceSaysWhy) {
+    harness.devices->setReachability(BluetoothDevices::Reachability::unreachable);
+    choose(entry(*statusItem->menu(), QStringLiteral("Settings…")));
+    ASSERT_NE(delegate->settingsWindow(), nullptr);
+    delegate->settingsWindow()->root()->setSelection(SettingsPane::connectivity);
+    QAbstractButton* allow = delegate->settingsWindow()->findChild<QAbstractButton*>(QStringLiteral("allow"));
+    ASSERT_NE(allow, nullptr) << "the pane asks for nothing";
+    allow->click();
+    ASSERT_EQ(harness.devices->pendingProbes(), 1);
+    harness.devices->answerProbes(false);
+    QMessageBox* box = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* shown = qobject_cast<QMessageBox*>(window); shown && shown->isVisible()) box = shown;
+    ASSERT_NE(box, nullptr) << "nothing was said";
+    EXPECT_EQ(box->text(), QStringLiteral("That didn't take"));
+    EXPECT_TRUE(box->informativeText().contains(QStringLiteral("whenever the Bluetooth service is running")))
+        << qPrintable(box->informativeText());
+    EXPECT_FALSE(box->isModal());
+    box->close();
+
+    // Once the service answers, the same button starts it and says nothing.
+    allow->click();
+    harness.devices->answerProbes(true);
+    EXPECT_EQ(harness.bridge->bluetoothStatus(), BluetoothStartResult::started);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QMessageBox*>(window) && window->isVisible());
 }
 
 } // namespace
