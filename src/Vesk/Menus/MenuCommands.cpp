@@ -136,17 +136,15 @@ bool MenuCommands::allowKeyInterception(QWidget* window) {
     return true;
 }
 
-void MenuCommands::allowBluetooth(QWidget* window, std::function<void(bool granted)> answered) {
+void MenuCommands::allowBluetooth(QWidget* window) {
     const QPointer<QWidget> owner(window);
     const QPointer<MenuCommands> self(this);
-    m_parts.bridge.requestBluetoothPermission([self, owner, answered = std::move(answered)](bool granted) {
+    m_parts.bridge.requestBluetoothPermission([self, owner](bool granted) {
+        if (granted || !self) return;
         // The same words the welcome window's Bluetooth row gives when asking changed nothing.
-        if (!granted && self) {
-            const QString anchor = paneAnchor(Permission::bluetooth);
-            self->m_parts.permissions.prompt().explain(QStringLiteral("That didn't take"),
-                                                       SystemSettings::nothingNeeded(anchor), anchor, owner);
-        }
-        if (answered) answered(granted);
+        const QString anchor = paneAnchor(Permission::bluetooth);
+        self->m_parts.permissions.prompt().explain(QStringLiteral("That didn't take"),
+                                                   SystemSettings::nothingNeeded(anchor), anchor, owner);
     });
 }
 

@@ -81,8 +81,8 @@ public:
     // `window`. True when they can.
     bool allowKeyInterception(QWidget* window);
     // The Connectivity card's "Allow": asks for Bluetooth; when it is still not there,
-    // says why over `window`. `answered` runs with the answer.
-    void allowBluetooth(QWidget* window, std::function<void(bool granted)> answered = {});
+    // says why over `window`.
+    void allowBluetooth(QWidget* window);
 
     // Every hidden notch comes back; then the active one's Desk closes when open, else
     // the notch takes a click.
