@@ -283,11 +283,12 @@ void ActivityBridge::startBluetoothWhenIdle() {
     });
 }
 
-void ActivityBridge::requestBluetoothPermission() {
+void ActivityBridge::requestBluetoothPermission(std::function<void(bool granted)> answered) {
     QPointer<ActivityBridge> self(this);
-    bluetooth().requestPermission([self](bool granted) {
-        if (!granted || !self) return;
-        self->setBluetoothStatus(self->bluetooth().start());
+    bluetooth().requestPermission([self, answered = std::move(answered)](bool granted) {
+        if (!self) return;
+        if (granted) self->setBluetoothStatus(self->bluetooth().start());
+        if (answered) answered(granted);
     });
 }
 

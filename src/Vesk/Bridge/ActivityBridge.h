@@ -85,8 +85,9 @@ public:
     void applyCalendarFilter();
     // Flips keep-awake for the chosen duration and announces the new state.
     void toggleKeepAwake();
-    // Asks for Bluetooth and, when granted, starts the Bluetooth service.
-    void requestBluetoothPermission();
+    // Asks for Bluetooth and, when granted, starts the Bluetooth service; `answered`
+    // learns whether it was granted.
+    void requestBluetoothPermission(std::function<void(bool granted)> answered = {});
 
     // Called after a payload of ambient priority was ended or replaced while current,
     // so the shell can push the coordinator's new current payload to the surface.

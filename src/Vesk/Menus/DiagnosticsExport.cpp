@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStandardPaths>
+
+#include <memory>
 
 namespace vesk {
 
@@ -16,40 +19,55 @@ DiagnosticsExport::DiagnosticsExport(ActivationHolds& holds, ChoosePath choose, 
       m_reveal(reveal ? std::move(reveal) : Reveal([](const QString& path) { fileManager::reveal(path); })),
       m_reportFailure(failure ? std::move(failure) : ReportFailure(reportFailure)) {}
 
-std::optional<QString> DiagnosticsExport::run(const DiagnosticsReport& report, QWidget* parent) const {
-    const QByteArray text = report.formatted().toUtf8();
-    ActivationHolds::Hold hold = m_holds.holdRegular();
-    const QString path = m_choose(parent);
-    if (path.isEmpty()) return std::nullopt;
-
-    QString reason;
-    if (!files::writeAtomically(path, text, &reason)) {
-        m_reportFailure(path, reason, parent);
-        return std::nullopt;
-    }
-    m_reveal(path);
-    return path;
+QWidget* DiagnosticsExport::run(const DiagnosticsReport& report, QWidget* parent, Done done) const {
+    auto hold = std::make_shared<ActivationHolds::Hold>(m_holds.holdRegular());
+    const QPointer<QWidget> owner(parent);
+    return m_choose(parent, [hold, owner, text = report.formatted().toUtf8(), reveal = m_reveal,
+                             failure = m_reportFailure, done = std::move(done)](const QString& path) {
+        hold->release();
+        std::optional<QString> written;
+        QString reason;
+        if (path.isEmpty()) {
+            // Cancelled: nothing written.
+        } else if (!files::writeAtomically(path, text, &reason)) {
+            failure(path, reason, owner);
+        } else {
+            reveal(path);
+            written = path;
+        }
+        if (done) done(written);
+    });
 }
 
-QString DiagnosticsExport::askForPath(QWidget* parent) {
+QWidget* DiagnosticsExport::askForPath(QWidget* parent, std::function<void(const QString& path)> chosen) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
 
-    QFileDialog dialog(parent, panelTitle(), QDir(folder).filePath(proposedName()));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("Plain text (*.txt)"));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.selectFile(proposedName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
+    auto* dialog = new QFileDialog(parent, panelTitle(), QDir(folder).filePath(proposedName()));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilter(QStringLiteral("Plain text (*.txt)"));
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    dialog->selectFile(proposedName());
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, chosen = std::move(chosen)](int result) {
+        const QStringList files = dialog->selectedFiles();
+        chosen(result == QDialog::Accepted && !files.isEmpty() ? files.constFirst() : QString());
+    });
+    dialog->show();
+    return dialog;
 }
 
 void DiagnosticsExport::reportFailure(const QString& path, const QString& reason, QWidget* parent) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("VeskNotch"),
-                    QStringLiteral("The diagnostics could not be saved."), QMessageBox::Ok, parent);
-    box.setInformativeText(QStringLiteral("%1\n\n%2").arg(QDir::toNativeSeparators(path), reason));
-    box.exec();
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, QStringLiteral("VeskNotch"),
+                        QStringLiteral("The diagnostics could not be saved."), QMessageBox::Ok, parent);
+    box->setInformativeText(QStringLiteral("%1\n\n%2").arg(QDir::toNativeSeparators(path), reason));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    box->show();
 }
 
 } // namespace vesk

@@ -112,6 +112,7 @@ bool MenuCommands::toggleSuppression() {
     return hudReplacement::toggle(
         m_parts.settings, [&tap] { return tap.hasAccessibility(); },
         [&prompt] {
+            // Shown without waiting: the setting stays off whatever the answer.
             prompt.explain(hudReplacement::accessibilityTitle(), hudReplacement::accessibilityMessage(),
                            QStringLiteral("Privacy_Accessibility"));
         },
@@ -121,12 +122,44 @@ bool MenuCommands::toggleSuppression() {
         });
 }
 
+bool MenuCommands::allowKeyInterception(QWidget* window) {
+    EventTapService& tap = m_parts.bridge.eventTap();
+    if (!tap.requestAccessibility()) {
+        m_parts.permissions.prompt().openPane(paneAnchor(Permission::accessibility), window);
+        return false;
+    }
+    // A tap started while another program held the keys only listens.
+    const EventTapService::Status intercepting = EventTapService::Running{EventTapService::Mode::intercept};
+    if (m_parts.settings.suppressSystemHUD() && tap.status() != intercepting) {
+        tap.stop();
+        m_parts.bridge.startEventTap();
+    }
+    return true;
+}
+
+void MenuCommands::allowBluetooth(QWidget* window) {
+    const QPointer<QWidget> owner(window);
+    const QPointer<MenuCommands> self(this);
+    m_parts.bridge.requestBluetoothPermission([self, owner](bool granted) {
+        if (granted || !self) return;
+        // The same words the welcome window's Bluetooth row gives when asking changed nothing.
+        const QString anchor = paneAnchor(Permission::bluetooth);
+        self->m_parts.permissions.prompt().explain(QStringLiteral("That didn't take"),
+                                                   SystemSettings::nothingNeeded(anchor), anchor, owner);
+    });
+}
+
 void MenuCommands::toggleDesk() {
+    // A hidden notch takes no pointer input at all, so the menus are the way back, for
+    // every display at once.
+    if (m_parts.models)
+        for (NotchViewModel* model : m_parts.models())
+            if (model->state().kind() == NotchState::Kind::hidden) model->send(NotchEvent::toggleHidden());
     NotchViewModel* active = m_parts.activeModel ? m_parts.activeModel() : nullptr;
     if (!active) return;
-    // A hidden notch takes no pointer input at all, so the menus are the way back.
-    if (active->state().kind() == NotchState::Kind::hidden) active->send(NotchEvent::toggleHidden());
-    active->send(NotchEvent::click());
+    // An open Desk ignores a click; the entry says it closes, so it does.
+    active->send(active->state().kind() == NotchState::Kind::open ? NotchEvent::forceClose()
+                                                                  : NotchEvent::click());
 }
 
 void MenuCommands::setSyncCoordinator(SyncCoordinator* sync) {
@@ -189,8 +222,14 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
 }
 
 void MenuCommands::exportDiagnostics() {
+    // One save panel at a time: choosing the entry again brings it forward.
+    if (m_exportPanel && m_exportPanel->isVisible()) {
+        m_exportPanel->raise();
+        m_exportPanel->activateWindow();
+        return;
+    }
     const DiagnosticsReport report = buildDiagnostics();
-    DiagnosticsExport(m_parts.holds).run(report);
+    m_exportPanel = DiagnosticsExport(m_parts.holds).run(report);
 }
 
 } // namespace vesk

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QMenu;
+class QWidget;
 
 namespace vesk {
 
@@ -74,7 +75,17 @@ public:
 
     // "Replace System HUDs" on or off; the setting afterwards.
     bool toggleSuppression();
-    // A click on the active notch; a hidden one is shown first.
+    // The System HUDs card's "Allow…": asks afresh whether the keys can be taken. When
+    // they can and the setting is on, the tap restarts to intercept them at once; when
+    // not, the desktop's page that frees them (or why there is none) is shown over
+    // `window`. True when they can.
+    bool allowKeyInterception(QWidget* window);
+    // The Connectivity card's "Allow": asks for Bluetooth; when it is still not there,
+    // says why over `window`.
+    void allowBluetooth(QWidget* window);
+
+    // Every hidden notch comes back; then the active one's Desk closes when open, else
+    // the notch takes a click.
     void toggleDesk();
 
 private:
@@ -84,6 +95,7 @@ private:
     std::function<void()> m_quit;
     std::unique_ptr<StatusItem> m_statusItem;
     QPointer<SyncCoordinator> m_sync;
+    QPointer<QWidget> m_exportPanel;
 };
 
 } // namespace vesk

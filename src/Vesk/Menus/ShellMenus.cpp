@@ -1,8 +1,10 @@
 #include "Vesk/Menus/ShellMenus.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
+#include <QPointer>
 
 #include <array>
 
@@ -27,11 +29,12 @@ struct PrivacyPaneItem {
     const char* anchor;
 };
 
-constexpr std::array<PrivacyPaneItem, 4> privacyPanes{{
+// No entry for access to every file: nothing here grants it. A program reads what its
+// user can, and a sandboxed one what its package declares.
+constexpr std::array<PrivacyPaneItem, 3> privacyPanes{{
     {"Accessibility…", "Privacy_Accessibility"},
     {"Input Monitoring…", "Privacy_ListenEvent"},
     {"Bluetooth (System Settings)…", "Privacy_Bluetooth"},
-    {"Full Disk Access…", "Privacy_AllFiles"},
 }};
 
 QList<Entry> statusEntries(const StatusMenuState& state) {
@@ -49,10 +52,16 @@ QList<Entry> contextEntries(const ContextMenuState& state) {
     return entries;
 }
 
+// The chosen action runs from the event loop once the menu's own handling of the click or
+// key is over: what it does may outlive the menu, which is free to go as soon as it hides.
+void afterMenuCloses(std::function<void()> action) {
+    QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
+}
+
 QAction* addAction(QMenu* menu, const QString& title, const std::function<void()>& action) {
     QAction* item = menu->addAction(title);
     item->setEnabled(static_cast<bool>(action));
-    if (action) QObject::connect(item, &QAction::triggered, item, [action] { action(); });
+    if (action) QObject::connect(item, &QAction::triggered, item, [action] { afterMenuCloses(action); });
     return item;
 }
 
@@ -85,8 +94,14 @@ void addPermissionsMenu(QMenu* menu, QMenu* root, const MenuActions& actions) {
     QObject::connect(root, &QMenu::aboutToShow, hud, refresh);
     QObject::connect(submenu, &QMenu::aboutToShow, hud, refresh);
     if (actions.toggleSuppression)
-        QObject::connect(hud, &QAction::triggered, hud,
-                         [hud, toggle = actions.toggleSuppression] { hud->setChecked(toggle()); });
+        QObject::connect(hud, &QAction::triggered, hud, [hud, toggle = actions.toggleSuppression] {
+            // Checking the entry flipped its mark; the setting decides it once the toggle ran.
+            hud->setChecked(!hud->isChecked());
+            afterMenuCloses([entry = QPointer<QAction>(hud), toggle] {
+                const bool on = toggle();
+                if (entry) entry->setChecked(on);
+            });
+        });
 }
 
 void addEntry(QMenu* menu, QMenu* root, Entry entry, const MenuActions& actions,

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace vesk {
@@ -26,19 +27,26 @@ public:
     // after `body` returned.
     void withActivation(std::function<void()> body);
 
-    // A modal alert with "Open System Settings" (the default) and "Not Now"; true when the
-    // user chose to open the settings, which then open at `settingsPane` if one is given.
-    // A pane this desktop has no page for gets only an "OK" button; the message is shown
-    // as it is.
-    bool explain(const QString& title, const QString& message, const std::optional<QString>& settingsPane,
-                 QWidget* parent = nullptr);
+    // An alert with "Open System Settings" (the default) and "Not Now", shown without
+    // waiting for it; `done` learns whether the user chose to open the settings, which
+    // then open at `settingsPane` if one is given. A pane this desktop has no page for
+    // gets only an "OK" button; the message is shown as it is. Returns the alert, which
+    // deletes itself once closed.
+    QMessageBox* explain(const QString& title, const QString& message,
+                         const std::optional<QString>& settingsPane, QWidget* parent = nullptr,
+                         std::function<void(bool chosen)> done = {});
 
-    // Opens the settings page for the pane, or says why nothing needs to be done there.
-    void openPane(const QString& anchor, QWidget* parent = nullptr);
+    // Opens the settings page for the pane, or shows why nothing needs to be done there
+    // (and returns that box, which deletes itself once closed).
+    QMessageBox* openPane(const QString& anchor, QWidget* parent = nullptr);
 
     const SystemSettings& settings() const { return m_settings; }
 
 private:
+    // A box shown without a loop of its own, above every other window, holding the program
+    // regular until it closes.
+    QMessageBox* showBox(const QString& text, const QString& informative, QWidget* parent);
+
     ActivationHolds& m_holds;
     SystemSettings m_settings;
 };

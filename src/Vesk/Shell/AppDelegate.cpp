@@ -484,21 +484,19 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
     const QPointer<ActivityBridge> services(bridge);
     const QPointer<AppDelegate> weak(this);
     environment.canSuppress = [services] { return services && services->eventTap().hasAccessibility(); };
-    environment.onRequestAccessibility = [weak, services] {
-        if (!weak || !services) return;
+    environment.onRequestAccessibility = [weak] {
+        if (!weak || !weak->m_menus) return;
         // Linux has no prompt: a fresh check, then the desktop's page where the keys are freed.
-        if (!services->eventTap().requestAccessibility() && weak->m_permissionPrompt)
-            weak->m_permissionPrompt->openPane(paneAnchor(Permission::accessibility),
-                                               weak->m_settingsWindow.get());
-        if (weak && weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
+        weak->m_menus->allowKeyInterception(weak->m_settingsWindow.get());
+        if (weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
     };
     environment.brightnessAvailable = [services] { return services && services->brightness().isAvailable(); };
     environment.bluetoothPermission = [weak] {
         return weak && weak->m_permissions ? weak->m_permissions->state(Permission::bluetooth)
                                            : PermissionState::unknown;
     };
-    environment.onRequestBluetooth = [services] {
-        if (services) services->requestBluetoothPermission();
+    environment.onRequestBluetooth = [weak] {
+        if (weak && weak->m_menus) weak->m_menus->allowBluetooth(weak->m_settingsWindow.get());
     };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
     environment.notchWindows = settingsNotchWindows([weak]() -> NotchWindowController* {

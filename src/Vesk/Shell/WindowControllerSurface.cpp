@@ -140,7 +140,9 @@ void WindowControllerSurface::setContextMenuProvider(ContextMenuProvider provide
     }
     m_controller->setContextMenuProvider([provider = std::move(provider)]() -> QMenu* {
         QMenu* menu = provider().release();
-        // Deleted once the chosen action has run, when control is back in the event loop.
+        // Deleted once it hid and its own handling of the click or key is over. The chosen
+        // entry's action runs after that and never needs the menu; nothing runs a loop of
+        // its own inside the menu's handlers, where the deletion could come too early.
         if (menu) QObject::connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
         return menu;
     });

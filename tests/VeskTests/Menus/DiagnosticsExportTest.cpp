@@ -1,10 +1,11 @@
 #include "Vesk/Menus/DiagnosticsExport.h"
 #include "Vesk/Menus/DiagnosticsRows.h"
 
-#include "support/Dialogs/ModalDialog.h"
+#include "support/EventLoop.h"
 
 #include <QFile>
 #include <QFileDialog>
+#include <QPointer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -42,17 +43,28 @@ protected:
     QStringList failures;
     bool regularWhileChoosing = false;
 
+    // Answers with `chosen` once the event loop runs, as the panel does.
     DiagnosticsExport exporter(const QString& chosen) {
         return DiagnosticsExport(
             holds,
-            [this, chosen](QWidget*) {
+            [this, chosen](QWidget*, std::function<void(const QString&)> answer) -> QWidget* {
                 regularWhileChoosing = holds.isRegular();
-                return chosen;
+                QMetaObject::invokeMethod(
+                    qApp, [answer, chosen] { answer(chosen); }, Qt::QueuedConnection);
+                return nullptr;
             },
             [this](const QString& path) { revealed.append(path); },
             [this](const QString& path, const QString& reason, QWidget*) {
                 failures.append(path + ": " + reason);
             });
+    }
+    // Runs the export to its end; the path written, if any.
+    std::optional<QString> run(const QString& chosen) {
+        std::optional<std::optional<QString>> result;
+        exporter(chosen).run(sampleReport(), nullptr,
+                             [&](const std::optional<QString>& path) { result = path; });
+        test::processEventsUntil([&] { return result.has_value(); });
+        return result.value_or(std::nullopt);
     }
 };
 
@@ -67,7 +79,7 @@ TEST_F(DiagnosticsExportTest, WritesTheReportAndShowsIt) {
         old.write("earlier report");
     }
     ASSERT_EQ(::link(QFile::encodeName(earlier).constData(), QFile::encodeName(path).constData()), 0);
-    EXPECT_EQ(exporter(path).run(sampleReport()), path);
+    EXPECT_EQ(run(path), path);
     QFile kept(earlier);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "earlier report");
@@ -89,7 +101,7 @@ TEST_F(DiagnosticsExportTest, WritesTheReportAndShowsIt) {
 // A cancelled panel writes nothing; a failed write is reported with its reason and
 // nothing is shown as saved.
 TEST_F(DiagnosticsExportTest, NothingIsShownUnlessWritten) {
-    EXPECT_FALSE(exporter(QString()).run(sampleReport()).has_value());
+    EXPECT_FALSE(run(QString()).has_value());
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
     EXPECT_TRUE(failures.isEmpty());
 
@@ -97,7 +109,7 @@ TEST_F(DiagnosticsExportTest, NothingIsShownUnlessWritten) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString path = blocker.fileName() + QStringLiteral("/VeskNotch-diagnostics.txt");
-    EXPECT_FALSE(exporter(path).run(sampleReport()).has_value());
+    EXPECT_FALSE(run(path).has_value());
     ASSERT_EQ(failures.size(), 1);
     EXPECT_TRUE(failures[0].startsWith(path + ": ") && failures[0].size() > path.size() + 2)
         << qPrintable(failures[0]);
@@ -107,27 +119,27 @@ TEST_F(DiagnosticsExportTest, NothingIsShownUnlessWritten) {
 
 TEST_F(DiagnosticsExportTest, TheSavePanelProposesTheReportsName) {
     for (const bool accept : {false, true}) {
-        QString title;
-        bool saving = false;
-        QStringList proposed;
-        test::whenModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            ASSERT_NE(dialog, nullptr);
-            title = dialog->windowTitle();
-            saving = dialog->acceptMode() == QFileDialog::AcceptSave;
-            proposed = dialog->selectedFiles();
-            if (accept)
-                QMetaObject::invokeMethod(dialog, "accept");
-            else
-                dialog->reject();
-        });
-        const QString path = DiagnosticsExport::askForPath(nullptr);
-        EXPECT_EQ(title, QStringLiteral("Save VeskNotch Diagnostics"));
-        EXPECT_TRUE(saving);
+        std::optional<QString> answered;
+        auto* dialog = qobject_cast<QFileDialog*>(
+            DiagnosticsExport::askForPath(nullptr, [&](const QString& path) { answered = path; }));
+        ASSERT_NE(dialog, nullptr);
+        // Shown without a loop of its own: the caller is back before the user answered.
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_FALSE(answered.has_value());
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save VeskNotch Diagnostics"));
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        const QStringList proposed = dialog->selectedFiles();
         ASSERT_EQ(proposed.size(), 1);
         EXPECT_TRUE(proposed[0].endsWith(QStringLiteral("/VeskNotch-diagnostics.txt")))
             << qPrintable(proposed[0]);
-        EXPECT_EQ(path, accept ? proposed[0] : QString());
+        const QPointer<QFileDialog> panel(dialog);
+        if (accept)
+            QMetaObject::invokeMethod(dialog, "accept");
+        else
+            dialog->reject();
+        EXPECT_EQ(answered, accept ? proposed[0] : QString());
+        test::processEventsUntil([&] { return panel.isNull(); }, 2000);
+        EXPECT_TRUE(panel.isNull()) << "the panel outlived its answer";
     }
 }
 

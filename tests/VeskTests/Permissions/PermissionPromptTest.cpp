@@ -1,9 +1,10 @@
 #include "Vesk/Permissions/PermissionPrompt.h"
 
-#include "support/Dialogs/ModalDialog.h"
+#include "support/EventLoop.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -55,49 +56,44 @@ TEST_F(PermissionPromptTest, ExplainAnswersEachChoice) {
     for (const Case& c : cases) {
         launched.clear();
         PermissionPrompt prompt = promptOn(QString::fromLatin1(c.desktop));
+        std::optional<bool> chosen;
+        QMessageBox* box = prompt.explain(QStringLiteral("Title"), QStringLiteral("Message."), c.pane,
+                                          nullptr, [&](bool answer) { chosen = answer; });
+        ASSERT_NE(box, nullptr);
+        // Up without a loop of its own, and nothing is decided yet.
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_FALSE(box->isModal());
+        EXPECT_FALSE(chosen.has_value());
+        EXPECT_TRUE(holds.isRegular());
+        EXPECT_EQ(box->text(), QStringLiteral("Title"));
+        EXPECT_EQ(box->informativeText(), QStringLiteral("Message."));
+        EXPECT_EQ(box->defaultButton()->text(), c.buttons.constFirst());
         QStringList buttons;
-        QString text;
-        QString informative;
-        QString defaultButton;
-        bool regularShown = false;
-        test::whenModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            ASSERT_NE(box, nullptr);
-            text = box->text();
-            informative = box->informativeText();
-            defaultButton = box->defaultButton()->text();
-            regularShown = holds.isRegular();
-            for (QAbstractButton* button : box->buttons())
-                buttons.append(button->text());
-            for (QAbstractButton* button : box->buttons())
-                if (button->text() == QLatin1String(c.press)) button->click();
-        });
-        EXPECT_EQ(prompt.explain(QStringLiteral("Title"), QStringLiteral("Message."), c.pane), c.expected);
-        EXPECT_EQ(text, QStringLiteral("Title"));
+        for (QAbstractButton* button : box->buttons())
+            buttons.append(button->text());
         EXPECT_EQ(QSet<QString>(buttons.begin(), buttons.end()),
                   QSet<QString>(c.buttons.begin(), c.buttons.end()));
-        EXPECT_EQ(defaultButton, c.buttons.constFirst());
-        EXPECT_EQ(informative, QStringLiteral("Message."));
+        const QPointer<QMessageBox> shown(box);
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == QLatin1String(c.press)) button->click();
+        EXPECT_EQ(chosen, std::optional<bool>(c.expected));
         EXPECT_EQ(launched, c.launched);
-        EXPECT_TRUE(regularShown);
         EXPECT_FALSE(holds.isRegular());
+        test::processEventsUntil([&] { return shown.isNull(); }, 2000);
+        EXPECT_TRUE(shown.isNull()) << "the box outlived its answer";
     }
 }
 
 TEST_F(PermissionPromptTest, OpenPaneWithoutAPageSaysNothingIsNeeded) {
     PermissionPrompt prompt = promptOn(QStringLiteral("GNOME"));
-    QString text;
-    test::whenModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        text = box->text();
-        box->accept();
-    });
-    prompt.openPane(QStringLiteral("Privacy_AllFiles"));
-    EXPECT_EQ(text, SystemSettings::nothingNeeded(u"Privacy_AllFiles"));
+    QMessageBox* box = prompt.openPane(QStringLiteral("Privacy_ListenEvent"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isModal());
+    EXPECT_EQ(box->text(), SystemSettings::nothingNeeded(u"Privacy_ListenEvent"));
     EXPECT_TRUE(launched.isEmpty());
+    box->accept();
 
-    prompt.openPane(QStringLiteral("Privacy_Camera"));
+    EXPECT_EQ(prompt.openPane(QStringLiteral("Privacy_Camera")), nullptr);
     EXPECT_EQ(launched, QStringList{QStringLiteral("camera")});
 }
 

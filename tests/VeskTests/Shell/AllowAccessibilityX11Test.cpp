@@ -38,7 +38,7 @@ QAbstractButton* allowButton(SettingsWindow* window) {
 }
 
 // While another program holds a volume key, "Allow…" stays and the desktop's keyboard
-// page is opened; once it let go, the switch takes its place.
+// page is opened; once it let go, the switch takes its place and the keys are taken.
 TEST(AllowAccessibilityX11Test, AllowTriesTheKeysAndFollowsTheAnswer) {
     test::PrivateBuses buses;
     ASSERT_TRUE(buses.ok()) << qPrintable(buses.error());
@@ -101,6 +101,10 @@ TEST(AllowAccessibilityX11Test, AllowTriesTheKeysAndFollowsTheAnswer) {
     EXPECT_TRUE(processEventsUntil([&] { return !allowButton(delegate.settingsWindow()); }))
         << "the switch did not take the place of \"Allow…\"";
     EXPECT_TRUE(tap.hasAccessibility());
+    // The setting was on all along: the tap takes the keys now, not at the next start.
+    EXPECT_EQ(tap.status(),
+              EventTapService::Status(EventTapService::Running{EventTapService::Mode::intercept}))
+        << qPrintable(describe(tap.status()));
     QFile file(asked);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().count('\n'), 1) << "the keyboard page was opened although nothing was held";

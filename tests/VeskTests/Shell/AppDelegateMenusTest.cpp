@@ -6,6 +6,7 @@
 #include "Vesk/Menus/StatusItem.h"
 #include "Vesk/Onboarding/OnboardingModel.h"
 #include "Vesk/Onboarding/OnboardingWindow.h"
+#include "Vesk/SettingsWindow/SettingsRootView.h"
 #include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "support/Shell/FakeShellParts.h"
 
@@ -13,8 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 
 namespace vesk {
 namespace {
@@ -23,6 +27,13 @@ QAction* entry(const QMenu& menu, const QString& title) {
     for (QAction* action : menu.actions())
         if (action->text() == title) return action;
     return nullptr;
+}
+
+// Chooses the entry; its action runs from the event loop once the menu is done.
+void choose(QAction* action) {
+    ASSERT_NE(action, nullptr);
+    action->trigger();
+    QCoreApplication::processEvents();
 }
 
 class AppDelegateMenusTest : public ::testing::Test {
@@ -72,23 +83,23 @@ TEST_F(AppDelegateMenusTest, SettingsAndWelcomeOpenTheirWindowsFromEitherMenu) {
         }
 
     ASSERT_EQ(delegate->settingsWindow(), nullptr);
-    entry(status, QStringLiteral("Settings…"))->trigger();
+    choose(entry(status, QStringLiteral("Settings…")));
     SettingsWindow* settings = delegate->settingsWindow();
     ASSERT_NE(settings, nullptr);
     EXPECT_TRUE(settings->isVisible());
     settings->hide();
-    entry(*context, QStringLiteral("Settings…"))->trigger();
+    choose(entry(*context, QStringLiteral("Settings…")));
     EXPECT_EQ(delegate->settingsWindow(), settings) << "one window, brought back";
     EXPECT_TRUE(settings->isVisible());
 
     ASSERT_EQ(delegate->onboardingWindow(), nullptr);
-    entry(*context, QStringLiteral("Welcome to VeskNotch…"))->trigger();
+    choose(entry(*context, QStringLiteral("Welcome to VeskNotch…")));
     OnboardingWindow* welcome = delegate->onboardingWindow();
     ASSERT_NE(welcome, nullptr);
     EXPECT_TRUE(welcome->isVisible());
     EXPECT_EQ(welcome->model().step(), OnboardingModel::Step::welcome);
     welcome->hide();
-    entry(status, QStringLiteral("Welcome to VeskNotch…"))->trigger();
+    choose(entry(status, QStringLiteral("Welcome to VeskNotch…")));
     EXPECT_EQ(delegate->onboardingWindow(), welcome);
     EXPECT_TRUE(welcome->isVisible());
 }
@@ -102,13 +113,43 @@ TEST_F(AppDelegateMenusTest, TheDeskEntriesBringAHiddenNotchBackOpen) {
     const std::unique_ptr<QMenu> context = contextMenu();
     QAction* open = entry(*context, QStringLiteral("Open Desk"));
     ASSERT_NE(open, nullptr);
-    open->trigger();
+    choose(open);
     EXPECT_EQ(notch().state(), NotchState::open(DeskTab::desk));
 
     notch().send(NotchEvent::toggleHidden());
     ASSERT_EQ(notch().state(), NotchState::hidden());
-    entry(*statusItem->menu(), QStringLiteral("Toggle Desk"))->trigger();
+    choose(entry(*statusItem->menu(), QStringLiteral("Toggle Desk")));
     EXPECT_EQ(notch().state(), NotchState::open(DeskTab::desk));
+}
+
+// With no Bluetooth service the Connectivity pane's "Allow" cannot be granted: it says
+// why, as the welcome window does, instead of doing nothing.
+TEST_F(AppDelegateMenusTest, AllowingBluetoothWithoutItsServiceSaysWhy) {
+    harness.devices->setReachability(BluetoothDevices::Reachability::unreachable);
+    choose(entry(*statusItem->menu(), QStringLiteral("Settings…")));
+    ASSERT_NE(delegate->settingsWindow(), nullptr);
+    delegate->settingsWindow()->root()->setSelection(SettingsPane::connectivity);
+    QAbstractButton* allow = delegate->settingsWindow()->findChild<QAbstractButton*>(QStringLiteral("allow"));
+    ASSERT_NE(allow, nullptr) << "the pane asks for nothing";
+    allow->click();
+    ASSERT_EQ(harness.devices->pendingProbes(), 1);
+    harness.devices->answerProbes(false);
+    QMessageBox* box = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* shown = qobject_cast<QMessageBox*>(window); shown && shown->isVisible()) box = shown;
+    ASSERT_NE(box, nullptr) << "nothing was said";
+    EXPECT_EQ(box->text(), QStringLiteral("That didn't take"));
+    EXPECT_TRUE(box->informativeText().contains(QStringLiteral("whenever the Bluetooth service is running")))
+        << qPrintable(box->informativeText());
+    EXPECT_FALSE(box->isModal());
+    box->close();
+
+    // Once the service answers, the same button starts it and says nothing.
+    allow->click();
+    harness.devices->answerProbes(true);
+    EXPECT_EQ(harness.bridge->bluetoothStatus(), BluetoothStartResult::started);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QMessageBox*>(window) && window->isVisible());
 }
 
 } // namespace

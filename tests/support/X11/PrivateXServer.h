@@ -12,6 +12,10 @@ namespace vesk::test {
 // Stopped by the destructor.
 class PrivateXServer {
 public:
+    // `keepState`: the server keeps what clients set (monitors, keymaps) when the last
+    // client leaves, instead of starting afresh.
+    explicit PrivateXServer(QString screen = QStringLiteral("1280x800x24"), bool keepState = false)
+        : m_screen(std::move(screen)), m_keepState(keepState) {}
     ~PrivateXServer() { stop(); }
 
     // Starts Xvfb on a free display number, or on `display` again; false (see error())
@@ -19,10 +23,14 @@ public:
     bool start(const QString& display = {}) {
         m_process.setStandardErrorFile(QProcess::nullDevice());
         // It writes its display number once it takes connections.
-        QStringList arguments{QStringLiteral("-displayfd"),  QStringLiteral("1"),
-                              QStringLiteral("-screen"),     QStringLiteral("0"),
-                              QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+        QStringList arguments{QStringLiteral("-displayfd"),
+                              QStringLiteral("1"),
+                              QStringLiteral("-screen"),
+                              QStringLiteral("0"),
+                              m_screen,
+                              QStringLiteral("-nolisten"),
                               QStringLiteral("tcp")};
+        if (m_keepState) arguments.append(QStringLiteral("-noreset"));
         if (!display.isEmpty()) arguments.prepend(display);
         m_process.start(QStringLiteral("Xvfb"), arguments);
         QByteArray said;
@@ -47,6 +55,8 @@ public:
     const QString& error() const { return m_error; }
 
 private:
+    QString m_screen;
+    bool m_keepState = false;
     QProcess m_process;
     QString m_display;
     QString m_error;
