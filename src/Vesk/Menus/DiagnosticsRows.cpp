@@ -56,4 +56,9 @@ QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts) {
     };
 }
 
+QList<DiagnosticsReport::Row> storeRows(const std::optional<QString>& notice) {
+    if (!notice) return {};
+    return {{QStringLiteral("Store"), *notice}};
+}
+
 } // namespace vesk::diagnostics

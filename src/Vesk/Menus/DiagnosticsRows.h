@@ -34,5 +34,8 @@ DiagnosticsReport::Screen screen(quint32 displayId, QSizeF frameSize, std::optio
 // One row per permission in declaration order: its name and its state's case name.
 QList<DiagnosticsReport::Row> permissionRows(const std::function<PermissionState(Permission)>& state);
 QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts);
+// The synced store's row, only when there is something to say about it: why it cannot
+// be opened, or that a damaged store was kept aside and where.
+QList<DiagnosticsReport::Row> storeRows(const std::optional<QString>& notice);
 
 } // namespace vesk::diagnostics

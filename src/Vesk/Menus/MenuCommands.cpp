@@ -164,6 +164,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.updatesAvailable = m_parts.updates.isAvailable();
     facts.services = diagnostics::serviceRows(services);
     facts.syncSummary = m_sync ? m_sync->status().summary() : diagnostics::none();
+    if (m_sync) facts.storeRows = diagnostics::storeRows(m_sync->storeNotice());
 
     facts.widgetCount = int(m_parts.settings.enabledWidgets().size());
     const TrayStore* tray = m_parts.trayStore ? m_parts.trayStore() : nullptr;
