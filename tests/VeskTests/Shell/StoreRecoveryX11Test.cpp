@@ -24,6 +24,20 @@ namespace {
 
 class StoreRecoveryX11Test : public VeskNotchX11Test {
 protected:
+    // The data folder and the trace are shared by every test of this binary: each test
+    // starts and leaves them empty.
+    void SetUp() override {
+        VeskNotchX11Test::SetUp();
+        forget();
+    }
+    void TearDown() override {
+        VeskNotchX11Test::TearDown();
+        forget();
+    }
+    static void forget() {
+        QDir(QFileInfo(SyncCoordinator::storeURL()).absolutePath()).removeRecursively();
+        QFile::remove(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/vesk-diagnostics.log"));
+    }
     // A store of `count` to-dos, folded into the file and closed.
     static void makeStore(int count) {
         auto container = ModelContainer::open(SyncCoordinator::storeURL());
