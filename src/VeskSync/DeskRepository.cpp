@@ -57,14 +57,12 @@ void DeskRepository::observeRemoteChanges() {
 }
 
 void DeskRepository::setUnavailable(const QString& reason) {
-    m_noStoreReason = reason;
     if (!m_context) setUnavailableReason(reason);
 }
 
 void DeskRepository::attach(std::shared_ptr<ModelContext> context) {
     if (m_context || !context) return;
     m_context = std::move(context);
-    m_noStoreReason.clear();
     refresh();
     observeRemoteChanges();
 }

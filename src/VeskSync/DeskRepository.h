@@ -74,7 +74,8 @@ public:
     // Empty while the store can be read and written; else why not, for the user.
     const QString& unavailableReason() const { return m_unavailableReason; }
     bool isAvailable() const { return m_unavailableReason.isEmpty(); }
-    // Why there is no store yet (a repository made without a context).
+    // Why there is no store yet (a repository made without a context); nothing once
+    // there is one.
     void setUnavailable(const QString& reason);
     // Asked for the store while there is none; it calls attach() when it has one.
     void setReopen(std::function<void()> reopen) { m_reopen = std::move(reopen); }
@@ -156,8 +157,6 @@ private:
     QMetaObject::Connection m_remoteChangeObserver;
     std::function<void()> m_reopen;
     QString m_unavailableReason;
-    // Why the store had no context, apart from read failures.
-    QString m_noStoreReason;
     bool m_readFailed = false;
 
     QList<TodoSnapshot> m_todos;
