@@ -3,6 +3,7 @@
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskSync/ModelContainer.h"
 #include "VeskSync/ModelContext.h"
+#include "VeskSync/Sqlite.h"
 
 #include <algorithm>
 
@@ -18,6 +19,12 @@ template <class T> RecordList<T> sortedByIndex(RecordList<T> records) {
     return records;
 }
 
+// SQLite's reason, as a sentence.
+QString readFailure(QString reason) {
+    if (!reason.isEmpty()) reason[0] = reason[0].toUpper();
+    return reason + QLatin1Char('.');
+}
+
 bool todoBefore(const TodoSnapshot& a, const TodoSnapshot& b) {
     if (a.isDone != b.isDone) return !a.isDone;
     if (a.isFavorite != b.isFavorite) return a.isFavorite;
@@ -31,6 +38,7 @@ const QUuid DeskRepository::scratchNoteID{QStringLiteral("00000000-0000-0000-000
 DeskRepository::DeskRepository(std::shared_ptr<ModelContext> context, QString deviceID,
                                const ClockSource* clock, QObject* parent)
     : QObject(parent), m_context(std::move(context)), m_deviceID(std::move(deviceID)), m_clock(clock) {
+    if (!m_context) return;
     refresh();
     observeRemoteChanges();
 }
@@ -48,6 +56,41 @@ void DeskRepository::observeRemoteChanges() {
     });
 }
 
+void DeskRepository::setUnavailable(const QString& reason) {
+    if (!m_context) setUnavailableReason(reason);
+}
+
+void DeskRepository::attach(std::shared_ptr<ModelContext> context) {
+    if (m_context || !context) return;
+    m_context = std::move(context);
+    refresh();
+    observeRemoteChanges();
+}
+
+bool DeskRepository::ensureStore() {
+    if (!m_context && m_reopen) m_reopen();
+    return m_context != nullptr;
+}
+
+template <class T> std::optional<QList<std::shared_ptr<T>>> DeskRepository::read() {
+    if (!m_context) return std::nullopt;
+    if (auto found = m_context->fetch<T>()) return found;
+    ModelContainer& container = m_context->container();
+    QString reason = container.connection().lastError();
+    if (container.connection().lastFailureIsDamage() && container.recover(reason))
+        if (auto found = m_context->fetch<T>()) return found;
+    if (container.connection().isOpen()) reason = container.connection().lastError();
+    m_readFailed = true;
+    setUnavailableReason(readFailure(reason));
+    return std::nullopt;
+}
+
+void DeskRepository::setUnavailableReason(const QString& reason) {
+    if (m_unavailableReason == reason) return;
+    m_unavailableReason = reason;
+    Q_EMIT availabilityChanged();
+}
+
 void DeskRepository::stop() {
     disconnect(m_remoteChangeObserver);
     m_remoteChangeObserver = {};
@@ -61,31 +104,38 @@ void DeskRepository::keepOrForgetUnsaved() {
 }
 
 void DeskRepository::reloadFromStore() {
+    if (!ensureStore()) return;
     keepOrForgetUnsaved();
     refresh();
 }
 
+// A list that cannot be read keeps what it showed: an empty list would say the user's
+// rows are gone.
 void DeskRepository::refresh() {
-    QList<TodoSnapshot> todos;
-    for (const auto& todo : m_context->fetch<SyncedTodo>().value_or(RecordList<SyncedTodo>{}))
-        todos.append({todo->uuid, todo->title, todo->isDone, todo->isFavorite, todo->createdAt});
-    std::stable_sort(todos.begin(), todos.end(), todoBefore);
-    setTodos(todos);
-
-    QList<TimerSnapshot> timers;
-    for (const auto& timer :
-         sortedByIndex(m_context->fetch<SyncedTimer>().value_or(RecordList<SyncedTimer>{})))
-        timers.append({timer->uuid, timer->label, timer->total});
-    setTimers(timers);
-
-    QList<ShortcutSnapshot> shortcuts;
-    for (const auto& shortcut :
-         sortedByIndex(m_context->fetch<SyncedShortcut>().value_or(RecordList<SyncedShortcut>{})))
-        shortcuts.append({shortcut->uuid, shortcut->shortcutName, shortcut->customName, shortcut->symbol,
-                          shortcut->textInput});
-    setShortcuts(shortcuts);
-
+    if (!m_context) return;
+    m_readFailed = false;
+    if (const auto rows = read<SyncedTodo>()) {
+        QList<TodoSnapshot> todos;
+        for (const auto& todo : *rows)
+            todos.append({todo->uuid, todo->title, todo->isDone, todo->isFavorite, todo->createdAt});
+        std::stable_sort(todos.begin(), todos.end(), todoBefore);
+        setTodos(todos);
+    }
+    if (const auto rows = read<SyncedTimer>()) {
+        QList<TimerSnapshot> timers;
+        for (const auto& timer : sortedByIndex(*rows))
+            timers.append({timer->uuid, timer->label, timer->total});
+        setTimers(timers);
+    }
+    if (const auto rows = read<SyncedShortcut>()) {
+        QList<ShortcutSnapshot> shortcuts;
+        for (const auto& shortcut : sortedByIndex(*rows))
+            shortcuts.append({shortcut->uuid, shortcut->shortcutName, shortcut->customName, shortcut->symbol,
+                              shortcut->textInput});
+        setShortcuts(shortcuts);
+    }
     refreshNote();
+    if (!m_readFailed) setUnavailableReason({});
 }
 
 // ---- Edits
@@ -101,9 +151,10 @@ std::shared_ptr<SyncedTodo> DeskRepository::fetchTodo(const QUuid& id) {
     return found && !found->isEmpty() ? found->constFirst() : nullptr;
 }
 
-void DeskRepository::addTodo(const QString& title) {
+bool DeskRepository::addTodo(const QString& title) {
     const QString trimmed = title.trimmed();
-    if (trimmed.isEmpty()) return;
+    if (trimmed.isEmpty()) return true;
+    if (!ensureStore()) return false;
     m_context->insert(std::make_shared<SyncedTodo>(SyncedTodo{.uuid = QUuid::createUuid(),
                                                               .title = trimmed,
                                                               .isDone = false,
@@ -113,9 +164,11 @@ void DeskRepository::addTodo(const QString& title) {
                                                               .sortIndex = 0,
                                                               .deviceID = m_deviceID}));
     saveAndRefresh();
+    return true;
 }
 
 void DeskRepository::toggleTodo(const QUuid& id) {
+    if (!ensureStore()) return;
     const auto todo = fetchTodo(id);
     if (!todo) return;
     todo->isDone = !todo->isDone;
@@ -124,6 +177,7 @@ void DeskRepository::toggleTodo(const QUuid& id) {
 }
 
 void DeskRepository::favoriteTodo(const QUuid& id) {
+    if (!ensureStore()) return;
     const auto todo = fetchTodo(id);
     if (!todo) return;
     todo->isFavorite = !todo->isFavorite;
@@ -131,6 +185,7 @@ void DeskRepository::favoriteTodo(const QUuid& id) {
 }
 
 void DeskRepository::deleteTodo(const QUuid& id) {
+    if (!ensureStore()) return;
     const auto todo = fetchTodo(id);
     if (!todo) return;
     m_context->remove(todo);
@@ -138,6 +193,7 @@ void DeskRepository::deleteTodo(const QUuid& id) {
 }
 
 int DeskRepository::archiveExpired(int days, Date now) {
+    if (!ensureStore()) return 0;
     const auto todos = m_context->fetch<SyncedTodo>();
     if (!todos) return 0;
     int deleted = 0;
@@ -153,12 +209,14 @@ int DeskRepository::archiveExpired(int days, Date now) {
 }
 
 void DeskRepository::addTimer(double total, const QString& label) {
+    if (!ensureStore()) return;
     m_context->insert(std::make_shared<SyncedTimer>(SyncedTimer{
         .uuid = QUuid::createUuid(), .label = label, .total = total, .sortIndex = m_timers.size()}));
     saveAndRefresh();
 }
 
 template <class T> void DeskRepository::removeFirst(const QUuid& id) {
+    if (!ensureStore()) return;
     const auto found = m_context->fetch<T>(id);
     if (!found || found->isEmpty()) return;
     m_context->remove(found->constFirst());
@@ -170,6 +228,7 @@ void DeskRepository::removeTimer(const QUuid& id) {
 }
 
 void DeskRepository::addShortcut(const QString& name, const QString& symbol) {
+    if (!ensureStore()) return;
     m_context->insert(std::make_shared<SyncedShortcut>(SyncedShortcut{.uuid = QUuid::createUuid(),
                                                                       .shortcutName = name,
                                                                       .customName = std::nullopt,
@@ -183,6 +242,29 @@ void DeskRepository::removeShortcut(const QUuid& id) {
     removeFirst<SyncedShortcut>(id);
 }
 
+bool DeskRepository::addShortcutsIfNone(const QList<std::pair<QString, QString>>& entries) {
+    if (!ensureStore()) return false;
+    RecordList<SyncedShortcut> added;
+    for (const auto& [name, symbol] : entries) {
+        added.append(std::make_shared<SyncedShortcut>(SyncedShortcut{.uuid = QUuid::createUuid(),
+                                                                     .shortcutName = name,
+                                                                     .customName = std::nullopt,
+                                                                     .symbol = symbol,
+                                                                     .textInput = std::nullopt,
+                                                                     .sortIndex = added.size()}));
+        m_context->insert(added.constLast());
+    }
+    const bool saved = m_context->saveIf([](sqlite::Connection& db) {
+        return db.integer("SELECT count(*) FROM SyncedShortcut").value_or(1) == 0;
+    });
+    // Never left to be saved later without the check.
+    if (!saved)
+        for (const auto& shortcut : std::as_const(added))
+            m_context->remove(shortcut);
+    refresh();
+    return saved;
+}
+
 // ---- Scratch note
 
 std::shared_ptr<SyncedNote> DeskRepository::fetchScratchNote() {
@@ -191,6 +273,7 @@ std::shared_ptr<SyncedNote> DeskRepository::fetchScratchNote() {
 }
 
 void DeskRepository::saveNote(const QString& text) {
+    if (!ensureStore()) return;
     const Date time = now();
     auto note = fetchScratchNote();
     if (!note) {
@@ -219,9 +302,24 @@ void DeskRepository::saveNote(const QString& text) {
 }
 
 void DeskRepository::refreshNote() {
-    const auto note = fetchScratchNote();
-    auto revisions = note ? m_context->revisions(note).value_or(RecordList<SyncedNoteRevision>{})
-                          : RecordList<SyncedNoteRevision>{};
+    const auto notes = read<SyncedNote>();
+    if (!notes) return;
+    std::shared_ptr<SyncedNote> note;
+    for (const auto& candidate : *notes)
+        if (candidate->uuid == scratchNoteID) {
+            note = candidate;
+            break;
+        }
+    RecordList<SyncedNoteRevision> revisions;
+    if (note) {
+        const auto found = m_context->revisions(note);
+        if (!found) {
+            m_readFailed = true;
+            setUnavailableReason(readFailure(m_context->container().connection().lastError()));
+            return;
+        }
+        revisions = *found;
+    }
     std::stable_sort(revisions.begin(), revisions.end(),
                      [](const auto& a, const auto& b) { return a->editedAt < b->editedAt; });
     std::shared_ptr<SyncedNoteRevision> own;

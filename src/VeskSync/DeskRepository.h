@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -50,6 +51,11 @@ struct ShortcutSnapshot {
 // The desk's synced to-dos, timers, shortcuts and scratch note, as the views see them:
 // sorted snapshots republished after every edit and every change from elsewhere. Each
 // edit saves at once. Fields signal only when their value changes. Main thread only.
+//
+// The store may be out of reach: not opened at start (another program held it), or a
+// read failing. The repository then says why (`unavailableReason()`), keeps the lists it
+// last read instead of showing them empty, refuses edits it would lose, and asks for
+// the store again (`setReopen`) when the Desk opens and before each edit.
 class DeskRepository : public QObject {
     Q_OBJECT
 
@@ -60,9 +66,22 @@ public:
     // Reads everything, then follows the store's changes from elsewhere. `deviceID`
     // names this computer on new to-dos and on its note revision. The clock, when
     // given, must outlive the repository.
+    // A null context: no store yet, for the reason given to setUnavailable().
     DeskRepository(std::shared_ptr<ModelContext> context, QString deviceID,
                    const ClockSource* clock = nullptr, QObject* parent = nullptr);
     ~DeskRepository() override;
+
+    // Empty while the store can be read and written; else why not, for the user.
+    const QString& unavailableReason() const { return m_unavailableReason; }
+    bool isAvailable() const { return m_unavailableReason.isEmpty(); }
+    // Why there is no store yet (a repository made without a context); nothing once
+    // there is one.
+    void setUnavailable(const QString& reason);
+    // Asked for the store while there is none; it calls attach() when it has one.
+    void setReopen(std::function<void()> reopen) { m_reopen = std::move(reopen); }
+    // The store is there now: reads it and follows its changes.
+    void attach(std::shared_ptr<ModelContext> context);
+    bool hasStore() const { return m_context != nullptr; }
 
     // Open before done; favourites first; newest first; ties in store order.
     const QList<TodoSnapshot>& todos() const { return m_todos; }
@@ -85,8 +104,9 @@ public:
 
     // ---- Edits
 
-    // Adds an open to-do with the text trimmed; nothing for a blank text.
-    void addTodo(const QString& title);
+    // Adds an open to-do with the text trimmed; nothing for a blank text. False when it
+    // was not taken because there is no store: the caller keeps the text.
+    bool addTodo(const QString& title);
     void toggleTodo(const QUuid& id);
     void favoriteTodo(const QUuid& id);
     void deleteTodo(const QUuid& id);
@@ -96,6 +116,9 @@ public:
     void removeTimer(const QUuid& id);
     void addShortcut(const QString& name, const QString& symbol);
     void removeShortcut(const QUuid& id);
+    // Adds the shortcuts (name, symbol) in one commit, only if the store holds none when
+    // it commits (another copy of the program may have added them); true when added.
+    bool addShortcutsIfNone(const QList<std::pair<QString, QString>>& entries);
 
     // Stores `text` as this computer's revision of the scratch note and shows it.
     void saveNote(const QString& text);
@@ -106,9 +129,13 @@ Q_SIGNALS:
     void shortcutsChanged();
     void noteTextChanged();
     void noteHadConflictChanged();
+    void availabilityChanged();
 
 private:
     void observeRemoteChanges();
+    bool ensureStore();
+    template <class T> std::optional<QList<std::shared_ptr<T>>> read();
+    void setUnavailableReason(const QString& reason);
     void saveAndRefresh();
     void keepOrForgetUnsaved();
     void refreshNote();
@@ -128,6 +155,9 @@ private:
     const ClockSource* m_clock;
     NoteMerge m_merger;
     QMetaObject::Connection m_remoteChangeObserver;
+    std::function<void()> m_reopen;
+    QString m_unavailableReason;
+    bool m_readFailed = false;
 
     QList<TodoSnapshot> m_todos;
     QList<TimerSnapshot> m_timers;

@@ -358,10 +358,19 @@ bool ModelContext::hasChanges() const {
 }
 
 bool ModelContext::save(QString* error) {
+    return saveIf({}, error);
+}
+
+bool ModelContext::saveIf(const std::function<bool(sqlite::Connection&)>& stillWanted, QString* error) {
     if (!hasChanges()) return true;
     sqlite::Connection& db = d->db;
     if (!db.exec("BEGIN IMMEDIATE")) {
         if (error) *error = db.lastError();
+        return false;
+    }
+    if (stillWanted && !stillWanted(db)) {
+        db.exec("ROLLBACK");
+        rollback();
         return false;
     }
     QList<StoreChange> changes;

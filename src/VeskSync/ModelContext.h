@@ -6,12 +6,16 @@
 #include <QString>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace vesk {
 
 class ModelContainer;
+namespace sqlite {
+class Connection;
+}
 
 template <class T> using RecordList = QList<std::shared_ptr<T>>;
 
@@ -52,6 +56,11 @@ public:
     // Writes every change in one transaction. Nothing to write is a success. On failure
     // nothing is written, every change stays here, and `error` says why.
     bool save(QString* error = nullptr);
+    // As save(), but `stillWanted` first decides inside the write transaction, with what
+    // other writers committed before it in view, whether the changes are made at all.
+    // When it says no, nothing is written, the changes are forgotten and the result is
+    // false with `error` left empty.
+    bool saveIf(const std::function<bool(sqlite::Connection&)>& stillWanted, QString* error = nullptr);
     // Forgets the unsaved changes: records return to their last read or saved values.
     void rollback();
 

@@ -1,5 +1,6 @@
 #include "VeskSync/SyncCoordinator.h"
 
+#include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskSync/CloudMirror.h"
@@ -63,24 +64,59 @@ void SyncCoordinator::start(bool syncEnabled, std::function<void()> done) {
     });
 }
 
+std::shared_ptr<ModelContainer> SyncCoordinator::openStore(const QString& path) {
+    QString error;
+    auto container = ModelContainer::open(path, &error);
+    const std::optional<QString> storeError = container ? std::nullopt : std::make_optional(error);
+    if (container) connect(container.get(), &ModelContainer::recovered, this, &SyncCoordinator::storeChanged);
+    if (storeError != m_storeError || (container && container->recovery())) {
+        m_storeError = storeError;
+        Q_EMIT storeChanged();
+    }
+    return container;
+}
+
+std::optional<QString> SyncCoordinator::storeNotice() const {
+    if (m_storeError)
+        return QStringLiteral("Your to-dos, notes and shortcuts can't be opened right now (%1). VeskNotch "
+                              "tries again when the Desk opens.")
+            .arg(*m_storeError);
+    const std::optional<StoreRecovery> recovery = m_container ? m_container->recovery() : std::nullopt;
+    if (!recovery) return std::nullopt;
+    return QStringLiteral("The store could not be used (%1). It was kept as %2, and %3 of its rows were "
+                          "carried into a new store.")
+        .arg(recovery->reason, recovery->asidePath)
+        .arg(recovery->rowsCarried);
+}
+
+bool SyncCoordinator::retryStore() {
+    if (m_container) return true;
+    if (!m_storeError) return false; // not started yet
+    auto container = makeContainer(m_wantsCloud);
+    if (!container) return false;
+    TraceLog::trace(QStringLiteral("store: opened on a later try"));
+    setContainer(std::move(container));
+    return true;
+}
+
 std::shared_ptr<ModelContainer> SyncCoordinator::makeContainer(bool cloudKit) {
     const QString path = m_storePath.isEmpty() ? storeURL() : m_storePath;
+    m_wantsCloud = cloudKit;
     migrateLegacyStoreIfNeeded(path);
     if (cloudKit) {
-        QString error;
         if (const std::optional<CloudError> refused = m_cloud->prepare()) {
             setContainerError(refused->description);
-        } else if (auto container = ModelContainer::open(path, &error)) {
+        } else if (auto container = openStore(path)) {
             m_mirror = std::make_unique<CloudMirror>(container, m_cloud);
             setIsLocalOnly(false);
             setContainerError(std::nullopt);
             return container;
         } else {
-            setContainerError(error);
+            setContainerError(m_storeError);
         }
     }
     setIsLocalOnly(true);
-    return ModelContainer::open(path);
+    return openStore(path);
 }
 
 void SyncCoordinator::refreshAccountStatus(std::function<void()> done) {

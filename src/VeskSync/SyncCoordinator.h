@@ -68,12 +68,21 @@ public:
     const std::optional<QString>& containerError() const { return m_containerError; }
     const PushRegistration& push() const { return m_push; }
     const std::optional<QString>& accountError() const { return m_accountError; }
+    // Why the store could not be opened; none once it is open.
+    const std::optional<QString>& storeError() const { return m_storeError; }
+    // A sentence for the user about the store: why it cannot be opened now, or what was
+    // done with a damaged one and where the old file lies; none while all is well.
+    std::optional<QString> storeNotice() const;
     // The mirror of a cloud-backed store; null for a local one.
     CloudMirror* mirror() const { return m_mirror.get(); }
 
     // Builds the store once and settles the status; `done` runs when that is known
     // (after the first account check when one runs).
     void start(bool syncEnabled, std::function<void()> done = {});
+    // Tries once more to open a store that could not be opened (waiting at most the
+    // busy time-out); true when there is a store. Asked only on the user's own steps (the
+    // Desk opening, an edit), never on a timer.
+    bool retryStore();
     // Asks the cloud for the account up to three times, 2 s and then 4 s apart.
     void refreshAccountStatus(std::function<void()> done = {});
     void notePushRegistration(const PushRegistration& push);
@@ -89,9 +98,12 @@ Q_SIGNALS:
     void containerErrorChanged();
     void pushChanged();
     void accountErrorChanged();
+    // storeError() or storeNotice() changed.
+    void storeChanged();
 
 private:
     std::shared_ptr<ModelContainer> makeContainer(bool cloudKit);
+    std::shared_ptr<ModelContainer> openStore(const QString& path);
     void attempt(int number, std::function<void()> done);
     void observeSyncEvents();
     void observeAccountChanges();
@@ -113,6 +125,8 @@ private:
     PushRegistration m_push;
     std::optional<QString> m_accountError;
     std::unique_ptr<CloudMirror> m_mirror;
+    std::optional<QString> m_storeError;
+    bool m_wantsCloud = false;
 };
 
 } // namespace vesk

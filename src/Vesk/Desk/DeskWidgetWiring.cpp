@@ -58,6 +58,22 @@ void DeskWidgetWiring::openSettings(const QString& paneNotification) {
     if (!paneNotification.isEmpty()) center.post(paneNotification);
 }
 
+namespace {
+
+// Keeps a synced widget told why its store is out of reach (empty: it is not).
+template <class Widget> void followAvailability(NotchViewModel& model, Widget* widget) {
+    const QPointer<NotchViewModel> target(&model);
+    DeskWidgetWiring::followService<DeskRepository>(
+        model, widget, [target] { return target ? target->repository() : nullptr; },
+        &DeskRepository::availabilityChanged,
+        [widget, target] {
+            DeskRepository* repository = target ? target->repository() : nullptr;
+            widget->setUnavailable(repository ? repository->unavailableReason() : QString());
+        });
+}
+
+} // namespace
+
 // ---- One function per widget. A widget not built yet leaves its slot empty.
 
 // Media player.
@@ -131,6 +147,7 @@ DeskWidget* DeskWidgetWiring::todos(const Context& context) {
             DeskRepository* repository = model ? model->repository() : nullptr;
             widget->setItems(repository ? repository->todos() : QList<TodoSnapshot>());
         });
+    followAvailability(context.model, widget);
     return widget;
 }
 
@@ -186,6 +203,7 @@ DeskWidget* DeskWidgetWiring::notes(const Context& context) {
             DeskRepository* repository = model ? model->repository() : nullptr;
             widget->setText(repository ? repository->noteText() : QString());
         });
+    followAvailability(context.model, widget);
     return widget;
 }
 
@@ -213,6 +231,7 @@ DeskWidget* DeskWidgetWiring::shortcuts(const Context& context) {
             DeskRepository* repository = model ? model->repository() : nullptr;
             widget->setItems(repository ? repository->shortcuts() : QList<ShortcutSnapshot>());
         });
+    followAvailability(context.model, widget);
     return widget;
 }
 

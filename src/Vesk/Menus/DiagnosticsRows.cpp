@@ -76,4 +76,9 @@ QString syncStatus(const SyncStatus& status, const std::optional<QString>& conta
     return status.summary();
 }
 
+QList<DiagnosticsReport::Row> storeRows(const std::optional<QString>& notice) {
+    if (!notice) return {};
+    return {{QStringLiteral("Store"), *notice}};
+}
+
 } // namespace vesk::diagnostics

@@ -45,5 +45,8 @@ QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts);
 // The "Sync" row: the status's summary, or, where the store could not reach a cloud
 // because the system has none, the cloud layer's own reason.
 QString syncStatus(const SyncStatus& status, const std::optional<QString>& containerError);
+// The synced store's row, only when there is something to say about it: why it cannot
+// be opened, or that a damaged store was kept aside and where.
+QList<DiagnosticsReport::Row> storeRows(const std::optional<QString>& notice);
 
 } // namespace vesk::diagnostics

@@ -203,6 +203,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     facts.services = diagnostics::serviceRows(services);
     facts.syncSummary =
         m_sync ? diagnostics::syncStatus(m_sync->status(), m_sync->containerError()) : diagnostics::none();
+    if (m_sync) facts.storeRows = diagnostics::storeRows(m_sync->storeNotice());
 
     facts.widgetCount = int(m_parts.settings.enabledWidgets().size());
     const TrayStore* tray = m_parts.trayStore ? m_parts.trayStore() : nullptr;

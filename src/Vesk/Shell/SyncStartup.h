@@ -10,6 +10,7 @@
 namespace vesk {
 
 class DeskRepository;
+class ModelContainer;
 class NotchSurface;
 class SyncCoordinator;
 
@@ -17,6 +18,9 @@ class SyncCoordinator;
 // trace its state; with a store, import the older files once, build the repository
 // and hand it to the notch, seed shortcuts on the first run, read VESK_SEED_TRAY a
 // third time, and 8 s later collapse duplicate rows. Launching does not wait for it.
+// A store that cannot be opened (another program holds it) still gets a repository,
+// which says why and asks for the store again; the steps that need the store run once
+// it opens.
 class SyncStartup : public QObject {
     Q_OBJECT
 
@@ -49,6 +53,10 @@ public:
 
 private:
     void started();
+    void handOver();
+    void storeArrived();
+    void withStore();
+    void importOnce(const std::shared_ptr<ModelContainer>& container);
     void seedShortcutsIfNeeded();
     void seed(const QStringList& available);
     void collapseDuplicates();

@@ -80,7 +80,8 @@ DiagnosticsReport DiagnosticsReport::make(const Facts& facts) {
 
     report.sections.append({QStringLiteral("Permissions"), facts.permissions});
     report.sections.append({QStringLiteral("Services"), facts.services});
-    report.sections.append({QStringLiteral("Sync"), {{QStringLiteral("Status"), facts.syncSummary}}});
+    report.sections.append({QStringLiteral("Sync"),
+                            QList<Row>{{QStringLiteral("Status"), facts.syncSummary}} + facts.storeRows});
     report.sections.append({QStringLiteral("Content"),
                             {
                                 {QStringLiteral("Widgets enabled"), QString::number(facts.widgetCount)},

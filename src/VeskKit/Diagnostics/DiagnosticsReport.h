@@ -39,6 +39,7 @@ struct DiagnosticsReport {
         QList<Row> permissions;
         QList<Row> services;
         QString syncSummary;
+        QList<Row> storeRows; // after the status, in the "Sync" section
         int widgetCount = 0;
         int trayCount = 0;
         int clipCount = 0;

@@ -191,14 +191,38 @@ TEST_F(SyncStartupTest, SeedsShortcutsOnlyOnTheFirstRunIntoAnEmptyList) {
     }
 }
 
-TEST_F(SyncStartupTest, WithoutAStoreNothingFollowsTheSyncLine) {
+// A store that cannot be opened at start still gets a repository, which says why and
+// refuses to-dos it would lose; the first edit after the cause is gone opens the store,
+// runs the steps that wait for it, and takes the to-do.
+TEST_F(SyncStartupTest, WithoutAStoreTheRepositorySaysWhyAndTakesTheStoreOnceItOpens) {
     QFile blocker(data.filePath(QStringLiteral("file")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    writeLegacy(QStringLiteral("todos.json"), R"([{"title": "imported"}])");
     start(data.filePath(QStringLiteral("file/Vesk.store")));
-    EXPECT_EQ(lines, QStringList{"sync: Couldn't reach the cloud, localOnly=true, accountError=none"});
-    EXPECT_FALSE(startup->repository());
-    EXPECT_FALSE(surface.repository());
+    EXPECT_EQ(lines,
+              (QStringList{"sync: Couldn't reach the cloud, localOnly=true, accountError=none", "(tray)"}));
+    DeskRepository* repository = startup->repository();
+    ASSERT_TRUE(repository);
+    EXPECT_EQ(surface.repository(), repository);
+    EXPECT_EQ(readyWithRepository, true);
+    EXPECT_FALSE(repository->isAvailable());
+    ASSERT_TRUE(sync->storeNotice());
+    EXPECT_TRUE(sync->storeNotice()->contains(QLatin1String("can't be opened right now")));
+    EXPECT_FALSE(repository->addTodo(QStringLiteral("typed")));
     EXPECT_EQ(scheduler.pendingCount(), 0);
+    EXPECT_EQ(listings, 0);
+
+    blocker.remove();
+    EXPECT_TRUE(repository->addTodo(QStringLiteral("typed")));
+    EXPECT_TRUE(repository->isAvailable());
+    EXPECT_FALSE(sync->storeNotice());
+    QStringList titles;
+    for (const TodoSnapshot& todo : repository->todos())
+        titles << todo.title;
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{"imported", "typed"}));
+    EXPECT_EQ(listings, 1);
+    EXPECT_EQ(scheduler.pendingCount(), 1) << "the duplicate collapse waits its 8 s";
 }
 
 TEST_F(SyncStartupTest, ImportsEveryFieldOfTheFilesTheOlderStoresWrote) {

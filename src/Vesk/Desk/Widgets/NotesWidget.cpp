@@ -1,5 +1,6 @@
 #include "Vesk/Desk/Widgets/NotesWidget.h"
 
+#include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -92,9 +93,25 @@ void NotesWidget::setText(const QString& text) {
     m_loaded = true;
 }
 
+void NotesWidget::setUnavailable(const QString& reason) {
+    if (reason == m_unavailable) return;
+    m_unavailable = reason;
+    delete m_notice;
+    m_notice = nullptr;
+    const bool unavailable = !reason.isEmpty();
+    // Typing would go nowhere: the editor takes none until the store is back.
+    m_editor->setReadOnly(unavailable);
+    m_editor->setVisible(!unavailable);
+    m_placeholder->setVisible(!unavailable && m_editor->document()->isEmpty());
+    if (!unavailable) return;
+    m_notice = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
+                                    QStringLiteral("Can't open your note"), reason);
+    layout()->addWidget(m_notice);
+}
+
 void NotesWidget::edited() {
-    m_placeholder->setVisible(m_editor->document()->isEmpty());
-    if (m_replacing) return;
+    m_placeholder->setVisible(m_unavailable.isEmpty() && m_editor->document()->isEmpty());
+    if (m_replacing || !m_unavailable.isEmpty()) return;
     if (m_actions.save) m_actions.save(text());
     if (m_actions.onCommit) m_actions.onCommit();
 }

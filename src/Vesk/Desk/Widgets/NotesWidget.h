@@ -10,7 +10,8 @@ namespace vesk {
 
 // The scratch note: one plain-text editor filling the cell, "Notes…" while it is
 // empty. Each edit is saved at once and then committed; a text from elsewhere (a merge,
-// another computer) replaces the editor's without being saved as an edit.
+// another computer) replaces the editor's without being saved as an edit. While the
+// store is out of reach it says why in place of the editor and takes no typing.
 class NotesWidget : public DeskWidget {
     Q_OBJECT
 
@@ -29,6 +30,9 @@ public:
     QString text() const;
     QPlainTextEdit* editor() const { return m_editor; }
     bool showsPlaceholder() const;
+    // Why the note cannot be read or saved now; empty when it can.
+    void setUnavailable(const QString& reason);
+    const QString& unavailableReason() const { return m_unavailable; }
 
 protected:
     void disappeared() override;
@@ -42,6 +46,8 @@ private:
     QWidget* m_placeholder = nullptr;
     bool m_replacing = false;
     bool m_loaded = false;
+    QString m_unavailable;
+    QWidget* m_notice = nullptr;
 };
 
 } // namespace vesk

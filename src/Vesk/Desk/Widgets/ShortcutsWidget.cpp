@@ -78,6 +78,12 @@ void ShortcutsWidget::setItems(const QList<ShortcutSnapshot>& items) {
     rebuild();
 }
 
+void ShortcutsWidget::setUnavailable(const QString& reason) {
+    if (reason == m_unavailable) return;
+    m_unavailable = reason;
+    rebuild();
+}
+
 WidgetEmptyState* ShortcutsWidget::emptyState() const {
     return qobject_cast<WidgetEmptyState*>(m_shown);
 }
@@ -96,7 +102,10 @@ void ShortcutsWidget::rebuild() {
         m_shown->hide();
         m_shown->deleteLater();
     }
-    if (m_items.isEmpty()) {
+    if (!m_unavailable.isEmpty()) {
+        m_shown = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
+                                       QStringLiteral("Can't open your shortcuts"), m_unavailable);
+    } else if (m_items.isEmpty()) {
         m_shown = new WidgetEmptyState(QStringLiteral("sparkles"), QStringLiteral("Choose your shortcuts"),
                                        QStringLiteral("in settings."),
                                        WidgetEmptyState::Action{QStringLiteral("Choose Shortcuts"), [this] {

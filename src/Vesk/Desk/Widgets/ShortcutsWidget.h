@@ -25,6 +25,8 @@ public:
     ShortcutsWidget(const DeskEnvironment& environment, Actions actions, QWidget* parent = nullptr);
 
     void setItems(const QList<ShortcutSnapshot>& items);
+    // Why the shortcuts cannot be read now (shown instead of them); empty when they can.
+    void setUnavailable(const QString& reason);
     const QList<ShortcutSnapshot>& items() const { return m_items; }
 
     // The placeholder shown without shortcuts; null while they are listed.
@@ -38,6 +40,7 @@ private:
     QList<ShortcutSnapshot> m_items;
     QWidget* m_content = nullptr;
     QWidget* m_shown = nullptr;
+    QString m_unavailable;
 };
 
 } // namespace vesk

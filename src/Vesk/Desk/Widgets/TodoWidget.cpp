@@ -256,6 +256,8 @@ TodoWidget::TodoWidget(const DeskEnvironment& environment, Actions actions, QWid
         // The text goes as typed; the repository trims it and ignores a blank one.
         const QString draft = m_field->text();
         if (m_actions.onAdd) m_actions.onAdd(draft);
+        // Told at once when the store opened for it; otherwise the text was not taken.
+        if (!m_unavailable.isEmpty()) return;
         m_field->clear();
         m_field->setFocus(Qt::OtherFocusReason);
     });
@@ -280,6 +282,12 @@ TodoWidget::TodoWidget(const DeskEnvironment& environment, Actions actions, QWid
 void TodoWidget::setItems(const QList<TodoSnapshot>& items) {
     if (items == m_items && m_shown) return;
     m_items = items;
+    rebuild();
+}
+
+void TodoWidget::setUnavailable(const QString& reason) {
+    if (reason == m_unavailable) return;
+    m_unavailable = reason;
     rebuild();
 }
 
@@ -310,7 +318,12 @@ void TodoWidget::rebuild() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     m_countLine.clear();
-    if (m_items.isEmpty()) {
+    if (!m_unavailable.isEmpty()) {
+        layout->setContentsMargins(0, 14, 0, 0);
+        layout->addWidget(new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
+                                               QStringLiteral("Can't open your to-dos"), m_unavailable));
+        layout->addStretch(1);
+    } else if (m_items.isEmpty()) {
         layout->setContentsMargins(0, 14, 0, 0);
         layout->addWidget(new WidgetEmptyState(QStringLiteral("checkmark.circle"),
                                                QStringLiteral("Nothing to do"),

@@ -14,7 +14,9 @@ namespace vesk {
 class WidgetEmptyState;
 
 // The to-dos: a composer for a new one, the list (check box, title, star, delete) and
-// how many are left. Rows are open before done, favourites first, newest first.
+// how many are left. Rows are open before done, favourites first, newest first. While
+// the store is out of reach it says why instead of the list, and a typed to-do stays in
+// the field until the store takes it.
 class TodoWidget : public DeskWidget {
     Q_OBJECT
 
@@ -29,6 +31,9 @@ public:
     TodoWidget(const DeskEnvironment& environment, Actions actions, QWidget* parent = nullptr);
 
     void setItems(const QList<TodoSnapshot>& items);
+    // Why the to-dos cannot be read or written now; empty when they can.
+    void setUnavailable(const QString& reason);
+    const QString& unavailableReason() const { return m_unavailable; }
     const QList<TodoSnapshot>& items() const { return m_items; }
     // The items in the order they are listed.
     static QList<TodoSnapshot> ordered(QList<TodoSnapshot> items);
@@ -52,6 +57,7 @@ private:
     QWidget* m_body = nullptr;
     QWidget* m_shown = nullptr;
     QString m_countLine;
+    QString m_unavailable;
 };
 
 } // namespace vesk

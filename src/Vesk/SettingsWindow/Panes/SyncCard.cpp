@@ -42,7 +42,8 @@ private:
 
 SyncCardContent syncCardContent(const SyncStatus& status, bool isLocalOnly,
                                 const SyncCoordinator::PushRegistration& push,
-                                const std::optional<QString>& containerError, bool syncEnabled, Date now) {
+                                const std::optional<QString>& containerError, bool syncEnabled, Date now,
+                                const std::optional<QString>& storeNotice) {
     using Push = SyncCoordinator::PushRegistration::Kind;
     SyncCardContent content;
     content.dot = status.isActive() ? Vesk::Semantic::sage : Vesk::Semantic::amber;
@@ -65,6 +66,8 @@ SyncCardContent syncCardContent(const SyncStatus& status, bool isLocalOnly,
         }
     }
     if (containerError) content.lines.append({*containerError, Vesk::Stone::x400, true, containerErrorLines});
+    // The store itself, whatever the cloud does: busy, or damaged and kept aside.
+    if (storeNotice) content.lines.append({*storeNotice, Vesk::Semantic::amber, true});
     return content;
 }
 
@@ -102,7 +105,8 @@ SyncCard::SyncCard(SettingsStore& settings, SyncCoordinator* sync, QWidget* pare
     card->addRow(status);
 
     for (const auto signal : {&SyncCoordinator::statusChanged, &SyncCoordinator::isLocalOnlyChanged,
-                              &SyncCoordinator::containerErrorChanged, &SyncCoordinator::pushChanged})
+                              &SyncCoordinator::containerErrorChanged, &SyncCoordinator::pushChanged,
+                              &SyncCoordinator::storeChanged, &SyncCoordinator::containerChanged})
         connect(sync, signal, this, &SyncCard::refresh);
     connect(&settings, &SettingsStore::revisionChanged, this, &SyncCard::refresh);
     refresh();
@@ -112,7 +116,7 @@ void SyncCard::refresh() {
     if (!m_sync || !m_lines) return;
     const SyncCardContent content =
         syncCardContent(m_sync->status(), m_sync->isLocalOnly(), m_sync->push(), m_sync->containerError(),
-                        m_settings.syncEnabled(), Date::now());
+                        m_settings.syncEnabled(), Date::now(), m_sync->storeNotice());
     if (content.dot == m_content.dot && content.lines == m_content.lines) return;
     m_content = content;
     m_dot->update();

@@ -32,7 +32,8 @@ struct SyncCardContent {
 
 SyncCardContent syncCardContent(const SyncStatus& status, bool isLocalOnly,
                                 const SyncCoordinator::PushRegistration& push,
-                                const std::optional<QString>& containerError, bool syncEnabled, Date now);
+                                const std::optional<QString>& containerError, bool syncEnabled, Date now,
+                                const std::optional<QString>& storeNotice = std::nullopt);
 
 // The sync switch and the coordinator's state: a dot, the summary and its notes, and
 // "Check now", which asks the coordinator about the account again. The switch only
