@@ -98,6 +98,11 @@ void NotchDragRouter::attach(const NotchDisplay& display) {
     host->setSourcingDrag(m_sourcing);
     if (m_armed) applyArming(display);
     QPointer<NotchDragRouter> self(this);
+    // A desk that closes during a drag leaves the drop area where the drag will enter.
+    if (display.model)
+        connect(display.model, &NotchViewModel::stateChanged, this, [self, display] {
+            if (self) self->keepArmedDropArea(display);
+        });
     host->onDragEntered = [self, display](const QList<QUrl>& urls) {
         if (self) self->dragEntered(display, urls);
     };
@@ -112,6 +117,11 @@ void NotchDragRouter::attach(const NotchDisplay& display) {
     };
 }
 
+QSizeF NotchDragRouter::armedCanvas(const NotchGeometry& geometry) {
+    return {std::min(geometry.notchSize.width() + armedExtraWidth, geometry.screenFrame.width()),
+            armedHeight};
+}
+
 void NotchDragRouter::applyArming(const NotchDisplay& display) {
     NotchPanel* panel = display.panel;
     if (!panel) return;
@@ -121,19 +131,13 @@ void NotchDragRouter::applyArming(const NotchDisplay& display) {
     if (!model) return;
     const NotchGeometry& geometry = model->geometry();
     if (m_armed) {
-        // The open desk is a drop area already.
-        if (model->state().isOpen()) return;
-        const double width =
-            std::min(geometry.notchSize.width() + armedExtraWidth, geometry.screenFrame.width());
-        const QSizeF canvas(width, armedHeight);
-        // The drawn canvas stays: the notch and its backdrop keep their size.
-        panel->setCurrentCanvas(canvas);
-        panel->setFrame(NotchSizing::panelFrame(canvas, geometry));
-        panel->syncBackdrop();
-        if (NotchHostingView* host = panel->hostingView())
-            host->setDropRectForDrag(QRectF(0, 0, width, armedHeight));
+        // Kept by the model through every state change until disarmed; the open desk is
+        // a drop area already and takes it only once it closes.
+        model->setArmedCanvas(armedCanvas(geometry));
+        keepArmedDropArea(display);
         return;
     }
+    model->setArmedCanvas(std::nullopt);
     const QSizeF content = model->contentSize(model->state());
     const bool empty = content.width() == 0 && content.height() == 0;
     const QSizeF canvas = NotchSizing::canvas(content, geometry);
@@ -145,6 +149,13 @@ void NotchDragRouter::applyArming(const NotchDisplay& display) {
         empty ? geometry.notchSize.width() : content.width() + 2 * NotchSizing::sideSlack;
     if (NotchHostingView* host = panel->hostingView())
         host->setDropRectForDrag(QRectF(0, 0, dropWidth, restingDropHeight));
+}
+
+void NotchDragRouter::keepArmedDropArea(const NotchDisplay& display) {
+    NotchHostingView* host = display.host();
+    if (!m_armed || !host || !display.model || display.model->state().isOpen()) return;
+    const QSizeF canvas = armedCanvas(display.model->geometry());
+    host->setDropRectForDrag(QRectF(QPointF(0, 0), canvas));
 }
 
 void NotchDragRouter::setSourcingDrag(bool sourcing) {
@@ -252,15 +263,14 @@ bool NotchDragRouter::runPipeline(const NotchDisplay& display, PipelineID id, co
     if (pipeline == offered.cend()) return false;
     model->send(NotchEvent::dropped());
     QPointer<NotchDragRouter> self(this);
-    runner->run(*pipeline, urls, pipelineOutputDirectory(),
-                [self](const QList<QUrl>& produced) {
-                    if (!self || produced.isEmpty()) return;
-                    // Every model shows the items as they enter (the store says so); the shell
-                    // announces them.
-                    self->m_trayStore.add(produced, false, [self](const QList<TrayItem>& entered) {
-                        if (self && self->onFilesDropped) self->onFilesDropped(entered);
-                    });
-                });
+    runner->run(*pipeline, urls, pipelineOutputDirectory(), [self](const QList<QUrl>& produced) {
+        if (!self || produced.isEmpty()) return;
+        // Every model shows the items as they enter (the store says so); the shell
+        // announces them.
+        self->m_trayStore.add(produced, false, [self](const QList<TrayItem>& entered) {
+            if (self && self->onFilesDropped) self->onFilesDropped(entered);
+        });
+    });
     clearDrag(display);
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Vesk/Notch/NotchDisplay.h"
+#include "Vesk/Notch/NotchGeometry.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskKit/Pipeline/PipelineID.h"
 #include "VeskServices/Tray/TrayItem.h"
@@ -8,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QSizeF>
 #include <QUrl>
 
 #include <functional>
@@ -73,8 +75,12 @@ public:
     void dragExited(const NotchDisplay& display);
     bool drop(const NotchDisplay& display, const QList<QUrl>& urls, const QPointF& point);
 
+    // The window's size while armed, on a display of `geometry`.
+    static QSizeF armedCanvas(const NotchGeometry& geometry);
+
 private:
     void applyArming(const NotchDisplay& display);
+    void keepArmedDropArea(const NotchDisplay& display);
     std::optional<int> laneAt(const NotchDisplay& display, double x, double hostWidth) const;
     void clearDrag(const NotchDisplay& display);
     void dragEnded();

@@ -4,6 +4,7 @@
 #include "Vesk/Notch/AmbientMediaView.h"
 #include "Vesk/Notch/DeskFrameView.h"
 #include "Vesk/Notch/DropLanesView.h"
+#include "Vesk/Notch/NotchSizing.h"
 #include "Vesk/Notch/NotchViewModel.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Notch/NotchShape.h"
@@ -58,6 +59,10 @@ bool transitionsOf(NotchRootView::ContentKind kind) {
     return kind == Kind::ambient || kind == Kind::pill || kind == Kind::expandedPill || kind == Kind::lanes;
 }
 
+double paddingSetting(const SettingsStore& settings) {
+    return NotchSizing::settingInRange(QStringLiteral("contentPadding"), settings.contentPadding());
+}
+
 bool isAmbient(const ActivityPayload& payload) {
     return payload.kind == ActivityKind::nowPlaying && payload.priority == ActivityPriority::ambient;
 }
@@ -68,7 +73,7 @@ NotchRootView::NotchRootView(NotchViewModel& model, QWidget* parent)
     : NotchSurfaceView(parent), m_model(&model), m_size(QVariant(QSizeF())), m_radius(QVariant(14.0)),
       m_opacity(QVariant(1.0)), m_transition(QVariant(1.0)) {
     setMouseTracking(true);
-    m_contentPaddingSetting = model.settings().contentPadding();
+    m_contentPaddingSetting = paddingSetting(model.settings());
     m_contrastOutline = model.settings().contrastOutline();
 
     for (MotionAnimator* animator : {&m_size, &m_radius, &m_opacity}) {
@@ -103,7 +108,7 @@ NotchRootView::NotchRootView(NotchViewModel& model, QWidget* parent)
                         &NotchViewModel::dragURLsChanged})
         connect(&model, signal, this, [this] { refreshContent(false); });
     connect(&model.settings(), &SettingsStore::revisionChanged, this, [this] {
-        const double padding = m_model->settings().contentPadding();
+        const double padding = paddingSetting(m_model->settings());
         const bool outline = m_model->settings().contrastOutline();
         if (padding == m_contentPaddingSetting && outline == m_contrastOutline) return;
         m_contentPaddingSetting = padding;
@@ -162,6 +167,17 @@ QPainterPath NotchRootView::surfacePath() const {
     return path;
 }
 
+QPainterPath NotchRootView::hitPath() const {
+    // Hover and clicks go by the outline the state is heading for, not by the frame the
+    // animation has reached: a pointer on the opening desk is on it from the start.
+    const QRectF surface = targetSurfaceRect();
+    if (m_opacity.target().toDouble() <= 0 || surface.width() <= 0 || surface.height() <= 0) return {};
+    QPainterPath path =
+        NotchShape{Vesk::Radius::notchTop, std::max(0.0, m_radius.target().toDouble())}.path(surface);
+    path.setFillRule(Qt::WindingFill);
+    return path;
+}
+
 void NotchRootView::retarget(const MotionSpec& motion) {
     const bool open = m_model->state().isOpen();
     const bool hidden = m_model->state().kind() == NotchState::Kind::hidden;
@@ -177,7 +193,10 @@ void NotchRootView::surfaceMoved(const QRectF& before) {
     placeContent();
     // The outline and the outline pen's half width around it.
     update(before.united(now).adjusted(-1, -1, 1, 1).toAlignedRect());
-    if (m_pointerInside && m_lastPointer && !surfacePath().contains(*m_lastPointer)) setPointerInside(false);
+    // The pointer is where it was on the screen, not in this view: a panel that grew or
+    // moved re-centred the view under a still pointer.
+    if (m_pointerInside && m_lastPointer && !hitPath().contains(mapFromGlobal(*m_lastPointer)))
+        setPointerInside(false);
     Q_EMIT surfaceChanged();
 }
 
@@ -408,14 +427,22 @@ void NotchRootView::setPointerInside(bool inside) {
     m_model->send(inside ? NotchEvent::hoverBegan() : NotchEvent::hoverEnded());
 }
 
+void NotchRootView::enterEvent(QEnterEvent* event) {
+    NotchSurfaceView::enterEvent(event);
+    // A window that grew, or a shape that caught up, under a still pointer brings the
+    // pointer in without a move.
+    m_lastPointer = event->globalPosition();
+    if (hitPath().contains(event->position())) setPointerInside(true);
+}
+
 void NotchRootView::mouseMoveEvent(QMouseEvent* event) {
-    m_lastPointer = event->position();
-    setPointerInside(surfacePath().contains(event->position()));
+    m_lastPointer = event->globalPosition();
+    setPointerInside(hitPath().contains(event->position()));
 }
 
 void NotchRootView::mousePressEvent(QMouseEvent* event) {
-    m_lastPointer = event->position();
-    const bool inside = surfacePath().contains(event->position());
+    m_lastPointer = event->globalPosition();
+    const bool inside = hitPath().contains(event->position());
     setPointerInside(inside);
     m_pressInside = inside && event->button() == Qt::LeftButton;
     if (!inside) event->ignore();
@@ -433,7 +460,7 @@ void NotchRootView::mouseReleaseEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    if (surfacePath().contains(event->position()) && m_model) m_model->send(NotchEvent::click());
+    if (hitPath().contains(event->position()) && m_model) m_model->send(NotchEvent::click());
 }
 
 void NotchRootView::leaveEvent(QEvent* event) {
@@ -444,6 +471,15 @@ void NotchRootView::leaveEvent(QEvent* event) {
         popup->installEventFilter(this);
         return;
     }
+    // The window's shape follows a resize a moment later, and in between the server may
+    // report the pointer gone from a window that grew under it. Only a pointer that is off
+    // the outline has left.
+    const QPointF global = QCursor::pos().toPointF();
+    const QPointF pointer = mapFromGlobal(global);
+    if (m_pointerInside && rect().contains(pointer.toPoint()) && hitPath().contains(pointer)) {
+        m_lastPointer = global;
+        return;
+    }
     m_lastPointer.reset();
     setPointerInside(false);
 }
@@ -452,7 +488,7 @@ bool NotchRootView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Hide && watched->isWidgetType()) {
         watched->removeEventFilter(this);
         const QPointF pointer = mapFromGlobal(QCursor::pos().toPointF());
-        if (!rect().contains(pointer.toPoint()) || !surfacePath().contains(pointer)) {
+        if (!rect().contains(pointer.toPoint()) || !hitPath().contains(pointer)) {
             m_lastPointer.reset();
             setPointerInside(false);
         }

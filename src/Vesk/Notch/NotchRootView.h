@@ -61,6 +61,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -80,6 +81,8 @@ private:
     double contentPadding(ContentKind kind) const;
     QRectF contentRectFor(ContentKind kind, const QRectF& surface) const;
     QRectF targetSurfaceRect() const;
+    // Where the pointer counts as on the notch.
+    QPainterPath hitPath() const;
     void retarget(const MotionSpec& motion);
     void surfaceMoved(const QRectF& before);
     void refreshContent(bool animated);
@@ -104,6 +107,7 @@ private:
     std::optional<Snapshot> m_incoming;
     bool m_pointerInside = false;
     bool m_pressInside = false;
+    // In global coordinates.
     std::optional<QPointF> m_lastPointer;
     QRectF m_lastSurface;
     double m_contentPaddingSetting = 12;

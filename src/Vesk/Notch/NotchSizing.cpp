@@ -1,8 +1,10 @@
 #include "Vesk/Notch/NotchSizing.h"
 
+#include "VeskKit/Settings/SettingsStore.h"
 #include "VeskUI/Notch/ActivityMetrics.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vesk::NotchSizing {
 
@@ -85,6 +87,15 @@ WidgetLayoutEngine deskLayoutEngine() {
 
 double availableDeskWidth(const NotchGeometry& geometry) {
     return geometry.screenFrame.width() - deskScreenMargin;
+}
+
+double settingInRange(const QString& key, double value) {
+    for (const SettingDescriptor& setting : SettingsStore::catalogue()) {
+        if (setting.key != key || !setting.range) continue;
+        if (!std::isfinite(value)) return setting.defaultValue.toDouble();
+        return std::clamp(value, setting.range->lowest, setting.range->highest);
+    }
+    return value;
 }
 
 } // namespace vesk::NotchSizing

@@ -67,6 +67,11 @@ QRectF panelFrame(const QSizeF& canvas, const NotchGeometry& geometry);
 WidgetLayoutEngine deskLayoutEngine();
 double availableDeskWidth(const NotchGeometry& geometry);
 
+// A size setting as the notch uses it: the stored value kept within the range the
+// settings window writes (a hand-edited file may hold anything), or the setting's
+// default when it is no finite number. Keys without a range pass unchanged.
+double settingInRange(const QString& key, double value);
+
 // The horizontal chrome around an activity's texts for a contentPadding setting.
 inline double activityChromePadding(double contentPadding) {
     return 2 * (contentPadding + 6) - 12;

@@ -209,6 +209,11 @@ public:
     QRectF interactiveRect(const QSizeF& canvas) const;
     // Lays the desk's widgets out afresh from the settings; resizes an open desk at once.
     void recomputeLayout();
+    // A drag is armed: the window keeps `canvas` in every state but the open desk (whose
+    // own canvas is a drop area already), while the shape is drawn for the state. Applied
+    // at once unless the desk is open. Cleared, the window is left to whoever disarms.
+    void setArmedCanvas(const std::optional<QSizeF>& canvas);
+    std::optional<QSizeF> armedCanvas() const;
 
 Q_SIGNALS:
     void stateChanged();

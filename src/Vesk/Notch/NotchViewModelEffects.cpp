@@ -142,10 +142,26 @@ void NotchViewModel::resizeWindow(const NotchState& target) {
 }
 
 void NotchViewModel::applyCanvasAtOnce(NotchPanelInterface& panel, const QSizeF& canvas) {
-    panel.setCurrentCanvas(canvas);
+    const QSizeF window = d->armedCanvas && !d->state.isOpen() ? *d->armedCanvas : canvas;
+    panel.setCurrentCanvas(window);
     panel.setDrawnCanvas(canvas);
-    panel.setFrame(NotchSizing::panelFrame(canvas, d->geometry));
+    panel.setFrame(NotchSizing::panelFrame(window, d->geometry));
     panel.syncBackdrop();
+}
+
+void NotchViewModel::setArmedCanvas(const std::optional<QSizeF>& canvas) {
+    d->armedCanvas = canvas;
+    if (!canvas || d->state.isOpen()) return;
+    if (NotchPanelInterface* panel = d->livePanel()) {
+        // The drawn canvas stays: the notch and its backdrop keep their size.
+        panel->setCurrentCanvas(*canvas);
+        panel->setFrame(NotchSizing::panelFrame(*canvas, d->geometry));
+        panel->syncBackdrop();
+    }
+}
+
+std::optional<QSizeF> NotchViewModel::armedCanvas() const {
+    return d->armedCanvas;
 }
 
 void NotchViewModel::performEffect(const NotchEffect& effect) {
@@ -208,7 +224,8 @@ QSizeF NotchViewModel::contentSize(const NotchState& state) const {
                                        .isHovering = d->isHovering,
                                        .layout = d->layout,
                                        .deskHeight = deskHeight(),
-                                       .contentPadding = d->settings.contentPadding()};
+                                       .contentPadding = NotchSizing::settingInRange(
+                                           QStringLiteral("contentPadding"), d->settings.contentPadding())};
     return NotchSizing::contentSize(state, context);
 }
 

@@ -53,6 +53,9 @@ struct NotchViewModel::Fields {
     NotchStateMachine machine;
     NotchPanelInterface* panel = nullptr;
     QPointer<QObject> panelLifetime;
+    // While a drag is armed: the window's drop area, kept whatever the state draws
+    // unless the desk is open.
+    std::optional<QSizeF> armedCanvas;
     std::function<void(const NotchEffect&)> onEffect;
     std::function<void()> onGeometryChange;
     ScrollGestureRecognizer scroll;

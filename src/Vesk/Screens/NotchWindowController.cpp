@@ -105,7 +105,8 @@ NotchWindowController::NotchWindowController(SettingsStore& settings, Environmen
     m_trayStore = std::make_unique<TrayStore>(QStringLiteral("Vesk"), m_environment.trayOptions);
     m_pipelineRunner = std::make_unique<PipelineRunner>(PipelineRegistry(), m_environment.pipelineOptions);
     // Temporaries of runs that a crash or a kill cut short; once, off the main thread.
-    QThreadPool::globalInstance()->start([folder = pipelineOutputDirectory()] { removeStaleOutputs(folder); });
+    QThreadPool::globalInstance()->start(
+        [folder = pipelineOutputDirectory()] { removeStaleOutputs(folder); });
     // Copies enter the tray after the drop that asked for them.
     connect(m_trayStore.get(), &TrayStore::itemsChanged, this, &NotchWindowController::publishTrayItems);
     m_timerStore = std::make_unique<TimerStore>(m_environment.modelEnvironment.clock);
@@ -257,12 +258,18 @@ void NotchWindowController::rebuild() {
         return;
     }
 
-    const QSizeF handlerSize(m_settings.handlerWidth(), m_settings.handlerHeight());
+    // Sizes as the settings window writes them, whatever a hand-edited file holds.
+    const auto inRange = [](const char* key, double value) {
+        return NotchSizing::settingInRange(QLatin1String(key), value);
+    };
+    const QSizeF handlerSize(inRange("handlerWidth", m_settings.handlerWidth()),
+                             inRange("handlerHeight", m_settings.handlerHeight()));
+    const double widthAdjust = inRange("notchWidthAdjust", m_settings.notchWidthAdjust());
+    const double heightAdjust = inRange("notchHeightAdjust", m_settings.notchHeightAdjust());
     std::vector<std::unique_ptr<Entry>> ordered;
     for (QScreen* screen : eligible) {
-        const NotchGeometry geometry =
-            ScreenGeometryResolver::geometry(screens::describe(*screen), m_settings.notchWidthAdjust(),
-                                             m_settings.notchHeightAdjust(), handlerSize);
+        const NotchGeometry geometry = ScreenGeometryResolver::geometry(
+            screens::describe(*screen), widthAdjust, heightAdjust, handlerSize);
         const auto existing = std::find_if(m_entries.begin(), m_entries.end(), [&](const auto& entry) {
             return entry->display.id == geometry.displayID;
         });

@@ -2,6 +2,7 @@
 #include "Vesk/Desk/Widgets/ClipboardWidget.h"
 #include "Vesk/Desk/DeskWidgetWiring.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
+#include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include "support/Desk/DeskFixture.h"
@@ -12,6 +13,8 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QMouseEvent>
+
+#include <cmath>
 
 using namespace vesk;
 using namespace vesk::test;
@@ -92,6 +95,41 @@ TEST(ClipboardWidgetTest, ClearingWithoutAServiceEmptiesTheList) {
     EXPECT_TRUE(fixture.model.clips().isEmpty());
     EXPECT_NE(widget->emptyState(), nullptr);
     EXPECT_EQ(widget->clearButton(), nullptr) << "no \"Clear\" without clips";
+}
+
+// "Clear" sits in a header row of its own: the first row's × is not under it, and a click
+// on the top edge of that × removes that one clip, not the whole history.
+TEST(ClipboardWidgetTest, AClickOnTheTopEdgeOfTheFirstRowsRemoveButtonRemovesOnlyThatClip) {
+    QList<Clip> removed;
+    int clears = 0;
+    DeskEnvironment environment;
+    ClipboardWidget widget(
+        environment,
+        {.onRestore = {}, .onRemove = [&](const Clip& c) { removed << c; }, .onClear = [&] { ++clears; }});
+    widget.resize(240, 140);
+    widget.setAttribute(Qt::WA_DontShowOnScreen);
+    const QList<Clip> clips{
+        clip(Clip::Kind::text, QStringLiteral("a first entry long enough to reach the end")),
+        clip(Clip::Kind::text, QStringLiteral("second"))};
+    widget.setClips(clips);
+    widget.show();
+    QCoreApplication::sendPostedEvents();
+    ASSERT_EQ(widget.rows().size(), 2);
+    QWidget* row = widget.rows()[0];
+    ASSERT_NE(widget.clearButton(), nullptr);
+    const QAbstractButton* clear = widget.clearButton();
+    EXPECT_LT(clear->mapTo(&widget, QPoint(0, clear->height())).y(), row->mapTo(&widget, QPoint()).y() + 1)
+        << "the first row starts below \"Clear\"";
+
+    const double side = Symbols::sideForFontSize(8);
+    const QPointF onRow(row->width() - 7 - side / 2, std::ceil((row->height() - side) / 2));
+    const QPoint onWidget = row->mapTo(&widget, onRow.toPoint());
+    ASSERT_EQ(widget.childAt(onWidget), row) << "the click reaches the row, not the control above it";
+    QHoverEvent enter(QEvent::HoverEnter, onRow, row->mapToGlobal(onRow), QPointF(-1, -1));
+    QCoreApplication::sendEvent(row, &enter);
+    click(row, onRow);
+    EXPECT_EQ(removed, QList<Clip>{clips[0]});
+    EXPECT_EQ(clears, 0);
 }
 
 } // namespace

@@ -69,7 +69,9 @@ TEST(WidgetEmptyStateTest, ALongMessageWrapsAndGrowsTheView) {
     EXPECT_GT(view.heightForWidth(120), view.heightForWidth(600) + 20);
 }
 
-TEST(WidgetFrameTest, ContentFillsTheCellTheTrailingControlSitsTopRightAndTheTitleIsNotDrawn) {
+// The content fills the cell below the control's header row, and the whole cell while the
+// control is hidden.
+TEST(WidgetFrameTest, ContentFillsTheCellBelowTheTrailingControlAtTopRightAndTheTitleIsNotDrawn) {
     auto* content = new QWidget;
     auto* trailing = new QWidget;
     trailing->setFixedSize(20, 16);
@@ -78,7 +80,8 @@ TEST(WidgetFrameTest, ContentFillsTheCellTheTrailingControlSitsTopRightAndTheTit
     frame.setAttribute(Qt::WA_DontShowOnScreen);
     frame.show();
     EXPECT_EQ(frame.accessibleName(), QStringLiteral("Now Playing"));
-    EXPECT_EQ(content->geometry(), QRect(0, 0, 270, 136));
+    EXPECT_EQ(content->geometry(),
+              QRect(0, 16 + WidgetFrame::trailingGap, 270, 136 - 16 - WidgetFrame::trailingGap));
     EXPECT_EQ(trailing->geometry(), QRect(250, 0, 20, 16));
     const QImage image = test::widgetImage(frame);
     EXPECT_EQ(image, [&] {
@@ -86,6 +89,8 @@ TEST(WidgetFrameTest, ContentFillsTheCellTheTrailingControlSitsTopRightAndTheTit
         blank.fill(Qt::transparent);
         return blank;
     }()) << "the frame draws nothing of its own";
+    trailing->hide();
+    EXPECT_EQ(content->geometry(), QRect(0, 0, 270, 136));
 }
 
 TEST(DeskWidgetTest, ClocksTickOnlyWhileOnScreen) {

@@ -79,4 +79,33 @@ TEST_F(NotesWidgetTest, ATextFromElsewhereReplacesTheEditorsWithoutSavingIt) {
     EXPECT_EQ(widget.editor()->textCursor().position(), 2) << "held inside a shorter text";
 }
 
+// "Notes…" sits exactly where the same text typed into the editor is drawn.
+TEST_F(NotesWidgetTest, ThePlaceholderStartsWhereTypedTextStarts) {
+    // The top-left corner of the text's ink: pixels at least half as light as its lightest
+    // (the placeholder's grey is darker than typed text).
+    const auto inkCorner = [this] {
+        const QImage image = widgetImage(widget);
+        int lightest = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                lightest = std::max(lightest, image.pixelColor(x, y).lightness());
+        QPoint corner(image.width(), image.height());
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).lightness() * 2 > lightest)
+                    corner = QPoint(std::min(corner.x(), x), std::min(corner.y(), y));
+        return corner;
+    };
+    widget.setText(QString());
+    widget.show();
+    ASSERT_TRUE(widget.showsPlaceholder());
+    const QPoint placeholder = inkCorner();
+    widget.setText(QStringLiteral("Notes\u2026"));
+    ASSERT_FALSE(widget.showsPlaceholder());
+    const QPoint typed = inkCorner();
+    EXPECT_LE((placeholder - typed).manhattanLength(), 1)
+        << "placeholder at " << placeholder.x() << "," << placeholder.y() << ", text at " << typed.x() << ","
+        << typed.y();
+}
+
 } // namespace

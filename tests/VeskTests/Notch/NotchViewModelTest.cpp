@@ -499,6 +499,9 @@ TEST_F(NotchViewModelTest, TrayItemsWhoseSourcesWereMovedAwayLeaveTheTray) {
                                                  .queueScheduler = &scheduler,
                                                  .thumbnails = {},
                                                  .pictures = {}});
+    // Other tests in this process may have left items in the shared tray.
+    store.removeAll();
+    scheduler.advance(1);
     store.add({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)}, false);
     scheduler.advance(1);
     ASSERT_EQ(store.items().size(), 2);

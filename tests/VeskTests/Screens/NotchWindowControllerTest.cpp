@@ -334,10 +334,12 @@ TEST_F(NotchWindowControllerTest, ArmingEnlargesClosedNotchesRaisesAllAndDisarmi
 
     drag.count = 2;
     drag.leftDown = true;
+    // Other tests in this process arm too.
+    const int armedBefore = traceCount("drag armed=true");
     controller->pollDragPasteboard();
     controller->pollDragPasteboard();
     ASSERT_TRUE(controller->isDragArmed());
-    EXPECT_EQ(traceCount("drag armed=true"), 1);
+    EXPECT_EQ(traceCount("drag armed=true"), armedBefore + 1);
     EXPECT_EQ(a->level(), NotchPanel::Level::drag);
     EXPECT_EQ(b->level(), NotchPanel::Level::drag);
     EXPECT_EQ(a->currentCanvas(), QSizeF(184 + 560, 190));
@@ -502,4 +504,76 @@ TEST_F(NotchWindowControllerTest, ADisarmWaitsForTheDragOverTheNotchToDrop) {
     Q_EMIT drag.leftMouseUp();
     scheduler.advance(1.0);
     EXPECT_FALSE(controller->isDragArmed());
+}
+
+// The drop of a first drag opened the tray; a second drag arms while the desk is open, the
+// desk closes under it, and the closed notch still offers the armed drop area whatever the
+// state does meanwhile, so the drag that enters it is taken.
+TEST_F(NotchWindowControllerTest, ADeskClosingDuringADragKeepsTheArmedDropAreaAndTheDropIsTaken) {
+    settings.setPipelinesEnabled(false);
+    auto controller = make();
+    NotchViewModel* a = controller->model(idOf("A"));
+    NotchPanel* panel = controller->panel(idOf("A"));
+    NotchHostingView* host = panel->hostingView();
+    open(*a);
+    const QSizeF openCanvas = panel->currentCanvas();
+    drag.count = 1;
+    drag.leftDown = true;
+    controller->pollDragPasteboard();
+    ASSERT_TRUE(controller->isDragArmed());
+    EXPECT_EQ(panel->currentCanvas(), openCanvas) << "the open desk is a drop area already";
+
+    const QSizeF armed(184 + 560, 190);
+    const auto expectArmed = [&](const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_EQ(panel->currentCanvas(), armed);
+        EXPECT_EQ(panel->geometry(), QRect(756 - 372, 0, 744, 190));
+        EXPECT_EQ(host->dropRect(), QRectF(QPointF(0, 0), armed));
+        EXPECT_TRUE(host->liveRegion().contains(QPoint(700, 180)));
+    };
+    a->send(NotchEvent::escape());
+    ASSERT_EQ(a->state(), NotchState::closed());
+    scheduler.advance(1);
+    expectArmed("the desk closed");
+    EXPECT_EQ(panel->drawnCanvas(), QSizeF(184 + 24, 8 + 6)) << "the shape is drawn closed";
+    a->send(NotchEvent::hoverBegan());
+    scheduler.advance(1);
+    expectArmed("hovered");
+
+    const QList<QUrl> urls{QUrl::fromLocalFile(makeFile(QStringLiteral("second.txt")))};
+    host->onDragEntered(urls);
+    ASSERT_EQ(a->state(), NotchState::dropTarget());
+    scheduler.advance(1);
+    expectArmed("over the notch");
+    EXPECT_TRUE(host->onDrop(urls, QPointF(372, 60)));
+    scheduler.runPending();
+    EXPECT_EQ(controller->trayStore().items().size(), 1);
+    drag.leftDown = false;
+    controller->pollDragPasteboard();
+    EXPECT_FALSE(controller->isDragArmed());
+    EXPECT_EQ(panel->currentCanvas(), a->currentCanvasSize()) << "disarmed, the window fits the state again";
+    controller->trayStore().removeAll();
+    scheduler.runPending();
+}
+
+// Sizes edited by hand far outside what the settings window writes are kept in the file
+// as they are, but the notch is built from the nearest size the window could have written.
+TEST_F(NotchWindowControllerTest, HandEditedSizesOutOfRangeStillGiveAUsableNotch) {
+    defaults->setDouble(QStringLiteral("handlerWidth"), 100000);
+    defaults->setDouble(QStringLiteral("notchWidthAdjust"), 1e308);
+    defaults->setDouble(QStringLiteral("handlerHeight"), -1e9);
+    defaults->setDouble(QStringLiteral("contentPadding"), 5000);
+    auto controller = make();
+    EXPECT_EQ(settings.handlerWidth(), 100000) << "read as stored";
+    NotchPanel* panel = controller->panel(idOf("A"));
+    NotchViewModel* model = controller->model(idOf("A"));
+    // 400 wide and 20 more, 2 high.
+    EXPECT_EQ(panel->currentCanvas(), QSizeF(420 + 24, 2 + 6));
+    EXPECT_EQ(panel->geometry(), QRect(756 - 222, 0, 444, 8));
+    open(*model);
+    EXPECT_LE(panel->geometry().width(), 1512);
+    EXPECT_TRUE(QRect(0, 0, 1512, 982).contains(panel->geometry()));
+    // The pill's chrome comes from a padding of 24 at most.
+    const ActivityPayload pill{.kind = ActivityKind::battery, .title = QStringLiteral("Charging")};
+    EXPECT_LT(model->contentSize(NotchState::activity(pill)).width(), 1000);
 }

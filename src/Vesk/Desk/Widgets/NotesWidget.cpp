@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -19,14 +20,15 @@ namespace vesk {
 
 namespace {
 
-// "Notes…", drawn over the empty editor; clicks go through to it.
+// "Notes…", drawn over the empty editor where typed text starts; clicks go through to it.
 class Placeholder final : public QWidget {
 public:
-    explicit Placeholder(QWidget* parent) : QWidget(parent) {
+    explicit Placeholder(QPlainTextEdit* editor) : QWidget(editor->viewport()) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         const QFontMetricsF metrics(systemFont(11));
         resize(int(std::ceil(metrics.horizontalAdvance(text()))) + 1, int(std::ceil(metrics.height())));
-        move(11, 10);
+        // The first line of the empty document, in the editor's viewport.
+        move(editor->cursorRect(QTextCursor(editor->document())).topLeft());
     }
     static QString text() { return QStringLiteral("Notes\u2026"); }
 
@@ -60,8 +62,7 @@ NotesWidget::NotesWidget(const DeskEnvironment& environment, Actions actions, QW
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(m_editor);
-    m_placeholder = new Placeholder(this);
-    m_placeholder->raise();
+    m_placeholder = new Placeholder(m_editor);
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] { edited(); });
 }
 

@@ -15,6 +15,8 @@ WidgetFrame::WidgetFrame(const QString& title, QWidget* trailing, Qt::Alignment 
     if (m_trailing) {
         m_trailing->setParent(this);
         m_trailing->raise();
+        // The content takes the header row back while the control is hidden.
+        m_trailing->installEventFilter(this);
     }
     place();
 }
@@ -41,18 +43,24 @@ bool WidgetFrame::event(QEvent* event) {
 
 bool WidgetFrame::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parentWidget() && event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
+    if (watched == m_trailing &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+        place();
     return QWidget::eventFilter(watched, event);
 }
 
 void WidgetFrame::place() {
-    if (m_content) {
-        const QSize size =
-            rect().size().boundedTo(m_content->maximumSize()).expandedTo(m_content->minimumSize());
-        m_content->setGeometry(QStyle::alignedRect(layoutDirection(), m_alignment, size, rect()));
-    }
+    // The control sits in a header row of its own: nothing of the content lies under it.
+    QRect area = rect();
     if (m_trailing) {
         const QSize hint = m_trailing->sizeHint().expandedTo(m_trailing->minimumSize());
         m_trailing->setGeometry(std::max(0, width() - hint.width()), 0, hint.width(), hint.height());
+        if (m_trailing->isVisibleTo(this)) area.setTop(std::min(height(), hint.height() + trailingGap));
+    }
+    if (m_content) {
+        const QSize size =
+            area.size().boundedTo(m_content->maximumSize()).expandedTo(m_content->minimumSize());
+        m_content->setGeometry(QStyle::alignedRect(layoutDirection(), m_alignment, size, area));
     }
 }
 

@@ -7,12 +7,16 @@ namespace vesk {
 
 // The container a widget's content sits in: the content stretched over the whole cell
 // (placed by `alignment` where it cannot grow that far), an optional control in the
-// top-right corner above it, and the title as the accessible name only. It draws
-// nothing of its own.
+// top-right corner, and the title as the accessible name only. While the control shows,
+// the content starts below it, so no row of the content lies under the control. It
+// draws nothing of its own.
 class WidgetFrame : public QWidget {
     Q_OBJECT
 
 public:
+    // Room between the control and the content below it.
+    static constexpr int trailingGap = 2;
+
     // Takes ownership of `content` and `trailing` (which may be null).
     WidgetFrame(const QString& title, QWidget* trailing, Qt::Alignment alignment, QWidget* content,
                 QWidget* parent = nullptr);
