@@ -120,6 +120,11 @@ void AppDelegate::finishLaunching() {
     m_notchController->setOnFilesDropped([weak](const QList<TrayItem>& items) {
         if (weak) weak->filesDropped(items);
     });
+    if (TrayStore* store = m_notchController->trayStore())
+        connect(store, &TrayStore::itemNotAdded, this, [this](const QString& name, const QString& reason) {
+            const ActivityPayload payload = trayAddFailedActivity(name, reason, m_coordinator->clock().now());
+            if (m_coordinator->submit(payload)) showOnSurface(NotchEvent::activityArrived(payload));
+        });
 
     // 7. and 8.
     m_bridge->restoreFocusFilter();
