@@ -426,9 +426,13 @@ void discard(const QString& root, const TrayItem& item, bool trash) {
             }
         }
         // Only the cached preview may remain; anything else stays where it is.
-        QStringList rest =
-            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        rest.removeAll(QString::fromUtf16(thumbnailName));
+        // Listed on bytes: a name Qt cannot list is still something to keep.
+        QStringList rest;
+        const auto entries = files::folderEntries(native(folder));
+        if (!entries) rest.append(systemError());
+        for (const files::FolderEntry& entry : entries.value_or(QList<files::FolderEntry>{}))
+            if (entry.name != native(QString::fromUtf16(thumbnailName)))
+                rest.append(QFile::decodeName(entry.name));
         if (!rest.isEmpty()) {
             TraceLog::trace(QStringLiteral("tray: keeping ") + folder + QStringLiteral(", it still holds ") +
                             rest.join(QStringLiteral(", ")));
