@@ -31,6 +31,11 @@ int main(int argc, char** argv) {
     if (args.size() == 2 && args[0] == QLatin1String("tray-add")) {
         // The tray lives in the XDG folders the caller chose.
         TrayStore tray(QStringLiteral("Vesk"));
+        QObject::connect(&tray, &TrayStore::itemNotAdded, [](const QString& name, const QString& reason) {
+            std::fprintf(stderr, "vesk-bench-pipeline: couldn't add %s: %s\n", qPrintable(name),
+                         qPrintable(reason));
+            QCoreApplication::exit(1);
+        });
         const QList<TrayItem> accepted = tray.add({QUrl::fromLocalFile(QDir(args[1]).absolutePath())}, false,
                                                   [](const QList<TrayItem>&) { QCoreApplication::exit(0); });
         if (accepted.isEmpty()) {

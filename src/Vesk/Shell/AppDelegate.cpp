@@ -34,6 +34,7 @@
 #include "VeskPlatform/Machine/DeviceName.h"
 #include "VeskPlatform/Push/RemoteNotifications.h"
 #include "VeskServices/NowPlaying/MediaCommand.h"
+#include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskServices/Weather/WeatherProvider.h"
 #include "VeskSync/SyncCoordinator.h"
@@ -120,6 +121,16 @@ void AppDelegate::finishLaunching() {
     m_notchController->setOnFilesDropped([weak](const QList<TrayItem>& items) {
         if (weak) weak->filesDropped(items);
     });
+    if (TrayStore* store = m_notchController->trayStore())
+        connect(store, &TrayStore::itemNotAdded, this, [this](const QString& name, const QString& reason) {
+            // A pill while the notch is closed; the tray tab's banner while the Desk is open.
+            const ActivityPayload payload = trayAddFailedActivity(name, reason, m_coordinator->clock().now());
+            if (m_coordinator->submit(payload)) showOnSurface(NotchEvent::activityArrived(payload));
+            const QList<NotchViewModel*> models = m_notchController->models();
+            if (PipelineRunner* runner = models.isEmpty() ? nullptr : models.first()->pipelineRunner())
+                runner->showFailure(*payload.title +
+                                    (payload.subtitle ? ": " + *payload.subtitle : QString()));
+        });
 
     // 7. and 8.
     m_bridge->restoreFocusFilter();

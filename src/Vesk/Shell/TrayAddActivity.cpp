@@ -22,4 +22,22 @@ ActivityPayload trayAddActivity(const QList<TrayItem>& items, Date now) {
     };
 }
 
+ActivityPayload trayAddFailedActivity(const QString& displayName, const QString& reason, Date now) {
+    QString why = reason.trimmed();
+    if (!why.isEmpty()) why[0] = why[0].toUpper();
+    return ActivityPayload{
+        .id = QUuid::createUuid(),
+        .kind = ActivityKind::fileTray,
+        .priority = ActivityPriority::queued,
+        .dedupeKey = QStringLiteral("tray-add-failed"),
+        .leading = ActivityGlyph::symbol(QStringLiteral("exclamationmark.triangle.fill")),
+        .title = QStringLiteral("Couldn't add ") + displayName,
+        .subtitle = why.isEmpty() ? std::nullopt : std::optional<QString>(why),
+        .trailing = ActivityTrailing::none(),
+        .duration = 6.0,
+        .interaction = std::nullopt,
+        .createdAt = now,
+    };
+}
+
 } // namespace vesk

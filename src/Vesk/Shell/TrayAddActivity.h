@@ -12,4 +12,8 @@ struct TrayItem;
 // and size; several show their count. A later drop replaces a current one ("tray-add").
 ActivityPayload trayAddActivity(const QList<TrayItem>& items, Date now);
 
+// The activity that says a file or folder given to the tray could not be added, and
+// why in the system's words. Kept apart from the announcement of what did arrive.
+ActivityPayload trayAddFailedActivity(const QString& displayName, const QString& reason, Date now);
+
 } // namespace vesk

@@ -30,7 +30,8 @@ bool meaningfulRemains(const std::deque<QByteArray>& pending) {
 
 } // namespace
 
-LinkEnd resolveLink(int rootFd, const QList<QByteArray>& folder, const QByteArray& target, bool strict) {
+LinkEnd resolveLink(int rootFd, const QList<QByteArray>& folder, const QByteArray& target, bool strict,
+                    qint64& budget) {
     if (target.isEmpty() || target.startsWith('/')) return LinkEnd::outside;
     // The real folders from the root down to where resolution stands, then the count of
     // names below them that are not on disk (yet).
@@ -38,6 +39,7 @@ LinkEnd resolveLink(int rootFd, const QList<QByteArray>& folder, const QByteArra
     real.emplace_back(::dup(rootFd));
     if (!real.back().valid()) return LinkEnd::unresolved;
     for (const QByteArray& name : folder) {
+        if (--budget < 0) return LinkEnd::overBudget;
         Descriptor next(
             ::openat(real.back().get(), name.constData(), O_DIRECTORY | O_NOFOLLOW | O_RDONLY | O_CLOEXEC));
         if (!next.valid()) return LinkEnd::unresolved;
@@ -50,6 +52,7 @@ LinkEnd resolveLink(int rootFd, const QList<QByteArray>& folder, const QByteArra
     prepend(pending, target);
     while (!pending.empty()) {
         if (++steps > maxSteps) return LinkEnd::unresolved;
+        if (--budget < 0) return LinkEnd::overBudget;
         const QByteArray part = pending.front();
         pending.pop_front();
         if (part.isEmpty() || part == ".") continue;

@@ -28,14 +28,16 @@ private:
     int m_fd;
 };
 
-enum class LinkEnd { inside, outside, unresolved };
+// `overBudget`: the archive's allowance of resolution steps ran out on the way.
+enum class LinkEnd { inside, outside, unresolved, overBudget };
 
 // Where `target`, read from the folder `folder` (components below the root `rootFd`),
 // leads: resolved a component at a time against what is on disk, following links
 // (at most 40 of them) without ever opening one, and "..", which leaves the root,
 // counting as outside. While `strict` is off, a name that does not exist yet (or is not
 // a folder) is taken as the folder it would be, for entries still to come; strict, it
-// leaves the target unresolved.
-LinkEnd resolveLink(int rootFd, const QList<QByteArray>& folder, const QByteArray& target, bool strict);
+// leaves the target unresolved. Each step taken is counted off `budget`.
+LinkEnd resolveLink(int rootFd, const QList<QByteArray>& folder, const QByteArray& target, bool strict,
+                    qint64& budget);
 
 } // namespace vesk::zip_archive::detail

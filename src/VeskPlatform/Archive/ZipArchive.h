@@ -40,6 +40,9 @@ struct Limits {
     qint64 maxEntries = 250000;
     // The most bytes written; each folder made counts 4096.
     qint64 maxBytes = qint64(1) << 30;
+    // The most steps spent resolving links, all of the archive's together: each is a
+    // name looked up on disk, and link bodies full of "x/../" ask for thousands each.
+    qint64 maxLinkSteps = 1000000;
 };
 
 // The longest path an entry may have inside the archive, in bytes and in components.
@@ -49,7 +52,8 @@ inline constexpr qsizetype maxPathComponents = 128;
 // Extracts the ZIP `archive` into the existing, empty `folder`. Refuses (readFailed)
 // anything but a ZIP, encrypted entries, entries with "..", absolute paths, entries
 // that are neither files, folders nor links, paths through a link, paths longer than
-// maxPathBytes or maxPathComponents, and archives beyond the limits. Skips links whose
+// maxPathBytes or maxPathComponents, and archives beyond the limits (the link steps
+// among them, counted while extracting and in the final check). Skips links whose
 // target is absolute or leads out of the folder (resolved through the links already
 // extracted), and the "__MACOSX/" and "._" entries other systems add; after the last
 // entry, removes every link that no longer resolves inside the folder. Modification times are restored,

@@ -66,7 +66,7 @@ public:
             if (status < ARCHIVE_WARN) return refused(QString::fromUtf8(archive_error_string(a)));
             if (auto failure = extractEntry(entry)) return failure;
         }
-        removeLinksLeadingOut();
+        if (!removeLinksLeadingOut()) return refused(QStringLiteral("too many steps through links"));
         finishFolders();
         return std::nullopt;
     }
@@ -117,8 +117,8 @@ private:
 
     // A later entry can change where an earlier link leads (a name it passes through
     // becoming a link itself): once all is on disk, every link must still resolve and
-    // stay inside.
-    void removeLinksLeadingOut() {
+    // stay inside. False when the archive's link budget ran out.
+    bool removeLinksLeadingOut() {
         for (bool removed = true; removed;) {
             removed = false;
             for (auto it = m_links.begin(); it != m_links.end();) {
@@ -131,7 +131,8 @@ private:
                     it = m_links.erase(it);
                     continue;
                 }
-                const LinkEnd end = detail::resolveLink(m_root.get(), folder, it->last(), true);
+                const LinkEnd end = detail::resolveLink(m_root.get(), folder, it->last(), true, m_linkBudget);
+                if (end == LinkEnd::overBudget) return false;
                 if (end == LinkEnd::inside) {
                     ++it;
                     continue;
@@ -144,12 +145,17 @@ private:
                 removed = true;
             }
         }
+        return true;
     }
 
     std::optional<Failure> extractEntry(archive_entry* entry) {
         archive* a = m_archive.get();
         const char* utf8 = archive_entry_pathname_utf8(entry);
-        const QByteArray path = utf8 ? QByteArray(utf8) : QByteArray(archive_entry_pathname(entry));
+        const char* local = utf8 ? utf8 : archive_entry_pathname(entry);
+        // A name marked UTF-8 that is not has no form libarchive gives back: refused
+        // rather than the entry left out unsaid.
+        if (!local) return refused(QStringLiteral("a name that cannot be read"));
+        const QByteArray path(local);
         if (archive_entry_is_encrypted(entry)) return refused(QStringLiteral("encrypted entry"));
         if (path.startsWith('/')) return refused(QStringLiteral("absolute path ") + QString::fromUtf8(path));
         QList<QByteArray> components;
@@ -211,8 +217,11 @@ private:
         if (type == AE_IFLNK) {
             const char* target = archive_entry_symlink(entry);
             // Judged by where it leads from here, through the links already made.
-            if (!target ||
-                detail::resolveLink(m_root.get(), parentPath, QByteArray(target), false) != LinkEnd::inside) {
+            const LinkEnd end = target ? detail::resolveLink(m_root.get(), parentPath, QByteArray(target),
+                                                             false, m_linkBudget)
+                                       : LinkEnd::outside;
+            if (end == LinkEnd::overBudget) return refused(QStringLiteral("too many steps through links"));
+            if (end != LinkEnd::inside) {
                 TraceLog::trace(QStringLiteral("unzip: skipped the link ") + display(components) +
                                 QStringLiteral(", which leads out of the folder"));
                 return std::nullopt;
@@ -294,6 +303,7 @@ private:
     QList<Folder> m_folders;
     // Every link made, to be judged again at the end.
     QList<QList<QByteArray>> m_links;
+    qint64 m_linkBudget = m_limits.maxLinkSteps;
     mode_t m_umask;
     // The folder of the last entry, kept open: archives list a folder's files together.
     QList<QByteArray> m_lastParent;

@@ -3,6 +3,7 @@
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskPlatform/ImageIO/ImageFile.h"
 #include "VeskPlatform/ImageIO/ImageMetadata.h"
+#include "VeskPlatform/ImageIO/JpegIntegrity.h"
 #include "VeskPlatform/ImageIO/JpegLossless.h"
 #include "VeskServices/Pipelines/PipelineError.h"
 #include "VeskServices/Pipelines/PipelineSupport.h"
@@ -27,10 +28,26 @@ void trace(const QString& what, const QString& path, const QString& why) {
                     why);
 }
 
+bool startsLikeJpeg(const QByteArray& bytes) {
+    return bytes.startsWith("\xFF\xD8\xFF");
+}
+
 } // namespace
+
+void refuseTruncatedJpeg(const QUrl& source, const QByteArray& bytes) {
+    if (!startsLikeJpeg(bytes) || !imageio::jpeg::isTruncated(bytes)) return;
+    trace(QStringLiteral("cannot decode"), source.toLocalFile(),
+          QStringLiteral("the picture's data ends early"));
+    throw PipelineError::readFailed(pipeline_support::fileName(source));
+}
 
 void reencode(const QUrl& source, StagedOutput& destination, const Options& options) {
     const QString path = source.toLocalFile();
+    {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && startsLikeJpeg(file.read(3)))
+            refuseTruncatedJpeg(source, MappedFile(path).bytes());
+    }
     QString error;
     auto picture = imageio::readImage(path, options.maxDimension, options.upright, &error);
     if (!picture) {
@@ -76,7 +93,8 @@ MappedFile::MappedFile(const QString& path) {
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         m_opened = true;
         if (info.st_size > 0) {
-            void* address = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            void* address =
+                ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
             if (address != MAP_FAILED) {
                 m_address = address;
                 m_size = qsizetype(info.st_size);
@@ -98,7 +116,8 @@ bool stripJpegLosslessly(const QUrl& source, StagedOutput& destination) {
     const MappedFile input(source.toLocalFile());
     if (!input.opened()) throw PipelineError::readFailed(pipeline_support::fileName(source));
     QByteArray jpeg = input.bytes();
-    if (!jpeg.startsWith("\xFF\xD8\xFF") || !imageio::jpeg::readHeader(jpeg)) return false;
+    if (!startsLikeJpeg(jpeg) || !imageio::jpeg::readHeader(jpeg)) return false;
+    refuseTruncatedJpeg(source, jpeg);
     const int orientation = imageio::ImageMetadata::fromExif(imageio::jpeg::exifTiff(jpeg)).orientation();
     if (orientation != 1) {
         auto turned = imageio::jpeg::transform(jpeg, orientation);

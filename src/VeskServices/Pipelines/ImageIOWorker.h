@@ -49,7 +49,12 @@ private:
     qsizetype m_size = 0;
 };
 
-// Writes the first image of `source` into the staged destination.
+// Throws readFailed naming `source` when `bytes` are a JPEG whose picture data ends
+// early (a file cut off in a copy or a download).
+void refuseTruncatedJpeg(const QUrl& source, const QByteArray& bytes);
+
+// Writes the first image of `source` into the staged destination; a JPEG whose data
+// ends early is refused rather than written out with its missing part grey.
 void reencode(const QUrl& source, StagedOutput& destination, const Options& options);
 
 // Strip EXIF of a JPEG into a JPEG without decoding it: turned upright losslessly, then

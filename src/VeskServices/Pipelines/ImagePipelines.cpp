@@ -118,6 +118,7 @@ QList<QUrl> ImagesToPDFPipeline::work(const QList<QUrl>& urls, const PipelineCon
             const auto header = imageio::jpeg::readHeader(jpeg);
             if (!header || !QImageReader(&buffer, "jpeg").size().isValid())
                 throw PipelineError::readFailed(fileName(url));
+            image_io_worker::refuseTruncatedJpeg(url, jpeg);
             // Grey and RGB JPEGs go in unchanged; CMYK ones are drawn from their pixels.
             if (header->greyOrRGB) {
                 // From the bytes already read: the file is not opened and parsed again.

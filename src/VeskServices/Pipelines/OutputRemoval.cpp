@@ -67,6 +67,16 @@ QByteArray encoded(const QString& path) {
 
 } // namespace
 
+bool isStagedOutputName(const QByteArray& name) {
+    constexpr qsizetype prefixLength = sizeof stagedOutputPrefix - 1;
+    if (name.size() != prefixLength + 6 || !name.startsWith(stagedOutputPrefix)) return false;
+    for (qsizetype i = prefixLength; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
 bool removeTreeAt(int folderFd, const QByteArray& name) {
     struct stat info {};
     if (::fstatat(folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
@@ -134,7 +144,7 @@ void removeStaleOutputs(const QString& folder) {
     const int copy = ::dup(folderFd);
     if (DIR* listing = copy >= 0 ? ::fdopendir(copy) : nullptr) {
         while (const dirent* entry = ::readdir(listing))
-            if (QByteArray(entry->d_name).startsWith(stagedOutputPrefix)) names.append(entry->d_name);
+            if (isStagedOutputName(QByteArray(entry->d_name))) names.append(entry->d_name);
         ::closedir(listing);
     } else if (copy >= 0) {
         ::close(copy);

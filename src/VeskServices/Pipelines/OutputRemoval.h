@@ -5,8 +5,12 @@
 
 namespace vesk {
 
-// What the runs' temporaries are named: this prefix and six random characters.
+// What the runs' temporaries are named: this prefix and six random letters or digits.
 inline constexpr char stagedOutputPrefix[] = ".vesk-output-";
+
+// Whether `name` has exactly the shape of a temporary's name: a finished output may
+// begin the same way (a Zip of ".vesk-output-notes.txt").
+bool isStagedOutputName(const QByteArray& name);
 
 // Deletes `name` inside the folder open as `folderFd`: a file or link itself, a folder
 // with everything below it. Works from descriptors, so no path grows with the depth of

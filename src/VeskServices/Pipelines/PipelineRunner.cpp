@@ -108,12 +108,23 @@ void PipelineRunner::ended(quint64 token, const PipelinePtr& pipeline, int input
         setState(PipelineRunState::finished(result));
         if (onFinish) onFinish(outcome.produced);
     }
+    scheduleClear();
+}
+
+void PipelineRunner::scheduleClear() {
     const QPointer<PipelineRunner> self(this);
     m_clearTask = onMainAfter(clearDelay, [self] {
         if (!self) return;
         self->setState(PipelineRunState::idle());
         self->setUndoable(std::nullopt);
     });
+}
+
+void PipelineRunner::showFailure(const QString& message) {
+    if (std::holds_alternative<PipelineRunState::Running>(m_state.value)) return;
+    m_clearTask.cancel();
+    setState(PipelineRunState::failed(message));
+    scheduleClear();
 }
 
 QList<QUrl> PipelineRunner::undo() {

@@ -61,6 +61,9 @@ public:
     // itself follows on the runner's threads). Empty, deleting nothing, when no finished
     // run is on show or its result is not the undoable one.
     QList<QUrl> undo();
+    // Shows a failure that came after a run (its files could not enter the tray) as a
+    // failed run's is shown, cleared after the same delay; nothing while a run works.
+    void showFailure(const QString& message);
 
 Q_SIGNALS:
     void stateChanged();
@@ -73,6 +76,7 @@ private:
     void ended(quint64 token, const PipelinePtr& pipeline, int inputCount, const QString& folder,
                const PipelineOutcome& outcome, const FinishHandler& onFinish);
     void submit(std::function<void()> work);
+    void scheduleClear();
 
     PipelineRegistry m_registry;
     Options m_options;

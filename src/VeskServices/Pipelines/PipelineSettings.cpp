@@ -44,7 +44,8 @@ bool UnzipPipeline::accepts(const QList<QUrl>& urls) const {
 QJsonObject UnzipPipeline::settings() const {
     if (!m_limits) return {};
     return {{QStringLiteral("maxEntries"), double(m_limits->maxEntries)},
-            {QStringLiteral("maxBytes"), double(m_limits->maxBytes)}};
+            {QStringLiteral("maxBytes"), double(m_limits->maxBytes)},
+            {QStringLiteral("maxLinkSteps"), double(m_limits->maxLinkSteps)}};
 }
 
 RenamePipeline::RenamePipeline(QString pattern, DateProvider dateProvider)
@@ -94,6 +95,8 @@ PipelinePtr pipelineFromSettings(PipelineID id, const QJsonObject& settings) {
             qint64(settings.value(QStringLiteral("maxEntries")).toDouble(double(limits.maxEntries)));
         limits.maxBytes =
             qint64(settings.value(QStringLiteral("maxBytes")).toDouble(double(limits.maxBytes)));
+        limits.maxLinkSteps =
+            qint64(settings.value(QStringLiteral("maxLinkSteps")).toDouble(double(limits.maxLinkSteps)));
         return std::make_shared<UnzipPipeline>(limits);
     }
     case PipelineID::rename: {

@@ -1,6 +1,7 @@
 #include "VeskServices/Pipelines/PipelineSupport.h"
 
 #include "VeskPlatform/Files/UniformTypes.h"
+#include "VeskServices/Pipelines/OutputRemoval.h"
 
 #include <QFileInfo>
 #include <QMimeDatabase>
@@ -11,10 +12,13 @@ namespace vesk::pipeline_support {
 
 namespace {
 
-bool exists(const QString& path) {
-    // A dangling link still takes the name.
+// A dangling link still takes the name, and so does the shape of a run's temporary:
+// what is published must never look like a leftover to the next sweep.
+bool taken(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    if (isStagedOutputName(native.mid(native.lastIndexOf('/') + 1))) return true;
     struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::lstat(native.constData(), &info) == 0;
 }
 
 QString join(const QString& name, const QString& extension) {
@@ -41,7 +45,7 @@ bool isImage(const QUrl& url) {
 QUrl uniqueURL(const QString& folder, const QString& name, const QString& extension) {
     const QString base = name.isEmpty() ? QStringLiteral("file") : name;
     QString candidate = folder + QLatin1Char('/') + join(base, extension);
-    for (int n = 1; exists(candidate); ++n)
+    for (int n = 1; taken(candidate); ++n)
         candidate = folder + QLatin1Char('/') + join(base + QLatin1Char('-') + QString::number(n), extension);
     return QUrl::fromLocalFile(candidate);
 }

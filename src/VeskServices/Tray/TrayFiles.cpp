@@ -2,11 +2,12 @@
 
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Json.h"
+#include "VeskPlatform/Files/FolderEntries.h"
 #include "VeskPlatform/Files/Trash.h"
 #include "VeskPlatform/Files/UniformTypes.h"
+#include "VeskServices/Pipelines/OutputRemoval.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -34,6 +35,11 @@ QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// For messages: a path on disk as the user reads it.
+QString shown(const QByteArray& path) {
+    return QFile::decodeName(path);
+}
+
 bool lstatPath(const QString& path, struct stat* info) {
     return ::lstat(native(path).constData(), info) == 0;
 }
@@ -45,12 +51,12 @@ bool isRealFolder(const QString& path) {
 
 // Keeps the permission bits and the modification and access times, as a file
 // manager's copy does. (QFile's permissions mix in what the running user may do.)
-void copyModeAndTimes(const QString& source, const QString& destination) {
+void copyModeAndTimes(const QByteArray& source, const QByteArray& destination) {
     struct stat info {};
-    if (!lstatPath(source, &info)) return;
-    ::chmod(native(destination).constData(), info.st_mode & 07777);
+    if (::lstat(source.constData(), &info) != 0) return;
+    ::chmod(destination.constData(), info.st_mode & 07777);
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    ::utimensat(AT_FDCWD, native(destination).constData(), times, AT_SYMLINK_NOFOLLOW);
+    ::utimensat(AT_FDCWD, destination.constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 bool isAncestor(const QString& folder, const QString& path) {
@@ -69,23 +75,23 @@ struct Descriptor {
 // Works on descriptors, not paths: a tree of many small files pays for each path
 // lookup and status query, and the source's status read once serves for its size,
 // mode and times.
-bool copyFile(const QString& source, const QString& destination, const std::atomic<bool>& cancel,
+bool copyFile(const QByteArray& source, const QByteArray& destination, const std::atomic<bool>& cancel,
               QString* error) {
     // Not blocking: a pipe put in the file's place must not hold the copy forever.
-    Descriptor in{::open(native(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    Descriptor in{::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     struct stat info {};
     if (in.fd < 0 || ::fstat(in.fd, &info) != 0) {
-        *error = source + QStringLiteral(": ") + systemError();
+        *error = shown(source) + QStringLiteral(": ") + systemError();
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        *error = source + QStringLiteral(": not a file");
+        *error = shown(source) + QStringLiteral(": not a file");
         return false;
     }
     Descriptor out{
-        ::open(native(destination).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR)};
+        ::open(destination.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR)};
     if (out.fd < 0) {
-        *error = destination + QStringLiteral(": ") + systemError();
+        *error = shown(destination) + QStringLiteral(": ") + systemError();
         return false;
     }
     // The kernel copies (sharing blocks where the filesystem can) in chunks, so a cancel
@@ -112,7 +118,7 @@ bool copyFile(const QString& source, const QString& destination, const std::atom
             if (errno == EINTR) continue;
             if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
                 errno != EBADF) {
-                *error = destination + QStringLiteral(": ") + systemError();
+                *error = shown(destination) + QStringLiteral(": ") + systemError();
                 return false;
             }
             kernel = false;
@@ -121,7 +127,7 @@ bool copyFile(const QString& source, const QString& destination, const std::atom
         const ssize_t n = ::read(in.fd, buffer.get(), 1 << 20);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
-            *error = source + QStringLiteral(": ") + systemError();
+            *error = shown(source) + QStringLiteral(": ") + systemError();
             return false;
         }
         if (n == 0) break;
@@ -129,7 +135,7 @@ bool copyFile(const QString& source, const QString& destination, const std::atom
             const ssize_t w = ::write(out.fd, buffer.get() + done, size_t(n - done));
             if (w < 0 && errno == EINTR) continue;
             if (w <= 0) {
-                *error = destination + QStringLiteral(": ") + systemError();
+                *error = shown(destination) + QStringLiteral(": ") + systemError();
                 return false;
             }
             done += w;
@@ -142,48 +148,52 @@ bool copyFile(const QString& source, const QString& destination, const std::atom
     ::futimens(out.fd, times);
     const int fd = std::exchange(out.fd, -1);
     if (::close(fd) != 0) {
-        *error = destination + QStringLiteral(": ") + systemError();
+        *error = shown(destination) + QStringLiteral(": ") + systemError();
         return false;
     }
     return true;
 }
 
-bool copyLink(const QString& source, const QString& destination, QString* error) {
+bool copyLink(const QByteArray& source, const QByteArray& destination, QString* error) {
     QByteArray target(4096, Qt::Uninitialized);
-    const ssize_t n = ::readlink(native(source).constData(), target.data(), target.size());
+    const ssize_t n = ::readlink(source.constData(), target.data(), target.size());
     if (n < 0 || n >= target.size()) {
-        *error = source + QStringLiteral(": ") + systemError();
+        *error = shown(source) + QStringLiteral(": ") + systemError();
         return false;
     }
     target.truncate(n);
-    if (::symlink(target.constData(), native(destination).constData()) != 0) {
-        *error = destination + QStringLiteral(": ") + systemError();
+    if (::symlink(target.constData(), destination.constData()) != 0) {
+        *error = shown(destination) + QStringLiteral(": ") + systemError();
         return false;
     }
     return true;
 }
 
-bool copyFolder(const QString& source, const QString& destination, const std::atomic<bool>& cancel,
+// On the names' bytes, so that every name is carried, UTF-8 or not.
+bool copyFolder(const QByteArray& source, const QByteArray& destination, const std::atomic<bool>& cancel,
                 QString* error) {
-    if (!QDir().mkdir(destination)) {
-        *error = destination + QStringLiteral(": cannot create folder");
+    if (::mkdir(destination.constData(), S_IRWXU) != 0) {
+        *error = shown(destination) + QStringLiteral(": ") + systemError();
         return false;
     }
-    QDirIterator it(source, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
+    const auto entries = files::folderEntries(source);
+    if (!entries) {
+        *error = shown(source) + QStringLiteral(": ") + systemError();
+        return false;
+    }
+    for (const files::FolderEntry& entry : *entries) {
         if (cancel.load()) {
             *error = QStringLiteral("cancelled");
             return false;
         }
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        const QString target = destination + QLatin1Char('/') + info.fileName();
+        const QByteArray path = source + '/' + entry.name;
+        const QByteArray target = destination + '/' + entry.name;
         bool ok = true;
-        if (info.isSymLink())
+        if (entry.type == files::FolderEntry::Type::link)
             ok = copyLink(path, target, error);
-        else if (info.isDir())
+        else if (entry.type == files::FolderEntry::Type::folder)
             ok = copyFolder(path, target, cancel, error);
-        else if (info.isFile())
+        else if (entry.type == files::FolderEntry::Type::file)
             ok = copyFile(path, target, cancel, error);
         if (!ok) return false;
     }
@@ -194,15 +204,27 @@ bool copyFolder(const QString& source, const QString& destination, const std::at
 
 // Copies keep their permissions, so a read-only folder inside one would stop its
 // deletion: open every folder of the tree (never through a link) to its owner first.
-void makeDeletable(const QString& folder) {
+void makeDeletable(const QByteArray& folder) {
     struct stat info {};
-    if (!lstatPath(folder, &info) || !S_ISDIR(info.st_mode)) return;
-    if ((info.st_mode & S_IRWXU) != S_IRWXU)
-        ::chmod(native(folder).constData(), (info.st_mode & 07777) | S_IRWXU);
-    QDirIterator it(folder,
-                    QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot | QDir::NoSymLinks);
-    while (it.hasNext())
-        makeDeletable(it.next());
+    if (::lstat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
+    if ((info.st_mode & S_IRWXU) != S_IRWXU) ::chmod(folder.constData(), (info.st_mode & 07777) | S_IRWXU);
+    if (const auto entries = files::folderEntries(folder))
+        for (const files::FolderEntry& entry : *entries)
+            if (entry.type == files::FolderEntry::Type::folder) makeDeletable(folder + '/' + entry.name);
+}
+
+// Deletes a folder tree of ours, names that are not UTF-8 included (QDir's recursive
+// removal leaves those, and with them the folder).
+bool removeTree(const QString& folder) {
+    const QByteArray path = native(folder);
+    makeDeletable(path);
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray parent = slash > 0 ? path.left(slash) : QByteArray("/");
+    const int fd = ::open(parent.constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT;
+    const bool removed = removeTreeAt(fd, path.mid(slash + 1));
+    ::close(fd);
+    return removed;
 }
 
 } // namespace
@@ -260,31 +282,37 @@ std::optional<QString> refusal(const QUrl& url, const QString& root) {
 
 Measure measure(const QString& directory, int limit) {
     Measure result;
-    const QDir dir(directory);
-    result.children = static_cast<int>(
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort)
-            .size());
-    if (!QFileInfo(directory).isDir()) return result;
+    const QByteArray top = native(directory);
+    const auto entries = files::folderEntries(top);
+    if (!entries) return result;
+    result.children = int(entries->size());
 
-    // Depth first, each folder's entries followed at once by its own contents.
-    constexpr auto filters = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
-    std::vector<std::unique_ptr<QDirIterator>> stack;
-    stack.push_back(std::make_unique<QDirIterator>(directory, filters));
+    // Depth first, each folder's entries followed at once by its own contents; hidden
+    // entries are left out of the size.
+    struct Level {
+        QByteArray path;
+        QList<files::FolderEntry> entries;
+        qsizetype next = 0;
+    };
+    std::vector<Level> stack;
+    stack.push_back(Level{top, *entries});
     int visits = 0;
     while (!stack.empty()) {
-        QDirIterator& it = *stack.back();
-        if (!it.hasNext()) {
+        Level& level = stack.back();
+        if (level.next >= level.entries.size()) {
             stack.pop_back();
             continue;
         }
-        const QString path = it.next();
+        const files::FolderEntry entry = level.entries[level.next++];
+        if (entry.name.startsWith('.')) continue;
         if (++visits > limit) break;
-        const QFileInfo info = it.fileInfo();
-        if (info.isSymLink()) continue;
-        if (info.isDir())
-            stack.push_back(std::make_unique<QDirIterator>(path, filters));
-        else if (info.isFile())
-            result.size += info.size();
+        const QByteArray path = level.path + '/' + entry.name;
+        if (entry.type == files::FolderEntry::Type::folder) {
+            if (auto below = files::folderEntries(path)) stack.push_back(Level{path, std::move(*below)});
+        } else if (entry.type == files::FolderEntry::Type::file) {
+            struct stat info {};
+            if (::lstat(path.constData(), &info) == 0) result.size += info.st_size;
+        }
     }
     return result;
 }
@@ -321,38 +349,48 @@ bool copy(const QString& source, const QString& destination, const std::atomic<b
           QString* error) {
     QString ignored;
     if (!error) error = &ignored;
-    const QFileInfo info(source);
-    if (info.isDir()) return copyFolder(source, destination, cancel, error);
-    if (info.isFile()) return copyFile(source, destination, cancel, error);
+    // A link is copied from what it points to.
+    struct stat info {};
+    if (::stat(native(source).constData(), &info) != 0) {
+        *error = source + QStringLiteral(": ") + systemError();
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) return copyFolder(native(source), native(destination), cancel, error);
+    if (S_ISREG(info.st_mode)) return copyFile(native(source), native(destination), cancel, error);
     *error = source + QStringLiteral(": not a file or folder");
     return false;
 }
 
-bool deleteCopiedSource(const QString& source, const QString& copy) {
+namespace {
+
+bool deleteCopied(const QByteArray& source, const QByteArray& copy) {
     struct stat copied {};
     struct stat original {};
-    if (!lstatPath(copy, &copied) || !lstatPath(source, &original)) return false;
+    if (::lstat(copy.constData(), &copied) != 0 || ::lstat(source.constData(), &original) != 0) return false;
     if (S_ISDIR(copied.st_mode) && S_ISDIR(original.st_mode)) {
+        const auto entries = files::folderEntries(copy);
+        if (!entries) return false;
         bool ok = true;
-        QDirIterator it(copy, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        while (it.hasNext()) {
-            it.next();
-            const QString name = it.fileName();
-            ok = deleteCopiedSource(source + QLatin1Char('/') + name, copy + QLatin1Char('/') + name) && ok;
-        }
+        for (const files::FolderEntry& entry : *entries)
+            ok = deleteCopied(source + '/' + entry.name, copy + '/' + entry.name) && ok;
         // A folder that gained entries during the copy stays, with them.
-        return ::rmdir(native(source).constData()) == 0 && ok;
+        return ::rmdir(source.constData()) == 0 && ok;
     }
     if (S_ISDIR(copied.st_mode) || S_ISDIR(original.st_mode)) return false;
-    return ::unlink(native(source).constData()) == 0;
+    return ::unlink(source.constData()) == 0;
+}
+
+} // namespace
+
+bool deleteCopiedSource(const QString& source, const QString& copy) {
+    return deleteCopied(native(source), native(copy));
 }
 
 bool removeFolder(const QString& root, const QString& folder) {
     const QString aside = root + QLatin1Char('/') + removingPrefix + json::uuidString(QUuid::createUuid());
     QString target = folder;
     if (::rename(native(folder).constData(), native(aside).constData()) == 0) target = aside;
-    makeDeletable(target);
-    const bool removed = QDir(target).removeRecursively();
+    const bool removed = removeTree(target);
     if (!removed) TraceLog::trace(QStringLiteral("tray: could not delete ") + target);
     return removed;
 }
@@ -364,9 +402,7 @@ void removeLeftovers(const QString& root) {
     for (const QString& name : names) {
         const QString path = root + QLatin1Char('/') + name;
         if (!isRealFolder(path)) continue;
-        makeDeletable(path);
-        if (!QDir(path).removeRecursively())
-            TraceLog::trace(QStringLiteral("tray: could not delete ") + path);
+        if (!removeTree(path)) TraceLog::trace(QStringLiteral("tray: could not delete ") + path);
     }
 }
 
@@ -390,9 +426,13 @@ void discard(const QString& root, const TrayItem& item, bool trash) {
             }
         }
         // Only the cached preview may remain; anything else stays where it is.
-        QStringList rest =
-            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        rest.removeAll(QString::fromUtf16(thumbnailName));
+        // Listed on bytes: a name Qt cannot list is still something to keep.
+        QStringList rest;
+        const auto entries = files::folderEntries(native(folder));
+        if (!entries) rest.append(systemError());
+        for (const files::FolderEntry& entry : entries.value_or(QList<files::FolderEntry>{}))
+            if (entry.name != native(QString::fromUtf16(thumbnailName)))
+                rest.append(QFile::decodeName(entry.name));
         if (!rest.isEmpty()) {
             TraceLog::trace(QStringLiteral("tray: keeping ") + folder + QStringLiteral(", it still holds ") +
                             rest.join(QStringLiteral(", ")));

@@ -248,6 +248,9 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
         if (const auto why = tray_files::refusal(url, m_root)) {
             TraceLog::trace(QStringLiteral("tray: not adding ") + url.toDisplayString() +
                             QStringLiteral(": ") + *why);
+            // A web link, or an item dragged from the tray back onto it, is no file lost.
+            if (url.isLocalFile() && *why != QLatin1String("is inside the tray folder"))
+                Q_EMIT itemNotAdded(QFileInfo(QDir::cleanPath(url.toLocalFile())).fileName(), *why);
             continue;
         }
         const QString source = QDir::cleanPath(url.toLocalFile());
@@ -278,6 +281,7 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
             const QString folder = tray_files::itemFolder(m_root, item.id);
             if (!QDir().mkpath(folder)) {
                 TraceLog::trace(QStringLiteral("tray: cannot create ") + folder);
+                Q_EMIT itemNotAdded(item.displayName, QStringLiteral("cannot create its folder in the tray"));
                 continue;
             }
             QString error;
@@ -285,6 +289,7 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
             if (renamed == tray_files::RenameResult::failed) {
                 QDir().rmdir(folder);
                 TraceLog::trace(QStringLiteral("tray: cannot move ") + source + QStringLiteral(": ") + error);
+                Q_EMIT itemNotAdded(item.displayName, error);
                 continue;
             }
             if (renamed == tray_files::RenameResult::otherFileSystem) {
@@ -317,11 +322,11 @@ void TrayStore::startWork(const TrayItem& item, Fill fill, const QString& what) 
     QPointer<TrayStore> self(this);
     m_queue->async([self, root, item, fill, what, stopping = m_stopping] {
         std::optional<TrayItem> done = item;
+        QString error;
         if (fill) {
             // Staged in a folder of its own and renamed into place, so an item folder
             // never holds half a file.
             const QString incoming = tray_files::incomingFolder(root, item.id);
-            QString error;
             bool ok = false;
             if (stopping->load())
                 error = QStringLiteral("cancelled");
@@ -332,24 +337,30 @@ void TrayStore::startWork(const TrayItem& item, Fill fill, const QString& what) 
                      tray_files::rename(incoming, tray_files::itemFolder(root, item.id), &error) ==
                          tray_files::RenameResult::renamed;
             if (!ok) {
-                QDir(incoming).removeRecursively();
+                tray_files::removeFolder(root, incoming);
                 TraceLog::trace(QStringLiteral("tray: ") + what + QStringLiteral(" failed: ") + error);
                 done.reset();
             }
         }
         if (done) tray_files::describeStored(*done, measureLimit);
-        mainScheduler().post([self, id = item.id, done] {
-            if (self) self->finish(id, done);
+        // The system's words without the path they came with.
+        const QString reason = error.mid(error.lastIndexOf(QStringLiteral(": ")) + 1).trimmed();
+        mainScheduler().post([self, id = item.id, done, name = item.displayName, reason] {
+            if (self) self->finish(id, done, name, reason);
         });
     });
 }
 
-void TrayStore::finish(const QUuid& id, const std::optional<TrayItem>& done) {
+void TrayStore::finish(const QUuid& id, const std::optional<TrayItem>& done, const QString& name,
+                       const QString& reason) {
     const auto it = m_pending.find(id);
     if (it == m_pending.end()) return;
     const Pending pending = *it;
     m_pending.erase(it);
-    if (!done) return;
+    if (!done) {
+        if (!pending.cancelled && !m_stopping->load()) Q_EMIT itemNotAdded(name, reason);
+        return;
+    }
     TrayItem item = *done;
     if (pending.fromOtherDevice) item.fromOtherDevice = true;
     if (pending.cancelled) {

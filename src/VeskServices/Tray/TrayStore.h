@@ -99,6 +99,9 @@ public:
 Q_SIGNALS:
     // After every save: the list and the index changed.
     void itemsChanged();
+    // A file or folder given to add could not be read or copied, so it did not enter
+    // (a stop asked for by a removal is no failure). `reason` is the system's words.
+    void itemNotAdded(const QString& displayName, const QString& reason);
 
 private:
     TrayThumbnails::PictureSource picturesOrWorker();
@@ -124,7 +127,9 @@ private:
     void insertByDate(const TrayItem& item);
     void discard(const TrayItem& item);
     void enterNow(const QList<TrayItem>& entered, const std::shared_ptr<EnteredHandler>& onEntered);
-    void finish(const QUuid& id, const std::optional<TrayItem>& done);
+    // `name` and `reason` say what did not enter, and why, when `done` is absent.
+    void finish(const QUuid& id, const std::optional<TrayItem>& done, const QString& name = {},
+                const QString& reason = {});
     void adopted(const QList<TrayItem>& found);
     Date now() const;
 

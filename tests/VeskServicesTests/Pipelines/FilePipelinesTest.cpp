@@ -100,6 +100,16 @@ void writeArchive(const QString& path, const QList<Entry>& entries, bool tar = f
     archive_write_free(a);
 }
 
+// Links whose bodies ask for a resolution step per "x/.." and then some.
+QList<Entry> costlyLinks(int count) {
+    QList<Entry> entries;
+    for (int i = 0; i < count; ++i)
+        entries.append(
+            Entry{"l" + QByteArray::number(i), AE_IFLNK, {}, QByteArray("x/../").repeated(100) + "x"});
+    entries.append(file("ok"));
+    return entries;
+}
+
 } // namespace
 
 TEST_F(PipelineTest, ZipArchivesEachInputUnderItsNameAndUnzipGivesTheTreeBack) {
@@ -225,6 +235,21 @@ TEST_F(PipelineTest, HostileArchivesFailLeavingNoFolderOrLoseTheirRefusedEntries
          false,
          {},
          zip_archive::Limits{.maxEntries = 10, .maxBytes = 3 * 4096}},
+        // Each link costs 201 steps, counted over the whole archive.
+        {"link-steps",
+         costlyLinks(5),
+         true,
+         nullptr,
+         false,
+         {},
+         zip_archive::Limits{.maxEntries = 10, .maxBytes = big.maxBytes, .maxLinkSteps = 900}},
+        {"link-steps-within",
+         costlyLinks(4),
+         false,
+         "ok",
+         false,
+         {},
+         zip_archive::Limits{.maxEntries = 10, .maxBytes = big.maxBytes, .maxLinkSteps = 900}},
     };
     const QStringList around =
         QDir(outputFolder() + "/..").entryList(QDir::AllEntries | QDir::NoDotAndDotDot);

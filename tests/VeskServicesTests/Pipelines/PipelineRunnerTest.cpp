@@ -163,3 +163,22 @@ TEST_F(PipelineRunnerTest, LateReportsOfAnOlderRunOrAfterTheEndAreDropped) {
     scheduler.runPending();
     EXPECT_EQ(runner.state(), PipelineRunState::running("Second", 0, {}));
 }
+
+TEST_F(PipelineRunnerTest, AFailureAfterTheRunIsShownLikeAFailedRunsButNeverOverARunningOne) {
+    auto fake = std::make_shared<FakePipeline>("Unzip");
+    start(fake, {input("a")});
+    settle();
+    scheduler.advance(3);
+    runner.showFailure("Couldn't add a.unzipped: Permission denied");
+    EXPECT_EQ(runner.state(), PipelineRunState::failed("Couldn't add a.unzipped: Permission denied"));
+    EXPECT_TRUE(runner.undo().isEmpty()) << "no finished run on show";
+    scheduler.advance(5.9);
+    EXPECT_FALSE(runner.state().isIdle()) << "the run's own clear was replaced";
+    scheduler.advance(0.1);
+    EXPECT_TRUE(runner.state().isIdle());
+
+    start(fake, {input("b")});
+    runner.showFailure("Couldn't add b.unzipped: Permission denied");
+    EXPECT_TRUE(std::holds_alternative<PipelineRunState::Running>(runner.state().value));
+    settle();
+}

@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSignalSpy>
 
 #include <sys/stat.h>
 
@@ -316,13 +317,16 @@ TEST_F(TrayStoreTest, AnItemRemovedBeforeItsCopyEndsNeverEnters) {
     EXPECT_EQ(trayEntries(), QStringList{"index.json"});
 }
 
-TEST_F(TrayStoreTest, AFailedCopyRemovesItsHalfMadeFolderAndTraces) {
+TEST_F(TrayStoreTest, AFailedCopyRemovesItsHalfMadeFolderAndSaysSo) {
     auto store = openManual();
+    QSignalSpy notAdded(store.get(), &TrayStore::itemNotAdded);
     const QString file = makeFile("vanishing.txt");
     const QString kept = makeFile("kept.txt");
     const auto added = store->add(urls({file, kept}), false);
     ASSERT_EQ(added.size(), 2);
     QFile::remove(file);
+    // Stopped by its removal: no failure.
+    store->remove(store->add({url(makeFile("withdrawn.txt"))}, false));
     run();
     EXPECT_EQ(names(store->items()), QStringList{"kept.txt"});
     EXPECT_EQ(store->items().first().stackID, added[1].stackID);
@@ -330,6 +334,13 @@ TEST_F(TrayStoreTest, AFailedCopyRemovesItsHalfMadeFolderAndTraces) {
     EXPECT_EQ(trayEntries().size(), 2) << trayEntries().join(", ").toStdString();
     EXPECT_TRUE(trace().join('\n').contains("copying " + file + " failed"))
         << trace().join('\n').toStdString();
+    ASSERT_EQ(notAdded.size(), 1);
+    EXPECT_EQ(notAdded[0], (QVariantList{"vanishing.txt", "No such file or directory"}));
+
+    // Refused at once, said at once; an item dragged back in from the tray is no failure.
+    store->add({url(source("missing.txt")), url(store->items().first().storedPath)}, false);
+    ASSERT_EQ(notAdded.size(), 2);
+    EXPECT_EQ(notAdded[1], (QVariantList{"missing.txt", "does not exist"}));
 }
 
 TEST_F(TrayStoreTest, SourcesThatHoldTheTrayOrLieInsideItAreRefused) {
