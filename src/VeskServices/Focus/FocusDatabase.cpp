@@ -1,7 +1,8 @@
 #include "VeskServices/Focus/FocusDatabase.h"
 
 #include <QDir>
-#include <QFile>
+#include "VeskKit/Foundation/Files.h"
+
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,9 +18,9 @@ const QString configurationsFile = QStringLiteral("ModeConfigurations.json");
 constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
 
 std::optional<QJsonObject> readObject(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maximumFileSize) return std::nullopt;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    const files::FileRead file = files::readRegularFile(path, maximumFileSize);
+    if (!file.ok()) return std::nullopt;
+    const QJsonDocument document = QJsonDocument::fromJson(file.bytes);
     if (!document.isObject()) return std::nullopt;
     return document.object();
 }

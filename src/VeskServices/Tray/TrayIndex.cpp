@@ -1,6 +1,7 @@
 #include "VeskServices/Tray/TrayIndex.h"
 
-#include <QFile>
+#include "VeskKit/Foundation/Files.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -72,15 +73,17 @@ Contents decode(const QByteArray& bytes) {
 }
 
 Contents read(const QString& path) {
-    QFile file(path);
-    if (!file.exists()) return {};
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Thousands of items take a few megabytes; a far larger file is not our index.
+    constexpr qint64 maximumIndexSize = 256 * 1024 * 1024;
+    const files::FileRead file = files::readRegularFile(path, maximumIndexSize);
+    if (file.status == files::FileRead::Status::missing) return {};
+    if (!file.ok()) {
         Contents contents;
         contents.condition = Condition::damaged;
-        contents.problem = QStringLiteral("index cannot be read: ") + file.errorString();
+        contents.problem = QStringLiteral("index cannot be read: ") + file.error;
         return contents;
     }
-    return decode(file.readAll());
+    return decode(file.bytes);
 }
 
 } // namespace vesk::tray_index
