@@ -62,7 +62,7 @@ protected:
 
     QuickAppsPane& open() {
         pane = std::make_unique<QuickAppsPane>(
-            service, [this] { ++changes; }, [](QWidget*) { return std::optional<QList<QUrl>>(); });
+            service, [this] { ++changes; }, [](QWidget*, std::function<void(QList<QUrl>)>) {});
         EXPECT_EQ(pane->message(), u"Looking for apps…"_qs);
         EXPECT_TRUE(test::processEventsUntil([&] { return !pane->isLoading(); }, 20000))
             << "the scan never ended";

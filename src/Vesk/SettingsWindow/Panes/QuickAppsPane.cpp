@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -140,15 +141,15 @@ QuickAppsPane::QuickAppsPane(QuickAppsService& service, std::function<void()> on
     m_service.installed(this, [this](QList<QuickApp> installed) { scanned(installed); });
 }
 
-std::optional<QList<QUrl>> QuickAppsPane::chooseDesktopEntries(QWidget* parent) {
-    const QStringList files =
-        QFileDialog::getOpenFileNames(parent, QString(), QStringLiteral("/usr/share/applications"),
-                                      QStringLiteral("Applications (*.desktop)"));
-    if (files.isEmpty()) return std::nullopt;
-    QList<QUrl> urls;
-    for (const QString& file : files)
-        urls << QUrl::fromLocalFile(file);
-    return urls;
+void QuickAppsPane::chooseDesktopEntries(QWidget* parent, std::function<void(QList<QUrl>)> done) {
+    auto* dialog = new QFileDialog(parent, QString(), QStringLiteral("/usr/share/applications"),
+                                   QStringLiteral("Applications (*.desktop)"));
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QFileDialog::urlsSelected, dialog, [done = std::move(done)](const QList<QUrl>& urls) {
+        if (!urls.isEmpty()) done(urls);
+    });
+    dialog->open();
 }
 
 std::optional<QIcon> QuickAppsPane::iconFor(const QuickApp& app) {
@@ -291,11 +292,12 @@ void QuickAppsPane::removeApp(const QuickApp& app) {
 }
 
 void QuickAppsPane::chooseManually() {
-    const std::optional<QList<QUrl>> picked = m_chooser(window());
-    if (!picked) return;
-    for (const QUrl& url : *picked)
-        m_service.add(url);
-    changed();
+    m_chooser(window(), [pane = QPointer<QuickAppsPane>(this)](const QList<QUrl>& picked) {
+        if (!pane) return;
+        for (const QUrl& url : picked)
+            pane->m_service.add(url);
+        pane->changed();
+    });
 }
 
 QWidget* makeQuickAppsPane(QuickAppsService& service, std::function<void()> onChange) {

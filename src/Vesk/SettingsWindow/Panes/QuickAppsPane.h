@@ -32,7 +32,9 @@ class QuickAppsPane final : public PaneColumn {
 public:
     static constexpr int shownResults = 60;
     // Picks desktop entry files; answers none when cancelled.
-    using Chooser = std::function<std::optional<QList<QUrl>>(QWidget* parent)>;
+    // Asks the user for desktop entries and hands the chosen ones to `done` (never
+    // called when the user cancels). It returns at once: no loop of its own runs.
+    using Chooser = std::function<void(QWidget* parent, std::function<void(QList<QUrl>)> done)>;
 
     QuickAppsPane(QuickAppsService& service, std::function<void()> onChange, Chooser chooser = {},
                   QWidget* parent = nullptr);
@@ -51,8 +53,9 @@ public:
     void removeApp(const QuickApp& app);
     void chooseManually();
 
-    // The default chooser: a file dialog for desktop entries in /usr/share/applications.
-    static std::optional<QList<QUrl>> chooseDesktopEntries(QWidget* parent);
+    // The default chooser: a file dialog for desktop entries in /usr/share/applications,
+    // shown without a loop of its own and deleted once closed.
+    static void chooseDesktopEntries(QWidget* parent, std::function<void(QList<QUrl>)> done);
 
 private:
     void scanned(const QList<QuickApp>& installed);
