@@ -18,41 +18,7 @@
 namespace vesk {
 namespace {
 
-struct Window {
-    QString id;
-    QRect frame;
-};
-
-// The program's visible windows on `display` (the test's own when empty), those named
-// by the pattern `name` only when one is given.
-QList<Window> windowsOf(qint64 pid, const QString& display, const QString& name = {}) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);
-    QStringList arguments{QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                          QStringLiteral("--pid"), QString::number(pid)};
-    if (!name.isEmpty()) arguments << QStringLiteral("--name") << name;
-    QProcess search;
-    search.setProcessEnvironment(environment);
-    search.start(QStringLiteral("xdotool"), arguments);
-    search.waitForFinished(test::patienceMs);
-    QList<Window> windows;
-    static const QRegularExpression geometry(
-        QStringLiteral("Position: (-?\\d+),(-?\\d+).*Geometry: (\\d+)x(\\d+)"),
-        QRegularExpression::DotMatchesEverythingOption);
-    for (const QString& id :
-         QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        QProcess query;
-        query.setProcessEnvironment(environment);
-        query.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id});
-        query.waitForFinished(test::patienceMs);
-        const QRegularExpressionMatch match =
-            geometry.match(QString::fromUtf8(query.readAllStandardOutput()));
-        if (match.hasMatch())
-            windows.append({id, QRect(match.captured(1).toInt(), match.captured(2).toInt(),
-                                      match.captured(3).toInt(), match.captured(4).toInt())});
-    }
-    return windows;
-}
+using Window = ProgramWindow;
 
 class MenusX11Test : public VeskNotchX11Test {
 protected:
@@ -74,7 +40,7 @@ protected:
         return tool.waitForFinished(test::patienceMs) && tool.exitCode() == 0;
     }
     QList<Window> windows(const QString& name = {}) {
-        return windowsOf(program.processId(), m_display, name);
+        return programWindows(program.processId(), m_display, name);
     }
     bool runs() {
         errorLines(program);

@@ -24,16 +24,24 @@ inline QString programPath() {
     return QStringLiteral(VESK_BINARY_DIR "/bin/vesk-notch");
 }
 
-// The program's visible windows, as the X server (the test's, or `display`) places them.
-inline QList<QRect> visibleWindows(qint64 pid, const QString& display = {}) {
+struct ProgramWindow {
+    QString id;
+    QRect frame;
+};
+
+// The program's visible windows, as the X server (the test's, or `display`) places them;
+// those whose name matches the pattern `name` only, when one is given.
+inline QList<ProgramWindow> programWindows(qint64 pid, const QString& display = {}, const QString& name = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);
+    QStringList arguments{QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--pid"), QString::number(pid)};
+    if (!name.isEmpty()) arguments << QStringLiteral("--name") << name;
     QProcess search;
     search.setProcessEnvironment(environment);
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                             QStringLiteral("--pid"), QString::number(pid)});
+    search.start(QStringLiteral("xdotool"), arguments);
     search.waitForFinished(test::patienceMs);
-    QList<QRect> windows;
+    QList<ProgramWindow> windows;
     const QStringList ids =
         QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     static const QRegularExpression geometry(
@@ -47,10 +55,17 @@ inline QList<QRect> visibleWindows(qint64 pid, const QString& display = {}) {
         const QRegularExpressionMatch match =
             geometry.match(QString::fromUtf8(query.readAllStandardOutput()));
         if (match.hasMatch())
-            windows.append(QRect(match.captured(1).toInt(), match.captured(2).toInt(),
-                                 match.captured(3).toInt(), match.captured(4).toInt()));
+            windows.append({id, QRect(match.captured(1).toInt(), match.captured(2).toInt(),
+                                      match.captured(3).toInt(), match.captured(4).toInt())});
     }
     return windows;
+}
+
+inline QList<QRect> visibleWindows(qint64 pid, const QString& display = {}) {
+    QList<QRect> frames;
+    for (const ProgramWindow& window : programWindows(pid, display))
+        frames.append(window.frame);
+    return frames;
 }
 
 inline QList<QSize> visibleWindowSizes(qint64 pid, const QString& display = {}) {
