@@ -1,7 +1,10 @@
 // Shared main for every test executable: a QApplication on the offscreen platform
 // (unless the test run chose one), private XDG folders for this process, and the
-// offscreen plugin's "does not support" chatter filtered out.
+// offscreen plugin's "does not support" chatter filtered out; in a sanitized build, the
+// reports of the programs the tests start fail those tests.
 #include "support/ChildMain.h"
+#include "support/DBusFixture.h"
+#include "support/SanitizerReports.h"
 
 #include <gtest/gtest.h>
 
@@ -49,5 +52,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (const std::optional<int> status = vesk::test::runChildMain(app.arguments())) return *status;
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    vesk::test::SanitizerReports::install(root + QStringLiteral("/sanitizer"));
+    int status = RUN_ALL_TESTS();
+    vesk::test::PrivateBuses::endProcessBuses();
+    if (const QString late = vesk::test::SanitizerReports::take(); !late.isEmpty()) {
+        std::fprintf(stderr, "a program started by a test reported after it ended:\n%s\n", qPrintable(late));
+        status = 1;
+    }
+    return status;
 }
