@@ -63,6 +63,7 @@ TEST_F(TrashTest, EntriesMoveWithARecordUnderFreeNames) {
 
 TEST_F(TrashTest, WhenTheTrashCannotBeMadeNothingMoves) {
     const QString file = writeFile(place("keep.txt"), "keep");
+    ASSERT_TRUE(QDir(trash::homeTrash()).removeRecursively());
     writeFile(trash::homeTrash(), "a plain file where the trash belongs");
     QString error;
     EXPECT_FALSE(trash::moveToTrash(file, &error));
