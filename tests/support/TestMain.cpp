@@ -1,7 +1,8 @@
 // Shared main for every test executable: a QApplication on the offscreen platform
 // (unless the test run chose one), private XDG folders for this process, and the
-// offscreen plugin's "does not support" chatter filtered out; in a sanitized build, the
-// reports of the programs the tests start fail those tests.
+// offscreen plugin's "does not support" chatter filtered out, the environment put back
+// after each test; in a sanitized build, the reports of the programs the tests start
+// fail those tests.
 #include "support/ChildMain.h"
 #include "support/DBusFixture.h"
 #include "support/SanitizerReports.h"
@@ -11,9 +12,12 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <QHash>
 #include <QTemporaryDir>
 
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +27,31 @@ void filterOffscreenNoise(QtMsgType type, const QMessageLogContext& context, con
     if (message.contains(QLatin1String("This plugin does not support"))) return;
     if (previousHandler) previousHandler(type, context, message);
 }
+
+// Whatever a test does to the environment is undone when it ends: the next test in the
+// process starts with the environment the one before it started with.
+class RestoreEnvironment : public ::testing::EmptyTestEventListener {
+    static QHash<QByteArray, QByteArray> current() {
+        QHash<QByteArray, QByteArray> variables;
+        for (char** entry = environ; *entry; ++entry) {
+            const QByteArray text(*entry);
+            const qsizetype equals = text.indexOf('=');
+            if (equals > 0) variables.insert(text.left(equals), text.mid(equals + 1));
+        }
+        return variables;
+    }
+    void OnTestStart(const ::testing::TestInfo&) override { m_before = current(); }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        const QHash<QByteArray, QByteArray> after = current();
+        for (auto it = after.cbegin(); it != after.cend(); ++it)
+            if (!m_before.contains(it.key())) qunsetenv(it.key().constData());
+        for (auto it = m_before.cbegin(); it != m_before.cend(); ++it)
+            if (after.value(it.key()) != it.value() || !after.contains(it.key()))
+                qputenv(it.key().constData(), it.value());
+    }
+
+    QHash<QByteArray, QByteArray> m_before;
+};
 
 } // namespace
 
@@ -52,6 +81,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (const std::optional<int> status = vesk::test::runChildMain(app.arguments())) return *status;
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new RestoreEnvironment);
     vesk::test::SanitizerReports::install(root + QStringLiteral("/sanitizer"));
     int status = RUN_ALL_TESTS();
     vesk::test::PrivateBuses::endProcessBuses();

@@ -29,6 +29,15 @@ QString writeFile(const QString& path, const QByteArray& bytes) {
 
 class TrashTest : public ::testing::Test {
 protected:
+    // Each test starts with no trash and nothing beside it, and leaves none.
+    void SetUp() override { clear(); }
+    void TearDown() override { clear(); }
+    void clear() const {
+        QFile::remove(trash::homeTrash());
+        QDir(trash::homeTrash()).removeRecursively();
+        QDir(place({})).removeRecursively();
+    }
+
     // Beside the trash, on its filesystem.
     QString place(const QString& relative) const {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/place/" + relative;
@@ -63,7 +72,6 @@ TEST_F(TrashTest, EntriesMoveWithARecordUnderFreeNames) {
 
 TEST_F(TrashTest, WhenTheTrashCannotBeMadeNothingMoves) {
     const QString file = writeFile(place("keep.txt"), "keep");
-    ASSERT_TRUE(QDir(trash::homeTrash()).removeRecursively());
     writeFile(trash::homeTrash(), "a plain file where the trash belongs");
     QString error;
     EXPECT_FALSE(trash::moveToTrash(file, &error));
