@@ -4,6 +4,7 @@
 // after each test; in a sanitized build, the reports of the programs the tests start
 // fail those tests.
 #include "support/ChildMain.h"
+#include "VeskKit/Foundation/UserDefaults.h"
 #include "support/DBusFixture.h"
 #include "support/SanitizerReports.h"
 
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include <unistd.h>
 
@@ -27,6 +30,43 @@ void filterOffscreenNoise(QtMsgType type, const QMessageLogContext& context, con
     if (message.contains(QLatin1String("This plugin does not support"))) return;
     if (previousHandler) previousHandler(type, context, message);
 }
+
+// Fresh per-user folders under `root`, in the environment from now on: the XDG folders
+// and VESK_TEST_ROOT.
+bool useFreshFolders(const QString& root) {
+    for (const char* sub : {"config", "data", "cache", "runtime"})
+        if (!QDir(root).mkpath(QLatin1String(sub))) return false;
+    QFile::setPermissions(root + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QStringLiteral("/cache")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
+    qputenv("VESK_TEST_ROOT", QFile::encodeName(root));
+    return true;
+}
+
+// Each test starts in per-user folders of its own and with a fresh standard store of
+// user defaults, so tests never see each other's files or settings, whether each runs
+// in a process of its own (as under CTest) or all in one. (GLib reads the folders once
+// per process: a test that needs it to see its own runs alone, support/OwnProcess.h.)
+class FreshFoldersForEachTest : public ::testing::EmptyTestEventListener {
+public:
+    explicit FreshFoldersForEachTest(QString root) : m_root(std::move(root)) {}
+
+private:
+    void OnTestStart(const ::testing::TestInfo&) override {
+        if (m_started++ == 0) return;
+        useFreshFolders(m_root + QStringLiteral("/test-") + QString::number(m_started));
+        // Kept: something a test left behind may still hold the one it used.
+        m_stores.push_back(vesk::UserDefaults::standard().shared_from_this());
+        vesk::UserDefaults::setStandard(nullptr);
+    }
+
+    QString m_root;
+    int m_started = 0;
+    std::vector<std::shared_ptr<vesk::UserDefaults>> m_stores;
+};
 
 // Whatever a test does to the environment is undone when it ends: the next test in the
 // process starts with the environment the one before it started with.
@@ -59,22 +99,12 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    // Every test process gets fresh per-user folders, so tests never see each other's files.
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vesk-test-XXXXXX"));
-    if (!home.isValid()) {
+    if (!home.isValid() || !useFreshFolders(home.path())) {
         std::fprintf(stderr, "cannot create a temporary folder for the test\n");
         return 2;
     }
     const QString root = home.path();
-    for (const char* sub : {"config", "data", "cache", "runtime"})
-        QDir(root).mkpath(QLatin1String(sub));
-    QFile::setPermissions(root + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QStringLiteral("/cache")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
-    qputenv("VESK_TEST_ROOT", QFile::encodeName(root));
     qunsetenv("VESK_TRACE");
 
     previousHandler = qInstallMessageHandler(filterOffscreenNoise);
@@ -82,6 +112,7 @@ int main(int argc, char** argv) {
     if (const std::optional<int> status = vesk::test::runChildMain(app.arguments())) return *status;
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new RestoreEnvironment);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshFoldersForEachTest(home.path()));
     vesk::test::SanitizerReports::install(root + QStringLiteral("/sanitizer"));
     int status = RUN_ALL_TESTS();
     vesk::test::PrivateBuses::endProcessBuses();
