@@ -29,15 +29,6 @@ QString writeFile(const QString& path, const QByteArray& bytes) {
 
 class TrashTest : public ::testing::Test {
 protected:
-    // Each test starts with no trash and nothing beside it, and leaves none.
-    void SetUp() override { clear(); }
-    void TearDown() override { clear(); }
-    void clear() const {
-        QFile::remove(trash::homeTrash());
-        QDir(trash::homeTrash()).removeRecursively();
-        QDir(place({})).removeRecursively();
-    }
-
     // Beside the trash, on its filesystem.
     QString place(const QString& relative) const {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/place/" + relative;
