@@ -2,25 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vesk::test {
 
-// Private session and system buses for one test process. The constructor starts two
-// dbus-daemons and points DBUS_SESSION_BUS_ADDRESS and DBUS_SYSTEM_BUS_ADDRESS at them,
-// so code under test that uses QDBusConnection::sessionBus()/systemBus() talks to
-// them (create this before the first use of either bus in the process). Everything
-// started here is killed by the destructor.
+// Private session and system buses for a test. The first one in a test process starts
+// two dbus-daemons that then serve every later one in the process: Qt binds
+// QDBusConnection::sessionBus()/systemBus() to the first address it sees and never
+// lets go, so the daemons behind them must outlive each test (create this before the
+// first use of either bus in the process). The constructor points
+// DBUS_SESSION_BUS_ADDRESS and DBUS_SYSTEM_BUS_ADDRESS at them; the destructor stops
+// every mock started here, waits until its names and the test's own connections are
+// gone from the buses, and puts both variables back.
 class PrivateBuses {
 public:
-    // `sessionConfig`: a dbus-daemon configuration file for the session bus instead of
-    // the standard session one.
+    // `sessionConfig`: a dbus-daemon configuration file for a session bus of this
+    // object's own instead of the process's standard one.
     explicit PrivateBuses(const QString& sessionConfig = {});
     ~PrivateBuses();
     PrivateBuses(const PrivateBuses&) = delete;
@@ -56,12 +61,23 @@ public:
     // Ends one process started here (SIGTERM, then SIGKILL).
     void stop(QProcess* process);
 
+    // Ends the daemons that serve the whole process; the shared main calls it last.
+    static void endProcessBuses();
+
 private:
     bool waitForOwner(const QString& busName, bool onSystemBus, bool owned, int timeoutMs) const;
-    QProcess* startDaemon(QString* address, const QString& config = {});
     QProcess* startMockProcess(const QStringList& args, const QString& busName, bool onSystemBus);
+    void waitUntilGone(const QString& busName, bool onSystemBus) const;
 
-    std::vector<std::unique_ptr<QProcess>> m_processes;
+    struct Mock {
+        std::unique_ptr<QProcess> process;
+        QString busName;
+        bool onSystemBus;
+    };
+    std::vector<Mock> m_mocks;
+    std::unique_ptr<QProcess> m_ownSession;
+    std::optional<QByteArray> m_previousSession;
+    std::optional<QByteArray> m_previousSystem;
     QString m_sessionAddress;
     QString m_systemAddress;
     QString m_error;

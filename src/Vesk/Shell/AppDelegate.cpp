@@ -76,6 +76,8 @@ AppDelegate::AppDelegate(std::unique_ptr<ShellFactory> factory, QObject* parent)
 
 AppDelegate::~AppDelegate() {
     m_tickTimer.cancel();
+    // Not left for later: it would outlive the permissions its rows read.
+    delete m_finishedOnboardingWindow.data();
 }
 
 void AppDelegate::setStandardOutput(std::function<void(const QString&)> print) {
@@ -565,6 +567,7 @@ void AppDelegate::finishOnboarding() {
     OnboardingWindow* window = m_onboardingWindow.release();
     window->hide();
     window->deleteLater();
+    m_finishedOnboardingWindow = window;
 }
 
 void AppDelegate::showOnboardingIfNeeded() {

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -145,6 +146,8 @@ private:
     std::unique_ptr<MenuCommands> m_menus;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<OnboardingWindow> m_onboardingWindow;
+    // A finished window waiting for its deletion; it refers to the permissions above.
+    QPointer<OnboardingWindow> m_finishedOnboardingWindow;
     std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
     TaskHandle m_tickTimer;
     qint64 m_calendarTick = 0;

@@ -38,7 +38,7 @@ void prepareChild() {
     if (::getpriority(PRIO_PROCESS, 0) < PipelineWorker::niceness)
         ::setpriority(PRIO_PROCESS, 0, PipelineWorker::niceness);
     rlimit limit{};
-    if (::getrlimit(RLIMIT_AS, &limit) == 0) {
+    if (PipelineWorker::limitsAddressSpace && ::getrlimit(RLIMIT_AS, &limit) == 0) {
         limit.rlim_cur = std::min<rlim_t>(limit.rlim_cur, PipelineWorker::addressSpaceLimit);
         limit.rlim_max = std::min<rlim_t>(limit.rlim_max, PipelineWorker::addressSpaceLimit);
         ::setrlimit(RLIMIT_AS, &limit);

@@ -44,6 +44,13 @@ public:
     // The worker's nice value and address-space limit.
     static constexpr int niceness = 10;
     static constexpr quint64 addressSpaceLimit = quint64(4) << 30;
+    // Under AddressSanitizer the worker reserves terabytes of address space for the
+    // sanitizer's shadow memory at start: with the limit it could not start at all.
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr bool limitsAddressSpace = false;
+#else
+    static constexpr bool limitsAddressSpace = true;
+#endif
 
     explicit PipelineWorker(Options options, QObject* parent = nullptr);
     explicit PipelineWorker(QObject* parent = nullptr) : PipelineWorker(Options{}, parent) {}

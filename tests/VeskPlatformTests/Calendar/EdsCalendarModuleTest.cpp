@@ -6,6 +6,7 @@
 #include "support/Calendar/EdsSession.h"
 #include "support/Calendar/FakeCalendarStore.h"
 #include "support/EventLoop.h"
+#include "support/OwnProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ namespace vesk::test {
 namespace {
 
 TEST(EdsCalendarModuleTest, theProgramsLoaderReadsThroughTheModuleAsTheStoreItself) {
+    if (!runsInOwnProcess()) return;
     EdsSession eds;
     ASSERT_TRUE(eds.ok()) << qPrintable(eds.error());
     ASSERT_TRUE(eds.writer()) << "no writing client";

@@ -2,6 +2,7 @@
 
 #include "support/Calendar/EdsSession.h"
 #include "support/EventLoop.h"
+#include "support/OwnProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,7 @@ protected:
 };
 
 TEST_F(CalendarServiceEdsTest, anotherProgramsNewEventGivesOneRead) {
+    if (!runsInOwnProcess()) return;
     ASSERT_TRUE(eds.writer()) << "no writing client";
     const std::unique_ptr<CalendarService> service = makeService();
     startAndWait(*service);
@@ -62,6 +64,7 @@ TEST_F(CalendarServiceEdsTest, anotherProgramsNewEventGivesOneRead) {
 }
 
 TEST_F(CalendarServiceEdsTest, aHungStoreNeitherFreezesTheMainThreadNorHoldsUpStop) {
+    if (!runsInOwnProcess()) return;
     std::unique_ptr<CalendarService> service = makeService();
     startAndWait(*service);
 
@@ -84,6 +87,7 @@ TEST_F(CalendarServiceEdsTest, aHungStoreNeitherFreezesTheMainThreadNorHoldsUpSt
 }
 
 TEST(CalendarServiceWithoutEdsTest, aBusThatCannotStartTheStoreIsRestricted) {
+    if (!runsInOwnProcess()) return;
     // The standard session policy, without the folders activatable services come from.
     QTemporaryFile config;
     ASSERT_TRUE(config.open());

@@ -128,7 +128,10 @@ TEST_F(PipelineTest, ZipArchivesEachInputUnderItsNameAndUnzipGivesTheTreeBack) {
     stamped.close();
 
     const ZipPipeline zip;
-    EXPECT_EQ(run(zip, {input("report.pdf")}).produced.first().fileName(), QStringLiteral("report.zip"));
+    const PipelineOutcome single = run(zip, {input("report.pdf")});
+    ASSERT_FALSE(single.failure) << message(*single.failure).toStdString();
+    ASSERT_EQ(single.produced.size(), 1);
+    EXPECT_EQ(single.produced.first().fileName(), QStringLiteral("report.zip"));
     EXPECT_EQ(progress(), (QList<std::pair<double, QString>>{{0.1, "Compressing"}, {1, "Done"}}));
     const PipelineOutcome folder = run(zip, {notes});
     ASSERT_FALSE(folder.failure) << message(*folder.failure).toStdString();

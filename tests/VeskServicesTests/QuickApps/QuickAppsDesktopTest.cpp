@@ -4,6 +4,7 @@
 #include "VeskServices/QuickApps/QuickAppsService.h"
 
 #include "support/EventLoop.h"
+#include "support/OwnProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ using namespace vesk::test;
 namespace {
 
 // GLib reads the XDG folders once per process, and GIO indexes the entries at its first
-// question: the folders are made and named before either (ctest runs each test alone).
+// question: the folders are made and named before either, in a process of the test's own.
 class QuickAppsDesktopTest : public ::testing::Test {
 protected:
     static inline QTemporaryDir* root = nullptr;
@@ -90,6 +91,7 @@ protected:
 } // namespace
 
 TEST_F(QuickAppsDesktopTest, ListsOneEntryPerIdAsTheUserOverridesItLeavingOutHiddenOnes) {
+    if (!runsInOwnProcess()) return;
     QMap<QString, DesktopEntry> ours;
     for (const DesktopEntry& e : desktop.installed())
         if (e.id.startsWith(QLatin1String("vesktest"))) ours.insert(e.id, e);
@@ -121,6 +123,7 @@ TEST_F(QuickAppsDesktopTest, ListsOneEntryPerIdAsTheUserOverridesItLeavingOutHid
 }
 
 TEST_F(QuickAppsDesktopTest, DescribesEntryFilesByTheirDesktopIdOrFileName) {
+    if (!runsInOwnProcess()) return;
     QuickAppsService service(QStringLiteral("Vesk"));
     const auto describe = [&](const QString& path) { return service.describe(QUrl::fromLocalFile(path)); };
     const std::optional<QuickApp> sub =
@@ -135,6 +138,7 @@ TEST_F(QuickAppsDesktopTest, DescribesEntryFilesByTheirDesktopIdOrFileName) {
 }
 
 TEST_F(QuickAppsDesktopTest, LaunchesWithoutThePlatformWeChoseAndDrawsThemeIcons) {
+    if (!runsInOwnProcess()) return;
     QuickAppsService service(QStringLiteral("Vesk"));
     const std::optional<QuickApp> app =
         service.describe(QUrl::fromLocalFile(applications(system) + QStringLiteral("vesktest/sub.desktop")));
@@ -165,6 +169,7 @@ TEST_F(QuickAppsDesktopTest, LaunchesWithoutThePlatformWeChoseAndDrawsThemeIcons
 }
 
 TEST_F(QuickAppsDesktopTest, IconImagesAreReadFromTheThemeFilesOnAnyThread) {
+    if (!runsInOwnProcess()) return;
     QImage beta, alpha, gone;
     std::thread worker([&] {
         beta = desktop.iconImage(applications(system) + QStringLiteral("vesktest-beta.desktop"), 34);

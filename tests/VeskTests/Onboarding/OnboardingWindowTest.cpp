@@ -33,9 +33,14 @@ class OnboardingShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qunsetenv("VESK_ONBOARDING");
+        completed = UserDefaults::standard().object(AppDelegate::hasCompletedOnboardingKey);
         UserDefaults::standard().remove(AppDelegate::hasCompletedOnboardingKey);
     }
-    void TearDown() override { qunsetenv("VESK_ONBOARDING"); }
+    void TearDown() override {
+        qunsetenv("VESK_ONBOARDING");
+        // The process's store outlives the test: later ones find it as it was.
+        UserDefaults::standard().setObject(AppDelegate::hasCompletedOnboardingKey, completed.value_or(QVariant()));
+    }
     void launch() {
         auto made = std::make_unique<test::FakeShellFactory>(log, scheduler);
         delegate = std::make_unique<AppDelegate>(std::move(made));
@@ -49,6 +54,7 @@ protected:
     test::ScopedMainScheduler mainGuard{scheduler};
     test::CallLog log;
     std::unique_ptr<AppDelegate> delegate;
+    std::optional<QVariant> completed;
 };
 
 TEST_F(OnboardingShellTest, ShownOnceAfterLaunchKeptWhenClosedAndGoneWhenFinished) {

@@ -321,9 +321,10 @@ TEST_F(SettingsWindowPanesTest, EveryControlWritesItsKeyOnceAndShowsWritesFromEl
             defaults->removeKeys(defaults->dictionaryRepresentation().keys());
             settings.setSuppressSystemHUD(true);
             QWidget* body = build(pane);
-            if (controlLabels().contains(control.name))
+            if (controlLabels().contains(control.name)) {
                 EXPECT_EQ(labelOf(body->findChild<QWidget*>(control.name)),
                           controlLabels().value(control.name));
+            }
             const QVariantMap before = defaults->dictionaryRepresentation();
             qint64 revision = settings.revision();
             press(body, control.name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/DBusFixture.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -18,13 +19,15 @@
 namespace vesk::test {
 
 // A private Evolution Data Server: fresh XDG folders, a memory GSettings backend and a
-// fixed time zone, all set before the session bus that activates it starts. Header
-// only, for the test programs that link libecal.
+// fixed time zone, all set before the session bus that activates it starts, and put back
+// when it goes. GLib reads the XDG folders once per process, so a test that uses one
+// runs in a process of its own (support/OwnProcess.h). Header only, for the test
+// programs that link libecal.
 class EdsSession {
 public:
     explicit EdsSession(const QString& timeZone = QStringLiteral("Europe/Berlin"),
                         const QString& busConfig = {})
-        : m_buses((prepare(m_home, timeZone), busConfig)) {}
+        : m_buses((prepare(m_environment, m_home, timeZone), busConfig)) {}
 
     ~EdsSession() {
         if (m_writer) g_object_unref(m_writer);
@@ -99,14 +102,14 @@ public:
     }
 
 private:
-    static void prepare(QTemporaryDir& home, const QString& timeZone) {
+    static void prepare(ScopedEnvironment& environment, QTemporaryDir& home, const QString& timeZone) {
         for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) {
             const QString path = home.path() + QLatin1Char('/') + QString::fromLatin1(name);
             QDir().mkpath(path);
-            qputenv(name, path.toUtf8());
+            environment.set(name, path.toUtf8());
         }
-        qputenv("GSETTINGS_BACKEND", "memory");
-        qputenv("TZ", timeZone.toUtf8());
+        environment.set("GSETTINGS_BACKEND", "memory");
+        environment.set("TZ", timeZone.toUtf8());
         tzset();
     }
 
@@ -135,6 +138,11 @@ private:
         return pids;
     }
 
+    // Gone last: the time zone read again once TZ is back.
+    struct ReadTimeZoneAgain {
+        ~ReadTimeZoneAgain() { tzset(); }
+    } m_readTimeZoneAgain;
+    ScopedEnvironment m_environment;
     QTemporaryDir m_home;
     PrivateBuses m_buses;
     ECalClient* m_writer = nullptr;

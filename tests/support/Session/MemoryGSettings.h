@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/EventLoop.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -15,7 +16,8 @@ namespace vesk::test {
 
 // GSettings for one test process: the memory backend, and only the schemas this
 // installs (the machine's own are hidden). Create it before anything in the process
-// touches GSettings, which reads these settings once.
+// touches GSettings, which reads these settings once; the environment it changes is put
+// back when it goes.
 class MemoryGSettings {
 public:
     // With `installNotifications`, a schema "org.gnome.desktop.notifications" with the
@@ -47,9 +49,9 @@ public:
                 return;
             }
         }
-        qputenv("GSETTINGS_BACKEND", "memory");
-        qputenv("GSETTINGS_SCHEMA_DIR", QFile::encodeName(schemas));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(dataDirs));
+        m_environment.set("GSETTINGS_BACKEND", "memory");
+        m_environment.set("GSETTINGS_SCHEMA_DIR", QFile::encodeName(schemas));
+        m_environment.set("XDG_DATA_DIRS", QFile::encodeName(dataDirs));
     }
 
     bool ok() const { return m_error.isEmpty(); }
@@ -65,6 +67,7 @@ public:
 private:
     QTemporaryDir m_root;
     QString m_error;
+    ScopedEnvironment m_environment;
 };
 
 } // namespace vesk::test

@@ -6,7 +6,10 @@
 
 namespace vesk::test {
 
-// Another program that takes the X clipboard and never answers a request for it.
+// Another program that takes the X clipboard and never answers a request for it. Its
+// claim is stamped with the server's present time, newer than any this process's Qt has
+// seen: when it goes, Qt is handed a fresh time, or its next claim of the clipboard,
+// stamped with its older one, would be refused.
 class SilentClipboardOwner {
 public:
     SilentClipboardOwner() : m_connection(xcb_connect(nullptr, nullptr)) {
@@ -21,7 +24,7 @@ public:
         // A round trip, so the server has made us the owner before anyone asks.
         free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     }
-    ~SilentClipboardOwner() { xcb_disconnect(m_connection); }
+    ~SilentClipboardOwner();
     SilentClipboardOwner(const SilentClipboardOwner&) = delete;
     SilentClipboardOwner& operator=(const SilentClipboardOwner&) = delete;
 
