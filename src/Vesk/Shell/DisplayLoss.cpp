@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
+#include <QThread>
 
 #include <X11/Xlib.h>
 
@@ -48,18 +49,24 @@ struct ExitSentinel {
 };
 thread_local ExitSentinel sentinel;
 
-// Xlib's answer to a broken connection; it holds the display's lock here, so the
-// ending runs from the event loop, under the watchdog from now on.
+// Xlib's answer to a broken connection.
 int onIOErrorQuietly(Display*) {
     return 0;
 }
 
+// Once this returns, every request on the display fails and Xlib's own request
+// functions write through the null request they get back: the call that met the
+// broken connection (Qt making a window while the program starts, say) would crash
+// the moment it went on. On the main thread, where Qt makes its Xlib calls, the
+// program ends here instead; its ending makes no Xlib call. Elsewhere it ends from
+// the event loop, under the watchdog from now on.
 void onIOErrorExit(Display*, void*) {
     if (!installed) return;
     exitWatchdog::arm(lostPatience, stuckLine, 1);
-    if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(
-            app, [] { end(); }, Qt::QueuedConnection);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) end();
+    QMetaObject::invokeMethod(
+        app, [] { end(); }, Qt::QueuedConnection);
 }
 
 QtMessageHandler previousHandler = nullptr;
