@@ -100,10 +100,12 @@ UserDefaults& UserDefaults::standard() {
 }
 
 const QStringList& UserDefaults::oneTimeMarkers() {
-    static const QStringList keys{QStringLiteral("didMigrateJSONStores"),
-                                  QStringLiteral("hasCompletedOnboarding"),
-                                  QStringLiteral("hasSeededShortcuts")};
-    return keys;
+    // Never destroyed: the standard defaults are flushed by a static destructor at exit,
+    // which may run after this list's would have.
+    static const QStringList* const keys = new QStringList{QStringLiteral("didMigrateJSONStores"),
+                                                           QStringLiteral("hasCompletedOnboarding"),
+                                                           QStringLiteral("hasSeededShortcuts")};
+    return *keys;
 }
 
 void UserDefaults::setStandard(std::shared_ptr<UserDefaults> defaults) {
