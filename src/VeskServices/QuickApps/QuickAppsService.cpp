@@ -72,7 +72,9 @@ std::optional<QuickApp> QuickAppsService::describe(const QUrl& url) const {
 }
 
 void QuickAppsService::remove(const QuickApp& app) {
-    m_apps.removeIf([&](const QuickApp& a) { return a.id == app.id; });
+    // `app` may be one of our own entries, gone once the list changes.
+    const auto id = app.id;
+    m_apps.removeIf([&id](const QuickApp& a) { return a.id == id; });
     save();
 }
 

@@ -85,7 +85,8 @@ TEST_F(QuickAppsServiceTest, MovesClampTheTargetAndABadSourceChangesNothing) {
         EXPECT_EQ(ids(service->apps()).join(QLatin1Char(' ')), QLatin1String(row.order))
             << row.from << " to " << row.to;
         EXPECT_EQ(saves, row.saved ? 1 : 0) << row.from << " to " << row.to;
-        for (const QuickApp& a : service->apps())
+        const QList<QuickApp> pinned = service->apps();
+        for (const QuickApp& a : pinned)
             service->remove(a);
     }
 }
