@@ -1,29 +1,12 @@
 #include "VeskPlatform/Thumbnails/PngEncoder.h"
 
-#include <QtEndian>
+#include "VeskPlatform/Screens/Screens.h"
 
-#include <array>
+#include <QtEndian>
 
 namespace vesk::png {
 
 namespace {
-
-quint32 crc32(const QByteArray& bytes) {
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 n = 0; n < 256; ++n) {
-            quint32 c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    quint32 c = 0xFFFFFFFFu;
-    for (const char byte : bytes)
-        c = table[(c ^ quint8(byte)) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
 
 void appendBigEndian(QByteArray& out, quint32 value) {
     char bytes[4];
@@ -36,7 +19,7 @@ void appendChunk(QByteArray& out, const char* type, const QByteArray& data) {
     appendBigEndian(out, quint32(data.size()));
     const QByteArray typed = QByteArray(type, 4) + data;
     out.append(typed);
-    appendBigEndian(out, crc32(typed));
+    appendBigEndian(out, screens::crc32(typed));
 }
 
 } // namespace
