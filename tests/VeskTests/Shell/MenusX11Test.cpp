@@ -39,6 +39,14 @@ protected:
         tool.start(QStringLiteral("xdotool"), arguments);
         return tool.waitForFinished(test::patienceMs) && tool.exitCode() == 0;
     }
+    // The welcome window, known by its size.
+    bool welcomeShows() {
+        return test::processEventsUntil([&] {
+            for (const Window& window : windows())
+                if (window.frame.size() == QSize(700, 620)) return true;
+            return false;
+        });
+    }
     QList<Window> windows(const QString& name = {}) {
         return programWindows(program.processId(), m_display, name);
     }
@@ -190,11 +198,7 @@ TEST_F(MenusX11Test, EveryEntryOfTheNotchMenuLeavesTheProgramRunning) {
     EXPECT_TRUE(
         test::processEventsUntil([&] { return !windows(QStringLiteral("^VeskNotch Settings$")).isEmpty(); }));
     ASSERT_TRUE(choose(onNotch, down(7))) << fate();
-    EXPECT_TRUE(test::processEventsUntil([&] {
-        for (const Window& window : windows())
-            if (window.frame.size() == QSize(700, 620)) return true;
-        return false;
-    })) << "no welcome window";
+    EXPECT_TRUE(welcomeShows()) << "no welcome window";
     ASSERT_TRUE(runs()) << fate();
     ASSERT_TRUE(choose(onNotch, down(4))) << fate();
     ASSERT_TRUE(program.waitForFinished(test::patienceMs)) << "Quit left it running";
@@ -277,11 +281,7 @@ TEST_F(MenusX11Test, TheStatusMenuBringsBackTheNotchOfEveryMonitor) {
 
     SCOPED_TRACE("Welcome to VeskNotch…, Settings…, Quit");
     ASSERT_TRUE(choose(onIcon, down(4))) << fate();
-    EXPECT_TRUE(test::processEventsUntil([&] {
-        for (const Window& window : windows())
-            if (window.frame.size() == QSize(700, 620)) return true;
-        return false;
-    })) << "no welcome window";
+    EXPECT_TRUE(welcomeShows()) << "no welcome window";
     ASSERT_TRUE(choose(onIcon, down(5))) << fate();
     EXPECT_TRUE(
         test::processEventsUntil([&] { return !windows(QStringLiteral("^VeskNotch Settings$")).isEmpty(); }));
