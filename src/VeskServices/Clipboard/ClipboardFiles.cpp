@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -70,14 +71,37 @@ Loaded load(const QString& storeURL, const QString& mediaDirectory, bool sweep) 
     return loaded;
 }
 
+bool replaces(const Clip& newer, const Clip& older, const QStringList& samePicture) {
+    if (newer.kind != older.kind) return false;
+    if (newer.kind != Clip::Kind::image) return newer.text == older.text;
+    return older.storedPath &&
+           (older.storedPath == newer.storedPath || samePicture.contains(*older.storedPath));
+}
+
+QStringList samePicture(const QString& path, const QStringList& candidates) {
+    QStringList same;
+    const qint64 size = QFileInfo(path).size();
+    QByteArray bytes;
+    for (const QString& candidate : candidates) {
+        if (candidate == path || QFileInfo(candidate).size() != size) continue;
+        if (bytes.isEmpty()) {
+            const files::FileRead read = files::readRegularFile(path, size);
+            if (!read.ok()) return same;
+            bytes = read.bytes;
+        }
+        const files::FileRead other = files::readRegularFile(candidate, size);
+        if (other.ok() && other.bytes == bytes) same << candidate;
+    }
+    return same;
+}
+
 QList<Clip> tidy(QList<Clip> clips, int maxItems, QStringList& doomed) {
     std::stable_sort(clips.begin(), clips.end(),
                      [](const Clip& a, const Clip& b) { return a.copiedAt > b.copiedAt; });
     QList<Clip> kept;
     for (const Clip& clip : std::as_const(clips)) {
-        const bool repeated = std::any_of(kept.cbegin(), kept.cend(), [&](const Clip& newer) {
-            return newer.kind == clip.kind && newer.text == clip.text;
-        });
+        const bool repeated = std::any_of(kept.cbegin(), kept.cend(),
+                                          [&](const Clip& newer) { return replaces(newer, clip, {}); });
         if (repeated || kept.size() >= qsizetype(std::max(maxItems, 0))) {
             if (clip.kind == Clip::Kind::image && clip.storedPath) doomed.append(*clip.storedPath);
             continue;
@@ -87,8 +111,20 @@ QList<Clip> tidy(QList<Clip> clips, int maxItems, QStringList& doomed) {
     return kept;
 }
 
-QByteArray encode(const QList<Clip>& clips) {
-    return json_list::encode(clips, [](const Clip& clip) { return clip.toJson(); });
+Encoded encode(const QList<Clip>& clips, qint64 maxBytes) {
+    Encoded encoded;
+    encoded.bytes = "[";
+    for (const Clip& clip : clips) {
+        const QByteArray entry = QJsonDocument(clip.toJson()).toJson(QJsonDocument::Compact);
+        const qint64 separator = encoded.count > 0 ? 1 : 0;
+        // With the closing bracket.
+        if (encoded.bytes.size() + separator + entry.size() + 1 > maxBytes) break;
+        if (encoded.count > 0) encoded.bytes += ',';
+        encoded.bytes += entry;
+        ++encoded.count;
+    }
+    encoded.bytes += ']';
+    return encoded;
 }
 
 } // namespace vesk::clipboard_files

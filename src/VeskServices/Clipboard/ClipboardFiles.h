@@ -27,11 +27,24 @@ struct Loaded {
 // are made the user's alone.
 Loaded load(const QString& storeURL, const QString& mediaDirectory, bool sweep);
 
-// Newest first, one clip per kind and text (the newest), at most `maxItems`; the image
-// files of the clips that went are appended to `doomed`. A merged history comes out as a
-// history recorded by one copy would.
+// Whether `newer` takes the place of `older` in the history: same kind and text, but an
+// image only for the same picture, which `samePicture` lists by file (every image's text
+// is "Image").
+bool replaces(const Clip& newer, const Clip& older, const QStringList& samePicture);
+// The image files among `candidates` that hold the same PNG bytes as the file at `path`.
+QStringList samePicture(const QString& path, const QStringList& candidates);
+
+// Newest first, one clip per kind and text (the newest; an image per file), at most
+// `maxItems`; the image files of the clips that went are appended to `doomed`. A merged
+// history comes out as a history recorded by one copy would.
 QList<Clip> tidy(QList<Clip> clips, int maxItems, QStringList& doomed);
 
-QByteArray encode(const QList<Clip>& clips);
+// The stored history: the newest clips that fit in `maxBytes` together, so that what is
+// written always reads back; `count` of them, from the front.
+struct Encoded {
+    QByteArray bytes;
+    qsizetype count = 0;
+};
+Encoded encode(const QList<Clip>& clips, qint64 maxBytes);
 
 } // namespace vesk::clipboard_files

@@ -88,16 +88,24 @@ void ClipboardService::poll() {
         .sourceApp = m_options.frontmostApplication ? m_options.frontmostApplication()
                                                     : workspace::frontmostApplicationID(),
     };
+    // A new image replaces only the same picture: its bytes are compared with these.
+    QStringList images;
+    for (const Clip& clip : std::as_const(m_clips))
+        if (clip.kind == Clip::Kind::image && clip.storedPath) images << *clip.storedPath;
     QPointer<ClipboardService> self(this);
-    m_queue->async([self, reader = m_options.reader, request, generation = m_generation] {
+    m_queue->async([self, reader = m_options.reader, request, images, generation = m_generation] {
         const std::optional<Clip> clip = clipboard_read::read(*reader, request);
-        onMain([self, clip, generation] {
-            if (self) self->finishReading(clip, generation);
+        const QStringList same = clip && clip->kind == Clip::Kind::image && clip->storedPath
+                                     ? clipboard_files::samePicture(*clip->storedPath, images)
+                                     : QStringList();
+        onMain([self, clip, same, generation] {
+            if (self) self->finishReading(clip, same, generation);
         });
     });
 }
 
-void ClipboardService::finishReading(const std::optional<Clip>& clip, quint64 generation) {
+void ClipboardService::finishReading(const std::optional<Clip>& clip, const QStringList& samePicture,
+                                     quint64 generation) {
     m_reading = false;
     if (!clip) return;
     if (generation != m_generation) {
@@ -106,13 +114,13 @@ void ClipboardService::finishReading(const std::optional<Clip>& clip, quint64 ge
         if (clip->kind == Clip::Kind::image && clip->storedPath) deleteImages({*clip->storedPath}, true);
         return;
     }
-    record(*clip);
+    record(*clip, samePicture);
 }
 
-void ClipboardService::record(const Clip& clip) {
+void ClipboardService::record(const Clip& clip, const QStringList& samePicture) {
     QStringList doomed;
     m_clips.removeIf([&](const Clip& old) {
-        if (old.kind != clip.kind || old.text != clip.text) return false;
+        if (!clipboard_files::replaces(clip, old, samePicture)) return false;
         if (old.kind == Clip::Kind::image && old.storedPath) doomed.append(*old.storedPath);
         return true;
     });
@@ -144,22 +152,37 @@ void ClipboardService::save() {
         QStringList doomed;
         {
             const FolderLock lock(QFileInfo(store).absolutePath());
-            // A file forgotten on disk holds nothing to merge.
-            if (QFileInfo::exists(store)) {
-                QList<Clip> theirs = json_list::read<Clip>(store, &Clip::fromJson).items;
+            json_list::ForMerge<Clip> current = json_list::readForMerge<Clip>(store, &Clip::fromJson);
+            if (current.merge) {
                 // As on loading: an image clip must name an image of ours.
-                theirs.removeIf([&media](const Clip& clip) {
+                current.theirs.removeIf([&media](const Clip& clip) {
                     return clip.kind == Clip::Kind::image &&
                            !(clip.storedPath && clipboard_files::isOwnImage(*clip.storedPath, media));
                 });
-                merged =
-                    clipboard_files::tidy(json_list::merge(*base, clips, theirs, idOf), maxItems, doomed);
+                merged = clipboard_files::tidy(json_list::merge(*base, clips, current.theirs, idOf), maxItems,
+                                               doomed);
             }
+            // Long texts can make a history larger than a file is ever read: the oldest
+            // clips past that size are left out, here and in memory.
+            const clipboard_files::Encoded encoded = clipboard_files::encode(merged, json_list::maxFileSize);
+            if (encoded.count < merged.size()) {
+                TraceLog::trace(
+                    QStringLiteral("clipboard: %1 oldest clip(s) left out, the history would pass %2 bytes")
+                        .arg(merged.size() - encoded.count)
+                        .arg(json_list::maxFileSize));
+                for (qsizetype i = encoded.count; i < merged.size(); ++i)
+                    if (merged.at(i).kind == Clip::Kind::image && merged.at(i).storedPath)
+                        doomed.append(*merged.at(i).storedPath);
+                merged.resize(encoded.count);
+            }
+            // A damaged file that could not be kept aside stays as it is (the trace says so).
             QString error;
-            if (!files::writeAtomically(store, clipboard_files::encode(merged), &error))
-                TraceLog::trace(QStringLiteral("clipboard: history not saved: ") + error);
-            else
-                *base = json_list::ids(merged, idOf);
+            if (current.writable) {
+                if (files::writeAtomically(store, encoded.bytes, &error))
+                    *base = json_list::ids(merged, idOf);
+                else
+                    TraceLog::trace(QStringLiteral("clipboard: history not saved: ") + error);
+            }
         }
         if (!doomed.isEmpty() && copies->alone()) clipboard_files::deleteOwnImages(doomed, media);
         if (json_list::ids(merged, idOf) == json_list::ids(clips, idOf)) return;

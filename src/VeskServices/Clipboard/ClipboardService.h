@@ -91,8 +91,9 @@ Q_SIGNALS:
 
 private:
     void finishLoading(const QList<Clip>& clips);
-    void finishReading(const std::optional<Clip>& clip, quint64 generation);
-    void record(const Clip& clip);
+    void finishReading(const std::optional<Clip>& clip, const QStringList& samePicture, quint64 generation);
+    // `samePicture`: the image files holding the same picture as a new image clip.
+    void record(const Clip& clip, const QStringList& samePicture);
     void evict(QStringList& doomed);
     void save();
     void applyMerge(const QList<Clip>& saved, const QList<Clip>& merged);

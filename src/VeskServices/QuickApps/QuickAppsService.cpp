@@ -144,22 +144,26 @@ void QuickAppsService::save() {
         // Another copy of the program (another display) may have saved meanwhile: what it
         // pinned and unpinned is merged in under the folder's lock, one app per id.
         const FolderLock lock(QFileInfo(m_file.path()).absolutePath());
-        if (!m_file.isDamaged() && QFileInfo::exists(m_file.path())) {
-            JsonListFile current(m_file.path());
-            const QList<QuickApp> theirs = current.load<QuickApp>(&QuickApp::fromJson);
-            QList<QuickApp> merged = json_list::merge(m_base, m_apps, theirs, idOf);
-            QSet<QString> pinned;
-            merged.removeIf([&pinned](const QuickApp& app) {
-                if (pinned.contains(app.bundleID)) return true;
-                pinned.insert(app.bundleID);
-                return false;
-            });
-            m_apps = merged;
+        bool writable = true;
+        if (!m_file.isDamaged()) {
+            const json_list::ForMerge<QuickApp> current = json_list::readForMerge<QuickApp>(
+                m_file.path(), [](const QJsonObject& object) { return QuickApp::fromJson(object); });
+            writable = current.writable;
+            if (current.merge) {
+                QList<QuickApp> merged = json_list::merge(m_base, m_apps, current.theirs, idOf);
+                QSet<QString> pinned;
+                merged.removeIf([&pinned](const QuickApp& app) {
+                    if (pinned.contains(app.bundleID)) return true;
+                    pinned.insert(app.bundleID);
+                    return false;
+                });
+                m_apps = merged;
+            }
         }
         QJsonArray array;
         for (const QuickApp& app : std::as_const(m_apps))
             array.append(app.toJson());
-        if (m_file.save(array)) m_base = json_list::ids(m_apps, idOf);
+        if (writable && m_file.save(array)) m_base = json_list::ids(m_apps, idOf);
     }
     if (m_onChange) m_onChange(m_apps);
 }

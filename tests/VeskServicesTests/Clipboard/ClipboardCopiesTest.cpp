@@ -4,6 +4,7 @@
 #include "ClipboardTestSupport.h"
 
 #include "VeskServices/QuickApps/QuickAppsService.h"
+#include "VeskServices/Storage/JsonListFile.h"
 
 #include "support/Workspace/FakeDesktopApplications.h"
 
@@ -43,6 +44,12 @@ QStringList storedTexts(const QString& path) {
     return result;
 }
 
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
 mode_t modeOf(const QString& path) {
     struct stat status {};
     ::lstat(QFile::encodeName(path).constData(), &status);
@@ -56,6 +63,11 @@ protected:
     FakeClipboard otherDisplay;
     // Each copy a second apart, as a person copies.
     void later() { scheduler.clock().advance(1); }
+    static QuickApp pin(const QString& id) {
+        return QuickApp{.id = QUuid::createUuid(), .bundleID = id, .name = id, .path = std::nullopt};
+    }
+    const QuickAppsService::Environment desktop{.applications = std::make_shared<FakeDesktopApplications>(),
+                                                .running = std::make_shared<FakeRunningApplications>()};
 };
 
 TEST_F(ClipboardCopiesTest, TwoCopiesKeepEachOthersClipsImagesAndQuickAppsInPrivateFiles) {
@@ -108,11 +120,6 @@ TEST_F(ClipboardCopiesTest, TwoCopiesKeepEachOthersClipsImagesAndQuickAppsInPriv
     EXPECT_TRUE(QDir(media()).entryList({".running-*"}, QDir::Files | QDir::Hidden).size() == 1);
 
     // Quick apps: each copy pins and unpins; neither save loses the other's.
-    const QuickAppsService::Environment desktop{.applications = std::make_shared<FakeDesktopApplications>(),
-                                                .running = std::make_shared<FakeRunningApplications>()};
-    const auto pin = [](const QString& id) {
-        return QuickApp{.id = QUuid::createUuid(), .bundleID = id, .name = id, .path = std::nullopt};
-    };
     QuickAppsService a(QStringLiteral("Vesk"), desktop);
     QuickAppsService b(QStringLiteral("Vesk"), desktop);
     a.add(pin("editor.desktop"));
@@ -130,4 +137,38 @@ TEST_F(ClipboardCopiesTest, TwoCopiesKeepEachOthersClipsImagesAndQuickAppsInPriv
     EXPECT_EQ(each(QuickAppsService(QStringLiteral("Vesk"), desktop).apps(), &QuickApp::bundleID),
               each(a.apps(), &QuickApp::bundleID));
     EXPECT_EQ(modeOf(a.url()), mode_t(0600));
+}
+
+// A save merges only a file that reads whole: entries missing from a damaged, cut or
+// oversized file were not removed by another copy. Such a file is kept aside instead.
+TEST_F(ClipboardCopiesTest, ASaveMergesOnlyAFileThatReadsWholeAndKeepsTheOthersAside) {
+    QuickAppsService apps(QStringLiteral("Vesk"), desktop);
+    apps.add(pin("alpha"));
+    apps.add(pin("bravo"));
+    const QByteArray whole = contents(apps.url());
+    const QList<QByteArray> damage{whole.left(whole.size() - 20), "[{\"id\": 3}]",
+                                   QByteArray(json_list::maxFileSize + 1, ' ')};
+    QStringList expected{"alpha", "bravo"};
+    for (const QByteArray& bytes : damage) {
+        write(apps.url(), bytes);
+        expected << QStringLiteral("app%1").arg(expected.size());
+        apps.add(pin(expected.last()));
+        EXPECT_EQ(each(QuickAppsService(QStringLiteral("Vesk"), desktop).apps(), &QuickApp::bundleID),
+                  expected);
+    }
+    EXPECT_EQ(QDir(container()).entryList({"quickapps.json.corrupt-*"}).size(), 3);
+    // A whole file is still merged: see the test above.
+
+    auto history = open();
+    history->setPersists(true);
+    for (const char* text : {"one", "two", "three"}) {
+        later();
+        copy(*history, FakeClipboard::text(text));
+    }
+    write(store(), contents(store()).left(40));
+    later();
+    copy(*history, FakeClipboard::text("four"));
+    EXPECT_EQ(storedTexts(store()), (QStringList{"four", "three", "two", "one"}));
+    EXPECT_EQ(texts(history->clips()), storedTexts(store()));
+    EXPECT_EQ(QDir(container()).entryList({"clipboard.json.corrupt-*"}).size(), 1);
 }

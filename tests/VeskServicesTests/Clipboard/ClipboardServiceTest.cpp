@@ -3,6 +3,7 @@
 #include "ClipboardTestSupport.h"
 
 #include "VeskKit/Foundation/Json.h"
+#include "VeskServices/Clipboard/ClipboardFiles.h"
 #include "VeskServices/Clipboard/ClipboardRead.h"
 
 #include <QJsonArray>
@@ -54,12 +55,16 @@ TEST_F(ClipboardServiceTest, KeepsOneClipPerTextAndDeletesOnlyItsOwnImages) {
     copy(*service, picture(qRgb(255, 0, 0)));
     const QString first = *service->clips().first().storedPath;
     copy(*service, picture(qRgb(0, 255, 0)));
+    const QString second = *service->clips().first().storedPath;
+    copy(*service, picture(qRgb(255, 0, 0)));
     copy(*service, FakeClipboard::text("one"));
-    EXPECT_EQ(texts(service->clips()), (QStringList{"one", "Image"})) << "a new image replaces the last";
+    EXPECT_EQ(texts(service->clips()), (QStringList{"one", "Image", "Image"}))
+        << "another picture is kept beside the first; the same one again replaces it";
     EXPECT_FALSE(QFile::exists(first));
-    EXPECT_EQ(images().size(), 1);
+    EXPECT_TRUE(QFile::exists(second));
+    EXPECT_EQ(images().size(), 2);
     EXPECT_EQ(service->clips().first().sourceApp, "editor");
-    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(changes, 5);
 
     const QString mine = userFile("report.txt");
     copy(*service, {{"text/uri-list", QUrl::fromLocalFile(mine).toEncoded()}});
@@ -167,6 +172,15 @@ TEST_F(ClipboardServiceTest, ADamagedHistoryIsKeptAsideWithWhatDecodes) {
     write(store(), "{ not json");
     EXPECT_TRUE(open()->clips().isEmpty());
     EXPECT_EQ(keptAside(), 2);
+
+    // What is written reads back: the oldest clips past the size a history is read at go.
+    const auto clip = [](const QString& text) { return *Clip::fromJson(stored("text", text)); };
+    const QList<Clip> history{clip("newest"), clip(QString(40, QChar(0x4E2D))), clip("oldest")};
+    const qint64 two = clipboard_files::encode(history.mid(0, 2), 1 << 20).bytes.size();
+    const clipboard_files::Encoded encoded = clipboard_files::encode(history, two);
+    EXPECT_EQ(encoded.count, 2);
+    EXPECT_EQ(QJsonDocument::fromJson(encoded.bytes).array().size(), 2);
+    EXPECT_EQ(clipboard_files::encode(history, two - 1).count, 1);
 }
 
 TEST_F(ClipboardServiceTest, StoredPathsNeverLeadToTheUsersFiles) {
