@@ -227,3 +227,32 @@ TEST(UserDefaultsTest, ADamagedFileKeepsWhatReadsWholeAndGetsItsOneTimeMarkersBa
                   .size(),
               2);
 }
+
+// Two copies of the program (two displays, one user) write one file: each writes only
+// what it changed, so neither loses the other's settings.
+TEST(UserDefaultsTest, TwoStoresOnOneFileKeepEachOthersChangesAndTheLaterWriteWins) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    UserDefaults::atPath(path)->setBool(QStringLiteral("hapticFeedback"), true);
+    auto first = UserDefaults::atPath(path);
+    auto second = UserDefaults::atPath(path);
+
+    first->setBool(QStringLiteral("soundShowPercentage"), true);
+    first->setDouble(QStringLiteral("contentPadding"), 8.0);
+    second->setBool(QStringLiteral("demoMode"), true);
+    second->remove(QStringLiteral("hapticFeedback"));
+    second->setDouble(QStringLiteral("contentPadding"), 16.0);
+    first->flush();
+    second->flush();
+    const QVariantMap expected{{QStringLiteral("contentPadding"), 16.0},
+                               {QStringLiteral("demoMode"), true},
+                               {QStringLiteral("soundShowPercentage"), true}};
+    EXPECT_EQ(UserDefaults::atPath(path)->dictionaryRepresentation(), expected);
+    EXPECT_EQ(second->dictionaryRepresentation(), expected) << "a write takes in the other copy's changes";
+
+    // Set again to what it held, a key is still this copy's choice.
+    first->setDouble(QStringLiteral("contentPadding"), 8.0);
+    first->flush();
+    EXPECT_EQ(UserDefaults::atPath(path)->doubleValue(QStringLiteral("contentPadding")), 8.0);
+    EXPECT_TRUE(UserDefaults::atPath(path)->boolValue(QStringLiteral("demoMode")));
+}

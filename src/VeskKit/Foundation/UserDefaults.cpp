@@ -2,6 +2,7 @@
 
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
+#include "VeskKit/Foundation/FolderLock.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskKit/Foundation/TypedJson.h"
 
@@ -159,6 +160,9 @@ void UserDefaults::load() {
                                aside ? QFileInfo(*aside).fileName() : QStringLiteral("(could not move it)"))
                           .arg(m_values.size());
             m_dirty = true;
+            // The file is aside: what was kept is written whole.
+            for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
+                m_changed.insert(it.key());
         }
     }
     const QStringList restored = restoreMarkers(m_dirty);
@@ -186,6 +190,7 @@ QStringList UserDefaults::restoreMarkers(bool damaged) {
         // removed by hand) was removed on purpose, and the copy follows.
         if (damaged && !inMain && inCopy) {
             m_values.insert(key, copy->value(key));
+            m_changed.insert(key);
             restored << key;
             m_dirty = true;
         } else if (inMain != inCopy || (inMain && copy->value(key) != m_values.value(key))) {
@@ -195,13 +200,49 @@ QStringList UserDefaults::restoreMarkers(bool damaged) {
     return restored;
 }
 
+QVariantMap UserDefaults::valuesToWrite() {
+    const files::FileRead read = files::readRegularFile(m_path, maximumFileSize);
+    if (read.status == files::FileRead::Status::missing) {
+        QVariantMap values;
+        for (const QString& key : std::as_const(m_changed))
+            if (m_values.contains(key)) values.insert(key, m_values.value(key));
+        return values;
+    }
+    QString error = read.error;
+    std::optional<QVariantMap> values;
+    if (read.ok()) values = json::readTyped(read.bytes, &error);
+    if (!values) {
+        const std::optional<QString> aside = files::keepAside(m_path);
+        TraceLog::trace(
+            QStringLiteral("defaults: %1 is unreadable (%2), kept aside as %3; every setting of this "
+                           "copy written")
+                .arg(QFileInfo(m_path).fileName(), error,
+                     aside ? QFileInfo(*aside).fileName() : QStringLiteral("(could not move it)")));
+        return m_values;
+    }
+    for (const QString& key : std::as_const(m_changed)) {
+        const auto ours = m_values.constFind(key);
+        if (ours == m_values.cend())
+            values->remove(key);
+        else
+            values->insert(key, *ours);
+    }
+    return *values;
+}
+
 bool UserDefaults::save() {
     if (m_path.isEmpty()) return true;
+    // Another copy may have written since: its changes stay beside ours.
+    files::makePrivateFolder(QFileInfo(m_path).absolutePath());
+    const FolderLock lock(QFileInfo(m_path).absolutePath());
+    QVariantMap values = valuesToWrite();
     QString error;
-    if (!files::writeAtomically(m_path, json::writeTyped(m_values), &error)) {
+    if (!files::writeAtomically(m_path, json::writeTyped(values), &error)) {
         std::fprintf(stderr, "defaults: cannot write %s: %s\n", qPrintable(m_path), qPrintable(error));
         return false;
     }
+    m_values = std::move(values);
+    m_changed.clear();
     m_dirty = false;
     if (m_markersDirty) saveMarkers();
     return true;
@@ -274,6 +315,8 @@ void UserDefaults::setObject(const QString& key, const QVariant& value) {
         std::lock_guard lock(m_mutex);
         const QVariant stored = normalised(value);
         if (m_values.value(key) != stored || !m_values.contains(key)) noteWrite(key);
+        // Set again to the value it had is still this copy's choice over another's.
+        m_changed.insert(key);
         m_values.insert(key, stored);
         schedule = markDirty();
     }
@@ -286,6 +329,7 @@ void UserDefaults::remove(const QString& key) {
         std::lock_guard lock(m_mutex);
         if (m_values.remove(key) > 0) {
             noteWrite(key);
+            m_changed.insert(key);
             schedule = markDirty();
         }
     }
@@ -300,6 +344,7 @@ void UserDefaults::removeKeys(const QStringList& keys) {
         for (const QString& key : keys)
             if (m_values.remove(key) > 0) {
                 noteWrite(key);
+                m_changed.insert(key);
                 ++removed;
             }
         if (removed > 0) schedule = markDirty();

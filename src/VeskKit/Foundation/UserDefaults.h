@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -25,6 +26,12 @@ namespace vesk {
 // through the main scheduler; a slider drag thus costs one write, not hundreds. flush()
 // writes at once, and the store flushes when it is destroyed. A failed write leaves the
 // store dirty, so the next change or flush tries again.
+//
+// Two copies of the program (two displays, one user) share the file. A write takes the
+// file as it is now, under the folder's lock, and puts in it only the keys this store set
+// or removed since it last read or wrote the file, so the other copy's changes stay; the
+// store then holds what it wrote. A file that does not read whole at that moment is kept
+// aside and this store's values are written whole.
 class UserDefaults : public std::enable_shared_from_this<UserDefaults> {
 public:
     static constexpr double writeDelay = 0.5;
@@ -97,6 +104,9 @@ private:
     // Call with the mutex held; puts back the markers a damaged main file lost and names
     // them, and notes when the copy must follow the main file.
     QStringList restoreMarkers(bool damaged);
+    // Call with the mutex held; the values to write: the file's now, with this store's
+    // changes over them.
+    QVariantMap valuesToWrite();
     void noteWrite(const QString& key);
     // Call with the mutex held; true when a delayed write must be scheduled.
     bool markDirty();
@@ -106,6 +116,8 @@ private:
     QString m_path;
     mutable std::mutex m_mutex;
     QVariantMap m_values;
+    // Set or removed since the file was last read or written.
+    QSet<QString> m_changed;
     bool m_dirty = false;
     bool m_markersDirty = false;
     QString m_loadReport;
