@@ -255,4 +255,13 @@ TEST(UserDefaultsTest, TwoStoresOnOneFileKeepEachOthersChangesAndTheLaterWriteWi
     first->flush();
     EXPECT_EQ(UserDefaults::atPath(path)->doubleValue(QStringLiteral("contentPadding")), 8.0);
     EXPECT_TRUE(UserDefaults::atPath(path)->boolValue(QStringLiteral("demoMode")));
+
+    // A file damaged meanwhile is kept aside and this store's values are written whole.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("{\"cut") > 0);
+    file.close();
+    second->setBool(QStringLiteral("demoMode"), false);
+    second->flush();
+    EXPECT_EQ(UserDefaults::atPath(path)->dictionaryRepresentation().size(), 3);
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("defaults.json.corrupt-*")}).size(), 1);
 }

@@ -213,11 +213,11 @@ QVariantMap UserDefaults::valuesToWrite() {
     if (read.ok()) values = json::readTyped(read.bytes, &error);
     if (!values) {
         const std::optional<QString> aside = files::keepAside(m_path);
-        TraceLog::trace(
-            QStringLiteral("defaults: %1 is unreadable (%2), kept aside as %3; every setting of this "
-                           "copy written")
-                .arg(QFileInfo(m_path).fileName(), error,
-                     aside ? QFileInfo(*aside).fileName() : QStringLiteral("(could not move it)")));
+        // Not traced: tracing reads the standard store, whose mutex is held here.
+        std::fprintf(
+            stderr, "defaults: %s is unreadable (%s), kept aside as %s; every setting of this copy written\n",
+            qPrintable(QFileInfo(m_path).fileName()), qPrintable(error),
+            qPrintable(aside ? QFileInfo(*aside).fileName() : QStringLiteral("(could not move it)")));
         return m_values;
     }
     for (const QString& key : std::as_const(m_changed)) {
