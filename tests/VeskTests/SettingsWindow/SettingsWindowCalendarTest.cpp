@@ -132,7 +132,7 @@ TEST(SettingsWindowCalendarTest, RestrictedAccessOpensTheSettings) {
     ASSERT_TRUE(
         test::processEventsUntil([&] { return service.access() == CalendarAccess::restricted; }, 20000));
     auto* button = pane->findChild<SmallAccentButton*>(QStringLiteral("accessButton"));
-    EXPECT_EQ(button->text(), QStringLiteral("Open System Settings"));
+    EXPECT_EQ(button->text(), QStringLiteral("Open Desktop Settings"));
     button->click();
     EXPECT_EQ(opened, 1);
     service.stop();
