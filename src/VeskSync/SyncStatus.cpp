@@ -84,4 +84,11 @@ QString SyncStatus::summary(Date now) const {
     return {};
 }
 
+QString SyncStatus::summary(const std::optional<QString>& cloudReason, Date now) const {
+    // "Couldn't reach the cloud" would tell of a cloud that is not there.
+    if (kind == Kind::unavailable && reason == SyncUnavailability::containerUnavailable && cloudReason)
+        return *cloudReason;
+    return summary(now);
+}
+
 } // namespace vesk

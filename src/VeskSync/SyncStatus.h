@@ -42,6 +42,9 @@ struct SyncStatus {
     bool isActive() const { return kind != Kind::unavailable; }
     // "Synced 5 min. ago", the reason's text, or "Syncing…", relative to `now`.
     QString summary(Date now = Date::now()) const;
+    // The same, except where no cloud could be reached because the system has none: then
+    // the cloud layer's own reason ("There is no private cloud database on this system.").
+    QString summary(const std::optional<QString>& cloudReason, Date now = Date::now()) const;
 
     friend bool operator==(const SyncStatus& a, const SyncStatus& b) {
         if (a.kind != b.kind) return false;

@@ -278,7 +278,10 @@ void ActivityBridge::startBluetoothWhenIdle() {
     m_bluetoothStart = onMainAfter(3.0, [self] {
         if (!self) return;
         const BluetoothStartResult result = self->bluetooth().start();
-        trace(QStringLiteral("bluetooth start → ") + toRaw(result));
+        // A refusal for want of a daemon denies nothing, as the diagnostics report says.
+        trace(QStringLiteral("bluetooth start → ") +
+              (self->bluetooth().isAbsent() ? QStringLiteral("unavailable (no Bluetooth service)")
+                                            : toRaw(result)));
         self->setBluetoothStatus(result);
     });
 }

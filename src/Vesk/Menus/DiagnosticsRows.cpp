@@ -68,14 +68,6 @@ QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts) {
     return rows;
 }
 
-QString syncStatus(const SyncStatus& status, const std::optional<QString>& containerError) {
-    // "Couldn't reach the cloud" would tell of a cloud that is not there.
-    if (status.kind == SyncStatus::Kind::unavailable &&
-        status.reason == SyncUnavailability::containerUnavailable && containerError)
-        return *containerError;
-    return status.summary();
-}
-
 QList<DiagnosticsReport::Row> storeRows(const std::optional<QString>& notice) {
     if (!notice) return {};
     return {{QStringLiteral("Store"), *notice}};

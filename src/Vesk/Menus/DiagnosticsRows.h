@@ -3,7 +3,6 @@
 #include "Vesk/Permissions/Permission.h"
 #include "VeskKit/Diagnostics/DiagnosticsReport.h"
 #include "VeskServices/Bluetooth/BluetoothService.h"
-#include "VeskSync/SyncStatus.h"
 
 #include <QSizeF>
 
@@ -42,9 +41,6 @@ DiagnosticsReport::Screen screen(quint32 displayId, QSizeF frameSize, std::optio
 QList<DiagnosticsReport::Row> permissionRows(const std::function<PermissionState(Permission)>& state,
                                              bool bluetoothAbsent = false);
 QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts);
-// The "Sync" row: the status's summary, or, where the store could not reach a cloud
-// because the system has none, the cloud layer's own reason.
-QString syncStatus(const SyncStatus& status, const std::optional<QString>& containerError);
 // The synced store's row, only when there is something to say about it: why it cannot
 // be opened, or that a damaged store was kept aside and where.
 QList<DiagnosticsReport::Row> storeRows(const std::optional<QString>& notice);

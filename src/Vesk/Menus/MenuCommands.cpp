@@ -183,8 +183,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
                 geometry.hasHardwareNotch ? std::make_optional(geometry.notchSize) : std::nullopt));
         }
     const Permissions& permissions = m_parts.permissions;
-    const bool bluetoothAbsent =
-        bridge.bluetooth().authorization() == BluetoothService::Authorization::restricted;
+    const bool bluetoothAbsent = bridge.bluetooth().isAbsent();
     facts.permissions = diagnostics::permissionRows(
         [&permissions](Permission permission) { return permissions.state(permission); }, bluetoothAbsent);
 
@@ -201,8 +200,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     services.updatesAvailable = m_parts.updates.isAvailable();
     services.settingsFile = UserDefaults::standard().loadReport();
     facts.services = diagnostics::serviceRows(services);
-    facts.syncSummary =
-        m_sync ? diagnostics::syncStatus(m_sync->status(), m_sync->containerError()) : diagnostics::none();
+    facts.syncSummary = m_sync ? m_sync->status().summary(m_sync->containerError()) : diagnostics::none();
     if (m_sync) facts.storeRows = diagnostics::storeRows(m_sync->storeNotice());
 
     facts.widgetCount = int(m_parts.settings.enabledWidgets().size());

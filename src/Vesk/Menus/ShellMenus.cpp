@@ -33,8 +33,8 @@ struct PrivacyPaneItem {
 // user can, and a sandboxed one what its package declares.
 constexpr std::array<PrivacyPaneItem, 3> privacyPanes{{
     {"Accessibility…", "Privacy_Accessibility"},
-    {"Input Monitoring…", "Privacy_ListenEvent"},
-    {"Bluetooth (System Settings)…", "Privacy_Bluetooth"},
+    {"Key Monitoring…", "Privacy_ListenEvent"},
+    {"Bluetooth (Desktop Settings)…", "Privacy_Bluetooth"},
 }};
 
 QList<Entry> statusEntries(const StatusMenuState& state) {
@@ -73,7 +73,7 @@ void setKeyEquivalent(QAction* item, QKeyCombination keys) {
 void addPermissionsMenu(QMenu* menu, QMenu* root, const MenuActions& actions) {
     QMenu* submenu = menu->addMenu(QStringLiteral("Permissions"));
     addAction(submenu, QStringLiteral("Enable Bluetooth Access…"), actions.requestBluetooth);
-    addAction(submenu, QStringLiteral("Enable Input Monitoring…"), actions.requestInputMonitoring);
+    addAction(submenu, QStringLiteral("Enable Key Monitoring…"), actions.requestInputMonitoring);
     for (const PrivacyPaneItem& pane : privacyPanes) {
         const QString anchor = QString::fromLatin1(pane.anchor);
         std::function<void()> open;

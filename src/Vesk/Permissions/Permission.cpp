@@ -5,7 +5,8 @@ namespace vesk {
 QString displayName(Permission permission) {
     switch (permission) {
     case Permission::inputMonitoring:
-        return QStringLiteral("Input Monitoring");
+        // Seeing the keys through the X server, which needs no one's leave.
+        return QStringLiteral("Key Monitoring");
     case Permission::accessibility:
         return QStringLiteral("Accessibility");
     case Permission::bluetooth:

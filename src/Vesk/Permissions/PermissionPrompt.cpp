@@ -44,7 +44,7 @@ QMessageBox* PermissionPrompt::explain(const QString& title, const QString& mess
     // The message already says what to do; without a page there is only nothing to open.
     QMessageBox* box = showBox(title, message, parent);
     QPushButton* open = nullptr;
-    if (hasPage) open = box->addButton(QStringLiteral("Open System Settings"), QMessageBox::AcceptRole);
+    if (hasPage) open = box->addButton(QStringLiteral("Open Desktop Settings"), QMessageBox::AcceptRole);
     QPushButton* dismiss =
         box->addButton(hasPage ? QStringLiteral("Not Now") : QStringLiteral("OK"), QMessageBox::RejectRole);
     box->setDefaultButton(open ? open : dismiss);

@@ -27,7 +27,7 @@ public:
     // after `body` returned.
     void withActivation(std::function<void()> body);
 
-    // An alert with "Open System Settings" (the default) and "Not Now", shown without
+    // An alert with "Open Desktop Settings" (the default) and "Not Now", shown without
     // waiting for it; `done` learns whether the user chose to open the settings, which
     // then open at `settingsPane` if one is given. A pane this desktop has no page for
     // gets only an "OK" button; the message is shown as it is. Returns the alert, which

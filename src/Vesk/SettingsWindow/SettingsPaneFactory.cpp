@@ -35,12 +35,14 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
                 {{}, [](const PaneContext& c) { return makeBatteryPane(c.settings); }});
     factory.set(SettingsPane::connectivity,
                 {[](const Env& e) {
-                     return PaneInputs{int(Env::read(e.bluetoothPermission, PermissionState::unknown))};
+                     return PaneInputs{int(Env::read(e.bluetoothPermission, PermissionState::unknown)),
+                                       Env::read(e.bluetoothAbsent)};
                  },
                  [](const PaneContext& c) {
                      const auto& e = c.environment;
-                     return makeConnectivityPane(c.settings, PermissionState(c.inputs.value(0).toInt()),
-                                                 [action = e.onRequestBluetooth] { Env::call(action); });
+                     return makeConnectivityPane(
+                         c.settings, PermissionState(c.inputs.value(0).toInt()),
+                         [action = e.onRequestBluetooth] { Env::call(action); }, c.inputs.value(1).toBool());
                  }});
     // Linux has no named do-not-disturb modes: the generic pill, always.
     factory.set(SettingsPane::focus, {{}, [](const PaneContext& c) {

@@ -36,6 +36,8 @@ struct SettingsWindowEnvironment {
     // ---- Connectivity: the Bluetooth permission (absent: unknown) and asking for it.
     std::function<PermissionState()> bluetoothPermission;
     std::function<void()> onRequestBluetooth;
+    // No Bluetooth service answers: there is nothing to allow.
+    std::function<bool()> bluetoothAbsent;
     // ---- Now Playing: whether a started source reads every player.
     std::function<bool()> isUniversal;
     // ---- General: what the pane reads of the notch windows and asks of them.

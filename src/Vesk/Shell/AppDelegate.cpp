@@ -461,6 +461,8 @@ void AppDelegate::openSettings() {
                     &SettingsRootView::refreshPaneInputs);
             connect(&bridge->brightness(), &BrightnessService::availabilityChanged, root,
                     &SettingsRootView::refreshPaneInputs);
+            connect(&bridge->bluetooth(), &BluetoothService::reachabilityChanged, root,
+                    &SettingsRootView::refreshPaneInputs);
         }
     }
     m_settingsWindow->present();
@@ -511,6 +513,7 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
     environment.onRequestBluetooth = [weak] {
         if (weak && weak->m_menus) weak->m_menus->allowBluetooth(weak->m_settingsWindow.get());
     };
+    environment.bluetoothAbsent = [services] { return services && services->bluetooth().isAbsent(); };
     environment.isUniversal = [services] { return services && services->isUniversalNowPlaying(); };
     environment.notchWindows = settingsNotchWindows([weak]() -> NotchWindowController* {
         return weak && weak->m_notchController ? weak->m_notchController->controller() : nullptr;

@@ -44,7 +44,8 @@ void SyncStartup::run() {
 
 void SyncStartup::started() {
     SyncCoordinator& sync = m_parts.sync;
-    log(QStringLiteral("sync: ") + sync.status().summary() + QStringLiteral(", localOnly=") +
+    log(QStringLiteral("sync: ") + sync.status().summary(sync.containerError()) +
+        QStringLiteral(", localOnly=") +
         (sync.isLocalOnly() ? QStringLiteral("true") : QStringLiteral("false")) +
         QStringLiteral(", accountError=") + sync.accountError().value_or(QStringLiteral("none")));
     const std::shared_ptr<ModelContainer> container = sync.container();

@@ -17,23 +17,29 @@ QChar closingBracket(QChar opening) {
     }
 }
 
-} // namespace
+bool isZoneLetter(QChar c) {
+    return c == u't';
+}
 
-QString timeFormatWithoutZone(const QString& format) {
+bool isDayPeriodLetter(QChar c) {
+    return c == u'a' || c == u'A' || c == u'p' || c == u'P';
+}
+
+// Drops every unquoted run of field letters, with the brackets around it and the spaces
+// that set it apart: those before it, or else those after it.
+QString withoutField(const QString& format, bool (*isField)(QChar)) {
     QString kept;
     bool quoted = false;
     for (qsizetype i = 0; i < format.size(); ++i) {
         const QChar c = format.at(i);
         if (c == u'\'') quoted = !quoted;
-        if (quoted || c != u't') {
+        if (quoted || !isField(c)) {
             kept += c;
             continue;
         }
         qsizetype end = i;
-        while (end < format.size() && format.at(end) == u't')
+        while (end < format.size() && isField(format.at(end)))
             ++end;
-        // "(t)" goes whole, and so do the spaces that set the field apart: those before
-        // it, or else those after it.
         const QChar closing = kept.isEmpty() ? QChar() : closingBracket(kept.back());
         if (!closing.isNull() && end < format.size() && format.at(end) == closing) {
             kept.chop(1);
@@ -51,8 +57,32 @@ QString timeFormatWithoutZone(const QString& format) {
     return kept.trimmed();
 }
 
+// Some locales mark the day period the CLDR way, "B", which Qt would print as a letter:
+// Qt's own AM/PM field says the same.
+QString withQtDayPeriod(const QString& format) {
+    QString qt;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'') quoted = !quoted;
+        qt += !quoted && c == u'B' ? QStringLiteral("AP") : QString(c);
+    }
+    return qt;
+}
+
+} // namespace
+
+QString timeFormatWithoutZone(const QString& format) {
+    return withoutField(withQtDayPeriod(format), isZoneLetter);
+}
+
 QString timeWithSeconds(const QLocale& locale, QTime time) {
     return locale.toString(time, timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+QString timeWithSeconds24(const QLocale& locale, QTime time) {
+    // Without an AM/PM field Qt counts the hours "h" and "hh" from 0 to 23.
+    return locale.toString(
+        time, withoutField(timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)), isDayPeriodLetter));
 }
 
 } // namespace vesk

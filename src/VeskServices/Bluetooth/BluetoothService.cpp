@@ -60,6 +60,7 @@ BluetoothService::BluetoothService(std::unique_ptr<BluetoothDevices> devices, QO
             &BluetoothService::deviceDisconnected);
     connect(m_devices.get(), &BluetoothDevices::devicesChanged, this, &BluetoothService::devicesChanged);
     connect(m_devices.get(), &BluetoothDevices::reachabilityChanged, this, [this] {
+        Q_EMIT reachabilityChanged();
         if (!m_startWanted || m_started || authorization() != Authorization::allowedAlways) return;
         // Adopted as at start: devices already connected give no events.
         start();

@@ -63,6 +63,8 @@ public:
     void setLowBatteryThreshold(double threshold);
 
     Authorization authorization() const;
+    // No Bluetooth daemon answers: nothing is denied, there is nothing to use or allow.
+    bool isAbsent() const { return authorization() == Authorization::restricted; }
     // Anything but `started` leaves the start to be made when the daemon appears.
     StartResult start();
     void stop();
@@ -89,6 +91,8 @@ public:
 Q_SIGNALS:
     // A start refused earlier was made: the daemon appeared.
     void startedLate();
+    // Whether the daemon answers changed, and with it authorization() and isAbsent().
+    void reachabilityChanged();
 
 private:
     void deviceConnected(const BluetoothDeviceInfo& info);

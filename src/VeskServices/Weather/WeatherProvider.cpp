@@ -91,6 +91,7 @@ void WeatherProvider::refresh(bool force) {
     }
     switch (m_locations.authorization()) {
     case LocationAuthorization::restricted:
+        return setAvailability(WeatherAvailability::noLocationService());
     case LocationAuthorization::denied:
         return setAvailability(WeatherAvailability::locationDenied());
     case LocationAuthorization::notDetermined:

@@ -40,6 +40,8 @@ struct WeatherAvailability {
         friend bool operator==(const NeedsLocation&, const NeedsLocation&) = default;
     };
     struct LocationDenied {
+        // There is no location service at all, rather than one that refuses.
+        bool noService = false;
         friend bool operator==(const LocationDenied&, const LocationDenied&) = default;
     };
     struct Failed {
@@ -51,6 +53,7 @@ struct WeatherAvailability {
     static WeatherAvailability ready() { return {Ready{}}; }
     static WeatherAvailability needsLocation() { return {NeedsLocation{}}; }
     static WeatherAvailability locationDenied() { return {LocationDenied{}}; }
+    static WeatherAvailability noLocationService() { return {LocationDenied{.noService = true}}; }
     static WeatherAvailability failed(QString message) { return {Failed{std::move(message)}}; }
 
     bool isReady() const { return std::holds_alternative<Ready>(value); }

@@ -218,6 +218,8 @@ TEST(ActivityBridgeTest, ABluetoothDaemonThatAppearsLaterIsAdopted) {
     h.devices->setReachability(BluetoothDevices::Reachability::unreachable);
     h.run(3);
     EXPECT_EQ(h.bridge->bluetoothStatus(), BluetoothStartResult::denied);
+    EXPECT_TRUE(
+        BridgeHarness::traced(QStringLiteral("bluetooth start → unavailable (no Bluetooth service)")));
     h.devices->setReachability(BluetoothDevices::Reachability::reachable);
     EXPECT_EQ(h.bridge->bluetoothStatus(), BluetoothStartResult::started);
     EXPECT_TRUE(h.bridge->bluetooth().isStarted());

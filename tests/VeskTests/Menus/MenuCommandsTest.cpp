@@ -96,7 +96,7 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
     using Rows = QList<DiagnosticsReport::Row>;
     EXPECT_EQ(section(QStringLiteral("Displays")), (Rows{{"Display 7", "1512×982, notch none (synthetic)"},
                                                          {"Display 9", "1920×1080, notch 185×32"}}));
-    EXPECT_EQ(section(QStringLiteral("Permissions")), (Rows{{"Input Monitoring", "granted"},
+    EXPECT_EQ(section(QStringLiteral("Permissions")), (Rows{{"Key Monitoring", "granted"},
                                                             {"Accessibility", "notDetermined"},
                                                             {"Bluetooth", "granted"},
                                                             {"Calendar", "granted"},

@@ -72,10 +72,10 @@ const QStringList permissionsMenu(bool hudOn) {
     return {
         QStringLiteral("Permissions"),
         QStringLiteral("  Enable Bluetooth Access…"),
-        QStringLiteral("  Enable Input Monitoring…"),
+        QStringLiteral("  Enable Key Monitoring…"),
         QStringLiteral("  Accessibility…"),
-        QStringLiteral("  Input Monitoring…"),
-        QStringLiteral("  Bluetooth (System Settings)…"),
+        QStringLiteral("  Key Monitoring…"),
+        QStringLiteral("  Bluetooth (Desktop Settings)…"),
         QStringLiteral("  -"),
         hudOn ? QStringLiteral("  Replace System HUDs [x]") : QStringLiteral("  Replace System HUDs"),
     };
@@ -110,8 +110,8 @@ TEST(ShellMenusTest, EntriesCallTheirActionsAfterTheMenu) {
     Recorder recorder;
     std::unique_ptr<QMenu> status(buildStatusMenu({true}, recorder.actions()));
     for (const char* title :
-         {"Enable Bluetooth Access…", "Enable Input Monitoring…", "Accessibility…", "Input Monitoring…",
-          "Bluetooth (System Settings)…", "Export Diagnostics…", "Check for Updates…", "Toggle Desk",
+         {"Enable Bluetooth Access…", "Enable Key Monitoring…", "Accessibility…", "Key Monitoring…",
+          "Bluetooth (Desktop Settings)…", "Export Diagnostics…", "Check for Updates…", "Toggle Desk",
           "Welcome to VeskNotch…", "Settings…", "Quit VeskNotch"})
         find(status.get(), QString::fromUtf8(title))->trigger();
     std::unique_ptr<QMenu> context(

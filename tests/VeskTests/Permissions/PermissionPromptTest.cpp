@@ -36,22 +36,22 @@ TEST_F(PermissionPromptTest, ExplainAnswersEachChoice) {
         QStringList launched;
         QStringList buttons;
     };
-    const QStringList both{QStringLiteral("Open System Settings"), QStringLiteral("Not Now")};
+    const QStringList both{QStringLiteral("Open Desktop Settings"), QStringLiteral("Not Now")};
     const std::vector<Case> cases{
         {"ubuntu:GNOME",
          QStringLiteral("Privacy_Accessibility"),
-         "Open System Settings",
+         "Open Desktop Settings",
          true,
          {"keyboard"},
          both},
         {"KDE", QStringLiteral("Privacy_Bluetooth"), "Not Now", false, {}, both},
         // Without a pane the same two buttons; choosing to open opens nothing.
-        {"KDE", std::nullopt, "Open System Settings", true, {}, both},
+        {"KDE", std::nullopt, "Open Desktop Settings", true, {}, both},
         // A desktop with no page for the pane offers only OK and adds nothing to the message.
         {"XFCE", QStringLiteral("Privacy_Bluetooth"), "OK", false, {}, {"OK"}},
         // The keys' explanation: a desktop without a keyboard page has nothing to open.
         {"XFCE", QStringLiteral("Privacy_Accessibility"), "OK", false, {}, {"OK"}},
-        {"KDE", QStringLiteral("Privacy_Accessibility"), "Open System Settings", true, {"kcm_keys"}, both},
+        {"KDE", QStringLiteral("Privacy_Accessibility"), "Open Desktop Settings", true, {"kcm_keys"}, both},
     };
     for (const Case& c : cases) {
         launched.clear();

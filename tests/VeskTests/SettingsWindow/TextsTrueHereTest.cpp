@@ -1,23 +1,31 @@
 // Texts and copies that must say what is true on this system: the diagnostics report's
 // Sync and Bluetooth rows, a multi-line copy, the Shortcuts folder, the trace stamp
-// and the keep-awake footnote's command.
+// and the keep-awake footnote's command; the notices for services this computer lacks.
+#include "Vesk/Controls/NoticeCards.h"
 #include "Vesk/Controls/SelectableText.h"
 #include "Vesk/Controls/TextView.h"
+#include "Vesk/Desk/Widgets/WeatherWidget.h"
 #include "Vesk/Menus/DiagnosticsRows.h"
 #include "Vesk/SettingsWindow/Panes/IdleLockPane.h"
 #include "Vesk/SettingsWindow/Panes/ShortcutsPane.h"
+#include "Vesk/SettingsWindow/Panes/StatusPanes.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Settings/SettingsStore.h"
+#include "VeskPlatform/Location/GeoClueLocationManager.h"
 #include "VeskPlatform/Shortcuts/ShortcutScripts.h"
 #include "VeskServices/Shortcuts/ShortcutsService.h"
+#include "VeskServices/Weather/WeatherProvider.h"
+#include "VeskSync/SyncStatus.h"
 
 #include "support/EventLoop.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDBusConnection>
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -52,8 +60,8 @@ TEST(TextsTrueHereTest, ReportRowsCopiesAndPathsSayWhatIsTrueHere) {
     // exists but could not be reached keeps the summary.
     const QString noCloud = QStringLiteral("There is no private cloud database on this system.");
     const SyncStatus unreachable = SyncStatus::unavailable(SyncUnavailability::containerUnavailable);
-    EXPECT_EQ(diagnostics::syncStatus(unreachable, noCloud), noCloud);
-    EXPECT_EQ(diagnostics::syncStatus(unreachable, std::nullopt), QStringLiteral("Couldn't reach the cloud"));
+    EXPECT_EQ(unreachable.summary(noCloud), noCloud);
+    EXPECT_EQ(unreachable.summary(std::nullopt), QStringLiteral("Couldn't reach the cloud"));
 
     // Bluetooth with no daemon: unavailable, not denied; a real refusal stays denied.
     diagnostics::ServiceFacts facts;
@@ -110,6 +118,10 @@ TEST(TextsTrueHereTest, ReportRowsCopiesAndPathsSayWhatIsTrueHere) {
     // The trace stamp keeps the locale's time and drops its zone whole.
     EXPECT_EQ(TraceLog::timeStamp(QTime(9, 9, 0), QLocale(QStringLiteral("es_ES"))),
               QStringLiteral("9:09:00"));
+    // It reads alike in every locale, without AM/PM marks (zh_TW's "B" among them).
+    for (const char* locale : {"zh_TW", "en_US"})
+        EXPECT_EQ(TraceLog::timeStamp(QTime(13, 47, 39), QLocale(QLatin1String(locale))),
+                  QStringLiteral("13:47:39"));
 
     // The keep-awake footnote never breaks its command across lines.
     auto defaults = UserDefaults::inMemory();
@@ -127,6 +139,32 @@ TEST(TextsTrueHereTest, ReportRowsCopiesAndPathsSayWhatIsTrueHere) {
     for (qsizetype at = breaks.toNextBoundary(); at >= 0; at = breaks.toNextBoundary())
         EXPECT_FALSE(at > start && at < end)
             << "a line may break after " << qPrintable(footnote.mid(start, at - start));
+}
+
+TEST(TextsTrueHereTest, AMissingServiceIsNamedAndNothingIsOfferedToAllowOrTurnOn) {
+    auto defaults = UserDefaults::inMemory();
+    SettingsStore settings(*defaults);
+    std::unique_ptr<QWidget> pane(makeConnectivityPane(settings, PermissionState::denied, {}, true));
+    EXPECT_EQ(pane->findChild<PermissionNeededCard*>(), nullptr) << "no Bluetooth service: nothing to allow";
+    auto* notice = pane->findChild<UnavailableCard*>();
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->title()->text(), QStringLiteral("Bluetooth isn't available on this computer"));
+
+    // No bus to find a location service on: nothing to turn on.
+    LocationProvider locations({.manager = std::make_shared<GeoClueLocationManager>(
+                                    *defaults, QDBusConnection(QStringLiteral("TextsTrueHereTest-none"))),
+                                .geocoder = nullptr,
+                                .clock = nullptr});
+    WeatherProvider weather(locations);
+    const DeskEnvironment desk;
+    WeatherWidget widget(desk, weather);
+    const QStringList noService{QStringLiteral("No location service on this computer"),
+                                QStringLiteral("Weather needs the desktop's location service, GeoClue.")};
+    EXPECT_TRUE(test::processEventsUntil([&] {
+        weather.refresh(true);
+        return widget.texts() == noService;
+    })) << qPrintable(widget.texts().join(u'|'));
+    EXPECT_TRUE(widget.findChildren<QAbstractButton*>().isEmpty());
 }
 
 } // namespace

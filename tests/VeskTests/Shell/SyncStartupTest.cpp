@@ -81,8 +81,9 @@ TEST_F(SyncStartupTest, ImportsHandsOverSeedsAndCollapsesEightSecondsLater) {
     writeLegacy(QStringLiteral("shortcuts.json"), R"([{"shortcutName": "Dim"}])");
     writeLegacy(QStringLiteral("note.txt"), "hello");
     start();
-    EXPECT_EQ(lines, (QStringList{"sync: Couldn't reach the cloud, localOnly=true, accountError=none",
-                                  "migrated todos=2 notes=1 shortcuts=1 total=4", "(tray)"}));
+    EXPECT_EQ(lines, (QStringList{
+                         "sync: There is no private cloud database here., localOnly=true, accountError=none",
+                         "migrated todos=2 notes=1 shortcuts=1 total=4", "(tray)"}));
     DeskRepository* repository = startup->repository();
     ASSERT_TRUE(repository);
     EXPECT_EQ(surface.model(1).repository(), repository);
@@ -199,8 +200,9 @@ TEST_F(SyncStartupTest, WithoutAStoreTheRepositorySaysWhyAndTakesTheStoreOnceItO
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     writeLegacy(QStringLiteral("todos.json"), R"([{"title": "imported"}])");
     start(data.filePath(QStringLiteral("file/Vesk.store")));
-    EXPECT_EQ(lines,
-              (QStringList{"sync: Couldn't reach the cloud, localOnly=true, accountError=none", "(tray)"}));
+    EXPECT_EQ(lines, (QStringList{
+                         "sync: There is no private cloud database here., localOnly=true, accountError=none",
+                         "(tray)"}));
     DeskRepository* repository = startup->repository();
     ASSERT_TRUE(repository);
     EXPECT_EQ(surface.repository(), repository);

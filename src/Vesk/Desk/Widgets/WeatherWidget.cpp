@@ -172,6 +172,8 @@ void WeatherWidget::rebuild() {
         shown = m_provider->snapshot() ? Shown::reading : Shown::loading;
     else if (availability == WeatherAvailability::locationDenied())
         shown = Shown::denied;
+    else if (availability == WeatherAvailability::noLocationService())
+        shown = Shown::noService;
     else if (availability.failure())
         shown = Shown::failed;
     const QString failure = availability.failure().value_or(QString());
@@ -221,6 +223,13 @@ void WeatherWidget::rebuild() {
                                      }});
         break;
     }
+    case Shown::noService:
+        // Nothing to turn on: the widget follows once a location service starts.
+        m_stateTexts = {QStringLiteral("No location service on this computer"),
+                        QStringLiteral("Weather needs the desktop's location service, GeoClue.")};
+        content =
+            new WidgetEmptyState(QStringLiteral("location.slash"), m_stateTexts.at(0), m_stateTexts.at(1));
+        break;
     case Shown::failed:
         m_stateTexts = {QStringLiteral("Couldn't load the forecast"), failure};
         content = new WidgetEmptyState(QStringLiteral("cloud.slash"),

@@ -24,7 +24,7 @@ public:
     QStringList texts() const;
 
 private:
-    enum class Shown { none, reading, loading, needsLocation, denied, failed };
+    enum class Shown { none, reading, loading, needsLocation, denied, noService, failed };
     void rebuild();
 
     QPointer<WeatherProvider> m_provider;

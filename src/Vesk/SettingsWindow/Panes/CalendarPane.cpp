@@ -61,7 +61,8 @@ QString accessMessage(CalendarAccess access) {
         return QStringLiteral("VeskNotch needs access to your calendars to show events.");
     case CalendarAccess::writeOnly:
         return QStringLiteral(
-            "VeskNotch can only add events. Grant full access in System Settings to see them.");
+            "VeskNotch can only add events. Grant full access in your desktop's settings to see "
+            "them.");
     case CalendarAccess::denied:
         return QStringLiteral("Calendar access is turned off for VeskNotch.");
     case CalendarAccess::restricted:
@@ -140,7 +141,7 @@ QWidget* makeCalendarPane(SettingsStore& settings, CalendarService* service,
         access->setVisible(state != CalendarAccess::granted);
         message->setText(accessMessage(state));
         button->setText(state == CalendarAccess::notDetermined ? QStringLiteral("Allow Access")
-                                                               : QStringLiteral("Open System Settings"));
+                                                               : QStringLiteral("Open Desktop Settings"));
         button->updateGeometry();
     };
     showAccess();

@@ -55,10 +55,16 @@ QWidget* makeBatteryPane(SettingsStore& settings) {
 }
 
 QWidget* makeConnectivityPane(SettingsStore& settings, PermissionState permissionState,
-                              std::function<void()> onRequest) {
+                              std::function<void()> onRequest, bool bluetoothAbsent) {
     auto* pane = new PaneColumn;
-    const bool granted = permissionState == PermissionState::granted;
-    if (!granted) pane->add(new PermissionNeededCard(Permission::bluetooth, std::move(onRequest)));
+    const bool granted = permissionState == PermissionState::granted && !bluetoothAbsent;
+    if (bluetoothAbsent)
+        pane->add(new UnavailableCard(
+            QStringLiteral("Bluetooth isn't available on this computer"),
+            QStringLiteral("VeskNotch reads devices and their batteries from the Bluetooth service "
+                           "(BlueZ). None is running, so there are no connect or battery pills.")));
+    else if (!granted)
+        pane->add(new PermissionNeededCard(Permission::bluetooth, std::move(onRequest)));
     auto* header =
         new ActivityHeaderCard(QStringLiteral("Connectivity"), settings, key(settings, "connectivityEnabled"),
                                key(settings, "connectivityDuration"), 1, 15);
