@@ -44,7 +44,7 @@ bool TraceLog::isEnabled() {
 }
 
 QString TraceLog::timeStamp(const QTime& time, const QLocale& locale) {
-    return timeWithSeconds24(locale, time);
+    return timeWithSeconds(locale, time);
 }
 
 void TraceLog::trace(const QString& message) {

@@ -28,8 +28,7 @@ public:
     static QStringList recentLogLines(int limit);
 
     // The time as the user's locale (or `locale`) writes it, with seconds and without a
-    // date or time zone, on the 24-hour clock: lines read alike in every locale,
-    // whatever its AM/PM marks.
+    // date or time zone.
     static QString timeStamp(const QTime& time, const QLocale& locale = QLocale::system());
 
 private:

@@ -17,28 +17,20 @@ QChar closingBracket(QChar opening) {
     }
 }
 
-bool isZoneLetter(QChar c) {
-    return c == u't';
-}
-
-bool isDayPeriodLetter(QChar c) {
-    return c == u'a' || c == u'A' || c == u'p' || c == u'P';
-}
-
-// Drops every unquoted run of field letters, with the brackets around it and the spaces
-// that set it apart: those before it, or else those after it.
-QString withoutField(const QString& format, bool (*isField)(QChar)) {
+// Drops every unquoted time-zone field, with the brackets around it and the spaces that
+// set it apart: those before it, or else those after it.
+QString withoutZone(const QString& format) {
     QString kept;
     bool quoted = false;
     for (qsizetype i = 0; i < format.size(); ++i) {
         const QChar c = format.at(i);
         if (c == u'\'') quoted = !quoted;
-        if (quoted || !isField(c)) {
+        if (quoted || c != u't') {
             kept += c;
             continue;
         }
         qsizetype end = i;
-        while (end < format.size() && isField(format.at(end)))
+        while (end < format.size() && format.at(end) == u't')
             ++end;
         const QChar closing = kept.isEmpty() ? QChar() : closingBracket(kept.back());
         if (!closing.isNull() && end < format.size() && format.at(end) == closing) {
@@ -72,17 +64,11 @@ QString withQtDayPeriod(const QString& format) {
 } // namespace
 
 QString timeFormatWithoutZone(const QString& format) {
-    return withoutField(withQtDayPeriod(format), isZoneLetter);
+    return withoutZone(withQtDayPeriod(format));
 }
 
 QString timeWithSeconds(const QLocale& locale, QTime time) {
     return locale.toString(time, timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
-}
-
-QString timeWithSeconds24(const QLocale& locale, QTime time) {
-    // Without an AM/PM field Qt counts the hours "h" and "hh" from 0 to 23.
-    return locale.toString(
-        time, withoutField(timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)), isDayPeriodLetter));
 }
 
 } // namespace vesk

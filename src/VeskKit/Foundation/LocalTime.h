@@ -14,8 +14,5 @@ QString timeFormatWithoutZone(const QString& format);
 // A time of day in the locale's own long form, seconds included, without a time zone:
 // "9:05:32" in Spanish, "9:05:32 AM" in US English.
 QString timeWithSeconds(const QLocale& locale, QTime time);
-// The same on the 24-hour clock, whatever the locale's AM/PM marks: "13:05:32" in US
-// English and in Taiwanese Mandarin, "13時05分32秒" in Japanese.
-QString timeWithSeconds24(const QLocale& locale, QTime time);
 
 } // namespace vesk
