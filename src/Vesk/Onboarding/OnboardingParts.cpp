@@ -151,7 +151,7 @@ QString permissionGrantedLine(Permission permission) {
 }
 
 PermissionRow::PermissionRow(Permission permission, PermissionState state, std::function<void()> onRequest,
-                             std::function<void()> onOpenSettings, QWidget* parent)
+                             std::function<void()> onOpenSettings, bool unavailable, QWidget* parent)
     : QWidget(parent), m_permission(permission), m_state(state),
       m_line(new TextView(state == PermissionState::granted ? permissionGrantedLine(permission)
                                                             : permissionNoticeDetail(permission),
@@ -179,6 +179,8 @@ PermissionRow::PermissionRow(Permission permission, PermissionState state, std::
         mark->addWidget(
             new TextView(QStringLiteral("On"), systemFont(11, QFont::Medium), Vesk::Semantic::sage));
         m_control = on;
+    } else if (unavailable) {
+        m_control = new TextView(QStringLiteral("Unavailable"), systemFont(11, QFont::Medium), Vesk::Stone::x400);
     } else if (state == PermissionState::denied) {
         auto* open = new PlainTextButton(QStringLiteral("Open Settings"), systemFont(11, QFont::Medium),
                                          Vesk::Stone::x200, this);

@@ -47,16 +47,17 @@ private:
 // What a permission gives, for its row once granted.
 QString permissionGrantedLine(Permission permission);
 
-// One permission: its tile, title and line, and by state "On", "Open Settings" or "Allow".
+// One permission: its tile, title and line, and by state "On", "Open Settings" or "Allow";
+// "Unavailable" where the facility is missing on this computer and nothing can be allowed.
 class PermissionRow final : public QWidget {
     Q_OBJECT
 public:
     PermissionRow(Permission permission, PermissionState state, std::function<void()> onRequest,
-                  std::function<void()> onOpenSettings, QWidget* parent = nullptr);
+                  std::function<void()> onOpenSettings, bool unavailable = false, QWidget* parent = nullptr);
 
     PermissionState state() const { return m_state; }
     TextView* line() const { return m_line; }
-    // The control at the trailing edge: "On", "Open Settings" or "Allow".
+    // The control at the trailing edge: "On", "Open Settings", "Allow" or "Unavailable".
     QWidget* control() const { return m_control; }
 
 protected:

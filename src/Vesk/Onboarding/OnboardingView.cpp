@@ -5,6 +5,7 @@
 #include "Vesk/Controls/TextView.h"
 #include "Vesk/Onboarding/NotchDemo.h"
 #include "Vesk/Onboarding/OnboardingParts.h"
+#include "Vesk/Permissions/Permissions.h"
 #include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Motion/ReduceMotion.h"
 #include "VeskUI/Tokens/Vesk.h"
@@ -268,7 +269,8 @@ void OnboardingView::buildPermissionBlock() {
             permission, m_model.state(permission), [this, permission] { m_model.request(permission); },
             [this, permission] {
                 if (m_onOpenSettings) m_onOpenSettings(permission);
-            }));
+            },
+            m_model.permissions().isUnavailable(permission)));
     }
     if (const auto stuck = m_model.stuckPermission()) {
         const Permission permission = *stuck;

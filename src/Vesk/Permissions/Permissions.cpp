@@ -25,6 +25,11 @@ PermissionState Permissions::state(Permission permission) const {
     return PermissionState::unknown;
 }
 
+bool Permissions::isUnavailable(Permission permission) const {
+    return permission == Permission::bluetooth &&
+           m_layers.bluetoothAuthorization() == BluetoothService::Authorization::restricted;
+}
+
 void Permissions::request(Permission permission, std::function<void(bool granted)> completion) {
     if (!completion) completion = [](bool) {};
     QPointer<Permissions> self(this);

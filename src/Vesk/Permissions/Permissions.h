@@ -24,6 +24,9 @@ public:
 
     // The platform's answer now: no caching, no prompt.
     PermissionState state(Permission permission) const;
+    // The facility behind the permission is missing (no Bluetooth service answers): there
+    // is nothing to allow or to open.
+    bool isUnavailable(Permission permission) const;
     // Asks as the platform allows and calls `completion` once, on the main thread, with
     // whether the permission is granted now.
     void request(Permission permission, std::function<void(bool granted)> completion);

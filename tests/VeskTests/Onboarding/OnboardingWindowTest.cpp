@@ -116,6 +116,8 @@ protected:
         for (PermissionRow* row : view().permissionRows()) {
             if (auto* button = qobject_cast<QAbstractButton*>(row->control()))
                 controls << button->text();
+            else if (auto* text = qobject_cast<TextView*>(row->control()))
+                controls << text->text();
             else
                 controls << QStringLiteral("On");
         }
@@ -154,6 +156,10 @@ TEST_F(OnboardingViewTest, PermissionRowsShowEachStateAndTheStuckHelp) {
     EXPECT_EQ(view().page()->findChild<TextView*>(QStringLiteral("title"))->text(),
               QStringLiteral("Two things to allow"));
     EXPECT_EQ(rowControls(), (QStringList{QStringLiteral("On"), QStringLiteral("Open Settings")}));
+    layers.bluetooth = BluetoothService::Authorization::restricted;
+    window.model().refreshPermissions();
+    EXPECT_EQ(rowControls(), (QStringList{QStringLiteral("On"), QStringLiteral("Unavailable")}))
+        << "no Bluetooth service: nothing to open";
 
     layers.listen = EventTapService::InputMonitoring::unknown;
     layers.bluetooth = BluetoothService::Authorization::notDetermined;

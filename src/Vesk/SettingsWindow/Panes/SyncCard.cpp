@@ -47,7 +47,9 @@ SyncCardContent syncCardContent(const SyncStatus& status, bool isLocalOnly,
     using Push = SyncCoordinator::PushRegistration::Kind;
     SyncCardContent content;
     content.dot = status.isActive() ? Vesk::Semantic::sage : Vesk::Semantic::amber;
-    content.lines.append({status.summary(now), Vesk::Stone::x100});
+    // Where there is no cloud at all, its reason is the status, said once.
+    const QString summary = status.summary(containerError, now);
+    content.lines.append({summary, Vesk::Stone::x100});
     if (isLocalOnly && syncEnabled)
         content.lines.append(
             {QStringLiteral("Changes are being saved on this computer only."), Vesk::Stone::x400});
@@ -65,7 +67,8 @@ SyncCardContent syncCardContent(const SyncStatus& status, bool isLocalOnly,
             content.lines.append({push.error, Vesk::Stone::x400, true});
         }
     }
-    if (containerError) content.lines.append({*containerError, Vesk::Stone::x400, true, containerErrorLines});
+    if (containerError && *containerError != summary)
+        content.lines.append({*containerError, Vesk::Stone::x400, true, containerErrorLines});
     // The store itself, whatever the cloud does: busy, or damaged and kept aside.
     if (storeNotice) content.lines.append({*storeNotice, Vesk::Semantic::amber, true});
     return content;
