@@ -461,6 +461,8 @@ void AppDelegate::openSettings() {
                     &SettingsRootView::refreshPaneInputs);
             connect(&bridge->brightness(), &BrightnessService::availabilityChanged, root,
                     &SettingsRootView::refreshPaneInputs);
+            connect(bridge, &ActivityBridge::eventTapStatusChanged, root,
+                    &SettingsRootView::refreshPaneInputs);
         }
     }
     m_settingsWindow->present();
