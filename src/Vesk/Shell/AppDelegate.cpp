@@ -505,6 +505,9 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         weak->m_menus->allowKeyInterception(weak->m_settingsWindow.get());
         if (weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
     };
+    environment.onSuppressionSwitched = [weak] {
+        if (weak && weak->m_menus) weak->m_menus->restartEventTap();
+    };
     environment.brightnessAvailable = [services] { return services && services->brightness().isAvailable(); };
     environment.bluetoothPermission = [weak] {
         return weak && weak->m_permissions ? weak->m_permissions->state(Permission::bluetooth)
