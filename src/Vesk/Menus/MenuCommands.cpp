@@ -192,6 +192,9 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     // A source whose helper failed its self-test never started: not universal.
     services.universalMediaAdapter = bridge.isUniversalNowPlaying();
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
+    services.interceptingKeys =
+        bridge.eventTap().status() ==
+        EventTapService::Status(EventTapService::Running{EventTapService::Mode::intercept});
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
     services.bluetoothAbsent = bluetoothAbsent;
