@@ -128,8 +128,10 @@ void EventTapService::startHealthMonitor() {
 void EventTapService::checkHealth() {
     if (!m_tapInstalled) return;
     if (!m_tap->isEnabled()) m_tap->enable();
-    // Quiet while the keys stay held: the try changes no status until they are free.
-    if (m_retakeKeys && m_mode == Mode::listen && m_tap->probeIntercept()) start(Mode::intercept);
+    // Quiet while the keys stay held: the try changes no status until they look free.
+    if (!m_retakeKeys || m_mode != Mode::listen || !m_tap->refusedKeysLookFree()) return;
+    // Never left without a tap: back to listening, to try again at the next check.
+    if (!isRunning(start(Mode::intercept)) && isRunning(start(Mode::listen))) m_retakeKeys = true;
 }
 
 bool EventTapService::onTapEvent(const TapEvent& event) {
