@@ -73,6 +73,8 @@ public:
     // that have a stop (ending keep-awake); brightness, backlight and the key tap go on.
     void stop();
     // Chooses the tap's mode from the settings and (re)starts it with the media-key handler.
+    // With the setting on, keys another program held when last tried are tried afresh;
+    // while still held the tap listens and tries them again at its health checks.
     void startEventTap();
     // The media-key handler: true when the key was applied and the tap may swallow it.
     bool handleMediaKey(const MediaKeyEvent& event);
@@ -137,6 +139,8 @@ public:
 
 Q_SIGNALS:
     void bluetoothStatusChanged(BluetoothStartResult status);
+    // The key tap announced a new status (it may intercept, or no longer).
+    void eventTapStatusChanged();
 
 private:
     Date now() const { return m_coordinator.clock().now(); }

@@ -17,20 +17,26 @@ constexpr double fineStep = 1.0 / 64;
 } // namespace
 
 void ActivityBridge::startEventTap() {
-    const EventTapService::Mode mode = eventTap().hasAccessibility() && m_settings.suppressSystemHUD()
-                                           ? EventTapService::Mode::intercept
-                                           : EventTapService::Mode::listen;
     QPointer<ActivityBridge> self(this);
     eventTap().setOnStatusChange([self](const EventTapService::Status& status) {
         const QString text = describe(status);
         onMain([self, text] {
-            if (self) trace(QStringLiteral("event tap → ") + text);
+            if (!self) return;
+            trace(QStringLiteral("event tap → ") + text);
+            Q_EMIT self->eventTapStatusChanged();
         });
     });
     eventTap().setHandler(
         [self](const MediaKeyEvent& event) { return self ? self->handleMediaKey(event) : false; });
+    // First: the keys tried below are the ones wanted now.
     updateConsumableKeys();
+    const bool wanted = m_settings.suppressSystemHUD();
+    // A refusal recorded earlier may be stale: the keys are tried afresh before giving up.
+    const bool canTake = wanted && (eventTap().hasAccessibility() || eventTap().requestAccessibility());
+    const EventTapService::Mode mode =
+        canTake ? EventTapService::Mode::intercept : EventTapService::Mode::listen;
     const EventTapService::Status status = eventTap().start(mode);
+    if (wanted && !canTake && isRunning(status)) eventTap().retakeKeysWhenFree();
     trace(QStringLiteral("event tap start(") + caseName(mode) + QStringLiteral(") → ") + describe(status));
 }
 

@@ -48,8 +48,10 @@ QList<DiagnosticsReport::Row> serviceRows(const ServiceFacts& facts) {
     QList<DiagnosticsReport::Row> rows{
         {QStringLiteral("Media adapter"),
          facts.universalMediaAdapter ? QStringLiteral("universal") : QStringLiteral("app-specific")},
-        {QStringLiteral("HUD suppression"),
-         facts.hasAccessibility ? QStringLiteral("active") : QStringLiteral("unavailable")},
+        // "active" only while the keys are taken; that they could be is "available".
+        {QStringLiteral("HUD suppression"), facts.interceptingKeys   ? QStringLiteral("active")
+                                            : facts.hasAccessibility ? QStringLiteral("available")
+                                                                     : unavailable()},
         {QStringLiteral("Brightness"),
          facts.brightnessAvailable ? QStringLiteral("available") : QStringLiteral("unavailable")},
         {QStringLiteral("Bluetooth"), facts.bluetoothAbsent ? unavailable()

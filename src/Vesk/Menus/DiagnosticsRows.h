@@ -16,7 +16,9 @@ namespace vesk::diagnostics {
 // that do not exist (yet) stay empty and read "—".
 struct ServiceFacts {
     bool universalMediaAdapter = false;
+    // Whether the keys can be taken here, and whether the tap takes them now.
     bool hasAccessibility = false;
+    bool interceptingKeys = false;
     bool brightnessAvailable = false;
     std::optional<BluetoothStartResult> bluetooth;
     // No Bluetooth daemon answers: nothing was denied, there is nothing to use.

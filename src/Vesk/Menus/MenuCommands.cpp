@@ -110,16 +110,19 @@ bool MenuCommands::toggleSuppression() {
     EventTapService& tap = m_parts.bridge.eventTap();
     PermissionPrompt& prompt = m_parts.permissions.prompt();
     return hudReplacement::toggle(
-        m_parts.settings, [&tap] { return tap.hasAccessibility(); },
+        // Asked afresh, as "Allow…" does: what another program held then may be free now.
+        m_parts.settings, [&tap] { return tap.requestAccessibility(); },
         [&prompt] {
             // Shown without waiting: the setting stays off whatever the answer.
             prompt.explain(hudReplacement::accessibilityTitle(), hudReplacement::accessibilityMessage(),
                            QStringLiteral("Privacy_Accessibility"));
         },
-        [this, &tap] {
-            tap.stop();
-            m_parts.bridge.startEventTap();
-        });
+        [this] { restartEventTap(); });
+}
+
+void MenuCommands::restartEventTap() {
+    m_parts.bridge.eventTap().stop();
+    m_parts.bridge.startEventTap();
 }
 
 bool MenuCommands::allowKeyInterception(QWidget* window) {
@@ -130,10 +133,7 @@ bool MenuCommands::allowKeyInterception(QWidget* window) {
     }
     // A tap started while another program held the keys only listens.
     const EventTapService::Status intercepting = EventTapService::Running{EventTapService::Mode::intercept};
-    if (m_parts.settings.suppressSystemHUD() && tap.status() != intercepting) {
-        tap.stop();
-        m_parts.bridge.startEventTap();
-    }
+    if (m_parts.settings.suppressSystemHUD() && tap.status() != intercepting) restartEventTap();
     return true;
 }
 
@@ -191,6 +191,9 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     // A source whose helper failed its self-test never started: not universal.
     services.universalMediaAdapter = bridge.isUniversalNowPlaying();
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
+    services.interceptingKeys =
+        bridge.eventTap().status() ==
+        EventTapService::Status(EventTapService::Running{EventTapService::Mode::intercept});
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
     services.bluetoothAbsent = bluetoothAbsent;

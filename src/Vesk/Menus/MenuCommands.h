@@ -73,8 +73,11 @@ public:
     // Gathers the report, asks where to save it and saves it.
     void exportDiagnostics();
 
-    // "Replace System HUDs" on or off; the setting afterwards.
+    // "Replace System HUDs" on or off; the setting afterwards. Turning it on tries the
+    // keys afresh and explains, changing nothing, when another program holds them now.
     bool toggleSuppression();
+    // Starts the key tap again in the mode the setting asks for now.
+    void restartEventTap();
     // The System HUDs card's "Allow…": asks afresh whether the keys can be taken. When
     // they can and the setting is on, the tap restarts to intercept them at once; when
     // not, the desktop's page that frees them (or why there is none) is shown over

@@ -55,14 +55,16 @@ SettingsPaneFactory SettingsPaneFactory::standard() {
                  [](const PaneContext& c) {
                      return makeDisplayPane(
                          c.settings, c.inputs.value(0).toBool(), c.inputs.value(1).toBool(),
-                         [action = c.environment.onRequestAccessibility] { Env::call(action); });
+                         [action = c.environment.onRequestAccessibility] { Env::call(action); },
+                         [action = c.environment.onSuppressionSwitched] { Env::call(action); });
                  }});
     factory.set(SettingsPane::sound,
                 {[](const Env& e) { return PaneInputs{Env::read(e.canSuppress)}; },
                  [](const PaneContext& c) {
                      return makeSoundPane(
                          c.settings, c.inputs.value(0).toBool(),
-                         [action = c.environment.onRequestAccessibility] { Env::call(action); });
+                         [action = c.environment.onRequestAccessibility] { Env::call(action); },
+                         [action = c.environment.onSuppressionSwitched] { Env::call(action); });
                  }});
     factory.set(
         SettingsPane::nowPlaying,

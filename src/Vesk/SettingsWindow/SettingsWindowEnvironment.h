@@ -31,6 +31,8 @@ struct SettingsWindowEnvironment {
     std::function<bool()> canSuppress;
     // Asks for that again, and where it is still refused shows how to free the keys.
     std::function<void()> onRequestAccessibility;
+    // Puts the "Replace the system HUD" switch's new value into effect.
+    std::function<void()> onSuppressionSwitched;
     // ---- Display: whether the built-in display's brightness can be read.
     std::function<bool()> brightnessAvailable;
     // ---- Connectivity: the Bluetooth permission (absent: unknown) and asking for it.

@@ -463,6 +463,8 @@ void AppDelegate::openSettings() {
                     &SettingsRootView::refreshPaneInputs);
             connect(&bridge->bluetooth(), &BluetoothService::reachabilityChanged, root,
                     &SettingsRootView::refreshPaneInputs);
+            connect(bridge, &ActivityBridge::eventTapStatusChanged, root,
+                    &SettingsRootView::refreshPaneInputs);
         }
     }
     m_settingsWindow->present();
@@ -504,6 +506,9 @@ SettingsWindowEnvironment AppDelegate::settingsEnvironment() {
         // Linux has no prompt: a fresh check, then the desktop's page where the keys are freed.
         weak->m_menus->allowKeyInterception(weak->m_settingsWindow.get());
         if (weak->m_settingsWindow) weak->m_settingsWindow->root()->refreshPaneInputs();
+    };
+    environment.onSuppressionSwitched = [weak] {
+        if (weak && weak->m_menus) weak->m_menus->restartEventTap();
     };
     environment.brightnessAvailable = [services] { return services && services->brightness().isAvailable(); };
     environment.bluetoothPermission = [weak] {

@@ -65,6 +65,10 @@ public:
     // canIntercept follows the answer. Blocks for at most probeTimeoutMs.
     virtual bool probeIntercept() = 0;
     static constexpr int probeTimeoutMs = 1000;
+    // For a check repeated while listening: like probeIntercept, but a tap may try only
+    // some of the keys refused last (and keeps none), so a true answer is a hint that
+    // intercepting may work now, not a promise. canIntercept follows the answer.
+    virtual bool refusedKeysLookFree() { return probeIntercept(); }
 
     // Installs the tap; false when it cannot be made. Replaces an installed one.
     virtual bool create(Mode mode, Callback callback) = 0;

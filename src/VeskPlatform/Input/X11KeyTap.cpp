@@ -172,8 +172,8 @@ QHash<quint32, xcb_keysym_t> X11KeyTap::wantedGrabs() const {
     return wanted;
 }
 
-std::optional<QSet<xcb_keysym_t>> X11KeyTap::tryGrabs(const QHash<quint32, xcb_keysym_t>& grabs,
-                                                      int timeoutMs, QSet<quint32>* taken) {
+std::optional<QHash<xcb_keysym_t, quint32>> X11KeyTap::tryGrabs(const QHash<quint32, xcb_keysym_t>& grabs,
+                                                                int timeoutMs, QSet<quint32>* taken) {
     struct Attempt {
         xcb_void_cookie_t cookie;
         quint32 grab;
@@ -207,10 +207,10 @@ std::optional<QSet<xcb_keysym_t>> X11KeyTap::tryGrabs(const QHash<quint32, xcb_k
         std::free(reply);
         std::free(error);
     }
-    QSet<xcb_keysym_t> refused;
+    QHash<xcb_keysym_t, quint32> refused;
     for (const Attempt& attempt : attempts) {
         if (xcb_generic_error_t* error = xcb_request_check(m_connection, attempt.cookie)) {
-            refused.insert(grabs.value(attempt.grab));
+            refused.insert(grabs.value(attempt.grab), attempt.grab);
             std::free(error);
         } else {
             taken->insert(attempt.grab);
@@ -220,14 +220,15 @@ std::optional<QSet<xcb_keysym_t>> X11KeyTap::tryGrabs(const QHash<quint32, xcb_k
     return refused;
 }
 
-void X11KeyTap::setRefusal(const QSet<xcb_keysym_t>& refused) {
+void X11KeyTap::setRefusal(const QHash<xcb_keysym_t, quint32>& refused) {
+    m_refusedGrabs = refused;
     if (refused.isEmpty()) {
         m_refusal.clear();
         return;
     }
     QStringList names;
-    for (xcb_keysym_t keysym : refused)
-        names << keysymName(keysym);
+    for (auto it = refused.cbegin(); it != refused.cend(); ++it)
+        names << keysymName(it.key());
     names.sort();
     m_refusal = QStringLiteral("another program holds ") + names.join(QStringLiteral(", "));
 }
@@ -249,11 +250,12 @@ void X11KeyTap::applyGrabs() {
     QHash<quint32, xcb_keysym_t> missing;
     for (auto it = desired.cbegin(); it != desired.cend(); ++it)
         if (!m_grabs.contains(it.key())) missing.insert(it.key(), it.value());
-    const QSet<xcb_keysym_t> refused = tryGrabs(missing, -1, &m_grabs).value_or(QSet<xcb_keysym_t>());
+    const QHash<xcb_keysym_t, quint32> refused =
+        tryGrabs(missing, -1, &m_grabs).value_or(QHash<xcb_keysym_t, quint32>());
     m_merger.setGrabbed(grabbedKeycodes());
 
     if (refused.isEmpty()) {
-        if (!missing.isEmpty()) m_refusal.clear();
+        if (!missing.isEmpty()) setRefusal({});
         return;
     }
     setRefusal(refused);
@@ -269,9 +271,10 @@ bool X11KeyTap::probeIntercept() {
     for (quint32 grab : std::as_const(m_grabs))
         grabs.remove(grab);
     QSet<quint32> taken;
-    const std::optional<QSet<xcb_keysym_t>> refused = tryGrabs(grabs, probeTimeoutMs, &taken);
+    const std::optional<QHash<xcb_keysym_t, quint32>> refused = tryGrabs(grabs, probeTimeoutMs, &taken);
     if (!refused) {
         m_refusal = QStringLiteral("the X server did not answer");
+        m_refusedGrabs.clear();
         return false;
     }
     if (intercepting) {
@@ -285,6 +288,27 @@ bool X11KeyTap::probeIntercept() {
     }
     setRefusal(*refused);
     return refused->isEmpty();
+}
+
+bool X11KeyTap::refusedKeysLookFree() {
+    // Without a refused grab on record (the server did not answer, say) only the full try tells.
+    if (m_refusedGrabs.isEmpty() || (m_created && m_mode == Mode::intercept)) return probeIntercept();
+    // One refused grab per key: a program that still holds the key still holds that one,
+    // and a single refusal costs the server and this program next to nothing.
+    QHash<quint32, xcb_keysym_t> canaries;
+    for (auto it = m_refusedGrabs.cbegin(); it != m_refusedGrabs.cend(); ++it)
+        canaries.insert(it.value(), it.key());
+    QSet<quint32> taken;
+    const std::optional<QHash<xcb_keysym_t, quint32>> refused = tryGrabs(canaries, -1, &taken);
+    // Only listening: a key kept here would reach no one.
+    for (quint32 grab : std::as_const(taken))
+        xcb_ungrab_key(m_connection, static_cast<xcb_keycode_t>(grabKeycode(grab)), m_root,
+                       grabModifiers(grab));
+    xcb_flush(m_connection);
+    if (!refused || !refused->isEmpty()) return false;
+    // The refusal on record is stale; intercepting records a new one if need be.
+    setRefusal({});
+    return true;
 }
 
 void X11KeyTap::ungrabAll() {

@@ -28,6 +28,7 @@ public:
     bool canListen() const override;
     bool canIntercept() const override;
     bool probeIntercept() override;
+    bool refusedKeysLookFree() override;
 
     bool create(Mode mode, Callback callback) override;
     void destroy() override;
@@ -48,11 +49,12 @@ private:
     void applyGrabs();
     // Every grab the wanted keys need (keycode << 16 | modifiers), with its keysym.
     QHash<quint32, xcb_keysym_t> wantedGrabs() const;
-    // Takes `grabs` in one round trip; refused ones are returned by keysym. None when
-    // the server did not answer within `timeoutMs` (then nothing is kept).
-    std::optional<QSet<xcb_keysym_t>> tryGrabs(const QHash<quint32, xcb_keysym_t>& grabs, int timeoutMs,
-                                               QSet<quint32>* taken);
-    void setRefusal(const QSet<xcb_keysym_t>& refused);
+    // Takes `grabs` in one round trip; refused ones are returned by keysym, each with one
+    // of its refused grabs. None when the server did not answer within `timeoutMs` (then
+    // nothing is kept).
+    std::optional<QHash<xcb_keysym_t, quint32>> tryGrabs(const QHash<quint32, xcb_keysym_t>& grabs,
+                                                         int timeoutMs, QSet<quint32>* taken);
+    void setRefusal(const QHash<xcb_keysym_t, quint32>& refused);
     void ungrabAll();
     void markStale();
     void deliver(const std::vector<KeyStroke>& strokes);
@@ -77,6 +79,7 @@ private:
     KeyStreamMerger m_merger;
     QTimer m_settleTimer;
     QString m_refusal;
+    QHash<xcb_keysym_t, quint32> m_refusedGrabs;
 };
 
 } // namespace vesk

@@ -28,7 +28,7 @@ EventTapService::EventTapService(std::unique_ptr<KeyTap> tap, UptimeNanoseconds 
       m_uptime(uptime ? std::move(uptime) : UptimeNanoseconds(steadyNanoseconds)) {
     QPointer<EventTapService> self(this);
     m_tap->setOnInterceptRefused([self](const QString& reason) {
-        if (self) self->fallBackToListen(reason);
+        if (self) self->fallBackToListen(reason, /*retakeKeys=*/true);
     });
 }
 
@@ -100,6 +100,7 @@ EventTapService::Status EventTapService::start(Mode mode) {
 void EventTapService::stop() {
     m_healthTimer.cancel();
     m_healthTimer = {};
+    m_retakeKeys = false;
     if (m_tapInstalled) {
         m_tap->destroy();
         m_tapInstalled = false;
@@ -120,8 +121,17 @@ void EventTapService::startHealthMonitor() {
     m_healthTimer.cancel();
     QPointer<EventTapService> self(this);
     m_healthTimer = mainScheduler().postRepeating(healthCheckInterval, [self] {
-        if (self && self->m_tapInstalled && !self->m_tap->isEnabled()) self->m_tap->enable();
+        if (self) self->checkHealth();
     });
+}
+
+void EventTapService::checkHealth() {
+    if (!m_tapInstalled) return;
+    if (!m_tap->isEnabled()) m_tap->enable();
+    // Quiet while the keys stay held: the try changes no status until they look free.
+    if (!m_retakeKeys || m_mode != Mode::listen || !m_tap->refusedKeysLookFree()) return;
+    // Never left without a tap: back to listening, to try again at the next check.
+    if (!isRunning(start(Mode::intercept)) && isRunning(start(Mode::listen))) m_retakeKeys = true;
 }
 
 bool EventTapService::onTapEvent(const TapEvent& event) {
@@ -158,22 +168,25 @@ bool EventTapService::process(const TapEvent& event) {
     } else {
         ++m_slowCallbackStrikes;
         if (m_slowCallbackStrikes >= 2 && m_mode == Mode::intercept)
-            fallBackToListen(QStringLiteral("handler took %1 ms twice").arg(static_cast<qint64>(elapsedMs)));
+            fallBackToListen(QStringLiteral("handler took %1 ms twice").arg(static_cast<qint64>(elapsedMs)),
+                             /*retakeKeys=*/false);
     }
     return m_mode == Mode::intercept ? consumed : false;
 }
 
-void EventTapService::fallBackToListen(const QString& reason) {
+void EventTapService::fallBackToListen(const QString& reason, bool retakeKeys) {
     // Several strikes (or refusals) before the fallback runs make one fallback.
     if (m_fallbackPending) return;
     m_fallbackPending = true;
     QPointer<EventTapService> self(this);
-    onMain([self, reason] {
+    onMain([self, reason, retakeKeys] {
         if (!self) return;
         self->m_fallbackPending = false;
         // Stopped or already listening in the meantime: nothing to demote.
         if (!self->m_tapInstalled || self->m_mode != Mode::intercept) return;
         if (!isRunning(self->start(Mode::listen))) return;
+        // A slow handler would be slow again: only keys held elsewhere are tried again.
+        self->m_retakeKeys = retakeKeys;
         self->setStatus(DegradedToListen{reason});
     });
 }

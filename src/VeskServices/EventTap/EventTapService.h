@@ -23,7 +23,8 @@ namespace vesk {
 // the handler whether it consumes the key. Listening leaves every key to the system;
 // intercepting takes from the system the keys the handler will consume, so the system
 // shows no on-screen display for them. A handler slower than 50 ms twice in a row, or a
-// key another program already holds, demotes an intercepting tap to listening.
+// key another program already holds, demotes an intercepting tap to listening; in the
+// second case the health check tries the keys again and intercepts once they are free.
 // Main thread.
 class EventTapService final : public QObject {
     Q_OBJECT
@@ -85,6 +86,10 @@ public:
     // Whether listening can work here: an X11 display with XInput2 2.1 or later.
     InputMonitoring inputMonitoring() const;
     bool requestInputMonitoring();
+    // Intercepting was wanted but another program held the keys: while the tap listens,
+    // each health check tries them again and intercepts once none is held. Cleared by
+    // stop() (and so by every start).
+    void retakeKeysWhenFree() { m_retakeKeys = true; }
 
     // The keys the handler would consume now (say, the volume keys only while the volume
     // can be set). While intercepting, exactly these are taken from the system, and only
@@ -101,7 +106,8 @@ private:
     bool onTapEvent(const TapEvent& event);
     void setStatus(Status status);
     void startHealthMonitor();
-    void fallBackToListen(const QString& reason);
+    void checkHealth();
+    void fallBackToListen(const QString& reason, bool retakeKeys);
     QSet<int> interceptedKeyCodes() const;
 
     std::unique_ptr<KeyTap> m_tap;
@@ -114,6 +120,7 @@ private:
     Mode m_mode = Mode::listen;
     int m_slowCallbackStrikes = 0;
     bool m_fallbackPending = false;
+    bool m_retakeKeys = false;
     QSet<MediaKey> m_consumable;
 };
 

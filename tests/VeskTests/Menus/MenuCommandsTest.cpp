@@ -72,13 +72,20 @@ TEST_F(MenuCommandsTest, TheContextMenuFollowsTheDeskAndKeepAwake) {
     EXPECT_EQ(first.state().kind(), NotchState::Kind::open);
 }
 
+// The report's row says "active" only while the keys are taken, "available" while they could be.
 TEST_F(MenuCommandsTest, ReplacingTheHudsRestartsTheTapToIntercept) {
+    const auto reportSays = [this](const QString& hud) {
+        return commands.buildDiagnostics().formatted().contains(QStringLiteral("  HUD suppression  ") + hud +
+                                                                '\n');
+    };
     harness.start();
     harness.bridge->startEventTap();
     ASSERT_EQ(harness.tap->mode, KeyTap::Mode::listen);
+    EXPECT_TRUE(reportSays(QStringLiteral("available")));
     EXPECT_TRUE(commands.toggleSuppression());
     EXPECT_TRUE(harness.settings.suppressSystemHUD());
     EXPECT_EQ(harness.tap->mode, KeyTap::Mode::intercept);
+    EXPECT_TRUE(reportSays(QStringLiteral("active")));
     EXPECT_FALSE(commands.toggleSuppression());
     EXPECT_EQ(harness.tap->mode, KeyTap::Mode::listen);
 }

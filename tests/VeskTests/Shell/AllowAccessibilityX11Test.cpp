@@ -2,6 +2,7 @@
 // private sound server (so the volume keys are wanted) and another X client that may
 // hold one of them.
 #include "Vesk/Bridge/ActivityBridge.h"
+#include "Vesk/Controls/SwitchToggle.h"
 #include "Vesk/Notch/NotchNotifications.h"
 #include "Vesk/SettingsWindow/SettingsWindow.h"
 #include "Vesk/Shell/AppDelegate.h"
@@ -108,6 +109,9 @@ TEST(AllowAccessibilityX11Test, AllowTriesTheKeysAndFollowsTheAnswer) {
     QFile file(asked);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().count('\n'), 1) << "the keyboard page was opened although nothing was held";
+    // The switch in its place takes effect at once.
+    delegate.settingsWindow()->findChild<SwitchToggle*>(QStringLiteral("suppressSystemHUD"))->click();
+    EXPECT_EQ(tap.status(), EventTapService::Status(EventTapService::Running{EventTapService::Mode::listen}));
     delegate.applicationWillTerminate();
 }
 

@@ -31,14 +31,6 @@ protected:
             }
     }
 
-    bool xdo(const QStringList& arguments) {
-        QProcess tool;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        if (!m_display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), m_display);
-        tool.setProcessEnvironment(environment);
-        tool.start(QStringLiteral("xdotool"), arguments);
-        return tool.waitForFinished(test::patienceMs) && tool.exitCode() == 0;
-    }
     // The welcome window, known by its size.
     bool welcomeShows() {
         return test::processEventsUntil([&] {
@@ -46,13 +38,6 @@ protected:
                 if (window.frame.size() == QSize(700, 620)) return true;
             return false;
         });
-    }
-    QList<Window> windows(const QString& name = {}) {
-        return programWindows(program.processId(), m_display, name);
-    }
-    bool runs() {
-        errorLines(program);
-        return program.state() == QProcess::Running && !m_errors.contains(QStringLiteral("Sanitizer"));
     }
     // What became of the program, for a failure's message.
     std::string fate() {
@@ -71,13 +56,6 @@ protected:
     bool reaches(const QString& state) {
         return test::processEventsUntil([&] { return lastState() == state; });
     }
-    // The boxes the program shows (the notches carry its name too, at the top).
-    QList<Window> boxes() {
-        QList<Window> found;
-        for (const Window& window : windows(QStringLiteral("^VeskNotch$")))
-            if (window.frame.top() > 40) found.append(window);
-        return found;
-    }
     // Waits for a window named `name` (one of the program's boxes when empty), gives it the
     // keyboard and presses `key` there; false when none came.
     bool answer(const QString& name, const char* key) {
@@ -88,34 +66,6 @@ protected:
         return xdo({"windowfocus", "--sync", found.constFirst().id}) && xdo({"key", key}) &&
                test::processEventsUntil([&] { return (name.isEmpty() ? boxes() : windows(name)).isEmpty(); });
     }
-
-    // Right-clicks at `at` (a notch or the status item) and chooses the entry reached by
-    // `keys` (Down for each entry, separators skipped; Right into a submenu).
-    bool choose(QPoint at, const QStringList& keys) {
-        const QList<Window> before = windows();
-        // The menu is the window that was not there.
-        const auto menuShown = [&] {
-            for (const Window& window : windows()) {
-                const bool known = std::any_of(before.begin(), before.end(),
-                                               [&](const Window& old) { return old.id == window.id; });
-                if (!known && window.frame.height() > 60) return true;
-            }
-            return false;
-        };
-        // A menu opened just as the Desk takes or gives back the keyboard closes again:
-        // the click is made again once that is over.
-        bool shown = false;
-        for (int attempt = 0; attempt < 3 && !shown && runs(); ++attempt) {
-            if (!xdo({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "3"}))
-                return false;
-            shown = test::processEventsUntil(menuShown, 1500);
-        }
-        if (!shown) return false;
-        // The menu takes the keyboard as it shows; a key typed before then goes elsewhere.
-        test::processEventsFor(100);
-        return xdo(QStringList{"key", "--delay", "40"} + keys + QStringList{"Return"});
-    }
-    static QStringList down(int times) { return QStringList(times, QStringLiteral("Down")); }
 
     // The notch on the screen `screen`, found by its window hanging from the top centre.
     QRect notchOn(const QRect& screen) {
@@ -129,7 +79,6 @@ protected:
         return found;
     }
 
-    QString m_display;
     QProcess m_tray;
     QProcess m_monitors;
 };

@@ -103,7 +103,8 @@ protected:
             const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesk");
             QDir().mkpath(folder);
             QFile defaults(folder + QStringLiteral("/defaults.json"));
-            if (defaults.open(QIODevice::WriteOnly)) defaults.write("{\"hasCompletedOnboarding\": true}\n");
+            if (defaults.open(QIODevice::WriteOnly))
+                defaults.write("{\"hasCompletedOnboarding\": true" + moreDefaults + "}\n");
         }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("VESK_TRACE"), QStringLiteral("1"));
@@ -130,11 +131,66 @@ protected:
                process.state() == QProcess::Running;
     }
 
+    // The menus and boxes of the program, driven and found on the test's X server (or
+    // on `m_display`).
+    bool xdo(const QStringList& arguments) {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!m_display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), m_display);
+        tool.setProcessEnvironment(environment);
+        tool.start(QStringLiteral("xdotool"), arguments);
+        return tool.waitForFinished(test::patienceMs) && tool.exitCode() == 0;
+    }
+    QList<ProgramWindow> windows(const QString& name = {}) {
+        return programWindows(program.processId(), m_display, name);
+    }
+    bool runs() {
+        errorLines(program);
+        return program.state() == QProcess::Running && !m_errors.contains(QStringLiteral("Sanitizer"));
+    }
+    // The boxes the program shows (the notches carry its name too, at the top).
+    QList<ProgramWindow> boxes() {
+        QList<ProgramWindow> found;
+        for (const ProgramWindow& window : windows(QStringLiteral("^VeskNotch$")))
+            if (window.frame.top() > 40) found.append(window);
+        return found;
+    }
+    // Right-clicks at `at` (a notch or the status item) and chooses the entry reached by
+    // `keys` (Down for each entry, separators skipped; Right into a submenu).
+    bool choose(QPoint at, const QStringList& keys) {
+        const QList<ProgramWindow> before = windows();
+        // The menu is the window that was not there.
+        const auto menuShown = [&] {
+            for (const ProgramWindow& window : windows()) {
+                const bool known = std::any_of(before.begin(), before.end(),
+                                               [&](const ProgramWindow& old) { return old.id == window.id; });
+                if (!known && window.frame.height() > 60) return true;
+            }
+            return false;
+        };
+        // A menu opened just as the Desk takes or gives back the keyboard closes again:
+        // the click is made again once that is over.
+        bool shown = false;
+        for (int attempt = 0; attempt < 3 && !shown && runs(); ++attempt) {
+            if (!xdo({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "3"}))
+                return false;
+            shown = test::processEventsUntil(menuShown, 1500);
+        }
+        if (!shown) return false;
+        // The menu takes the keyboard as it shows; a key typed before then goes elsewhere.
+        test::processEventsFor(100);
+        return xdo(QStringList{"key", "--delay", "40"} + keys + QStringList{"Return"});
+    }
+    static QStringList down(int times) { return QStringList(times, QStringLiteral("Down")); }
+
     test::PrivateBuses buses;
     QProcess program;
     QProcess second;
     // Whether the program may start Bluetooth (it does not by default).
     bool withBluetooth = false;
+    // Further settings for start() to write, as JSON members each led by a comma.
+    QByteArray moreDefaults;
+    QString m_display;
     QString m_output;
     QString m_errors;
 };

@@ -37,7 +37,7 @@ QList<PickerOption> speeds() {
 } // namespace
 
 SuppressionCard::SuppressionCard(SettingsStore& settings, bool canSuppress, std::function<void()> onRequest,
-                                 QWidget* parent)
+                                 std::function<void()> onSwitched, QWidget* parent)
     : QWidget(parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -60,8 +60,13 @@ SuppressionCard::SuppressionCard(SettingsStore& settings, bool canSuppress, std:
                                            "them to stop the desktop drawing over it.")));
         return;
     }
+    SwitchToggle* replace = toggle(settings, "suppressSystemHUD");
+    // Connected after the switch's own write, so this runs with the new value stored.
+    connect(replace, &QAbstractButton::clicked, this, [onSwitched = std::move(onSwitched)] {
+        if (onSwitched) onSwitched();
+    });
     card->addRow(
-        new SettingsRow(QStringLiteral("Replace the system HUD"), toggle(settings, "suppressSystemHUD"),
+        new SettingsRow(QStringLiteral("Replace the system HUD"), replace,
                         QStringLiteral("VeskNotch intercepts the volume and brightness keys and applies the "
                                        "change itself, so the desktop never shows its own HUD.")));
     m_passThrough = new SettingsRow(
@@ -76,7 +81,8 @@ SuppressionCard::SuppressionCard(SettingsStore& settings, bool canSuppress, std:
 }
 
 QWidget* makeSoundPane(SettingsStore& settings, bool canSuppress,
-                       std::function<void()> onRequestAccessibility) {
+                       std::function<void()> onRequestAccessibility,
+                       std::function<void()> onSuppressionSwitched) {
     auto* pane = new PaneColumn;
     pane->add(new ActivityHeaderCard(QStringLiteral("Sound"), settings, key(settings, "soundEnabled"),
                                      key(settings, "soundDuration"), 0.5, 10));
@@ -92,12 +98,14 @@ QWidget* makeSoundPane(SettingsStore& settings, bool canSuppress,
         new SettingsRow(QStringLiteral("Show percentage"), toggle(settings, "soundShowPercentage")));
     style->addRow(new SettingsRow(QStringLiteral("Hide device name"), toggle(settings, "soundHideLabel")));
     pane->add(style);
-    pane->add(new SuppressionCard(settings, canSuppress, std::move(onRequestAccessibility)));
+    pane->add(new SuppressionCard(settings, canSuppress, std::move(onRequestAccessibility),
+                                  std::move(onSuppressionSwitched)));
     return pane;
 }
 
 QWidget* makeDisplayPane(SettingsStore& settings, bool brightnessAvailable, bool canSuppress,
-                         std::function<void()> onRequestAccessibility) {
+                         std::function<void()> onRequestAccessibility,
+                         std::function<void()> onSuppressionSwitched) {
     auto* pane = new PaneColumn;
     if (!brightnessAvailable)
         pane->add(new UnavailableCard(
@@ -125,7 +133,8 @@ QWidget* makeDisplayPane(SettingsStore& settings, bool brightnessAvailable, bool
     pane->addFootnote(
         QStringLiteral("On more than one display VeskNotch reports the built-in panel's brightness, "
                        "which is why the HUD says “Built-in Display”."));
-    pane->add(new SuppressionCard(settings, canSuppress, std::move(onRequestAccessibility)));
+    pane->add(new SuppressionCard(settings, canSuppress, std::move(onRequestAccessibility),
+                                  std::move(onSuppressionSwitched)));
     return pane;
 }
 
