@@ -468,7 +468,7 @@ void NotchRootView::leaveEvent(QEvent* event) {
     // A menu of ours opened (a desk row's menu): the pointer went into it, not away from
     // the notch. Whether it left is known once the menu closes.
     if (QWidget* popup = QApplication::activePopupWidget()) {
-        popup->installEventFilter(this);
+        watchPopup(popup);
         return;
     }
     // The window's shape follows a resize a moment later, and in between the server may
@@ -484,14 +484,25 @@ void NotchRootView::leaveEvent(QEvent* event) {
     setPointerInside(false);
 }
 
+void NotchRootView::watchPopup(QWidget* popup) {
+    if (popup) popup->installEventFilter(this);
+}
+
+void NotchRootView::judgePointer() {
+    const QPointF global = QCursor::pos().toPointF();
+    const QPointF pointer = mapFromGlobal(global);
+    const bool inside = rect().contains(pointer.toPoint()) && hitPath().contains(pointer);
+    if (inside)
+        m_lastPointer = global;
+    else
+        m_lastPointer.reset();
+    setPointerInside(inside);
+}
+
 bool NotchRootView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Hide && watched->isWidgetType()) {
         watched->removeEventFilter(this);
-        const QPointF pointer = mapFromGlobal(QCursor::pos().toPointF());
-        if (!rect().contains(pointer.toPoint()) || !hitPath().contains(pointer)) {
-            m_lastPointer.reset();
-            setPointerInside(false);
-        }
+        judgePointer();
     }
     return NotchSurfaceView::eventFilter(watched, event);
 }

@@ -45,6 +45,7 @@ public:
     void setDeskFactory(DeskFactory factory);
 
     QPainterPath surfacePath() const override;
+    void watchPopup(QWidget* popup) override;
     // The outline's frame now (mid-animation included), centred and touching the top.
     QRectF surfaceRect() const;
     double bottomRadius() const;
@@ -92,6 +93,8 @@ private:
     Snapshot snapshotOf(QWidget* widget, const QRectF& rect, double fromScale) const;
     void transitionFinished();
     void setPointerInside(bool inside);
+    // Hover from where the pointer is now, asked of the X server rather than told by events.
+    void judgePointer();
     double enteringScale(ContentKind kind) const;
 
     QPointer<NotchViewModel> m_model;

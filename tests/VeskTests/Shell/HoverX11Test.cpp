@@ -166,5 +166,27 @@ TEST_F(HoverX11Test, APointerRestingOnTheNotchKeepsItExpandedOrOpen) {
     stop();
 }
 
+TEST_F(HoverX11Test, TheNotchMenuClosedAwayFromTheNotchLeavesItAtRest) {
+    launch({});
+    const QRect resting = notchWindow();
+    ASSERT_FALSE(resting.isEmpty());
+    for (const QStringList& close : {QStringList{"key", "Escape"}, QStringList{"click", "1"}}) {
+        SCOPED_TRACE(close.join(' ').toStdString());
+        ASSERT_TRUE(pointAt(resting.center().x(), 3));
+        ASSERT_TRUE(test::processEventsUntil([&] { return notchWindow().width() > resting.width(); }));
+        ASSERT_TRUE(test::xdotool({"click", "3"}));
+        ASSERT_TRUE(test::processEventsUntil([&] { return visibleWindows(program.processId()).size() > 1; }))
+            << "no menu opened";
+        // The menu holds the pointer: the notch sees neither the move nor the close.
+        ASSERT_TRUE(pointAt(960, 700));
+        ASSERT_TRUE(test::xdotool(close));
+        ASSERT_TRUE(
+            test::processEventsUntil([&] { return visibleWindows(program.processId()).size() == 1; }));
+        EXPECT_TRUE(test::processEventsUntil([&] { return notchWindow().size() == resting.size(); }))
+            << "still " << notchWindow().width() << " wide, " << resting.width() << " at rest";
+    }
+    stop();
+}
+
 } // namespace
 } // namespace vesk
