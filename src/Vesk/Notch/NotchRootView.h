@@ -93,7 +93,7 @@ private:
     Snapshot snapshotOf(QWidget* widget, const QRectF& rect, double fromScale) const;
     void transitionFinished();
     void setPointerInside(bool inside);
-    // Hover from where the pointer is now, asked of the X server rather than told by events.
+    // Hover from where the server says the pointer is now.
     void judgePointer();
     double enteringScale(ContentKind kind) const;
 
@@ -112,6 +112,8 @@ private:
     bool m_pressInside = false;
     // In global coordinates.
     std::optional<QPointF> m_lastPointer;
+    // The last pointer position came from asking the server, not from one of its events.
+    bool m_pointerAsked = false;
     QRectF m_lastSurface;
     double m_contentPaddingSetting = 12;
     bool m_contrastOutline = false;

@@ -166,7 +166,7 @@ TEST_F(HoverX11Test, APointerRestingOnTheNotchKeepsItExpandedOrOpen) {
     stop();
 }
 
-TEST_F(HoverX11Test, TheNotchMenuClosedAwayFromTheNotchLeavesItAtRest) {
+TEST_F(HoverX11Test, AMenuOrTheDeskClosedAwayFromTheNotchLeavesItAtRest) {
     launch({});
     const QRect resting = notchWindow();
     ASSERT_FALSE(resting.isEmpty());
@@ -185,6 +185,14 @@ TEST_F(HoverX11Test, TheNotchMenuClosedAwayFromTheNotchLeavesItAtRest) {
         EXPECT_TRUE(test::processEventsUntil([&] { return notchWindow().size() == resting.size(); }))
             << "still " << notchWindow().width() << " wide, " << resting.width() << " at rest";
     }
+    // The Desk closed by Escape and the pointer gone at once, before the panel shrank.
+    ASSERT_TRUE(pointAt(resting.center().x(), 3));
+    ASSERT_TRUE(test::xdotool({"click", "1"}));
+    ASSERT_TRUE(reached(QStringLiteral("open(desk)"))) << qPrintable(states().join(' '));
+    ASSERT_TRUE(test::xdotool({"key", "Escape"}));
+    ASSERT_TRUE(pointAt(960, 700));
+    EXPECT_TRUE(test::processEventsUntil([&] { return notchWindow().size() == resting.size(); }))
+        << "still " << notchWindow().width() << " wide after the Desk closed";
     stop();
 }
 
