@@ -45,6 +45,7 @@ public:
     void setDeskFactory(DeskFactory factory);
 
     QPainterPath surfacePath() const override;
+    void judgePointer() override;
     void watchPopup(QWidget* popup) override;
     // The outline's frame now (mid-animation included), centred and touching the top.
     QRectF surfaceRect() const;
@@ -93,8 +94,6 @@ private:
     Snapshot snapshotOf(QWidget* widget, const QRectF& rect, double fromScale) const;
     void transitionFinished();
     void setPointerInside(bool inside);
-    // Hover from where the server says the pointer is now.
-    void judgePointer();
     double enteringScale(ContentKind kind) const;
 
     QPointer<NotchViewModel> m_model;
