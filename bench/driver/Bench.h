@@ -50,8 +50,11 @@ private:
     std::optional<LoadResult> measureLoad(Subject& subject, SubjectResult& result);
     void measurePlaying(const QList<Measured>& subjects);
     std::optional<DeskResult> measureDesk(Subject& subject, SubjectResult& result);
-    // Sends a click or key through the X watcher; the time the server had it.
+    // Sends a click, move or key through the X watcher; the time the server had it.
     std::optional<qint64> fakeInput(const QByteArray& command);
+    // Moves the pointer well below the notch, where no window of either program is, so
+    // what is measured is the notch no pointer hovers.
+    void pointerAway();
 
     // Waits until no window of `pid` has repainted for the quiet time, and, when a
     // picture is given, until the notch window shows it again.

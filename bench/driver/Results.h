@@ -55,9 +55,11 @@ struct LoadResult {
     Shown shown = Shown::NoPicture;
 };
 
-// Opening the Desk with a click on the notch at rest, and closing it with Escape.
+// Opening the Desk with a click on the notch, the pointer resting on it, and closing it
+// with Escape.
 struct DeskResult {
-    QList<double> firstPaintMs; // from the click's release to the first repaint at the Desk's size
+    QList<double> firstRepaintMs; // from the click's release to the notch window's first repaint
+    QList<double> firstPaintMs;   // to its first repaint at the Desk's size
     QList<double> lastPaintMs;  // to the last repaint of the opening (quiet 300 ms after)
     // Resident and private memory of the program with its child processes: at rest before
     // the first opening, 5 s after it, and at rest after the last cycle.

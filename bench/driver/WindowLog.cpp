@@ -1,11 +1,25 @@
 #include "WindowLog.h"
 
+#include <utility>
+
 namespace vesk::bench {
 
-bool WindowLog::isNotch(const Window& w) const {
+bool WindowLog::hangsCentred(const Window& w) const {
     if (!w.mapped || w.geometry.top() != 0 || m_screen.isEmpty()) return false;
     const int centreTwice = 2 * w.geometry.x() + w.geometry.width();
     return qAbs(centreTwice - m_screen.width()) <= 2;
+}
+
+bool WindowLog::isNotch(quint32 id) const {
+    const Window w = m_windows.value(id);
+    if (!hangsCentred(w)) return false;
+    // The open Desk's backdrop hangs there too, mapped later, while the notch's own window
+    // stays mapped from start-up on.
+    for (auto it = m_windows.cbegin(); it != m_windows.cend(); ++it)
+        if (it.key() != id && it->pid == w.pid && hangsCentred(*it) &&
+            std::pair(it->mappedNs, it.key()) < std::pair(w.mappedNs, id))
+            return false;
+    return true;
 }
 
 void WindowLog::addLine(const QByteArray& line) {
@@ -20,7 +34,7 @@ void WindowLog::addLine(const QByteArray& line) {
         m_screen = QSize(size.value(0).toInt(), size.value(1).toInt());
         return;
     }
-    if (verb == "clicked" || verb == "keyed") {
+    if (verb == "clicked" || verb == "moved" || verb == "keyed") {
         m_inputDone = t;
         return;
     }
@@ -36,6 +50,7 @@ void WindowLog::addLine(const QByteArray& line) {
     if (verb == "map" && f.size() >= 8) {
         w.pid = f[3].toUInt();
         w.mapped = true;
+        w.mappedNs = t;
         w.geometry = QRect(f[4].toInt(), f[5].toInt(), f[6].toInt(), f[7].toInt());
     } else if (verb == "configure" && f.size() >= 7) {
         e.kind = Kind::Configure;
@@ -53,7 +68,7 @@ void WindowLog::addLine(const QByteArray& line) {
     }
     e.pid = w.pid;
     e.geometry = w.geometry;
-    e.notch = isNotch(w);
+    e.notch = isNotch(id);
     m_events.append(e);
     if (e.kind == Kind::Destroy) m_windows.remove(id);
 }
@@ -86,7 +101,8 @@ qint64 WindowLog::lastPaint(quint32 pid) const {
 
 std::optional<WindowLog::Event> WindowLog::notchWindow(quint32 pid) const {
     for (auto it = m_windows.cbegin(); it != m_windows.cend(); ++it)
-        if (it->pid == pid && isNotch(*it)) return Event{0, Kind::Map, it.key(), it->pid, it->geometry, true};
+        if (it->pid == pid && isNotch(it.key()))
+            return Event{0, Kind::Map, it.key(), it->pid, it->geometry, true};
     return std::nullopt;
 }
 

@@ -12,7 +12,8 @@
 namespace vesk::bench {
 
 // What the X watcher reported, kept in order. A "notch" window is a mapped top-level
-// window that hangs from the top edge of the screen, centred, as a notch panel does.
+// window that hangs from the top edge of the screen, centred, as a notch panel does; of
+// several such windows of one program, the one mapped first.
 class WindowLog {
 public:
     enum class Kind { Map, Unmap, Configure, Damage, Destroy };
@@ -42,7 +43,7 @@ public:
 
     // Repaints of the notch window of `pid` at or after `afterNs`, in order.
     QList<Event> notchPaints(quint32 pid, qint64 afterNs) const;
-    // When the server had the latest faked click or key ("clicked", "keyed").
+    // When the server had the latest faked click, move or key ("clicked", "moved", "keyed").
     const std::optional<qint64>& inputDone() const { return m_inputDone; }
     void clearInputDone() { m_inputDone.reset(); }
 
@@ -54,9 +55,11 @@ private:
     struct Window {
         quint32 pid = 0;
         bool mapped = false;
+        qint64 mappedNs = 0;
         QRect geometry;
     };
-    bool isNotch(const Window& w) const;
+    bool hangsCentred(const Window& w) const;
+    bool isNotch(quint32 id) const;
 
     bool m_ready = false;
     bool m_compositor = false;

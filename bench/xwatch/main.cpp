@@ -8,6 +8,7 @@
 //   snapshot <window> [file.ppm]   prints a hash of the window's pixels (and saves them)
 //   click <x> <y>                  moves the pointer there and clicks the left button
 //                                  (XTest); prints "clicked" once the server has it
+//   move <x> <y>                   moves the pointer there (XTest); prints "moved"
 //   key <keycode>                  presses and releases a key (XTest); prints "keyed"
 //
 // Repaints use the non-empty report level and re-arm after each event, so a burst of
@@ -233,7 +234,7 @@ private:
         std::istringstream in(line);
         std::string verb, id, path;
         in >> verb >> id >> path;
-        if (verb == "click" || verb == "key") {
+        if (verb == "click" || verb == "move" || verb == "key") {
             fake(verb, std::atoi(id.c_str()), std::atoi(path.c_str()));
             return;
         }
@@ -249,16 +250,20 @@ private:
     // release (a round trip after sending it), the clock the repaints are read on.
     void fake(const std::string& verb, int a, int b) {
         const xcb_window_t root = m_screen->root;
-        if (verb == "click") {
+        if (verb == "click" || verb == "move")
             xcb_test_fake_input(m_c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, int16_t(a), int16_t(b), 0);
+        if (verb == "click") {
             xcb_test_fake_input(m_c, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, root, 0, 0, 0);
             xcb_test_fake_input(m_c, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, root, 0, 0, 0);
-        } else {
+        } else if (verb == "key") {
             xcb_test_fake_input(m_c, XCB_KEY_PRESS, uint8_t(a), XCB_CURRENT_TIME, root, 0, 0, 0);
             xcb_test_fake_input(m_c, XCB_KEY_RELEASE, uint8_t(a), XCB_CURRENT_TIME, root, 0, 0, 0);
         }
         std::free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr));
-        std::printf("%" PRId64 " %s\n", now(), verb == "click" ? "clicked" : "keyed");
+        std::printf("%" PRId64 " %s\n", now(),
+                    verb == "click"  ? "clicked"
+                    : verb == "move" ? "moved"
+                                     : "keyed");
     }
 
     // A hash of the window's own pixels (a redirected window's pixmap under a compositor).

@@ -7,6 +7,7 @@
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QFontMetricsF>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -183,13 +184,21 @@ void ActivityPillView::resizeEvent(QResizeEvent* event) {
     placeChildren();
 }
 
-void ActivityPillView::paintEvent(QPaintEvent*) {
+void ActivityPillView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    // Each frame of the waveform asks for its own rectangle only: the glyph and the texts
+    // beside it, which stand still, are not laid out and drawn again. A ring's pen reaches
+    // past its rectangle.
+    const QRegion& dirty = event->region();
+    const auto asked = [&dirty](const QRectF& rect) {
+        return dirty.intersects(
+            rect.adjusted(-ringLineWidth, -ringLineWidth, ringLineWidth, ringLineWidth).toAlignedRect());
+    };
 
     const ActivityGlyph& glyph = m_payload.leading;
     const QRectF lead = leadingRect();
-    switch (glyph.kind()) {
+    switch (asked(lead) ? glyph.kind() : ActivityGlyph::Kind::none) {
     case ActivityGlyph::Kind::symbol:
         Symbols::paint(painter, lead, glyph.symbolName(), Vesk::Stone::x100);
         break;
@@ -213,12 +222,12 @@ void ActivityPillView::paintEvent(QPaintEvent*) {
         break;
     }
 
-    if (showsTitle()) {
+    if (showsTitle() && asked(titleRect())) {
         painter.setFont(Vesk::Type_::activityTitle());
         painter.setPen(Vesk::Stone::x100);
         painter.drawText(titleRect(), Qt::AlignLeft | Qt::AlignVCenter, shownTitle());
     }
-    if (showsSubtitle()) {
+    if (showsSubtitle() && asked(subtitleRect())) {
         painter.setFont(Vesk::Type_::activitySubtitle());
         painter.setPen(Vesk::Stone::x300);
         painter.drawText(subtitleRect(), Qt::AlignLeft | Qt::AlignVCenter, shownSubtitle());
@@ -226,7 +235,7 @@ void ActivityPillView::paintEvent(QPaintEvent*) {
 
     const ActivityTrailing& trailing = m_payload.trailing;
     const QRectF trail = trailingRect();
-    switch (trailing.kind()) {
+    switch (asked(trail) ? trailing.kind() : ActivityTrailing::Kind::none) {
     case ActivityTrailing::Kind::bar: {
         painter.setPen(Qt::NoPen);
         painter.setBrush(Vesk::Ink::x700);

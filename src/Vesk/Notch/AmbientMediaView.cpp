@@ -7,6 +7,7 @@
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QFontMetricsF>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -117,13 +118,17 @@ void AmbientMediaView::resizeEvent(QResizeEvent* event) {
     m_waveform->setGeometry(waveformRect().toAlignedRect());
 }
 
-void AmbientMediaView::paintEvent(QPaintEvent*) {
+void AmbientMediaView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    paintArtworkSquare(painter, tileRect(), m_loader.image(), tileRadius, noteFontSize);
+    // Each frame of the waveform asks for its own rectangle only: the cover and the title
+    // line, which stand still, are not laid out and drawn again.
+    const QRegion& dirty = event->region();
+    if (dirty.intersects(tileRect().toAlignedRect()))
+        paintArtworkSquare(painter, tileRect(), m_loader.image(), tileRadius, noteFontSize);
 
     const QRectF line = labelsRect();
     const QList<Label> labels = labelsOf(m_payload);
-    if (line.isEmpty() || labels.isEmpty()) return;
+    if (line.isEmpty() || labels.isEmpty() || !dirty.intersects(line.toAlignedRect())) return;
     painter.setOpacity(labelsOpacity());
     painter.setFont(labelFont());
     const QFontMetricsF metrics(labelFont());

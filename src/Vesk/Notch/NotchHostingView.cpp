@@ -154,6 +154,7 @@ void NotchHostingView::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     menu->popup(event->globalPos());
+    if (m_root) m_root->watchPopup(menu);
     event->accept();
 }
 

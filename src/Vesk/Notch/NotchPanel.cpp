@@ -2,6 +2,7 @@
 
 #include "Vesk/Notch/NotchBackdropPanel.h"
 #include "Vesk/Notch/NotchHostingView.h"
+#include "Vesk/Notch/NotchSurfaceView.h"
 #include "VeskPlatform/Screens/Panel/CompositorWatch.h"
 #include "VeskPlatform/Screens/Panel/InputShape.h"
 #include "VeskPlatform/Screens/Panel/WorkspaceHints.h"
@@ -134,6 +135,13 @@ void NotchPanel::setFrame(const QRectF& frame) {
 void NotchPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_host->setGeometry(rect());
+}
+
+void NotchPanel::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    // The pointer left the window. Qt tells the widget that last had it, or the window
+    // alone when that widget is gone (the Desk's content as the Desk closes).
+    if (NotchSurfaceView* root = m_host->rootView()) root->judgePointer();
 }
 
 bool NotchPanel::event(QEvent* event) {

@@ -194,8 +194,11 @@ void NotchRootView::surfaceMoved(const QRectF& before) {
     // The outline and the outline pen's half width around it.
     update(before.united(now).adjusted(-1, -1, 1, 1).toAlignedRect());
     // The pointer is where it was on the screen, not in this view: a panel that grew or
-    // moved re-centred the view under a still pointer.
-    if (m_pointerInside && m_lastPointer && !hitPath().contains(mapFromGlobal(*m_lastPointer)))
+    // moved re-centred the view under a still pointer. One the server reported gone while
+    // it was on the outline may leave unreported: it is asked where it is.
+    if (m_pointerInside && m_pointerAsked)
+        judgePointer();
+    else if (m_pointerInside && m_lastPointer && !hitPath().contains(mapFromGlobal(*m_lastPointer)))
         setPointerInside(false);
     Q_EMIT surfaceChanged();
 }
@@ -432,16 +435,19 @@ void NotchRootView::enterEvent(QEnterEvent* event) {
     // A window that grew, or a shape that caught up, under a still pointer brings the
     // pointer in without a move.
     m_lastPointer = event->globalPosition();
+    m_pointerAsked = false;
     if (hitPath().contains(event->position())) setPointerInside(true);
 }
 
 void NotchRootView::mouseMoveEvent(QMouseEvent* event) {
     m_lastPointer = event->globalPosition();
+    m_pointerAsked = false;
     setPointerInside(hitPath().contains(event->position()));
 }
 
 void NotchRootView::mousePressEvent(QMouseEvent* event) {
     m_lastPointer = event->globalPosition();
+    m_pointerAsked = false;
     const bool inside = hitPath().contains(event->position());
     setPointerInside(inside);
     m_pressInside = inside && event->button() == Qt::LeftButton;
@@ -465,33 +471,38 @@ void NotchRootView::mouseReleaseEvent(QMouseEvent* event) {
 
 void NotchRootView::leaveEvent(QEvent* event) {
     NotchSurfaceView::leaveEvent(event);
-    // A menu of ours opened (a desk row's menu): the pointer went into it, not away from
-    // the notch. Whether it left is known once the menu closes.
+    judgePointer();
+}
+
+void NotchRootView::watchPopup(QWidget* popup) {
+    if (popup) popup->installEventFilter(this);
+}
+
+void NotchRootView::judgePointer() {
+    // A menu of ours is open (the notch's, a desk row's): the pointer went into it, not
+    // away from the notch. Whether it left is known once the menu closes.
     if (QWidget* popup = QApplication::activePopupWidget()) {
-        popup->installEventFilter(this);
+        watchPopup(popup);
         return;
     }
-    // The window's shape follows a resize a moment later, and in between the server may
-    // report the pointer gone from a window that grew under it. Only a pointer that is off
-    // the outline has left.
+    // Asked of the server rather than taken from the event: the window's shape follows a
+    // resize a moment later, and in between the server may report the pointer gone from a
+    // window that grew under it. Only a pointer that is off the outline has left.
     const QPointF global = QCursor::pos().toPointF();
     const QPointF pointer = mapFromGlobal(global);
-    if (m_pointerInside && rect().contains(pointer.toPoint()) && hitPath().contains(pointer)) {
+    const bool inside = rect().contains(pointer.toPoint()) && hitPath().contains(pointer);
+    if (inside)
         m_lastPointer = global;
-        return;
-    }
-    m_lastPointer.reset();
-    setPointerInside(false);
+    else
+        m_lastPointer.reset();
+    m_pointerAsked = inside;
+    setPointerInside(inside);
 }
 
 bool NotchRootView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Hide && watched->isWidgetType()) {
         watched->removeEventFilter(this);
-        const QPointF pointer = mapFromGlobal(QCursor::pos().toPointF());
-        if (!rect().contains(pointer.toPoint()) || !hitPath().contains(pointer)) {
-            m_lastPointer.reset();
-            setPointerInside(false);
-        }
+        judgePointer();
     }
     return NotchSurfaceView::eventFilter(watched, event);
 }

@@ -45,6 +45,8 @@ public:
     void setDeskFactory(DeskFactory factory);
 
     QPainterPath surfacePath() const override;
+    void judgePointer() override;
+    void watchPopup(QWidget* popup) override;
     // The outline's frame now (mid-animation included), centred and touching the top.
     QRectF surfaceRect() const;
     double bottomRadius() const;
@@ -109,6 +111,8 @@ private:
     bool m_pressInside = false;
     // In global coordinates.
     std::optional<QPointF> m_lastPointer;
+    // The last pointer position came from asking the server, not from one of its events.
+    bool m_pointerAsked = false;
     QRectF m_lastSurface;
     double m_contentPaddingSetting = 12;
     bool m_contrastOutline = false;

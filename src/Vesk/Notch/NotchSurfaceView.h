@@ -18,6 +18,19 @@ public:
     // empty while nothing is visible.
     virtual QPainterPath surfacePath() const = 0;
 
+    // Judges hover again from where the pointer is now: it may have left unseen, when Qt
+    // told its leaving to the window alone because the widget that last had it was gone.
+    virtual void judgePointer() {}
+    // A popup opened from the notch holds the pointer until it closes, and meanwhile the
+    // notch sees the pointer neither leave nor come back: hover is judged again once the
+    // popup hides.
+    virtual void watchPopup(QWidget* popup) { Q_UNUSED(popup) }
+    // The same for a popup opened from a widget inside a notch; nothing for any other.
+    static void watchPopupFrom(QWidget* opener, QWidget* popup) {
+        for (QWidget* widget = opener; widget; widget = widget->parentWidget())
+            if (auto* surface = qobject_cast<NotchSurfaceView*>(widget)) return surface->watchPopup(popup);
+    }
+
 Q_SIGNALS:
     // The outline moved or changed size.
     void surfaceChanged();

@@ -8,8 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSemaphore>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
 
@@ -38,7 +42,11 @@ public:
             if (each.id == id) return each;
         return std::nullopt;
     }
-    std::optional<DesktopEntry> load(const QString&) const override { return std::nullopt; }
+    std::optional<DesktopEntry> load(const QString& path) const override {
+        for (const DesktopEntry& each : entries)
+            if (each.path == path) return each;
+        return std::nullopt;
+    }
     bool launch(const QString&, QString*) const override { return true; }
     QIcon icon(const QString&) const override {
         ++iconLookups;
@@ -166,6 +174,25 @@ TEST_F(QuickAppsPaneTest, OnlyALeftClickInsideARowAddsItsApp) {
     QTest::keyClick(next, Qt::Key_Space);
     ASSERT_EQ(p.chosen().size(), 2);
     EXPECT_EQ(p.chosen().last().name, u"App 01"_qs);
+}
+
+TEST_F(QuickAppsPaneTest, ChooseOpensTheFileDialogAndPinsTheEntryAccepted) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"picked.desktop"_qs);
+    ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly));
+    applications->entries << test::desktopEntry(u"picked.desktop"_qs, u"Picked"_qs, path);
+    pane = std::make_unique<QuickAppsPane>(service, [this] { ++changes; }); // its own chooser
+    for (QPushButton* button : pane->findChildren<QPushButton*>())
+        if (button->text() == u"Choose…"_qs) button->click();
+    auto* dialog = pane->findChild<QFileDialog*>();
+    ASSERT_TRUE(dialog && dialog->isVisible()) << "the button opened no dialog";
+    auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_qs);
+    ASSERT_NE(name, nullptr);
+    name->setText(path);
+    QTest::keyClick(name, Qt::Key_Return);
+    ASSERT_EQ(service.apps().size(), 1) << "the accepted entry was not pinned";
+    EXPECT_EQ(service.apps().first().name, u"Picked"_qs);
+    EXPECT_EQ(changes, 1);
 }
 
 } // namespace

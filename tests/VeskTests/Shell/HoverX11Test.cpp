@@ -166,5 +166,28 @@ TEST_F(HoverX11Test, APointerRestingOnTheNotchKeepsItExpandedOrOpen) {
     stop();
 }
 
+TEST_F(HoverX11Test, AMenuOrTheDeskClosedAwayFromTheNotchLeavesItAtRest) {
+    launch({});
+    const QRect resting = notchWindow();
+    const auto atRest = [&] { return test::processEventsUntil([&] { return notchWindow() == resting; }); };
+    for (const QStringList& close : {QStringList{"key", "Escape"}, QStringList{"click", "1"}}) {
+        SCOPED_TRACE(close.join(' ').toStdString());
+        ASSERT_TRUE(pointAt(resting.center().x(), 3));
+        ASSERT_TRUE(test::processEventsUntil([&] { return notchWindow().width() > resting.width(); }));
+        ASSERT_TRUE(test::xdotool({"click", "3"}));
+        ASSERT_TRUE(test::processEventsUntil([&] { return visibleWindows(program.processId()).size() > 1; }));
+        // The menu holds the pointer: the notch sees neither the move nor the close.
+        ASSERT_TRUE(pointAt(960, 700) && test::xdotool(close));
+        EXPECT_TRUE(atRest()) << "still " << notchWindow().width() << " wide, " << resting.width()
+                              << " at rest";
+    }
+    // The Desk closed by Escape and the pointer gone at once, before the panel shrank.
+    ASSERT_TRUE(pointAt(resting.center().x(), 3) && test::xdotool({"click", "1"}));
+    ASSERT_TRUE(reached(QStringLiteral("open(desk)"))) << qPrintable(states().join(' '));
+    ASSERT_TRUE(test::xdotool({"key", "Escape"}) && pointAt(960, 700));
+    EXPECT_TRUE(atRest()) << "still " << notchWindow().width() << " wide after the Desk closed";
+    stop();
+}
+
 } // namespace
 } // namespace vesk

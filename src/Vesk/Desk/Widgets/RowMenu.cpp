@@ -1,5 +1,6 @@
 #include "Vesk/Desk/Widgets/RowMenu.h"
 
+#include "Vesk/Notch/NotchSurfaceView.h"
 #include "VeskUI/Tokens/Vesk.h"
 
 #include <QMenu>
@@ -40,6 +41,7 @@ QMenu* popupRowMenu(QObject* holder, const QPoint& globalPosition, const QList<R
         });
     }
     menu->popup(globalPosition);
+    NotchSurfaceView::watchPopupFrom(qobject_cast<QWidget*>(holder), menu);
     return menu;
 }
 

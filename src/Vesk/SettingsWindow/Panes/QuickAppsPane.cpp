@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <memory>
 
 namespace vesk {
 
@@ -146,8 +147,19 @@ void QuickAppsPane::chooseDesktopEntries(QWidget* parent, std::function<void(QLi
                                    QStringLiteral("Applications (*.desktop)"));
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(dialog, &QFileDialog::urlsSelected, dialog, [done = std::move(done)](const QList<QUrl>& urls) {
-        if (!urls.isEmpty()) done(urls);
+    // Qt's own dialog tells its choice as files only; a desktop's dialog (its portal,
+    // say) tells it as URLs and then the local ones again as files. Whichever came is
+    // taken once the dialog is accepted, so nothing is added twice.
+    auto picked = std::make_shared<QList<QUrl>>();
+    QObject::connect(dialog, &QFileDialog::urlsSelected, dialog,
+                     [picked](const QList<QUrl>& urls) { *picked = urls; });
+    QObject::connect(dialog, &QFileDialog::filesSelected, dialog, [picked](const QStringList& files) {
+        if (!picked->isEmpty()) return;
+        for (const QString& file : files)
+            picked->append(QUrl::fromLocalFile(file));
+    });
+    QObject::connect(dialog, &QDialog::accepted, dialog, [picked, done = std::move(done)] {
+        if (!picked->isEmpty()) done(*picked);
     });
     dialog->open();
 }

@@ -31,7 +31,6 @@ class QuickAppsPane final : public PaneColumn {
 
 public:
     static constexpr int shownResults = 60;
-    // Picks desktop entry files; answers none when cancelled.
     // Asks the user for desktop entries and hands the chosen ones to `done` (never
     // called when the user cancels). It returns at once: no loop of its own runs.
     using Chooser = std::function<void(QWidget* parent, std::function<void(QList<QUrl>)> done)>;
