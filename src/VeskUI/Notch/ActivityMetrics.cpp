@@ -29,7 +29,11 @@ double measuredWidth(const QString& text, const QFont& font, const TextMeasurer&
 }
 
 double leadingWidth(const ActivityPayload& payload, bool expanded, const TextMeasurer& measurer) {
-    const double glyph = payload.leading.kind() == ActivityGlyph::Kind::none ? 0 : glyphWidth;
+    double glyph = 0;
+    if (payload.leading.kind() == ActivityGlyph::Kind::artwork)
+        glyph = std::max(glyphWidth, (expanded ? expandedArtworkSide : compactArtworkSide) + leadingSpacing);
+    else if (payload.leading.kind() != ActivityGlyph::Kind::none)
+        glyph = glyphWidth;
     const double title = payload.title ? measuredWidth(*payload.title, titleFont(), measurer) : 0;
     double text = 0;
     if (expanded) {

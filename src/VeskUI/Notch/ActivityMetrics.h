@@ -9,11 +9,9 @@
 // sides, the same on both sides of the camera cutout, between 70 and 320 points each.
 namespace vesk::ActivityMetrics {
 
-inline constexpr double glyphWidth = 27; // any leading glyph, artwork too
-// The pill draws artwork this large, with this gap before the text. The width counts it
-// as any other glyph, so beside expanded artwork the wider text gets 2 points less than
-// it measures and ends in an ellipsis unless the side is wider for other reasons; it
-// never runs over the artwork.
+inline constexpr double glyphWidth = 27; // any leading glyph but artwork
+// Artwork is drawn larger than a symbol, so it takes its own side and the gap before
+// the text; measuring it as a symbol cut the end off the title beside it.
 inline constexpr double compactArtworkSide = 22;
 inline constexpr double expandedArtworkSide = 34;
 inline constexpr double leadingSpacing = 9;

@@ -82,18 +82,24 @@ TEST(ActivityMetricsTest, WidthRules) {
     }
 }
 
-TEST(ActivityMetricsTest, EveryGlyphTakes27) {
+TEST(ActivityMetricsTest, GlyphsTakeTheirDrawnWidth) {
     vesk::test::FakeTextMeasurer measurer;
     for (const ActivityGlyph& glyph :
          {ActivityGlyph::symbol(QStringLiteral("bolt.fill")),
           ActivityGlyph::symbolTinted(QStringLiteral("moon.fill"), vesk::TintName::slate),
-          ActivityGlyph::progressRing(0.3), ActivityGlyph::artwork(std::nullopt),
-          ActivityGlyph::artwork(QByteArray("\x89PNG"))})
+          ActivityGlyph::progressRing(0.3)})
         for (bool expanded : {false, true})
             EXPECT_EQ(
                 ActivityMetrics::leadingWidth(
                     payload(glyph, std::nullopt, std::nullopt, ActivityTrailing::none()), expanded, measurer),
                 27);
+    // Artwork is its side plus the gap before the text, so a title beside it is not cut.
+    for (const ActivityGlyph& glyph :
+         {ActivityGlyph::artwork(std::nullopt), ActivityGlyph::artwork(QByteArray("\x89PNG"))}) {
+        const auto art = payload(glyph, std::nullopt, std::nullopt, ActivityTrailing::none());
+        EXPECT_EQ(ActivityMetrics::leadingWidth(art, false, measurer), 31);
+        EXPECT_EQ(ActivityMetrics::leadingWidth(art, true, measurer), 43);
+    }
     EXPECT_EQ(ActivityMetrics::leadingWidth(
                   payload(ActivityGlyph::none(), std::nullopt, std::nullopt, ActivityTrailing::none()), false,
                   measurer),
