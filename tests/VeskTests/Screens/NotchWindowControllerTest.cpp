@@ -574,6 +574,8 @@ TEST_F(NotchWindowControllerTest, HandEditedSizesOutOfRangeStillGiveAUsableNotch
     EXPECT_LE(panel->geometry().width(), 1512);
     EXPECT_TRUE(QRect(0, 0, 1512, 982).contains(panel->geometry()));
     // The pill's chrome comes from a padding of 24 at most.
-    const ActivityPayload pill{.kind = ActivityKind::battery, .title = QStringLiteral("Charging")};
+    ActivityPayload pill;
+    pill.kind = ActivityKind::battery;
+    pill.title = QStringLiteral("Charging");
     EXPECT_LT(model->contentSize(NotchState::activity(pill)).width(), 1000);
 }
