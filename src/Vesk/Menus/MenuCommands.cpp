@@ -132,8 +132,7 @@ bool MenuCommands::allowKeyInterception(QWidget* window) {
         return false;
     }
     // A tap started while another program held the keys only listens.
-    const EventTapService::Status intercepting = EventTapService::Running{EventTapService::Mode::intercept};
-    if (m_parts.settings.suppressSystemHUD() && tap.status() != intercepting) restartEventTap();
+    if (m_parts.settings.suppressSystemHUD() && !tap.isIntercepting()) restartEventTap();
     return true;
 }
 
@@ -191,9 +190,7 @@ DiagnosticsReport MenuCommands::buildDiagnostics() const {
     // A source whose helper failed its self-test never started: not universal.
     services.universalMediaAdapter = bridge.isUniversalNowPlaying();
     services.hasAccessibility = bridge.eventTap().hasAccessibility();
-    services.interceptingKeys =
-        bridge.eventTap().status() ==
-        EventTapService::Status(EventTapService::Running{EventTapService::Mode::intercept});
+    services.interceptingKeys = bridge.eventTap().isIntercepting();
     services.brightnessAvailable = bridge.brightness().source() != BrightnessState::Source::unavailable;
     services.bluetooth = bridge.bluetoothStatus();
     services.bluetoothAbsent = bluetoothAbsent;

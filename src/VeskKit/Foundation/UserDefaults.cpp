@@ -202,32 +202,32 @@ QStringList UserDefaults::restoreMarkers(bool damaged) {
 
 QVariantMap UserDefaults::valuesToWrite() {
     const files::FileRead read = files::readRegularFile(m_path, maximumFileSize);
-    if (read.status == files::FileRead::Status::missing) {
-        QVariantMap values;
-        for (const QString& key : std::as_const(m_changed))
-            if (m_values.contains(key)) values.insert(key, m_values.value(key));
-        return values;
-    }
-    QString error = read.error;
-    std::optional<QVariantMap> values;
-    if (read.ok()) values = json::readTyped(read.bytes, &error);
-    if (!values) {
-        const std::optional<QString> aside = files::keepAside(m_path);
-        // Not traced: tracing reads the standard store, whose mutex is held here.
-        std::fprintf(
-            stderr, "defaults: %s is unreadable (%s), kept aside as %s; every setting of this copy written\n",
-            qPrintable(QFileInfo(m_path).fileName()), qPrintable(error),
-            qPrintable(aside ? QFileInfo(*aside).fileName() : QStringLiteral("(could not move it)")));
-        return m_values;
+    // A missing file holds nothing but what this store changes.
+    QVariantMap values;
+    if (read.status != files::FileRead::Status::missing) {
+        QString error = read.error;
+        std::optional<QVariantMap> file;
+        if (read.ok()) file = json::readTyped(read.bytes, &error);
+        if (!file) {
+            const std::optional<QString> aside = files::keepAside(m_path);
+            // Not traced: tracing reads the standard store, whose mutex is held here.
+            std::fprintf(
+                stderr,
+                "defaults: %s is unreadable (%s), kept aside as %s; every setting of this copy written\n",
+                qPrintable(QFileInfo(m_path).fileName()), qPrintable(error),
+                qPrintable(aside ? QFileInfo(*aside).fileName() : QStringLiteral("(could not move it)")));
+            return m_values;
+        }
+        values = std::move(*file);
     }
     for (const QString& key : std::as_const(m_changed)) {
         const auto ours = m_values.constFind(key);
         if (ours == m_values.cend())
-            values->remove(key);
+            values.remove(key);
         else
-            values->insert(key, *ours);
+            values.insert(key, *ours);
     }
-    return *values;
+    return values;
 }
 
 bool UserDefaults::save() {

@@ -69,6 +69,8 @@ public:
     void stop();
 
     const Status& status() const { return m_status; }
+    // Running and taking the keys it consumes.
+    bool isIntercepting() const { return m_status == Status(Running{Mode::intercept}); }
     Mode mode() const { return m_mode; }
     // Runs on the main thread for every media key; true consumes the key.
     void setHandler(Handler handler) { m_handler = std::move(handler); }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +21,8 @@ template <typename T> struct Loaded {
     bool damaged = false;
     // What is wrong with a damaged file, for the trace.
     QString problem;
+    // The file held an array (whole or not); false for a missing or unreadable one.
+    bool found = false;
 };
 
 // Far more than any list of ours; a larger file is not read.
@@ -37,6 +38,7 @@ template <typename T, typename Decode> Loaded<T> read(const QString& path, Decod
     Loaded<T> loaded;
     const std::optional<QJsonArray> array = readArray(path, &loaded.damaged, &loaded.problem);
     if (!array) return loaded;
+    loaded.found = true;
     for (const QJsonValue& value : *array) {
         std::optional<T> item;
         if (value.isObject()) item = decode(value.toObject());
@@ -71,7 +73,7 @@ template <typename T, typename Decode> ForMerge<T> readForMerge(const QString& p
     ForMerge<T> result;
     if (loaded.damaged)
         result.writable = keepAsideBeforeSave(path, loaded.problem);
-    else if (QFileInfo::exists(path))
+    else if (loaded.found)
         result = ForMerge<T>{.merge = true, .theirs = std::move(loaded.items), .writable = true};
     return result;
 }
