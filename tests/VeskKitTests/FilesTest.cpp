@@ -1,5 +1,7 @@
 #include "VeskKit/Foundation/Files.h"
 
+#include "support/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -35,6 +37,21 @@ TEST(FilesTest, AtomicWriteCreatesFoldersAndReplacesWholeFiles) {
     QString error;
     EXPECT_FALSE(files::writeAtomically(QStringLiteral("/proc/vesk/nope.json"), "x", &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// As on a full disk: the bytes past the limit cannot be written.
+TEST(FilesTest, AtomicWriteTheFileCannotTakeFailsWithTheReasonAndLeavesTheOldFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.json"));
+    ASSERT_TRUE(files::writeAtomically(path, "old content"));
+    QString error;
+    {
+        const test::ScopedFileSizeLimit limit(1024);
+        EXPECT_FALSE(files::writeAtomically(path, QByteArray(2000, 'x'), &error));
+    }
+    EXPECT_EQ(error, QStringLiteral("File too large"));
+    EXPECT_EQ(test::readFile(path), QByteArray("old content"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.json"});
 }
 
 TEST(FilesTest, KeepAsideRenamesWithoutOverwritingEarlierCopies) {

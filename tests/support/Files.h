@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace vesk::test {
 
 // Writes a whole file, making its folders first.
@@ -23,5 +26,24 @@ inline QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// While it lives, no file of this process grows past `bytes`: a write there fails with
+// "File too large", as one fails on a full disk, with no small file system to fill.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit limit{bytes, m_old.rlim_max};
+        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    ~ScopedFileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int);
+};
 
 } // namespace vesk::test

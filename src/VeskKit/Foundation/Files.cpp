@@ -125,18 +125,30 @@ bool writeAtomically(const QString& path, const QByteArray& data, QString* error
         if (error) *error = QStringLiteral("cannot create folder %1").arg(info.absolutePath());
         return false;
     }
+    // Unbuffered: every write reaches the file or says why not. Through Qt's buffer the
+    // last bytes are written only by commit(), which renames the temporary into place even
+    // when that write failed (a full disk leaves a cut or empty file).
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error) *error = file.errorString();
         return false;
     }
-    // The new file is the user's alone, whatever an older one allowed.
-    if (file.handle() >= 0) ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
-    if (file.write(data) != data.size()) {
-        if (error) *error = file.errorString();
+    const auto fail = [&file, error](const QString& reason) {
+        if (error) *error = reason.isEmpty() ? QStringLiteral("the file could not be written whole") : reason;
         file.cancelWriting();
         return false;
+    };
+    // The new file is the user's alone, whatever an older one allowed.
+    if (file.handle() >= 0) ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
+    // A short write (the disk filled midway) is followed by one that fails with the reason.
+    for (qint64 done = 0; done < data.size();) {
+        const qint64 n = file.write(data.constData() + done, data.size() - done);
+        if (n <= 0) return fail(file.errorString());
+        done += n;
     }
+    // Some file systems report a lost write only here; commit() would not say.
+    if (file.handle() >= 0 && ::fdatasync(file.handle()) != 0 && errno != EINVAL && errno != EROFS)
+        return fail(systemError(errno));
     if (!file.commit()) {
         if (error) *error = file.errorString();
         return false;

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace vesk {
 
@@ -127,7 +128,9 @@ std::shared_ptr<UserDefaults> UserDefaults::atPath(const QString& path) {
 UserDefaults::UserDefaults(QString path) : m_path(std::move(path)) {}
 
 UserDefaults::~UserDefaults() {
-    flush();
+    // Not traced: the standard store is destroyed at exit, and tracing would read it.
+    std::lock_guard lock(m_mutex);
+    writeIfDirty();
 }
 
 QString UserDefaults::markersPath() const {
@@ -169,13 +172,10 @@ void UserDefaults::load() {
     if (!restored.isEmpty())
         report << QStringLiteral("one-time marker(s) restored from %1: %2")
                       .arg(QFileInfo(markersPath()).fileName(), restored.join(QStringLiteral(", ")));
+    // What was kept and restored is written at once, while the damaged file is aside.
+    if (!writeIfDirty()) report << std::exchange(m_failure, QString());
     m_loadReport = report.join(QStringLiteral("; "));
     if (!m_loadReport.isEmpty()) std::fprintf(stderr, "defaults: %s\n", qPrintable(m_loadReport));
-    // What was kept and restored is written at once, while the damaged file is aside.
-    if (m_dirty)
-        save();
-    else if (m_markersDirty)
-        saveMarkers();
 }
 
 QStringList UserDefaults::restoreMarkers(bool damaged) {
@@ -216,6 +216,9 @@ QVariantMap UserDefaults::valuesToWrite() {
                 "defaults: %s is unreadable (%s), kept aside as %s; every setting of this copy written\n",
                 qPrintable(QFileInfo(m_path).fileName()), qPrintable(error),
                 qPrintable(aside ? QFileInfo(*aside).fileName() : QStringLiteral("(could not move it)")));
+            // Until a write lands, every setting is this copy's to write.
+            for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
+                m_changed.insert(it.key());
             return m_values;
         }
         values = std::move(*file);
@@ -238,7 +241,10 @@ bool UserDefaults::save() {
     QVariantMap values = valuesToWrite();
     QString error;
     if (!files::writeAtomically(m_path, json::writeTyped(values), &error)) {
-        std::fprintf(stderr, "defaults: cannot write %s: %s\n", qPrintable(m_path), qPrintable(error));
+        // Memory keeps every change and the file stays as it was: the next change or
+        // flush writes them.
+        m_failure = QStringLiteral("cannot write %1, settings kept in memory: %2").arg(m_path, error);
+        std::fprintf(stderr, "defaults: %s\n", qPrintable(m_failure));
         return false;
     }
     m_values = std::move(values);
@@ -255,7 +261,8 @@ bool UserDefaults::saveMarkers() {
         if (m_values.contains(key)) markers.insert(key, m_values.value(key));
     QString error;
     if (!files::writeAtomically(markersPath(), json::writeTyped(markers), &error)) {
-        std::fprintf(stderr, "defaults: cannot write %s: %s\n", qPrintable(markersPath()), qPrintable(error));
+        m_failure = QStringLiteral("cannot write %1: %2").arg(markersPath(), error);
+        std::fprintf(stderr, "defaults: %s\n", qPrintable(m_failure));
         return false;
     }
     m_markersDirty = false;
@@ -283,14 +290,34 @@ void UserDefaults::scheduleWrite() {
 }
 
 void UserDefaults::writePending() {
-    std::lock_guard lock(m_mutex);
-    m_writeScheduled = false;
-    if (m_dirty) save();
+    {
+        std::lock_guard lock(m_mutex);
+        m_writeScheduled = false;
+        writeIfDirty();
+    }
+    traceFailure();
+}
+
+bool UserDefaults::writeIfDirty() {
+    if (m_dirty) return save();
+    return !m_markersDirty || saveMarkers();
+}
+
+void UserDefaults::traceFailure() {
+    QString failure;
+    {
+        std::lock_guard lock(m_mutex);
+        failure = std::exchange(m_failure, QString());
+    }
+    if (!failure.isEmpty()) TraceLog::trace(QStringLiteral("defaults: ") + failure);
 }
 
 void UserDefaults::flush() {
-    std::lock_guard lock(m_mutex);
-    if (m_dirty) save();
+    {
+        std::lock_guard lock(m_mutex);
+        writeIfDirty();
+    }
+    traceFailure();
 }
 
 bool UserDefaults::isDirty() const {

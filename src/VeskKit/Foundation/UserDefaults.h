@@ -24,8 +24,9 @@ namespace vesk {
 // Writes are coalesced: a change is in memory (and seen by every read) at once, and the
 // file is written once, writeDelay seconds after the first change that found it clean,
 // through the main scheduler; a slider drag thus costs one write, not hundreds. flush()
-// writes at once, and the store flushes when it is destroyed. A failed write leaves the
-// store dirty, so the next change or flush tries again.
+// writes at once, and the store flushes when it is destroyed. A failed write (a full
+// disk) leaves the file as it was and the store dirty, with every change in memory, so
+// the next change or flush tries again; the reason is traced.
 //
 // Two copies of the program (two displays, one user) share the file. A write takes the
 // file as it is now, under the folder's lock, and puts in it only the keys this store set
@@ -101,6 +102,11 @@ private:
     bool save();
     // Call with the mutex held: the markers file matches m_values.
     bool saveMarkers();
+    // Call with the mutex held; writes what the files lack, true when they hold it all.
+    bool writeIfDirty();
+    // Call without the mutex (tracing reads the standard store, maybe this one): traces
+    // the last failed write.
+    void traceFailure();
     // Call with the mutex held; puts back the markers a damaged main file lost and names
     // them, and notes when the copy must follow the main file.
     QStringList restoreMarkers(bool damaged);
@@ -121,6 +127,8 @@ private:
     bool m_dirty = false;
     bool m_markersDirty = false;
     QString m_loadReport;
+    // Why the last write failed, until traced.
+    QString m_failure;
     bool m_writeScheduled = false;
 };
 

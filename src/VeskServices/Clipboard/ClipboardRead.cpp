@@ -1,5 +1,6 @@
 #include "VeskServices/Clipboard/ClipboardRead.h"
 
+#include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Foundation/Json.h"
 #include "VeskPlatform/Pasteboard/ClipboardReader.h"
@@ -132,12 +133,19 @@ std::optional<QString> writeImage(const QImage& image, const QString& folder) {
     const QString path =
         folder + QLatin1Char('/') + json::uuidString(QUuid::createUuid()) + QStringLiteral(".png");
     // Taking the name first means an existing file (or link) of that name is never replaced.
-    QFile placeholder(path);
-    if (!placeholder.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return std::nullopt;
-    placeholder.close();
-    if (!files::writeAtomically(path, png)) {
-        QFile::remove(path);
+    // A picture that is not stored whole is not listed at all.
+    const auto notStored = [](const QString& error) {
+        TraceLog::trace(QStringLiteral("clipboard: picture not stored, not listed: ") + error);
         return std::nullopt;
+    };
+    QFile placeholder(path);
+    if (!placeholder.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return notStored(placeholder.errorString());
+    placeholder.close();
+    QString error;
+    if (!files::writeAtomically(path, png, &error)) {
+        QFile::remove(path);
+        return notStored(error);
     }
     return path;
 }

@@ -44,6 +44,7 @@ ClipboardService::ClipboardService(Pasteboard& pasteboard, const QString& contai
     m_storeURL = container + QStringLiteral("/clipboard.json");
     m_copies = std::make_shared<ClipboardCopies>(m_mediaDirectory);
     m_base = std::make_shared<QSet<QUuid>>();
+    m_unsaved = std::make_shared<std::atomic<bool>>(false);
     // Whatever is on the clipboard at start is not news.
     m_lastChangeCount = m_pasteboard.changeCount();
     m_queue = std::make_unique<SerialQueue>(queueLabel(), m_options.queueScheduler);
@@ -59,6 +60,8 @@ ClipboardService::ClipboardService(Pasteboard& pasteboard, const QString& contai
 }
 
 ClipboardService::~ClipboardService() {
+    // A history whose last save failed (a full disk) has one more try.
+    if (m_persists && m_unsaved->load()) save();
     // A read waiting on a silent owner ends now; writes already queued still happen,
     // within the queue's patience.
     m_options.reader->interrupt();
@@ -147,7 +150,7 @@ void ClipboardService::save() {
     // changes are merged in, under the folder's lock, and come back to this list.
     QPointer<ClipboardService> self(this);
     m_queue->async([self, clips = m_clips, store = m_storeURL, base = m_base, copies = m_copies,
-                    media = m_mediaDirectory, maxItems = m_maxItems] {
+                    media = m_mediaDirectory, maxItems = m_maxItems, unsaved = m_unsaved] {
         QList<Clip> merged = clips;
         QStringList doomed;
         {
@@ -176,12 +179,17 @@ void ClipboardService::save() {
                 merged.resize(encoded.count);
             }
             // A damaged file that could not be kept aside stays as it is (the trace says so).
+            // A failed write leaves the file as it was; the history stays in memory and the
+            // next change, or the end, writes it.
             QString error;
+            unsaved->store(true);
             if (current.writable) {
-                if (files::writeAtomically(store, encoded.bytes, &error))
+                if (files::writeAtomically(store, encoded.bytes, &error)) {
                     *base = json_list::ids(merged, idOf);
-                else
-                    TraceLog::trace(QStringLiteral("clipboard: history not saved: ") + error);
+                    unsaved->store(false);
+                } else {
+                    TraceLog::trace(QStringLiteral("clipboard: history not saved, kept in memory: ") + error);
+                }
             }
         }
         if (!doomed.isEmpty() && copies->alone()) clipboard_files::deleteOwnImages(doomed, media);

@@ -9,6 +9,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,6 +47,9 @@ struct ClipboardServiceOptions {
 // Two copies of the program (one per display, one user) share the folder: a saved
 // history merges in what the other copy saved since (its new clips join, the clips it
 // removed go), and image files are deleted only while no other copy runs.
+//
+// A history that cannot be written (a full disk) stays in memory and the file as it was;
+// the next change writes it, and so does the end of a service whose last save failed.
 class ClipboardService final : public QObject {
     Q_OBJECT
 public:
@@ -118,6 +122,8 @@ private:
     // this copy last read or wrote it.
     std::shared_ptr<ClipboardCopies> m_copies;
     std::shared_ptr<QSet<QUuid>> m_base;
+    // The last save on the queue failed: the file lacks what memory holds.
+    std::shared_ptr<std::atomic<bool>> m_unsaved;
     std::unique_ptr<SerialQueue> m_queue;
 };
 

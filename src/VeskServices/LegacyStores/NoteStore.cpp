@@ -1,5 +1,6 @@
 #include "VeskServices/LegacyStores/NoteStore.h"
 
+#include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskServices/Storage/ContainerFolder.h"
 
@@ -25,6 +26,13 @@ std::optional<QString> readUtf8(const QString& path) {
     return text;
 }
 
+// A failed write leaves the older file whole; the text stays in memory.
+void write(const QString& path, const QString& text) {
+    QString error;
+    if (!files::writeAtomically(path, text.toUtf8(), &error))
+        TraceLog::trace(QFileInfo(path).fileName() + QStringLiteral(" not saved: ") + error);
+}
+
 } // namespace
 
 NoteStore::NoteStore(const QString& containerName, const QString& fileName)
@@ -36,7 +44,7 @@ NoteStore::NoteStore(const QString& containerName, const QString& fileName)
 void NoteStore::load() {
     if (const std::optional<QString> text = readUtf8(m_url)) {
         m_text = *text;
-        files::writeAtomically(m_backupURL, m_text.toUtf8());
+        write(m_backupURL, m_text);
         return;
     }
     if (const std::optional<QString> backup = readUtf8(m_backupURL)) m_text = *backup;
@@ -48,7 +56,7 @@ bool NoteStore::recoveredFromBackup() const {
 
 void NoteStore::save(const QString& text) {
     m_text = text;
-    files::writeAtomically(m_url, m_text.toUtf8());
+    write(m_url, m_text);
     if (onChange) onChange(m_text);
 }
 

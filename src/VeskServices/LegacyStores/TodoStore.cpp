@@ -6,6 +6,8 @@
 #include "VeskServices/Storage/ContainerFolder.h"
 #include "VeskServices/Storage/JsonListFile.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace vesk {
@@ -83,7 +85,11 @@ int TodoStore::archiveExpired(Date now) {
 }
 
 void TodoStore::save() {
-    files::writeAtomically(m_url, json_list::encode(m_items, [](const TodoItem& t) { return t.toJson(); }));
+    // A failed write leaves the older file whole and the items in memory.
+    QString error;
+    if (!files::writeAtomically(
+            m_url, json_list::encode(m_items, [](const TodoItem& t) { return t.toJson(); }), &error))
+        TraceLog::trace(QFileInfo(m_url).fileName() + QStringLiteral(" not saved: ") + error);
     if (onChange) onChange(m_items);
 }
 

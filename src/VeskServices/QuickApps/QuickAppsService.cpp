@@ -4,6 +4,7 @@
 #include "VeskKit/Foundation/Collation.h"
 #include "VeskKit/Foundation/Files.h"
 #include "VeskKit/Foundation/FolderLock.h"
+#include "VeskKit/Foundation/JsonListFile.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskPlatform/Workspace/DesktopApplications.h"
 #include "VeskPlatform/Workspace/RunningApplications.h"
@@ -36,19 +37,23 @@ QuickAppsService::QuickAppsService(const QString& containerName)
 
 QuickAppsService::QuickAppsService(const QString& containerName, Environment environment)
     : m_applications(std::move(environment.applications)), m_running(std::move(environment.running)),
-      m_file(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+      m_path(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
              containerName + QStringLiteral("/quickapps.json")) {
     if (!m_applications) m_applications = DesktopApplications::create();
     if (!m_running) m_running = RunningApplications::create();
-    const QString folder = QFileInfo(m_file.path()).absolutePath();
+    const QString folder = QFileInfo(m_path).absolutePath();
     files::makePrivateFolder(folder);
     files::restrictToOwner(folder);
-    files::restrictToOwner(m_file.path());
-    m_apps = m_file.load<QuickApp>(&QuickApp::fromJson);
+    files::restrictToOwner(m_path);
+    // A damaged file gives the entries that still read; it is kept aside by the first save
+    // that still finds it damaged.
+    m_apps = JsonListFile(m_path).load<QuickApp>(&QuickApp::fromJson);
     m_base = json_list::ids(m_apps, idOf);
 }
 
-QuickAppsService::~QuickAppsService() = default;
+QuickAppsService::~QuickAppsService() {
+    if (m_unsaved) write();
+}
 
 void QuickAppsService::add(const QuickApp& app) {
     const bool pinned = std::any_of(m_apps.cbegin(), m_apps.cend(),
@@ -140,32 +145,38 @@ bool QuickAppsService::isRunning(const QuickApp& app) const {
 }
 
 void QuickAppsService::save() {
-    {
-        // Another copy of the program (another display) may have saved meanwhile: what it
-        // pinned and unpinned is merged in under the folder's lock, one app per id.
-        const FolderLock lock(QFileInfo(m_file.path()).absolutePath());
-        bool writable = true;
-        if (!m_file.isDamaged()) {
-            const json_list::ForMerge<QuickApp> current = json_list::readForMerge<QuickApp>(
-                m_file.path(), [](const QJsonObject& object) { return QuickApp::fromJson(object); });
-            writable = current.writable;
-            if (current.merge) {
-                QList<QuickApp> merged = json_list::merge(m_base, m_apps, current.theirs, idOf);
-                QSet<QString> pinned;
-                merged.removeIf([&pinned](const QuickApp& app) {
-                    if (pinned.contains(app.bundleID)) return true;
-                    pinned.insert(app.bundleID);
-                    return false;
-                });
-                m_apps = merged;
-            }
-        }
-        QJsonArray array;
-        for (const QuickApp& app : std::as_const(m_apps))
-            array.append(app.toJson());
-        if (writable && m_file.save(array)) m_base = json_list::ids(m_apps, idOf);
-    }
+    write();
     if (m_onChange) m_onChange(m_apps);
+}
+
+void QuickAppsService::write() {
+    // Another copy of the program (another display) may have saved meanwhile: what it
+    // pinned and unpinned is merged in under the folder's lock, one app per id. Only the
+    // file as it is now counts: one that was damaged at this copy's start may have been
+    // replaced whole by the other copy since; one damaged now is kept aside.
+    const FolderLock lock(QFileInfo(m_path).absolutePath());
+    const json_list::ForMerge<QuickApp> current = json_list::readForMerge<QuickApp>(
+        m_path, [](const QJsonObject& object) { return QuickApp::fromJson(object); });
+    if (current.merge) {
+        QList<QuickApp> merged = json_list::merge(m_base, m_apps, current.theirs, idOf);
+        QSet<QString> pinned;
+        merged.removeIf([&pinned](const QuickApp& app) {
+            if (pinned.contains(app.bundleID)) return true;
+            pinned.insert(app.bundleID);
+            return false;
+        });
+        m_apps = merged;
+    }
+    m_unsaved = true;
+    if (!current.writable) return;
+    QString error;
+    if (!files::writeAtomically(
+            m_path, json_list::encode(m_apps, [](const QuickApp& app) { return app.toJson(); }), &error)) {
+        TraceLog::trace(QStringLiteral("quickapps.json not saved, the list stays in memory: ") + error);
+        return;
+    }
+    m_base = json_list::ids(m_apps, idOf);
+    m_unsaved = false;
 }
 
 } // namespace vesk

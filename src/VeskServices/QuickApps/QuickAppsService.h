@@ -1,6 +1,5 @@
 #pragma once
 
-#include "VeskKit/Foundation/JsonListFile.h"
 #include "VeskServices/QuickApps/QuickApp.h"
 
 #include <QDateTime>
@@ -26,7 +25,8 @@ struct DesktopEntry;
 // pins them from the installed desktop entries or an entry file, finds where each is
 // now, launches it, gives its icon and whether it runs. Main thread only. Two copies of
 // the program (one per display) share the file: each save merges in what the other
-// pinned or unpinned since.
+// pinned or unpinned since. A save that cannot be written keeps the list in memory and
+// is tried again at the next change and when the service ends.
 class QuickAppsService {
 public:
     struct Environment {
@@ -45,7 +45,7 @@ public:
     // Called with the new list after every save.
     void setOnChange(std::function<void(const QList<QuickApp>&)> handler) { m_onChange = std::move(handler); }
     // The file "quickapps.json".
-    const QString& url() const { return m_file.path(); }
+    const QString& url() const { return m_path; }
 
     // Pins the app unless one with the same bundleID (compared exactly) is pinned.
     void add(const QuickApp& app);
@@ -76,13 +76,17 @@ public:
 
 private:
     std::optional<DesktopEntry> resolvedEntry(const QuickApp& app) const;
+    // Writes the list (merged with the file) and tells onChange.
     void save();
+    void write();
 
     // Shared with the worker that lists the installed applications.
     std::shared_ptr<DesktopApplications> m_applications;
     std::shared_ptr<RunningApplications> m_running;
-    JsonListFile m_file;
+    QString m_path;
     QList<QuickApp> m_apps;
+    // The last write failed: the file lacks what memory holds.
+    bool m_unsaved = false;
     // The ids the file held when this copy last read or wrote it.
     QSet<QUuid> m_base;
     std::function<void(const QList<QuickApp>&)> m_onChange;

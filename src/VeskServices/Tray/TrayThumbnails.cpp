@@ -31,7 +31,9 @@ void writeCache(const QString& path, const QImage& image) {
     const QByteArray png = png::encode(image);
     if (png.isEmpty()) return;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return;
+    // Unbuffered, so a write the disk cannot take fails here: commit() renames a
+    // temporary whose buffered end could not be written.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
     if (file.write(png) != png.size()) {
         file.cancelWriting();
         return;

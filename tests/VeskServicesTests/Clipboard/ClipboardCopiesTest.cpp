@@ -3,9 +3,11 @@
 // apps, and every file and folder they write is the user's alone.
 #include "ClipboardTestSupport.h"
 
+#include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskServices/QuickApps/QuickAppsService.h"
 #include "VeskServices/Storage/JsonListFile.h"
 
+#include "support/Files.h"
 #include "support/Workspace/FakeDesktopApplications.h"
 
 #include <QJsonArray>
@@ -33,6 +35,10 @@ template <typename T, typename Field> QStringList each(const QList<T>& items, Fi
 
 QStringList texts(const QList<Clip>& clips) {
     return each(clips, &Clip::text);
+}
+
+QStringList bundleIDs(const QList<QuickApp>& apps) {
+    return each(apps, &QuickApp::bundleID);
 }
 
 QStringList storedTexts(const QString& path) {
@@ -171,4 +177,62 @@ TEST_F(ClipboardCopiesTest, ASaveMergesOnlyAFileThatReadsWholeAndKeepsTheOthersA
     EXPECT_EQ(storedTexts(store()), (QStringList{"four", "three", "two", "one"}));
     EXPECT_EQ(texts(history->clips()), storedTexts(store()));
     EXPECT_EQ(QDir(container()).entryList({"clipboard.json.corrupt-*"}).size(), 1);
+}
+
+// Both copies start while the file is cut short: each save merges the file the other
+// copy wrote whole since; only a file still damaged is kept aside.
+TEST_F(ClipboardCopiesTest, TwoCopiesStartedOverACutQuickAppsFileKeepEveryPin) {
+    auto first = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"), desktop);
+    for (const char* id : {"alpha", "bravo", "lost"})
+        first->add(pin(id));
+    const QByteArray whole = contents(first->url());
+    write(first->url(), whole.left(whole.lastIndexOf('{') + 8));
+    first.reset();
+    QuickAppsService a(QStringLiteral("Vesk"), desktop);
+    QuickAppsService b(QStringLiteral("Vesk"), desktop);
+    b.add(pin("charlie"));
+    a.add(pin("delta"));
+    b.add(pin("echo"));
+    a.add(pin("foxtrot"));
+    const QStringList all{"alpha", "bravo", "delta", "charlie", "foxtrot", "echo"};
+    EXPECT_EQ(bundleIDs(a.apps()), all);
+    EXPECT_EQ(bundleIDs(QuickAppsService(QStringLiteral("Vesk"), desktop).apps()), all);
+    EXPECT_EQ(QDir(container()).entryList({"quickapps.json.corrupt-*"}).size(), 1);
+}
+
+// A full disk: no save empties or cuts a file, and what changed stays in memory until
+// writing works again; then the next change (settings) or the end (quick apps, the
+// clipboard history) writes it.
+TEST_F(ClipboardCopiesTest, SavesThatCannotBeWrittenKeepTheOldFilesAndWriteOnceTheyCan) {
+    auto settings = UserDefaults::atPath(container() + QStringLiteral("/defaults.json"));
+    settings->setBool(QStringLiteral("soundEnabled"), true);
+    auto apps = std::make_unique<QuickAppsService>(QStringLiteral("Vesk"), desktop);
+    apps->add(pin("alpha"));
+    auto history = open();
+    history->setPersists(true);
+    copy(*history, FakeClipboard::text("kept"));
+    scheduler.advance(UserDefaults::writeDelay);
+    const QStringList paths{settings->path(), apps->url(), store()};
+    QList<QByteArray> before;
+    for (const QString& path : paths)
+        before << contents(path);
+    {
+        const ScopedFileSizeLimit full(8);
+        settings->setBool(QStringLiteral("demoMode"), true);
+        apps->add(pin("bravo"));
+        later();
+        copy(*history, FakeClipboard::text("copied while full"));
+        for (qsizetype i = 0; i < paths.size(); ++i)
+            EXPECT_EQ(contents(paths[i]), before[i]) << qPrintable(paths[i]);
+        EXPECT_TRUE(settings->isDirty());
+    }
+    settings->setBool(QStringLiteral("hapticFeedback"), false);
+    scheduler.advance(UserDefaults::writeDelay);
+    apps.reset();
+    history.reset();
+    scheduler.runPending();
+    EXPECT_TRUE(UserDefaults::atPath(paths[0])->boolValue(QStringLiteral("demoMode")));
+    EXPECT_EQ(bundleIDs(QuickAppsService(QStringLiteral("Vesk"), desktop).apps()),
+              (QStringList{"alpha", "bravo"}));
+    EXPECT_EQ(storedTexts(store()), (QStringList{"copied while full", "kept"}));
 }
