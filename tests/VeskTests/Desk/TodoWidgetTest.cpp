@@ -99,6 +99,16 @@ TEST(TodoWidgetTest, ATaskTypedWithBlanksBecomesARowWithout) {
     ASSERT_EQ(widget->items().size(), 1);
     EXPECT_EQ(widget->items().first().title, QStringLiteral("Buy milk"));
     EXPECT_EQ(widget->countLine(), QStringLiteral("1 left"));
+    EXPECT_EQ(widget->emptyState(), nullptr);
+
+    // A store that takes no new page, as on a full disk: the task shows, the field
+    // clears, and the widget says it is not saved.
+    ASSERT_TRUE(container->connection().exec("PRAGMA max_page_count = 1"));
+    widget->field()->setText(QString(8000, u'x'));
+    Q_EMIT widget->field()->returnPressed();
+    EXPECT_EQ(widget->items().size(), 2);
+    EXPECT_TRUE(widget->field()->text().isEmpty());
+    EXPECT_NE(widget->emptyState(), nullptr) << "no notice";
 }
 
 // A widget of two rows, "Starred" (a favourite) above "Plain", that records which

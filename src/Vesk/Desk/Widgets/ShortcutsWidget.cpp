@@ -84,6 +84,12 @@ void ShortcutsWidget::setUnavailable(const QString& reason) {
     rebuild();
 }
 
+void ShortcutsWidget::setUnsaved(const QString& reason) {
+    if (reason == m_unsaved) return;
+    m_unsaved = reason;
+    rebuild();
+}
+
 WidgetEmptyState* ShortcutsWidget::emptyState() const {
     return qobject_cast<WidgetEmptyState*>(m_shown);
 }
@@ -101,6 +107,13 @@ void ShortcutsWidget::rebuild() {
         // Later: a row's own click may be what changed the list.
         m_shown->hide();
         m_shown->deleteLater();
+    }
+    delete m_notice;
+    m_notice = nullptr;
+    if (m_unavailable.isEmpty() && !m_unsaved.isEmpty()) {
+        m_notice = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
+                                        QStringLiteral("Can't save your shortcuts"), m_unsaved);
+        m_content->layout()->addWidget(m_notice);
     }
     if (!m_unavailable.isEmpty()) {
         m_shown = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
