@@ -13,6 +13,8 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace vesk;
@@ -344,6 +346,30 @@ TEST_F(PipelineTest, RenameCopiesUnderPatternNamesThatStayInsideTheFolder) {
         EXPECT_EQ(names, row.names);
     }
     EXPECT_TRUE(QFileInfo::exists(input("x.jpg"))) << "inputs stay";
+}
+
+TEST_F(PipelineTest, FailuresForSpaceNameTheUsersFiles) {
+    // Files the worker writes stop at 4 KiB, as on a full disk.
+    vesk::test::writeFile(input("big.bin"), QByteArray(64 * 1024, 'b'));
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const PipelineOutcome renamed = run(RenamePipeline(), {input("big.bin")});
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, SIG_DFL);
+    ASSERT_TRUE(renamed.failure);
+    EXPECT_EQ(message(*renamed.failure), QStringLiteral("big-1.bin: File too large"));
+
+    const QString archive = input("arch.zip");
+    writeArchive(archive, {file("a", QByteArray(60, 'a')), file("b", QByteArray(40, 'b'))});
+    const PipelineOutcome refused = run(UnzipPipeline(zip_archive::Limits{.maxFreeBytes = 99}), {archive});
+    ASSERT_TRUE(refused.failure);
+    EXPECT_EQ(message(*refused.failure), QStringLiteral("Not enough free space to unzip arch.zip"));
+    EXPECT_TRUE(outputEntries().isEmpty()) << outputEntries().join(' ').toStdString();
+    EXPECT_FALSE(run(UnzipPipeline(zip_archive::Limits{.maxFreeBytes = 100}), {archive}).failure);
 }
 
 TEST_F(PipelineTest, CopyPathPutsEachPathOnALine) {
