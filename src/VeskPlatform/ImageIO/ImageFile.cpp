@@ -134,13 +134,25 @@ bool isLossy(const QByteArray& format) {
 bool writeImage(const QImage& image, const QString& path, const QByteArray& format, double quality,
                 const ImageMetadata& metadata, QString* error) {
     if (format == "heif") return heif::encode(image, path, quality, metadata.exifBlock(), error);
-    QImageWriter writer(path, format);
+    // Our own file, flushed and checked: the writer's own leaves a write that failed at
+    // the last flush (a full disk) unsaid, with an empty or cut file.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    QImageWriter writer(&file, format);
     // Qt reads a PNG's quality as its compression level: only lossy types get one.
     if (isLossy(format)) writer.setQuality(std::clamp(int(std::lround(quality * 100)), 0, 100));
     if (!writer.write(withoutText(image))) {
         if (error) *error = writer.errorString();
         return false;
     }
+    if (!file.flush()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    file.close();
     // BMP holds no metadata.
     if (metadata.isEmpty() || format == "bmp") return true;
     return metadata.writeInto(path, error);

@@ -3,6 +3,7 @@
 
 #include "VeskPlatform/Pasteboard/Pasteboard.h"
 #include "VeskServices/Pipelines/FilePipelines.h"
+#include "VeskServices/Pipelines/ImagePipelines.h"
 #include "VeskServices/Pipelines/PipelineResult.h"
 
 #include <QDateTime>
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
+#include <QRandomGenerator>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -351,6 +353,11 @@ TEST_F(PipelineTest, RenameCopiesUnderPatternNamesThatStayInsideTheFolder) {
 TEST_F(PipelineTest, FailuresForSpaceNameTheUsersFiles) {
     // Files the worker writes stop at 4 KiB, as on a full disk.
     vesk::test::writeFile(input("big.bin"), QByteArray(64 * 1024, 'b'));
+    QImage noise(48, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x)
+            noise.setPixel(x, y, QRandomGenerator::global()->generate());
+    ASSERT_TRUE(noise.save(input("noise.bmp")));
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     rlimit small = saved;
@@ -358,10 +365,14 @@ TEST_F(PipelineTest, FailuresForSpaceNameTheUsersFiles) {
     ::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const PipelineOutcome renamed = run(RenamePipeline(), {input("big.bin")});
+    // A PNG of some 7 KiB, cut at the writer's last flush.
+    const PipelineOutcome converted = run(ConvertFormatPipeline(), {input("noise.bmp")});
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, SIG_DFL);
     ASSERT_TRUE(renamed.failure);
     EXPECT_EQ(message(*renamed.failure), QStringLiteral("big-1.bin: File too large"));
+    ASSERT_TRUE(converted.failure);
+    EXPECT_EQ(message(*converted.failure), QStringLiteral("Couldn't write noise.png"));
 
     const QString archive = input("arch.zip");
     writeArchive(archive, {file("a", QByteArray(60, 'a')), file("b", QByteArray(40, 'b'))});

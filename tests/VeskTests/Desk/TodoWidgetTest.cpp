@@ -2,6 +2,7 @@
 #include "Vesk/Desk/Widgets/TodoWidget.h"
 #include "Vesk/Desk/DeskWidgetWiring.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
+#include "Vesk/Desk/Widgets/WidgetNotice.h"
 #include "VeskSync/ModelContainer.h"
 #include "VeskSync/ModelContext.h"
 #include "VeskUI/Motion/MotionAnimator.h"
@@ -99,7 +100,7 @@ TEST(TodoWidgetTest, ATaskTypedWithBlanksBecomesARowWithout) {
     ASSERT_EQ(widget->items().size(), 1);
     EXPECT_EQ(widget->items().first().title, QStringLiteral("Buy milk"));
     EXPECT_EQ(widget->countLine(), QStringLiteral("1 left"));
-    EXPECT_EQ(widget->emptyState(), nullptr);
+    EXPECT_EQ(widget->unsavedNotice(), nullptr);
 
     // A store that takes no new page, as on a full disk: the task shows, the field
     // clears, and the widget says it is not saved.
@@ -108,7 +109,9 @@ TEST(TodoWidgetTest, ATaskTypedWithBlanksBecomesARowWithout) {
     Q_EMIT widget->field()->returnPressed();
     EXPECT_EQ(widget->items().size(), 2);
     EXPECT_TRUE(widget->field()->text().isEmpty());
-    EXPECT_NE(widget->emptyState(), nullptr) << "no notice";
+    ASSERT_NE(widget->unsavedNotice(), nullptr);
+    EXPECT_EQ(widget->unsavedNotice()->message(), QStringLiteral("Can't save your to-dos"));
+    EXPECT_EQ(widget->unsavedNotice()->detail(), QStringLiteral("Database or disk is full."));
 }
 
 // A widget of two rows, "Starred" (a favourite) above "Plain", that records which

@@ -1,6 +1,7 @@
 #include "Vesk/Desk/Widgets/NotesWidget.h"
 
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
+#include "Vesk/Desk/Widgets/WidgetNotice.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -120,8 +121,8 @@ void NotesWidget::showNotice() {
         m_notice = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
                                         QStringLiteral("Can't open your note"), m_unavailable);
     else if (!m_unsaved.isEmpty())
-        m_notice = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
-                                        QStringLiteral("Can't save your note"), m_unsaved);
+        m_notice = new WidgetNotice(QStringLiteral("exclamationmark.triangle"),
+                                    QStringLiteral("Can't save your note"), m_unsaved);
     if (m_notice) layout()->addWidget(m_notice);
 }
 

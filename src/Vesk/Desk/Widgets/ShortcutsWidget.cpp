@@ -3,6 +3,7 @@
 #include "Vesk/Desk/Widgets/DeskScrollList.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "Vesk/Desk/Widgets/WidgetFrame.h"
+#include "Vesk/Desk/Widgets/WidgetNotice.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
@@ -110,14 +111,18 @@ void ShortcutsWidget::rebuild() {
     }
     delete m_notice;
     m_notice = nullptr;
-    if (m_unavailable.isEmpty() && !m_unsaved.isEmpty()) {
-        m_notice = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
-                                        QStringLiteral("Can't save your shortcuts"), m_unsaved);
+    const bool unsaved = m_unavailable.isEmpty() && !m_unsaved.isEmpty();
+    if (unsaved) {
+        m_notice = new WidgetNotice(QStringLiteral("exclamationmark.triangle"),
+                                    QStringLiteral("Can't save your shortcuts"), m_unsaved);
         m_content->layout()->addWidget(m_notice);
     }
     if (!m_unavailable.isEmpty()) {
         m_shown = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
                                        QStringLiteral("Can't open your shortcuts"), m_unavailable);
+    } else if (m_items.isEmpty() && unsaved) {
+        // No room for the prompt beside the notice: choosing now could not be saved.
+        m_shown = new QWidget;
     } else if (m_items.isEmpty()) {
         m_shown = new WidgetEmptyState(QStringLiteral("sparkles"), QStringLiteral("Choose your shortcuts"),
                                        QStringLiteral("in settings."),

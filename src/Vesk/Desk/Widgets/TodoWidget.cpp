@@ -4,6 +4,7 @@
 #include "Vesk/Desk/Widgets/RowMenu.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "Vesk/Desk/Widgets/WidgetFrame.h"
+#include "Vesk/Desk/Widgets/WidgetNotice.h"
 #include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
@@ -301,6 +302,10 @@ WidgetEmptyState* TodoWidget::emptyState() const {
     return m_shown ? m_shown->findChild<WidgetEmptyState*>() : nullptr;
 }
 
+WidgetNotice* TodoWidget::unsavedNotice() const {
+    return m_shown ? m_shown->findChild<WidgetNotice*>() : nullptr;
+}
+
 QList<QWidget*> TodoWidget::rows() const {
     QList<QWidget*> result;
     if (m_shown)
@@ -333,8 +338,8 @@ void TodoWidget::rebuild() {
         return;
     }
     if (!m_unsaved.isEmpty())
-        layout->addWidget(new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
-                                               QStringLiteral("Can't save your to-dos"), m_unsaved));
+        layout->addWidget(new WidgetNotice(QStringLiteral("exclamationmark.triangle"),
+                                           QStringLiteral("Can't save your to-dos"), m_unsaved));
     if (m_items.isEmpty()) {
         layout->setContentsMargins(0, 14, 0, 0);
         if (m_unsaved.isEmpty())

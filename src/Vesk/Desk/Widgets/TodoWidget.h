@@ -12,6 +12,7 @@ class QLineEdit;
 namespace vesk {
 
 class WidgetEmptyState;
+class WidgetNotice;
 
 // The to-dos: a composer for a new one, the list (check box, title, star, delete) and
 // how many are left. Rows are open before done, favourites first, newest first. While
@@ -46,6 +47,8 @@ public:
     QLineEdit* field() const { return m_field; }
     QWidget* composer() const { return m_composer; }
     WidgetEmptyState* emptyState() const;
+    // What says the last edits were not saved; null once they are.
+    WidgetNotice* unsavedNotice() const;
     QList<QWidget*> rows() const;
     // The count line as shown; empty when absent.
     QString countLine() const;
