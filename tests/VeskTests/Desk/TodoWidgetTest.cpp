@@ -112,6 +112,16 @@ TEST(TodoWidgetTest, ATaskTypedWithBlanksBecomesARowWithout) {
     ASSERT_NE(widget->unsavedNotice(), nullptr);
     EXPECT_EQ(widget->unsavedNotice()->message(), QStringLiteral("Can't save your to-dos"));
     EXPECT_EQ(widget->unsavedNotice()->detail(), QStringLiteral("Database or disk is full."));
+    widget->resize(240, 160);
+    widget->setAttribute(Qt::WA_DontShowOnScreen);
+    widget->show();
+    QCoreApplication::sendPostedEvents();
+    const WidgetNotice* notice = widget->unsavedNotice();
+    EXPECT_GE(notice->height(), notice->heightForWidth(notice->width())) << "the notice is cut";
+    ASSERT_FALSE(widget->rows().isEmpty());
+    EXPECT_GE(widget->rows().first()->mapTo(widget, QPoint()).y(),
+              notice->mapTo(widget, QPoint(0, notice->height())).y())
+        << "the rows show below it";
 }
 
 // A widget of two rows, "Starred" (a favourite) above "Plain", that records which
