@@ -145,7 +145,21 @@ bool encode(const QImage& source, const QString& path, double quality, const QBy
                                                                  exif.constData(), int(exif.size())),
                                   error))
         return false;
-    return !failed(heif_context_write_to_file(context.get(), QFile::encodeName(path).constData()), error);
+    // Written through our own file: libheif's own file writer does not look at the result.
+    heif_writer writer{};
+    writer.writer_api_version = 1;
+    writer.write = [](heif_context*, const void* data, size_t size, void* userdata) {
+        static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data), qsizetype(size));
+        return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+    };
+    QByteArray encoded;
+    if (failed(heif_context_write(context.get(), &writer, &encoded), error)) return false;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(encoded) == encoded.size() &&
+        file.flush())
+        return true;
+    if (error) *error = file.errorString();
+    return false;
 }
 
 } // namespace vesk::imageio::heif

@@ -353,11 +353,14 @@ TEST_F(PipelineTest, RenameCopiesUnderPatternNamesThatStayInsideTheFolder) {
 TEST_F(PipelineTest, FailuresForSpaceNameTheUsersFiles) {
     // Files the worker writes stop at 4 KiB, as on a full disk.
     vesk::test::writeFile(input("big.bin"), QByteArray(64 * 1024, 'b'));
-    QImage noise(48, 48, QImage::Format_RGB32);
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 48; ++x)
-            noise.setPixel(x, y, QRandomGenerator::global()->generate());
-    ASSERT_TRUE(noise.save(input("noise.bmp")));
+    // Pictures of noise: some 7 KiB as PNG, within the writer's buffer, and more as HEIC.
+    for (const int side : {48, 96}) {
+        QImage noise(side, side, QImage::Format_RGB32);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                noise.setPixel(x, y, QRandomGenerator::global()->generate());
+        ASSERT_TRUE(noise.save(input(side == 48 ? "noise.bmp" : "noisy.bmp")));
+    }
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     rlimit small = saved;
@@ -365,14 +368,18 @@ TEST_F(PipelineTest, FailuresForSpaceNameTheUsersFiles) {
     ::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const PipelineOutcome renamed = run(RenamePipeline(), {input("big.bin")});
-    // A PNG of some 7 KiB, cut at the writer's last flush.
+    // Cut where the writers flush last.
     const PipelineOutcome converted = run(ConvertFormatPipeline(), {input("noise.bmp")});
+    const PipelineOutcome heic =
+        run(ConvertFormatPipeline(QStringLiteral("public.heic")), {input("noisy.bmp")});
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, SIG_DFL);
     ASSERT_TRUE(renamed.failure);
     EXPECT_EQ(message(*renamed.failure), QStringLiteral("big-1.bin: File too large"));
     ASSERT_TRUE(converted.failure);
     EXPECT_EQ(message(*converted.failure), QStringLiteral("Couldn't write noise.png"));
+    ASSERT_TRUE(heic.failure);
+    EXPECT_EQ(message(*heic.failure), QStringLiteral("Couldn't write noisy.heic"));
 
     const QString archive = input("arch.zip");
     writeArchive(archive, {file("a", QByteArray(60, 'a')), file("b", QByteArray(40, 'b'))});
