@@ -1,5 +1,6 @@
 #include "VeskSync/DeskRepository.h"
 
+#include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskSync/ModelContainer.h"
 #include "VeskSync/ModelContext.h"
@@ -51,7 +52,7 @@ Date DeskRepository::now() const {
 
 void DeskRepository::observeRemoteChanges() {
     m_remoteChangeObserver = connect(&m_context->container(), &ModelContainer::remoteChange, this, [this] {
-        keepOrForgetUnsaved();
+        saveUnsaved();
         refresh();
     });
 }
@@ -96,16 +97,16 @@ void DeskRepository::stop() {
     m_remoteChangeObserver = {};
 }
 
-void DeskRepository::keepOrForgetUnsaved() {
-    // Only an edit whose save failed (the store was locked) is unsaved here: try once
-    // more before letting it go.
-    if (m_context->hasChanges() && m_context->save()) return;
-    m_context->rollback();
+// Only edits whose save failed are unsaved here. They are never let go: the user typed
+// them, and the context keeps them until a save takes them.
+bool DeskRepository::saveUnsaved() {
+    if (!m_context) return true;
+    return save();
 }
 
 void DeskRepository::reloadFromStore() {
     if (!ensureStore()) return;
-    keepOrForgetUnsaved();
+    saveUnsaved();
     refresh();
 }
 
@@ -140,9 +141,23 @@ void DeskRepository::refresh() {
 
 // ---- Edits
 
+// Saves every change of the context, those of earlier failed saves too.
+bool DeskRepository::save() {
+    QString error;
+    const bool saved = m_context->save(&error);
+    const QString reason = saved ? QString() : readFailure(error);
+    if (m_unsavedReason == reason) return saved;
+    TraceLog::trace(saved ? QStringLiteral("desk store: unsaved edits saved")
+                          : QStringLiteral("desk store: cannot save edits, kept unsaved: ") + error);
+    m_unsavedReason = reason;
+    Q_EMIT availabilityChanged();
+    return saved;
+}
+
+// The refresh keeps showing what the save could not store: fetches see the context's
+// unsaved changes.
 void DeskRepository::saveAndRefresh() {
-    // A failed save stays in the context; the next reload tries it again.
-    m_context->save();
+    save();
     refresh();
 }
 
@@ -243,7 +258,8 @@ void DeskRepository::removeShortcut(const QUuid& id) {
 }
 
 bool DeskRepository::addShortcutsIfNone(const QList<std::pair<QString, QString>>& entries) {
-    if (!ensureStore()) return false;
+    // Edits of a failed save go first: a "no" below forgets every change in the context.
+    if (!ensureStore() || !saveUnsaved()) return false;
     RecordList<SyncedShortcut> added;
     for (const auto& [name, symbol] : entries) {
         added.append(std::make_shared<SyncedShortcut>(SyncedShortcut{.uuid = QUuid::createUuid(),
@@ -298,7 +314,7 @@ void DeskRepository::saveNote(const QString& text) {
             note);
     }
     setNoteText(text);
-    m_context->save();
+    save();
 }
 
 void DeskRepository::refreshNote() {

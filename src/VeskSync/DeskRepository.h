@@ -56,6 +56,10 @@ struct ShortcutSnapshot {
 // read failing. The repository then says why (`unavailableReason()`), keeps the lists it
 // last read instead of showing them empty, refuses edits it would lose, and asks for
 // the store again (`setReopen`) when the Desk opens and before each edit.
+//
+// A save can fail too (a full disk, a lock held by another copy): the edits then stay
+// in the context and in the lists, `unsavedReason()` says why, and the next edit, the
+// next reload and saveUnsaved() (at quit) write them.
 class DeskRepository : public QObject {
     Q_OBJECT
 
@@ -74,6 +78,8 @@ public:
     // Empty while the store can be read and written; else why not, for the user.
     const QString& unavailableReason() const { return m_unavailableReason; }
     bool isAvailable() const { return m_unavailableReason.isEmpty(); }
+    // Empty while every edit is stored; else why the last save failed, for the user.
+    const QString& unsavedReason() const { return m_unsavedReason; }
     // Why there is no store yet (a repository made without a context); nothing once
     // there is one.
     void setUnavailable(const QString& reason);
@@ -96,9 +102,11 @@ public:
 
     // Re-reads the store and republishes everything.
     void refresh();
-    // Puts unsaved changes (a save that failed) in the store once more, forgets them
-    // only if that fails too, and re-reads everything.
+    // Puts unsaved changes (a save that failed) in the store once more, keeps them if
+    // that fails too, and re-reads everything.
     void reloadFromStore();
+    // Puts unsaved changes in the store; true when none are left.
+    bool saveUnsaved();
     // Stops following changes from elsewhere.
     void stop();
 
@@ -129,6 +137,7 @@ Q_SIGNALS:
     void shortcutsChanged();
     void noteTextChanged();
     void noteHadConflictChanged();
+    // The unavailable or the unsaved reason changed.
     void availabilityChanged();
 
 private:
@@ -136,8 +145,8 @@ private:
     bool ensureStore();
     template <class T> std::optional<QList<std::shared_ptr<T>>> read();
     void setUnavailableReason(const QString& reason);
+    bool save();
     void saveAndRefresh();
-    void keepOrForgetUnsaved();
     void refreshNote();
     std::shared_ptr<SyncedTodo> fetchTodo(const QUuid& id);
     std::shared_ptr<SyncedNote> fetchScratchNote();
@@ -157,6 +166,7 @@ private:
     QMetaObject::Connection m_remoteChangeObserver;
     std::function<void()> m_reopen;
     QString m_unavailableReason;
+    QString m_unsavedReason;
     bool m_readFailed = false;
 
     QList<TodoSnapshot> m_todos;

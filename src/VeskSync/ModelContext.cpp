@@ -390,7 +390,9 @@ bool ModelContext::saveIf(const std::function<bool(sqlite::Connection&)>& stillW
                          d->deleteRemoved<SyncedTimer>() && d->deleteRemoved<SyncedShortcut>();
     if (!written || !db.exec("COMMIT")) {
         const QString reason = db.lastError();
-        db.exec("ROLLBACK");
+        // Left outside any transaction, the connection can begin the next save; the
+        // changes stay here to be written again.
+        if (db.inTransaction()) db.exec("ROLLBACK");
         if (error) *error = reason;
         return false;
     }

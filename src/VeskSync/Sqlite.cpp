@@ -64,6 +64,10 @@ std::optional<qint64> Connection::integer(const char* sql) {
     return statement.integer(0);
 }
 
+bool Connection::inTransaction() const {
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
 qint64 Connection::lastInsertRowId() const {
     return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
 }

@@ -25,6 +25,9 @@ public:
     bool open(const QString& path, bool create);
     void close();
     bool isOpen() const { return m_db != nullptr; }
+    // Inside BEGIN ... COMMIT. SQLite ends a transaction itself on some failures (a full
+    // disk among them); ROLLBACK then fails and would replace the failure's message.
+    bool inTransaction() const;
     sqlite3* handle() const { return m_db; }
 
     // Runs one or more statements without results.

@@ -147,12 +147,40 @@ TEST_F(DeskRepositoryTest, AnEditWhoseSaveFailedIsSavedAtTheNextReload) {
     EXPECT_EQ(count(db, "SyncedNoteRevision"), 1);
     EXPECT_EQ(repo->noteText(), QStringLiteral("note while locked"));
 
-    // Still locked at the reload: then it is let go.
+    // Still locked at the reload: kept, shown and said until a save takes it.
     ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
-    repo->addTodo(QStringLiteral("lost"));
+    repo->addTodo(QStringLiteral("kept"));
     repo->reloadFromStore();
     ASSERT_TRUE(db.exec("COMMIT"));
-    EXPECT_EQ(todoTitles(*repo), QStringList{"typed while locked"});
+    EXPECT_EQ(repo->todos().size(), 2);
+    EXPECT_EQ(repo->unsavedReason(), QStringLiteral("Database is locked."));
+    EXPECT_TRUE(repo->saveUnsaved());
+    EXPECT_EQ(count(db, "SyncedTodo"), 2);
+    EXPECT_EQ(repo->unsavedReason(), QString());
+}
+
+TEST_F(DeskRepositoryTest, AnAddOnAFullStoreIsKeptSaidAndStoredOnceThereIsRoom) {
+    auto repo = repository();
+    QSignalSpy told(repo.get(), &DeskRepository::availabilityChanged);
+    sqlite::Connection& connection = m_container->connection();
+    // The store may take no new page, as on a full disk: a title longer than a page
+    // needs some.
+    const QByteArray pages = QByteArray::number(connection.integer("PRAGMA page_count").value_or(0));
+    ASSERT_TRUE(connection.exec(QByteArray("PRAGMA max_page_count = " + pages).constData()));
+    repo->addTodo(QString(8000, u'x'));
+    repo->addTodo(QStringLiteral("second"));
+    repo->reloadFromStore();
+    EXPECT_EQ(repo->todos().size(), 2) << "the unsaved to-dos still show";
+    EXPECT_EQ(repo->unsavedReason(), QStringLiteral("Database or disk is full."));
+    EXPECT_EQ(told.count(), 1);
+    auto db = peer();
+    EXPECT_EQ(count(db, "SyncedTodo"), 0);
+
+    ASSERT_TRUE(connection.exec("PRAGMA max_page_count = 1000000"));
+    EXPECT_TRUE(repo->saveUnsaved());
+    EXPECT_EQ(count(db, "SyncedTodo"), 2);
+    EXPECT_EQ(repo->unsavedReason(), QString());
+    EXPECT_EQ(told.count(), 2);
 }
 
 TEST_F(DeskRepositoryTest, NoteMergesOwnRevisionWithTheNewestOther) {

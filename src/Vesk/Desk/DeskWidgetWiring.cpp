@@ -60,7 +60,8 @@ void DeskWidgetWiring::openSettings(const QString& paneNotification) {
 
 namespace {
 
-// Keeps a synced widget told why its store is out of reach (empty: it is not).
+// Keeps a synced widget told why its store is out of reach and why its last edits were
+// not saved (empty: they were).
 template <class Widget> void followAvailability(NotchViewModel& model, Widget* widget) {
     const QPointer<NotchViewModel> target(&model);
     DeskWidgetWiring::followService<DeskRepository>(
@@ -69,6 +70,7 @@ template <class Widget> void followAvailability(NotchViewModel& model, Widget* w
         [widget, target] {
             DeskRepository* repository = target ? target->repository() : nullptr;
             widget->setUnavailable(repository ? repository->unavailableReason() : QString());
+            widget->setUnsaved(repository ? repository->unsavedReason() : QString());
         });
 }
 

@@ -37,6 +37,7 @@
 #include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskServices/Tray/TrayStore.h"
 #include "VeskServices/Weather/WeatherProvider.h"
+#include "VeskSync/DeskRepository.h"
 #include "VeskSync/SyncCoordinator.h"
 
 #include <QMenu>
@@ -188,6 +189,11 @@ void AppDelegate::applicationWillTerminate() {
     if (m_bridge) m_bridge->stop();
     // Settings changed in the last half second are still only in memory.
     if (m_settings) m_settings->defaults().flush();
+    // Desk edits whose save failed (a full disk) get a last try; the Desk said so.
+    if (DeskRepository* repository = m_syncStartup ? m_syncStartup->repository() : nullptr)
+        if (!repository->saveUnsaved())
+            TraceLog::trace(QStringLiteral("desk store: quit with edits unsaved: ") +
+                            repository->unsavedReason());
     if (m_notchController) m_notchController->stopDragMonitors();
 }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <limits>
 #include <optional>
 
 // ZIP archives written and read in-process with libarchive, streamed in blocks: no
@@ -14,8 +15,11 @@ struct Failure {
     enum class Kind {
         // An input could not be read, or the archive is damaged, encrypted or refused.
         readFailed,
-        // The output could not be written (a full disk).
+        // The output could not be written.
         writeFailed,
+        // The output's disk has no room for the archive's contents (Limits::maxFreeBytes,
+        // or a write that found the disk full).
+        noSpace,
         // libarchive failed otherwise.
         library,
         // The stop flag was set.
@@ -43,6 +47,9 @@ struct Limits {
     // The most steps spent resolving links, all of the archive's together: each is a
     // name looked up on disk, and link bodies full of "x/../" ask for thousands each.
     qint64 maxLinkSteps = 1000000;
+    // The most bytes the output's disk can take, counted as maxBytes is; beyond it the
+    // failure is noSpace.
+    qint64 maxFreeBytes = std::numeric_limits<qint64>::max();
 };
 
 // The longest path an entry may have inside the archive, in bytes and in components.

@@ -76,7 +76,19 @@ private:
         return Failure{Failure::Kind::readFailed, m_archivePath, reason};
     }
     std::optional<Failure> writeFailure() const {
-        return Failure{Failure::Kind::writeFailed, m_folder, QString::fromLocal8Bit(std::strerror(errno))};
+        const int error = errno;
+        // A full disk is no fault of the archive's, nor of the folder's.
+        const bool full = error == ENOSPC || error == EDQUOT;
+        return Failure{full ? Failure::Kind::noSpace : Failure::Kind::writeFailed, m_folder,
+                       QString::fromLocal8Bit(std::strerror(error))};
+    }
+    // Why the bytes counted so far are too many, if they are.
+    std::optional<Failure> overBytes() const {
+        if (m_bytes > m_limits.maxBytes) return refused(QStringLiteral("more data than allowed"));
+        if (m_bytes > m_limits.maxFreeBytes)
+            return Failure{Failure::Kind::noSpace, m_archivePath,
+                           QStringLiteral("more data than the disk has room for")};
+        return std::nullopt;
     }
 
     static QString display(const QList<QByteArray>& components) {
@@ -109,10 +121,10 @@ private:
     bool countFolder() {
         m_bytes += folderBytes;
         if (++m_entries > m_limits.maxEntries)
-            m_overLimit = QStringLiteral("too many entries");
-        else if (m_bytes > m_limits.maxBytes)
-            m_overLimit = QStringLiteral("more data than allowed");
-        return m_overLimit.isEmpty();
+            m_overLimit = refused(QStringLiteral("too many entries"));
+        else
+            m_overLimit = overBytes();
+        return !m_overLimit;
     }
 
     // A later entry can change where an earlier link leads (a name it passes through
@@ -184,7 +196,7 @@ private:
         }
         const std::optional<Descriptor>& parent = m_lastParentFd;
         if (!parent) {
-            if (!m_overLimit.isEmpty()) return refused(m_overLimit);
+            if (m_overLimit) return m_overLimit;
             if (errno == ELOOP || errno == ENOTDIR)
                 return refused(QStringLiteral("path through a link: ") + QString::fromUtf8(path));
             return writeFailure();
@@ -200,7 +212,7 @@ private:
             if (::mkdirat(parent->get(), leaf.constData(), 0700) == 0) {
                 // Counted as an entry already; its blocks count too.
                 m_bytes += folderBytes;
-                if (m_bytes > m_limits.maxBytes) return refused(QStringLiteral("more data than allowed"));
+                if (auto failure = overBytes()) return failure;
             } else if (errno != EEXIST) {
                 return writeFailure();
             }
@@ -248,7 +260,7 @@ private:
             if (status == ARCHIVE_EOF) break;
             if (status < ARCHIVE_WARN) return refused(QString::fromUtf8(archive_error_string(a)));
             m_bytes += qint64(size);
-            if (m_bytes > m_limits.maxBytes) return refused(QStringLiteral("more data than allowed"));
+            if (auto failure = overBytes()) return failure;
             const char* data = static_cast<const char*>(block);
             while (size > 0) {
                 const ssize_t n = ::pwrite(file.get(), data, size, offset);
@@ -299,7 +311,7 @@ private:
     qint64 m_entries = 0;
     qint64 m_bytes = 0;
     // Why the last folder could not be made, when a limit stopped it.
-    QString m_overLimit;
+    std::optional<Failure> m_overLimit;
     QList<Folder> m_folders;
     // Every link made, to be judged again at the end.
     QList<QList<QByteArray>> m_links;

@@ -145,23 +145,21 @@ bool encode(const QImage& source, const QString& path, double quality, const QBy
                                                                  exif.constData(), int(exif.size())),
                                   error))
         return false;
-    // libheif's own file writer does not check its writes: a full disk would cut the file.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
+    // Written through our own file: libheif's own file writer does not look at the result.
     heif_writer writer{};
     writer.writer_api_version = 1;
-    writer.write = [](heif_context*, const void* data, size_t size, void* target) {
-        auto* out = static_cast<QFile*>(target);
-        const bool whole =
-            out->write(static_cast<const char*>(data), qint64(size)) == qint64(size) && out->flush();
-        return whole ? heif_error{heif_error_Ok, heif_suberror_Unspecified, "Success"}
-                     : heif_error{heif_error_Encoding_error, heif_suberror_Cannot_write_output_data,
-                                  "cannot write the file"};
+    writer.write = [](heif_context*, const void* data, size_t size, void* userdata) {
+        static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data), qsizetype(size));
+        return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
     };
-    return !failed(heif_context_write(context.get(), &writer, &file), error);
+    QByteArray encoded;
+    if (failed(heif_context_write(context.get(), &writer, &encoded), error)) return false;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(encoded) == encoded.size() &&
+        file.flush())
+        return true;
+    if (error) *error = file.errorString();
+    return false;
 }
 
 } // namespace vesk::imageio::heif

@@ -134,6 +134,8 @@ bool isLossy(const QByteArray& format) {
 bool writeImage(const QImage& image, const QString& path, const QByteArray& format, double quality,
                 const ImageMetadata& metadata, QString* error) {
     if (format == "heif") return heif::encode(image, path, quality, metadata.exifBlock(), error);
+    // Our own file, flushed and checked: the writer's own leaves a write that failed at
+    // the last flush (a full disk) unsaid, with an empty or cut file.
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         if (error) *error = file.errorString();
@@ -146,7 +148,6 @@ bool writeImage(const QImage& image, const QString& path, const QByteArray& form
         if (error) *error = writer.errorString();
         return false;
     }
-    // The writer does not check the last bytes' write (a full disk cuts the file).
     if (!file.flush()) {
         if (error) *error = file.errorString();
         return false;

@@ -16,6 +16,8 @@ namespace {
 using namespace pipeline_support;
 
 constexpr qint64 gibibyte = qint64(1) << 30;
+// Left free by an unzip, so the desktop's own files can still be saved.
+constexpr qint64 spaceReserve = qint64(16) << 20;
 
 // An input that is the output folder or holds it would be copied into itself until
 // the disk is full.
@@ -40,6 +42,8 @@ void refuseAncestorsOfTheOutput(const QList<QUrl>& urls, const QString& outputFo
         throw PipelineError::readFailed(readName.isEmpty() ? QFileInfo(failure.path).fileName() : readName);
     case zip_archive::Failure::Kind::writeFailed:
         throw PipelineError::writeFailed(writeName);
+    case zip_archive::Failure::Kind::noSpace:
+        throw FileSystemError{QStringLiteral("Not enough free space to unzip ") + readName};
     case zip_archive::Failure::Kind::library:
         break;
     }
@@ -80,13 +84,15 @@ QList<QUrl> UnzipPipeline::work(const QList<QUrl>& urls, const PipelineContext& 
         const QUrl& url = urls[i];
         context.progress(double(i) / double(urls.size()), fileName(url));
         zip_archive::Limits limits;
-        if (m_limits) {
+        if (m_limits)
             limits = *m_limits;
-        } else {
-            const qint64 free = QStorageInfo(context.outputFolder).bytesAvailable();
-            limits.maxBytes = std::min(std::max(1000 * QFileInfo(url.toLocalFile()).size(), gibibyte),
-                                       std::max<qint64>(0, free - gibibyte));
-        }
+        else
+            limits.maxBytes = std::max(1000 * QFileInfo(url.toLocalFile()).size(), gibibyte);
+        // Refused for space only when what it holds does not fit.
+        const QStorageInfo disk(context.outputFolder);
+        if (disk.isValid() && disk.bytesAvailable() >= 0)
+            limits.maxFreeBytes =
+                std::min(limits.maxFreeBytes, std::max<qint64>(0, disk.bytesAvailable() - spaceReserve));
         // Filled in a hidden folder: a failure removes it whole.
         StagedOutput output(context.outputFolder, baseName(url), QStringLiteral("unzipped"),
                             StagedOutput::Kind::folder);
@@ -115,6 +121,8 @@ QList<QUrl> RenamePipeline::work(const QList<QUrl>& urls, const PipelineContext&
         QString error;
         if (!tray_files::copy(url.toLocalFile(), output.path(), stop, &error)) {
             context.checkStop();
+            // The copy is named as the user will know it, not by its hidden temporary.
+            if (error.startsWith(output.path())) error.replace(0, output.path().size(), output.displayName());
             throw FileSystemError{error};
         }
         produced.append(context.publish(output));

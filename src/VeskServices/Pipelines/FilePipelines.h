@@ -28,8 +28,8 @@ public:
 // A folder per ZIP, extracted safely.
 class UnzipPipeline final : public DropPipeline {
 public:
-    // Without limits: 250,000 entries, and the smaller of 1000 times the archive's size
-    // (at least 1 GiB) and the output's free space less 1 GiB.
+    // Without limits: 250,000 entries and 1000 times the archive's size (at least 1 GiB).
+    // What it holds must also fit the output's free space less a small reserve.
     explicit UnzipPipeline(std::optional<zip_archive::Limits> limits = std::nullopt) : m_limits(limits) {}
     PipelineID id() const override { return PipelineID::unzip; }
     QString title() const override { return QStringLiteral("Unzip"); }

@@ -45,7 +45,8 @@ QJsonObject UnzipPipeline::settings() const {
     if (!m_limits) return {};
     return {{QStringLiteral("maxEntries"), double(m_limits->maxEntries)},
             {QStringLiteral("maxBytes"), double(m_limits->maxBytes)},
-            {QStringLiteral("maxLinkSteps"), double(m_limits->maxLinkSteps)}};
+            {QStringLiteral("maxLinkSteps"), double(m_limits->maxLinkSteps)},
+            {QStringLiteral("maxFreeBytes"), double(m_limits->maxFreeBytes)}};
 }
 
 RenamePipeline::RenamePipeline(QString pattern, DateProvider dateProvider)
@@ -97,6 +98,9 @@ PipelinePtr pipelineFromSettings(PipelineID id, const QJsonObject& settings) {
             qint64(settings.value(QStringLiteral("maxBytes")).toDouble(double(limits.maxBytes)));
         limits.maxLinkSteps =
             qint64(settings.value(QStringLiteral("maxLinkSteps")).toDouble(double(limits.maxLinkSteps)));
+        const QJsonValue room = settings.value(QStringLiteral("maxFreeBytes"));
+        // Past what a double holds exactly: no bound.
+        if (room.isDouble() && room.toDouble() < 9e18) limits.maxFreeBytes = qint64(room.toDouble());
         return std::make_shared<UnzipPipeline>(limits);
     }
     case PipelineID::rename: {

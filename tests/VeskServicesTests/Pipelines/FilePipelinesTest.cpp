@@ -3,6 +3,7 @@
 
 #include "VeskPlatform/Pasteboard/Pasteboard.h"
 #include "VeskServices/Pipelines/FilePipelines.h"
+#include "VeskServices/Pipelines/ImagePipelines.h"
 #include "VeskServices/Pipelines/PipelineResult.h"
 
 #include <QDateTime>
@@ -10,9 +11,12 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
+#include <QRandomGenerator>
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace vesk;
@@ -344,6 +348,46 @@ TEST_F(PipelineTest, RenameCopiesUnderPatternNamesThatStayInsideTheFolder) {
         EXPECT_EQ(names, row.names);
     }
     EXPECT_TRUE(QFileInfo::exists(input("x.jpg"))) << "inputs stay";
+}
+
+TEST_F(PipelineTest, FailuresForSpaceNameTheUsersFiles) {
+    // Files the worker writes stop at 4 KiB, as on a full disk.
+    vesk::test::writeFile(input("big.bin"), QByteArray(64 * 1024, 'b'));
+    // Pictures of noise: some 7 KiB as PNG, within the writer's buffer, and more as HEIC.
+    for (const int side : {48, 96}) {
+        QImage noise(side, side, QImage::Format_RGB32);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                noise.setPixel(x, y, QRandomGenerator::global()->generate());
+        ASSERT_TRUE(noise.save(input(side == 48 ? "noise.bmp" : "noisy.bmp")));
+    }
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const PipelineOutcome renamed = run(RenamePipeline(), {input("big.bin")});
+    // Cut where the writers flush last.
+    const PipelineOutcome converted = run(ConvertFormatPipeline(), {input("noise.bmp")});
+    const PipelineOutcome heic =
+        run(ConvertFormatPipeline(QStringLiteral("public.heic")), {input("noisy.bmp")});
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, SIG_DFL);
+    ASSERT_TRUE(renamed.failure);
+    EXPECT_EQ(message(*renamed.failure), QStringLiteral("big-1.bin: File too large"));
+    ASSERT_TRUE(converted.failure);
+    EXPECT_EQ(message(*converted.failure), QStringLiteral("Couldn't write noise.png"));
+    ASSERT_TRUE(heic.failure);
+    EXPECT_EQ(message(*heic.failure), QStringLiteral("Couldn't write noisy.heic"));
+
+    const QString archive = input("arch.zip");
+    writeArchive(archive, {file("a", QByteArray(60, 'a')), file("b", QByteArray(40, 'b'))});
+    const PipelineOutcome refused = run(UnzipPipeline(zip_archive::Limits{.maxFreeBytes = 99}), {archive});
+    ASSERT_TRUE(refused.failure);
+    EXPECT_EQ(message(*refused.failure), QStringLiteral("Not enough free space to unzip arch.zip"));
+    EXPECT_TRUE(outputEntries().isEmpty()) << outputEntries().join(' ').toStdString();
+    EXPECT_FALSE(run(UnzipPipeline(zip_archive::Limits{.maxFreeBytes = 100}), {archive}).failure);
 }
 
 TEST_F(PipelineTest, CopyPathPutsEachPathOnALine) {

@@ -2,6 +2,7 @@
 #include "Vesk/Desk/Widgets/TodoWidget.h"
 #include "Vesk/Desk/DeskWidgetWiring.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
+#include "Vesk/Desk/Widgets/WidgetNotice.h"
 #include "VeskSync/ModelContainer.h"
 #include "VeskSync/ModelContext.h"
 #include "VeskUI/Motion/MotionAnimator.h"
@@ -99,6 +100,28 @@ TEST(TodoWidgetTest, ATaskTypedWithBlanksBecomesARowWithout) {
     ASSERT_EQ(widget->items().size(), 1);
     EXPECT_EQ(widget->items().first().title, QStringLiteral("Buy milk"));
     EXPECT_EQ(widget->countLine(), QStringLiteral("1 left"));
+    EXPECT_EQ(widget->unsavedNotice(), nullptr);
+
+    // A store that takes no new page, as on a full disk: the task shows, the field
+    // clears, and the widget says it is not saved.
+    ASSERT_TRUE(container->connection().exec("PRAGMA max_page_count = 1"));
+    widget->field()->setText(QString(8000, u'x'));
+    Q_EMIT widget->field()->returnPressed();
+    EXPECT_EQ(widget->items().size(), 2);
+    EXPECT_TRUE(widget->field()->text().isEmpty());
+    ASSERT_NE(widget->unsavedNotice(), nullptr);
+    EXPECT_EQ(widget->unsavedNotice()->message(), QStringLiteral("Can't save your to-dos"));
+    EXPECT_EQ(widget->unsavedNotice()->detail(), QStringLiteral("Database or disk is full."));
+    widget->resize(240, 160);
+    widget->setAttribute(Qt::WA_DontShowOnScreen);
+    widget->show();
+    QCoreApplication::sendPostedEvents();
+    const WidgetNotice* notice = widget->unsavedNotice();
+    EXPECT_GE(notice->height(), notice->heightForWidth(notice->width())) << "the notice is cut";
+    ASSERT_FALSE(widget->rows().isEmpty());
+    EXPECT_GE(widget->rows().first()->mapTo(widget, QPoint()).y(),
+              notice->mapTo(widget, QPoint(0, notice->height())).y())
+        << "the rows show below it";
 }
 
 // A widget of two rows, "Starred" (a favourite) above "Plain", that records which

@@ -1,6 +1,7 @@
 #include "Vesk/Desk/Widgets/NotesWidget.h"
 
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
+#include "Vesk/Desk/Widgets/WidgetNotice.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
 
@@ -97,17 +98,32 @@ void NotesWidget::setText(const QString& text) {
 void NotesWidget::setUnavailable(const QString& reason) {
     if (reason == m_unavailable) return;
     m_unavailable = reason;
-    delete m_notice;
-    m_notice = nullptr;
     const bool unavailable = !reason.isEmpty();
     // Typing would go nowhere: the editor takes none until the store is back.
     m_editor->setReadOnly(unavailable);
     m_editor->setVisible(!unavailable);
     m_placeholder->setVisible(!unavailable && m_editor->document()->isEmpty());
-    if (!unavailable) return;
-    m_notice = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
-                                    QStringLiteral("Can't open your note"), reason);
-    layout()->addWidget(m_notice);
+    showNotice();
+}
+
+void NotesWidget::setUnsaved(const QString& reason) {
+    if (reason == m_unsaved) return;
+    m_unsaved = reason;
+    showNotice();
+}
+
+// A store out of reach takes the editor's place; failing saves are told below it, and
+// the text stays to be saved with the next edit.
+void NotesWidget::showNotice() {
+    delete m_notice;
+    m_notice = nullptr;
+    if (!m_unavailable.isEmpty())
+        m_notice = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
+                                        QStringLiteral("Can't open your note"), m_unavailable);
+    else if (!m_unsaved.isEmpty())
+        m_notice = new WidgetNotice(QStringLiteral("exclamationmark.triangle"),
+                                    QStringLiteral("Can't save your note"), m_unsaved);
+    if (m_notice) layout()->addWidget(m_notice);
 }
 
 void NotesWidget::edited() {

@@ -11,7 +11,8 @@ namespace vesk {
 // The scratch note: one plain-text editor filling the cell, "Notes…" while it is
 // empty. Each edit is saved at once and then committed; a text from elsewhere (a merge,
 // another computer) replaces the editor's without being saved as an edit. While the
-// store is out of reach it says why in place of the editor and takes no typing.
+// store is out of reach it says why in place of the editor and takes no typing; while
+// saves fail it says why below the editor, which keeps the text.
 class NotesWidget : public DeskWidget {
     Q_OBJECT
 
@@ -33,6 +34,8 @@ public:
     // Why the note cannot be read or saved now; empty when it can.
     void setUnavailable(const QString& reason);
     const QString& unavailableReason() const { return m_unavailable; }
+    // Why the last edits could not be saved; empty once they are.
+    void setUnsaved(const QString& reason);
 
 protected:
     void disappeared() override;
@@ -40,6 +43,7 @@ protected:
 
 private:
     void edited();
+    void showNotice();
 
     Actions m_actions;
     QPlainTextEdit* m_editor = nullptr;
@@ -47,6 +51,7 @@ private:
     bool m_replacing = false;
     bool m_loaded = false;
     QString m_unavailable;
+    QString m_unsaved;
     QWidget* m_notice = nullptr;
 };
 

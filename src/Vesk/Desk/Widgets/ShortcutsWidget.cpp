@@ -3,6 +3,7 @@
 #include "Vesk/Desk/Widgets/DeskScrollList.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "Vesk/Desk/Widgets/WidgetFrame.h"
+#include "Vesk/Desk/Widgets/WidgetNotice.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
 #include "VeskUI/Tokens/Vesk.h"
@@ -84,6 +85,12 @@ void ShortcutsWidget::setUnavailable(const QString& reason) {
     rebuild();
 }
 
+void ShortcutsWidget::setUnsaved(const QString& reason) {
+    if (reason == m_unsaved) return;
+    m_unsaved = reason;
+    rebuild();
+}
+
 WidgetEmptyState* ShortcutsWidget::emptyState() const {
     return qobject_cast<WidgetEmptyState*>(m_shown);
 }
@@ -102,9 +109,20 @@ void ShortcutsWidget::rebuild() {
         m_shown->hide();
         m_shown->deleteLater();
     }
+    delete m_notice;
+    m_notice = nullptr;
+    const bool unsaved = m_unavailable.isEmpty() && !m_unsaved.isEmpty();
+    if (unsaved) {
+        m_notice = new WidgetNotice(QStringLiteral("exclamationmark.triangle"),
+                                    QStringLiteral("Can't save your shortcuts"), m_unsaved);
+        m_content->layout()->addWidget(m_notice);
+    }
     if (!m_unavailable.isEmpty()) {
         m_shown = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
                                        QStringLiteral("Can't open your shortcuts"), m_unavailable);
+    } else if (m_items.isEmpty() && unsaved) {
+        // No room for the prompt beside the notice: choosing now could not be saved.
+        m_shown = new QWidget;
     } else if (m_items.isEmpty()) {
         m_shown = new WidgetEmptyState(QStringLiteral("sparkles"), QStringLiteral("Choose your shortcuts"),
                                        QStringLiteral("in settings."),

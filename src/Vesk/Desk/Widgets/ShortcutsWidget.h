@@ -27,6 +27,8 @@ public:
     void setItems(const QList<ShortcutSnapshot>& items);
     // Why the shortcuts cannot be read now (shown instead of them); empty when they can.
     void setUnavailable(const QString& reason);
+    // Why the last edits could not be saved (shown above them); empty once they are.
+    void setUnsaved(const QString& reason);
     const QList<ShortcutSnapshot>& items() const { return m_items; }
 
     // The placeholder shown without shortcuts; null while they are listed.
@@ -40,7 +42,9 @@ private:
     QList<ShortcutSnapshot> m_items;
     QWidget* m_content = nullptr;
     QWidget* m_shown = nullptr;
+    QWidget* m_notice = nullptr;
     QString m_unavailable;
+    QString m_unsaved;
 };
 
 } // namespace vesk

@@ -4,6 +4,7 @@
 #include "Vesk/Desk/Widgets/RowMenu.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "Vesk/Desk/Widgets/WidgetFrame.h"
+#include "Vesk/Desk/Widgets/WidgetNotice.h"
 #include "VeskUI/Motion/MotionAnimator.h"
 #include "VeskUI/Symbols/Symbols.h"
 #include "VeskUI/Tokens/Typography.h"
@@ -291,8 +292,18 @@ void TodoWidget::setUnavailable(const QString& reason) {
     rebuild();
 }
 
+void TodoWidget::setUnsaved(const QString& reason) {
+    if (reason == m_unsaved) return;
+    m_unsaved = reason;
+    rebuild();
+}
+
 WidgetEmptyState* TodoWidget::emptyState() const {
     return m_shown ? m_shown->findChild<WidgetEmptyState*>() : nullptr;
+}
+
+WidgetNotice* TodoWidget::unsavedNotice() const {
+    return m_shown ? m_shown->findChild<WidgetNotice*>() : nullptr;
 }
 
 QList<QWidget*> TodoWidget::rows() const {
@@ -323,11 +334,18 @@ void TodoWidget::rebuild() {
         layout->addWidget(new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
                                                QStringLiteral("Can't open your to-dos"), m_unavailable));
         layout->addStretch(1);
-    } else if (m_items.isEmpty()) {
+        m_body->layout()->addWidget(m_shown);
+        return;
+    }
+    if (!m_unsaved.isEmpty())
+        layout->addWidget(new WidgetNotice(QStringLiteral("exclamationmark.triangle"),
+                                           QStringLiteral("Can't save your to-dos"), m_unsaved));
+    if (m_items.isEmpty()) {
         layout->setContentsMargins(0, 14, 0, 0);
-        layout->addWidget(new WidgetEmptyState(QStringLiteral("checkmark.circle"),
-                                               QStringLiteral("Nothing to do"),
-                                               QStringLiteral("Add one above.")));
+        if (m_unsaved.isEmpty())
+            layout->addWidget(new WidgetEmptyState(QStringLiteral("checkmark.circle"),
+                                                   QStringLiteral("Nothing to do"),
+                                                   QStringLiteral("Add one above.")));
         layout->addStretch(1);
     } else {
         auto* list = DeskScrollList::ofRows(1, [this](QWidget* column, QVBoxLayout* rows) {

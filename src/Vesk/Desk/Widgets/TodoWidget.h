@@ -12,11 +12,13 @@ class QLineEdit;
 namespace vesk {
 
 class WidgetEmptyState;
+class WidgetNotice;
 
 // The to-dos: a composer for a new one, the list (check box, title, star, delete) and
 // how many are left. Rows are open before done, favourites first, newest first. While
 // the store is out of reach it says why instead of the list, and a typed to-do stays in
-// the field until the store takes it.
+// the field until the store takes it. While saves fail it says why above the list,
+// which still shows the unsaved rows.
 class TodoWidget : public DeskWidget {
     Q_OBJECT
 
@@ -34,6 +36,8 @@ public:
     // Why the to-dos cannot be read or written now; empty when they can.
     void setUnavailable(const QString& reason);
     const QString& unavailableReason() const { return m_unavailable; }
+    // Why the last edits could not be saved; empty once they are.
+    void setUnsaved(const QString& reason);
     const QList<TodoSnapshot>& items() const { return m_items; }
     // The items in the order they are listed.
     static QList<TodoSnapshot> ordered(QList<TodoSnapshot> items);
@@ -43,6 +47,8 @@ public:
     QLineEdit* field() const { return m_field; }
     QWidget* composer() const { return m_composer; }
     WidgetEmptyState* emptyState() const;
+    // What says the last edits were not saved; null once they are.
+    WidgetNotice* unsavedNotice() const;
     QList<QWidget*> rows() const;
     // The count line as shown; empty when absent.
     QString countLine() const;
@@ -58,6 +64,7 @@ private:
     QWidget* m_shown = nullptr;
     QString m_countLine;
     QString m_unavailable;
+    QString m_unsaved;
 };
 
 } // namespace vesk
