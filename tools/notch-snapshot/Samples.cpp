@@ -255,6 +255,15 @@ DeskRepository* sampleTodos() {
     return repository;
 }
 
+DeskRepository* sampleTodosUnsaved() {
+    DeskRepository* repository = sampleTodos();
+    if (!repository) return nullptr;
+    // The store takes no write now, as a read-only disk: the last to-do stays unsaved.
+    repository->context().container().connection().exec("PRAGMA query_only = ON");
+    repository->addTodo(QStringLiteral("Call the landlord about the heating"));
+    return repository;
+}
+
 DeskRepository* sampleNote(const QString& text) {
     DeskRepository* repository = newRepository();
     if (repository && !text.isEmpty()) repository->saveNote(text);

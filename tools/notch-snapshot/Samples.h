@@ -50,6 +50,8 @@ QList<VeskTimer> sampleTimers();
 DeskRepository* sampleRepository();
 // A repository of its own with sample to-dos, one done and one a favourite.
 DeskRepository* sampleTodos();
+// The sample to-dos with one more typed while the store took no write: unsaved, and said.
+DeskRepository* sampleTodosUnsaved();
 // A repository of its own whose scratch note reads `text`.
 DeskRepository* sampleNote(const QString& text);
 

@@ -157,6 +157,8 @@ QList<Scene> scenes() {
         desk({WidgetID::timer}, [](NotchViewModel& m) { m.setTimers(snapshot::sampleTimers()); }));
     add(QStringLiteral("desk-todos"),
         desk({WidgetID::todos}, [](NotchViewModel& m) { m.setRepository(snapshot::sampleTodos()); }));
+    add(QStringLiteral("desk-todos-unsaved"),
+        desk({WidgetID::todos}, [](NotchViewModel& m) { m.setRepository(snapshot::sampleTodosUnsaved()); }));
     add(QStringLiteral("desk-todos-empty"),
         desk({WidgetID::todos}, [](NotchViewModel& m) { m.setRepository(snapshot::sampleNote({})); }));
     add(QStringLiteral("desk-notes"), desk({WidgetID::notes}, [](NotchViewModel& m) {
