@@ -26,7 +26,10 @@ ShortcutsService::ShortcutsService(const QString& containerName, Environment env
     m_chosen = m_file.load<ShortcutEntry>(&ShortcutEntry::fromJson);
 }
 
-ShortcutsService::~ShortcutsService() = default;
+ShortcutsService::~ShortcutsService() {
+    // A list whose last write failed has one more try.
+    if (m_unsaved) write();
+}
 
 bool ShortcutsService::canList() const {
     return m_scripts->canList();
@@ -66,11 +69,16 @@ void ShortcutsService::update(const ShortcutEntry& entry) {
 }
 
 void ShortcutsService::save() {
+    // A failed write (traced) keeps the list in memory; the next change or the end writes it.
+    m_unsaved = !write();
+    if (m_onChange) m_onChange(m_chosen);
+}
+
+bool ShortcutsService::write() {
     QJsonArray array;
     for (const ShortcutEntry& entry : std::as_const(m_chosen))
         array.append(entry.toJson());
-    m_file.save(array);
-    if (m_onChange) m_onChange(m_chosen);
+    return m_file.save(array);
 }
 
 } // namespace vesk

@@ -54,11 +54,14 @@ public:
 
 private:
     void save();
+    bool write();
 
     std::unique_ptr<ShortcutScripts> m_ownScripts;
     ShortcutScripts* m_scripts = nullptr;
     JsonListFile m_file;
     QList<ShortcutEntry> m_chosen;
+    // The last write failed (a full disk): the file lacks what memory holds.
+    bool m_unsaved = false;
     std::function<void(const QList<ShortcutEntry>&)> m_onChange;
 };
 

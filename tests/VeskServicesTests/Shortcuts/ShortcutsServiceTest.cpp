@@ -3,6 +3,7 @@
 #include "VeskPlatform/Shortcuts/ShortcutScripts.h"
 
 #include "support/EventLoop.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,15 @@ TEST_F(ShortcutsServiceTest, KeepsOneEntryPerNameUpdatesByIdAndSavesEveryChange)
     service->remove(note);
     EXPECT_EQ(service->chosen().size(), 1);
     EXPECT_EQ(saves, 4);
+
+    // A change the disk cannot take stays in memory and is written when the service ends.
+    {
+        const ScopedFileSizeLimit full(8);
+        service->add(entry(QStringLiteral("Written at the end")));
+    }
+    EXPECT_EQ(makeService()->chosen().size(), 1);
+    service.reset();
+    EXPECT_EQ(makeService()->chosen().size(), 2);
 }
 
 TEST_F(ShortcutsServiceTest, ListsSortedWithoutRegardToCaseAndRunsByShortcutName) {
