@@ -127,7 +127,7 @@ NotchRootView::~NotchRootView() = default;
 void NotchRootView::setDeskFactory(DeskFactory factory) {
     m_deskFactory = std::move(factory);
     if (m_contentKind == ContentKind::desk) {
-        delete m_content;
+        dropContent();
         m_contentKind = ContentKind::none;
         refreshContent(false);
     }
@@ -311,7 +311,7 @@ void NotchRootView::refreshContent(bool animated) {
     if (m_content) {
         if (transition && transitionsOf(oldKind))
             m_outgoing = snapshotOf(m_content, contentRect(), enteringScale(oldKind));
-        delete m_content;
+        dropContent();
     }
     m_contentKind = kind;
     m_contentState = state;
@@ -335,6 +335,17 @@ void NotchRootView::refreshContent(bool animated) {
         m_transition.setValue(1.0);
     }
     update();
+}
+
+void NotchRootView::dropContent() {
+    QWidget* old = m_content;
+    m_content = nullptr;
+    if (!old) return;
+    // Hidden now and freed from the event loop: the state may change inside an event of
+    // one of its own widgets (a button's click, a field's menu closing), whose handling
+    // must not return into freed memory.
+    old->hide();
+    old->deleteLater();
 }
 
 void NotchRootView::updateContentInPlace() {
@@ -502,7 +513,14 @@ void NotchRootView::judgePointer() {
 bool NotchRootView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Hide && watched->isWidgetType()) {
         watched->removeEventFilter(this);
-        judgePointer();
+        // Once the popup has finished closing, not inside its Hide: the judgement may close
+        // the Desk, and with it the field whose menu this is.
+        QMetaObject::invokeMethod(
+            this,
+            [self = QPointer<NotchRootView>(this)] {
+                if (self) self->judgePointer();
+            },
+            Qt::QueuedConnection);
     }
     return NotchSurfaceView::eventFilter(watched, event);
 }

@@ -88,6 +88,7 @@ private:
     void retarget(const MotionSpec& motion);
     void surfaceMoved(const QRectF& before);
     void refreshContent(bool animated);
+    void dropContent();
     QWidget* makeContent(ContentKind kind);
     void updateContentInPlace();
     void placeContent();

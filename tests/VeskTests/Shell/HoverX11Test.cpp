@@ -189,5 +189,27 @@ TEST_F(HoverX11Test, AMenuOrTheDeskClosedAwayFromTheNotchLeavesItAtRest) {
     stop();
 }
 
+// "Prevent closing on mouse leave" off: the task field's own menu, closed by Escape with
+// the pointer away from the Desk, closes the Desk and ends nothing else.
+TEST_F(HoverX11Test, AFieldsMenuClosedAwayFromTheDeskClosesTheDeskAndTheProgramLives) {
+    launch("\"preventCloseOnMouseLeave\": false");
+    const QRect resting = notchWindow();
+    ASSERT_TRUE(pointAt(resting.center().x(), 3) && test::xdotool({"click", "1"}));
+    ASSERT_TRUE(reached(QStringLiteral("open(desk)"))) << qPrintable(states().join(' '));
+    test::processEventsFor(1000);
+    const QRect desk = notchWindow();
+    // The to-do widget sits second in the default row, its field near the top.
+    ASSERT_TRUE(pointAt(desk.left() + desk.width() * 41 / 100, desk.top() + 52));
+    const qsizetype shown = visibleWindows(program.processId()).size();
+    ASSERT_TRUE(test::xdotool({"click", "3"}));
+    ASSERT_TRUE(test::processEventsUntil([&] { return visibleWindows(program.processId()).size() > shown; }));
+    ASSERT_TRUE(pointAt(960, 700) && test::xdotool({"key", "Escape"}));
+    EXPECT_TRUE(reached(QStringLiteral("closed"))) << qPrintable(states().join(' '));
+    test::processEventsFor(500);
+    EXPECT_TRUE(runs()) << qPrintable(errorLines(program).join('\n'));
+    EXPECT_EQ(states().last(), QStringLiteral("closed"));
+    stop();
+}
+
 } // namespace
 } // namespace vesk
