@@ -456,13 +456,21 @@ void NotchRootView::mouseMoveEvent(QMouseEvent* event) {
     setPointerInside(hitPath().contains(event->position()));
 }
 
+bool NotchRootView::takesClickAt(const QPointF& point) const {
+    const QPainterPath target = hitPath();
+    if (target.isEmpty()) return false;
+    // An outline still shrinking toward the state's (the Desk closing) is clicked where it
+    // is drawn, as the input region lets it be.
+    return target.contains(point) || surfacePath().contains(point);
+}
+
 void NotchRootView::mousePressEvent(QMouseEvent* event) {
     m_lastPointer = event->globalPosition();
     m_pointerAsked = false;
-    const bool inside = hitPath().contains(event->position());
-    setPointerInside(inside);
-    m_pressInside = inside && event->button() == Qt::LeftButton;
-    if (!inside) event->ignore();
+    setPointerInside(hitPath().contains(event->position()));
+    const bool clicked = takesClickAt(event->position());
+    m_pressInside = clicked && event->button() == Qt::LeftButton;
+    if (!clicked) event->ignore();
 }
 
 void NotchRootView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -477,7 +485,7 @@ void NotchRootView::mouseReleaseEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    if (hitPath().contains(event->position()) && m_model) m_model->send(NotchEvent::click());
+    if (takesClickAt(event->position()) && m_model) m_model->send(NotchEvent::click());
 }
 
 void NotchRootView::leaveEvent(QEvent* event) {

@@ -85,6 +85,7 @@ private:
     QRectF targetSurfaceRect() const;
     // Where the pointer counts as on the notch.
     QPainterPath hitPath() const;
+    bool takesClickAt(const QPointF& point) const;
     void retarget(const MotionSpec& motion);
     void surfaceMoved(const QRectF& before);
     void refreshContent(bool animated);

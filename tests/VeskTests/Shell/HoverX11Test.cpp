@@ -211,5 +211,21 @@ TEST_F(HoverX11Test, AFieldsMenuClosedAwayFromTheDeskClosesTheDeskAndTheProgramL
     stop();
 }
 
+// Clicked 0.1 s after Escape closed the Desk, while the shape still shrinks in the
+// Desk-wide window, the notch takes the click and opens the Desk again.
+TEST_F(HoverX11Test, AClickOnTheClosingNotchOpensTheDeskAgain) {
+    launch({});
+    const QRect resting = notchWindow();
+    ASSERT_TRUE(pointAt(resting.center().x(), 3) && test::xdotool({"click", "1"}));
+    ASSERT_TRUE(reached(QStringLiteral("open(desk)"))) << qPrintable(states().join(' '));
+    test::processEventsFor(1000);
+    ASSERT_TRUE(test::xdotool({"key", "Escape"}));
+    ASSERT_TRUE(reached(QStringLiteral("closed"))) << qPrintable(states().join(' '));
+    test::processEventsFor(100);
+    ASSERT_TRUE(test::xdotool({"click", "1"}));
+    EXPECT_TRUE(reached(QStringLiteral("open(desk)"))) << qPrintable(states().join(' '));
+    stop();
+}
+
 } // namespace
 } // namespace vesk
