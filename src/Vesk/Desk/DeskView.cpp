@@ -27,8 +27,8 @@ DeskView::DeskView(DeskTab tab, NotchViewModel& model, double inset, DeskEnviron
 }
 
 DeskView::~DeskView() {
-    // The notch deletes a shown desk without hiding it: its widgets go off screen now,
-    // while they are whole, and before the environment they refer to.
+    // A desk deleted while shown (its panel going away) is not hidden first: its widgets
+    // go off screen now, while they are whole, and before the environment they refer to.
     for (DeskWidget* widget : findChildren<DeskWidget*>())
         widget->endAppearance();
     delete m_canvas;

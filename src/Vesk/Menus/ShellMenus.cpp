@@ -32,7 +32,7 @@ struct PrivacyPaneItem {
 // No entry for access to every file: nothing here grants it. A program reads what its
 // user can, and a sandboxed one what its package declares.
 constexpr std::array<PrivacyPaneItem, 3> privacyPanes{{
-    {"Accessibility…", "Privacy_Accessibility"},
+    {"Key Interception…", "Privacy_Accessibility"},
     {"Key Monitoring…", "Privacy_ListenEvent"},
     {"Bluetooth (Desktop Settings)…", "Privacy_Bluetooth"},
 }};

@@ -64,12 +64,18 @@ QRegion NotchHostingView::visibleRegion() const {
 }
 
 QRegion NotchHostingView::liveRegion() const {
+    // The rectangle is centred in the canvas of the state; the outline is centred in the
+    // window as it is, which keeps a closing Desk's width until the shape has shrunk.
+    QRectF centred = m_interactiveRect;
+    centred.moveLeft((width() - centred.width()) / 2);
     // Rounding outward keeps the edge pixels of fractional rectangles.
-    const QRegion interactive(m_interactiveRect.toAlignedRect());
+    const QRegion interactive(centred.toAlignedRect());
     if (m_isDragging || m_isArmed) return interactive + QRegion(m_dropRect.toAlignedRect());
-    // Outside the outline (the flares' corners, the slack around the shape) clicks reach
-    // the windows below, as they would outside the rectangle.
-    return interactive & visibleRegion();
+    if (interactive.isEmpty()) return {};
+    // The outline lies inside the rectangle once it rests; while it shrinks toward it, all
+    // of what is drawn takes clicks, since that is where the user sees the notch. Outside
+    // the outline (the flares' corners, the slack) clicks reach the windows below.
+    return visibleRegion();
 }
 
 QList<QUrl> NotchHostingView::fileURLs(const QMimeData* data) {

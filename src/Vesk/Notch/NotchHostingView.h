@@ -31,7 +31,8 @@ public:
     void setRootView(NotchSurfaceView* root);
     NotchSurfaceView* rootView() const { return m_root; }
 
-    // Where the notch takes pointer input, kept current by the window controller.
+    // Where the notch takes pointer input, kept current by the window controller; it is
+    // placed centred in this view, as the outline is.
     QRectF interactiveRect() const { return m_interactiveRect; }
     void setInteractiveRect(const QRectF& rect);
     // The drop area while armed.

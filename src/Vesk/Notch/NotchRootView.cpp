@@ -127,7 +127,7 @@ NotchRootView::~NotchRootView() = default;
 void NotchRootView::setDeskFactory(DeskFactory factory) {
     m_deskFactory = std::move(factory);
     if (m_contentKind == ContentKind::desk) {
-        delete m_content;
+        dropContent();
         m_contentKind = ContentKind::none;
         refreshContent(false);
     }
@@ -311,7 +311,7 @@ void NotchRootView::refreshContent(bool animated) {
     if (m_content) {
         if (transition && transitionsOf(oldKind))
             m_outgoing = snapshotOf(m_content, contentRect(), enteringScale(oldKind));
-        delete m_content;
+        dropContent();
     }
     m_contentKind = kind;
     m_contentState = state;
@@ -335,6 +335,17 @@ void NotchRootView::refreshContent(bool animated) {
         m_transition.setValue(1.0);
     }
     update();
+}
+
+void NotchRootView::dropContent() {
+    QWidget* old = m_content;
+    m_content = nullptr;
+    if (!old) return;
+    // Hidden now and freed from the event loop: the state may change inside an event of
+    // one of its own widgets (a button's click, a field's menu closing), whose handling
+    // must not return into freed memory.
+    old->hide();
+    old->deleteLater();
 }
 
 void NotchRootView::updateContentInPlace() {
@@ -445,13 +456,21 @@ void NotchRootView::mouseMoveEvent(QMouseEvent* event) {
     setPointerInside(hitPath().contains(event->position()));
 }
 
+bool NotchRootView::takesClickAt(const QPointF& point) const {
+    const QPainterPath target = hitPath();
+    if (target.isEmpty()) return false;
+    // An outline still shrinking toward the state's (the Desk closing) is clicked where it
+    // is drawn, as the input region lets it be.
+    return target.contains(point) || surfacePath().contains(point);
+}
+
 void NotchRootView::mousePressEvent(QMouseEvent* event) {
     m_lastPointer = event->globalPosition();
     m_pointerAsked = false;
-    const bool inside = hitPath().contains(event->position());
-    setPointerInside(inside);
-    m_pressInside = inside && event->button() == Qt::LeftButton;
-    if (!inside) event->ignore();
+    setPointerInside(hitPath().contains(event->position()));
+    const bool clicked = takesClickAt(event->position());
+    m_pressInside = clicked && event->button() == Qt::LeftButton;
+    if (!clicked) event->ignore();
 }
 
 void NotchRootView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -466,7 +485,7 @@ void NotchRootView::mouseReleaseEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    if (hitPath().contains(event->position()) && m_model) m_model->send(NotchEvent::click());
+    if (takesClickAt(event->position()) && m_model) m_model->send(NotchEvent::click());
 }
 
 void NotchRootView::leaveEvent(QEvent* event) {
@@ -502,7 +521,14 @@ void NotchRootView::judgePointer() {
 bool NotchRootView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Hide && watched->isWidgetType()) {
         watched->removeEventFilter(this);
-        judgePointer();
+        // Once the popup has finished closing, not inside its Hide: the judgement may close
+        // the Desk, and with it the field whose menu this is.
+        QMetaObject::invokeMethod(
+            this,
+            [self = QPointer<NotchRootView>(this)] {
+                if (self) self->judgePointer();
+            },
+            Qt::QueuedConnection);
     }
     return NotchSurfaceView::eventFilter(watched, event);
 }

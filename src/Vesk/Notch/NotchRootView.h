@@ -85,9 +85,11 @@ private:
     QRectF targetSurfaceRect() const;
     // Where the pointer counts as on the notch.
     QPainterPath hitPath() const;
+    bool takesClickAt(const QPointF& point) const;
     void retarget(const MotionSpec& motion);
     void surfaceMoved(const QRectF& before);
     void refreshContent(bool animated);
+    void dropContent();
     QWidget* makeContent(ContentKind kind);
     void updateContentInPlace();
     void placeContent();

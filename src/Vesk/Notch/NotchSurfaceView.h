@@ -23,7 +23,7 @@ public:
     virtual void judgePointer() {}
     // A popup opened from the notch holds the pointer until it closes, and meanwhile the
     // notch sees the pointer neither leave nor come back: hover is judged again once the
-    // popup hides.
+    // popup has closed (after its Hide, from the event loop).
     virtual void watchPopup(QWidget* popup) { Q_UNUSED(popup) }
     // The same for a popup opened from a widget inside a notch; nothing for any other.
     static void watchPopupFrom(QWidget* opener, QWidget* popup) {

@@ -116,10 +116,11 @@ OnboardingView::PageText OnboardingView::text(Step step) {
                     "Music, Spotify, a browser tab. VeskNotch reads the same now-playing information your "
                     "desktop uses, so it works everywhere without asking each app.")};
     case Step::permissions:
-        return {QStringLiteral("Step 4 — Permissions"), QStringLiteral("Two things to allow"),
-                QStringLiteral(
-                    "Only two are worth granting now. Everything else VeskNotch asks for the first time "
-                    "you use the feature that needs it.")};
+        // Nothing on this page can be granted here: each row says whether it works.
+        return {
+            QStringLiteral("Step 4 — Permissions"), QStringLiteral("Two things to check"),
+            QStringLiteral("Only two are worth checking now. Everything else VeskNotch checks the first time "
+                           "you use the feature that needs it.")};
     case Step::desk:
         return {QStringLiteral("Step 5 — The Desk"), QStringLiteral("A drawer behind the notch"),
                 QStringLiteral(

@@ -8,7 +8,9 @@ QString displayName(Permission permission) {
         // Seeing the keys through the X server, which needs no one's leave.
         return QStringLiteral("Key Monitoring");
     case Permission::accessibility:
-        return QStringLiteral("Accessibility");
+        // Taking the media keys through the X server, which needs no one's leave either,
+        // only that no other program holds them.
+        return QStringLiteral("Key Interception");
     case Permission::bluetooth:
         return QStringLiteral("Bluetooth");
     case Permission::calendar:

@@ -47,7 +47,7 @@ enum class CalendarAuthorization {
     writeOnly = 4
 };
 
-// "Key Monitoring", "Accessibility", "Bluetooth", "Calendar", "Camera".
+// "Key Monitoring", "Key Interception", "Bluetooth", "Calendar", "Camera".
 QString displayName(Permission permission);
 // The settings pane anchor: "Privacy_ListenEvent", "Privacy_Accessibility", ...
 QString paneAnchor(Permission permission);

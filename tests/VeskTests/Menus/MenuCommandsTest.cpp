@@ -104,7 +104,7 @@ TEST_F(MenuCommandsTest, TheDiagnosticsDescribeTheseObjects) {
     EXPECT_EQ(section(QStringLiteral("Displays")), (Rows{{"Display 7", "1512×982, notch none (synthetic)"},
                                                          {"Display 9", "1920×1080, notch 185×32"}}));
     EXPECT_EQ(section(QStringLiteral("Permissions")), (Rows{{"Key Monitoring", "granted"},
-                                                            {"Accessibility", "notDetermined"},
+                                                            {"Key Interception", "notDetermined"},
                                                             {"Bluetooth", "granted"},
                                                             {"Calendar", "granted"},
                                                             {"Camera", "notDetermined"}}));

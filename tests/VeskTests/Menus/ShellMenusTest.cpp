@@ -73,7 +73,7 @@ const QStringList permissionsMenu(bool hudOn) {
         QStringLiteral("Permissions"),
         QStringLiteral("  Enable Bluetooth Access…"),
         QStringLiteral("  Enable Key Monitoring…"),
-        QStringLiteral("  Accessibility…"),
+        QStringLiteral("  Key Interception…"),
         QStringLiteral("  Key Monitoring…"),
         QStringLiteral("  Bluetooth (Desktop Settings)…"),
         QStringLiteral("  -"),
@@ -110,7 +110,7 @@ TEST(ShellMenusTest, EntriesCallTheirActionsAfterTheMenu) {
     Recorder recorder;
     std::unique_ptr<QMenu> status(buildStatusMenu({true}, recorder.actions()));
     for (const char* title :
-         {"Enable Bluetooth Access…", "Enable Key Monitoring…", "Accessibility…", "Key Monitoring…",
+         {"Enable Bluetooth Access…", "Enable Key Monitoring…", "Key Interception…", "Key Monitoring…",
           "Bluetooth (Desktop Settings)…", "Export Diagnostics…", "Check for Updates…", "Toggle Desk",
           "Welcome to VeskNotch…", "Settings…", "Quit VeskNotch"})
         find(status.get(), QString::fromUtf8(title))->trigger();

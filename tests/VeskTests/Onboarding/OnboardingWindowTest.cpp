@@ -154,7 +154,7 @@ TEST_F(OnboardingViewTest, PermissionRowsShowEachStateAndTheStuckHelp) {
     window.model().setStep(Step::permissions);
     EXPECT_EQ(view().demo(), nullptr) << "no illustration on the permissions page";
     EXPECT_EQ(view().page()->findChild<TextView*>(QStringLiteral("title"))->text(),
-              QStringLiteral("Two things to allow"));
+              QStringLiteral("Two things to check"));
     EXPECT_EQ(rowControls(), (QStringList{QStringLiteral("On"), QStringLiteral("Open Settings")}));
     layers.bluetooth = BluetoothService::Authorization::restricted;
     window.model().refreshPermissions();

@@ -195,5 +195,18 @@ TEST_F(QuickAppsPaneTest, ChooseOpensTheFileDialogAndPinsTheEntryAccepted) {
     EXPECT_EQ(changes, 1);
 }
 
+// The settings window shows another pane while "Choose…" is open: the dialog goes with
+// its pane, so no choice is ever confirmed to a pane that cannot pin it.
+TEST_F(QuickAppsPaneTest, TheFileDialogClosesWithItsPane) {
+    QWidget window;
+    auto* shown = new QuickAppsPane(
+        service, [] {}, {}, &window); // its own chooser
+    shown->chooseManually();
+    const QPointer<QFileDialog> dialog = window.findChild<QFileDialog*>();
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    delete shown;
+    EXPECT_TRUE(dialog.isNull()) << "the dialog outlived its pane";
+}
+
 } // namespace
 } // namespace vesk

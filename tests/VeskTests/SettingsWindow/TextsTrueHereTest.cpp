@@ -1,11 +1,13 @@
 // Texts and copies that must say what is true on this system: the diagnostics report's
 // Sync and Bluetooth rows, a multi-line copy, the Shortcuts folder, the trace stamp
-// and the keep-awake footnote's command; the notices for services this computer lacks.
+// and the keep-awake footnote's command; the notices for services this computer lacks;
+// the names of the key permissions and the welcome page's.
 #include "Vesk/Controls/NoticeCards.h"
 #include "Vesk/Controls/SelectableText.h"
 #include "Vesk/Controls/TextView.h"
 #include "Vesk/Desk/Widgets/WeatherWidget.h"
 #include "Vesk/Menus/DiagnosticsRows.h"
+#include "Vesk/Onboarding/OnboardingView.h"
 #include "Vesk/SettingsWindow/Panes/IdleLockPane.h"
 #include "Vesk/SettingsWindow/Panes/ShortcutsPane.h"
 #include "Vesk/SettingsWindow/Panes/StatusPanes.h"
@@ -164,6 +166,18 @@ TEST(TextsTrueHereTest, AMissingServiceIsNamedAndNothingIsOfferedToAllowOrTurnOn
         return widget.texts() == noService;
     })) << qPrintable(widget.texts().join(u'|'));
     EXPECT_TRUE(widget.findChildren<QAbstractButton*>().isEmpty());
+}
+
+// Taking the media keys is named for what it is here (the report's row, the welcome
+// window's rows, the menu's entry), and the welcome page offers nothing to grant.
+TEST(TextsTrueHereTest, TheKeyPermissionsAndTheWelcomePageSayWhatThisDesktopHas) {
+    const auto rows = diagnostics::permissionRows([](Permission) { return PermissionState::granted; });
+    EXPECT_EQ(rows.at(1).first, u"Key Interception"_qs);
+    const OnboardingView::PageText page = OnboardingView::text(OnboardingModel::Step::permissions);
+    EXPECT_EQ(page.title, u"Two things to check"_qs);
+    EXPECT_EQ(page.paragraph,
+              u"Only two are worth checking now. Everything else VeskNotch checks the first time "
+              "you use the feature that needs it."_qs);
 }
 
 } // namespace

@@ -189,5 +189,34 @@ TEST_F(HoverX11Test, AMenuOrTheDeskClosedAwayFromTheNotchLeavesItAtRest) {
     stop();
 }
 
+// "Prevent closing on mouse leave" off: the task field's own menu, closed by Escape with
+// the pointer away from the Desk, closes the Desk and ends nothing else.
+TEST_F(HoverX11Test, AFieldsMenuClosedAwayFromTheDeskClosesTheDeskAndTheProgramLives) {
+    launch("\"preventCloseOnMouseLeave\": false");
+    ASSERT_TRUE(pointAt(notchWindow().center().x(), 3) && test::xdotool({"click", "1"}));
+    ASSERT_TRUE(reached(QStringLiteral("open(desk)")));
+    test::processEventsFor(1000);
+    // The to-do widget sits second in the default row, its field near the top.
+    const QRect desk = notchWindow();
+    ASSERT_TRUE(pointAt(desk.left() + desk.width() * 41 / 100, 52) && test::xdotool({"click", "3"}));
+    test::processEventsFor(500);
+    ASSERT_TRUE(pointAt(960, 700) && test::xdotool({"key", "Escape"}) && reached(QStringLiteral("closed")));
+    test::processEventsFor(500);
+    EXPECT_TRUE(runs()) << qPrintable(errorLines(program).join('\n'));
+}
+
+// Clicked 0.1 s after Escape closed the Desk, while it still shrinks in the Desk-wide
+// window, the notch takes the click and opens the Desk again.
+TEST_F(HoverX11Test, AClickOnTheClosingNotchOpensTheDeskAgain) {
+    launch({});
+    ASSERT_TRUE(pointAt(notchWindow().center().x(), 3) && test::xdotool({"click", "1"}));
+    ASSERT_TRUE(reached(QStringLiteral("open(desk)")));
+    test::processEventsFor(1000);
+    ASSERT_TRUE(test::xdotool({"key", "Escape"}) && reached(QStringLiteral("closed")));
+    test::processEventsFor(100);
+    ASSERT_TRUE(test::xdotool({"click", "1"}));
+    EXPECT_TRUE(reached(QStringLiteral("open(desk)"))) << qPrintable(states().join(' '));
+}
+
 } // namespace
 } // namespace vesk

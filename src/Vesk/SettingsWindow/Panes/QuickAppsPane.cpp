@@ -304,7 +304,9 @@ void QuickAppsPane::removeApp(const QuickApp& app) {
 }
 
 void QuickAppsPane::chooseManually() {
-    m_chooser(window(), [pane = QPointer<QuickAppsPane>(this)](const QList<QUrl>& picked) {
+    // The dialog belongs to the pane and closes with it: another pane shown meanwhile (the
+    // Desk's "Choose Shortcuts", say) leaves no choice to confirm that nothing would pin.
+    m_chooser(this, [pane = QPointer<QuickAppsPane>(this)](const QList<QUrl>& picked) {
         if (!pane) return;
         for (const QUrl& url : picked)
             pane->m_service.add(url);

@@ -32,7 +32,8 @@ class QuickAppsPane final : public PaneColumn {
 public:
     static constexpr int shownResults = 60;
     // Asks the user for desktop entries and hands the chosen ones to `done` (never
-    // called when the user cancels). It returns at once: no loop of its own runs.
+    // called when the user cancels). It returns at once: no loop of its own runs. What
+    // it shows is a child of `parent` and goes with it.
     using Chooser = std::function<void(QWidget* parent, std::function<void(QList<QUrl>)> done)>;
 
     QuickAppsPane(QuickAppsService& service, std::function<void()> onChange, Chooser chooser = {},
