@@ -15,8 +15,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <csignal>
-#include <sys/resource.h>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace vesk;
@@ -361,19 +360,13 @@ TEST_F(PipelineTest, FailuresForSpaceNameTheUsersFiles) {
                 noise.setPixel(x, y, QRandomGenerator::global()->generate());
         ASSERT_TRUE(noise.save(input(side == 48 ? "noise.bmp" : "noisy.bmp")));
     }
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::optional<ScopedFileSizeLimit> full(4096);
     const PipelineOutcome renamed = run(RenamePipeline(), {input("big.bin")});
     // Cut where the writers flush last.
     const PipelineOutcome converted = run(ConvertFormatPipeline(), {input("noise.bmp")});
     const PipelineOutcome heic =
         run(ConvertFormatPipeline(QStringLiteral("public.heic")), {input("noisy.bmp")});
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, SIG_DFL);
+    full.reset();
     ASSERT_TRUE(renamed.failure);
     EXPECT_EQ(message(*renamed.failure), QStringLiteral("big-1.bin: File too large"));
     ASSERT_TRUE(converted.failure);
