@@ -1,4 +1,5 @@
 #include "VeskKit/Foundation/Files.h"
+#include "VeskKit/Foundation/WaitingWrite.h"
 
 #include "support/Files.h"
 
@@ -52,6 +53,36 @@ TEST(FilesTest, AtomicWriteTheFileCannotTakeFailsWithTheReasonAndLeavesTheOldFil
     EXPECT_EQ(error, QStringLiteral("File too large"));
     EXPECT_EQ(test::readFile(path), QByteArray("old content"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.json"});
+}
+
+// What a failed write kept waits: only a retry that lands clears it, and at an ending
+// only what waits is written.
+TEST(FilesTest, AWriteThatFailedWaitsUntilARetryLands) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.json"));
+    QByteArray held = "first";
+    int writes = 0;
+    WaitingWrite write(QStringLiteral("list.json"), [&](QString* error) {
+        ++writes;
+        return files::writeAtomically(path, held, error);
+    });
+    EXPECT_TRUE(write.writeIfWaiting());
+    EXPECT_EQ(writes, 0);
+    {
+        const test::ScopedFileSizeLimit limit(1024);
+        held = QByteArray(2000, 'x');
+        EXPECT_FALSE(write.write());
+        EXPECT_TRUE(write.isWaiting());
+        EXPECT_EQ(write.reason(), QStringLiteral("File too large"));
+        EXPECT_FALSE(write.writeIfWaiting());
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(write.writeIfWaiting());
+    EXPECT_FALSE(write.isWaiting());
+    EXPECT_TRUE(write.reason().isEmpty());
+    EXPECT_EQ(test::readFile(path), held);
+    EXPECT_TRUE(write.writeIfWaiting());
+    EXPECT_EQ(writes, 3);
 }
 
 TEST(FilesTest, KeepAsideRenamesWithoutOverwritingEarlierCopies) {
