@@ -64,6 +64,10 @@ bool writeNew(const QString& path, const QImage& image, const QByteArray& text, 
 
 TrayStore::TrayStore(const QString& containerName, TrayStoreOptions options, QObject* parent)
     : QObject(parent), m_root(trayRoot(containerName)), m_options(std::move(options)),
+      m_indexWrite(QStringLiteral("tray: the index"),
+                   [this](QString* error) {
+                       return files::writeAtomically(indexPath(), tray_index::encode(m_items), error);
+                   }),
       m_queue(std::make_unique<SerialQueue>(queueLabel(), m_options.queueScheduler)),
       m_thumbnails(m_root, picturesOrWorker(), orDefault(m_options.thumbnails)) {
     load();
@@ -168,12 +172,14 @@ void TrayStore::adopted(const QList<TrayItem>& found) {
 }
 
 void TrayStore::save() {
-    if (m_indexWritable) {
-        QString error;
-        if (!files::writeAtomically(indexPath(), tray_index::encode(m_items), &error))
-            TraceLog::trace(QStringLiteral("tray: could not save the index: ") + error);
-    }
+    // A failed write keeps the list as it is in memory; the next change or an ending
+    // writes it whole.
+    if (m_indexWritable) m_indexWrite.write();
     Q_EMIT itemsChanged();
+}
+
+bool TrayStore::writeWaiting() {
+    return !m_indexWritable || m_indexWrite.writeIfWaiting();
 }
 
 void TrayStore::insertRanked(const TrayItem& item) {

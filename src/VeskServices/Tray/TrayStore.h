@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeskKit/Foundation/WaitingWrite.h"
 #include "VeskServices/Tray/TrayItem.h"
 #include "VeskServices/Tray/TrayThumbnails.h"
 
@@ -72,6 +73,10 @@ public:
     QString indexPath() const;
     // Accepted items whose files are still being copied, written or measured.
     int pendingCount() const { return static_cast<int>(m_pending.size()); }
+    // The index lacks what the list holds: its last write failed. The next change writes
+    // it, and so does writeWaiting(), which every ending calls; true when nothing waits.
+    bool isIndexWaiting() const { return m_indexWrite.isWaiting(); }
+    bool writeWaiting();
 
     // Copies (or with `move` moves) the files and folders the file URLs name into the
     // tray. Several URLs share one new stack id. Returns the accepted items in URL order.
@@ -150,6 +155,7 @@ private:
     QHash<QUuid, Rank> m_ranks;
     quint64 m_calls = 0;
     bool m_indexWritable = true;
+    WaitingWrite m_indexWrite;
     std::shared_ptr<std::atomic<bool>> m_stopping = std::make_shared<std::atomic<bool>>(false);
     std::unique_ptr<SerialQueue> m_queue;
     PipelineWorker* m_pictureWorker = nullptr;
