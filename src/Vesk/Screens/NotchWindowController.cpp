@@ -470,6 +470,15 @@ void NotchWindowController::publishClipsIfNewFirst() {
     refreshClips();
 }
 
+bool NotchWindowController::writeWaiting() {
+    // Each is tried, whatever the others do.
+    const bool tray = m_trayStore->writeWaiting();
+    const bool apps = m_quickAppsService->writeWaiting();
+    const bool clips = m_clipboardService->writeWaiting();
+    const bool shortcuts = m_shortcutsService->writeWaiting();
+    return tray && apps && clips && shortcuts;
+}
+
 // ---- Drags
 
 void NotchWindowController::pollDragPasteboard() {

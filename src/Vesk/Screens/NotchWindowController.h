@@ -123,6 +123,10 @@ public:
     // models of displays attached later get it too. Not owned.
     DeskRepository* repository() const;
     void setRepository(DeskRepository* repository);
+    // At every ending: writes what the shared services keep because a write failed (the
+    // tray index, the pins, the clipboard history, the chosen shortcuts), each from what
+    // it holds now; done when this returns. True when nothing waits any more.
+    bool writeWaiting();
     // The drop-pipeline runner every display shares, over the default pipelines.
     PipelineRunner& pipelineRunner() { return *m_pipelineRunner; }
     // "<application support>/Vesk/Pipelines", where pipelines write; made on every read

@@ -187,14 +187,23 @@ void AppDelegate::finishLaunching() {
 void AppDelegate::applicationWillTerminate() {
     m_terminated = true;
     if (m_bridge) m_bridge->stop();
-    // Settings changed in the last half second are still only in memory.
+    writeWhatWaits();
+    if (m_notchController) m_notchController->stopDragMonitors();
+}
+
+void AppDelegate::writeWhatWaits() {
+    // Every ending comes here, and the display's loss ends the process right after,
+    // with no destructor run: whatever is only in memory is written now.
+    // Settings changed in the last half second, or whose write failed.
     if (m_settings) m_settings->defaults().flush();
-    // Desk edits whose save failed (a full disk) get a last try; the Desk said so.
+    // The tray index, pins, clipboard history and shortcuts a full disk kept waiting.
+    if (m_notchController && !m_notchController->writeWaiting())
+        TraceLog::trace(QStringLiteral("ending with desk lists unsaved"));
+    // Desk edits whose save failed get a last try; the Desk said so.
     if (DeskRepository* repository = m_syncStartup ? m_syncStartup->repository() : nullptr)
         if (!repository->saveUnsaved())
             TraceLog::trace(QStringLiteral("desk store: quit with edits unsaved: ") +
                             repository->unsavedReason());
-    if (m_notchController) m_notchController->stopDragMonitors();
 }
 
 void AppDelegate::didRegisterForRemoteNotifications(const QByteArray& deviceToken) {

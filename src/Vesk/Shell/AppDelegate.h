@@ -64,8 +64,9 @@ public:
     // Once, when the event loop runs. The notch is built at once; the rest of launching
     // runs after its first frame (see NotchSurface::afterFirstPaint).
     void applicationDidFinishLaunching();
-    // Stops the system services and the drag monitors; nothing else is stopped or
-    // saved.
+    // Every ending's one call (the menu's Quit, a termination signal, the display going
+    // away): stops the system services and the drag monitors, and writes what waits to
+    // be written (settings, the desk's lists and tray index, the synced store's edits).
     void applicationWillTerminate();
     void didRegisterForRemoteNotifications(const QByteArray& deviceToken);
     void didFailToRegisterForRemoteNotifications(const QString& error);
@@ -91,6 +92,8 @@ public:
 private:
     // Launching from the activity services on.
     void finishLaunching();
+    // At the ending, before the process goes.
+    void writeWhatWaits();
     // The heartbeat and the hand-off to the notch.
     void tick();
     void syncCoordinatorToSurface();

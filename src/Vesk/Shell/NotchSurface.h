@@ -40,6 +40,9 @@ public:
     virtual void pollClipboard(bool enabled, int maxItems, bool persists) = 0;
     virtual void startDragMonitors() = 0;
     virtual void stopDragMonitors() = 0;
+    // At every ending: writes what the desk services keep because a write failed, and
+    // returns once it is written (or cannot be); true when nothing waits any more.
+    virtual bool writeWaiting() = 0;
     virtual void setSourcingDrag(bool sourcing) = 0;
     // One block per display, printed once at launch.
     virtual QString geometryReport() const = 0;

@@ -106,6 +106,10 @@ void WindowControllerSurface::stopDragMonitors() {
     m_controller->stopDragMonitors();
 }
 
+bool WindowControllerSurface::writeWaiting() {
+    return m_controller->writeWaiting();
+}
+
 void WindowControllerSurface::setSourcingDrag(bool sourcing) {
     m_controller->setSourcingDrag(sourcing);
 }

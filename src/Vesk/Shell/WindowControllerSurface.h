@@ -19,6 +19,7 @@ public:
     void pollClipboard(bool enabled, int maxItems, bool persists) override;
     void startDragMonitors() override;
     void stopDragMonitors() override;
+    bool writeWaiting() override;
     void setSourcingDrag(bool sourcing) override;
     QString geometryReport() const override;
     void afterFirstPaint(std::function<void()> then) override;

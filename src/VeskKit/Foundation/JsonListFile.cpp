@@ -59,23 +59,18 @@ void JsonListFile::noteDamage(const QString& problem) {
     m_damaged = true;
 }
 
-bool JsonListFile::save(const QJsonArray& array) {
-    const QString name = QFileInfo(m_path).fileName();
+bool JsonListFile::save(const QJsonArray& array, QString* error) {
     if (m_damaged && QFileInfo::exists(m_path)) {
         const std::optional<QString> aside = files::keepAside(m_path);
         if (!aside) {
-            TraceLog::trace(name + QStringLiteral(" not saved: the damaged file could not be kept aside"));
+            *error = QStringLiteral("the damaged file could not be kept aside");
             return false;
         }
-        TraceLog::trace(name + QStringLiteral(" kept aside as ") + QFileInfo(*aside).fileName());
+        TraceLog::trace(QFileInfo(m_path).fileName() + QStringLiteral(" kept aside as ") +
+                        QFileInfo(*aside).fileName());
     }
     m_damaged = false;
-    QString error;
-    if (!files::writeAtomically(m_path, QJsonDocument(array).toJson(QJsonDocument::Compact), &error)) {
-        TraceLog::trace(name + QStringLiteral(" not saved: ") + error);
-        return false;
-    }
-    return true;
+    return files::writeAtomically(m_path, QJsonDocument(array).toJson(QJsonDocument::Compact), error);
 }
 
 } // namespace vesk

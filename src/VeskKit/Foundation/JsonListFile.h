@@ -13,7 +13,7 @@ namespace vesk {
 // One JSON array of records in one file, as the desk's list services keep theirs.
 // A file that cannot be read whole is never lost: every entry that still decodes is
 // loaded, and the file is kept aside (files::keepAside) before the first save replaces
-// it. A failed save is traced, not ignored. Main thread only.
+// it. A failed save says why. Main thread only.
 class JsonListFile {
 public:
     // Far more than any list of ours; a larger file is not read.
@@ -46,8 +46,9 @@ public:
     }
 
     // Writes the array compactly and atomically, after keeping a damaged file aside.
-    // A damaged file that cannot be moved is not overwritten. False when nothing was written.
-    bool save(const QJsonArray& array);
+    // A damaged file that cannot be moved is not overwritten. False when nothing was
+    // written, with the reason in `error`.
+    bool save(const QJsonArray& array, QString* error);
 
 private:
     QJsonArray readArray();

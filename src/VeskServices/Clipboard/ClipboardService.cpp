@@ -3,9 +3,9 @@
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Clock.h"
 #include "VeskKit/Foundation/Files.h"
-#include "VeskKit/Foundation/FolderLock.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskKit/Foundation/SerialQueue.h"
+#include "VeskKit/Foundation/WaitingWrite.h"
 #include "VeskPlatform/Pasteboard/ClipboardReader.h"
 #include "VeskPlatform/Pasteboard/Pasteboard.h"
 #include "VeskPlatform/Workspace/FrontmostApplication.h"
@@ -14,12 +14,15 @@
 #include "VeskServices/Clipboard/ClipboardRead.h"
 #include "VeskServices/Storage/ContainerFolder.h"
 #include "VeskServices/Storage/JsonListFile.h"
+#include "VeskServices/Storage/SharedListFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
+
+#include <atomic>
 
 namespace vesk {
 
@@ -30,6 +33,63 @@ QUuid idOf(const Clip& clip) {
 }
 
 } // namespace
+
+// The stored history and its write, used on the queue only.
+struct ClipboardService::Store {
+    Store(const QString& path, QString mediaDirectory, std::shared_ptr<ClipboardCopies> runningCopies)
+        : media(std::move(mediaDirectory)), copies(std::move(runningCopies)),
+          file(path,
+               {.decode = &Clip::fromJson,
+                .encode = [this](QList<Clip>& clips) { return encode(clips); },
+                // As on loading: an image clip must name an image of ours.
+                .adopt =
+                    [this](QList<Clip>& theirs) {
+                        theirs.removeIf([this](const Clip& clip) {
+                            return clip.kind == Clip::Kind::image &&
+                                   !(clip.storedPath && clipboard_files::isOwnImage(*clip.storedPath, media));
+                        });
+                    },
+                .tidy =
+                    [this](QList<Clip> merged) {
+                        return clipboard_files::tidy(std::move(merged), maxItems, doomed);
+                    }}),
+          write(QStringLiteral("clipboard.json"),
+                [this](QString* error) { return file.write(held, error); }) {}
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    // Long texts can make a history larger than a file is ever read: the oldest clips past
+    // that size are left out, here and in memory.
+    QByteArray encode(QList<Clip>& clips) {
+        const clipboard_files::Encoded encoded = clipboard_files::encode(clips, json_list::maxFileSize);
+        if (encoded.count < clips.size()) {
+            TraceLog::trace(
+                QStringLiteral("clipboard: %1 oldest clip(s) left out, the history would pass %2 bytes")
+                    .arg(clips.size() - encoded.count)
+                    .arg(json_list::maxFileSize));
+            for (qsizetype i = encoded.count; i < clips.size(); ++i)
+                if (clips.at(i).kind == Clip::Kind::image && clips.at(i).storedPath)
+                    doomed.append(*clips.at(i).storedPath);
+            clips.resize(encoded.count);
+        }
+        return encoded.bytes;
+    }
+    // The images of the clips a write left out; kept while another copy runs.
+    void deleteDoomed() {
+        if (!doomed.isEmpty() && copies->alone()) clipboard_files::deleteOwnImages(doomed, media);
+        doomed.clear();
+    }
+
+    QString media;
+    std::shared_ptr<ClipboardCopies> copies;
+    // What the next write writes, and the most clips it keeps.
+    QList<Clip> held;
+    int maxItems = 40;
+    QStringList doomed;
+    SharedListFile<Clip> file;
+    // A history the disk cannot take waits for the next save or the ending.
+    WaitingWrite write;
+};
 
 ClipboardService::ClipboardService(Pasteboard& pasteboard, const QString& containerName,
                                    ClipboardServiceOptions options, QObject* parent)
@@ -43,16 +103,16 @@ ClipboardService::ClipboardService(Pasteboard& pasteboard, const QString& contai
     files::makePrivateFolder(m_mediaDirectory);
     m_storeURL = container + QStringLiteral("/clipboard.json");
     m_copies = std::make_shared<ClipboardCopies>(m_mediaDirectory);
-    m_base = std::make_shared<QSet<QUuid>>();
-    m_unsaved = std::make_shared<std::atomic<bool>>(false);
+    m_store = std::make_shared<Store>(m_storeURL, m_mediaDirectory, m_copies);
     // Whatever is on the clipboard at start is not news.
     m_lastChangeCount = m_pasteboard.changeCount();
     m_queue = std::make_unique<SerialQueue>(queueLabel(), m_options.queueScheduler);
 
     QPointer<ClipboardService> self(this);
-    m_queue->async([self, store = m_storeURL, media = m_mediaDirectory, copies = m_copies, base = m_base] {
-        const QList<Clip> clips = clipboard_files::load(store, media, copies->alone()).clips;
-        *base = json_list::ids(clips, idOf);
+    m_queue->async([self, store = m_store] {
+        const QList<Clip> clips =
+            clipboard_files::load(store->file.path(), store->media, store->copies->alone()).clips;
+        store->file.setSeen(clips);
         onMain([self, clips] {
             if (self) self->finishLoading(clips);
         });
@@ -61,7 +121,11 @@ ClipboardService::ClipboardService(Pasteboard& pasteboard, const QString& contai
 
 ClipboardService::~ClipboardService() {
     // A history whose last save failed (a full disk) has one more try.
-    if (m_persists && m_unsaved->load()) save();
+    if (m_persists)
+        m_queue->async([store = m_store] {
+            store->write.writeIfWaiting();
+            store->deleteDoomed();
+        });
     // A read waiting on a silent owner ends now; writes already queued still happen,
     // within the queue's patience.
     m_options.reader->interrupt();
@@ -147,57 +211,30 @@ void ClipboardService::evict(QStringList& doomed) {
 void ClipboardService::save() {
     if (!m_persists) return;
     // Another copy of the program (another display) may have saved meanwhile: its
-    // changes are merged in, under the folder's lock, and come back to this list.
+    // changes are merged in, under the folder's lock, and come back to this list. A
+    // history the disk cannot take waits; the file stays as it was.
     QPointer<ClipboardService> self(this);
-    m_queue->async([self, clips = m_clips, store = m_storeURL, base = m_base, copies = m_copies,
-                    media = m_mediaDirectory, maxItems = m_maxItems, unsaved = m_unsaved] {
-        QList<Clip> merged = clips;
-        QStringList doomed;
-        {
-            const FolderLock lock(QFileInfo(store).absolutePath());
-            json_list::ForMerge<Clip> current = json_list::readForMerge<Clip>(store, &Clip::fromJson);
-            if (current.merge) {
-                // As on loading: an image clip must name an image of ours.
-                current.theirs.removeIf([&media](const Clip& clip) {
-                    return clip.kind == Clip::Kind::image &&
-                           !(clip.storedPath && clipboard_files::isOwnImage(*clip.storedPath, media));
-                });
-                merged = clipboard_files::tidy(json_list::merge(*base, clips, current.theirs, idOf), maxItems,
-                                               doomed);
-            }
-            // Long texts can make a history larger than a file is ever read: the oldest
-            // clips past that size are left out, here and in memory.
-            const clipboard_files::Encoded encoded = clipboard_files::encode(merged, json_list::maxFileSize);
-            if (encoded.count < merged.size()) {
-                TraceLog::trace(
-                    QStringLiteral("clipboard: %1 oldest clip(s) left out, the history would pass %2 bytes")
-                        .arg(merged.size() - encoded.count)
-                        .arg(json_list::maxFileSize));
-                for (qsizetype i = encoded.count; i < merged.size(); ++i)
-                    if (merged.at(i).kind == Clip::Kind::image && merged.at(i).storedPath)
-                        doomed.append(*merged.at(i).storedPath);
-                merged.resize(encoded.count);
-            }
-            // A damaged file that could not be kept aside stays as it is (the trace says so).
-            // A failed write leaves the file as it was; the history stays in memory and the
-            // next change, or the end, writes it.
-            QString error;
-            unsaved->store(true);
-            if (current.writable) {
-                if (files::writeAtomically(store, encoded.bytes, &error)) {
-                    *base = json_list::ids(merged, idOf);
-                    unsaved->store(false);
-                } else {
-                    TraceLog::trace(QStringLiteral("clipboard: history not saved, kept in memory: ") + error);
-                }
-            }
-        }
-        if (!doomed.isEmpty() && copies->alone()) clipboard_files::deleteOwnImages(doomed, media);
-        if (json_list::ids(merged, idOf) == json_list::ids(clips, idOf)) return;
-        onMain([self, clips, merged] {
+    m_queue->async([self, store = m_store, clips = m_clips, maxItems = m_maxItems] {
+        store->held = clips;
+        store->maxItems = maxItems;
+        store->write.write();
+        store->deleteDoomed();
+        if (json_list::ids(store->held, idOf) == json_list::ids(clips, idOf)) return;
+        onMain([self, clips, merged = store->held] {
             if (self) self->applyMerge(clips, merged);
         });
     });
+}
+
+bool ClipboardService::writeWaiting() {
+    if (!m_persists) return true;
+    // Shared: a queue that did not answer in time may still run the write later.
+    auto written = std::make_shared<std::atomic<bool>>(false);
+    const bool answered = m_queue->finish([store = m_store, written] {
+        written->store(store->write.writeIfWaiting());
+        store->deleteDoomed();
+    });
+    return answered && written->load();
 }
 
 void ClipboardService::applyMerge(const QList<Clip>& saved, const QList<Clip>& merged) {
@@ -276,10 +313,10 @@ void ClipboardService::restore(const Clip& clip, std::function<void(bool wrote)>
 }
 
 void ClipboardService::forgetOnDisk() {
-    m_queue->async([store = m_storeURL, base = m_base] {
-        QFile::remove(store);
+    m_queue->async([store = m_store] {
+        QFile::remove(store->file.path());
         // The next history saved starts afresh: nothing in it was removed by anyone.
-        base->clear();
+        store->file.forget();
     });
 }
 

@@ -4,12 +4,10 @@
 
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QUuid>
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,7 +47,7 @@ struct ClipboardServiceOptions {
 // removed go), and image files are deleted only while no other copy runs.
 //
 // A history that cannot be written (a full disk) stays in memory and the file as it was;
-// the next change writes it, and so does the end of a service whose last save failed.
+// it waits for the next change, or writeWaiting() at the ending.
 class ClipboardService final : public QObject {
     Q_OBJECT
 public:
@@ -87,6 +85,9 @@ public:
     void restore(const Clip& clip, std::function<void(bool wrote)> done = {});
     // Deletes "clipboard.json"; the history in memory and the images stay.
     void forgetOnDisk();
+    // At an ending: writes the kept history when its last write failed, and returns once
+    // that is done (or the queue's patience ran out); true when nothing waits any more.
+    bool writeWaiting();
 
 Q_SIGNALS:
     void loaded();
@@ -118,12 +119,10 @@ private:
     bool m_reading = false;
     // Moves with every restore: a read begun before one might see our own contents.
     quint64 m_generation = 0;
-    // Used on the queue only: which copies run, and the ids the stored history held when
-    // this copy last read or wrote it.
+    // Used on the queue only: which copies run, and the stored history with its write.
     std::shared_ptr<ClipboardCopies> m_copies;
-    std::shared_ptr<QSet<QUuid>> m_base;
-    // The last save on the queue failed: the file lacks what memory holds.
-    std::shared_ptr<std::atomic<bool>> m_unsaved;
+    struct Store;
+    std::shared_ptr<Store> m_store;
     std::unique_ptr<SerialQueue> m_queue;
 };
 

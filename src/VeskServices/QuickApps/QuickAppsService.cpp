@@ -3,7 +3,6 @@
 #include "VeskKit/Diagnostics/TraceLog.h"
 #include "VeskKit/Foundation/Collation.h"
 #include "VeskKit/Foundation/Files.h"
-#include "VeskKit/Foundation/FolderLock.h"
 #include "VeskKit/Foundation/JsonListFile.h"
 #include "VeskKit/Foundation/Scheduler.h"
 #include "VeskPlatform/Workspace/DesktopApplications.h"
@@ -22,8 +21,15 @@ namespace vesk {
 
 namespace {
 
-QUuid idOf(const QuickApp& app) {
-    return app.id;
+// Merged lists keep the first app pinned for each id.
+QList<QuickApp> onePerID(QList<QuickApp> apps) {
+    QSet<QString> pinned;
+    apps.removeIf([&pinned](const QuickApp& app) {
+        if (pinned.contains(app.bundleID)) return true;
+        pinned.insert(app.bundleID);
+        return false;
+    });
+    return apps;
 }
 
 QuickApp quickApp(const DesktopEntry& entry) {
@@ -37,22 +43,30 @@ QuickAppsService::QuickAppsService(const QString& containerName)
 
 QuickAppsService::QuickAppsService(const QString& containerName, Environment environment)
     : m_applications(std::move(environment.applications)), m_running(std::move(environment.running)),
-      m_path(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
-             containerName + QStringLiteral("/quickapps.json")) {
+      m_file(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+                 containerName + QStringLiteral("/quickapps.json"),
+             {.decode = [](const QJsonObject& object) { return QuickApp::fromJson(object); },
+              .encode =
+                  [](QList<QuickApp>& apps) {
+                      return json_list::encode(apps, [](const QuickApp& app) { return app.toJson(); });
+                  },
+              .tidy = &onePerID}),
+      m_write(QStringLiteral("quickapps.json"),
+              [this](QString* error) { return m_file.write(m_apps, error); }) {
     if (!m_applications) m_applications = DesktopApplications::create();
     if (!m_running) m_running = RunningApplications::create();
-    const QString folder = QFileInfo(m_path).absolutePath();
+    const QString folder = QFileInfo(m_file.path()).absolutePath();
     files::makePrivateFolder(folder);
     files::restrictToOwner(folder);
-    files::restrictToOwner(m_path);
+    files::restrictToOwner(m_file.path());
     // A damaged file gives the entries that still read; it is kept aside by the first save
     // that still finds it damaged.
-    m_apps = JsonListFile(m_path).load<QuickApp>(&QuickApp::fromJson);
-    m_base = json_list::ids(m_apps, idOf);
+    m_apps = JsonListFile(m_file.path()).load<QuickApp>(&QuickApp::fromJson);
+    m_file.setSeen(m_apps);
 }
 
 QuickAppsService::~QuickAppsService() {
-    if (m_unsaved) write();
+    m_write.writeIfWaiting();
 }
 
 void QuickAppsService::add(const QuickApp& app) {
@@ -145,38 +159,10 @@ bool QuickAppsService::isRunning(const QuickApp& app) const {
 }
 
 void QuickAppsService::save() {
-    write();
-    if (m_onChange) m_onChange(m_apps);
-}
-
-void QuickAppsService::write() {
     // Another copy of the program (another display) may have saved meanwhile: what it
-    // pinned and unpinned is merged in under the folder's lock, one app per id. Only the
-    // file as it is now counts: one that was damaged at this copy's start may have been
-    // replaced whole by the other copy since; one damaged now is kept aside.
-    const FolderLock lock(QFileInfo(m_path).absolutePath());
-    const json_list::ForMerge<QuickApp> current = json_list::readForMerge<QuickApp>(
-        m_path, [](const QJsonObject& object) { return QuickApp::fromJson(object); });
-    if (current.merge) {
-        QList<QuickApp> merged = json_list::merge(m_base, m_apps, current.theirs, idOf);
-        QSet<QString> pinned;
-        merged.removeIf([&pinned](const QuickApp& app) {
-            if (pinned.contains(app.bundleID)) return true;
-            pinned.insert(app.bundleID);
-            return false;
-        });
-        m_apps = merged;
-    }
-    m_unsaved = true;
-    if (!current.writable) return;
-    QString error;
-    if (!files::writeAtomically(
-            m_path, json_list::encode(m_apps, [](const QuickApp& app) { return app.toJson(); }), &error)) {
-        TraceLog::trace(QStringLiteral("quickapps.json not saved, the list stays in memory: ") + error);
-        return;
-    }
-    m_base = json_list::ids(m_apps, idOf);
-    m_unsaved = false;
+    // pinned and unpinned is merged in, one app per id. A list the disk cannot take waits.
+    m_write.write();
+    if (m_onChange) m_onChange(m_apps);
 }
 
 } // namespace vesk

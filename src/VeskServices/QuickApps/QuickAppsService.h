@@ -1,15 +1,15 @@
 #pragma once
 
+#include "VeskKit/Foundation/WaitingWrite.h"
 #include "VeskServices/QuickApps/QuickApp.h"
+#include "VeskServices/Storage/SharedListFile.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QUrl>
-#include <QUuid>
 
 #include <functional>
 #include <memory>
@@ -25,8 +25,8 @@ struct DesktopEntry;
 // pins them from the installed desktop entries or an entry file, finds where each is
 // now, launches it, gives its icon and whether it runs. Main thread only. Two copies of
 // the program (one per display) share the file: each save merges in what the other
-// pinned or unpinned since. A save that cannot be written keeps the list in memory and
-// is tried again at the next change and when the service ends.
+// pinned or unpinned since. A save that cannot be written keeps the list in memory; it
+// waits for the next change, or writeWaiting() at the ending.
 class QuickAppsService {
 public:
     struct Environment {
@@ -40,12 +40,16 @@ public:
     explicit QuickAppsService(const QString& containerName);
     QuickAppsService(const QString& containerName, Environment environment);
     ~QuickAppsService();
+    QuickAppsService(const QuickAppsService&) = delete;
+    QuickAppsService& operator=(const QuickAppsService&) = delete;
 
     const QList<QuickApp>& apps() const { return m_apps; }
     // Called with the new list after every save.
     void setOnChange(std::function<void(const QList<QuickApp>&)> handler) { m_onChange = std::move(handler); }
     // The file "quickapps.json".
-    const QString& url() const { return m_path; }
+    const QString& url() const { return m_file.path(); }
+    // Writes the list when its last write failed; true when nothing waits any more.
+    bool writeWaiting() { return m_write.writeIfWaiting(); }
 
     // Pins the app unless one with the same bundleID (compared exactly) is pinned.
     void add(const QuickApp& app);
@@ -78,17 +82,13 @@ private:
     std::optional<DesktopEntry> resolvedEntry(const QuickApp& app) const;
     // Writes the list (merged with the file) and tells onChange.
     void save();
-    void write();
 
     // Shared with the worker that lists the installed applications.
     std::shared_ptr<DesktopApplications> m_applications;
     std::shared_ptr<RunningApplications> m_running;
-    QString m_path;
     QList<QuickApp> m_apps;
-    // The last write failed: the file lacks what memory holds.
-    bool m_unsaved = false;
-    // The ids the file held when this copy last read or wrote it.
-    QSet<QUuid> m_base;
+    SharedListFile<QuickApp> m_file;
+    WaitingWrite m_write;
     std::function<void(const QList<QuickApp>&)> m_onChange;
     // By entry file; read again when the file changed.
     struct CachedIcon {

@@ -17,7 +17,13 @@ ShortcutsService::ShortcutsService(const QString& containerName)
 ShortcutsService::ShortcutsService(const QString& containerName, Environment environment)
     : m_scripts(environment.scripts),
       m_file(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
-             containerName + QStringLiteral("/shortcuts.json")) {
+             containerName + QStringLiteral("/shortcuts.json")),
+      m_write(QStringLiteral("shortcuts.json"), [this](QString* error) {
+          QJsonArray array;
+          for (const ShortcutEntry& entry : std::as_const(m_chosen))
+              array.append(entry.toJson());
+          return m_file.save(array, error);
+      }) {
     if (!m_scripts) {
         m_ownScripts = ShortcutScripts::create();
         m_scripts = m_ownScripts.get();
@@ -28,7 +34,7 @@ ShortcutsService::ShortcutsService(const QString& containerName, Environment env
 
 ShortcutsService::~ShortcutsService() {
     // A list whose last write failed has one more try.
-    if (m_unsaved) write();
+    m_write.writeIfWaiting();
 }
 
 bool ShortcutsService::canList() const {
@@ -69,16 +75,8 @@ void ShortcutsService::update(const ShortcutEntry& entry) {
 }
 
 void ShortcutsService::save() {
-    // A failed write (traced) keeps the list in memory; the next change or the end writes it.
-    m_unsaved = !write();
+    m_write.write();
     if (m_onChange) m_onChange(m_chosen);
-}
-
-bool ShortcutsService::write() {
-    QJsonArray array;
-    for (const ShortcutEntry& entry : std::as_const(m_chosen))
-        array.append(entry.toJson());
-    return m_file.save(array);
 }
 
 } // namespace vesk

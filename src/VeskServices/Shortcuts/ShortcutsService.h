@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskKit/Foundation/JsonListFile.h"
+#include "VeskKit/Foundation/WaitingWrite.h"
 #include "VeskServices/Shortcuts/ShortcutEntry.h"
 
 #include <QList>
@@ -29,6 +30,8 @@ public:
     explicit ShortcutsService(const QString& containerName);
     ShortcutsService(const QString& containerName, Environment environment);
     ~ShortcutsService();
+    ShortcutsService(const ShortcutsService&) = delete;
+    ShortcutsService& operator=(const ShortcutsService&) = delete;
 
     const QList<ShortcutEntry>& chosen() const { return m_chosen; }
     // Called with the new list after every save.
@@ -37,6 +40,8 @@ public:
     }
     // The file "shortcuts.json".
     const QString& url() const { return m_file.path(); }
+    // Writes the list when its last write failed; true when nothing waits any more.
+    bool writeWaiting() { return m_write.writeIfWaiting(); }
 
     bool canList() const;
     // The shortcuts' names sorted as the user's locale orders them without regard to
@@ -54,14 +59,13 @@ public:
 
 private:
     void save();
-    bool write();
 
     std::unique_ptr<ShortcutScripts> m_ownScripts;
     ShortcutScripts* m_scripts = nullptr;
     JsonListFile m_file;
     QList<ShortcutEntry> m_chosen;
-    // The last write failed (a full disk): the file lacks what memory holds.
-    bool m_unsaved = false;
+    // A list the disk cannot take waits for the next change or the ending.
+    WaitingWrite m_write;
     std::function<void(const QList<ShortcutEntry>&)> m_onChange;
 };
 

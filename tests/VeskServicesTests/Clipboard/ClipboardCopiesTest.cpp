@@ -200,6 +200,30 @@ TEST_F(ClipboardCopiesTest, TwoCopiesStartedOverACutQuickAppsFileKeepEveryPin) {
     EXPECT_EQ(QDir(container()).entryList({"quickapps.json.corrupt-*"}).size(), 1);
 }
 
+// A clip the other copy cleared (maybe a password) stays gone when this copy, whose write
+// failed on a full disk meanwhile, writes again.
+TEST_F(ClipboardCopiesTest, AClearByTheOtherCopyHoldsThroughAWriteThatFailed) {
+    auto a = open();
+    a->setPersists(true);
+    copy(*a, FakeClipboard::text("one"));
+    auto b = open(true, &otherDisplay);
+    b->setPersists(true);
+    later();
+    copy(*b, FakeClipboard::text("password"), &otherDisplay);
+    {
+        const ScopedFileSizeLimit full(8);
+        later();
+        copy(*a, FakeClipboard::text("two"));
+    }
+    EXPECT_EQ(texts(a->clips()), (QStringList{"two", "password", "one"}));
+    b->clear();
+    scheduler.runPending();
+    later();
+    copy(*a, FakeClipboard::text("three"));
+    EXPECT_EQ(storedTexts(store()), (QStringList{"three", "two"}));
+    EXPECT_EQ(texts(a->clips()), storedTexts(store()));
+}
+
 // A full disk: no save empties or cuts a file, and what changed stays in memory until
 // writing works again; then the next change (settings) or the end (quick apps, the
 // clipboard history) writes it.

@@ -1,5 +1,6 @@
 #include "VeskServices/QuickApps/QuickAppsService.h"
 
+#include "support/Files.h"
 #include "support/Workspace/FakeDesktopApplications.h"
 
 #include <gtest/gtest.h>
@@ -150,4 +151,24 @@ TEST_F(QuickAppsServiceTest, ADamagedFileKeepsItsReadableEntriesAndIsKeptAsideBe
         file.write(damaged.left(damaged.indexOf("},") + 2) + R"({"id":"1)");
     }
     EXPECT_EQ(ids(makeService()->apps()), QStringList{QStringLiteral("kept.desktop")});
+}
+
+// Two copies (two displays) share the file; one pins while the disk is full. What the
+// other unpins meanwhile stays unpinned through every retry, in both and on disk.
+TEST_F(QuickAppsServiceTest, AnUnpinByTheOtherCopyHoldsThroughAWriteThatFailed) {
+    auto a = makeService();
+    a->add(app(QStringLiteral("alpha")));
+    auto b = makeService();
+    b->add(app(QStringLiteral("charlie")));
+    {
+        const ScopedFileSizeLimit full(16);
+        a->add(app(QStringLiteral("delta")));
+    }
+    EXPECT_EQ(ids(a->apps()), (QStringList{"alpha", "delta", "charlie"}));
+    b->remove(b->apps().last());
+    a->add(app(QStringLiteral("echo")));
+    EXPECT_EQ(ids(a->apps()), (QStringList{"alpha", "delta", "echo"}));
+    EXPECT_EQ(ids(makeService()->apps()), ids(a->apps()));
+    b->move(0, 0);
+    EXPECT_EQ(ids(b->apps()), ids(a->apps()));
 }

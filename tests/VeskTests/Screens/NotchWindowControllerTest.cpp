@@ -17,7 +17,9 @@
 #include "VeskSync/ModelContext.h"
 
 #include "support/EventLoop.h"
+#include "support/Files.h"
 #include "support/ManualScheduler.h"
+#include "support/Pasteboard/FakeClipboard.h"
 #include "support/Screens/OffscreenScreens.h"
 #include "support/Tray/FakeThumbnailGenerator.h"
 #include "support/WindowController/FakePointerWatches.h"
@@ -79,6 +81,10 @@ protected:
         environment.trayOptions.thumbnails = std::make_shared<FakeThumbnailGenerator>();
         environment.modelEnvironment.clock = &scheduler.clock();
         environment.modelEnvironment.outputDevices = [] { return QList<AudioOutputDevice>{}; };
+        if (board) {
+            environment.pasteboard = board;
+            environment.clipboardOptions = {.reader = board, .queueScheduler = &scheduler};
+        }
         return std::make_unique<NotchWindowController>(settings, environment);
     }
 
@@ -113,6 +119,8 @@ protected:
     SleepWatch sleep{QDBusConnection(QStringLiteral("none"))};
     bool alt = false;
     QString sources;
+    // The clipboard, when the test gives one; the history then works on the manual scheduler.
+    FakeClipboard* board = nullptr;
 };
 
 } // namespace
@@ -578,4 +586,36 @@ TEST_F(NotchWindowControllerTest, HandEditedSizesOutOfRangeStillGiveAUsableNotch
     pill.kind = ActivityKind::battery;
     pill.title = QStringLiteral("Charging");
     EXPECT_LT(model->contentSize(NotchState::activity(pill)).width(), 1000);
+}
+
+// What a full disk kept waiting (pins, the clipboard history, the tray index) is written
+// by the one call every ending makes, before anything is destroyed: the display's loss
+// ends the process with no destructor run.
+TEST_F(NotchWindowControllerTest, TheEndingWritesThePinsTheHistoryAndTheTrayIndexThatWaited) {
+    FakeClipboard clipboard;
+    board = &clipboard;
+    auto controller = make();
+    TrayStore& tray = controller->trayStore();
+    for (const char* name : {"kept.txt", "removed.txt"}) {
+        tray.add({QUrl::fromLocalFile(makeFile(name))}, false);
+        scheduler.runPending();
+    }
+    {
+        const ScopedFileSizeLimit full(1);
+        controller->quickAppsService().add(
+            QuickApp{.id = QUuid::createUuid(), .bundleID = "editor.desktop", .name = "Editor", .path = {}});
+        clipboard.copy(FakeClipboard::text("copied while full"));
+        controller->pollClipboard(true, 40, true);
+        scheduler.runPending();
+        const QList<TrayItem> items = tray.items();
+        for (const TrayItem& item : items)
+            if (item.displayName == "removed.txt") tray.remove(item);
+        scheduler.runPending();
+    }
+    ASSERT_TRUE(readFile(tray.indexPath()).contains("removed.txt")) << "the index waits";
+    EXPECT_TRUE(controller->writeWaiting());
+    EXPECT_TRUE(readFile(controller->quickAppsService().url()).contains("editor.desktop"));
+    EXPECT_TRUE(readFile(controller->clipboardService().storeURL()).contains("copied while full"));
+    EXPECT_TRUE(readFile(tray.indexPath()).contains("kept.txt"));
+    EXPECT_FALSE(readFile(tray.indexPath()).contains("removed.txt"));
 }

@@ -81,6 +81,10 @@ public:
     }
     void startDragMonitors() override { m_log << QStringLiteral("startDragMonitors"); }
     void stopDragMonitors() override { m_log << QStringLiteral("stopDragMonitors"); }
+    bool writeWaiting() override {
+        m_log << QStringLiteral("writeWaiting");
+        return true;
+    }
     void setSourcingDrag(bool sourcing) override {
         m_log << (sourcing ? QStringLiteral("setSourcingDrag true")
                            : QStringLiteral("setSourcingDrag false"));
