@@ -1,5 +1,6 @@
 #include "VeskPlatform/Display/SysfsBrightnessControl.h"
 
+#include "VeskKit/Foundation/StepLevel.h"
 #include "VeskPlatform/Display/BacklightLevels.h"
 #include "VeskPlatform/Display/LogindBrightness.h"
 
@@ -30,7 +31,7 @@ std::optional<double> SysfsBrightnessControl::read() const {
     }
     if (!raw) raw = m_device.readRaw();
     if (!raw) return std::nullopt;
-    return static_cast<double>(*raw) / m_device.maxRaw;
+    return levelForSteps(*raw, m_device.maxRaw);
 }
 
 bool SysfsBrightnessControl::canWrite() const {

@@ -2,6 +2,7 @@
 
 #include "VeskDBus/AsyncDBusCall.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
+#include "VeskKit/Foundation/StepLevel.h"
 #include "VeskPlatform/Display/BacklightLevels.h"
 
 #include <QDBusServiceWatcher>
@@ -53,7 +54,7 @@ bool UPowerKeyboardBacklight::isAvailable() const {
 std::optional<double> UPowerKeyboardBacklight::read() const {
     std::lock_guard lock(m_mutex);
     if (!m_available) return std::nullopt;
-    return static_cast<double>(m_raw) / m_max;
+    return levelForSteps(m_raw, m_max);
 }
 
 void UPowerKeyboardBacklight::probe() {
@@ -91,7 +92,7 @@ void UPowerKeyboardBacklight::fetchBrightness(quint64 generation, int max) {
         if (becameAvailable)
             notifyState();
         else if (moved)
-            notifyLevel(static_cast<double>(*raw) / max);
+            notifyLevel(levelForSteps(*raw, max));
     });
 }
 
@@ -124,7 +125,7 @@ void UPowerKeyboardBacklight::onBrightnessChanged(int value) {
         std::lock_guard lock(m_mutex);
         if (!m_available || value < 0 || value > m_max || value == m_raw) return;
         m_raw = value;
-        level = static_cast<double>(value) / m_max;
+        level = levelForSteps(value, m_max);
     }
     notifyLevel(level);
 }
@@ -149,7 +150,7 @@ bool UPowerKeyboardBacklight::write(double level) {
             if (m_inFlight == 0) refresh();
         }
     });
-    notifyLevel(static_cast<double>(raw) / max);
+    notifyLevel(levelForSteps(raw, max));
     return true;
 }
 

@@ -5,6 +5,8 @@
 
 #include <pulse/def.h>
 
+#include <cmath>
+
 using namespace vesk;
 
 namespace {
@@ -91,4 +93,20 @@ TEST(PulseVolumeTest, EdgesOfReadingAndScaling) {
     const auto lowered = pulse::volumeForFraction(volume, 0.9375);
     ASSERT_TRUE(lowered.has_value()) << "a volume-down key still lowers a boosted sink";
     EXPECT_EQ(lowered->values[0], pa_volume_t(0.9375 * PA_VOLUME_NORM + 0.5));
+}
+
+// The server keeps a whole percentage p as the step just below p of normal (what
+// `pactl set-sink-volume ... p%` stores) or as the nearest step (a desktop's slider).
+TEST(PulseVolumeTest, WholePercentagesReadAsSetAndWriteBackToTheSameStep) {
+    pa_cvolume volume;
+    for (int p = 0; p <= 100; ++p) {
+        for (auto stored : {pa_volume_t(p * 65536ull / 100), pa_volume_t(std::lround(p * 655.36))}) {
+            pa_cvolume_set(&volume, 2, stored);
+            EXPECT_EQ(pulse::shownVolume(volume), p / 100.0) << p << "% stored as " << stored;
+            // Nothing to write leaves the sink alone too.
+            EXPECT_EQ(pulse::volumeForFraction(volume, p / 100.0).value_or(volume).values[1], stored);
+        }
+    }
+    pa_cvolume_set(&volume, 2, PA_VOLUME_NORM * 3 / 16);
+    EXPECT_EQ(pulse::shownVolume(volume), 0.1875) << "a key's 1/16 steps lie between percentages";
 }

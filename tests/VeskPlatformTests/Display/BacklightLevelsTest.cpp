@@ -31,6 +31,8 @@ const Case cases[] = {
     {"panel with 255 levels, step up lands above the exact value", 128.0 / 255 + 0.0625, 128, 255, 144},
     {"panel with 255 levels, step down lands below the exact value", 128.0 / 255 - 0.0625, 128, 255, 112},
     {"a request equal to the current value stays", 2.0 / 3, 2, 3, 2},
+    {"35 % as read from 90 of 255 stays", 0.35, 90, 255, 90},
+    {"67 % as read from 2 of 3 stays", 0.67, 2, 3, 2},
     {"no current value rounds to nearest", 0.55, std::nullopt, 10, 6},
     {"not a number reads as 0", std::nan(""), 2, 3, 0},
     {"above 1 is clamped", 7.0, std::nullopt, 15, 15},

@@ -46,14 +46,14 @@ TEST_F(LinuxDisplayBrightnessTest, ReadsTheDeviceWritesThroughTheAutoSessionAndR
     LinuxDisplayBrightness display(root());
     EXPECT_TRUE(display.hasDevice());
     EXPECT_EQ(display.deviceName(), QStringLiteral("acpi_video0"));
-    EXPECT_DOUBLE_EQ(*display.read(), 8.0 / 15);
+    EXPECT_EQ(display.read(), 0.53);
 
-    ASSERT_TRUE(display.write(8.0 / 15 + 0.0625));
+    ASSERT_TRUE(display.write(0.53 + 0.0625));
     // logind has not written yet, but the next key press must step on from the new level.
     EXPECT_EQ(actual(), QStringLiteral("8"));
-    EXPECT_DOUBLE_EQ(*display.read(), 9.0 / 15);
-    ASSERT_TRUE(display.write(9.0 / 15 + 0.0625));
-    EXPECT_DOUBLE_EQ(*display.read(), 10.0 / 15);
+    EXPECT_EQ(display.read(), 0.6);
+    ASSERT_TRUE(display.write(0.6 + 0.0625));
+    EXPECT_EQ(display.read(), 0.67);
 
     QFile release(root() + QStringLiteral("/release"));
     ASSERT_TRUE(release.open(QIODevice::WriteOnly));
@@ -66,7 +66,7 @@ TEST_F(LinuxDisplayBrightnessTest, ReadsTheDeviceWritesThroughTheAutoSessionAndR
     ASSERT_TRUE(processEventsUntil([&] {
         writeSysfsFile(root(), QStringLiteral("backlight"), QStringLiteral("acpi_video0"),
                        QStringLiteral("actual_brightness"), QStringLiteral("4"));
-        return display.read() == 4.0 / 15;
+        return display.read() == 0.27;
     }));
     EXPECT_TRUE(display.canWrite());
 }
@@ -91,7 +91,19 @@ TEST_F(LinuxDisplayBrightnessTest, ALogindWithoutSetBrightnessTurnsWritesOff) {
     EXPECT_EQ(announced, 1);
     EXPECT_FALSE(display.write(1.0));
     // The refused write is not reported as the level.
-    EXPECT_DOUBLE_EQ(*display.read(), 8.0 / 15);
+    EXPECT_EQ(display.read(), 0.53);
+}
+
+// A panel of 255 steps keeps a whole percentage p as the step nearest p of full.
+TEST_F(LinuxDisplayBrightnessTest, WholePercentagesOfManyStepsReadAsSet) {
+    writeSysfsFile(root(), QStringLiteral("backlight"), QStringLiteral("acpi_video0"),
+                   QStringLiteral("max_brightness"), QStringLiteral("255"));
+    LinuxDisplayBrightness display(root());
+    for (int p = 0; p <= 100; ++p) {
+        writeSysfsFile(root(), QStringLiteral("backlight"), QStringLiteral("acpi_video0"),
+                       QStringLiteral("actual_brightness"), QString::number((p * 255 + 50) / 100));
+        EXPECT_EQ(display.read(), p / 100.0) << p;
+    }
 }
 
 TEST_F(LinuxDisplayBrightnessTest, NoBacklightMeansNoDevice) {
