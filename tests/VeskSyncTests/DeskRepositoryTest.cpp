@@ -183,6 +183,38 @@ TEST_F(DeskRepositoryTest, AnAddOnAFullStoreIsKeptSaidAndStoredOnceThereIsRoom) 
     EXPECT_EQ(told.count(), 2);
 }
 
+TEST_F(DeskRepositoryTest, ARetriedEditLeavesTheRowThatTookAGoneRowsPk) {
+    auto repo = repository();
+    repo->addTodo(QStringLiteral("mine"));
+    repo->addTimer(60, QStringLiteral("mine"));
+    repo->addShortcut(QStringLiteral("mine"), QStringLiteral("bolt"));
+    auto db = peer();
+    ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
+    repo->toggleTodo(repo->todos().first().id);
+    repo->removeTimer(repo->timers().first().id);
+    repo->removeShortcut(repo->shortcuts().first().id);
+    ASSERT_EQ(repo->unsavedReason(), QStringLiteral("Database is locked."));
+    // The other copy deletes them; its new rows take the freed pks.
+    ASSERT_TRUE(
+        db.exec("DELETE FROM SyncedTodo; DELETE FROM SyncedTimer; DELETE FROM SyncedShortcut;"
+                "INSERT INTO SyncedTodo (record_name, title) VALUES ('t', 'theirs');"
+                "INSERT INTO SyncedTimer (record_name, label) VALUES ('t', 'theirs');"
+                "INSERT INTO SyncedShortcut (record_name, shortcutName) VALUES ('t', 'theirs'); COMMIT"));
+    repo->context().fetch<SyncedTimer>(); // timers read before the retry, the others not
+
+    EXPECT_TRUE(repo->saveUnsaved());
+    EXPECT_EQ(repo->unsavedReason(), QString());
+    for (const char* table : {"SyncedTodo", "SyncedTimer", "SyncedShortcut"})
+        EXPECT_EQ(count(db, table), 1) << table;
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedTodo WHERE title = 'theirs' AND isDone = 0"), 1);
+    repo->refresh();
+    EXPECT_EQ(todoTitles(*repo), QStringList{"theirs"});
+    ASSERT_EQ(repo->timers().size(), 1);
+    EXPECT_EQ(repo->timers().first().label, QStringLiteral("theirs"));
+    ASSERT_EQ(repo->shortcuts().size(), 1);
+    EXPECT_EQ(repo->shortcuts().first().shortcutName, QStringLiteral("theirs"));
+}
+
 TEST_F(DeskRepositoryTest, NoteMergesOwnRevisionWithTheNewestOther) {
     auto repo = repository();
     EXPECT_EQ(repo->noteText(), QString());
