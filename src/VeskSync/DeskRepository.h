@@ -17,7 +17,6 @@ namespace vesk {
 
 class ClockSource;
 class ModelContext;
-struct SyncedNote;
 struct SyncedTodo;
 
 // Value copies of the stored rows, for the views; `id` is the row's uuid.
@@ -59,7 +58,12 @@ struct ShortcutSnapshot {
 //
 // A save can fail too (a full disk, a lock held by another copy): the edits then stay
 // in the context and in the lists, `unsavedReason()` says why, and the next edit, the
-// next reload and saveUnsaved() (at quit) write them.
+// next reload, a change from elsewhere and saveUnsaved() (at quit) write them.
+//
+// The note is written over the note as the store holds it at each save. Another copy of
+// the program shares this computer's name and so its revision: when that revision
+// changed since this copy last read it, the text typed here is merged with it, from what
+// was shown here before, as two computers' texts are.
 class DeskRepository : public QObject {
     Q_OBJECT
 
@@ -148,8 +152,8 @@ private:
     bool save();
     void saveAndRefresh();
     void refreshNote();
+    void placeWaitingNote();
     std::shared_ptr<SyncedTodo> fetchTodo(const QUuid& id);
-    std::shared_ptr<SyncedNote> fetchScratchNote();
     template <class T> void removeFirst(const QUuid& id);
     Date now() const;
 
@@ -168,6 +172,22 @@ private:
     QString m_unavailableReason;
     QString m_unsavedReason;
     bool m_readFailed = false;
+
+    // The note as this copy last read it from the store: this computer's revision (none
+    // without one) and the text shown from it. The base of a merge.
+    struct NoteSeen {
+        std::optional<QString> own;
+        QString shown;
+    };
+    // A text typed here and not stored yet.
+    struct WaitingNote {
+        QString text;
+        Date editedAt;
+        bool merged = false;
+        std::optional<QString> ownOnceStored;
+    };
+    NoteSeen m_noteSeen;
+    std::optional<WaitingNote> m_noteWaiting;
 
     QList<TodoSnapshot> m_todos;
     QList<TimerSnapshot> m_timers;

@@ -215,6 +215,40 @@ TEST_F(DeskRepositoryTest, ARetriedEditLeavesTheRowThatTookAGoneRowsPk) {
     EXPECT_EQ(repo->shortcuts().first().shortcutName, QStringLiteral("theirs"));
 }
 
+// The other copy of the program on the same computer: its own connection, the same name.
+TEST_F(DeskRepositoryTest, ANoteTypedWhileSavesFailIsMergedWithWhatTheOtherCopyStoredMeanwhile) {
+    auto repo = repository();
+    ManualClock later(m_clock.now() + 5);
+    DeskRepository other(newContext(openStore()), QStringLiteral("Mac A"), &later);
+    auto db = peer();
+    const auto typeWhileLocked = [&](const QString& mine, const QString& theirs) {
+        ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
+        repo->saveNote(mine);
+        EXPECT_EQ(repo->unsavedReason(), QStringLiteral("Database is locked."));
+        ASSERT_TRUE(db.exec("COMMIT"));
+        other.refresh();
+        other.saveNote(theirs);
+        EXPECT_EQ(repo->unsavedReason(), QStringLiteral("Database is locked."));
+        EXPECT_TRUE(repo->saveUnsaved());
+        EXPECT_EQ(repo->unsavedReason(), QString());
+        other.refresh();
+        EXPECT_EQ(other.noteText(), repo->noteText());
+    };
+    // Neither had a revision: the retry writes into the one the other copy made.
+    typeWhileLocked(QStringLiteral("alpha from A"), QStringLiteral("beta from B"));
+    const QString merged =
+        QStringLiteral("alpha from A") + NoteMerge::separator + QStringLiteral("beta from B");
+    EXPECT_EQ(repo->noteText(), merged);
+    EXPECT_TRUE(repo->noteHadConflict());
+    EXPECT_EQ(count(db, "SyncedNoteRevision"), 1);
+
+    // The shared revision changed while this copy's edit waited: merged, not overwritten.
+    typeWhileLocked(merged + QStringLiteral("\nmore from A"), merged + QStringLiteral("\nmore from B"));
+    EXPECT_EQ(repo->noteText(), merged + QStringLiteral("\nmore from A") + NoteMerge::separator +
+                                    QStringLiteral("more from B"));
+    EXPECT_EQ(count(db, "SyncedNoteRevision"), 1);
+}
+
 TEST_F(DeskRepositoryTest, NoteMergesOwnRevisionWithTheNewestOther) {
     auto repo = repository();
     EXPECT_EQ(repo->noteText(), QString());
