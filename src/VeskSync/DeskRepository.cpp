@@ -164,6 +164,7 @@ void DeskRepository::refresh() {
     }
     refreshNote();
     if (!m_readFailed) setUnavailableReason({});
+    setUnsaved(m_unsavedReason);
 }
 
 // ---- Edits
@@ -182,13 +183,36 @@ bool DeskRepository::save() {
         m_noteSeen = {m_noteWaiting->ownOnceStored, m_noteWaiting->text};
         m_noteWaiting.reset();
     }
-    const QString reason = saved ? QString() : readFailure(error);
-    if (m_unsavedReason == reason) return saved;
-    TraceLog::trace(saved ? QStringLiteral("desk store: unsaved edits saved")
-                          : QStringLiteral("desk store: cannot save edits, kept unsaved: ") + error);
-    m_unsavedReason = reason;
-    Q_EMIT availabilityChanged();
+    setUnsaved(saved ? QString() : readFailure(error));
     return saved;
+}
+
+// Which kinds of edit wait is read from the context, so that each widget says only what
+// is its own; an edit let go (its row deleted elsewhere) no longer waits.
+void DeskRepository::setUnsaved(const QString& reason) {
+    int kinds = 0;
+    if (m_context && !reason.isEmpty()) {
+        const auto add = [&kinds](bool waits, Kind kind) { kinds |= waits ? int(kind) : 0; };
+        add(m_context->hasChanges<SyncedTodo>(), Kind::todos);
+        add(m_noteWaiting || m_context->hasChanges<SyncedNote>() ||
+                m_context->hasChanges<SyncedNoteRevision>(),
+            Kind::note);
+        add(m_context->hasChanges<SyncedTimer>(), Kind::timers);
+        add(m_context->hasChanges<SyncedShortcut>(), Kind::shortcuts);
+    }
+    const QString said = kinds ? reason : QString();
+    if (said == m_unsavedReason && kinds == m_unsavedKinds) return;
+    if (said != m_unsavedReason)
+        TraceLog::trace(said.isEmpty()
+                            ? QStringLiteral("desk store: unsaved edits saved")
+                            : QStringLiteral("desk store: cannot save edits, kept unsaved: ") + said);
+    m_unsavedReason = said;
+    m_unsavedKinds = kinds;
+    Q_EMIT availabilityChanged();
+}
+
+QString DeskRepository::unsavedReason(Kind kind) const {
+    return m_unsavedKinds & int(kind) ? m_unsavedReason : QString();
 }
 
 // The refresh keeps showing what the save could not store: fetches see the context's

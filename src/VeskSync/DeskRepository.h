@@ -57,8 +57,9 @@ struct ShortcutSnapshot {
 // the store again (`setReopen`) when the Desk opens and before each edit.
 //
 // A save can fail too (a full disk, a lock held by another copy): the edits then stay
-// in the context and in the lists, `unsavedReason()` says why, and the next edit, the
-// next reload, a change from elsewhere and saveUnsaved() (at quit) write them.
+// in the context and in the lists, `unsavedReason()` says why (per kind of record, for
+// the widget that shows it), and the next edit, the next reload, a change from elsewhere
+// and saveUnsaved() (at quit) write them.
 //
 // The note is written over the note as the store holds it at each save. Another copy of
 // the program shares this computer's name and so its revision: when that revision
@@ -70,6 +71,9 @@ class DeskRepository : public QObject {
 public:
     // The one scratch note's uuid, the same on every computer.
     static const QUuid scratchNoteID;
+
+    // What an unsaved edit is of.
+    enum class Kind { todos = 1, note = 2, timers = 4, shortcuts = 8 };
 
     // Reads everything, then follows the store's changes from elsewhere. `deviceID`
     // names this computer on new to-dos and on its note revision. The clock, when
@@ -84,6 +88,8 @@ public:
     bool isAvailable() const { return m_unavailableReason.isEmpty(); }
     // Empty while every edit is stored; else why the last save failed, for the user.
     const QString& unsavedReason() const { return m_unsavedReason; }
+    // The same for the edits of one kind: empty while none of them waits.
+    QString unsavedReason(Kind kind) const;
     // Why there is no store yet (a repository made without a context); nothing once
     // there is one.
     void setUnavailable(const QString& reason);
@@ -151,6 +157,7 @@ private:
     void setUnavailableReason(const QString& reason);
     bool save();
     void saveAndRefresh();
+    void setUnsaved(const QString& reason);
     void refreshNote();
     void placeWaitingNote();
     std::shared_ptr<SyncedTodo> fetchTodo(const QUuid& id);
@@ -171,6 +178,7 @@ private:
     std::function<void()> m_reopen;
     QString m_unavailableReason;
     QString m_unsavedReason;
+    int m_unsavedKinds = 0;
     bool m_readFailed = false;
 
     // The note as this copy last read it from the store: this computer's revision (none

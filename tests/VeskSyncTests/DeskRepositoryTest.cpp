@@ -224,13 +224,13 @@ TEST_F(DeskRepositoryTest, ANoteTypedWhileSavesFailIsMergedWithWhatTheOtherCopyS
     const auto typeWhileLocked = [&](const QString& mine, const QString& theirs) {
         ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
         repo->saveNote(mine);
-        EXPECT_EQ(repo->unsavedReason(), QStringLiteral("Database is locked."));
+        EXPECT_EQ(repo->unsavedReason(DeskRepository::Kind::note), QStringLiteral("Database is locked."));
         ASSERT_TRUE(db.exec("COMMIT"));
         other.refresh();
         other.saveNote(theirs);
-        EXPECT_EQ(repo->unsavedReason(), QStringLiteral("Database is locked."));
+        EXPECT_EQ(repo->unsavedReason(DeskRepository::Kind::note), QStringLiteral("Database is locked."));
         EXPECT_TRUE(repo->saveUnsaved());
-        EXPECT_EQ(repo->unsavedReason(), QString());
+        EXPECT_EQ(repo->unsavedReason(DeskRepository::Kind::note), QString());
         other.refresh();
         EXPECT_EQ(other.noteText(), repo->noteText());
     };

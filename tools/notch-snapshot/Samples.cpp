@@ -264,6 +264,15 @@ DeskRepository* sampleTodosUnsaved() {
     return repository;
 }
 
+DeskRepository* sampleShortcutRemovedUnsaved() {
+    DeskRepository* repository = newRepository();
+    if (!repository) return nullptr;
+    repository->addShortcut(QStringLiteral("Morning Routine"), QStringLiteral("sun.max.fill"));
+    repository->context().container().connection().exec("PRAGMA query_only = ON");
+    repository->removeShortcut(repository->shortcuts().constFirst().id);
+    return repository;
+}
+
 DeskRepository* sampleNote(const QString& text) {
     DeskRepository* repository = newRepository();
     if (repository && !text.isEmpty()) repository->saveNote(text);

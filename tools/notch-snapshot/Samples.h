@@ -52,6 +52,8 @@ DeskRepository* sampleRepository();
 DeskRepository* sampleTodos();
 // The sample to-dos with one more typed while the store took no write: unsaved, and said.
 DeskRepository* sampleTodosUnsaved();
+// A repository of its own whose one shortcut was removed while the store took no write.
+DeskRepository* sampleShortcutRemovedUnsaved();
 // A repository of its own whose scratch note reads `text`.
 DeskRepository* sampleNote(const QString& text);
 

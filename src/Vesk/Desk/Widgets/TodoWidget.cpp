@@ -342,10 +342,9 @@ void TodoWidget::rebuild() {
                                            QStringLiteral("Can't save your to-dos"), m_unsaved));
     if (m_items.isEmpty()) {
         layout->setContentsMargins(0, 14, 0, 0);
-        if (m_unsaved.isEmpty())
-            layout->addWidget(new WidgetEmptyState(QStringLiteral("checkmark.circle"),
-                                                   QStringLiteral("Nothing to do"),
-                                                   QStringLiteral("Add one above.")));
+        layout->addWidget(new WidgetEmptyState(QStringLiteral("checkmark.circle"),
+                                               QStringLiteral("Nothing to do"),
+                                               QStringLiteral("Add one above.")));
         layout->addStretch(1);
     } else {
         auto* list = DeskScrollList::ofRows(1, [this](QWidget* column, QVBoxLayout* rows) {
