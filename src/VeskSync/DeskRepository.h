@@ -138,7 +138,9 @@ public:
     // it commits (another copy of the program may have added them); true when added.
     bool addShortcutsIfNone(const QList<std::pair<QString, QString>>& entries);
 
-    // Stores `text` as this computer's revision of the scratch note and shows it.
+    // Stores `text` as this computer's revision of the scratch note and shows it; merged
+    // first with that revision's text if another copy of the program changed it since
+    // this copy read it.
     void saveNote(const QString& text);
 
 Q_SIGNALS:
