@@ -192,9 +192,12 @@ QList<Scene> scenes() {
             m.setRepository(snapshot::sampleRepository());
         }));
     add(QStringLiteral("desk-shortcuts-empty"), desk({WidgetID::shortcuts}, [](NotchViewModel&) {}));
-    add(QStringLiteral("desk-shortcuts-empty-unsaved"), desk({WidgetID::shortcuts}, [](NotchViewModel& m) {
-            m.setRepository(snapshot::sampleShortcutRemovedUnsaved());
-        }));
+    add(QStringLiteral("desk-synced-shortcut-removed-unsaved"),
+        desk({WidgetID::todos, WidgetID::notes, WidgetID::shortcuts},
+             [](NotchViewModel& m) { m.setRepository(snapshot::sampleShortcutRemovedUnsaved()); }));
+    add(QStringLiteral("desk-synced-todo-removed-unsaved"),
+        desk({WidgetID::todos, WidgetID::notes, WidgetID::shortcuts},
+             [](NotchViewModel& m) { m.setRepository(snapshot::sampleTodoRemovedUnsaved()); }));
     add(QStringLiteral("desk-synced-todos-unsaved"),
         desk({WidgetID::todos, WidgetID::notes, WidgetID::shortcuts},
              [](NotchViewModel& m) { m.setRepository(snapshot::sampleTodosUnsaved()); }));
