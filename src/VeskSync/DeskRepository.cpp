@@ -32,6 +32,33 @@ bool todoBefore(const TodoSnapshot& a, const TodoSnapshot& b) {
     return a.createdAt > b.createdAt;
 }
 
+// The note as this computer shows it, and its own revision's text (none without one).
+struct NoteReading {
+    QString text;
+    bool conflict = false;
+    std::optional<QString> own;
+};
+
+// This computer's most recently edited revision merged with the newest of the others.
+NoteReading readNote(RecordList<SyncedNoteRevision> revisions, const QString& deviceID,
+                     const NoteMerge& merger) {
+    std::stable_sort(revisions.begin(), revisions.end(),
+                     [](const auto& a, const auto& b) { return a->editedAt < b->editedAt; });
+    std::shared_ptr<SyncedNoteRevision> own;
+    std::shared_ptr<SyncedNoteRevision> newestOther;
+    for (const auto& revision : revisions) {
+        if (revision->deviceID == deviceID)
+            own = revision;
+        else if (!newestOther || revision->editedAt > newestOther->editedAt)
+            newestOther = revision;
+    }
+    const std::optional<QString> ownText = own ? std::make_optional(own->text) : std::nullopt;
+    if (!newestOther) return {ownText.value_or(QString()), false, ownText};
+    if (!own) return {newestOther->text, false, ownText};
+    const QString merged = merger.merge(std::nullopt, own->text, newestOther->text);
+    return {merged, merged.contains(NoteMerge::separator), ownText};
+}
+
 } // namespace
 
 const QUuid DeskRepository::scratchNoteID{QStringLiteral("00000000-0000-0000-0000-00006E6F7465")};
@@ -137,21 +164,55 @@ void DeskRepository::refresh() {
     }
     refreshNote();
     if (!m_readFailed) setUnavailableReason({});
+    setUnsaved(m_unsavedReason);
 }
 
 // ---- Edits
 
-// Saves every change of the context, those of earlier failed saves too.
+// Saves every change of the context, those of earlier failed saves too. A note that
+// waits is put over the store's note as it is now first.
 bool DeskRepository::save() {
+    if (m_noteWaiting) {
+        placeWaitingNote();
+        setNoteText(m_noteWaiting->text);
+        if (m_noteWaiting->merged) setNoteHadConflict(m_noteWaiting->text.contains(NoteMerge::separator));
+    }
     QString error;
     const bool saved = m_context->save(&error);
-    const QString reason = saved ? QString() : readFailure(error);
-    if (m_unsavedReason == reason) return saved;
-    TraceLog::trace(saved ? QStringLiteral("desk store: unsaved edits saved")
-                          : QStringLiteral("desk store: cannot save edits, kept unsaved: ") + error);
-    m_unsavedReason = reason;
-    Q_EMIT availabilityChanged();
+    if (saved && m_noteWaiting) {
+        m_noteSeen = {m_noteWaiting->ownOnceStored, m_noteWaiting->text};
+        m_noteWaiting.reset();
+    }
+    setUnsaved(saved ? QString() : readFailure(error));
     return saved;
+}
+
+// Which kinds of edit wait is read from the context, so that each widget says only what
+// is its own; an edit let go (its row deleted elsewhere) no longer waits.
+void DeskRepository::setUnsaved(const QString& reason) {
+    int kinds = 0;
+    if (m_context && !reason.isEmpty()) {
+        const auto add = [&kinds](bool waits, Kind kind) { kinds |= waits ? int(kind) : 0; };
+        add(m_context->hasChanges<SyncedTodo>(), Kind::todos);
+        add(m_noteWaiting || m_context->hasChanges<SyncedNote>() ||
+                m_context->hasChanges<SyncedNoteRevision>(),
+            Kind::note);
+        add(m_context->hasChanges<SyncedTimer>(), Kind::timers);
+        add(m_context->hasChanges<SyncedShortcut>(), Kind::shortcuts);
+    }
+    const QString said = kinds ? reason : QString();
+    if (said == m_unsavedReason && kinds == m_unsavedKinds) return;
+    if (said != m_unsavedReason)
+        TraceLog::trace(said.isEmpty()
+                            ? QStringLiteral("desk store: unsaved edits saved")
+                            : QStringLiteral("desk store: cannot save edits, kept unsaved: ") + said);
+    m_unsavedReason = said;
+    m_unsavedKinds = kinds;
+    Q_EMIT availabilityChanged();
+}
+
+QString DeskRepository::unsavedReason(Kind kind) const {
+    return m_unsavedKinds & int(kind) ? m_unsavedReason : QString();
 }
 
 // The refresh keeps showing what the save could not store: fetches see the context's
@@ -283,41 +344,62 @@ bool DeskRepository::addShortcutsIfNone(const QList<std::pair<QString, QString>>
 
 // ---- Scratch note
 
-std::shared_ptr<SyncedNote> DeskRepository::fetchScratchNote() {
-    const auto found = m_context->fetch<SyncedNote>(scratchNoteID);
-    return found && !found->isEmpty() ? found->constFirst() : nullptr;
-}
-
 void DeskRepository::saveNote(const QString& text) {
     if (!ensureStore()) return;
-    const Date time = now();
-    auto note = fetchScratchNote();
+    m_noteWaiting =
+        WaitingNote{.text = text, .editedAt = now(), .merged = false, .ownOnceStored = std::nullopt};
+    save();
+}
+
+// The waiting text goes into the context afresh each time, over the store's note as it
+// is now: into this computer's revision that is there now (the other copy may have made
+// it meanwhile), merged with its text when that changed since this copy read it.
+void DeskRepository::placeWaitingNote() {
+    WaitingNote& waiting = *m_noteWaiting;
+    m_context->rollback<SyncedNote>();
+    m_context->rollback<SyncedNoteRevision>();
+    const auto notes = m_context->fetch<SyncedNote>(scratchNoteID);
+    auto note = notes && !notes->isEmpty() ? notes->constFirst() : nullptr;
+    std::optional<RecordList<SyncedNoteRevision>> revisions;
+    if (notes) revisions = note ? m_context->revisions(note) : RecordList<SyncedNoteRevision>{};
+    if (revisions) {
+        const NoteReading stored = readNote(*revisions, m_deviceID, m_merger);
+        if (stored.own != m_noteSeen.own) {
+            waiting.text = m_merger.merge(m_noteSeen.shown, waiting.text, stored.own.value_or(QString()));
+            waiting.editedAt = now();
+            waiting.merged = true;
+        }
+        m_noteSeen = {stored.own, stored.text};
+    }
     if (!note) {
-        note = std::make_shared<SyncedNote>(
-            SyncedNote{.uuid = scratchNoteID, .title = QStringLiteral("Notes"), .updatedAt = time});
+        note = std::make_shared<SyncedNote>(SyncedNote{
+            .uuid = scratchNoteID, .title = QStringLiteral("Notes"), .updatedAt = waiting.editedAt});
         m_context->insert(note);
     }
-    note->updatedAt = time;
+    note->updatedAt = waiting.editedAt;
+    RecordList<SyncedNoteRevision> written = revisions.value_or(RecordList<SyncedNoteRevision>{});
     std::shared_ptr<SyncedNoteRevision> own;
-    for (const auto& revision : m_context->revisions(note).value_or(RecordList<SyncedNoteRevision>{}))
+    for (const auto& revision : std::as_const(written))
         if (revision->deviceID == m_deviceID) {
             own = revision;
             break;
         }
     if (own) {
-        own->text = text;
-        own->editedAt = time;
+        own->text = waiting.text;
+        own->editedAt = waiting.editedAt;
     } else {
-        m_context->setNote(
-            std::make_shared<SyncedNoteRevision>(SyncedNoteRevision{
-                .uuid = QUuid::createUuid(), .text = text, .editedAt = time, .deviceID = m_deviceID}),
-            note);
+        written.append(std::make_shared<SyncedNoteRevision>(SyncedNoteRevision{.uuid = QUuid::createUuid(),
+                                                                               .text = waiting.text,
+                                                                               .editedAt = waiting.editedAt,
+                                                                               .deviceID = m_deviceID}));
+        m_context->setNote(written.constLast(), note);
     }
-    setNoteText(text);
-    save();
+    waiting.ownOnceStored = readNote(written, m_deviceID, m_merger).own;
 }
 
 void DeskRepository::refreshNote() {
+    // Shown as the next save will write it.
+    if (m_noteWaiting) placeWaitingNote();
     const auto notes = read<SyncedNote>();
     if (!notes) return;
     std::shared_ptr<SyncedNote> note;
@@ -336,27 +418,10 @@ void DeskRepository::refreshNote() {
         }
         revisions = *found;
     }
-    std::stable_sort(revisions.begin(), revisions.end(),
-                     [](const auto& a, const auto& b) { return a->editedAt < b->editedAt; });
-    std::shared_ptr<SyncedNoteRevision> own;
-    std::shared_ptr<SyncedNoteRevision> newestOther;
-    for (const auto& revision : revisions) {
-        if (revision->deviceID == m_deviceID)
-            own = revision;
-        else if (!newestOther || revision->editedAt > newestOther->editedAt)
-            newestOther = revision;
-    }
-    if (!newestOther) {
-        setNoteText(own ? own->text : QString());
-        setNoteHadConflict(false);
-    } else if (own) {
-        const QString merged = m_merger.merge(std::nullopt, own->text, newestOther->text);
-        setNoteText(merged);
-        setNoteHadConflict(merged.contains(NoteMerge::separator));
-    } else {
-        setNoteText(newestOther->text);
-        setNoteHadConflict(false);
-    }
+    const NoteReading reading = readNote(revisions, m_deviceID, m_merger);
+    if (!m_noteWaiting) m_noteSeen = {reading.own, reading.text};
+    setNoteText(reading.text);
+    setNoteHadConflict(reading.conflict);
 }
 
 // ---- Observable fields

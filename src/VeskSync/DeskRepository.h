@@ -17,7 +17,6 @@ namespace vesk {
 
 class ClockSource;
 class ModelContext;
-struct SyncedNote;
 struct SyncedTodo;
 
 // Value copies of the stored rows, for the views; `id` is the row's uuid.
@@ -58,14 +57,23 @@ struct ShortcutSnapshot {
 // the store again (`setReopen`) when the Desk opens and before each edit.
 //
 // A save can fail too (a full disk, a lock held by another copy): the edits then stay
-// in the context and in the lists, `unsavedReason()` says why, and the next edit, the
-// next reload and saveUnsaved() (at quit) write them.
+// in the context and in the lists, `unsavedReason()` says why (per kind of record, for
+// the widget that shows it), and the next edit, the next reload, a change from elsewhere
+// and saveUnsaved() (at quit) write them.
+//
+// The note is written over the note as the store holds it at each save. Another copy of
+// the program shares this computer's name and so its revision: when that revision
+// changed since this copy last read it, the text typed here is merged with it, from what
+// was shown here before, as two computers' texts are.
 class DeskRepository : public QObject {
     Q_OBJECT
 
 public:
     // The one scratch note's uuid, the same on every computer.
     static const QUuid scratchNoteID;
+
+    // What an unsaved edit is of.
+    enum class Kind { todos = 1, note = 2, timers = 4, shortcuts = 8 };
 
     // Reads everything, then follows the store's changes from elsewhere. `deviceID`
     // names this computer on new to-dos and on its note revision. The clock, when
@@ -80,6 +88,8 @@ public:
     bool isAvailable() const { return m_unavailableReason.isEmpty(); }
     // Empty while every edit is stored; else why the last save failed, for the user.
     const QString& unsavedReason() const { return m_unsavedReason; }
+    // The same for the edits of one kind: empty while none of them waits.
+    QString unsavedReason(Kind kind) const;
     // Why there is no store yet (a repository made without a context); nothing once
     // there is one.
     void setUnavailable(const QString& reason);
@@ -128,7 +138,9 @@ public:
     // it commits (another copy of the program may have added them); true when added.
     bool addShortcutsIfNone(const QList<std::pair<QString, QString>>& entries);
 
-    // Stores `text` as this computer's revision of the scratch note and shows it.
+    // Stores `text` as this computer's revision of the scratch note and shows it; merged
+    // first with that revision's text if another copy of the program changed it since
+    // this copy read it.
     void saveNote(const QString& text);
 
 Q_SIGNALS:
@@ -147,9 +159,10 @@ private:
     void setUnavailableReason(const QString& reason);
     bool save();
     void saveAndRefresh();
+    void setUnsaved(const QString& reason);
     void refreshNote();
+    void placeWaitingNote();
     std::shared_ptr<SyncedTodo> fetchTodo(const QUuid& id);
-    std::shared_ptr<SyncedNote> fetchScratchNote();
     template <class T> void removeFirst(const QUuid& id);
     Date now() const;
 
@@ -167,7 +180,24 @@ private:
     std::function<void()> m_reopen;
     QString m_unavailableReason;
     QString m_unsavedReason;
+    int m_unsavedKinds = 0;
     bool m_readFailed = false;
+
+    // The note as this copy last read it from the store: this computer's revision (none
+    // without one) and the text shown from it. The base of a merge.
+    struct NoteSeen {
+        std::optional<QString> own;
+        QString shown;
+    };
+    // A text typed here and not stored yet.
+    struct WaitingNote {
+        QString text;
+        Date editedAt;
+        bool merged = false;
+        std::optional<QString> ownOnceStored;
+    };
+    NoteSeen m_noteSeen;
+    std::optional<WaitingNote> m_noteWaiting;
 
     QList<TodoSnapshot> m_todos;
     QList<TimerSnapshot> m_timers;

@@ -31,6 +31,9 @@ template <class T> struct Entry {
     std::optional<qint64> pk; // none until the first save
     QString recordName;
     bool deleted = false;
+    // A save found the row no longer there (deleted elsewhere, its pk maybe taken by a
+    // new row): it is let go once the save commits.
+    bool gone = false;
     NoteLink link; // revisions only
 };
 
@@ -104,13 +107,16 @@ struct ModelContext::Impl {
     // Takes one row of a `select` into the table: a new record, or the tracked one,
     // refreshed unless it holds unsaved changes. A revision's values and its link are
     // refreshed each on its own, so another writer moving it to another note is seen
-    // even while its text has an unsaved edit here.
+    // even while its text has an unsaved edit here. A pk now holding another uuid was
+    // given to a new row after the tracked one was deleted elsewhere: the tracked one
+    // goes, with any unsaved change of it.
     template <class T> Entry<T>* adopt(const sqlite::Statement& row) {
         const qint64 pk = row.integer(0);
         T values = RecordTable<T>::read(row, 2);
         std::optional<qint64> notePk;
         if constexpr (isRevision<T>) notePk = row.optionalInteger(6);
         Table<T>& t = table<T>();
+        if (Entry<T>* entry = t.byPk.value(pk); entry && entry->saved.uuid != values.uuid) drop(entry);
         if (Entry<T>* entry = t.byPk.value(pk)) {
             if (!valuesChanged(*entry)) *entry->record = values;
             if constexpr (isRevision<T>)
@@ -189,6 +195,13 @@ struct ModelContext::Impl {
         return insert.isValid();
     }
 
+    // Binds the row an edit is for: its pk, and the uuid it held when read, so a row that
+    // took a deleted row's pk is never the one changed.
+    template <class T> void bindRow(sqlite::Statement& statement, int index, const Entry<T>& entry) {
+        statement.bindInteger(index, *entry.pk);
+        statement.bindText(index + 1, json::uuidString(entry.saved.uuid));
+    }
+
     template <class T> bool updateChanged(const QHash<const void*, qint64>& newPks) {
         sqlite::Statement update(db, RecordTable<T>::update);
         for (const auto& entry : table<T>().order) {
@@ -196,8 +209,9 @@ struct ModelContext::Impl {
             update.reset();
             int next = RecordTable<T>::bind(update, *entry->record, 1);
             if constexpr (isRevision<T>) bindNote(update, next++, *entry, newPks);
-            update.bindInteger(next, *entry->pk);
+            bindRow(update, next, *entry);
             if (!update.run()) return false;
+            entry->gone = db.changes() == 0;
         }
         return update.isValid();
     }
@@ -207,17 +221,25 @@ struct ModelContext::Impl {
         for (const auto& entry : table<T>().order) {
             if (!entry->deleted) continue;
             remove.reset();
-            remove.bindInteger(1, *entry->pk);
+            bindRow(remove, 1, *entry);
             if (!remove.run()) return false;
+            entry->gone = db.changes() == 0;
         }
         return remove.isValid();
     }
 
+    // What was written: rows found gone were not.
     template <class T> void collectChanges(QList<StoreChange>& changes) {
         for (const auto& entry : table<T>().order)
-            if (isChanged(*entry))
+            if (!entry->gone && isChanged(*entry))
                 changes.append(
                     {QString::fromLatin1(RecordTable<T>::name), entry->recordName, entry->deleted});
+    }
+
+    // A save that did not commit found nothing: the next one looks again.
+    template <class T> void forgetGone() {
+        for (const auto& entry : table<T>().order)
+            entry->gone = false;
     }
 
     // After a commit: what is in memory is what is stored.
@@ -225,7 +247,7 @@ struct ModelContext::Impl {
         Table<T>& t = table<T>();
         const auto tracked = t.order;
         for (const auto& entry : tracked) {
-            if (entry->deleted) {
+            if (entry->deleted || entry->gone) {
                 drop(entry.get());
                 continue;
             }
@@ -352,6 +374,14 @@ void ModelContext::setNote(const std::shared_ptr<SyncedNoteRevision>& revision,
     entry->link.unreadPk.reset();
 }
 
+template <class T> bool ModelContext::hasChanges() const {
+    return d->anyChange<T>();
+}
+
+template <class T> void ModelContext::rollback() {
+    d->restore<T>();
+}
+
 bool ModelContext::hasChanges() const {
     return d->anyChange<SyncedTodo>() || d->anyChange<SyncedNote>() || d->anyChange<SyncedNoteRevision>() ||
            d->anyChange<SyncedTimer>() || d->anyChange<SyncedShortcut>();
@@ -373,12 +403,6 @@ bool ModelContext::saveIf(const std::function<bool(sqlite::Connection&)>& stillW
         rollback();
         return false;
     }
-    QList<StoreChange> changes;
-    d->collectChanges<SyncedNote>(changes);
-    d->collectChanges<SyncedNoteRevision>(changes);
-    d->collectChanges<SyncedTodo>(changes);
-    d->collectChanges<SyncedTimer>(changes);
-    d->collectChanges<SyncedShortcut>(changes);
     QHash<const void*, qint64> newPks;
     const bool written = d->insertNew<SyncedNote>(newPks) && d->insertNew<SyncedNoteRevision>(newPks) &&
                          d->insertNew<SyncedTodo>(newPks) && d->insertNew<SyncedTimer>(newPks) &&
@@ -388,11 +412,24 @@ bool ModelContext::saveIf(const std::function<bool(sqlite::Connection&)>& stillW
                          d->updateChanged<SyncedShortcut>(newPks) && d->deleteRemoved<SyncedNoteRevision>() &&
                          d->deleteRemoved<SyncedNote>() && d->deleteRemoved<SyncedTodo>() &&
                          d->deleteRemoved<SyncedTimer>() && d->deleteRemoved<SyncedShortcut>();
+    QList<StoreChange> changes;
+    if (written) {
+        d->collectChanges<SyncedNote>(changes);
+        d->collectChanges<SyncedNoteRevision>(changes);
+        d->collectChanges<SyncedTodo>(changes);
+        d->collectChanges<SyncedTimer>(changes);
+        d->collectChanges<SyncedShortcut>(changes);
+    }
     if (!written || !db.exec("COMMIT")) {
         const QString reason = db.lastError();
         // Left outside any transaction, the connection can begin the next save; the
         // changes stay here to be written again.
         if (db.inTransaction()) db.exec("ROLLBACK");
+        d->forgetGone<SyncedTodo>();
+        d->forgetGone<SyncedNote>();
+        d->forgetGone<SyncedNoteRevision>();
+        d->forgetGone<SyncedTimer>();
+        d->forgetGone<SyncedShortcut>();
         if (error) *error = reason;
         return false;
     }
@@ -418,7 +455,9 @@ void ModelContext::rollback() {
     template std::optional<RecordList<Type>> ModelContext::fetch<Type>(std::optional<QUuid>);                \
     template void ModelContext::insert<Type>(const std::shared_ptr<Type>&);                                  \
     template void ModelContext::remove<Type>(const std::shared_ptr<Type>&);                                  \
-    template QString ModelContext::recordName<Type>(const std::shared_ptr<Type>&) const;
+    template QString ModelContext::recordName<Type>(const std::shared_ptr<Type>&) const;                     \
+    template bool ModelContext::hasChanges<Type>() const;                                                    \
+    template void ModelContext::rollback<Type>();
 VESK_CONTEXT_TYPE(SyncedTodo)
 VESK_CONTEXT_TYPE(SyncedNote)
 VESK_CONTEXT_TYPE(SyncedNoteRevision)

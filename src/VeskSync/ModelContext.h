@@ -53,8 +53,12 @@ public:
                  const std::shared_ptr<SyncedNote>& note);
 
     bool hasChanges() const;
+    // Whether records of the type hold unsaved changes.
+    template <class T> bool hasChanges() const;
     // Writes every change in one transaction. Nothing to write is a success. On failure
-    // nothing is written, every change stays here, and `error` says why.
+    // nothing is written, every change stays here, and `error` says why. An edit or a
+    // delete of a row that is no longer there (deleted by another writer, even if a new
+    // row took its pk) writes nothing and is let go.
     bool save(QString* error = nullptr);
     // As save(), but `stillWanted` first decides inside the write transaction, with what
     // other writers committed before it in view, whether the changes are made at all.
@@ -63,6 +67,8 @@ public:
     bool saveIf(const std::function<bool(sqlite::Connection&)>& stillWanted, QString* error = nullptr);
     // Forgets the unsaved changes: records return to their last read or saved values.
     void rollback();
+    // The same for the records of one type only.
+    template <class T> void rollback();
 
 private:
     struct Impl;

@@ -96,8 +96,8 @@ const char* const RecordTable<SyncedTodo>::insert = "INSERT INTO SyncedTodo (rec
                                                     "deviceID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
 const char* const RecordTable<SyncedTodo>::update =
     "UPDATE SyncedTodo SET uuid = ?, title = ?, isDone = ?, isFavorite = ?, createdAt = ?, completedAt = ?, "
-    "sortIndex = ?, deviceID = ? WHERE pk = ?";
-const char* const RecordTable<SyncedTodo>::remove = "DELETE FROM SyncedTodo WHERE pk = ?";
+    "sortIndex = ?, deviceID = ? WHERE pk = ? AND upper(uuid) = ?";
+const char* const RecordTable<SyncedTodo>::remove = "DELETE FROM SyncedTodo WHERE pk = ? AND upper(uuid) = ?";
 
 SyncedTodo RecordTable<SyncedTodo>::read(const sqlite::Statement& s, int c) {
     return SyncedTodo{.uuid = readUuid(s, c),
@@ -133,8 +133,8 @@ const char* const RecordTable<SyncedNote>::select =
 const char* const RecordTable<SyncedNote>::insert =
     "INSERT INTO SyncedNote (record_name, uuid, title, updatedAt) VALUES (?, ?, ?, ?)";
 const char* const RecordTable<SyncedNote>::update =
-    "UPDATE SyncedNote SET uuid = ?, title = ?, updatedAt = ? WHERE pk = ?";
-const char* const RecordTable<SyncedNote>::remove = "DELETE FROM SyncedNote WHERE pk = ?";
+    "UPDATE SyncedNote SET uuid = ?, title = ?, updatedAt = ? WHERE pk = ? AND upper(uuid) = ?";
+const char* const RecordTable<SyncedNote>::remove = "DELETE FROM SyncedNote WHERE pk = ? AND upper(uuid) = ?";
 
 SyncedNote RecordTable<SyncedNote>::read(const sqlite::Statement& s, int c) {
     return SyncedNote{.uuid = readUuid(s, c), .title = s.text(c + 1), .updatedAt = Date{s.real(c + 2)}};
@@ -156,8 +156,10 @@ const char* const RecordTable<SyncedNoteRevision>::insert =
     "INSERT INTO SyncedNoteRevision (record_name, uuid, text, editedAt, deviceID, note) VALUES (?, ?, ?, ?, "
     "?, ?)";
 const char* const RecordTable<SyncedNoteRevision>::update =
-    "UPDATE SyncedNoteRevision SET uuid = ?, text = ?, editedAt = ?, deviceID = ?, note = ? WHERE pk = ?";
-const char* const RecordTable<SyncedNoteRevision>::remove = "DELETE FROM SyncedNoteRevision WHERE pk = ?";
+    "UPDATE SyncedNoteRevision SET uuid = ?, text = ?, editedAt = ?, deviceID = ?, note = ? WHERE pk = ? AND "
+    "upper(uuid) = ?";
+const char* const RecordTable<SyncedNoteRevision>::remove =
+    "DELETE FROM SyncedNoteRevision WHERE pk = ? AND upper(uuid) = ?";
 
 SyncedNoteRevision RecordTable<SyncedNoteRevision>::read(const sqlite::Statement& s, int c) {
     return SyncedNoteRevision{.uuid = readUuid(s, c),
@@ -182,8 +184,9 @@ const char* const RecordTable<SyncedTimer>::select =
 const char* const RecordTable<SyncedTimer>::insert =
     "INSERT INTO SyncedTimer (record_name, uuid, label, total, sortIndex) VALUES (?, ?, ?, ?, ?)";
 const char* const RecordTable<SyncedTimer>::update =
-    "UPDATE SyncedTimer SET uuid = ?, label = ?, total = ?, sortIndex = ? WHERE pk = ?";
-const char* const RecordTable<SyncedTimer>::remove = "DELETE FROM SyncedTimer WHERE pk = ?";
+    "UPDATE SyncedTimer SET uuid = ?, label = ?, total = ?, sortIndex = ? WHERE pk = ? AND upper(uuid) = ?";
+const char* const RecordTable<SyncedTimer>::remove =
+    "DELETE FROM SyncedTimer WHERE pk = ? AND upper(uuid) = ?";
 
 SyncedTimer RecordTable<SyncedTimer>::read(const sqlite::Statement& s, int c) {
     return SyncedTimer{.uuid = readUuid(s, c),
@@ -211,8 +214,9 @@ const char* const RecordTable<SyncedShortcut>::insert =
     "VALUES (?, ?, ?, ?, ?, ?, ?)";
 const char* const RecordTable<SyncedShortcut>::update =
     "UPDATE SyncedShortcut SET uuid = ?, shortcutName = ?, customName = ?, symbol = ?, textInput = ?, "
-    "sortIndex = ? WHERE pk = ?";
-const char* const RecordTable<SyncedShortcut>::remove = "DELETE FROM SyncedShortcut WHERE pk = ?";
+    "sortIndex = ? WHERE pk = ? AND upper(uuid) = ?";
+const char* const RecordTable<SyncedShortcut>::remove =
+    "DELETE FROM SyncedShortcut WHERE pk = ? AND upper(uuid) = ?";
 
 SyncedShortcut RecordTable<SyncedShortcut>::read(const sqlite::Statement& s, int c) {
     return SyncedShortcut{.uuid = readUuid(s, c),

@@ -44,8 +44,8 @@ template <class T> struct RecordTable;
         static const char* const name;                                                                       \
         static const char* const select; /* pk, record_name, attributes... */                                \
         static const char* const insert; /* record_name, attributes... */                                    \
-        static const char* const update; /* attributes..., then pk */                                        \
-        static const char* const remove; /* pk */                                                            \
+        static const char* const update; /* attributes..., then pk and uuid */                               \
+        static const char* const remove; /* pk and uuid */                                                   \
         /* Reads the attributes from `column` on. */                                                         \
         static Type read(const sqlite::Statement& statement, int column);                                    \
         /* Binds the attributes from `index` on; returns the next index. */                                  \

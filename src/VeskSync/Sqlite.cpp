@@ -72,6 +72,10 @@ qint64 Connection::lastInsertRowId() const {
     return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
 }
 
+int Connection::changes() const {
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
+
 void Connection::setCheckpointOnClose(bool checkpoint) {
     if (m_db) sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, checkpoint ? 0 : 1, nullptr);
 }

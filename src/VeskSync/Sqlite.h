@@ -35,6 +35,8 @@ public:
     // The first column of the first row, or none (no row, or a failure).
     std::optional<qint64> integer(const char* sql);
     qint64 lastInsertRowId() const;
+    // Rows the last INSERT, UPDATE or DELETE of this connection touched.
+    int changes() const;
     // When false, closing never checkpoints the write-ahead log into the file, so a file
     // we only looked at is left exactly as it was.
     void setCheckpointOnClose(bool checkpoint);

@@ -183,6 +183,72 @@ TEST_F(DeskRepositoryTest, AnAddOnAFullStoreIsKeptSaidAndStoredOnceThereIsRoom) 
     EXPECT_EQ(told.count(), 2);
 }
 
+TEST_F(DeskRepositoryTest, ARetriedEditLeavesTheRowThatTookAGoneRowsPk) {
+    auto repo = repository();
+    repo->addTodo(QStringLiteral("mine"));
+    repo->addTimer(60, QStringLiteral("mine"));
+    repo->addShortcut(QStringLiteral("mine"), QStringLiteral("bolt"));
+    auto db = peer();
+    ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
+    repo->toggleTodo(repo->todos().first().id);
+    repo->removeTimer(repo->timers().first().id);
+    repo->removeShortcut(repo->shortcuts().first().id);
+    ASSERT_EQ(repo->unsavedReason(), QStringLiteral("Database is locked."));
+    // The other copy deletes them; its new rows take the freed pks.
+    ASSERT_TRUE(
+        db.exec("DELETE FROM SyncedTodo; DELETE FROM SyncedTimer; DELETE FROM SyncedShortcut;"
+                "INSERT INTO SyncedTodo (record_name, title) VALUES ('t', 'theirs');"
+                "INSERT INTO SyncedTimer (record_name, label) VALUES ('t', 'theirs');"
+                "INSERT INTO SyncedShortcut (record_name, shortcutName) VALUES ('t', 'theirs'); COMMIT"));
+    repo->context().fetch<SyncedTimer>(); // timers read before the retry, the others not
+
+    EXPECT_TRUE(repo->saveUnsaved());
+    EXPECT_EQ(repo->unsavedReason(), QString());
+    for (const char* table : {"SyncedTodo", "SyncedTimer", "SyncedShortcut"})
+        EXPECT_EQ(count(db, table), 1) << table;
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedTodo WHERE title = 'theirs' AND isDone = 0"), 1);
+    repo->refresh();
+    EXPECT_EQ(todoTitles(*repo), QStringList{"theirs"});
+    ASSERT_EQ(repo->timers().size(), 1);
+    EXPECT_EQ(repo->timers().first().label, QStringLiteral("theirs"));
+    ASSERT_EQ(repo->shortcuts().size(), 1);
+    EXPECT_EQ(repo->shortcuts().first().shortcutName, QStringLiteral("theirs"));
+}
+
+// The other copy of the program on the same computer: its own connection, the same name.
+TEST_F(DeskRepositoryTest, ANoteTypedWhileSavesFailIsMergedWithWhatTheOtherCopyStoredMeanwhile) {
+    auto repo = repository();
+    ManualClock later(m_clock.now() + 5);
+    DeskRepository other(newContext(openStore()), QStringLiteral("Mac A"), &later);
+    auto db = peer();
+    const auto typeWhileLocked = [&](const QString& mine, const QString& theirs) {
+        ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
+        repo->saveNote(mine);
+        EXPECT_EQ(repo->unsavedReason(DeskRepository::Kind::note), QStringLiteral("Database is locked."));
+        ASSERT_TRUE(db.exec("COMMIT"));
+        other.refresh();
+        other.saveNote(theirs);
+        EXPECT_EQ(repo->unsavedReason(DeskRepository::Kind::note), QStringLiteral("Database is locked."));
+        EXPECT_TRUE(repo->saveUnsaved());
+        EXPECT_EQ(repo->unsavedReason(DeskRepository::Kind::note), QString());
+        other.refresh();
+        EXPECT_EQ(other.noteText(), repo->noteText());
+    };
+    // Neither had a revision: the retry writes into the one the other copy made.
+    typeWhileLocked(QStringLiteral("alpha from A"), QStringLiteral("beta from B"));
+    const QString merged =
+        QStringLiteral("alpha from A") + NoteMerge::separator + QStringLiteral("beta from B");
+    EXPECT_EQ(repo->noteText(), merged);
+    EXPECT_TRUE(repo->noteHadConflict());
+    EXPECT_EQ(count(db, "SyncedNoteRevision"), 1);
+
+    // The shared revision changed while this copy's edit waited: merged, not overwritten.
+    typeWhileLocked(merged + QStringLiteral("\nmore from A"), merged + QStringLiteral("\nmore from B"));
+    EXPECT_EQ(repo->noteText(), merged + QStringLiteral("\nmore from A") + NoteMerge::separator +
+                                    QStringLiteral("more from B"));
+    EXPECT_EQ(count(db, "SyncedNoteRevision"), 1);
+}
+
 TEST_F(DeskRepositoryTest, NoteMergesOwnRevisionWithTheNewestOther) {
     auto repo = repository();
     EXPECT_EQ(repo->noteText(), QString());

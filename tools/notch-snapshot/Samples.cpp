@@ -264,6 +264,26 @@ DeskRepository* sampleTodosUnsaved() {
     return repository;
 }
 
+DeskRepository* sampleShortcutRemovedUnsaved() {
+    DeskRepository* repository = newRepository();
+    if (!repository) return nullptr;
+    repository->addShortcut(QStringLiteral("Morning Routine"), QStringLiteral("sun.max.fill"));
+    // Another copy of the program holds the store's write lock for the rest of the run.
+    static sqlite::Connection other;
+    if (other.open(repository->context().container().path(), false)) other.exec("BEGIN IMMEDIATE");
+    repository->removeShortcut(repository->shortcuts().constFirst().id);
+    return repository;
+}
+
+DeskRepository* sampleTodoRemovedUnsaved() {
+    DeskRepository* repository = newRepository();
+    if (!repository) return nullptr;
+    repository->addTodo(QStringLiteral("Book the dentist"));
+    repository->context().container().connection().exec("PRAGMA query_only = ON");
+    repository->deleteTodo(repository->todos().constFirst().id);
+    return repository;
+}
+
 DeskRepository* sampleNote(const QString& text) {
     DeskRepository* repository = newRepository();
     if (repository && !text.isEmpty()) repository->saveNote(text);

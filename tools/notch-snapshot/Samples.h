@@ -52,6 +52,11 @@ DeskRepository* sampleRepository();
 DeskRepository* sampleTodos();
 // The sample to-dos with one more typed while the store took no write: unsaved, and said.
 DeskRepository* sampleTodosUnsaved();
+// A repository of its own whose one shortcut was removed while another copy held the
+// store's lock.
+DeskRepository* sampleShortcutRemovedUnsaved();
+// A repository of its own whose one to-do was removed while the store took no write.
+DeskRepository* sampleTodoRemovedUnsaved();
 // A repository of its own whose scratch note reads `text`.
 DeskRepository* sampleNote(const QString& text);
 

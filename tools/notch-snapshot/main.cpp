@@ -192,6 +192,15 @@ QList<Scene> scenes() {
             m.setRepository(snapshot::sampleRepository());
         }));
     add(QStringLiteral("desk-shortcuts-empty"), desk({WidgetID::shortcuts}, [](NotchViewModel&) {}));
+    add(QStringLiteral("desk-synced-shortcut-removed-unsaved"),
+        desk({WidgetID::todos, WidgetID::notes, WidgetID::shortcuts},
+             [](NotchViewModel& m) { m.setRepository(snapshot::sampleShortcutRemovedUnsaved()); }));
+    add(QStringLiteral("desk-synced-todo-removed-unsaved"),
+        desk({WidgetID::todos, WidgetID::notes, WidgetID::shortcuts},
+             [](NotchViewModel& m) { m.setRepository(snapshot::sampleTodoRemovedUnsaved()); }));
+    add(QStringLiteral("desk-synced-todos-unsaved"),
+        desk({WidgetID::todos, WidgetID::notes, WidgetID::shortcuts},
+             [](NotchViewModel& m) { m.setRepository(snapshot::sampleTodosUnsaved()); }));
     add(QStringLiteral("desk-calendar"), desk({WidgetID::calendar}, [](NotchViewModel& m) {
             m.setCalendarService(snapshot::sampleCalendar(CalendarAccess::granted, true));
         }));

@@ -60,17 +60,18 @@ void DeskWidgetWiring::openSettings(const QString& paneNotification) {
 
 namespace {
 
-// Keeps a synced widget told why its store is out of reach and why its last edits were
-// not saved (empty: they were).
-template <class Widget> void followAvailability(NotchViewModel& model, Widget* widget) {
+// Keeps a synced widget told why its store is out of reach and why its own last edits,
+// those of `kind`, were not saved (empty: they were).
+template <class Widget>
+void followAvailability(NotchViewModel& model, Widget* widget, DeskRepository::Kind kind) {
     const QPointer<NotchViewModel> target(&model);
     DeskWidgetWiring::followService<DeskRepository>(
         model, widget, [target] { return target ? target->repository() : nullptr; },
         &DeskRepository::availabilityChanged,
-        [widget, target] {
+        [widget, target, kind] {
             DeskRepository* repository = target ? target->repository() : nullptr;
             widget->setUnavailable(repository ? repository->unavailableReason() : QString());
-            widget->setUnsaved(repository ? repository->unsavedReason() : QString());
+            widget->setUnsaved(repository ? repository->unsavedReason(kind) : QString());
         });
 }
 
@@ -149,7 +150,7 @@ DeskWidget* DeskWidgetWiring::todos(const Context& context) {
             DeskRepository* repository = model ? model->repository() : nullptr;
             widget->setItems(repository ? repository->todos() : QList<TodoSnapshot>());
         });
-    followAvailability(context.model, widget);
+    followAvailability(context.model, widget, DeskRepository::Kind::todos);
     return widget;
 }
 
@@ -205,7 +206,7 @@ DeskWidget* DeskWidgetWiring::notes(const Context& context) {
             DeskRepository* repository = model ? model->repository() : nullptr;
             widget->setText(repository ? repository->noteText() : QString());
         });
-    followAvailability(context.model, widget);
+    followAvailability(context.model, widget, DeskRepository::Kind::note);
     return widget;
 }
 
@@ -233,7 +234,7 @@ DeskWidget* DeskWidgetWiring::shortcuts(const Context& context) {
             DeskRepository* repository = model ? model->repository() : nullptr;
             widget->setItems(repository ? repository->shortcuts() : QList<ShortcutSnapshot>());
         });
-    followAvailability(context.model, widget);
+    followAvailability(context.model, widget, DeskRepository::Kind::shortcuts);
     return widget;
 }
 

@@ -77,6 +77,15 @@ TEST_F(NotesWidgetTest, ATextFromElsewhereReplacesTheEditorsWithoutSavingIt) {
 
     widget.setText(QStringLiteral("ab"));
     EXPECT_EQ(widget.editor()->textCursor().position(), 2) << "held inside a shorter text";
+
+    // A merge that puts text before the cursor while the user types: the next key
+    // lands after what they typed.
+    widget.show();
+    widget.setText(QStringLiteral("theirs\nab"));
+    QTest::keyClicks(widget.editor(), QStringLiteral("c"));
+    widget.setText(QStringLiteral("theirs\nabc\nmore"));
+    QTest::keyClicks(widget.editor(), QStringLiteral("d"));
+    EXPECT_EQ(widget.text(), QStringLiteral("theirs\nabcd\nmore"));
 }
 
 // "Notes…" sits exactly where the same text typed into the editor is drawn.

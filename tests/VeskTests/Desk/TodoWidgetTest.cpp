@@ -1,6 +1,7 @@
 // The desk's to-dos: the composer, the order, the count line, a repository behind it.
 #include "Vesk/Desk/Widgets/TodoWidget.h"
 #include "Vesk/Desk/DeskWidgetWiring.h"
+#include "Vesk/Desk/Widgets/ShortcutsWidget.h"
 #include "Vesk/Desk/Widgets/WidgetEmptyState.h"
 #include "Vesk/Desk/Widgets/WidgetNotice.h"
 #include "VeskSync/ModelContainer.h"
@@ -95,6 +96,11 @@ TEST(TodoWidgetTest, ATaskTypedWithBlanksBecomesARowWithout) {
         DeskWidgetWiring::build(WidgetID::todos, {fixture.model, fixture.environment, nullptr}));
     auto* widget = qobject_cast<TodoWidget*>(built.get());
     ASSERT_NE(widget, nullptr);
+    std::unique_ptr<DeskWidget> notes(
+        DeskWidgetWiring::build(WidgetID::notes, {fixture.model, fixture.environment, nullptr}));
+    std::unique_ptr<DeskWidget> chooserBuilt(
+        DeskWidgetWiring::build(WidgetID::shortcuts, {fixture.model, fixture.environment, nullptr}));
+    auto* shortcuts = qobject_cast<ShortcutsWidget*>(chooserBuilt.get());
     widget->field()->setText(QStringLiteral("  Buy milk \n"));
     Q_EMIT widget->field()->returnPressed();
     ASSERT_EQ(widget->items().size(), 1);
@@ -112,6 +118,12 @@ TEST(TodoWidgetTest, ATaskTypedWithBlanksBecomesARowWithout) {
     ASSERT_NE(widget->unsavedNotice(), nullptr);
     EXPECT_EQ(widget->unsavedNotice()->message(), QStringLiteral("Can't save your to-dos"));
     EXPECT_EQ(widget->unsavedNotice()->detail(), QStringLiteral("Database or disk is full."));
+    // Only the to-dos wait: the other synced widgets say nothing, and keep their prompts.
+    EXPECT_EQ(notes->findChild<WidgetNotice*>(), nullptr);
+    EXPECT_EQ(shortcuts->findChild<WidgetNotice*>(), nullptr);
+    ASSERT_NE(shortcuts->emptyState(), nullptr);
+    shortcuts->setUnsaved(QStringLiteral("Database or disk is full."));
+    EXPECT_NE(shortcuts->emptyState(), nullptr) << "its own notice keeps the prompt too";
     widget->resize(240, 160);
     widget->setAttribute(Qt::WA_DontShowOnScreen);
     widget->show();

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -76,19 +77,44 @@ bool NotesWidget::showsPlaceholder() const {
 }
 
 void NotesWidget::setText(const QString& text) {
-    if (text == this->text()) {
+    const QString shown = this->text();
+    if (text == shown) {
         m_loaded = true;
         return;
     }
-    // The user keeps their place: the cursor (held inside the new text) and the scroll.
-    const int cursor = m_editor->textCursor().position();
+    // Only what differs is replaced, so the user keeps their place: the cursor stays with
+    // the text around it even where a merge adds text before it or right at it, and the
+    // next keystroke lands after what they typed. Like any text from elsewhere, it ends
+    // the undo history.
+    const qsizetype shorter = std::min(shown.size(), text.size());
+    qsizetype head = 0;
+    while (head < shorter && shown[head] == text[head])
+        ++head;
+    if (head > 0 && shown[head - 1].isHighSurrogate()) --head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && shown[shown.size() - 1 - tail] == text[text.size() - 1 - tail])
+        ++tail;
+    if (tail > 0 && shown[shown.size() - tail].isLowSurrogate()) --tail;
+    const qsizetype cursor = m_editor->textCursor().position();
+    const qsizetype inserted = text.size() - head - tail;
     const int scroll = m_editor->verticalScrollBar()->value();
     m_replacing = true;
-    m_editor->setPlainText(text);
+    QTextDocument* document = m_editor->document();
+    document->setUndoRedoEnabled(false);
+    QTextCursor edit(document);
+    edit.setPosition(int(head));
+    edit.setPosition(int(shown.size() - tail), QTextCursor::KeepAnchor);
+    edit.insertText(text.mid(head, inserted));
+    document->setUndoRedoEnabled(true);
     m_replacing = false;
-    QTextCursor moved = m_editor->textCursor();
-    moved.setPosition(std::clamp(cursor, 0, int(text.size())));
-    m_editor->setTextCursor(moved);
+    QTextCursor kept = m_editor->textCursor();
+    if (cursor <= head)
+        kept.setPosition(int(cursor));
+    else if (cursor >= shown.size() - tail)
+        kept.setPosition(int(cursor + text.size() - shown.size()));
+    else
+        kept.setPosition(int(head + inserted));
+    m_editor->setTextCursor(kept);
     m_editor->verticalScrollBar()->setValue(scroll);
     // The note as it first arrives is no change to commit.
     if (m_loaded && m_actions.onCommit) m_actions.onCommit();

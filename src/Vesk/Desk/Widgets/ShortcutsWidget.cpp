@@ -120,9 +120,6 @@ void ShortcutsWidget::rebuild() {
     if (!m_unavailable.isEmpty()) {
         m_shown = new WidgetEmptyState(QStringLiteral("exclamationmark.triangle"),
                                        QStringLiteral("Can't open your shortcuts"), m_unavailable);
-    } else if (m_items.isEmpty() && unsaved) {
-        // No room for the prompt beside the notice: choosing now could not be saved.
-        m_shown = new QWidget;
     } else if (m_items.isEmpty()) {
         m_shown = new WidgetEmptyState(QStringLiteral("sparkles"), QStringLiteral("Choose your shortcuts"),
                                        QStringLiteral("in settings."),

@@ -342,6 +342,8 @@ void TodoWidget::rebuild() {
                                            QStringLiteral("Can't save your to-dos"), m_unsaved));
     if (m_items.isEmpty()) {
         layout->setContentsMargins(0, 14, 0, 0);
+        // Its own notice stands in for the placeholder, for which the cell has no room
+        // beside it; the composer above still takes a new to-do.
         if (m_unsaved.isEmpty())
             layout->addWidget(new WidgetEmptyState(QStringLiteral("checkmark.circle"),
                                                    QStringLiteral("Nothing to do"),
