@@ -8,11 +8,13 @@
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskPlatform/DragWatch/DragWatch.h"
 #include "VeskPlatform/Sharing/Sharing.h"
+#include "VeskServices/Pipelines/OutputRemoval.h"
 #include "VeskServices/Pipelines/PipelineRunner.h"
 #include "VeskServices/Tray/TrayStore.h"
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThreadPool>
 
 #include <algorithm>
 
@@ -263,13 +265,23 @@ bool NotchDragRouter::runPipeline(const NotchDisplay& display, PipelineID id, co
     if (pipeline == offered.cend()) return false;
     model->send(NotchEvent::dropped());
     QPointer<NotchDragRouter> self(this);
-    runner->run(*pipeline, urls, pipelineOutputDirectory(), [self](const QList<QUrl>& produced) {
+    const QString folder = pipelineOutputDirectory();
+    runner->run(*pipeline, urls, folder, [self, folder](const QList<QUrl>& produced) {
         if (!self || produced.isEmpty()) return;
         // Every model shows the items as they enter (the store says so); the shell
-        // announces them.
-        self->m_trayStore.add(produced, false, [self](const QList<TrayItem>& entered) {
-            if (self && self->onFilesDropped) self->onFilesDropped(entered);
-        });
+        // announces them, and what did not enter. An output that could not enter is
+        // deleted rather than left hidden in the output folder.
+        self->m_trayStore.addOutputs(
+            produced,
+            [self](const QList<TrayItem>& entered) {
+                if (self && self->onFilesDropped) self->onFilesDropped(entered);
+            },
+            [folder](const QString& path, const QString&) {
+                QThreadPool::globalInstance()->start([folder, path] {
+                    if (!removeOutput(folder, path))
+                        TraceLog::trace(QStringLiteral("pipelines: could not delete ") + path);
+                });
+            });
     });
     clearDrag(display);
     return true;

@@ -124,16 +124,21 @@ void AppDelegate::finishLaunching() {
     m_notchController->setOnFilesDropped([weak](const QList<TrayItem>& items) {
         if (weak) weak->filesDropped(items);
     });
-    if (TrayStore* store = m_notchController->trayStore())
-        connect(store, &TrayStore::itemNotAdded, this, [this](const QString& name, const QString& reason) {
-            // A pill while the notch is closed; the tray tab's banner while the Desk is open.
-            const ActivityPayload payload = trayAddFailedActivity(name, reason, m_coordinator->clock().now());
-            if (m_coordinator->submit(payload)) showOnSurface(NotchEvent::activityArrived(payload));
-            const QList<NotchViewModel*> models = m_notchController->models();
-            if (PipelineRunner* runner = models.isEmpty() ? nullptr : models.first()->pipelineRunner())
-                runner->showFailure(*payload.title +
-                                    (payload.subtitle ? ": " + *payload.subtitle : QString()));
-        });
+    if (TrayStore* store = m_notchController->trayStore()) {
+        // A pill while the notch is closed; the tray tab's banner while the Desk is open.
+        const auto tell = [this](ActivityPayload (*make)(const QString&, const QString&, Date)) {
+            return [this, make](const QString& name, const QString& reason) {
+                const ActivityPayload payload = make(name, reason, m_coordinator->clock().now());
+                if (m_coordinator->submit(payload)) showOnSurface(NotchEvent::activityArrived(payload));
+                const QList<NotchViewModel*> models = m_notchController->models();
+                if (PipelineRunner* runner = models.isEmpty() ? nullptr : models.first()->pipelineRunner())
+                    runner->showFailure(*payload.title +
+                                        (payload.subtitle ? ": " + *payload.subtitle : QString()));
+            };
+        };
+        connect(store, &TrayStore::itemNotAdded, this, tell(trayAddFailedActivity));
+        connect(store, &TrayStore::itemNotRemoved, this, tell(trayRemoveFailedActivity));
+    }
 
     // 7. and 8.
     m_bridge->restoreFocusFilter();

@@ -22,22 +22,37 @@ ActivityPayload trayAddActivity(const QList<TrayItem>& items, Date now) {
     };
 }
 
-ActivityPayload trayAddFailedActivity(const QString& displayName, const QString& reason, Date now) {
+namespace {
+
+ActivityPayload trayFailedActivity(const QString& title, const QString& reason, const QString& dedupeKey,
+                                   Date now) {
     QString why = reason.trimmed();
     if (!why.isEmpty()) why[0] = why[0].toUpper();
     return ActivityPayload{
         .id = QUuid::createUuid(),
         .kind = ActivityKind::fileTray,
         .priority = ActivityPriority::queued,
-        .dedupeKey = QStringLiteral("tray-add-failed"),
+        .dedupeKey = dedupeKey,
         .leading = ActivityGlyph::symbol(QStringLiteral("exclamationmark.triangle.fill")),
-        .title = QStringLiteral("Couldn't add ") + displayName,
+        .title = title,
         .subtitle = why.isEmpty() ? std::nullopt : std::optional<QString>(why),
         .trailing = ActivityTrailing::none(),
         .duration = 6.0,
         .interaction = std::nullopt,
         .createdAt = now,
     };
+}
+
+} // namespace
+
+ActivityPayload trayAddFailedActivity(const QString& displayName, const QString& reason, Date now) {
+    return trayFailedActivity(QStringLiteral("Couldn't add ") + displayName, reason,
+                              QStringLiteral("tray-add-failed"), now);
+}
+
+ActivityPayload trayRemoveFailedActivity(const QString& displayName, const QString& reason, Date now) {
+    return trayFailedActivity(QStringLiteral("Couldn't remove ") + displayName, reason,
+                              QStringLiteral("tray-remove-failed"), now);
 }
 
 } // namespace vesk

@@ -16,4 +16,8 @@ ActivityPayload trayAddActivity(const QList<TrayItem>& items, Date now);
 // why in the system's words. Kept apart from the announcement of what did arrive.
 ActivityPayload trayAddFailedActivity(const QString& displayName, const QString& reason, Date now);
 
+// The same for an item that could not leave the tray as asked (its file could not go
+// to the trash), so it stayed.
+ActivityPayload trayRemoveFailedActivity(const QString& displayName, const QString& reason, Date now);
+
 } // namespace vesk

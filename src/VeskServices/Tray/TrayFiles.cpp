@@ -26,6 +26,7 @@ namespace {
 
 const QString incomingPrefix = QStringLiteral(".incoming-");
 const QString removingPrefix = QStringLiteral(".removing-");
+const QString trashingPrefix = QStringLiteral(".trashing-");
 
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
@@ -386,6 +387,11 @@ bool deleteCopiedSource(const QString& source, const QString& copy) {
     return deleteCopied(native(source), native(copy));
 }
 
+bool moveInstead(const QString& source, const QString& destination) {
+    if (entryExists(destination) && !removeTree(destination)) return false;
+    return ::rename(native(source).constData(), native(destination).constData()) == 0;
+}
+
 bool removeFolder(const QString& root, const QString& folder) {
     const QString aside = root + QLatin1Char('/') + removingPrefix + json::uuidString(QUuid::createUuid());
     QString target = folder;
@@ -397,32 +403,67 @@ bool removeFolder(const QString& root, const QString& folder) {
 
 void removeLeftovers(const QString& root) {
     const QStringList names =
-        QDir(root).entryList({incomingPrefix + QLatin1Char('*'), removingPrefix + QLatin1Char('*')},
+        QDir(root).entryList({incomingPrefix + QLatin1Char('*'), removingPrefix + QLatin1Char('*'),
+                              trashingPrefix + QLatin1Char('*')},
                              QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         const QString path = root + QLatin1Char('/') + name;
         if (!isRealFolder(path)) continue;
-        if (!removeTree(path)) TraceLog::trace(QStringLiteral("tray: could not delete ") + path);
+        if (name.startsWith(trashingPrefix)) {
+            // The removal was cut short: what it held goes to the trash now, or comes back.
+            TrayItem item;
+            item.id = idFromFolderName(name.mid(trashingPrefix.size())).value_or(QUuid());
+            if (item.id.isNull()) continue;
+            QStringList entries =
+                QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            entries.removeAll(QString::fromUtf16(thumbnailName));
+            if (entries.size() == 1)
+                item.storedPath = itemFolder(root, item.id) + QLatin1Char('/') + entries.first();
+            discard(root, path, item, true);
+        } else if (!removeTree(path)) {
+            TraceLog::trace(QStringLiteral("tray: could not delete ") + path);
+        }
     }
 }
 
-void discard(const QString& root, const TrayItem& item, bool trash) {
-    if (item.id.isNull()) return;
-    const QString folder = itemFolder(root, item.id);
-    if (!entryExists(folder)) return;
+std::optional<QString> setAside(const QString& root, const QUuid& id, bool trash) {
+    if (id.isNull()) return std::nullopt;
+    const QString folder = itemFolder(root, id);
+    if (!entryExists(folder)) return std::nullopt;
     if (!isRealFolder(folder)) {
         TraceLog::trace(QStringLiteral("tray: not deleting ") + folder +
                         QStringLiteral(", it is not a folder"));
-        return;
+        return std::nullopt;
     }
+    const QString aside = root + QLatin1Char('/') +
+                          (trash ? trashingPrefix + json::uuidString(id)
+                                 : removingPrefix + json::uuidString(QUuid::createUuid()));
+    if (::rename(native(folder).constData(), native(aside).constData()) == 0) return aside;
+    TraceLog::trace(QStringLiteral("tray: could not set ") + folder + QStringLiteral(" aside: ") +
+                    systemError());
+    return folder;
+}
+
+std::optional<QString> discard(const QString& root, const QString& folder, const TrayItem& item, bool trash) {
+    if (!isRealFolder(folder)) return std::nullopt;
     if (trash) {
-        if (hasValidStoredPath(root, item) && entryExists(item.storedPath)) {
+        const QString home = itemFolder(root, item.id);
+        const auto putBack = [&] {
+            if (folder != home && ::rename(native(folder).constData(), native(home).constData()) != 0)
+                TraceLog::trace(QStringLiteral("tray: could not put ") + folder + QStringLiteral(" back: ") +
+                                systemError());
+        };
+        const QString stored = folder + QLatin1Char('/') + QFileInfo(item.storedPath).fileName();
+        if (hasValidStoredPath(root, item) && entryExists(stored)) {
             QString error;
-            if (!trash::moveToTrash(item.storedPath, &error)) {
-                TraceLog::trace(QStringLiteral("tray: could not move ") + item.storedPath +
+            // Gone meanwhile (dragged out, or another copy of the program took it) is gone.
+            if (!trash::moveToTrash(stored, &error) && entryExists(stored)) {
+                TraceLog::trace(QStringLiteral("tray: could not move ") + stored +
                                 QStringLiteral(" to the trash (") + error +
-                                QStringLiteral("); it stays in the tray folder"));
-                return;
+                                QStringLiteral("); it stays in the tray"));
+                putBack();
+                // The system's words without the path they came with.
+                return error.mid(error.lastIndexOf(QStringLiteral(": ")) + 1).trimmed();
             }
         }
         // Only the cached preview may remain; anything else stays where it is.
@@ -434,12 +475,14 @@ void discard(const QString& root, const TrayItem& item, bool trash) {
             if (entry.name != native(QString::fromUtf16(thumbnailName)))
                 rest.append(QFile::decodeName(entry.name));
         if (!rest.isEmpty()) {
-            TraceLog::trace(QStringLiteral("tray: keeping ") + folder + QStringLiteral(", it still holds ") +
+            TraceLog::trace(QStringLiteral("tray: keeping ") + home + QStringLiteral(", it still holds ") +
                             rest.join(QStringLiteral(", ")));
-            return;
+            putBack();
+            return std::nullopt;
         }
     }
     removeFolder(root, folder);
+    return std::nullopt;
 }
 
 std::optional<TrayItem> adopt(const QString& root, const QString& folderName, int measureLimit) {

@@ -57,18 +57,30 @@ bool copy(const QString& source, const QString& destination, const std::atomic<b
 // appeared in the source meanwhile is lost. False when something could not be deleted.
 bool deleteCopiedSource(const QString& source, const QString& copy);
 
+// For an output of ours that could not be copied in (a full disk): moves it to
+// `destination` instead, which takes no space on one filesystem, after deleting what
+// the copy left there.
+bool moveInstead(const QString& source, const QString& destination);
+
 // Deletes a folder of ours: renamed aside first (to a name that is no item's), so a
 // deletion cut short never leaves something that looks like an item.
 bool removeFolder(const QString& root, const QString& folder);
 
-// Finishes deletions and copies that an earlier run left half done.
+// Finishes deletions and copies that an earlier run left half done; a folder on its way
+// to the trash goes there, or back under its item's id when it cannot.
 void removeLeftovers(const QString& root);
 
-// Takes an item out of the tray's folder: with `trash` (the tray holds the only copy)
-// the stored file goes to the desktop's trash and the emptied folder is deleted, and
-// when trashing fails everything stays; otherwise the item folder is deleted. Only
-// ever touches <root>/<id>, and only when that is a real folder.
-void discard(const QString& root, const TrayItem& item, bool trash);
+// Takes <root>/<id> away from its item's name at once, so that nothing finds the item
+// again at a start, however its removal ends: renamed to a name that is no item's
+// (with `trash`, one that keeps the id). Returns the folder for discard(): the renamed
+// one, or the item's own when the rename failed; absent when there is no real folder.
+std::optional<QString> setAside(const QString& root, const QUuid& id, bool trash);
+
+// Finishes a removal in the folder setAside() gave: with `trash` (the tray holds the
+// only copy) the stored entry goes to the desktop's trash and the emptied folder is
+// deleted; when trashing fails the folder goes back under the item's id and the reason
+// is returned. Otherwise the folder is deleted.
+std::optional<QString> discard(const QString& root, const QString& folder, const TrayItem& item, bool trash);
 
 // An item for an item folder that the index does not name, when the folder holds
 // exactly one entry besides the cached preview.

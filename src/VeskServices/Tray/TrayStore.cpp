@@ -11,6 +11,7 @@
 #include "VeskServices/Tray/TrayFiles.h"
 #include "VeskServices/Tray/TrayIndex.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,7 +21,12 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vesk {
 
@@ -36,28 +42,37 @@ std::shared_ptr<ThumbnailGenerator> orDefault(std::shared_ptr<ThumbnailGenerator
     return generator ? std::move(generator) : std::make_shared<DesktopThumbnailer>();
 }
 
-// Writes pasted data into a file that must not exist yet.
+// Writes pasted data into a file that must not exist yet. A picture is encoded in
+// memory first and every write is the system's own, so a failing disk gives its reason
+// (the encoder only knows that its device failed, and a file's buffer can hide it).
 bool writeNew(const QString& path, const QImage& image, const QByteArray& text, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        *error = file.errorString();
-        return false;
-    }
+    QByteArray bytes = text;
     if (!image.isNull()) {
-        QImageWriter writer(&file, "PNG");
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "PNG");
         if (!writer.write(image)) {
             *error = writer.errorString();
             return false;
         }
-    } else if (file.write(text) != text.size()) {
-        *error = file.errorString();
-        return false;
     }
-    if (!file.flush()) {
-        *error = file.errorString();
+    const auto failed = [&] {
+        *error = path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
         return false;
+    };
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return failed();
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const bool written = failed();
+            ::close(fd);
+            return written;
+        }
+        done += n;
     }
-    return true;
+    return ::close(fd) == 0 || failed();
 }
 
 } // namespace
@@ -136,22 +151,21 @@ void TrayStore::load() {
     }
     if (rewrite) save();
 
+    // An item folder the index does not name holds an item that entered while the index
+    // could not be written, or just before an ending: it is found again. A removed item's
+    // folder never has an item's name (see discard), so removals cut short stay removed.
     const QString root = m_root;
-    m_queue->async([root] { tray_files::removeLeftovers(root); });
-
-    if (contents.condition == tray_index::Condition::intact) return;
-    // Folders the index does not name, listed now so that nothing added later counts.
-    QStringList orphans;
-    for (const QString& name : QDir(m_root).entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot)) {
-        const auto id = tray_files::idFromFolderName(name);
-        if (id && !seen.contains(*id)) orphans.append(name);
-    }
-    if (orphans.isEmpty()) return;
     QPointer<TrayStore> self(this);
-    m_queue->async([self, root, orphans] {
+    m_queue->async([self, root, seen] {
+        tray_files::removeLeftovers(root);
         QList<TrayItem> found;
-        for (const QString& name : orphans)
+        for (const QString& name :
+             QDir(root).entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot)) {
+            const auto id = tray_files::idFromFolderName(name);
+            if (!id || seen.contains(*id)) continue;
             if (auto item = tray_files::adopt(root, name, measureLimit)) found.append(*item);
+        }
+        if (found.isEmpty()) return;
         mainScheduler().post([self, found] {
             if (self) self->adopted(found);
         });
@@ -163,7 +177,8 @@ void TrayStore::adopted(const QList<TrayItem>& found) {
     for (const TrayItem& item : found) {
         const bool known =
             std::any_of(m_items.cbegin(), m_items.cend(), [&](const TrayItem& i) { return i.id == item.id; });
-        if (known || m_pending.contains(item.id)) continue;
+        // Items that entered since the start, and any removed meanwhile, are no strays.
+        if (known || m_pending.contains(item.id) || !tray_files::isRealItemFolder(m_root, item.id)) continue;
         TraceLog::trace(QStringLiteral("tray: recovered ") + item.storedPath);
         insertByDate(item);
         changed = true;
@@ -202,23 +217,6 @@ void TrayStore::insertByDate(const TrayItem& item) {
     m_items.insert(at, item);
 }
 
-void TrayStore::evict() {
-    const int limit = maxItems();
-    if (m_items.size() <= limit) return;
-    const QList<TrayItem> evicted = m_items.mid(limit);
-    m_items.resize(limit);
-    for (const TrayItem& item : evicted) {
-        m_ranks.remove(item.id);
-        discard(item);
-    }
-}
-
-void TrayStore::discard(const TrayItem& item) {
-    const QString root = m_root;
-    const bool trash = !item.originalPath.has_value();
-    m_queue->async([root, item, trash] { tray_files::discard(root, item, trash); });
-}
-
 void TrayStore::enterNow(const QList<TrayItem>& entered, const std::shared_ptr<EnteredHandler>& onEntered) {
     if (entered.isEmpty()) return;
     for (const TrayItem& item : entered)
@@ -229,21 +227,40 @@ void TrayStore::enterNow(const QList<TrayItem>& entered, const std::shared_ptr<E
 }
 
 QList<TrayItem> TrayStore::add(const QList<QUrl>& urls, bool move, EnteredHandler onEntered) {
-    return addAccepted(urls, move, onEntered, false);
+    Call how;
+    how.move = move;
+    return addAccepted(urls, onEntered, how);
 }
 
-QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const EnteredHandler& onEntered,
-                                       bool fromOtherDevice) {
+QList<TrayItem> TrayStore::addOutputs(const QList<QUrl>& urls, EnteredHandler onEntered, LostHandler onLost) {
+    Call how;
+    how.outputs = true;
+    how.onLost = std::move(onLost);
+    return addAccepted(urls, onEntered, how);
+}
+
+QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, const EnteredHandler& onEntered,
+                                       const Call& how) {
     if (urls.isEmpty()) return {};
+    const bool move = how.move;
+    const bool fromOtherDevice = how.fromOtherDevice;
     const std::optional<QUuid> stack = urls.size() > 1 ? std::optional(QUuid::createUuid()) : std::nullopt;
     const quint64 call = ++m_calls;
     const auto handler = std::make_shared<EnteredHandler>(onEntered);
+    const auto onLost = how.onLost ? std::make_shared<LostHandler>(how.onLost) : nullptr;
     const Date addedAt = now();
-    const auto copy = [this](const TrayItem& item, const QString& source) {
+    const auto copy = [this, outputs = how.outputs](const TrayItem& item, const QString& source) {
         startWork(
             item,
-            [source](const QString& file, const std::atomic<bool>& stopping, QString* error) {
-                return tray_files::copy(source, file, stopping, error);
+            [source, outputs](const QString& file, TrayItem& made, const std::atomic<bool>& stopping,
+                              QString* error) {
+                if (tray_files::copy(source, file, stopping, error)) return true;
+                // An output of ours needs no space to move in from the same filesystem.
+                if (!outputs || stopping.load() || !tray_files::moveInstead(source, file)) return false;
+                TraceLog::trace(QStringLiteral("tray: moved ") + source +
+                                QStringLiteral(" in, as copying it failed: ") + *error);
+                made.originalPath.reset();
+                return true;
             },
             QStringLiteral("copying ") + source);
     };
@@ -260,6 +277,8 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
             continue;
         }
         const QString source = QDir::cleanPath(url.toLocalFile());
+        // The path names a newer output now: undoing its run leaves an older one alone.
+        if (how.outputs) m_movedOutputs.remove(source);
         const QFileInfo info(source);
         TrayItem item;
         item.id = QUuid::createUuid();
@@ -282,12 +301,17 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
         pending.call = call;
         pending.position = static_cast<int>(accepted.size());
         pending.onEntered = handler;
+        pending.onLost = onLost;
         pending.fromOtherDevice = fromOtherDevice;
+        pending.output = how.outputs;
         if (moveIn) {
             const QString folder = tray_files::itemFolder(m_root, item.id);
-            if (!QDir().mkpath(folder)) {
-                TraceLog::trace(QStringLiteral("tray: cannot create ") + folder);
-                Q_EMIT itemNotAdded(item.displayName, QStringLiteral("cannot create its folder in the tray"));
+            // The tray folder itself is made again when it went missing.
+            if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 &&
+                !(errno == ENOENT && QDir().mkpath(folder))) {
+                const QString why = QString::fromLocal8Bit(std::strerror(errno));
+                TraceLog::trace(QStringLiteral("tray: cannot create ") + folder + QStringLiteral(": ") + why);
+                Q_EMIT itemNotAdded(item.displayName, why);
                 continue;
             }
             QString error;
@@ -305,6 +329,7 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
                 m_pending.insert(item.id, pending);
                 copy(item, source);
             } else if (item.isDirectory) {
+                pending.inPlace = item;
                 m_pending.insert(item.id, pending);
                 startWork(item);
             } else {
@@ -326,55 +351,80 @@ QList<TrayItem> TrayStore::addAccepted(const QList<QUrl>& urls, bool move, const
 void TrayStore::startWork(const TrayItem& item, Fill fill, const QString& what) {
     const QString root = m_root;
     QPointer<TrayStore> self(this);
-    m_queue->async([self, root, item, fill, what, stopping = m_stopping] {
+    const bool staged = bool(fill);
+    m_queue->async([self, root, item, fill, what, staged, stopping = m_stopping] {
         std::optional<TrayItem> done = item;
         QString error;
+        QString stored = item.storedPath;
         if (fill) {
-            // Staged in a folder of its own and renamed into place, so an item folder
-            // never holds half a file.
+            // Staged in a folder of its own, which only the main thread names as the
+            // item's: an item folder never holds half a file, nor one that was removed.
             const QString incoming = tray_files::incomingFolder(root, item.id);
+            stored = incoming + QLatin1Char('/') + item.displayName;
             bool ok = false;
             if (stopping->load())
                 error = QStringLiteral("cancelled");
-            else if (!QDir().mkdir(incoming))
-                error = incoming + QStringLiteral(": cannot create folder");
+            else if (::mkdir(QFile::encodeName(incoming).constData(), 0777) != 0)
+                error = incoming + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
             else
-                ok = fill(incoming + QLatin1Char('/') + item.displayName, *stopping, &error) &&
-                     tray_files::rename(incoming, tray_files::itemFolder(root, item.id), &error) ==
-                         tray_files::RenameResult::renamed;
+                ok = fill(stored, *done, *stopping, &error);
             if (!ok) {
                 tray_files::removeFolder(root, incoming);
                 TraceLog::trace(QStringLiteral("tray: ") + what + QStringLiteral(" failed: ") + error);
                 done.reset();
             }
         }
-        if (done) tray_files::describeStored(*done, measureLimit);
+        if (done) {
+            TrayItem described = *done;
+            described.storedPath = stored;
+            tray_files::describeStored(described, measureLimit);
+            described.storedPath = done->storedPath;
+            done = described;
+        }
         // The system's words without the path they came with.
         const QString reason = error.mid(error.lastIndexOf(QStringLiteral(": ")) + 1).trimmed();
-        mainScheduler().post([self, id = item.id, done, name = item.displayName, reason] {
-            if (self) self->finish(id, done, name, reason);
+        mainScheduler().post([self, id = item.id, done, staged, name = item.displayName, reason] {
+            if (self) self->finish(id, done, staged, name, reason);
         });
     });
 }
 
-void TrayStore::finish(const QUuid& id, const std::optional<TrayItem>& done, const QString& name,
+void TrayStore::finish(const QUuid& id, const std::optional<TrayItem>& done, bool staged, const QString& name,
                        const QString& reason) {
     const auto it = m_pending.find(id);
     if (it == m_pending.end()) return;
     const Pending pending = *it;
     m_pending.erase(it);
-    if (!done) {
-        if (!pending.cancelled && !m_stopping->load()) Q_EMIT itemNotAdded(name, reason);
+    const QString incoming = tray_files::incomingFolder(m_root, id);
+    const auto dropStaged = [this, staged, incoming] {
+        if (staged) m_queue->async([root = m_root, incoming] { tray_files::removeFolder(root, incoming); });
+    };
+    if (done && pending.cancelled) {
+        // What was staged never enters; a folder moved in went aside when it was removed.
+        dropStaged();
+        return;
+    }
+    QString why = reason;
+    bool entered = done.has_value();
+    if (entered && staged) {
+        QString error;
+        if (tray_files::rename(incoming, tray_files::itemFolder(m_root, id), &error) !=
+            tray_files::RenameResult::renamed) {
+            TraceLog::trace(QStringLiteral("tray: cannot name ") + incoming + QStringLiteral(": ") + error);
+            dropStaged();
+            why = error;
+            entered = false;
+        }
+    }
+    if (!entered) {
+        if (pending.cancelled || m_stopping->load()) return;
+        if (pending.onLost && *pending.onLost) (*pending.onLost)(pending.source, why);
+        Q_EMIT itemNotAdded(name, why);
         return;
     }
     TrayItem item = *done;
     if (pending.fromOtherDevice) item.fromOtherDevice = true;
-    if (pending.cancelled) {
-        // A move across filesystems still has its source, so what arrived is a copy.
-        if (pending.deleteSource) item.originalPath = pending.source;
-        discard(item);
-        return;
-    }
+    if (pending.output && !item.originalPath) m_movedOutputs.insert(pending.source, id);
     m_ranks.insert(id, Rank{pending.call, pending.position});
     enterNow({item}, pending.onEntered);
     if (pending.deleteSource) {
@@ -391,7 +441,11 @@ void TrayStore::finish(const QUuid& id, const std::optional<TrayItem>& done, con
 QList<TrayItem> TrayStore::addFromPasteboard(const Pasteboard& pasteboard, EnteredHandler onEntered) {
     const bool remote = pasteboard.hasType(remoteClipboardType());
     const QList<QUrl> urls = pasteboard.urls();
-    if (!urls.isEmpty()) return addAccepted(urls, false, onEntered, remote);
+    if (!urls.isEmpty()) {
+        Call how;
+        how.fromOtherDevice = remote;
+        return addAccepted(urls, onEntered, how);
+    }
 
     const qint64 stamp = static_cast<qint64>(std::floor(now().unixTime()));
     const QString base = QStringLiteral("Pasted ") + QString::number(stamp);
@@ -422,62 +476,11 @@ TrayItem TrayStore::stagePasted(const QString& name, const QImage& image, const 
     m_pending.insert(item.id, pending);
     startWork(
         item,
-        [image, text](const QString& file, const std::atomic<bool>&, QString* error) {
+        [image, text](const QString& file, TrayItem&, const std::atomic<bool>&, QString* error) {
             return writeNew(file, image, text, error);
         },
         QStringLiteral("writing pasted ") + name);
     return item;
-}
-
-void TrayStore::remove(const TrayItem& item) {
-    remove(QList<TrayItem>{item});
-}
-
-void TrayStore::remove(const QList<TrayItem>& items) {
-    for (const TrayItem& item : items) {
-        TrayItem target = item;
-        const auto listed = std::find_if(m_items.cbegin(), m_items.cend(),
-                                         [&](const TrayItem& i) { return i.id == item.id; });
-        // What the tray knows about its own item decides between deleting and trashing.
-        if (listed != m_items.cend()) target = *listed;
-        m_items.removeIf([&](const TrayItem& i) { return i.id == item.id; });
-        m_ranks.remove(item.id);
-        if (auto pending = m_pending.find(item.id); pending != m_pending.end())
-            pending->cancelled = true;
-        else
-            discard(target);
-    }
-    save();
-}
-
-void TrayStore::removeAll() {
-    const QList<TrayItem> kept = m_items;
-    m_items.clear();
-    m_ranks.clear();
-    for (Pending& pending : m_pending)
-        pending.cancelled = true;
-    for (const TrayItem& item : kept)
-        discard(item);
-    save();
-}
-
-void TrayStore::removeCopiesOf(const QSet<QString>& originalPaths) {
-    bool changed = false;
-    const QList<TrayItem> listed = m_items;
-    for (const TrayItem& item : listed) {
-        if (!item.originalPath || !originalPaths.contains(*item.originalPath)) continue;
-        m_items.removeIf([&](const TrayItem& i) { return i.id == item.id; });
-        m_ranks.remove(item.id);
-        discard(item);
-        changed = true;
-    }
-    // A move across filesystems is not a copy: its source goes away once it entered.
-    for (Pending& pending : m_pending) {
-        if (pending.cancelled || pending.deleteSource || !originalPaths.contains(pending.source)) continue;
-        pending.cancelled = true;
-        changed = true;
-    }
-    if (changed) save();
 }
 
 void TrayStore::thumbnail(const TrayItem& item, double size, QObject* context,

@@ -1,9 +1,12 @@
 #include "TrayTestSupport.h"
 
 #include "VeskPlatform/Pasteboard/SystemPasteboard.h"
+#include "support/Files.h"
 
 #include <QImage>
 #include <QMimeData>
+#include <QRandomGenerator>
+#include <QSignalSpy>
 
 using namespace vesk;
 using namespace vesk::test;
@@ -89,8 +92,24 @@ TEST_F(TrayPasteTest, FilesThenAnImageThenTextAreStored) {
     EXPECT_EQ(store->items().size(), 4);
 }
 
+// A failure is said with the system's reason, for a picture as for text.
 TEST_F(TrayPasteTest, AFailedWriteAddsNothing) {
     auto store = openManual();
+    QSignalSpy notAdded(store.get(), &TrayStore::itemNotAdded);
+    for (const bool picture : {true, false}) {
+        // Noise, so that its PNG is too big for the file's buffer.
+        QImage image(256, 256, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, QRandomGenerator::global()->generate());
+        picture ? m_pasteboard.setImage(image) : m_pasteboard.setString(QStringLiteral("a full disk"));
+        const ScopedFileSizeLimit full(8);
+        store->addFromPasteboard(m_pasteboard);
+        run();
+    }
+    ASSERT_EQ(notAdded.size(), 2);
+    EXPECT_EQ(notAdded[0], (QVariantList{QString("Pasted " + stamp + ".png"), "File too large"}));
+    EXPECT_EQ(notAdded[1], (QVariantList{QString("Pasted " + stamp + ".txt"), "File too large"}));
     m_pasteboard.setString(QStringLiteral("text"));
     // The tray folder has turned into a plain file: nothing can be written under it.
     ASSERT_TRUE(QDir(trayRoot()).removeRecursively());

@@ -1,6 +1,7 @@
 #include "TrayTestSupport.h"
 
 #include "VeskServices/Tray/TrayIndex.h"
+#include "support/Files.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -120,15 +121,15 @@ TEST_F(TrayRecoveryTest, AnUnreadableIndexAdoptsOnlyFoldersHoldingOneEntry) {
     EXPECT_EQ(asideCopies(trayRoot()).size(), 1);
 }
 
-TEST_F(TrayRecoveryTest, AMissingIndexAdoptsAndAReadableOneDoesNot) {
+TEST_F(TrayRecoveryTest, AMissingOrReadableIndexAdoptsAStrayFolder) {
     const QList<TrayItem> before = fill(1);
     const QString stray = trayRoot() + QLatin1Char('/') + json::uuidString(QUuid::createUuid());
     QDir().mkpath(stray);
     writeRaw(stray + QStringLiteral("/stray.txt"), "stray");
     {
-        // Readable index: the stray folder is neither listed nor touched.
+        // Readable index: the stray folder is listed too, and left where it is.
         auto store = openManual();
-        EXPECT_EQ(store->items(), before);
+        EXPECT_EQ(store->items().size(), 2);
         EXPECT_TRUE(QFile::exists(stray + QStringLiteral("/stray.txt")));
     }
     QFile::remove(trayRoot() + QStringLiteral("/index.json"));
@@ -156,9 +157,10 @@ TEST_F(TrayRecoveryTest, AnInterruptedRemovalDoesNotComeBack) {
     EXPECT_FALSE(QFileInfo::exists(aside));
     EXPECT_FALSE(QFileInfo::exists(incoming));
 
-    // A real removal renames the folder aside before deleting it.
+    // A real removal renames the folder aside at once and deletes it on the queue.
     store->remove(store->items().first());
-    EXPECT_TRUE(QFileInfo::exists(itemFolder(before.first())));
+    EXPECT_FALSE(QFileInfo::exists(itemFolder(before.first())));
+    EXPECT_EQ(trayEntries().size(), 2) << "the index, and the folder aside";
     run();
     EXPECT_EQ(trayEntries(), QStringList{"index.json"});
 }
@@ -210,4 +212,37 @@ TEST_F(TrayRecoveryTest, AnItemFolderReplacedByALinkIsNotFollowed) {
     run();
     EXPECT_EQ(contents(victim + QLatin1Char('/') + item.displayName), "keep");
     EXPECT_TRUE(QFileInfo(itemFolder(item)).isSymLink());
+}
+
+// The index could not be written (a full disk), or the program ended before its queue
+// ran: what entered is listed at the next start, a copy and a move alike, and what was
+// removed stays away.
+TEST_F(TrayRecoveryTest, ItemsTheIndexMissedComeBackAndRemovedOnesDoNot) {
+    const QList<TrayItem> before = fill(2);
+    {
+        auto store = openManual();
+        const ScopedFileSizeLimit full(64);
+        store->add({url(makeFile("copied.txt", "copy"))}, false);
+        store->add({url(makeFile("moved.txt", "only"))}, true);
+        run();
+        ASSERT_EQ(store->items().size(), 4);
+        EXPECT_TRUE(store->isIndexWaiting());
+    }
+    {
+        ManualScheduler killedBeforeItRan;
+        TrayStoreOptions options = manualOptions();
+        options.queueScheduler = &killedBeforeItRan;
+        TrayStore store(QStringLiteral("Vesk"), options);
+        store.remove(before[0]);
+    }
+    auto store = openManual();
+    QMap<QString, TrayItem> listed;
+    for (const TrayItem& item : store->items())
+        listed.insert(item.displayName, item);
+    EXPECT_EQ(listed.keys(), (QStringList{"copied.txt", "file0.txt", "moved.txt"}));
+    EXPECT_EQ(contents(listed.value("moved.txt").storedPath), "only");
+    EXPECT_FALSE(listed.value("moved.txt").originalPath);
+    EXPECT_EQ(contents(listed.value("copied.txt").storedPath), "copy");
+    EXPECT_FALSE(QFileInfo::exists(itemFolder(before[0])));
+    EXPECT_EQ(tray_index::read(store->indexPath()).items.size(), 3);
 }

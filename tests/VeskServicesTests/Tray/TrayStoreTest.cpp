@@ -256,10 +256,15 @@ TEST_F(TrayStoreTest, EvictingOrRemovingTheOnlyCopyMovesItToTheTrash) {
     EXPECT_TRUE(trayEntries() == QStringList{"index.json"}) << trayEntries().join(", ").toStdString();
 }
 
+// The item stays listed, in its place, and the store says why.
 TEST_F(TrayStoreTest, WhenTrashingFailsTheItemFolderIsKept) {
     auto store = openManual();
+    QSignalSpy notRemoved(store.get(), SIGNAL(itemNotRemoved(QString, QString)));
+    store->add({url(makeFile("older.txt"))}, false);
     store->add({url(makeFile("keep.txt", "mine"))}, true);
-    const TrayItem item = store->items().first();
+    run();
+    const QList<TrayItem> listed = store->items();
+    const TrayItem item = listed.first();
     // A plain file where the trash folder belongs: the desktop trash cannot be made.
     QDir().mkpath(dataHome());
     QFile blocker(dataHome() + QStringLiteral("/Trash"));
@@ -268,9 +273,12 @@ TEST_F(TrayStoreTest, WhenTrashingFailsTheItemFolderIsKept) {
 
     store->remove(item);
     run();
-    EXPECT_TRUE(store->items().isEmpty());
+    EXPECT_EQ(store->items(), listed);
+    EXPECT_EQ(tray_index::read(store->indexPath()).items, listed);
     EXPECT_EQ(contents(item.storedPath), "mine");
     EXPECT_TRUE(trace().join('\n').contains("could not move")) << trace().join('\n').toStdString();
+    ASSERT_EQ(notRemoved.size(), 1);
+    EXPECT_EQ(notRemoved[0], (QVariantList{"keep.txt", "not a folder"}));
 }
 
 TEST_F(TrayStoreTest, RemoveAndClearDeleteCopiesAndRewriteTheIndex) {

@@ -422,7 +422,8 @@ TEST_F(NotchWindowControllerTest, DropsOnTheShelfCopyOrMoveIntoTheTrayByTheSetti
 }
 
 // The outputs of a pipeline dropped on enter the tray as copies; undo takes both away,
-// also while the copy into the tray is still under way.
+// also while the copy into the tray is still under way. An output that cannot be copied
+// (a full disk) is moved in instead, and undo still takes it away.
 TEST_F(NotchWindowControllerTest, ADropOnAPipelineLaneRunsItIntoTheTrayAndUndoRemovesBoth) {
     ManualScheduler trayWork;
     trayQueue = &trayWork;
@@ -437,8 +438,11 @@ TEST_F(NotchWindowControllerTest, ADropOnAPipelineLaneRunsItIntoTheTrayAndUndoRe
     const QList<QUrl> urls{QUrl::fromLocalFile(photo)};
     const QString output = NotchWindowController::pipelineOutputDirectory() + QStringLiteral("/photo.png");
 
-    for (bool entered : {true, false}) {
-        SCOPED_TRACE(entered ? "entered" : "still copying");
+    enum class Copy { entered, stillCopying, failed };
+    for (const Copy copy : {Copy::entered, Copy::stillCopying, Copy::failed}) {
+        SCOPED_TRACE(int(copy));
+        const bool entered = copy != Copy::stillCopying;
+        reported.clear();
         host->onDragEntered(urls);
         const double lanes = double(a->dragLanes().size());
         ASSERT_EQ(a->dragLanes()[2], DropLane::pipeline(PipelineID::convertFormat));
@@ -451,19 +455,26 @@ TEST_F(NotchWindowControllerTest, ADropOnAPipelineLaneRunsItIntoTheTrayAndUndoRe
         }));
         ASSERT_TRUE(QFile::exists(output));
         if (entered) {
+            std::optional<ScopedFileSizeLimit> full;
+            if (copy == Copy::failed) full.emplace(16);
             trayWork.runPending();
             scheduler.runPending();
             ASSERT_EQ(a->trayItems().size(), 1);
-            EXPECT_EQ(a->trayItems().first().originalPath, output);
+            EXPECT_EQ(a->trayItems().first().originalPath == output, copy == Copy::entered);
+            EXPECT_TRUE(QFile::exists(a->trayItems().first().storedPath));
+            EXPECT_EQ(QFile::exists(output), copy == Copy::entered) << "no hidden copy stays behind";
             EXPECT_EQ(reported, a->trayItems());
         }
         ASSERT_FALSE(banner.undoButton()->isHidden()) << "the banner shows the finished run";
+        const QList<TrayItem> listed = a->trayItems();
         banner.undoButton()->click();
         scheduler.runPending();
         trayWork.runPending();
         scheduler.runPending();
         EXPECT_FALSE(QFile::exists(output));
         EXPECT_TRUE(a->trayItems().isEmpty());
+        for (const TrayItem& item : listed)
+            EXPECT_FALSE(QFile::exists(item.storedPath));
         EXPECT_EQ(controller->trayStore().pendingCount(), 0);
         EXPECT_TRUE(banner.state().isIdle());
     }
