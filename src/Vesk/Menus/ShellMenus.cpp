@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <array>
+#include <optional>
 
 namespace vesk {
 
@@ -65,6 +66,25 @@ QAction* addAction(QMenu* menu, const QString& title, const std::function<void()
     return item;
 }
 
+// The Desk open (true) or closed as the entry said when it was chosen. The menu's closing
+// runs first and may already have done it: the notch judges the pointer, gone beside it,
+// and closes the Desk; a plain toggle would then open it again.
+QAction* addDeskAction(QMenu* menu, const QString& title, const MenuActions& actions,
+                       std::optional<bool> open) {
+    QAction* item = menu->addAction(title);
+    item->setEnabled(static_cast<bool>(actions.toggleDesk));
+    if (!actions.toggleDesk) return item;
+    QObject::connect(item, &QAction::triggered, item,
+                     [open, toggle = actions.toggleDesk, isOpen = actions.isDeskOpen] {
+                         // "Toggle Desk" means the other way from the Desk as it is at the choice.
+                         const bool wanted = open ? *open : !(isOpen && isOpen());
+                         afterMenuCloses([wanted, toggle, isOpen] {
+                             if (!isOpen || isOpen() != wanted) toggle();
+                         });
+                     });
+    return item;
+}
+
 void setKeyEquivalent(QAction* item, QKeyCombination keys) {
     item->setShortcut(QKeySequence(keys));
     item->setShortcutVisibleInContextMenu(true);
@@ -120,10 +140,11 @@ void addEntry(QMenu* menu, QMenu* root, Entry entry, const MenuActions& actions,
     }
     case Entry::toggleDesk:
         if (!context)
-            addAction(menu, QStringLiteral("Toggle Desk"), actions.toggleDesk);
+            addDeskAction(menu, QStringLiteral("Toggle Desk"), actions, std::nullopt);
         else
-            addAction(menu, context->deskOpen ? QStringLiteral("Close Desk") : QStringLiteral("Open Desk"),
-                      actions.toggleDesk);
+            addDeskAction(menu,
+                          context->deskOpen ? QStringLiteral("Close Desk") : QStringLiteral("Open Desk"),
+                          actions, !context->deskOpen);
         return;
     case Entry::keepAwake: {
         const bool on = context && context->keepingAwake;
