@@ -66,9 +66,10 @@ QAction* addAction(QMenu* menu, const QString& title, const std::function<void()
     return item;
 }
 
-// The Desk open (true) or closed as the entry said when it was chosen. The menu's closing
-// runs first and may already have done it: the notch judges the pointer, gone beside it,
-// and closes the Desk; a plain toggle would then open it again.
+// An entry that opens (`open` true) or closes the Desk, as its title said; without `open`,
+// the other way from the Desk at the moment of the choice. What the menu's closing sets off
+// runs first and may have done it already (the notch judges the pointer, gone beside the
+// Desk, and closes it): a plain toggle would then undo it.
 QAction* addDeskAction(QMenu* menu, const QString& title, const MenuActions& actions,
                        std::optional<bool> open) {
     QAction* item = menu->addAction(title);
@@ -76,7 +77,6 @@ QAction* addDeskAction(QMenu* menu, const QString& title, const MenuActions& act
     if (!actions.toggleDesk) return item;
     QObject::connect(item, &QAction::triggered, item,
                      [open, toggle = actions.toggleDesk, isOpen = actions.isDeskOpen] {
-                         // "Toggle Desk" means the other way from the Desk as it is at the choice.
                          const bool wanted = open ? *open : !(isOpen && isOpen());
                          afterMenuCloses([wanted, toggle, isOpen] {
                              if (!isOpen || isOpen() != wanted) toggle();
