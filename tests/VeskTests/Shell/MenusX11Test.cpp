@@ -179,6 +179,8 @@ TEST_F(MenusX11Test, TheNotchMenuStaysAboveTheExpandedPill) {
     compositor.start(QStringLiteral("xcompmgr"), {});
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("VESK_DEMO"), QStringLiteral("nowPlaying"));
+    // The pointer comes to the pill from away, as a hand does.
+    ASSERT_TRUE(xdo({"mousemove", "960", "700"}));
     start(program, environment);
     ASSERT_TRUE(launched(program) && reaches(QStringLiteral("activity(nowPlaying)")));
     const QRect notch = notchOn(QGuiApplication::primaryScreen()->geometry());
