@@ -66,6 +66,7 @@ MenuActions MenuCommands::actions() {
     actions.toggleSuppression = [self] { return self && self->toggleSuppression(); };
     actions.isSuppressingHUDs = [self] { return self && self->m_parts.settings.suppressSystemHUD(); };
     actions.toggleDesk = weakly([](MenuCommands& c) { c.toggleDesk(); });
+    actions.isDeskOpen = [self] { return self && self->isDeskOpen(); };
     actions.toggleKeepAwake = weakly([](MenuCommands& c) { c.m_parts.bridge.toggleKeepAwake(); });
     actions.checkForUpdates = weakly([](MenuCommands& c) {
         if (UpdaterController* updater = c.m_parts.updates.controller()) updater->checkForUpdates();
@@ -81,11 +82,15 @@ StatusMenuState MenuCommands::statusState() const {
     return {m_parts.updates.isAvailable()};
 }
 
-ContextMenuState MenuCommands::contextState() const {
+bool MenuCommands::isDeskOpen() const {
     const NotchViewModel* active = m_parts.activeModel ? m_parts.activeModel() : nullptr;
+    return active && active->state().isOpen();
+}
+
+ContextMenuState MenuCommands::contextState() const {
     const UpdaterController* updater = m_parts.updates.controller();
     ContextMenuState state;
-    state.deskOpen = active && active->state().kind() == NotchState::Kind::open;
+    state.deskOpen = isDeskOpen();
     state.keepingAwake = m_parts.bridge.idle().isKeepingAwake();
     state.updatesAvailable = m_parts.updates.isAvailable();
     state.canCheckForUpdates = updater && updater->canCheckForUpdates();

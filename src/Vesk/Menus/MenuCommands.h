@@ -92,6 +92,9 @@ public:
     void toggleDesk();
 
 private:
+    // The Desk of the display under the pointer (else the first) is open.
+    bool isDeskOpen() const;
+
     Parts m_parts;
     std::function<void()> m_openSettings;
     std::function<void()> m_showOnboarding;

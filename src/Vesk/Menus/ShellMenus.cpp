@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <array>
+#include <optional>
 
 namespace vesk {
 
@@ -65,6 +66,25 @@ QAction* addAction(QMenu* menu, const QString& title, const std::function<void()
     return item;
 }
 
+// An entry that opens (`open` true) or closes the Desk, as its title said; without `open`,
+// the other way from the Desk at the moment of the choice. What the menu's closing sets off
+// runs first and may have done it already (the notch judges the pointer, gone beside the
+// Desk, and closes it): a plain toggle would then undo it.
+QAction* addDeskAction(QMenu* menu, const QString& title, const MenuActions& actions,
+                       std::optional<bool> open) {
+    QAction* item = menu->addAction(title);
+    item->setEnabled(static_cast<bool>(actions.toggleDesk));
+    if (!actions.toggleDesk) return item;
+    QObject::connect(item, &QAction::triggered, item,
+                     [open, toggle = actions.toggleDesk, isOpen = actions.isDeskOpen] {
+                         const bool wanted = open ? *open : !(isOpen && isOpen());
+                         afterMenuCloses([wanted, toggle, isOpen] {
+                             if (!isOpen || isOpen() != wanted) toggle();
+                         });
+                     });
+    return item;
+}
+
 void setKeyEquivalent(QAction* item, QKeyCombination keys) {
     item->setShortcut(QKeySequence(keys));
     item->setShortcutVisibleInContextMenu(true);
@@ -120,10 +140,11 @@ void addEntry(QMenu* menu, QMenu* root, Entry entry, const MenuActions& actions,
     }
     case Entry::toggleDesk:
         if (!context)
-            addAction(menu, QStringLiteral("Toggle Desk"), actions.toggleDesk);
+            addDeskAction(menu, QStringLiteral("Toggle Desk"), actions, std::nullopt);
         else
-            addAction(menu, context->deskOpen ? QStringLiteral("Close Desk") : QStringLiteral("Open Desk"),
-                      actions.toggleDesk);
+            addDeskAction(menu,
+                          context->deskOpen ? QStringLiteral("Close Desk") : QStringLiteral("Open Desk"),
+                          actions, !context->deskOpen);
         return;
     case Entry::keepAwake: {
         const bool on = context && context->keepingAwake;

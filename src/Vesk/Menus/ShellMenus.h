@@ -21,6 +21,9 @@ struct MenuActions {
     // The setting as it is now, read whenever the menu opens.
     std::function<bool()> isSuppressingHUDs;
     std::function<void()> toggleDesk;
+    // Whether the Desk of the display under the pointer is open now. With it, an entry
+    // brings the Desk to what it meant when chosen, whatever came in between.
+    std::function<bool()> isDeskOpen;
     std::function<void()> toggleKeepAwake;
     std::function<void()> checkForUpdates;
     std::function<void()> exportDiagnostics;

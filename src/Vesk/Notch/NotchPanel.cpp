@@ -8,7 +8,7 @@
 #include "VeskPlatform/Screens/Panel/WorkspaceHints.h"
 #include "VeskUI/Tokens/Vesk.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QScreen>
 #include <QWindow>
 
@@ -23,6 +23,16 @@ namespace {
 // side and the 6 points of slack below.
 constexpr double canvasSideSlack = 12;
 constexpr double canvasBottomSlack = 6;
+
+// A raised window goes above every other, our open menus included; they go back on top,
+// the one in use last, so a menu opened from the notch is never drawn under it.
+void raiseOpenPopups() {
+    QWidget* active = QApplication::activePopupWidget();
+    if (!active) return;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != active && window->isVisible() && window->windowType() == Qt::Popup) window->raise();
+    active->raise();
+}
 
 } // namespace
 
@@ -67,7 +77,7 @@ void NotchPanel::setLevel(Level level) {
     m_level = level;
     if (level == Level::drag) {
         if (m_backdrop->isVisible()) m_backdrop->raise();
-        raise();
+        raiseWindow();
     }
 }
 
@@ -75,7 +85,7 @@ void NotchPanel::takeKeyboardFocus() {
     if (!isActiveWindow()) m_focusReturn.remember();
     if (QWindow* window = windowHandle()) window->setFlag(Qt::WindowDoesNotAcceptFocus, false);
     setAttribute(Qt::WA_X11DoNotAcceptFocus, false);
-    raise();
+    raiseWindow();
     activateWindow();
 }
 
@@ -106,7 +116,12 @@ void NotchPanel::syncBackdrop() {
     // One step below the panel: the backdrop to the front, then the panel above it.
     m_backdrop->show();
     m_backdrop->raise();
+    raiseWindow();
+}
+
+void NotchPanel::raiseWindow() {
     raise();
+    raiseOpenPopups();
 }
 
 void NotchPanel::hideBackdrop() {

@@ -78,6 +78,8 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // Above every other window except our open menus.
+    void raiseWindow();
     void applyRegions();
     void compositorChanged();
     QScreen* displayScreen() const;

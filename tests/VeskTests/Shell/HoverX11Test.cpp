@@ -205,6 +205,23 @@ TEST_F(HoverX11Test, AFieldsMenuClosedAwayFromTheDeskClosesTheDeskAndTheProgramL
     EXPECT_TRUE(runs()) << qPrintable(errorLines(program).join('\n'));
 }
 
+// "Prevent closing on mouse leave" off: "Close Desk" chosen on its line beside the Desk
+// leaves the Desk closed.
+TEST_F(HoverX11Test, CloseDeskChosenBesideTheDeskLeavesItClosed) {
+    launch("\"preventCloseOnMouseLeave\": false");
+    ASSERT_TRUE(pointAt(notchWindow().center().x(), 3) && test::xdotool({"click", "1"}));
+    ASSERT_TRUE(reached(QStringLiteral("open(desk)")));
+    test::processEventsFor(500);
+    // Near the header's right end, so the menu reaches out beside the Desk.
+    const QRect desk = notchWindow();
+    ASSERT_TRUE(pointAt(desk.right() - 30, 12) && test::xdotool({"click", "3"}));
+    test::processEventsFor(500);
+    ASSERT_TRUE(pointAt(desk.right() + 50, 22) && test::xdotool({"click", "1"}));
+    ASSERT_TRUE(reached(QStringLiteral("closed")));
+    EXPECT_TRUE(holds(QStringLiteral("closed"), 1000));
+    stop();
+}
+
 // Clicked 0.1 s after Escape closed the Desk, while it still shrinks in the Desk-wide
 // window, the notch takes the click and opens the Desk again.
 TEST_F(HoverX11Test, AClickOnTheClosingNotchOpensTheDeskAgain) {

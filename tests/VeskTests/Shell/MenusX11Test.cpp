@@ -15,10 +15,27 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
 namespace vesk {
 namespace {
 
 using Window = ProgramWindow;
+
+// The ids of the X server's top-level windows, bottom first.
+QStringList stackingOrder() {
+    QStringList ids;
+    xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(x, xcb_query_tree(x, root), nullptr);
+    for (int i = 0; tree && i < xcb_query_tree_children_length(tree); ++i)
+        ids.append(QString::number(xcb_query_tree_children(tree)[i]));
+    std::free(tree);
+    xcb_disconnect(x);
+    return ids;
+}
 
 class MenusX11Test : public VeskNotchX11Test {
 protected:
@@ -153,6 +170,31 @@ TEST_F(MenusX11Test, EveryEntryOfTheNotchMenuLeavesTheProgramRunning) {
     ASSERT_TRUE(program.waitForFinished(test::patienceMs)) << "Quit left it running";
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
+}
+
+// With a compositing manager the notch raises itself with its shadow a moment after a
+// hovered pill grows; a menu opened meanwhile stays above every window of the program.
+TEST_F(MenusX11Test, TheNotchMenuStaysAboveTheExpandedPill) {
+    QProcess compositor;
+    compositor.start(QStringLiteral("xcompmgr"), {});
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("VESK_DEMO"), QStringLiteral("nowPlaying"));
+    // The pointer comes to the pill from away, as a hand does.
+    ASSERT_TRUE(xdo({"mousemove", "960", "700"}));
+    start(program, environment);
+    ASSERT_TRUE(launched(program) && reaches(QStringLiteral("activity(nowPlaying)")));
+    const QRect notch = notchOn(QGuiApplication::primaryScreen()->geometry());
+    ASSERT_TRUE(xdo({"mousemove", QString::number(notch.center().x()), "10"}));
+    ASSERT_TRUE(reaches(QStringLiteral("activityExpanded(nowPlaying)")) && xdo({"click", "3"}));
+    test::processEventsFor(1000);
+    // The menu opens at the pointer; the notch's windows hang from the top.
+    const QList<Window> shown = windows();
+    const auto menu =
+        std::find_if(shown.begin(), shown.end(), [](const Window& w) { return w.frame.top() > 0; });
+    ASSERT_NE(menu, shown.end());
+    const QStringList stack = stackingOrder();
+    for (const Window& window : shown)
+        EXPECT_LE(stack.indexOf(window.id), stack.indexOf(menu->id)) << "under " << qPrintable(window.id);
 }
 
 // Two monitors side by side and the tray host on the left one. The status menu has
