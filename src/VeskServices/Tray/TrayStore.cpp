@@ -79,7 +79,7 @@ bool writeNew(const QString& path, const QImage& image, const QByteArray& text, 
 
 TrayStore::TrayStore(const QString& containerName, TrayStoreOptions options, QObject* parent)
     : QObject(parent), m_root(trayRoot(containerName)), m_options(std::move(options)),
-      m_indexWrite(QStringLiteral("tray: the index"),
+      m_indexWrite(QStringLiteral("tray index"),
                    [this](QString* error) {
                        return files::writeAtomically(indexPath(), tray_index::encode(m_items), error);
                    }),
