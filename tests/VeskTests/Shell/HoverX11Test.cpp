@@ -85,6 +85,12 @@ protected:
         return found;
     }
 
+    // A click on the resting notch's middle opens the Desk.
+    bool openDesk() {
+        return pointAt(notchWindow().center().x(), 3) && test::xdotool({"click", "1"}) &&
+               reached(QStringLiteral("open(desk)"));
+    }
+
     // Comes to rest at x, y as a hand would, the last pixel a move of its own.
     bool pointAt(int x, int y) {
         if (!test::xdotool({"mousemove", QString::number(x - 2), QString::number(y)})) return false;
@@ -193,8 +199,7 @@ TEST_F(HoverX11Test, AMenuOrTheDeskClosedAwayFromTheNotchLeavesItAtRest) {
 // the pointer away from the Desk, closes the Desk and ends nothing else.
 TEST_F(HoverX11Test, AFieldsMenuClosedAwayFromTheDeskClosesTheDeskAndTheProgramLives) {
     launch("\"preventCloseOnMouseLeave\": false");
-    ASSERT_TRUE(pointAt(notchWindow().center().x(), 3) && test::xdotool({"click", "1"}));
-    ASSERT_TRUE(reached(QStringLiteral("open(desk)")));
+    ASSERT_TRUE(openDesk()) << qPrintable(states().join(' '));
     test::processEventsFor(1000);
     // The to-do widget sits second in the default row, its field near the top.
     const QRect desk = notchWindow();
@@ -209,8 +214,7 @@ TEST_F(HoverX11Test, AFieldsMenuClosedAwayFromTheDeskClosesTheDeskAndTheProgramL
 // leaves the Desk closed.
 TEST_F(HoverX11Test, CloseDeskChosenBesideTheDeskLeavesItClosed) {
     launch("\"preventCloseOnMouseLeave\": false");
-    ASSERT_TRUE(pointAt(notchWindow().center().x(), 3) && test::xdotool({"click", "1"}));
-    ASSERT_TRUE(reached(QStringLiteral("open(desk)")));
+    ASSERT_TRUE(openDesk()) << qPrintable(states().join(' '));
     test::processEventsFor(500);
     // Near the header's right end, so the menu reaches out beside the Desk.
     const QRect desk = notchWindow();
@@ -226,8 +230,7 @@ TEST_F(HoverX11Test, CloseDeskChosenBesideTheDeskLeavesItClosed) {
 // window, the notch takes the click and opens the Desk again.
 TEST_F(HoverX11Test, AClickOnTheClosingNotchOpensTheDeskAgain) {
     launch({});
-    ASSERT_TRUE(pointAt(notchWindow().center().x(), 3) && test::xdotool({"click", "1"}));
-    ASSERT_TRUE(reached(QStringLiteral("open(desk)")));
+    ASSERT_TRUE(openDesk()) << qPrintable(states().join(' '));
     test::processEventsFor(1000);
     ASSERT_TRUE(test::xdotool({"key", "Escape"}) && reached(QStringLiteral("closed")));
     test::processEventsFor(100);
