@@ -166,6 +166,20 @@ std::optional<QString> keepAside(const QString& path) {
     return target;
 }
 
+int nameLimit(const QString& folder) {
+    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return limit > 0 ? int(std::min(limit, 4096L)) : 255;
+}
+
+QString fittedName(const QString& stem, const QString& insert, const QString& extension, int maxBytes) {
+    const bool keepExtension = QFile::encodeName(extension).size() <= maxBytes / 2;
+    QString cut = keepExtension ? stem : stem + extension;
+    const QString tail = keepExtension ? insert + extension : insert;
+    while (!cut.isEmpty() && QFile::encodeName(cut + tail).size() > maxBytes)
+        cut.chop(cut.size() >= 2 && cut.back().isLowSurrogate() ? 2 : 1);
+    return cut + tail;
+}
+
 bool isInside(const QString& path, const QString& folder) {
     auto within = [](const QString& p, const QString& f) {
         if (p.isEmpty() || f.isEmpty()) return false;
