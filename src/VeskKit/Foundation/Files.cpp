@@ -175,8 +175,12 @@ QString fittedName(const QString& stem, const QString& insert, const QString& ex
     const bool keepExtension = QFile::encodeName(extension).size() <= maxBytes / 2;
     QString cut = keepExtension ? stem : stem + extension;
     const QString tail = keepExtension ? insert + extension : insert;
-    while (!cut.isEmpty() && QFile::encodeName(cut + tail).size() > maxBytes)
-        cut.chop(cut.size() >= 2 && cut.back().isLowSurrogate() ? 2 : 1);
+    // From the middle: the start says what the file is, the end often what was made of it.
+    while (!cut.isEmpty() && QFile::encodeName(cut + tail).size() > maxBytes) {
+        qsizetype at = cut.size() / 2;
+        if (at > 0 && cut.at(at).isLowSurrogate()) --at;
+        cut.remove(at, cut.at(at).isHighSurrogate() && at + 1 < cut.size() ? 2 : 1);
+    }
     return cut + tail;
 }
 

@@ -50,7 +50,7 @@ std::optional<QString> keepAside(const QString& path);
 // cannot be asked).
 int nameLimit(const QString& folder);
 // `stem` + `insert` + `extension` (with its dot) in at most `maxBytes` bytes on disk:
-// the stem loses whole characters from its end as needed, and an extension too long to
+// the stem loses whole characters from its middle as needed, and an extension too long to
 // keep whole (over half the limit) is cut as part of the stem. `insert` (a number that
 // makes the name free) is kept.
 QString fittedName(const QString& stem, const QString& insert, const QString& extension, int maxBytes);
