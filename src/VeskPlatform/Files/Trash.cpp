@@ -43,8 +43,8 @@ bool ensureFolder(const QString& path, QString* error) {
 
 const QString recordSuffix = QStringLiteral(".trashinfo");
 
-// "report.pdf", then "report.2.pdf", "report.3.pdf", ...; cut before the extension to
-// `maxBytes`.
+// "report.pdf", then "report.2.pdf", "report.3.pdf", ...; the part before the
+// extension cut to fit `maxBytes`.
 QString candidateName(const QString& name, int attempt, int maxBytes) {
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString number = attempt == 1 ? QString() : QLatin1Char('.') + QString::number(attempt);
