@@ -147,6 +147,10 @@ QStringList PipelineBanner::wrappedMessage(double width) const {
     const auto* failed = std::get_if<PipelineRunState::Failed>(&m_state.value);
     if (!failed || width <= 0) return {};
     QTextLayout layout(failed->message, messageFont());
+    // A word wider than the line (a file's name) is broken rather than cut at the end.
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
     layout.beginLayout();
     QStringList lines;
     while (true) {

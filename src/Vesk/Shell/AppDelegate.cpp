@@ -132,8 +132,7 @@ void AppDelegate::finishLaunching() {
                 if (m_coordinator->submit(payload)) showOnSurface(NotchEvent::activityArrived(payload));
                 const QList<NotchViewModel*> models = m_notchController->models();
                 if (PipelineRunner* runner = models.isEmpty() ? nullptr : models.first()->pipelineRunner())
-                    runner->showFailure(*payload.title +
-                                        (payload.subtitle ? ": " + *payload.subtitle : QString()));
+                    runner->showFailure(trayFailureLine(payload));
             };
         };
         connect(store, &TrayStore::itemNotAdded, this, tell(trayAddFailedActivity));

@@ -24,6 +24,17 @@ ActivityPayload trayAddActivity(const QList<TrayItem>& items, Date now) {
 
 namespace {
 
+// A name long enough to crowd the reason out keeps its start and its end.
+QString shownName(const QString& name) {
+    constexpr qsizetype most = 40;
+    if (name.size() <= most) return name;
+    qsizetype head = most / 2 - 1;
+    qsizetype tail = most / 2;
+    if (name.at(head - 1).isHighSurrogate()) --head;
+    if (name.at(name.size() - tail).isLowSurrogate()) --tail;
+    return name.left(head) + QChar(0x2026) + name.right(tail);
+}
+
 ActivityPayload trayFailedActivity(const QString& title, const QString& reason, const QString& dedupeKey,
                                    Date now) {
     QString why = reason.trimmed();
@@ -46,13 +57,18 @@ ActivityPayload trayFailedActivity(const QString& title, const QString& reason, 
 } // namespace
 
 ActivityPayload trayAddFailedActivity(const QString& displayName, const QString& reason, Date now) {
-    return trayFailedActivity(QStringLiteral("Couldn't add ") + displayName, reason,
+    return trayFailedActivity(QStringLiteral("Couldn't add ") + shownName(displayName), reason,
                               QStringLiteral("tray-add-failed"), now);
 }
 
 ActivityPayload trayRemoveFailedActivity(const QString& displayName, const QString& reason, Date now) {
-    return trayFailedActivity(QStringLiteral("Couldn't remove ") + displayName, reason,
+    return trayFailedActivity(QStringLiteral("Couldn't remove ") + shownName(displayName), reason,
                               QStringLiteral("tray-remove-failed"), now);
+}
+
+QString trayFailureLine(const ActivityPayload& payload) {
+    return payload.title.value_or(QString()) +
+           (payload.subtitle ? QStringLiteral(": ") + *payload.subtitle : QString());
 }
 
 } // namespace vesk

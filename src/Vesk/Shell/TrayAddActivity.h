@@ -20,4 +20,8 @@ ActivityPayload trayAddFailedActivity(const QString& displayName, const QString&
 // to the trash), so it stayed.
 ActivityPayload trayRemoveFailedActivity(const QString& displayName, const QString& reason, Date now);
 
+// One of those as the tray tab's banner says it: "<title>: <reason>". A long name is
+// shortened in its middle, so the reason always has room.
+QString trayFailureLine(const ActivityPayload& payload);
+
 } // namespace vesk

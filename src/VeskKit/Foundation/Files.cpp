@@ -166,6 +166,24 @@ std::optional<QString> keepAside(const QString& path) {
     return target;
 }
 
+int nameLimit(const QString& folder) {
+    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return limit > 0 ? int(std::min(limit, 4096L)) : 255;
+}
+
+QString fittedName(const QString& stem, const QString& insert, const QString& extension, int maxBytes) {
+    const bool keepExtension = QFile::encodeName(extension).size() <= maxBytes / 2;
+    QString cut = keepExtension ? stem : stem + extension;
+    const QString tail = keepExtension ? insert + extension : insert;
+    // From the middle: the start says what the file is, the end often what was made of it.
+    while (!cut.isEmpty() && QFile::encodeName(cut + tail).size() > maxBytes) {
+        qsizetype at = cut.size() / 2;
+        if (at > 0 && cut.at(at).isLowSurrogate()) --at;
+        cut.remove(at, cut.at(at).isHighSurrogate() && at + 1 < cut.size() ? 2 : 1);
+    }
+    return cut + tail;
+}
+
 bool isInside(const QString& path, const QString& folder) {
     auto within = [](const QString& p, const QString& f) {
         if (p.isEmpty() || f.isEmpty()) return false;

@@ -46,6 +46,15 @@ FileRead readRegularFile(const QString& path, qint64 maxBytes);
 // number added if that exists) so nothing new is saved over it. Returns the new path.
 std::optional<QString> keepAside(const QString& path);
 
+// The most bytes one name may take in `folder`, as its filesystem says (255 when it
+// cannot be asked).
+int nameLimit(const QString& folder);
+// `stem` + `insert` + `extension` (with its dot) in at most `maxBytes` bytes on disk:
+// the stem loses whole characters from its middle as needed, and an extension too long to
+// keep whole (over half the limit) is cut as part of the stem. `insert` (a number that
+// makes the name free) is kept.
+QString fittedName(const QString& stem, const QString& insert, const QString& extension, int maxBytes);
+
 // A file that ships beside the running program (a helper program, a module): in its own
 // folder, or, from a build tree where tests and tools run from another folder, in the
 // "bin" folder next to theirs. The path beside the program when neither exists.

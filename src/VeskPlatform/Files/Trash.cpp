@@ -1,5 +1,7 @@
 #include "VeskPlatform/Files/Trash.h"
 
+#include "VeskKit/Foundation/Files.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -7,6 +9,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -38,12 +41,15 @@ bool ensureFolder(const QString& path, QString* error) {
     return true;
 }
 
-// "report.pdf", then "report.2.pdf", "report.3.pdf", ...
-QString candidateName(const QString& name, int attempt) {
-    if (attempt == 1) return name;
+const QString recordSuffix = QStringLiteral(".trashinfo");
+
+// "report.pdf", then "report.2.pdf", "report.3.pdf", ...; the part before the
+// extension cut to fit `maxBytes`.
+QString candidateName(const QString& name, int attempt, int maxBytes) {
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot <= 0) return name + QLatin1Char('.') + QString::number(attempt);
-    return name.left(dot) + QLatin1Char('.') + QString::number(attempt) + name.mid(dot);
+    const QString number = attempt == 1 ? QString() : QLatin1Char('.') + QString::number(attempt);
+    if (dot <= 0) return files::fittedName(name, number, {}, maxBytes);
+    return files::fittedName(name.left(dot), number, name.mid(dot), maxBytes);
 }
 
 } // namespace
@@ -52,7 +58,7 @@ QString homeTrash() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
 }
 
-std::optional<QString> moveToTrash(const QString& path, QString* error) {
+std::optional<QString> moveToTrash(const QString& path, QString* error, const QString& restorePath) {
     QString ignored;
     if (!error) error = &ignored;
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -74,12 +80,16 @@ std::optional<QString> moveToTrash(const QString& path, QString* error) {
         return std::nullopt;
     }
 
+    const QString restored =
+        restorePath.isEmpty() ? absolute : QDir::cleanPath(QFileInfo(restorePath).absoluteFilePath());
+    // Both the entry's name and its record's must fit in their folders.
+    const int maxBytes = std::min(files::nameLimit(files), files::nameLimit(info) - int(recordSuffix.size()));
     const QByteArray record =
-        "[Trash Info]\nPath=" + QUrl::toPercentEncoding(absolute, "/") + "\nDeletionDate=" +
+        "[Trash Info]\nPath=" + QUrl::toPercentEncoding(restored, "/") + "\nDeletionDate=" +
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toLatin1() + "\n";
     for (int attempt = 1; attempt <= maxNameAttempts; ++attempt) {
-        const QString candidate = candidateName(name, attempt);
-        const QString recordPath = info + QLatin1Char('/') + candidate + QStringLiteral(".trashinfo");
+        const QString candidate = candidateName(name, attempt, maxBytes);
+        const QString recordPath = info + QLatin1Char('/') + candidate + recordSuffix;
         const QString destination = files + QLatin1Char('/') + candidate;
         // The record is created exclusively first: it reserves the name.
         const QByteArray nativeRecord = QFile::encodeName(recordPath);

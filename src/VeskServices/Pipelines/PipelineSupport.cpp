@@ -1,5 +1,6 @@
 #include "VeskServices/Pipelines/PipelineSupport.h"
 
+#include "VeskKit/Foundation/Files.h"
 #include "VeskPlatform/Files/UniformTypes.h"
 #include "VeskServices/Pipelines/OutputRemoval.h"
 
@@ -21,8 +22,11 @@ bool taken(const QString& path) {
     return ::lstat(native.constData(), &info) == 0;
 }
 
-QString join(const QString& name, const QString& extension) {
-    return extension.isEmpty() ? name : name + QLatin1Char('.') + extension;
+// name + insert + "." + extension, cut to what the folder takes: a long input name
+// with a suffix of ours added must still make an output.
+QString join(const QString& name, const QString& insert, const QString& extension, int maxBytes) {
+    return files::fittedName(name, insert, extension.isEmpty() ? QString() : QLatin1Char('.') + extension,
+                             maxBytes);
 }
 
 } // namespace
@@ -44,9 +48,11 @@ bool isImage(const QUrl& url) {
 
 QUrl uniqueURL(const QString& folder, const QString& name, const QString& extension) {
     const QString base = name.isEmpty() ? QStringLiteral("file") : name;
-    QString candidate = folder + QLatin1Char('/') + join(base, extension);
+    const int limit = files::nameLimit(folder);
+    QString candidate = folder + QLatin1Char('/') + join(base, {}, extension, limit);
     for (int n = 1; taken(candidate); ++n)
-        candidate = folder + QLatin1Char('/') + join(base + QLatin1Char('-') + QString::number(n), extension);
+        candidate =
+            folder + QLatin1Char('/') + join(base, QLatin1Char('-') + QString::number(n), extension, limit);
     return QUrl::fromLocalFile(candidate);
 }
 

@@ -15,7 +15,8 @@ const QSet<QString>& imageTypes();
 bool isImage(const QUrl& url);
 
 // The first of name.extension, name-1.extension, name-2.extension ... that does not
-// exist in `folder` ("file" for an empty name). Creates nothing.
+// exist in `folder` ("file" for an empty name), with the name cut short where the folder
+// would refuse it as too long. Creates nothing.
 QUrl uniqueURL(const QString& folder, const QString& name, const QString& extension);
 
 // The file name without its last extension, as the pipelines name their outputs.

@@ -238,6 +238,23 @@ QString incomingFolder(const QString& root, const QUuid& id) {
     return root + QLatin1Char('/') + incomingPrefix + json::uuidString(id);
 }
 
+QString previewFolder(const QString& root) {
+    return root + QStringLiteral("/.previews");
+}
+
+QString previewPath(const QString& root, const QUuid& id) {
+    return previewFolder(root) + QLatin1Char('/') + json::uuidString(id) + QStringLiteral(".png");
+}
+
+std::optional<QString> storedEntry(const QString& folder) {
+    QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    // A preview is taken for ours only beside another entry: alone, it is what the user gave.
+    if (entries.size() == 2) entries.removeOne(QString::fromUtf16(legacyPreviewName));
+    if (entries.size() != 1) return std::nullopt;
+    return entries.first();
+}
+
 std::optional<QUuid> idFromFolderName(const QString& name) {
     const QUuid id = QUuid::fromString(name);
     if (id.isNull() || json::uuidString(id) != name) return std::nullopt;
@@ -414,15 +431,22 @@ void removeLeftovers(const QString& root) {
             TrayItem item;
             item.id = idFromFolderName(name.mid(trashingPrefix.size())).value_or(QUuid());
             if (item.id.isNull()) continue;
-            QStringList entries =
-                QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-            entries.removeAll(QString::fromUtf16(thumbnailName));
-            if (entries.size() == 1)
-                item.storedPath = itemFolder(root, item.id) + QLatin1Char('/') + entries.first();
+            if (const auto stored = storedEntry(path))
+                item.storedPath = itemFolder(root, item.id) + QLatin1Char('/') + *stored;
             discard(root, path, item, true);
         } else if (!removeTree(path)) {
             TraceLog::trace(QStringLiteral("tray: could not delete ") + path);
         }
+    }
+    // A preview outlives its item when an ending (or another copy of the program) came
+    // between the item's removal and the preview's.
+    const QString previews = previewFolder(root);
+    if (!isRealFolder(previews)) return;
+    for (const QString& name : QDir(previews).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const auto id =
+            name.endsWith(QLatin1String(".png")) ? idFromFolderName(name.chopped(4)) : std::nullopt;
+        if (id && !entryExists(itemFolder(root, *id)))
+            ::unlink(native(previews + QLatin1Char('/') + name).constData());
     }
 }
 
@@ -457,7 +481,9 @@ std::optional<QString> discard(const QString& root, const QString& folder, const
         if (hasValidStoredPath(root, item) && entryExists(stored)) {
             QString error;
             // Gone meanwhile (dragged out, or another copy of the program took it) is gone.
-            if (!trash::moveToTrash(stored, &error) && entryExists(stored)) {
+            // Recorded as the item's own path: restored, it is back in the tray at the
+            // next start, never in the folder set aside (which would send it off again).
+            if (!trash::moveToTrash(stored, &error, item.storedPath) && entryExists(stored)) {
                 TraceLog::trace(QStringLiteral("tray: could not move ") + stored +
                                 QStringLiteral(" to the trash (") + error +
                                 QStringLiteral("); it stays in the tray"));
@@ -466,13 +492,17 @@ std::optional<QString> discard(const QString& root, const QString& folder, const
                 return error.mid(error.lastIndexOf(QStringLiteral(": ")) + 1).trimmed();
             }
         }
-        // Only the cached preview may remain; anything else stays where it is.
+        // Only an older version's preview may remain, and only beside a stored copy of
+        // another name; anything else stays where it is.
         // Listed on bytes: a name Qt cannot list is still something to keep.
+        const QByteArray legacy = native(QString::fromUtf16(legacyPreviewName));
+        const bool storedAsLegacy =
+            QFileInfo(item.storedPath).fileName() == QString::fromUtf16(legacyPreviewName);
         QStringList rest;
         const auto entries = files::folderEntries(native(folder));
         if (!entries) rest.append(systemError());
         for (const files::FolderEntry& entry : entries.value_or(QList<files::FolderEntry>{}))
-            if (entry.name != native(QString::fromUtf16(thumbnailName)))
+            if (entry.name != legacy || storedAsLegacy || !hasValidStoredPath(root, item))
                 rest.append(QFile::decodeName(entry.name));
         if (!rest.isEmpty()) {
             TraceLog::trace(QStringLiteral("tray: keeping ") + home + QStringLiteral(", it still holds ") +
@@ -481,7 +511,8 @@ std::optional<QString> discard(const QString& root, const QString& folder, const
             return std::nullopt;
         }
     }
-    removeFolder(root, folder);
+    if (removeFolder(root, folder) && !item.id.isNull())
+        ::unlink(native(previewPath(root, item.id)).constData());
     return std::nullopt;
 }
 
@@ -490,14 +521,12 @@ std::optional<TrayItem> adopt(const QString& root, const QString& folderName, in
     if (!id) return std::nullopt;
     const QString folder = itemFolder(root, *id);
     if (!isRealFolder(folder)) return std::nullopt;
-    QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    entries.removeAll(QString::fromUtf16(thumbnailName));
-    if (entries.size() != 1) return std::nullopt;
+    const std::optional<QString> stored = storedEntry(folder);
+    if (!stored) return std::nullopt;
 
     TrayItem item;
     item.id = *id;
-    item.displayName = entries.first();
+    item.displayName = *stored;
     item.storedPath = folder + QLatin1Char('/') + item.displayName;
     const QFileInfo folderInfo(folder);
     const QDateTime made =

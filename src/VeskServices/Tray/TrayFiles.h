@@ -13,11 +13,19 @@
 // touches the store's list.
 namespace vesk::tray_files {
 
-// The cached preview inside an item folder.
-inline constexpr char16_t thumbnailName[] = u"thumb.png";
+// Where older versions cached an item's preview: inside its folder, beside the stored
+// copy, which may itself bear this name.
+inline constexpr char16_t legacyPreviewName[] = u"thumb.png";
 
 // <root>/<ID in canonical upper-case text>.
 QString itemFolder(const QString& root, const QUuid& id);
+// Previews are cached apart from the item folders, which hold only what the user gave:
+// <root>/.previews/<ID>.png.
+QString previewFolder(const QString& root);
+QString previewPath(const QString& root, const QUuid& id);
+// The name of the stored copy in an item folder: its one entry, whatever its name, or
+// the entry beside an older version's preview; absent for anything else.
+std::optional<QString> storedEntry(const QString& folder);
 // Where a copy is assembled before it becomes <root>/<ID> in one rename.
 QString incomingFolder(const QString& root, const QUuid& id);
 // The id a folder name stands for: only the canonical text of a UUID counts.
@@ -67,7 +75,8 @@ bool moveInstead(const QString& source, const QString& destination);
 bool removeFolder(const QString& root, const QString& folder);
 
 // Finishes deletions and copies that an earlier run left half done; a folder on its way
-// to the trash goes there, or back under its item's id when it cannot.
+// to the trash goes there, or back under its item's id when it cannot. Previews of items
+// that are gone are deleted.
 void removeLeftovers(const QString& root);
 
 // Takes <root>/<id> away from its item's name at once, so that nothing finds the item
@@ -79,11 +88,11 @@ std::optional<QString> setAside(const QString& root, const QUuid& id, bool trash
 // Finishes a removal in the folder setAside() gave: with `trash` (the tray holds the
 // only copy) the stored entry goes to the desktop's trash and the emptied folder is
 // deleted; when trashing fails the folder goes back under the item's id and the reason
-// is returned. Otherwise the folder is deleted.
+// is returned. Otherwise the folder is deleted. A folder that goes takes its preview.
 std::optional<QString> discard(const QString& root, const QString& folder, const TrayItem& item, bool trash);
 
-// An item for an item folder that the index does not name, when the folder holds
-// exactly one entry besides the cached preview.
+// An item for an item folder that the index does not name, when storedEntry() finds
+// its stored copy.
 std::optional<TrayItem> adopt(const QString& root, const QString& folderName, int measureLimit);
 
 } // namespace vesk::tray_files

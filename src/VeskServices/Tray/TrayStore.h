@@ -42,7 +42,8 @@ struct TrayStoreOptions {
 };
 
 // The tray's items and their files, in "<application support>/<container>/Tray":
-// "index.json" and one folder per item named by its id. Used from the main thread.
+// "index.json", one folder per item named by its id, holding only the item's file or
+// folder, and the previews in ".previews". Used from the main thread.
 //
 // Adding checks every source at once and answers with the accepted items, with their
 // final ids, names and paths. A move within one filesystem is a rename and the item

@@ -16,16 +16,22 @@
 #include <QSaveFile>
 #include <QThreadPool>
 
+#include <cerrno>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace vesk {
 
 namespace {
 
 // Atomic, and never through a link: QSaveFile writes to a link's target, so anything
-// but a plain file (or nothing) at the cache path means no caching. The folder is not
-// created either, so a preview finishing after its item was deleted leaves nothing.
+// but a plain file (or nothing) at the cache path, or anything but a real folder for
+// the previews, means no caching.
 void writeCache(const QString& path, const QImage& image) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).path());
+    struct stat info {};
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST) return;
+    if (::lstat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
     const QFileInfo existing(path);
     if (tray_files::entryExists(path) && (existing.isSymLink() || !existing.isFile())) return;
     const QByteArray png = png::encode(image);
@@ -50,10 +56,8 @@ TrayThumbnails::TrayThumbnails(QString root, PictureSource pictures,
 void TrayThumbnails::request(const TrayItem& item, double size, QObject* context,
                              std::function<void(const QImage&)> done) const {
     const int pixels = std::max(1, static_cast<int>(std::lround(size * scale)));
-    const QString cache = tray_files::itemFolder(m_root, item.id) + QLatin1Char('/') +
-                          QString::fromUtf16(tray_files::thumbnailName);
-    // An item whose own file is named like the cache is never cached over.
-    const bool cacheable = tray_files::hasValidStoredPath(m_root, item) && item.storedPath != cache;
+    const QString cache = tray_files::previewPath(m_root, item.id);
+    const bool cacheable = tray_files::hasValidStoredPath(m_root, item);
     // Delivered through the application object, and only there is `context` checked,
     // so a context deleted meanwhile is never touched from the pool's thread.
     QPointer<QObject> target(context);
@@ -66,7 +70,8 @@ void TrayThumbnails::request(const TrayItem& item, double size, QObject* context
             Qt::QueuedConnection);
     };
     const QString root = m_root;
-    // A fresh preview is cached only in the item's own real folder.
+    // A fresh preview is cached only while the item's own real folder is there, so one
+    // finishing after its item left leaves nothing.
     auto keep = [root, item, cache, cacheable](const QImage& image) {
         if (cacheable && tray_files::isRealItemFolder(root, item.id)) writeCache(cache, image);
     };

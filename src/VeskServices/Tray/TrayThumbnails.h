@@ -14,9 +14,11 @@ namespace vesk {
 
 class ThumbnailGenerator;
 
-// Previews of tray items, cached as "thumb.png" in each item's folder. Dropped files are
-// never decoded here: pictures (images, PDF pages) come from `pictures`, which renders
-// them in another process, and other types from the generator's thumbnailer programs.
+// Previews of tray items, cached apart from the items' folders (tray_files::previewPath),
+// so no file the user gave is taken for a preview, nor a preview for one. Dropped files
+// are never decoded here: pictures (images, PDF pages) come from `pictures`, which
+// renders them in another process, and other types from the generator's thumbnailer
+// programs.
 // The cache read, the generator and the cache write run on Qt's shared thread pool.
 class TrayThumbnails {
 public:

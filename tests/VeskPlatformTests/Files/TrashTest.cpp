@@ -59,6 +59,12 @@ TEST_F(TrashTest, EntriesMoveWithARecordUnderFreeNames) {
     EXPECT_EQ(lines[1], "Path=" + QUrl::toPercentEncoding(second, "/"));
     EXPECT_TRUE(lines[2].startsWith("DeletionDate=20"));
     EXPECT_EQ(lines[2].size(), QByteArray("DeletionDate=2024-01-01T00:00:00").size());
+
+    // A name too long beside its record's ".trashinfo" goes in shorter, cut between whole
+    // characters before its extension (the record keeps the whole path).
+    const auto cut = trash::moveToTrash(writeFile(place(QString(124, QChar(0xE9)) + ".txt"), "long"));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(QFileInfo(*cut).fileName(), QString(120, QChar(0xE9)) + ".txt");
 }
 
 TEST_F(TrashTest, WhenTheTrashCannotBeMadeNothingMoves) {

@@ -91,6 +91,11 @@ TEST_F(PipelineTest, UniqueNamesCountUpAndStagedOutputsNeverTakeATakenName) {
     QFile(output("shot-1.png")).open(QIODevice::WriteOnly);
     EXPECT_EQ(pipeline_support::uniqueURL(outputFolder(), "shot-1", "png").fileName(),
               QStringLiteral("shot-1-1.png"));
+    // A name too long once its extension or count is added is cut in its middle, not refused.
+    for (const QString end : {".pdf", "-1.pdf"}) {
+        StagedOutput staged(outputFolder(), QString(253, QLatin1Char('l')) + "-clean", QStringLiteral("pdf"));
+        EXPECT_EQ(staged.publish().fileName(), QString(249 - end.size(), QLatin1Char('l')) + "-clean" + end);
+    }
 
     // Runs publishing one name at once each keep their own file.
     constexpr int runs = 8;

@@ -97,12 +97,17 @@ TEST_F(TrayRecoveryTest, AFiftyItemTraySurvivesAnIndexCutShort) {
         EXPECT_TRUE(QFile::exists(item.storedPath));
 }
 
-TEST_F(TrayRecoveryTest, AnUnreadableIndexAdoptsOnlyFoldersHoldingOneEntry) {
+TEST_F(TrayRecoveryTest, AnUnreadableIndexAdoptsOnlyFoldersHoldingOneStoredEntry) {
     const QList<TrayItem> before = fill(2);
-    // A folder holding only a preview and one holding two entries are left alone.
+    // The user's own "thumb.png" alone, and a file beside an older version's preview.
     const QString onlyThumb = trayRoot() + QLatin1Char('/') + json::uuidString(QUuid::createUuid());
     QDir().mkpath(onlyThumb);
-    writeRaw(onlyThumb + QStringLiteral("/thumb.png"), "png");
+    writeRaw(onlyThumb + QStringLiteral("/thumb.png"), "mine");
+    const QString legacy = trayRoot() + QLatin1Char('/') + json::uuidString(QUuid::createUuid());
+    QDir().mkpath(legacy);
+    writeRaw(legacy + QStringLiteral("/photo.jpg"), "photo");
+    writeRaw(legacy + QStringLiteral("/thumb.png"), "png");
+    // A folder holding two entries is left alone.
     const QString two = trayRoot() + QLatin1Char('/') + json::uuidString(QUuid::createUuid());
     QDir().mkpath(two);
     writeRaw(two + QStringLiteral("/a.txt"), "a");
@@ -113,8 +118,9 @@ TEST_F(TrayRecoveryTest, AnUnreadableIndexAdoptsOnlyFoldersHoldingOneEntry) {
     writeRaw(trayRoot() + QStringLiteral("/index.json"), "this is not JSON");
 
     auto store = openManual();
-    EXPECT_EQ(storedPaths(store->items()), storedPaths(before));
-    EXPECT_TRUE(QFile::exists(onlyThumb + QStringLiteral("/thumb.png")));
+    const QSet<QString> adopted{onlyThumb + "/thumb.png", legacy + "/photo.jpg"};
+    EXPECT_EQ(storedPaths(store->items()), storedPaths(before) + adopted);
+    EXPECT_EQ(contents(onlyThumb + QStringLiteral("/thumb.png")), "mine");
     EXPECT_TRUE(QFile::exists(two + QStringLiteral("/a.txt")));
     EXPECT_TRUE(QFile::exists(two + QStringLiteral("/b.txt")));
     EXPECT_TRUE(QFile::exists(trayRoot() + QStringLiteral("/not-an-id/c.txt")));
@@ -219,13 +225,17 @@ TEST_F(TrayRecoveryTest, AnItemFolderReplacedByALinkIsNotFollowed) {
 // removed stays away.
 TEST_F(TrayRecoveryTest, ItemsTheIndexMissedComeBackAndRemovedOnesDoNot) {
     const QList<TrayItem> before = fill(2);
+    TrayItem gone;
     {
         auto store = openManual();
         const ScopedFileSizeLimit full(64);
         store->add({url(makeFile("copied.txt", "copy"))}, false);
         store->add({url(makeFile("moved.txt", "only"))}, true);
+        store->add({url(makeFile("thumb.png", "mine"))}, true);
+        store->add({url(makeFile("gone/thumb.png", "gone"))}, true);
         run();
-        ASSERT_EQ(store->items().size(), 4);
+        ASSERT_EQ(store->items().size(), 6);
+        gone = store->items().first();
         EXPECT_TRUE(store->isIndexWaiting());
     }
     {
@@ -234,15 +244,24 @@ TEST_F(TrayRecoveryTest, ItemsTheIndexMissedComeBackAndRemovedOnesDoNot) {
         options.queueScheduler = &killedBeforeItRan;
         TrayStore store(QStringLiteral("Vesk"), options);
         store.remove(before[0]);
+        // Taken out of the tray, but not yet to the trash.
+        store.remove(gone);
     }
+    // A preview whose item went is deleted too.
+    const QString stale = trayRoot() + "/.previews/" + json::uuidString(before[0].id) + ".png";
+    QDir().mkpath(QFileInfo(stale).path());
+    writeRaw(stale, "png");
     auto store = openManual();
     QMap<QString, TrayItem> listed;
     for (const TrayItem& item : store->items())
         listed.insert(item.displayName, item);
-    EXPECT_EQ(listed.keys(), (QStringList{"copied.txt", "file0.txt", "moved.txt"}));
+    EXPECT_EQ(listed.keys(), (QStringList{"copied.txt", "file0.txt", "moved.txt", "thumb.png"}));
+    EXPECT_EQ(contents(listed.value("thumb.png").storedPath), "mine");
+    EXPECT_EQ(contents(trashFiles() + QStringLiteral("/thumb.png")), "gone");
+    EXPECT_FALSE(QFileInfo::exists(stale));
     EXPECT_EQ(contents(listed.value("moved.txt").storedPath), "only");
     EXPECT_FALSE(listed.value("moved.txt").originalPath);
     EXPECT_EQ(contents(listed.value("copied.txt").storedPath), "copy");
     EXPECT_FALSE(QFileInfo::exists(itemFolder(before[0])));
-    EXPECT_EQ(tray_index::read(store->indexPath()).items.size(), 3);
+    EXPECT_EQ(tray_index::read(store->indexPath()).items.size(), 4);
 }

@@ -21,7 +21,10 @@ protected:
         return store.items().first();
     }
 
-    QString cachePath(const TrayItem& item) const { return itemFolder(item) + QStringLiteral("/thumb.png"); }
+    QString cachePath(const TrayItem& item) const {
+        return trayRoot() + QStringLiteral("/.previews/") + json::uuidString(item.id) +
+               QStringLiteral(".png");
+    }
 };
 
 TEST_F(TrayThumbnailsTest, APreviewIsMadeOnceThenReadBackEvenWhenTheFileChanged) {
@@ -44,9 +47,13 @@ TEST_F(TrayThumbnailsTest, APreviewIsMadeOnceThenReadBackEvenWhenTheFileChanged)
     const QImage second = request(*store, item);
     EXPECT_EQ(m_generator->calls(), 1);
     EXPECT_EQ(second.pixel(1, 1), first.pixel(1, 1));
-    // Nothing is left over from the atomic write.
-    EXPECT_EQ(QDir(itemFolder(item)).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{"photo.jpg", "thumb.png"}));
+    // Nothing is left over from the atomic write; the item's folder holds only its file.
+    EXPECT_EQ(QDir(QFileInfo(cachePath(item)).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_EQ(QDir(itemFolder(item)).entryList(QDir::Files | QDir::Hidden), QStringList{"photo.jpg"});
+    // The preview leaves with its item.
+    store->remove(item);
+    run();
+    EXPECT_FALSE(QFileInfo::exists(cachePath(item)));
 }
 
 TEST_F(TrayThumbnailsTest, AFailedPreviewGivesTheTypeIconAndIsTriedAgainNextTime) {
@@ -80,18 +87,19 @@ TEST_F(TrayThumbnailsTest, TheCacheIsNeverWrittenThroughALinkNorOverAFileNamedLi
     auto store = openManual();
     const TrayItem item = addOne(*store, "photo.png");
     const QString victim = makeFile("victim.txt", "keep me");
+    QDir().mkpath(QFileInfo(cachePath(item)).path());
     ASSERT_TRUE(QFile::link(victim, cachePath(item)));
     const QImage image = request(*store, item);
     EXPECT_FALSE(image.isNull());
     EXPECT_EQ(contents(victim), "keep me");
     EXPECT_TRUE(QFileInfo(cachePath(item)).isSymLink());
 
-    // A user's own file called thumb.png is the item, not its cache.
+    // A user's own file called thumb.png is the item, and is previewed like any other.
     const TrayItem own = addOne(*store, "thumb.png", "not a png");
     request(*store, own);
     request(*store, own);
     EXPECT_EQ(contents(own.storedPath), "not a png");
-    EXPECT_EQ(m_generator->calls(), 3);
+    EXPECT_EQ(m_generator->calls(), 2);
 }
 
 // Pictures are rendered apart from the program and cached; what that cannot render goes

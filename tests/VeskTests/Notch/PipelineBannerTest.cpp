@@ -1,6 +1,7 @@
 #include "Vesk/Notch/PipelineBanner.h"
 
 #include "Vesk/Notch/NotchViewModel.h"
+#include "Vesk/Shell/TrayAddActivity.h"
 #include "VeskKit/Foundation/UserDefaults.h"
 #include "VeskKit/Settings/SettingsStore.h"
 #include "VeskServices/Pipelines/PipelineRunner.h"
@@ -104,6 +105,11 @@ TEST(PipelineBanner, ALongFailureWrapsToTwoLinesAndIsCut) {
 
     Column shortOne(PipelineRunState::failed(QStringLiteral("No images.")));
     EXPECT_EQ(shortOne.banner->messageLines(), QStringList{QStringLiteral("No images.")});
+
+    // The tray's failure keeps its reason, however long the file's name.
+    Column tray(PipelineRunState::failed(trayFailureLine(trayRemoveFailedActivity(
+        QString(246, QLatin1Char('n')) + ".txt", QStringLiteral("file name too long"), Date{0}))));
+    EXPECT_TRUE(tray.banner->messageLines().join(' ').endsWith(".txt: File name too long"));
 }
 
 // Built from a view model, the banner follows whichever runner the model has.

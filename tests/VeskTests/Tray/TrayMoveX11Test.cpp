@@ -113,7 +113,8 @@ TEST_F(TrayMoveX11Test, ADroppedPhotoIsPreviewedWithoutTheProgramDecodingIt) {
     const QList<TrayItem> items = seed({{"photo.jpg", jpeg}}, "public.jpeg");
     ASSERT_TRUE(startOnTray().isValid()) << "the desk never opened";
 
-    const QString cache = QFileInfo(items.first().storedPath).path() + QStringLiteral("/thumb.png");
+    const QString cache = trayRoot() + QStringLiteral("/.previews/") +
+                          items.first().id.toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".png");
     ASSERT_TRUE(test::processEventsUntil([&] { return QFile::exists(cache); }))
         << "the photo was never previewed";
     // The preview is the photo's, scaled to the chip.
