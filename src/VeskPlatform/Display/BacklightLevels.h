@@ -7,7 +7,6 @@ namespace vesk {
 // Raw device units for a requested level 0...1. Backlights often have only a handful of
 // levels (keyboards 2 or 3, some panels 7 to 15), so the request is rounded away from the
 // current raw value: a step up or down always moves at least one unit unless at a limit.
-// The level read for the current value, or its exact fraction, asks for that value.
 // Without a current value the request is rounded to the nearest unit. Not-a-number reads
 // as 0; the result lies in 0...maxRaw.
 int rawForLevel(double level, std::optional<int> currentRaw, int maxRaw);
