@@ -1,5 +1,7 @@
 #include "VeskPlatform/Display/BacklightLevels.h"
 
+#include "VeskKit/Foundation/StepLevel.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -28,7 +30,9 @@ int rawForLevel(double level, std::optional<int> currentRaw, int maxRaw) {
 bool movedEnough(double level, double lastLevel) {
     constexpr double threshold = 0.004;
     constexpr double rounding = 1e-12;
-    return std::abs(level - lastLevel) > threshold + rounding;
+    // One unit of a 255-level backlight is under the threshold, yet it can change the
+    // percentage shown: the pill must not go on reading the one before.
+    return std::abs(level - lastLevel) > threshold + rounding || percentValue(level) != percentValue(lastLevel);
 }
 
 std::optional<double> validLevel(std::optional<double> reading) {

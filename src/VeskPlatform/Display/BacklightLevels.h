@@ -13,7 +13,8 @@ int rawForLevel(double level, std::optional<int> currentRaw, int maxRaw);
 
 // Whether a level moved far enough from the last one published to publish it: by more
 // than 0.004 (a change of exactly 0.004 counts as none, whatever the rounding of the
-// fractions). Small drifts, such as ambient-light adjustment, are not news.
+// fractions), or to another whole percentage as shown. Small drifts, such as
+// ambient-light adjustment, are not news.
 bool movedEnough(double level, double lastLevel);
 
 // A level reading counts only when it is a finite fraction 0...1.

@@ -63,4 +63,7 @@ TEST(BacklightLevelsTest, AcceptsOnlyFiniteFractionsAndMovesAboveFourThousandths
     EXPECT_TRUE(vesk::movedEnough(0.505, 0.5));
     EXPECT_TRUE(vesk::movedEnough(0.0, -1));
     EXPECT_TRUE(vesk::movedEnough(0.5, 0.5 + 0.015625));
+    // One unit of 255 crosses from 49 % to 50 %; one within 50 % does not move it.
+    EXPECT_TRUE(vesk::movedEnough(127.0 / 255, 126.0 / 255));
+    EXPECT_FALSE(vesk::movedEnough(128.0 / 255, 127.0 / 255));
 }
