@@ -85,8 +85,12 @@ ActivityPayload keyboardBacklight(double value, Date now) {
 std::optional<ActivityPayload> battery(const BatteryEvent& event, std::optional<double> timeRemaining,
                                        const SettingsStore& settings, Date now) {
     if (!settings.batteryEnabled()) return std::nullopt;
+    // The charge reads as the desktop's own battery readout prints UPower's fractional
+    // percentage: the whole percent below it (57.9 % reads 57 %), so a battery short of
+    // full never reads 100 %. The pill rounds what it is given, and a whole percent stays.
     const auto percent = [&](double value) {
-        return settings.batteryHidePercentage() ? ActivityTrailing::none() : ActivityTrailing::percent(value);
+        if (settings.batteryHidePercentage()) return ActivityTrailing::none();
+        return ActivityTrailing::percent(std::trunc(value * 100 + 1e-9) / 100);
     };
     switch (event.kind()) {
     case BatteryEvent::Kind::pluggedIn:

@@ -17,9 +17,6 @@ std::optional<pa_cvolume> volumeForFraction(const pa_cvolume& current, double fr
     if (!std::isfinite(fraction)) fraction = 0;
     fraction = std::clamp(fraction, 0.0, 1.0);
     if (fraction >= 1.0 && pa_cvolume_max(&current) >= PA_VOLUME_NORM) return std::nullopt;
-    // The level as read, written back, is the step the sink is on: reading 35 % from the
-    // server's 22937 must not turn into a write of 22938.
-    if (fraction == shownVolume(current)) return current;
     const auto target = static_cast<pa_volume_t>(std::lround(fraction * double(PA_VOLUME_NORM)));
     pa_cvolume result = current;
     if (!pa_cvolume_scale(&result, target)) return std::nullopt;

@@ -1,4 +1,5 @@
 #include "VeskPlatform/Audio/PulseSinkTransport.h"
+#include "VeskKit/Foundation/StepLevel.h"
 #include "VeskPlatform/Audio/PulseVolume.h"
 
 #include <gtest/gtest.h>
@@ -96,17 +97,30 @@ TEST(PulseVolumeTest, EdgesOfReadingAndScaling) {
 }
 
 // The server keeps a whole percentage p as the step just below p of normal (what
-// `pactl set-sink-volume ... p%` stores) or as the nearest step (a desktop's slider).
+// `pactl set-sink-volume ... p%` stores) or as the nearest step (a desktop's slider); a
+// desktop's keys add 5 %, 6 % or 1 % of normal per press, from anywhere. pactl prints
+// each as its nearest whole percentage, halves up.
 TEST(PulseVolumeTest, WholePercentagesReadAsSetAndWriteBackToTheSameStep) {
+    std::vector<pa_volume_t> stored;
+    for (int p = 0; p <= 100; ++p)
+        stored.insert(stored.end(), {p * 65536u / 100, pa_volume_t(std::lround(p * 655.36))});
+    for (pa_volume_t step : {3276u, 3932u, 655u})
+        for (pa_volume_t from : {0u, 22937u})
+            for (pa_volume_t v = from; v <= PA_VOLUME_NORM; v += step)
+                stored.push_back(v);
     pa_cvolume volume;
-    for (int p = 0; p <= 100; ++p) {
-        for (auto stored : {pa_volume_t(p * 65536ull / 100), pa_volume_t(std::lround(p * 655.36))}) {
-            pa_cvolume_set(&volume, 2, stored);
-            EXPECT_EQ(pulse::shownVolume(volume), p / 100.0) << p << "% stored as " << stored;
-            // Nothing to write leaves the sink alone too.
-            EXPECT_EQ(pulse::volumeForFraction(volume, p / 100.0).value_or(volume).values[1], stored);
-        }
+    for (pa_volume_t v : stored) {
+        pa_cvolume_set(&volume, 2, v);
+        const double level = pulse::shownVolume(volume).value_or(-1);
+        EXPECT_EQ(percentValue(level), std::int64_t(v * 100 + PA_VOLUME_NORM / 2) / PA_VOLUME_NORM) << v;
+        // Nothing to write leaves the sink alone too.
+        EXPECT_EQ(pulse::volumeForFraction(volume, level).value_or(volume).values[1], v) << v;
     }
     pa_cvolume_set(&volume, 2, PA_VOLUME_NORM * 3 / 16);
-    EXPECT_EQ(pulse::shownVolume(volume), 0.1875) << "a key's 1/16 steps lie between percentages";
+    EXPECT_EQ(percentValue(*pulse::shownVolume(volume)), 19)
+        << "a key's 1/16 steps read as pactl prints them";
+    pa_cvolume_set(&volume, 2, PA_VOLUME_NORM - 1);
+    EXPECT_EQ(pulse::volumeForFraction(volume, *pulse::shownVolume(volume) + 0.0625)->values[0],
+              PA_VOLUME_NORM)
+        << "a key step up from what reads 100 % reaches full";
 }

@@ -31,8 +31,12 @@ const Case cases[] = {
     {"panel with 255 levels, step up lands above the exact value", 128.0 / 255 + 0.0625, 128, 255, 144},
     {"panel with 255 levels, step down lands below the exact value", 128.0 / 255 - 0.0625, 128, 255, 112},
     {"a request equal to the current value stays", 2.0 / 3, 2, 3, 2},
-    {"35 % as read from 90 of 255 stays", 0.35, 90, 255, 90},
-    {"67 % as read from 2 of 3 stays", 0.67, 2, 3, 2},
+    {"35 % as read from 90 of 255 stays", 90.0 / 255, 90, 255, 90},
+    {"67 % as read from 670 of 1000 stays", 0.67, 670, 1000, 670},
+    {"0 % as read from 1 of 255, step down reaches 0", 1.0 / 255 - 0.0625, 1, 255, 0},
+    {"100 % as read from 254 of 255, step up reaches 255", 254.0 / 255 + 0.0625, 254, 255, 255},
+    {"0 % as read from 1 of 1000, fine step down reaches 0", 0.001 - 0.015625, 1, 1000, 0},
+    {"100 % as read from 999 of 1000, step up reaches 1000", 0.999 + 0.0625, 999, 1000, 1000},
     {"no current value rounds to nearest", 0.55, std::nullopt, 10, 6},
     {"not a number reads as 0", std::nan(""), 2, 3, 0},
     {"above 1 is clamped", 7.0, std::nullopt, 15, 15},
@@ -59,4 +63,7 @@ TEST(BacklightLevelsTest, AcceptsOnlyFiniteFractionsAndMovesAboveFourThousandths
     EXPECT_TRUE(vesk::movedEnough(0.505, 0.5));
     EXPECT_TRUE(vesk::movedEnough(0.0, -1));
     EXPECT_TRUE(vesk::movedEnough(0.5, 0.5 + 0.015625));
+    // One unit of 255 crosses from 49 % to 50 %; one within 50 % does not move it.
+    EXPECT_TRUE(vesk::movedEnough(127.0 / 255, 126.0 / 255));
+    EXPECT_FALSE(vesk::movedEnough(128.0 / 255, 127.0 / 255));
 }

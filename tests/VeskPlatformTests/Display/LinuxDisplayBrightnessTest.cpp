@@ -1,4 +1,5 @@
 #include "VeskPlatform/Display/LinuxDisplayBrightness.h"
+#include "VeskKit/Foundation/StepLevel.h"
 
 #include "support/DeviceInput/DeviceMocks.h"
 #include "support/EventLoop.h"
@@ -46,14 +47,14 @@ TEST_F(LinuxDisplayBrightnessTest, ReadsTheDeviceWritesThroughTheAutoSessionAndR
     LinuxDisplayBrightness display(root());
     EXPECT_TRUE(display.hasDevice());
     EXPECT_EQ(display.deviceName(), QStringLiteral("acpi_video0"));
-    EXPECT_EQ(display.read(), 0.53);
+    EXPECT_DOUBLE_EQ(*display.read(), 8.0 / 15);
 
-    ASSERT_TRUE(display.write(0.53 + 0.0625));
+    ASSERT_TRUE(display.write(8.0 / 15 + 0.0625));
     // logind has not written yet, but the next key press must step on from the new level.
     EXPECT_EQ(actual(), QStringLiteral("8"));
-    EXPECT_EQ(display.read(), 0.6);
-    ASSERT_TRUE(display.write(0.6 + 0.0625));
-    EXPECT_EQ(display.read(), 0.67);
+    EXPECT_DOUBLE_EQ(*display.read(), 9.0 / 15);
+    ASSERT_TRUE(display.write(9.0 / 15 + 0.0625));
+    EXPECT_DOUBLE_EQ(*display.read(), 10.0 / 15);
 
     QFile release(root() + QStringLiteral("/release"));
     ASSERT_TRUE(release.open(QIODevice::WriteOnly));
@@ -66,7 +67,7 @@ TEST_F(LinuxDisplayBrightnessTest, ReadsTheDeviceWritesThroughTheAutoSessionAndR
     ASSERT_TRUE(processEventsUntil([&] {
         writeSysfsFile(root(), QStringLiteral("backlight"), QStringLiteral("acpi_video0"),
                        QStringLiteral("actual_brightness"), QStringLiteral("4"));
-        return display.read() == 0.27;
+        return display.read() == 4.0 / 15;
     }));
     EXPECT_TRUE(display.canWrite());
 }
@@ -91,7 +92,7 @@ TEST_F(LinuxDisplayBrightnessTest, ALogindWithoutSetBrightnessTurnsWritesOff) {
     EXPECT_EQ(announced, 1);
     EXPECT_FALSE(display.write(1.0));
     // The refused write is not reported as the level.
-    EXPECT_EQ(display.read(), 0.53);
+    EXPECT_DOUBLE_EQ(*display.read(), 8.0 / 15);
 }
 
 // A panel of 255 steps keeps a whole percentage p as the step nearest p of full.
@@ -102,7 +103,7 @@ TEST_F(LinuxDisplayBrightnessTest, WholePercentagesOfManyStepsReadAsSet) {
     for (int p = 0; p <= 100; ++p) {
         writeSysfsFile(root(), QStringLiteral("backlight"), QStringLiteral("acpi_video0"),
                        QStringLiteral("actual_brightness"), QString::number((p * 255 + 50) / 100));
-        EXPECT_EQ(display.read(), p / 100.0) << p;
+        EXPECT_EQ(vesk::percentValue(display.read().value_or(-1)), p) << p;
     }
 }
 

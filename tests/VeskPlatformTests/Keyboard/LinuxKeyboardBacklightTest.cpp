@@ -39,10 +39,10 @@ TEST_F(LinuxKeyboardBacklightTest, WithoutUPowerTheLedIsReadAndPolled) {
     EXPECT_TRUE(backlight.isAvailable());
     EXPECT_FALSE(backlight.reportsChanges());
     EXPECT_TRUE(backlight.canWrite());
-    EXPECT_EQ(backlight.read(), 0.67);
+    EXPECT_DOUBLE_EQ(*backlight.read(), 2.0 / 3);
 
-    ASSERT_TRUE(backlight.write(0.67 - 0.0625));
-    EXPECT_EQ(backlight.read(), 0.33);
+    ASSERT_TRUE(backlight.write(2.0 / 3 - 0.0625));
+    EXPECT_DOUBLE_EQ(*backlight.read(), 1.0 / 3);
     ASSERT_TRUE(processEventsUntil([&] { return ledValue() == QLatin1String("1"); }));
 }
 

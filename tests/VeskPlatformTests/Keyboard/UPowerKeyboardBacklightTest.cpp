@@ -41,7 +41,7 @@ TEST_F(UPowerKeyboardBacklightTest, FollowsTheDaemonComingAndGoingAndItsSignal) 
     QProcess* upower = startUPower();
     ASSERT_TRUE(processEventsUntil([&] { return backlight.isAvailable(); }));
     EXPECT_EQ(stateChanges, 1);
-    EXPECT_EQ(backlight.read(), 0.33);
+    EXPECT_DOUBLE_EQ(*backlight.read(), 1.0 / 3);
 
     // The firmware's own key changed it.
     DBusMockControl kbd = keyboardBacklightMock(buses);
@@ -63,18 +63,18 @@ TEST_F(UPowerKeyboardBacklightTest, AWriteMovesTheLevelAtOnceAndItsEchoChangesNo
     ASSERT_TRUE(processEventsUntil([&] { return backlight.isAvailable(); }));
 
     // Two quick steps up from 1 of 3: each moves one level, from the level written last.
-    ASSERT_TRUE(backlight.write(0.33 + 0.0625));
-    EXPECT_EQ(backlight.read(), 0.67);
-    ASSERT_TRUE(backlight.write(0.67 + 0.0625));
+    ASSERT_TRUE(backlight.write(1.0 / 3 + 0.0625));
+    EXPECT_DOUBLE_EQ(*backlight.read(), 2.0 / 3);
+    ASSERT_TRUE(backlight.write(2.0 / 3 + 0.0625));
     EXPECT_DOUBLE_EQ(*backlight.read(), 1.0);
-    EXPECT_EQ(levels, (std::vector<double>{0.67, 1.0}));
+    EXPECT_EQ(levels, (std::vector<double>{2.0 / 3, 1.0}));
 
     DBusMockControl kbd = keyboardBacklightMock(buses);
     ASSERT_TRUE(
         processEventsUntil([&] { return kbd.methodCalls(QStringLiteral("SetBrightness")).size() == 2; }));
     EXPECT_EQ(kbd.methodCalls(QStringLiteral("SetBrightness")), (QList<QVariantList>{{2}, {3}}));
     processEventsFor(200);
-    EXPECT_EQ(levels, (std::vector<double>{0.67, 1.0}));
+    EXPECT_EQ(levels, (std::vector<double>{2.0 / 3, 1.0}));
     EXPECT_DOUBLE_EQ(*backlight.read(), 1.0);
 }
 

@@ -80,7 +80,7 @@ TEST(ActivityPillView, LevelBarEndsAtTheRightEdgeFilledToItsLevel) {
 
 TEST(ActivityPillView, PercentAndTextAreSetFlushRight) {
     for (const auto& [name, trailing, text] :
-         {std::tuple{"percent", ActivityTrailing::percent(0.999), QStringLiteral("99%")},
+         {std::tuple{"percent", ActivityTrailing::percent(0.999), QStringLiteral("100%")},
           std::tuple{"text", ActivityTrailing::text(QStringLiteral("10:30")), QStringLiteral("10:30")}}) {
         SCOPED_TRACE(name);
         auto view = pill(withTrailing(trailing));

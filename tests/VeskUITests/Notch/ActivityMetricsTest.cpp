@@ -108,8 +108,8 @@ TEST(ActivityMetricsTest, GlyphsTakeTheirDrawnWidth) {
 
 TEST(ActivityMetricsTest, PercentagesAreMeasuredAsTheyAreDrawn) {
     const std::vector<std::pair<double, QString>> levels{
-        {0.5, QStringLiteral("50%")},  {1.0, QStringLiteral("100%")},  {0.29, QStringLiteral("29%")},
-        {0.57, QStringLiteral("57%")}, {0.999, QStringLiteral("99%")}, {std::nan(""), QStringLiteral("0%")},
+        {0.5, QStringLiteral("50%")},  {1.0, QStringLiteral("100%")},   {0.29, QStringLiteral("29%")},
+        {0.57, QStringLiteral("57%")}, {0.999, QStringLiteral("100%")}, {std::nan(""), QStringLiteral("0%")},
     };
     for (const auto& [level, text] : levels) {
         vesk::test::FakeTextMeasurer measurer;

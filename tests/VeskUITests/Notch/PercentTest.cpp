@@ -8,11 +8,12 @@
 using vesk::percentText;
 using vesk::percentValue;
 
-TEST(PercentTest, LevelsReadAsTheirWholePercentRoundedTowardZero) {
+TEST(PercentTest, LevelsReadAsTheirNearestWholePercent) {
     const std::vector<std::pair<double, const char*>> table{
-        {0, "0%"},     {0.29, "29%"},   {0.5, "50%"},   {0.57, "57%"},  {0.999, "99%"},
-        {1, "100%"},   {0.58, "58%"},   {0.07, "7%"},   {0.0049, "0%"}, {0.9999999, "99%"},
-        {1.5, "150%"}, {-0.29, "-29%"}, {-0.004, "0%"},
+        {0, "0%"},       {0.29, "29%"},       {0.5, "50%"},   {0.57, "57%"},
+        {0.999, "100%"}, {1, "100%"},         {0.58, "58%"},  {0.07, "7%"},
+        {0.0049, "0%"},  {0.9999999, "100%"}, {1.5, "150%"},  {-0.29, "-29%"},
+        {-0.004, "0%"},  {0.1875, "19%"},     {0.285, "29%"}, {0.994, "99%"},
     };
     for (const auto& [level, text] : table)
         EXPECT_EQ(percentText(level), QLatin1String(text)) << level;
