@@ -382,7 +382,14 @@ void DeskRepository::placeWaitingNote() {
     if (revisions) {
         const NoteReading stored = readNote(*revisions, m_deviceID, m_merger);
         if (stored.own != m_noteSeen.own) {
-            waiting.text = m_merger.merge(m_noteSeen.shown, waiting.text, stored.own.value_or(QString()));
+            const QString theirs = stored.own.value_or(QString());
+            // Both copies edited what this one showed: each edit stays where it was made,
+            // with no separator unless they overlap, so the two typing at once do not
+            // copy the note into itself at every keystroke.
+            std::optional<QString> both;
+            if (m_noteSeen.own == m_noteSeen.shown)
+                both = m_merger.combine(m_noteSeen.shown, waiting.text, theirs);
+            waiting.text = both ? *both : m_merger.merge(m_noteSeen.shown, waiting.text, theirs);
             waiting.editedAt = now();
             waiting.merged = true;
         }
