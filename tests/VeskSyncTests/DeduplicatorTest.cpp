@@ -101,14 +101,9 @@ TEST_F(DeduplicatorTest, ALosingNoteHandsItsRevisionsToTheKeeperAndTiesGoByRecor
 
     // A revision another copy adds to a losing note while the collapse waits for the lock
     // moves with the others instead of going with that note.
-    {
-        ModelContext seed(container);
-        auto note = std::make_shared<SyncedNote>();
-        note->uuid = scratch;
-        seed.insert(note);
-        ASSERT_TRUE(seed.save());
-    }
     ModelContext third(container);
+    third.insert(std::make_shared<SyncedNote>(SyncedNote{scratch, {}, distantPast}));
+    ASSERT_TRUE(third.save());
     commitWhileWaiting(*container, db,
                        "INSERT INTO SyncedNoteRevision (record_name, text, note) VALUES "
                        "('typed', 'typed meanwhile', (SELECT max(pk) FROM SyncedNote))",
