@@ -45,26 +45,20 @@ std::optional<int> collapse(ModelContext& context, const std::function<bool(cons
     return int(lost.size());
 }
 
-} // namespace
-
-std::optional<Deduplicator::Summary> Deduplicator::run(ModelContext& context, QString* error) const {
-    const auto failed = [error](const QString& reason) -> std::optional<Summary> {
-        if (error) *error = reason;
-        return std::nullopt;
-    };
-    const QString unreadable = QStringLiteral("the store could not be read");
-    Summary summary;
-
+// Marks every losing row for deletion and moves the losing notes' revisions; none when
+// a read failed.
+std::optional<Deduplicator::Summary> plan(ModelContext& context) {
+    Deduplicator::Summary summary;
     const auto todos = collapse<SyncedTodo>(context, [](const SyncedTodo& a, const SyncedTodo& b) {
         if (a.createdAt != b.createdAt) return a.createdAt < b.createdAt;
         return a.isDone && !b.isDone;
     });
-    if (!todos) return failed(unreadable);
+    if (!todos) return std::nullopt;
     summary.todos = *todos;
 
     // Notes are compared by their revision counts, read once.
     const auto notes = context.fetch<SyncedNote>();
-    if (!notes) return failed(unreadable);
+    if (!notes) return std::nullopt;
     QHash<const SyncedNote*, qsizetype> revisionCounts;
     for (const auto& note : *notes)
         revisionCounts.insert(note.get(),
@@ -86,16 +80,33 @@ std::optional<Deduplicator::Summary> Deduplicator::run(ModelContext& context, QS
 
     const auto byIndex = [](const auto& a, const auto& b) { return a.sortIndex < b.sortIndex; };
     const auto timers = collapse<SyncedTimer>(context, byIndex);
-    if (!timers) return failed(unreadable);
+    if (!timers) return std::nullopt;
     summary.timers = *timers;
     const auto shortcuts = collapse<SyncedShortcut>(context, byIndex);
-    if (!shortcuts) return failed(unreadable);
+    if (!shortcuts) return std::nullopt;
     summary.shortcuts = *shortcuts;
+    return summary;
+}
 
-    if (summary.total() > 0) {
-        QString reason;
-        if (!context.save(&reason)) return failed(reason);
-    }
+} // namespace
+
+// Planned once to see whether anything goes, then again with the write lock held: a
+// revision another copy added to a losing note meanwhile moves too instead of going
+// with that note.
+std::optional<Deduplicator::Summary> Deduplicator::run(ModelContext& context, QString* error) const {
+    std::optional<Summary> summary = plan(context);
+    QString reason;
+    if (summary && !summary->isEmpty() &&
+        !context.saveIf(
+            [&](sqlite::Connection&) {
+                context.rollback();
+                summary = plan(context);
+                return summary && !summary->isEmpty();
+            },
+            &reason) &&
+        !reason.isEmpty())
+        summary.reset();
+    if (!summary && error) *error = reason.isEmpty() ? QStringLiteral("the store could not be read") : reason;
     return summary;
 }
 

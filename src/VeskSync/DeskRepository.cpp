@@ -170,15 +170,23 @@ void DeskRepository::refresh() {
 // ---- Edits
 
 // Saves every change of the context, those of earlier failed saves too. A note that
-// waits is put over the store's note as it is now first.
-bool DeskRepository::save() {
+// waits, and what `decide` changes, are put over the store as it is once no other copy
+// can write to it: what that copy stored while this one waited for the lock is merged
+// or decided on, never written over.
+bool DeskRepository::save(const std::function<void()>& decide) {
+    QString error;
+    const bool saved = m_noteWaiting || decide ? m_context->saveIf(
+                                                     [&](sqlite::Connection&) {
+                                                         if (m_noteWaiting) placeWaitingNote();
+                                                         if (decide) decide();
+                                                         return true;
+                                                     },
+                                                     &error)
+                                               : m_context->save(&error);
     if (m_noteWaiting) {
-        placeWaitingNote();
         setNoteText(m_noteWaiting->text);
         if (m_noteWaiting->merged) setNoteHadConflict(m_noteWaiting->text.contains(NoteMerge::separator));
     }
-    QString error;
-    const bool saved = m_context->save(&error);
     if (saved && m_noteWaiting) {
         m_noteSeen = {m_noteWaiting->ownOnceStored, m_noteWaiting->text};
         m_noteWaiting.reset();
@@ -217,8 +225,8 @@ QString DeskRepository::unsavedReason(Kind kind) const {
 
 // The refresh keeps showing what the save could not store: fetches see the context's
 // unsaved changes.
-void DeskRepository::saveAndRefresh() {
-    save();
+void DeskRepository::saveAndRefresh(const std::function<void()>& decide) {
+    save(decide);
     refresh();
 }
 
@@ -268,20 +276,29 @@ void DeskRepository::deleteTodo(const QUuid& id) {
     saveAndRefresh();
 }
 
+// Decided again with the write lock held, so a to-do another copy reopened meanwhile
+// stays; deletions a failed save could not store are forgotten, not kept to be written
+// later over what may change by then: the next archive decides again.
 int DeskRepository::archiveExpired(int days, Date now) {
     if (!ensureStore()) return 0;
+    const auto expired = [days, now](const std::shared_ptr<SyncedTodo>& todo) {
+        return todo->isDone && todo->completedAt && double(days) * secondsPerDay < now - *todo->completedAt;
+    };
     const auto todos = m_context->fetch<SyncedTodo>();
-    if (!todos) return 0;
-    int deleted = 0;
-    for (const auto& todo : *todos) {
-        if (!todo->isDone || !todo->completedAt) continue;
-        if (double(days) * secondsPerDay < now - *todo->completedAt) {
-            m_context->remove(todo);
-            ++deleted;
-        }
-    }
-    if (deleted > 0) saveAndRefresh();
-    return deleted;
+    if (!todos || std::none_of(todos->cbegin(), todos->cend(), expired)) return 0;
+    RecordList<SyncedTodo> deleted;
+    const bool saved = save([&] {
+        for (const auto& todo : m_context->fetch<SyncedTodo>().value_or(RecordList<SyncedTodo>{}))
+            if (expired(todo)) {
+                m_context->remove(todo);
+                deleted.append(todo);
+            }
+    });
+    if (!saved)
+        for (const auto& todo : std::as_const(deleted))
+            m_context->rollback(todo);
+    if (!deleted.isEmpty()) refresh();
+    return saved ? int(deleted.size()) : 0;
 }
 
 void DeskRepository::addTimer(double total, const QString& label) {
@@ -365,7 +382,14 @@ void DeskRepository::placeWaitingNote() {
     if (revisions) {
         const NoteReading stored = readNote(*revisions, m_deviceID, m_merger);
         if (stored.own != m_noteSeen.own) {
-            waiting.text = m_merger.merge(m_noteSeen.shown, waiting.text, stored.own.value_or(QString()));
+            const QString theirs = stored.own.value_or(QString());
+            // Both copies edited what this one showed: each edit stays where it was made,
+            // with no separator unless they overlap, so the two typing at once do not
+            // copy the note into itself at every keystroke.
+            std::optional<QString> both;
+            if (m_noteSeen.own == m_noteSeen.shown)
+                both = m_merger.combine(m_noteSeen.shown, waiting.text, theirs);
+            waiting.text = both ? *both : m_merger.merge(m_noteSeen.shown, waiting.text, theirs);
             waiting.editedAt = now();
             waiting.merged = true;
         }

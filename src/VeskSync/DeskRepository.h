@@ -61,10 +61,11 @@ struct ShortcutSnapshot {
 // the widget that shows it), and the next edit, the next reload, a change from elsewhere
 // and saveUnsaved() (at quit) write them.
 //
-// The note is written over the note as the store holds it at each save. Another copy of
-// the program shares this computer's name and so its revision: when that revision
-// changed since this copy last read it, the text typed here is merged with it, from what
-// was shown here before, as two computers' texts are.
+// Each save reads what it writes over with the write lock held, so that nothing another
+// copy of the program stored while this one waited for the lock is written over. That
+// copy shares this computer's name and so its note revision: when that revision changed
+// since this copy last read it, the text typed here is merged with it, from what was
+// shown here before, as two computers' texts are.
 class DeskRepository : public QObject {
     Q_OBJECT
 
@@ -157,8 +158,8 @@ private:
     bool ensureStore();
     template <class T> std::optional<QList<std::shared_ptr<T>>> read();
     void setUnavailableReason(const QString& reason);
-    bool save();
-    void saveAndRefresh();
+    bool save(const std::function<void()>& decide = {});
+    void saveAndRefresh(const std::function<void()>& decide = {});
     void setUnsaved(const QString& reason);
     void refreshNote();
     void placeWaitingNote();

@@ -11,12 +11,44 @@
 #include <algorithm>
 #include <tuple>
 #include <type_traits>
+#include <utility>
 
 namespace vesk {
 
 namespace {
 
 template <class T> constexpr bool isRevision = std::is_same_v<T, SyncedNoteRevision>;
+
+// Each stored attribute of a record.
+auto fields(SyncedTodo& r) {
+    return std::tie(r.uuid, r.title, r.isDone, r.isFavorite, r.createdAt, r.completedAt, r.sortIndex,
+                    r.deviceID);
+}
+auto fields(SyncedNote& r) {
+    return std::tie(r.uuid, r.title, r.updatedAt);
+}
+auto fields(SyncedNoteRevision& r) {
+    return std::tie(r.uuid, r.text, r.editedAt, r.deviceID);
+}
+auto fields(SyncedTimer& r) {
+    return std::tie(r.uuid, r.label, r.total, r.sortIndex);
+}
+auto fields(SyncedShortcut& r) {
+    return std::tie(r.uuid, r.shortcutName, r.customName, r.symbol, r.textInput, r.sortIndex);
+}
+
+// A row changed here that another writer changed too: the attributes changed here keep
+// their values and the others take the stored ones, so that writing the row never puts
+// back an older value of an attribute this writer did not touch.
+template <class T> void rebase(T& record, T base, T stored) {
+    auto mine = fields(record);
+    const auto was = fields(base);
+    const auto now = fields(stored);
+    const auto each = [&]<std::size_t... I>(std::index_sequence<I...>) {
+        ((std::get<I>(mine) == std::get<I>(was) ? void(std::get<I>(mine) = std::get<I>(now)) : void()), ...);
+    };
+    each(std::make_index_sequence<std::tuple_size_v<decltype(mine)>>());
+}
 
 // Where a revision points. A note row not read yet is named by its pk until asked for.
 struct NoteLink {
@@ -105,7 +137,7 @@ struct ModelContext::Impl {
     }
 
     // Takes one row of a `select` into the table: a new record, or the tracked one,
-    // refreshed unless it holds unsaved changes. A revision's values and its link are
+    // refreshed where it holds no unsaved change. A revision's values and its link are
     // refreshed each on its own, so another writer moving it to another note is seen
     // even while its text has an unsaved edit here. A pk now holding another uuid was
     // given to a new row after the tracked one was deleted elsewhere: the tracked one
@@ -118,7 +150,10 @@ struct ModelContext::Impl {
         Table<T>& t = table<T>();
         if (Entry<T>* entry = t.byPk.value(pk); entry && entry->saved.uuid != values.uuid) drop(entry);
         if (Entry<T>* entry = t.byPk.value(pk)) {
-            if (!valuesChanged(*entry)) *entry->record = values;
+            if (!valuesChanged(*entry))
+                *entry->record = values;
+            else if (!entry->deleted)
+                rebase(*entry->record, entry->saved, values);
             if constexpr (isRevision<T>)
                 if (!entry->deleted && !linkChanged(entry->link) && currentPk(entry->link) != notePk)
                     entry->link = NoteLink{nullptr, notePk, notePk};
@@ -262,20 +297,25 @@ struct ModelContext::Impl {
                 entry->link.savedPk = currentPk(entry->link);
     }
 
-    template <class T> void restore() {
-        Table<T>& t = table<T>();
-        const auto tracked = t.order;
-        for (const auto& entry : tracked) {
-            if (!entry->pk) {
-                drop(entry.get());
-                continue;
-            }
-            entry->deleted = false;
-            *entry->record = entry->saved;
-            if constexpr (isRevision<T>)
-                entry->link = NoteLink{nullptr, entry->link.savedPk, entry->link.savedPk};
+    template <class T> void restore(Entry<T>* entry) {
+        if (!entry->pk) {
+            drop(entry);
+            return;
         }
+        entry->deleted = false;
+        *entry->record = entry->saved;
+        if constexpr (isRevision<T>)
+            entry->link = NoteLink{nullptr, entry->link.savedPk, entry->link.savedPk};
     }
+
+    template <class T> void restore() {
+        const auto tracked = table<T>().order;
+        for (const auto& entry : tracked)
+            restore(entry.get());
+    }
+
+    // Reads again the rows of each type that holds changes.
+    template <class... T> bool rereadChanged() { return ((!anyChange<T>() || readAll<T>()) && ...); }
 
     template <class T> bool anyChange() {
         for (const auto& entry : table<T>().order)
@@ -382,6 +422,10 @@ template <class T> void ModelContext::rollback() {
     d->restore<T>();
 }
 
+template <class T> void ModelContext::rollback(const std::shared_ptr<T>& record) {
+    if (Entry<T>* entry = record ? d->table<T>().find(record.get()) : nullptr) d->restore(entry);
+}
+
 bool ModelContext::hasChanges() const {
     return d->anyChange<SyncedTodo>() || d->anyChange<SyncedNote>() || d->anyChange<SyncedNoteRevision>() ||
            d->anyChange<SyncedTimer>() || d->anyChange<SyncedShortcut>();
@@ -391,27 +435,35 @@ bool ModelContext::save(QString* error) {
     return saveIf({}, error);
 }
 
-bool ModelContext::saveIf(const std::function<bool(sqlite::Connection&)>& stillWanted, QString* error) {
-    if (!hasChanges()) return true;
+bool ModelContext::saveIf(const std::function<bool(sqlite::Connection&)>& inTransaction, QString* error) {
+    if (!inTransaction && !hasChanges()) return true;
     sqlite::Connection& db = d->db;
     if (!db.exec("BEGIN IMMEDIATE")) {
         if (error) *error = db.lastError();
         return false;
     }
-    if (stillWanted && !stillWanted(db)) {
+    if (inTransaction && !inTransaction(db)) {
         db.exec("ROLLBACK");
         rollback();
         return false;
     }
+    // Read again now that no other writer can change them: what another one stored while
+    // this one waited for the lock is written over only where this one changed it.
+    bool written =
+        d->rereadChanged<SyncedNote, SyncedNoteRevision, SyncedTodo, SyncedTimer, SyncedShortcut>();
+    if (written && !hasChanges()) {
+        db.exec("ROLLBACK");
+        return true;
+    }
     QHash<const void*, qint64> newPks;
-    const bool written = d->insertNew<SyncedNote>(newPks) && d->insertNew<SyncedNoteRevision>(newPks) &&
-                         d->insertNew<SyncedTodo>(newPks) && d->insertNew<SyncedTimer>(newPks) &&
-                         d->insertNew<SyncedShortcut>(newPks) && d->updateChanged<SyncedNote>(newPks) &&
-                         d->updateChanged<SyncedNoteRevision>(newPks) &&
-                         d->updateChanged<SyncedTodo>(newPks) && d->updateChanged<SyncedTimer>(newPks) &&
-                         d->updateChanged<SyncedShortcut>(newPks) && d->deleteRemoved<SyncedNoteRevision>() &&
-                         d->deleteRemoved<SyncedNote>() && d->deleteRemoved<SyncedTodo>() &&
-                         d->deleteRemoved<SyncedTimer>() && d->deleteRemoved<SyncedShortcut>();
+    written = written && d->insertNew<SyncedNote>(newPks) && d->insertNew<SyncedNoteRevision>(newPks) &&
+              d->insertNew<SyncedTodo>(newPks) && d->insertNew<SyncedTimer>(newPks) &&
+              d->insertNew<SyncedShortcut>(newPks) && d->updateChanged<SyncedNote>(newPks) &&
+              d->updateChanged<SyncedNoteRevision>(newPks) && d->updateChanged<SyncedTodo>(newPks) &&
+              d->updateChanged<SyncedTimer>(newPks) && d->updateChanged<SyncedShortcut>(newPks) &&
+              d->deleteRemoved<SyncedNoteRevision>() && d->deleteRemoved<SyncedNote>() &&
+              d->deleteRemoved<SyncedTodo>() && d->deleteRemoved<SyncedTimer>() &&
+              d->deleteRemoved<SyncedShortcut>();
     QList<StoreChange> changes;
     if (written) {
         d->collectChanges<SyncedNote>(changes);
@@ -457,7 +509,8 @@ void ModelContext::rollback() {
     template void ModelContext::remove<Type>(const std::shared_ptr<Type>&);                                  \
     template QString ModelContext::recordName<Type>(const std::shared_ptr<Type>&) const;                     \
     template bool ModelContext::hasChanges<Type>() const;                                                    \
-    template void ModelContext::rollback<Type>();
+    template void ModelContext::rollback<Type>();                                                            \
+    template void ModelContext::rollback<Type>(const std::shared_ptr<Type>&);
 VESK_CONTEXT_TYPE(SyncedTodo)
 VESK_CONTEXT_TYPE(SyncedNote)
 VESK_CONTEXT_TYPE(SyncedNoteRevision)

@@ -58,17 +58,21 @@ public:
     // Writes every change in one transaction. Nothing to write is a success. On failure
     // nothing is written, every change stays here, and `error` says why. An edit or a
     // delete of a row that is no longer there (deleted by another writer, even if a new
-    // row took its pk) writes nothing and is let go.
+    // row took its pk) writes nothing and is let go. Rows changed here are read again
+    // once the write lock is held: what another writer stored meanwhile stays wherever
+    // this context did not change it.
     bool save(QString* error = nullptr);
-    // As save(), but `stillWanted` first decides inside the write transaction, with what
-    // other writers committed before it in view, whether the changes are made at all.
+    // As save(), but first, inside the write transaction and with what other writers
+    // committed before it in view, `inTransaction` may read and make changes, and decides
+    // whether they are written at all; it is called even when nothing has changed yet.
     // When it says no, nothing is written, the changes are forgotten and the result is
     // false with `error` left empty.
-    bool saveIf(const std::function<bool(sqlite::Connection&)>& stillWanted, QString* error = nullptr);
+    bool saveIf(const std::function<bool(sqlite::Connection&)>& inTransaction, QString* error = nullptr);
     // Forgets the unsaved changes: records return to their last read or saved values.
     void rollback();
-    // The same for the records of one type only.
+    // The same for the records of one type only, or for one record.
     template <class T> void rollback();
+    template <class T> void rollback(const std::shared_ptr<T>& record);
 
 private:
     struct Impl;

@@ -70,6 +70,22 @@ bool codePointsLess(const QString& a, const QString& b) {
     return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end());
 }
 
+// The one stretch of `base` that `edited` replaced, in characters, and what took its place.
+struct Edit {
+    qsizetype from, to;
+    QString with;
+};
+
+Edit editOf(const Characters& base, const Characters& edited) {
+    const qsizetype head = sharedCount(base, edited);
+    const qsizetype baseSize = base.canonical.size(), editedSize = edited.canonical.size();
+    qsizetype tail = 0;
+    while (tail < std::min(baseSize, editedSize) - head &&
+           base.canonical.at(baseSize - 1 - tail) == edited.canonical.at(editedSize - 1 - tail))
+        ++tail;
+    return {head, baseSize - tail, joined(edited.original, head, editedSize - tail)};
+}
+
 } // namespace
 
 const QString NoteMerge::separator = QStringLiteral("\n\n--- conflicted copy ---\n\n");
@@ -100,6 +116,21 @@ QString NoteMerge::merge(const std::optional<QString>& base, const QString& loca
 bool NoteMerge::wouldConflict(const std::optional<QString>& base, const QString& local,
                               const QString& remote) const {
     return merge(base, local, remote).contains(separator);
+}
+
+std::optional<QString> NoteMerge::combine(const QString& base, const QString& local,
+                                          const QString& remote) const {
+    const Characters b = characters(base);
+    const Edit l = editOf(b, characters(local));
+    const Edit r = editOf(b, characters(remote));
+    const auto around = [&b](const Edit& first, const QString& with, const Edit& second) -> QString {
+        return joined(b.original, 0, first.from) + with + joined(b.original, second.to, b.original.size());
+    };
+    if (l.from == l.to && r.from == r.to && l.from == r.from)
+        return around(l, merge(std::nullopt, l.with, r.with), r);
+    if (l.to <= r.from) return around(l, l.with + joined(b.original, l.to, r.from) + r.with, r);
+    if (r.to <= l.from) return around(r, r.with + joined(b.original, r.to, l.from) + l.with, l);
+    return std::nullopt;
 }
 
 QString NoteMerge::commonPrefix(const QString& a, const QString& b) const {

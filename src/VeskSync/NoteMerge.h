@@ -17,6 +17,10 @@ struct NoteMerge {
 
     QString merge(const std::optional<QString>& base, const QString& local, const QString& remote) const;
     bool wouldConflict(const std::optional<QString>& base, const QString& local, const QString& remote) const;
+    // Two edits of one text `base`, each taken as the one stretch of it that it replaced,
+    // applied together; where both only inserted, at one place, the two insertions are
+    // merged there. None when the stretches overlap.
+    std::optional<QString> combine(const QString& base, const QString& local, const QString& remote) const;
     // The leading characters `a` and `b` share, cut back to just after the last line
     // feed among them when there is one.
     QString commonPrefix(const QString& a, const QString& b) const;

@@ -98,4 +98,16 @@ TEST_F(DeduplicatorTest, ALosingNoteHandsItsRevisionsToTheKeeperAndTiesGoByRecor
     EXPECT_EQ(Deduplicator().run(again)->notes, 1);
     EXPECT_EQ(count(db, "SyncedNoteRevision"), 3);
     EXPECT_EQ(QString::number(*db.integer("SELECT pk FROM SyncedNote")), smaller);
+
+    // A revision another copy adds to a losing note while the collapse waits for the lock
+    // moves with the others instead of going with that note.
+    ModelContext third(container);
+    third.insert(std::make_shared<SyncedNote>(SyncedNote{scratch, {}, distantPast}));
+    ASSERT_TRUE(third.save());
+    commitWhileWaiting(*container, db,
+                       "INSERT INTO SyncedNoteRevision (record_name, text, note) VALUES "
+                       "('typed', 'typed meanwhile', (SELECT max(pk) FROM SyncedNote))",
+                       [&] { EXPECT_EQ(Deduplicator().run(third)->notes, 1); });
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedNoteRevision WHERE note = (SELECT pk FROM SyncedNote)"),
+              4);
 }

@@ -96,6 +96,12 @@ TEST_F(DeskRepositoryTest, EditsChangeOnlyWhatTheyFind) {
     EXPECT_EQ(repo->archiveExpired(1, now), 1);
     EXPECT_EQ(todoTitles(*repo), (QStringList{"buy milk", "0.5", "86400"}));
     EXPECT_EQ(repo->archiveExpired(0, now), 2);
+    // One the other copy reopens while the archive waits for the lock stays.
+    repo->toggleTodo(milk.id);
+    auto db = peer();
+    commitWhileWaiting(*m_container, db, "UPDATE SyncedTodo SET isDone = 0",
+                       [&] { EXPECT_EQ(repo->archiveExpired(0, now), 0); });
+    EXPECT_EQ(todoTitles(*repo), QStringList{"buy milk"});
 
     // Positions are the count at the time: a removal leaves a gap that the next fills twice.
     for (const char* name : {"a", "b", "c"})
@@ -157,6 +163,13 @@ TEST_F(DeskRepositoryTest, AnEditWhoseSaveFailedIsSavedAtTheNextReload) {
     EXPECT_TRUE(repo->saveUnsaved());
     EXPECT_EQ(count(db, "SyncedTodo"), 2);
     EXPECT_EQ(repo->unsavedReason(), QString());
+
+    // A retried toggle writes only what it changed: the other copy's favourite stays.
+    ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
+    repo->toggleTodo(repo->todos().first().id);
+    ASSERT_TRUE(db.exec("UPDATE SyncedTodo SET isFavorite = 1; COMMIT"));
+    EXPECT_TRUE(repo->saveUnsaved());
+    EXPECT_EQ(db.integer("SELECT count(*) FROM SyncedTodo WHERE isDone = 1 AND isFavorite = 1"), 1);
 }
 
 TEST_F(DeskRepositoryTest, AnAddOnAFullStoreIsKeptSaidAndStoredOnceThereIsRoom) {
@@ -247,6 +260,18 @@ TEST_F(DeskRepositoryTest, ANoteTypedWhileSavesFailIsMergedWithWhatTheOtherCopyS
     EXPECT_EQ(repo->noteText(), merged + QStringLiteral("\nmore from A") + NoteMerge::separator +
                                     QStringLiteral("more from B"));
     EXPECT_EQ(count(db, "SyncedNoteRevision"), 1);
+
+    // The other copy stores a newer text while this copy's save waits for the lock.
+    const QString shown = repo->noteText();
+    commitWhileWaiting(*m_container, db,
+                       "UPDATE SyncedNoteRevision SET text = text || char(10) || 'newest from B'",
+                       [&] { repo->saveNote(shown + QStringLiteral("\nlast from A")); });
+    const QString both =
+        shown + QStringLiteral("\nlast from A") + NoteMerge::separator + QStringLiteral("newest from B");
+    EXPECT_EQ(repo->noteText(), both);
+    sqlite::Statement stored(db, "SELECT text FROM SyncedNoteRevision");
+    ASSERT_TRUE(stored.step());
+    EXPECT_EQ(stored.text(0), both);
 }
 
 TEST_F(DeskRepositoryTest, NoteMergesOwnRevisionWithTheNewestOther) {

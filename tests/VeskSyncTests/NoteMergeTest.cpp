@@ -46,6 +46,16 @@ TEST(NoteMergeTest, MergesTheSameWhicheverSideIsLocal) {
     EXPECT_EQ(merge.merge({}, precomposed, decomposed), precomposed);
 }
 
+// Two edits of one text: each stays where it was made; insertions at one place merge.
+TEST(NoteMergeTest, CombinesTwoEditsOfOneTextWhereTheyDoNotOverlap) {
+    const NoteMerge merge;
+    EXPECT_EQ(merge.combine("one two", "One two", "one two!"), QStringLiteral("One two!"));
+    EXPECT_EQ(merge.combine("one two", "one two!", "One two"), QStringLiteral("One two!"));
+    EXPECT_EQ(merge.combine("x\nab", "x\nabc", "x\nabD"), "x\nab" + ("D" + NoteMerge::separator + "c"));
+    EXPECT_EQ(merge.combine("cafe\u0301 ", "caf\u00e9 x", "Ycafe\u0301 "), QStringLiteral("Ycafe\u0301 x"));
+    EXPECT_EQ(merge.combine("abc", "aXc", "aYc"), std::nullopt);
+}
+
 TEST(NoteMergeTest, CommonPrefixStopsAfterTheLastLineFeed) {
     const NoteMerge merge;
     EXPECT_EQ(merge.commonPrefix(QStringLiteral("one\ntwo\nthree"), QStringLiteral("one\ntwo\nthr")),

@@ -9,6 +9,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
+#include <functional>
+
 namespace vesk::test {
 
 // A store in a fresh folder, with helpers to reach it as another writer would.
@@ -31,6 +35,24 @@ protected:
         EXPECT_TRUE(db.open(path.isEmpty() ? storePath() : path, false)) << db.lastError().toStdString();
         db.exec("PRAGMA busy_timeout = 5000");
         return db;
+    }
+    // Runs `action` while `db` holds the write lock; when the store first waits for it,
+    // `db` runs `sql` and commits, as a second copy of the program would meanwhile.
+    void commitWhileWaiting(ModelContainer& container, sqlite::Connection& db, const char* sql,
+                            const std::function<void()>& action) {
+        ASSERT_TRUE(db.exec("BEGIN IMMEDIATE"));
+        using Peer = std::pair<sqlite::Connection*, const char*>;
+        Peer peer{&db, sql};
+        sqlite3_busy_handler(
+            container.connection().handle(),
+            [](void* data, int count) {
+                const auto [other, sql] = *static_cast<Peer*>(data);
+                return int(count == 0 && other->exec(sql) && other->exec("COMMIT"));
+            },
+            &peer);
+        action();
+        container.connection().exec("PRAGMA busy_timeout = 250");
+        EXPECT_FALSE(db.inTransaction()) << "the store never waited for the lock";
     }
     qint64 count(sqlite::Connection& db, const char* table) {
         return db.integer(QByteArray(QByteArray("SELECT count(*) FROM ") + table).constData()).value_or(-1);

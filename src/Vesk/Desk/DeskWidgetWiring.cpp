@@ -192,10 +192,12 @@ DeskWidget* DeskWidgetWiring::notes(const Context& context) {
                 if (DeskRepository* repository = model ? model->repository() : nullptr)
                     repository->saveNote(text);
             },
+        // The shown text is not saved again: it may be another computer's or copy's, which
+        // becomes this computer's revision only when the user edits it.
         .onCommit =
             [model] {
                 if (DeskRepository* repository = model ? model->repository() : nullptr)
-                    repository->saveNote(repository->noteText());
+                    repository->saveUnsaved();
             },
     };
     auto* widget = new NotesWidget(context.environment, std::move(actions), context.parent);

@@ -78,10 +78,7 @@ bool NotesWidget::showsPlaceholder() const {
 
 void NotesWidget::setText(const QString& text) {
     const QString shown = this->text();
-    if (text == shown) {
-        m_loaded = true;
-        return;
-    }
+    if (text == shown) return;
     // Only what differs is replaced, so the user keeps their place: the cursor stays with
     // the text around it even where a merge adds text before it or right at it, and the
     // next keystroke lands after what they typed. Like any text from elsewhere, it ends
@@ -116,9 +113,6 @@ void NotesWidget::setText(const QString& text) {
         kept.setPosition(int(head + inserted));
     m_editor->setTextCursor(kept);
     m_editor->verticalScrollBar()->setValue(scroll);
-    // The note as it first arrives is no change to commit.
-    if (m_loaded && m_actions.onCommit) m_actions.onCommit();
-    m_loaded = true;
 }
 
 void NotesWidget::setUnavailable(const QString& reason) {

@@ -10,7 +10,8 @@ namespace vesk {
 
 // The scratch note: one plain-text editor filling the cell, "Notes…" while it is
 // empty. Each edit is saved at once and then committed; a text from elsewhere (a merge,
-// another computer) replaces the editor's without being saved as an edit. While the
+// another computer) replaces the editor's and is neither saved nor committed: it is
+// this computer's only once the user edits it. While the
 // store is out of reach it says why in place of the editor and takes no typing; while
 // saves fail it says why below the editor, which keeps the text.
 class NotesWidget : public DeskWidget {
@@ -20,7 +21,8 @@ public:
     struct Actions {
         // Stores the text as typed.
         std::function<void(const QString&)> save;
-        // Asks the owner to store the current text.
+        // Asks the owner to store what of the user's edits still waits; after edits and
+        // when the widget leaves the screen.
         std::function<void()> onCommit;
     };
 
@@ -49,7 +51,6 @@ private:
     QPlainTextEdit* m_editor = nullptr;
     QWidget* m_placeholder = nullptr;
     bool m_replacing = false;
-    bool m_loaded = false;
     QString m_unavailable;
     QString m_unsaved;
     QWidget* m_notice = nullptr;
