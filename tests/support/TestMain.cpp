@@ -121,6 +121,13 @@ int main(int argc, char** argv) {
     }
     const QString root = home.path();
     qunsetenv("VESK_TRACE");
+    // Without a session bus named, libdbus starts one through the X display (dbus-launch),
+    // shared by every test on that display and left running, and that start can hang the
+    // test. An address where nothing listens fails at once; a test that wants a bus starts
+    // its own (support/DBusFixture.h).
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS",
+                "unix:path=" + QFile::encodeName(root + QStringLiteral("/no-bus")));
 
     previousHandler = qInstallMessageHandler(filterOffscreenNoise);
     QApplication app(argc, argv);
