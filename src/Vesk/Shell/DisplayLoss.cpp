@@ -1,6 +1,7 @@
 #include "Vesk/Shell/DisplayLoss.h"
 
 #include "Vesk/Shell/ExitWatchdog.h"
+#include "Vesk/Shell/SingleInstanceLock.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 
 #include <QCoreApplication>
@@ -37,6 +38,7 @@ bool ending = false;
         if (lostHandler) lostHandler();
     }
     std::fflush(nullptr);
+    SingleInstanceLock::releaseHeld();
     ::_exit(1);
 }
 
@@ -79,6 +81,7 @@ bool startingUp = false;
 [[noreturn]] void endWhileStarting() {
     std::fputs(lostLine, stderr);
     std::fflush(nullptr);
+    SingleInstanceLock::releaseHeld();
     ::_exit(1);
 }
 
@@ -102,6 +105,7 @@ void filterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
         std::fprintf(stderr, "vesk-notch: cannot reach the display %s; ending.\n",
                      qgetenv("DISPLAY").constData());
         std::fflush(nullptr);
+        SingleInstanceLock::releaseHeld();
         ::_exit(1);
     }
     if (previousHandler) previousHandler(type, context, message);
