@@ -9,6 +9,7 @@
 #include "VeskPlatform/Workspace/ChildEnvironment.h"
 
 #include <QApplication>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <cstdio>
@@ -80,6 +81,9 @@ int main(int argc, char** argv) {
 
     const int status = application.exec();
     vesk::SerialQueue::awaitRetired();
+    // Work handed to the shared pool delivers through the application object and reads
+    // process-wide caches: it ends before they do (the exit watchdog bounds the wait).
+    QThreadPool::globalInstance()->waitForDone();
     vesk::displayLoss::uninstall();
     running = nullptr;
     return status;

@@ -2,10 +2,12 @@
 // (unless the test run chose one), private XDG folders for this process, and the
 // offscreen plugin's "does not support" chatter filtered out, the environment put back
 // after each test; in a sanitized build, the reports of the programs the tests start
-// fail those tests.
-#include "support/ChildMain.h"
+// fail those tests. A test that hangs prints every thread's stack and ends.
+#include "VeskKit/Foundation/SerialQueue.h"
 #include "VeskKit/Foundation/UserDefaults.h"
+#include "support/ChildMain.h"
 #include "support/DBusFixture.h"
+#include "support/HangWatchdog.h"
 #include "support/SanitizerReports.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +17,11 @@
 #include <QDir>
 #include <QHash>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <unistd.h>
@@ -69,7 +73,9 @@ private:
 };
 
 // Whatever a test does to the environment is undone when it ends: the next test in the
-// process starts with the environment the one before it started with.
+// process starts with the environment the one before it started with. Threads read the
+// environment without a lock, so it is put back only once the work the test handed to
+// the shared pool or to retiring queues has ended.
 class RestoreEnvironment : public ::testing::EmptyTestEventListener {
     static QHash<QByteArray, QByteArray> current() {
         QHash<QByteArray, QByteArray> variables;
@@ -82,6 +88,8 @@ class RestoreEnvironment : public ::testing::EmptyTestEventListener {
     }
     void OnTestStart(const ::testing::TestInfo&) override { m_before = current(); }
     void OnTestEnd(const ::testing::TestInfo&) override {
+        QThreadPool::globalInstance()->waitForDone();
+        vesk::SerialQueue::awaitRetired();
         const QHash<QByteArray, QByteArray> after = current();
         for (auto it = after.cbegin(); it != after.cend(); ++it)
             if (!m_before.contains(it.key())) qunsetenv(it.key().constData());
@@ -93,10 +101,17 @@ class RestoreEnvironment : public ::testing::EmptyTestEventListener {
     QHash<QByteArray, QByteArray> m_before;
 };
 
+class WatchEachTest : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo& test) override {
+        vesk::test::hangWatchdog::rearm((std::string(test.test_suite_name()) + '.' + test.name()).c_str());
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    vesk::test::hangWatchdog::start();
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vesk-test-XXXXXX"));
@@ -106,11 +121,19 @@ int main(int argc, char** argv) {
     }
     const QString root = home.path();
     qunsetenv("VESK_TRACE");
+    // Without a session bus named, libdbus starts one through the X display (dbus-launch),
+    // shared by every test on that display and left running, and that start can hang the
+    // test. An address where nothing listens fails at once; a test that wants a bus starts
+    // its own (support/DBusFixture.h).
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS",
+                "unix:path=" + QFile::encodeName(root + QStringLiteral("/no-bus")));
 
     previousHandler = qInstallMessageHandler(filterOffscreenNoise);
     QApplication app(argc, argv);
     if (const std::optional<int> status = vesk::test::runChildMain(app.arguments())) return *status;
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new WatchEachTest);
     ::testing::UnitTest::GetInstance()->listeners().Append(new RestoreEnvironment);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshFoldersForEachTest(home.path()));
     vesk::test::SanitizerReports::install(root + QStringLiteral("/sanitizer"));

@@ -1,6 +1,7 @@
 #include "Vesk/Shell/DisplayLoss.h"
 
 #include "Vesk/Shell/ExitWatchdog.h"
+#include "Vesk/Shell/SingleInstanceLock.h"
 #include "VeskKit/Diagnostics/TraceLog.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 
 #include <X11/Xlib.h>
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -36,6 +38,7 @@ bool ending = false;
         if (lostHandler) lostHandler();
     }
     std::fflush(nullptr);
+    SingleInstanceLock::releaseHeld();
     ::_exit(1);
 }
 
@@ -72,7 +75,27 @@ void onIOErrorExit(Display*, void*) {
 QtMessageHandler previousHandler = nullptr;
 bool startingUp = false;
 
+// A connection that breaks while Qt is still making the application: nothing runs yet
+// that needs stopping, and the answers of Xlib and Qt would end the process through
+// exit() with their own notes, or none.
+[[noreturn]] void endWhileStarting() {
+    std::fputs(lostLine, stderr);
+    std::fflush(nullptr);
+    SingleInstanceLock::releaseHeld();
+    ::_exit(1);
+}
+
+int onIOErrorWhileStarting(Display*) {
+    endWhileStarting();
+}
+
+// A write to a server that went away then fails instead of ending the process, and the
+// broken connection takes one of the paths here. A handler, unlike ignoring the signal,
+// is not passed on to the programs we start.
+void onBrokenPipe(int) {}
+
 void filterMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (startingUp && message.startsWith(QLatin1String("The X11 connection broke"))) endWhileStarting();
     // Ours says it, once.
     if (message.startsWith(QLatin1String("The X11 connection broke")) ||
         (startingUp && (message.startsWith(QLatin1String("could not connect to display")) ||
@@ -82,6 +105,7 @@ void filterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
         std::fprintf(stderr, "vesk-notch: cannot reach the display %s; ending.\n",
                      qgetenv("DISPLAY").constData());
         std::fflush(nullptr);
+        SingleInstanceLock::releaseHeld();
         ::_exit(1);
     }
     if (previousHandler) previousHandler(type, context, message);
@@ -92,6 +116,12 @@ void filterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
 void watchStartUp() {
     startingUp = true;
     previousHandler = qInstallMessageHandler(filterMessages);
+    XSetIOErrorHandler(onIOErrorWhileStarting);
+    struct sigaction action {};
+    action.sa_handler = onBrokenPipe;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &action, nullptr);
 }
 
 void install(std::function<void()> onLost, double patience) {

@@ -14,8 +14,10 @@ namespace vesk {
 namespace displayLoss {
 
 // Before the application is made: a display that cannot be reached while Qt connects
-// to it ends the program the same way (Qt would abort), and Qt's own notes about a
-// display it cannot reach or lost give way to the one line of ours.
+// to it, or that goes away before install(), ends the program the same way (Qt would
+// abort, Xlib would exit() with a note of its own), and Qt's own notes about a display
+// it cannot reach or lost give way to the one line of ours. From then on a write to a
+// vanished server fails rather than ending the process with SIGPIPE.
 void watchStartUp();
 // Main thread, once the application exists.
 void install(std::function<void()> onLost, double patience);

@@ -1,4 +1,5 @@
 #include "Vesk/Shell/ExitWatchdog.h"
+#include "Vesk/Shell/SingleInstanceLock.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -36,6 +37,7 @@ void watch() {
         s.changed.wait_until(lock, s.deadline);
     const std::size_t length = std::strlen(s.message);
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, s.message, length);
+    SingleInstanceLock::releaseHeld();
     ::_exit(s.status);
 }
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,10 +12,26 @@
 
 namespace vesk {
 
+namespace {
+
+// The descriptor of the lock this process holds, for releaseHeld().
+std::atomic<int> heldFd{-1};
+
+} // namespace
+
 SingleInstanceLock::SingleInstanceLock(QString path) : m_path(std::move(path)) {}
 
 SingleInstanceLock::~SingleInstanceLock() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd < 0) return;
+    int held = m_fd;
+    heldFd.compare_exchange_strong(held, -1);
+    ::flock(m_fd, LOCK_UN);
+    ::close(m_fd);
+}
+
+void SingleInstanceLock::releaseHeld() {
+    const int fd = heldFd.exchange(-1);
+    if (fd >= 0) ::flock(fd, LOCK_UN);
 }
 
 QString SingleInstanceLock::displayKey(const QString& display) {
@@ -57,6 +74,7 @@ bool SingleInstanceLock::tryLock() {
         return false;
     }
     m_fd = fd;
+    heldFd = fd;
     return true;
 }
 

@@ -6,8 +6,9 @@ namespace vesk {
 
 // One running copy per user and display: an exclusive lock on a file in the user's
 // runtime folder. The kernel drops the lock when the process ends, however it ends, so a
-// crash never leaves a stale lock behind; the descriptor is closed on exec, so child
-// processes never hold it.
+// crash never leaves a stale lock behind; the descriptor is closed on exec. A child
+// between its start and its exec holds a copy of it, and with it the lock, after we
+// ended: letting go therefore unlocks first, and so does releaseHeld().
 class SingleInstanceLock {
 public:
     explicit SingleInstanceLock(QString path);
@@ -27,6 +28,9 @@ public:
     const QString& path() const { return m_path; }
     // Why the last tryLock() failed for another reason than another holder.
     const QString& error() const { return m_error; }
+    // Unlocks the lock this process holds, for an ending that runs no destructor
+    // (_exit). Safe from any thread.
+    static void releaseHeld();
 
 private:
     QString m_path;

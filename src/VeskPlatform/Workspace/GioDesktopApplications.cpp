@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
-#include <QThreadPool>
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
@@ -88,10 +87,14 @@ IconThemeFiles themeFiles() {
 
 } // namespace
 
-GioDesktopApplications::GioDesktopApplications() : m_iconFiles(themeFiles()) {
-    // GIO reads and indexes every entry on its first question; ask it here, off the
-    // main thread. Its state is process-wide and locked, so later calls find it built.
-    QThreadPool::globalInstance()->start([] { g_list_free_full(g_app_info_get_all(), g_object_unref); });
+GioDesktopApplications::GioDesktopApplications()
+    : m_iconFiles(themeFiles()),
+      // GIO reads and indexes every entry on its first question; ask it here, off the
+      // main thread. Its state is process-wide and locked, so later calls find it built.
+      m_scan([] { g_list_free_full(g_app_info_get_all(), g_object_unref); }) {}
+
+GioDesktopApplications::~GioDesktopApplications() {
+    m_scan.join();
 }
 
 QList<DesktopEntry> GioDesktopApplications::installed() const {

@@ -3,15 +3,20 @@
 #include "VeskPlatform/Workspace/DesktopApplications.h"
 #include "VeskPlatform/Workspace/IconThemeFiles.h"
 
+#include <thread>
+
 namespace vesk {
 
 // Desktop entries through GIO's GDesktopAppInfo, which follows the freedesktop folders
 // of desktop entries and their precedence. Construction starts reading every entry on a
-// worker thread, so GIO builds its index of the entries off the main thread; the
-// main-thread calls then read one entry each.
+// thread of its own, so GIO builds its index of the entries off the main thread; the
+// main-thread calls then read one entry each. Ending waits for that reading.
 class GioDesktopApplications final : public DesktopApplications {
 public:
     GioDesktopApplications();
+    ~GioDesktopApplications() override;
+    GioDesktopApplications(const GioDesktopApplications&) = delete;
+    GioDesktopApplications& operator=(const GioDesktopApplications&) = delete;
 
     QList<DesktopEntry> installed() const override;
     std::optional<DesktopEntry> entry(const QString& id) const override;
@@ -26,6 +31,9 @@ public:
 
 private:
     IconThemeFiles m_iconFiles;
+    // Joined when this ends: GIO reads the environment and the folders as it goes, and
+    // nothing of ours may still do so once its owner is gone.
+    std::thread m_scan;
 };
 
 } // namespace vesk
