@@ -55,8 +55,18 @@ void SerialQueue::postQuit() {
     if (m_quitPosted) return;
     m_quitPosted = true;
     QThread* thread = m_thread;
+    // Posting wakes the thread's event dispatcher after the task is already in the
+    // thread's hands. A thread that ran the quit at once would be deleting its dispatcher
+    // under that wake-up: the quit waits until the post is over.
+    auto posted = std::make_shared<QSemaphore>();
     QMetaObject::invokeMethod(
-        m_context, [thread] { thread->quit(); }, Qt::QueuedConnection);
+        m_context,
+        [thread, posted] {
+            posted->acquire();
+            thread->quit();
+        },
+        Qt::QueuedConnection);
+    posted->release();
 }
 
 bool SerialQueue::stopBy(QDeadlineTimer deadline) {
