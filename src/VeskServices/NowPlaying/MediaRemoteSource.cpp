@@ -16,6 +16,7 @@
 #include <cmath>
 #include <csignal>
 #include <unistd.h>
+#include <utility>
 
 namespace vesk {
 
@@ -73,6 +74,10 @@ void MediaRemoteSource::tearDown() {
         m_process = nullptr;
     }
     if (stream) endProcess(stream);
+    // Stream runs told to stop whose end has not been seen yet: nothing would reap or
+    // delete them once the queue's thread is gone.
+    for (const QPointer<QProcess>& stopping : std::exchange(m_stopping, {}))
+        if (stopping) endProcess(stopping);
     if (m_commandProcess) endProcess(m_commandProcess);
     m_commandProcess = nullptr;
     m_commands.clear();
@@ -135,8 +140,11 @@ void MediaRemoteSource::stop() {
     }
     if (!taken) return;
     std::shared_ptr<bool> alive = m_alive;
-    m_queue.async([taken, alive] {
-        if (*alive && taken) taken->terminate();
+    m_queue.async([this, taken, alive] {
+        if (!*alive || !taken) return;
+        taken->terminate();
+        m_stopping.removeIf([](const QPointer<QProcess>& process) { return process.isNull(); });
+        m_stopping.append(taken);
     });
 }
 

@@ -99,6 +99,7 @@ private:
     // Queue only.
     QQueue<QStringList> m_commands;
     QProcess* m_commandProcess = nullptr;
+    QList<QPointer<QProcess>> m_stopping;
     TaskHandle m_respawn;
 
     // Last, so it stops before the fields its work uses go.

@@ -164,6 +164,15 @@ TEST_F(MediaRemoteSourceTest, NoRespawnAfterStopOrWithTheSourceGone) {
     EXPECT_TRUE(adapter.waitForStreamExit());
     scheduler.advance(60);
     EXPECT_EQ(adapter.streamRuns(), 2);
+
+    // Stopped and then destroyed before the run's end was seen: the run is ended and
+    // reaped as the source goes, not left to an event loop that may never come.
+    source = MediaRemoteSource::create(adapter.folder(), {.queueScheduler = &scheduler, .clock = &clock});
+    startStreaming();
+    source->stop();
+    scheduler.runPending();
+    source.reset();
+    EXPECT_TRUE(adapter.waitForStreamExit(0)) << "the stopped run outlived its source";
 }
 
 TEST_F(MediaRemoteSourceTest, StopAndStartInsideTheBackOffWindowRunOneAdapter) {
