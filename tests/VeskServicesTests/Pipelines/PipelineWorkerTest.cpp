@@ -85,8 +85,10 @@ TEST_F(PipelineWorkerTest, AWorkerThatStopsAnsweringIsEndedAndItsRunFails) {
     makeFifo(input("stuck.png"));
     makeRunner({.program = {}, .hangSeconds = 0.3, .idleSeconds = 30, .cancelSeconds = 1});
     start(std::make_shared<ConvertFormatPipeline>(), {input("stuck.png")});
-    ASSERT_TRUE(runningOn(QStringLiteral("stuck.png")));
+    // The limit counts from the request, so on a busy machine the worker may be ended
+    // while it still starts, before it reports the file: the run fails the same way.
     const qint64 pid = runner->worker().processId();
+    ASSERT_GT(pid, 0);
     EXPECT_EQ(failure(), QStringLiteral("Couldn't read stuck.png"));
     EXPECT_TRUE(outputEntries().isEmpty());
     EXPECT_TRUE(processEventsUntil([&] { return !alive(pid); }));
