@@ -96,16 +96,17 @@ std::optional<Deduplicator::Summary> plan(ModelContext& context) {
 std::optional<Deduplicator::Summary> Deduplicator::run(ModelContext& context, QString* error) const {
     std::optional<Summary> summary = plan(context);
     QString reason;
-    if (summary && !summary->isEmpty() &&
-        !context.saveIf(
+    if (summary && !summary->isEmpty()) {
+        const bool saved = context.saveIf(
             [&](sqlite::Connection&) {
                 context.rollback();
                 summary = plan(context);
                 return summary && !summary->isEmpty();
             },
-            &reason) &&
-        !reason.isEmpty())
-        summary.reset();
+            &reason);
+        // Without a reason, the second plan found nothing to collapse or could not read.
+        if (!saved && !reason.isEmpty()) summary.reset();
+    }
     if (!summary && error) *error = reason.isEmpty() ? QStringLiteral("the store could not be read") : reason;
     return summary;
 }

@@ -27,8 +27,15 @@ double lostPatience = 1.5;
 bool installed = false;
 bool ending = false;
 
-// Stops what can be stopped and ends the process: neither static destructors nor the
-// rest of exit() run.
+// Ends the process with what it wrote flushed and its lock let go: neither static
+// destructors nor the rest of exit() run.
+[[noreturn]] void endNow() {
+    std::fflush(nullptr);
+    SingleInstanceLock::releaseHeld();
+    ::_exit(1);
+}
+
+// Stops what can be stopped and ends the process.
 [[noreturn]] void end() {
     if (!ending) {
         ending = true;
@@ -37,9 +44,7 @@ bool ending = false;
         TraceLog::trace(QStringLiteral("display went away; ending"));
         if (lostHandler) lostHandler();
     }
-    std::fflush(nullptr);
-    SingleInstanceLock::releaseHeld();
-    ::_exit(1);
+    endNow();
 }
 
 // Qt calls exit() on the main thread when it finds its X connection broken. exit()
@@ -80,9 +85,7 @@ bool startingUp = false;
 // exit() with their own notes, or none.
 [[noreturn]] void endWhileStarting() {
     std::fputs(lostLine, stderr);
-    std::fflush(nullptr);
-    SingleInstanceLock::releaseHeld();
-    ::_exit(1);
+    endNow();
 }
 
 int onIOErrorWhileStarting(Display*) {
@@ -104,9 +107,7 @@ void filterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
     if (type == QtFatalMsg && startingUp) {
         std::fprintf(stderr, "vesk-notch: cannot reach the display %s; ending.\n",
                      qgetenv("DISPLAY").constData());
-        std::fflush(nullptr);
-        SingleInstanceLock::releaseHeld();
-        ::_exit(1);
+        endNow();
     }
     if (previousHandler) previousHandler(type, context, message);
 }
